@@ -1,0 +1,253 @@
+#include "Database.h"
+
+#include <sqlite3.h>
+
+#include <strings.h>
+#include <cstdlib>
+#include <cstring>
+
+namespace cppsqlite3 {
+
+namespace {
+
+const char kInvalidColumnNumber[] = "Invalid column number";
+const char kInvalidColumnName[] = "Invalid column name";
+
+bool IsStepError(int result) {
+    return result != SQLITE_OK && result != SQLITE_ROW && result != SQLITE_DONE;
+}
+
+}  // namespace
+
+// ---- Query
+
+Query::Query(sqlite3_stmt* statement) : statement_(statement) {
+    if (!statement_) {
+        throw SQLException("NULL statement object");
+    }
+    lastResult_ = sqlite3_step(statement_);
+    if (IsStepError(lastResult_)) {
+        const int result = lastResult_;
+        Close();
+        throw SQLException(result);
+    }
+    firstRowPending_ = true;
+    const int count = sqlite3_column_count(statement_);
+    columns_.reserve(count);
+    for (int i = 0; i < count; ++i) {
+        const char* name = sqlite3_column_name(statement_, i);
+        const char* type = sqlite3_column_decltype(statement_, i);
+        columns_.push_back({name ? name : "", type ? type : "VARIANT"});
+    }
+}
+
+Query::~Query() {
+    Close();
+}
+
+void Query::Close() {
+    if (statement_) {
+        sqlite3_finalize(statement_);
+        statement_ = nullptr;
+    }
+    columns_.clear();
+}
+
+bool Query::Next() {
+    if (lastResult_ != SQLITE_ROW) {
+        return false;
+    }
+    if (firstRowPending_) {
+        firstRowPending_ = false;
+        return true;
+    }
+    lastResult_ = sqlite3_step(statement_);
+    if (lastResult_ == SQLITE_DONE) {
+        return false;
+    }
+    if (IsStepError(lastResult_)) {
+        throw SQLException(lastResult_);
+    }
+    return true;
+}
+
+void Query::CheckColumn(int column) const {
+    if (column < 1 || column > ColumnCount()) {
+        throw SQLException(kInvalidColumnNumber);
+    }
+}
+
+int Query::ColumnByName(const std::string& name) const {
+    for (int i = 0; i < ColumnCount(); ++i) {
+        if (columns_[i].name == name) {
+            return i + 1;
+        }
+    }
+    throw SQLException(kInvalidColumnName);
+}
+
+const char* Query::Text(int column) const {
+    CheckColumn(column);
+    // A NULL field, which the program never writes, reads as the empty text.
+    const unsigned char* text = sqlite3_column_text(statement_, column - 1);
+    return text ? reinterpret_cast<const char*>(text) : "";
+}
+
+std::string Query::GetString(int column) const {
+    CheckColumn(column);
+    const char* text = Text(column);
+    // Length from the engine, so a text with an embedded NUL byte comes back whole.
+    return std::string(text, sqlite3_column_bytes(statement_, column - 1));
+}
+
+std::string Query::GetString(const std::string& name) const {
+    return GetString(ColumnByName(name));
+}
+
+int Query::GetInt(int column) const {
+    return std::atoi(Text(column));
+}
+
+int Query::GetInt(const std::string& name) const {
+    return GetInt(ColumnByName(name));
+}
+
+long Query::GetLong(int column) const {
+    return std::strtol(Text(column), nullptr, 10);
+}
+
+long Query::GetLong(const std::string& name) const {
+    return GetLong(ColumnByName(name));
+}
+
+float Query::GetFloat(int column) const {
+    return std::strtof(Text(column), nullptr);
+}
+
+double Query::GetDouble(int column) const {
+    return std::strtod(Text(column), nullptr);
+}
+
+bool Query::GetBool(int column) const {
+    const char* text = Text(column);
+    return strcasecmp(text, "true") == 0 || std::strcmp(text, "1") == 0;
+}
+
+std::string Query::ColumnName(int column) const {
+    CheckColumn(column);
+    return columns_[column - 1].name;
+}
+
+std::string Query::ColumnType(int column) const {
+    CheckColumn(column);
+    return columns_[column - 1].type;
+}
+
+// ---- Statement
+
+Statement::~Statement() {
+    CloseQuery();
+}
+
+int Statement::Execute(const std::string& sql) {
+    const int result = sqlite3_exec(handle_, sql.c_str(), nullptr, nullptr, nullptr);
+    if (result != SQLITE_OK) {
+        throw SQLException(result);
+    }
+    return sqlite3_changes(handle_);
+}
+
+Query& Statement::ExecuteQuery(const std::string& sql) {
+    sqlite3_stmt* prepared = nullptr;
+    const int result =
+        sqlite3_prepare_v2(handle_, sql.data(), static_cast<int>(sql.size()), &prepared, nullptr);
+    if (result != SQLITE_OK) {
+        sqlite3_finalize(prepared);
+        throw SQLException(result);
+    }
+    CloseQuery();
+    query_ = std::make_unique<Query>(prepared);
+    return *query_;
+}
+
+void Statement::CloseQuery() {
+    query_.reset();
+}
+
+// ---- Database
+
+Database::~Database() {
+    Close();
+}
+
+void Database::Open(const std::string& path) {
+    Close();
+    const int result = sqlite3_open(path.c_str(), &handle_);
+    if (result != SQLITE_OK) {
+        Close();
+        throw SQLException(result);
+    }
+    try {
+        ReadSchema();
+    } catch (...) {
+        Close();
+        throw;
+    }
+}
+
+void Database::ReadSchema() {
+    std::vector<SchemaEntry> schema;
+    sqlite3_stmt* prepared = nullptr;
+    int result = sqlite3_prepare_v2(handle_, "select type,name,sql from sqlite_master", -1,
+                                    &prepared, nullptr);
+    if (result != SQLITE_OK) {
+        sqlite3_finalize(prepared);
+        throw SQLException(result);
+    }
+    auto column = [prepared](int i) {
+        const unsigned char* text = sqlite3_column_text(prepared, i);
+        return std::string(text ? reinterpret_cast<const char*>(text) : "");
+    };
+    while ((result = sqlite3_step(prepared)) == SQLITE_ROW) {
+        schema.push_back({column(0), column(1), column(2)});
+    }
+    sqlite3_finalize(prepared);
+    if (result != SQLITE_DONE) {
+        throw SQLException(result);
+    }
+    schema_ = std::move(schema);
+}
+
+void Database::Close() {
+    statement_.reset();
+    schema_.clear();
+    if (handle_) {
+        sqlite3_close(handle_);
+        handle_ = nullptr;
+    }
+}
+
+Statement& Database::CreateStatement() {
+    statement_.reset();
+    statement_ = std::make_unique<Statement>(handle_);
+    return *statement_;
+}
+
+const Database::SchemaEntry& Database::Entry(int entry) const {
+    if (entry < 1 || entry > SchemaEntryCount()) {
+        throw SQLException(kInvalidColumnNumber);
+    }
+    return schema_[entry - 1];
+}
+
+std::string Database::SchemaType(int entry) const {
+    return Entry(entry).type;
+}
+std::string Database::SchemaName(int entry) const {
+    return Entry(entry).name;
+}
+std::string Database::SchemaSql(int entry) const {
+    return Entry(entry).sql;
+}
+
+}  // namespace cppsqlite3

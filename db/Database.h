@@ -1,0 +1,112 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "SQLException.h"
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace cppsqlite3 {
+
+// A forward-only cursor over one result. Columns are numbered from 1.
+class Query {
+public:
+    // Steps once at once, so a statement that fails on its first step throws here.
+    explicit Query(sqlite3_stmt* statement);
+    ~Query();
+    Query(const Query&) = delete;
+    Query& operator=(const Query&) = delete;
+
+    // True while there is a row; the first call yields the row fetched at construction.
+    bool Next();
+
+    std::string GetString(int column) const;
+    std::string GetString(const std::string& name) const;
+    int GetInt(int column) const;
+    int GetInt(const std::string& name) const;
+    long GetLong(int column) const;
+    long GetLong(const std::string& name) const;
+    float GetFloat(int column) const;
+    double GetDouble(int column) const;
+    bool GetBool(int column) const;
+
+    int ColumnCount() const { return static_cast<int>(columns_.size()); }
+    std::string ColumnName(int column) const;
+    std::string ColumnType(int column) const;
+
+    void Close();
+
+private:
+    struct ColumnInfo {
+        std::string name;
+        std::string type;
+    };
+    void CheckColumn(int column) const;
+    int ColumnByName(const std::string& name) const;
+    const char* Text(int column) const;
+
+    sqlite3_stmt* statement_ = nullptr;
+    std::vector<ColumnInfo> columns_;
+    int lastResult_ = 0;
+    bool firstRowPending_ = false;
+};
+
+// Runs SQL text on the connection it was created from. Owns at most one query.
+class Statement {
+public:
+    explicit Statement(sqlite3* handle) : handle_(handle) {}
+    ~Statement();
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    // Returns the number of rows changed by the last statement of the text.
+    int Execute(const std::string& sql);
+    // The returned query stays valid until the next ExecuteQuery, CloseQuery or close.
+    Query& ExecuteQuery(const std::string& sql);
+    void CloseQuery();
+
+private:
+    sqlite3* handle_;
+    std::unique_ptr<Query> query_;
+};
+
+// One connection to a database file. Owns at most one statement.
+class Database {
+public:
+    Database() = default;
+    ~Database();
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    // Reads the schema at once: the engine opens lazily, and this first read is what makes a
+    // file that is not a database fail here rather than at the first real query.
+    void Open(const std::string& path);
+    void Close();
+    bool IsOpen() const { return handle_ != nullptr; }
+
+    // Replaces (and so destroys) the previous statement and its query.
+    Statement& CreateStatement();
+
+    int SchemaEntryCount() const { return static_cast<int>(schema_.size()); }
+    std::string SchemaType(int entry) const;
+    std::string SchemaName(int entry) const;
+    std::string SchemaSql(int entry) const;
+
+private:
+    struct SchemaEntry {
+        std::string type;
+        std::string name;
+        std::string sql;
+    };
+    const SchemaEntry& Entry(int entry) const;
+    void ReadSchema();
+
+    sqlite3* handle_ = nullptr;
+    std::unique_ptr<Statement> statement_;
+    std::vector<SchemaEntry> schema_;
+};
+
+}  // namespace cppsqlite3

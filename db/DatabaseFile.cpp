@@ -1,0 +1,133 @@
+#include "DatabaseFile.h"
+
+#include <QFile>
+#include <QString>
+
+#include "Database.h"
+#include "DateTime.h"
+#include "MessageBox.h"
+#include "RecordId.h"
+
+const char kGlobalsToken[] = "Tidemark 2";
+
+namespace schema {
+
+// The tab runs are part of the stored schema text and so of the file format.
+#define TM_T5 "\t\t\t\t\t"
+#define TM_T6 "\t\t\t\t\t\t"
+#define TM_PERSON_FIELDS(pager)                                                                  \
+    "Title TEXT DEFAULT '', " TM_T5 "FName TEXT DEFAULT '', " TM_T5                              \
+    "LName TEXT DEFAULT '', " TM_T5 "Company TEXT DEFAULT '', " TM_T5                            \
+    "Position TEXT DEFAULT '', " TM_T5 "Addr TEXT DEFAULT '', " TM_T5                            \
+    "City TEXT DEFAULT '', " TM_T5 "State TEXT DEFAULT '', " TM_T5 "Zip TEXT DEFAULT '', " TM_T5 \
+    "HmPhone TEXT DEFAULT '', " TM_T5 "WkPhone TEXT DEFAULT '', " TM_T5                          \
+    "WkExt TEXT DEFAULT '', " TM_T5 "CelPhone TEXT DEFAULT '', " TM_T5 pager                     \
+    "WkFax TEXT DEFAULT '', " TM_T5 "Email TEXT DEFAULT '', " TM_T5                              \
+    "WebPage TEXT DEFAULT '', " TM_T5 "TmStamp TIMESTAMP NOT NULL)"
+
+const char kCreateUser[] = "CREATE TABLE User( ID TEXT NOT NULL, " TM_T5 TM_PERSON_FIELDS("");
+const char kCreatePerson[] = "CREATE TABLE Person(ID TEXT NOT NULL, " TM_T5 TM_PERSON_FIELDS(
+    "Pager TEXT DEFAULT '', " TM_T5);
+const char kCreatePersonNameIndex[] = "CREATE INDEX PrsnNmIdx ON Person(LName, FName)";
+const char kCreatePersonCompanyIndex[] = "CREATE INDEX PrsnCoIdx ON Person(Company)";
+const char kCreateContactType[] =
+    "CREATE TABLE ContactType(ID TEXT NOT NULL, Description TEXT NOT NULL)";
+const char kCreateContactTypeIndex[] = "CREATE INDEX TypeIdx ON ContactType(Description)";
+const char kCreateContact[] =
+    "CREATE TABLE Contact( ID TEXT NOT NULL, " TM_T5 "PersonID TEXT NOT NULL, " TM_T5
+    "DtTm TEXT NOT NULL, " TM_T5 "Description TEXT NOT NULL, " TM_T5
+    "ContactTypeID TEXT NOT NULL, " TM_T5 "TmStamp TIMESTAMP NOT NULL)";
+const char kCreateContactDateIndex[] = "CREATE INDEX ContactDtIdx ON Contact(DtTm)";
+const char kCreateGlobals[] =
+    "CREATE TABLE Globals(Version INTEGER NOT NULL, " TM_T6 "U TEXT NOT NULL, " TM_T6
+    "C TEXT NOT NULL, " TM_T6 "S TEXT NOT NULL)";
+const DefaultContactType kDefaultContactTypes[4] = {
+    {"9DC618A3-8452-4D33-A70BDB1C91FE", "Telephone"},
+    {"03F6262A-4362-44A9-B770293650BB", "Email"},
+    {"787CA2CE-1099-4127-8AED83ECA59B", "Correspondence"},
+    {"B672E21B-848D-430C-98240E6DA171", "Personal"},
+};
+const char kStamp[] = "UPDATE Globals SET S = datetime('now', 'localtime')";
+
+#undef TM_PERSON_FIELDS
+#undef TM_T6
+#undef TM_T5
+
+}  // namespace schema
+
+std::string GlobalsInsert(const std::string& token, const std::string& created,
+                          const std::string& saved) {
+    return "INSERT INTO Globals VALUES(" + std::to_string(kDatabaseVersion) + ", '" +
+           QuoteSqlText(token) + "', '" + QuoteSqlText(created) + "', '" + QuoteSqlText(saved) +
+           "')";
+}
+
+void WriteNewDatabase(const std::string& path) {
+    const QString file = QString::fromLocal8Bit(path.c_str());
+    // The save dialog has asked already; if the removal fails, the CREATEs below fail on the
+    // old tables and the failure path applies.
+    QFile::remove(file);
+    try {
+        cppsqlite3::Database db;
+        db.Open(path);
+        cppsqlite3::Statement& st = db.CreateStatement();
+        static const char* const statements[] = {
+            "BEGIN TRANSACTION",
+            schema::kCreateUser,
+            schema::kCreatePerson,
+            schema::kCreatePersonNameIndex,
+            schema::kCreatePersonCompanyIndex,
+            schema::kCreateContactType,
+            schema::kCreateContactTypeIndex,
+        };
+        for (const char* sql : statements) {
+            st.Execute(sql);
+        }
+        for (const schema::DefaultContactType& type : schema::kDefaultContactTypes) {
+            st.Execute(std::string("INSERT INTO ContactType VALUES('") + type.id + "', '" +
+                       type.description + "')");
+        }
+        st.Execute(schema::kCreateContact);
+        st.Execute(schema::kCreateContactDateIndex);
+        st.Execute(schema::kCreateGlobals);
+        const std::string now = FormatStoredTimeStamp(FromLocalNow());
+        st.Execute(GlobalsInsert(kGlobalsToken, now, now));
+        st.Execute("COMMIT");
+    } catch (const cppsqlite3::SQLException&) {
+        // The Database above is closed by now, so the file can go.
+        QFile::remove(file);
+        throw;
+    }
+}
+
+bool CreateDatabaseFile(const std::string& path) {
+    try {
+        WriteNewDatabase(path);
+        return true;
+    } catch (const cppsqlite3::SQLException& e) {
+        platform::ShowMessage(nullptr, QString::fromLocal8Bit(e.Message().c_str()),
+                              QStringLiteral("Error Creating Database"),
+                              platform::MessageIcon::Error);
+        return false;
+    }
+}
+
+void RewriteGlobalsAtOpen(cppsqlite3::Statement& statement) {
+    std::string created;
+    std::string saved;
+    {
+        cppsqlite3::Query& q = statement.ExecuteQuery("SELECT * FROM Globals");
+        while (q.Next()) {
+            q.GetInt(1);  // the version; no reader depends on it
+            q.GetString(2);
+            created = q.GetString(3);
+            saved = q.GetString(4);
+        }
+        statement.CloseQuery();
+    }
+    const DateTime now = FromLocalNow();
+    const DateTime createdTime = created == "NEW" ? now : ParseDateTime(created);
+    statement.Execute("UPDATE Globals SET U = '" + QuoteSqlText(kGlobalsToken) + "', C = '" +
+                      QuoteSqlText(FormatStoredTimeStamp(createdTime)) + "', S = '" +
+                      QuoteSqlText(FormatStoredTimeStamp(now)) + "'");
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <string>
+
+namespace cppsqlite3 {
+class Database;
+class Statement;
+}  // namespace cppsqlite3
+
+// The format version written into Globals by every writer of this program.
+constexpr int kDatabaseVersion = 20;
+
+// The text this program keeps in U of Globals. Nothing reads it back; it only names the
+// program that last opened or created the file.
+extern const char kGlobalsToken[];
+
+// The schema statements of a .tch file, in the order a new file gets them.
+namespace schema {
+extern const char kCreateUser[];
+extern const char kCreatePerson[];
+extern const char kCreatePersonNameIndex[];
+extern const char kCreatePersonCompanyIndex[];
+extern const char kCreateContactType[];
+extern const char kCreateContactTypeIndex[];
+extern const char kCreateContact[];
+extern const char kCreateContactDateIndex[];
+extern const char kCreateGlobals[];
+// The contact types of a new file, with the fixed identifiers other copies of the program and
+// the converter also give them.
+struct DefaultContactType {
+    const char* id;
+    const char* description;
+};
+extern const DefaultContactType kDefaultContactTypes[4];
+// "UPDATE Globals SET S = datetime('now', 'localtime')": ends every change.
+extern const char kStamp[];
+}  // namespace schema
+
+// "INSERT INTO Globals VALUES(20, 'U', 'C', 'S')" for the given texts, quoted.
+std::string GlobalsInsert(const std::string& token, const std::string& created,
+                          const std::string& saved);
+
+// Writes a new .tch file at path, replacing any file there. On failure the connection is
+// closed, the file is deleted and the SQLException is passed on.
+void WriteNewDatabase(const std::string& path);
+
+// WriteNewDatabase for the New command: a failure is shown as "Error Creating Database" and
+// gives false.
+bool CreateDatabaseFile(const std::string& path);
+
+// Reads the Globals row and writes it back at open: U with this program's token, C as a
+// stored time stamp ("NEW" becomes now, unreadable text the empty text), S as now.
+void RewriteGlobalsAtOpen(cppsqlite3::Statement& statement);
