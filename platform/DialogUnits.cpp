@@ -1,0 +1,39 @@
+#include "DialogUnits.h"
+
+#include <QFontMetrics>
+#include <QVariant>
+#include <QWidget>
+
+namespace platform {
+
+namespace {
+const char kControlIdProperty[] = "tidemarkControlId";
+}
+
+DialogUnits::DialogUnits(const QFont& font) {
+    const QFontMetrics metrics(font);
+    // The average width of the Latin letters, as the classic dialog base unit measures it.
+    const QString sample = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+    baseX_ = (metrics.horizontalAdvance(sample) / 26 + 1) / 2;
+    baseY_ = metrics.height();
+}
+
+int DialogUnits::X(int units) const { return (units * baseX_ + 2) / 4; }
+
+int DialogUnits::Y(int units) const { return (units * baseY_ + 4) / 8; }
+
+QRect DialogUnits::Rect(int x, int y, int width, int height) const {
+    return QRect(X(x), Y(y), X(width), Y(height));
+}
+
+void DialogUnits::Place(QWidget* control, int x, int y, int width, int height) const {
+    control->setGeometry(Rect(x, y, width, height));
+}
+
+void SetControlId(QWidget* control, int id) { control->setProperty(kControlIdProperty, id); }
+
+int ControlId(const QWidget* control) {
+    return control ? control->property(kControlIdProperty).toInt() : 0;
+}
+
+}  // namespace platform

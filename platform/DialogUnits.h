@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QRect>
+
+class QFont;
+class QWidget;
+
+namespace platform {
+
+// Converts the dialog units of a form's layout table into pixels of the given dialog font: a
+// horizontal unit is the average character width / 4, a vertical unit the character height / 8.
+class DialogUnits {
+public:
+    explicit DialogUnits(const QFont& font);
+
+    int X(int units) const;
+    int Y(int units) const;
+    QRect Rect(int x, int y, int width, int height) const;
+
+    // Places the control as a row of the layout table reads: x, y, width, height.
+    void Place(QWidget* control, int x, int y, int width, int height) const;
+
+private:
+    int baseX_;
+    int baseY_;
+};
+
+// The number a control carries for help requests ("control 1006" of a form).
+void SetControlId(QWidget* control, int id);
+int ControlId(const QWidget* control);  // 0 when it has none
+
+}  // namespace platform
