@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 
@@ -11,15 +12,26 @@ class RecentFileList {
 public:
     static constexpr int kFirstCommand = 57616;
     static constexpr int kLastCommand = 57631;
+    // The most entries a list may keep, and the fewest.
+    static constexpr int kMostEntries = kLastCommand - kFirstCommand + 1;
+    static constexpr int kFewestEntries = 2;
+    static constexpr int kDefaultMaximum = 4;
+    // Longer paths are not kept: neither added nor read back.
+    static constexpr int kMaxPathLength = 259;
 
     RecentFileList() = default;
 
+    // Keeps the menu and takes the text of its item 57616 as the empty-list text.
     void Attach(QMenu* menu);
+    // True when the stored list was read and the menu rebuilt; a missing list changes nothing.
     bool ReadFromSettings(const QString& productKey);
+    // True when the values were written.
     bool WriteToSettings(const QString& productKey) const;
+    // Each of these rebuilds the menu.
     void Add(const QString& path);
     void MoveToTop(int command);
     void Remove(int command);
+    // False when no menu is attached.
     bool UpdateMenu();
 
     // The path of a recent-file command; empty when the command names no entry.
@@ -27,10 +39,14 @@ public:
     int Maximum() const { return maximum_; }
     // Most recent first.
     QStringList Entries() const;
+    QString EmptyText() const { return emptyText_; }
 
 private:
-    QMenu* menu_ = nullptr;
+    // Index into entries_ of a command's entry, or -1.
+    int IndexOf(int command) const;
+
+    QPointer<QMenu> menu_;
     QString emptyText_ = QStringLiteral("(empty)");
     QStringList entries_;  // oldest first
-    int maximum_ = 4;
+    int maximum_ = kDefaultMaximum;
 };
