@@ -85,6 +85,20 @@ TEST_F(RecentFileListTest, MenuWithoutTheItemGivesLowerCaseEmptyTextAtTheEnd) {
     EXPECT_FALSE(detached.UpdateMenu());
 }
 
+TEST_F(RecentFileListTest, ListOutlivingItsMenuKeepsWorking) {
+    RecentFileList list;
+    {
+        QMenu shortLived;
+        shortLived.addAction(QStringLiteral("(Empty)"))->setData(kFirst);
+        list.Attach(&shortLived);
+        list.Add(QStringLiteral("/a.tch"));
+        EXPECT_EQ(shortLived.actions().at(0)->text(), QStringLiteral("&1 /a.tch"));
+    }
+    list.Add(QStringLiteral("/b.tch"));
+    EXPECT_FALSE(list.UpdateMenu());
+    EXPECT_EQ(list.Entries(), (QStringList{"/b.tch", "/a.tch"}));
+}
+
 TEST_F(RecentFileListTest, FiveAddsWithMaximumFourKeepTheLatestFour) {
     RecentFileList list;
     list.Attach(&menu_);
