@@ -185,6 +185,11 @@ TEST_F(RecentFileListTest, MissingOrUnusableCountChangesNothing) {
         EXPECT_EQ(ItemAt(1)->text(), QStringLiteral("&1 /kept.tch"));
         list.Remove(kFirst);
     }
+    // The fixture's own store is in force again once the inner ones are gone.
+    RecentFileList list;
+    list.Add(QStringLiteral("/after.tch"));
+    ASSERT_TRUE(list.WriteToSettings(QString::fromLatin1(kProductKey)));
+    EXPECT_TRUE(QFile::exists(sandbox_.StoreFile()));
 }
 
 TEST_F(RecentFileListTest, ReadSkipsMissingValuesAndTestsNoFiles) {

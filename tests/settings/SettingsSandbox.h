@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <vector>
 
 #include <QByteArray>
 #include <QDir>
@@ -17,10 +18,17 @@
 // (the preferences system) the native store cannot be redirected this way.
 class SettingsSandbox {
 public:
-    SettingsSandbox() { Point(folder_.path()); }
+    SettingsSandbox() {
+        Active().push_back(folder_.path());
+        Point(folder_.path());
+    }
     ~SettingsSandbox() {
-        // Back to the test-mode location the test main chose, never the user's own.
-        Point(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation));
+        // Back to the sandbox this one was made inside, else to the test-mode location the test
+        // main chose; never the user's own.
+        Active().pop_back();
+        Point(Active().empty()
+                  ? QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+                  : Active().back());
     }
     SettingsSandbox(const SettingsSandbox&) = delete;
     SettingsSandbox& operator=(const SettingsSandbox&) = delete;
@@ -48,6 +56,10 @@ public:
     }
 
 private:
+    static std::vector<QString>& Active() {
+        static std::vector<QString> folders;
+        return folders;
+    }
     static void Point(const QString& folder) {
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder);
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder);
