@@ -5,8 +5,8 @@
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
+    QApplication::setWindowIcon(ConverterIcon());
     ConverterDialog dialog;
-    dialog.show();
     platform::QuitAfterStartIfAsked();
-    return QApplication::exec();
+    return dialog.exec();
 }

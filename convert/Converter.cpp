@@ -1,0 +1,238 @@
+#include "Converter.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <cstdio>
+#include <cstring>
+
+#include "ConvertMessage.h"
+#include "Database.h"
+#include "DatabaseFile.h"
+
+using cppsqlite3::Database;
+using cppsqlite3::SQLException;
+using cppsqlite3::Statement;
+
+namespace {
+
+const char kNow[] = "datetime('now', 'localtime'))";
+
+QString FromLocal(const std::string& text) {
+    return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// A file, directory or link, even a dangling one, already holds the name.
+bool NameTaken(const std::string& path) {
+    const QFileInfo info(FromLocal(path));
+    return info.exists() || info.isSymLink();
+}
+
+bool RenameFile(const std::string& from, const std::string& to) {
+    // rename() would replace an existing target, so a taken name counts as a failure.
+    return !NameTaken(to) && std::rename(from.c_str(), to.c_str()) == 0;
+}
+
+void RemoveFile(const std::string& path) {
+    QFile::remove(FromLocal(path));
+}
+
+// The User table of a converted file keeps its time stamp optional.
+std::string CreateUserStatement() {
+    std::string sql = schema::kCreateUser;
+    static const char kRequired[] = "TmStamp TIMESTAMP NOT NULL)";
+    sql.replace(sql.size() - std::strlen(kRequired), std::strlen(kRequired),
+                "TmStamp TIMESTAMP DEFAULT '')");
+    return sql;
+}
+
+void AppendValue(std::string& sql, const std::string& value) {
+    sql += '\'';
+    sql += QuoteSqlText(value);
+    sql += "', ";
+}
+
+// Already free of quotes.
+void AppendId(std::string& sql, const RecordId& id) {
+    sql += '\'';
+    sql += id;
+    sql += "', ";
+}
+
+}  // namespace
+
+IdentifierMaps AssignIdentifiers(const V1Document& document) {
+    IdentifierMaps ids;
+    ids.contactTypes.reserve(document.contactTypes.records.size());
+    for (const auto& [id, type] : document.contactTypes.records) {
+        RecordId recordId;
+        for (const schema::DefaultContactType& fixed : schema::kDefaultContactTypes) {
+            if (type.Description == fixed.description) {
+                recordId = fixed.id;
+                break;
+            }
+        }
+        ids.contactTypes.emplace(id, recordId.empty() ? NewRecordId() : recordId);
+    }
+    ids.persons.reserve(document.persons.records.size());
+    for (const auto& entry : document.persons.records) {
+        ids.persons.emplace(entry.first, NewRecordId());
+    }
+    ids.contacts.reserve(document.contacts.records.size());
+    for (const auto& entry : document.contacts.records) {
+        ids.contacts.emplace(entry.first, NewRecordId());
+    }
+    return ids;
+}
+
+int WriteRecords(const V1Document& document, const IdentifierMaps& ids,
+                 const std::function<void(const std::string& sql)>& execute) {
+    std::string sql;
+    sql.reserve(1024);
+
+    const V1User& u = document.user;
+    sql = "INSERT INTO User VALUES(";
+    AppendId(sql, NewRecordId());
+    for (const std::string* field :
+         {&u.Title, &u.FName, &u.LName, &u.Company, &u.Position, &u.Address, &u.City, &u.State,
+          &u.Zip, &u.HmPhone, &u.WkPhone, &u.WkExt, &u.CelPhone, &u.Fax, &u.EMail, &u.WebPage}) {
+        AppendValue(sql, *field);
+    }
+    sql += kNow;
+    execute(sql);
+
+    for (const auto& [id, type] : document.contactTypes.records) {
+        sql = "INSERT INTO ContactType VALUES(";
+        AppendId(sql, ids.contactTypes.at(id));
+        sql += '\'';
+        sql += QuoteSqlText(type.Description);
+        sql += "')";
+        execute(sql);
+    }
+
+    for (const auto& [id, p] : document.persons.records) {
+        sql = "INSERT INTO Person Values(";
+        AppendId(sql, ids.persons.at(id));
+        for (const std::string* field :
+             {&p.Title, &p.FName, &p.LName, &p.Company, &p.Position, &p.Address, &p.City, &p.State,
+              &p.Zip, &p.Phone, &p.WkPhone, &p.WkExt, &p.CelPhone, &p.Pager, &p.Fax, &p.EMail,
+              &p.WebPage}) {
+            AppendValue(sql, *field);
+        }
+        sql += kNow;
+        execute(sql);
+    }
+
+    int skipped = 0;
+    for (const auto& [id, c] : document.contacts.records) {
+        const auto person = ids.persons.find(c.PersonID);
+        const auto type = ids.contactTypes.find(c.ContactTypeID);
+        if (person == ids.persons.end() || type == ids.contactTypes.end()) {
+            ++skipped;
+            continue;
+        }
+        sql = "INSERT INTO Contact Values(";
+        AppendId(sql, ids.contacts.at(id));
+        AppendId(sql, person->second);
+        AppendId(sql, FormatStoredTimeStamp(c.DateTime));
+        AppendValue(sql, c.Description);
+        AppendId(sql, type->second);
+        sql += kNow;
+        execute(sql);
+    }
+    return skipped;
+}
+
+bool CreateDatabase(const std::string& path, const V1Document& document) {
+    try {
+        Database db;
+        db.Open(path);
+        Statement& st = db.CreateStatement();
+        st.Execute("BEGIN TRANSACTION");
+        st.Execute(CreateUserStatement());
+        for (const char* sql : {schema::kCreatePerson, schema::kCreatePersonNameIndex,
+                                schema::kCreatePersonCompanyIndex, schema::kCreateContactType,
+                                schema::kCreateContactTypeIndex, schema::kCreateContact,
+                                schema::kCreateContactDateIndex, schema::kCreateGlobals}) {
+            st.Execute(sql);
+        }
+        st.Execute(GlobalsInsert(document.token, FormatStoredTimeStamp(document.created),
+                                 FormatStoredTimeStamp(document.lastSaved)));
+        st.Execute("COMMIT");
+        return true;
+    } catch (const SQLException& e) {
+        ShowConvertMessage(nullptr, FromLocal(e.Message()),
+                           QStringLiteral("Error Creating Database"), platform::MessageIcon::None);
+        return false;
+    }
+}
+
+ConvertResult Convert(const std::string& path, QWidget* owner) {
+    V1Document document;
+    {
+        const std::optional<std::string> text = ReadWholeFile(path);
+        if (!text) {
+            return ConvertResult::NotRead;
+        }
+        if (!document.Load(text->c_str())) {
+            return ConvertResult::NotLoaded;
+        }
+    }
+    const IdentifierMaps ids = AssignIdentifiers(document);
+
+    const std::string newPath = path + ".new";
+    // A ".new" file of an earlier run would make the CREATEs fail.
+    RemoveFile(newPath);
+    if (!CreateDatabase(newPath, document)) {
+        RemoveFile(newPath);
+        return ConvertResult::NotCreated;
+    }
+
+    int skipped = 0;
+    try {
+        Database db;
+        db.Open(newPath);
+        Statement& st = db.CreateStatement();
+        st.Execute("BEGIN TRANSACTION");
+        skipped = WriteRecords(document, ids, [&st](const std::string& sql) { st.Execute(sql); });
+        st.Execute("COMMIT");
+    } catch (const SQLException& e) {
+        // The database is closed by now, and its open transaction abandoned with it.
+        RemoveFile(newPath);
+        ShowConvertMessage(owner, FromLocal(e.Message()),
+                           QStringLiteral("Error Converting Database"),
+                           platform::MessageIcon::Error);
+        return ConvertResult::Failed;
+    }
+
+    // The old file moves aside first; should either name be taken, both files stay where they
+    // are and the user is told where.
+    const std::string orgPath = path + ".org";
+    if (!RenameFile(path, orgPath)) {
+        ShowConvertMessage(owner,
+                           QStringLiteral("The original file could not be renamed to %1. The "
+                                          "converted database was saved as %2.")
+                               .arg(FromLocal(orgPath), FromLocal(newPath)),
+                           QStringLiteral("Conversion Incomplete"), platform::MessageIcon::Warning);
+        return ConvertResult::Incomplete;
+    }
+    if (!RenameFile(newPath, path)) {
+        ShowConvertMessage(owner,
+                           QStringLiteral("The converted database could not be renamed to %1. It "
+                                          "was saved as %2, and the original file as %3.")
+                               .arg(FromLocal(path), FromLocal(newPath), FromLocal(orgPath)),
+                           QStringLiteral("Conversion Incomplete"), platform::MessageIcon::Warning);
+        return ConvertResult::Incomplete;
+    }
+
+    QString text = QStringLiteral("Database successfully converted!");
+    if (skipped > 0) {
+        text += QStringLiteral(
+                    "\n%1 contacts referring to missing persons or contact types were "
+                    "not converted.")
+                    .arg(skipped);
+    }
+    ShowConvertMessage(owner, text, QStringLiteral("Conversion Succeeded"),
+                       platform::MessageIcon::Warning);
+    return ConvertResult::Succeeded;
+}
