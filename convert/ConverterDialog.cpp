@@ -10,16 +10,26 @@
 #include <QPushButton>
 #include <QScreen>
 
+#include <algorithm>
+
 #include "DialogUnits.h"
 #include "FileDialog.h"
 
 namespace {
 
-QLabel* AddText(QWidget* parent, const QString& text, QRect rect) {
+// The layout's sizes were made for a narrower font than most desktops use; a text grows to show
+// all of its lines rather than be cut off.
+QLabel* AddText(QWidget* parent, const QString& text, QRect rect, bool wrap = true) {
     auto* label = new QLabel(text, parent);
     label->setTextFormat(Qt::PlainText);
-    label->setWordWrap(true);
+    label->setWordWrap(wrap);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    if (wrap) {
+        rect.setHeight(std::max(rect.height(), label->heightForWidth(rect.width())));
+    } else {
+        rect.setWidth(std::max(rect.width(), label->sizeHint().width()));
+        rect.setHeight(std::max(rect.height(), label->sizeHint().height()));
+    }
     label->setGeometry(rect);
     return label;
 }
@@ -83,7 +93,7 @@ ConverterDialog::ConverterDialog(QWidget* parent)
     aboutButton_ = AddButton(this, QStringLiteral("&About..."), du.Rect(197, 135, 50, 14));
     aboutButton_->setObjectName(QStringLiteral("about"));
     platform::SetControlId(aboutButton_, 57664);
-    AddText(this, QStringLiteral("Database To Convert:"), du.Rect(13, 104, 71, 12));
+    AddText(this, QStringLiteral("Database To Convert:"), du.Rect(13, 104, 71, 12), false);
     fileEdit_ = new QLineEdit(this);
     fileEdit_->setObjectName(QStringLiteral("fileName"));
     platform::SetControlId(fileEdit_, 1000);
@@ -170,7 +180,7 @@ ConverterAboutDialog::ConverterAboutDialog(QWidget* parent)
     const QRect iconRect = du.Rect(11, 17, 20, 20);
     icon->setPixmap(ConverterIcon().pixmap(32, 32));
     icon->setGeometry(QRect(iconRect.topLeft(), QSize(32, 32)));
-    AddText(this, QStringLiteral("Tidemark Import Tool v1.0"), du.Rect(40, 10, 130, 8));
+    AddText(this, QStringLiteral("Tidemark Import Tool v1.0"), du.Rect(40, 10, 130, 8), false);
     AddText(this, QStringLiteral("Turns version-1 files into version-2 databases."),
             du.Rect(40, 25, 130, 16));
     auto* ok = AddButton(this, QStringLiteral("OK"), du.Rect(178, 7, 50, 16));
