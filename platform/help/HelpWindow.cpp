@@ -1,0 +1,206 @@
+#include "HelpWindow.h"
+
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QKeySequence>
+#include <QListWidget>
+#include <QShortcut>
+#include <QSplitter>
+#include <QTextBrowser>
+#include <QToolButton>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "HelpViewer.h"
+
+namespace help {
+
+namespace {
+
+const QString kWindowTitle = QStringLiteral("Tidemark Help");
+
+// The look of every page; the pages themselves carry only structure.
+const char kPageStyle[] =
+    "body { margin: 6px; }"
+    "h1 { font-size: x-large; font-weight: bold; margin-bottom: 8px; }"
+    "h2 { font-size: large; font-weight: bold; margin-top: 14px; margin-bottom: 4px; }"
+    "p { margin-top: 4px; margin-bottom: 6px; }"
+    "li { margin-bottom: 3px; }"
+    "th { text-align: left; background-color: #e4e8ee; padding: 3px; }"
+    "td { padding: 3px; vertical-align: top; }"
+    "p.note { background-color: #f3f0dc; padding: 4px; }"
+    "p.see { margin-top: 14px; }";
+
+QString PagePath(const QString& page) {
+    const int hash = page.indexOf(QLatin1Char('#'));
+    return hash < 0 ? page : page.left(hash);
+}
+
+QToolButton* MakeButton(const QString& text, const QString& tip, const QKeySequence& key,
+                        QWidget* parent) {
+    auto* button = new QToolButton(parent);
+    button->setText(text);
+    button->setToolTip(key.isEmpty()
+                           ? tip
+                           : tip + QStringLiteral(" (") + key.toString(QKeySequence::NativeText) +
+                                 QLatin1Char(')'));
+    button->setAutoRaise(true);
+    button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    if (!key.isEmpty()) {
+        button->setShortcut(key);
+    }
+    return button;
+}
+
+}  // namespace
+
+HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
+    setObjectName(QStringLiteral("helpWindow"));
+    setWindowTitle(kWindowTitle);
+    // The help stays open beside the program but never keeps it running on its own.
+    setAttribute(Qt::WA_QuitOnClose, false);
+
+    auto* back = MakeButton(QStringLiteral("Back"), QStringLiteral("Go back to the page before"),
+                            QKeySequence(QKeySequence::Back), this);
+    auto* forward = MakeButton(QStringLiteral("Forward"), QStringLiteral("Go forward again"),
+                               QKeySequence(QKeySequence::Forward), this);
+    auto* home = MakeButton(QStringLiteral("Home"), QStringLiteral("Show the introduction"),
+                            QKeySequence(), this);
+    contentsButton_ =
+        MakeButton(QStringLiteral("Contents"), QStringLiteral("Show or hide the list of topics"),
+                   QKeySequence(), this);
+    contentsButton_->setCheckable(true);
+    contentsButton_->setChecked(true);
+    back->setEnabled(false);
+    forward->setEnabled(false);
+
+    auto* bar = new QHBoxLayout;
+    bar->setContentsMargins(4, 2, 4, 2);
+    bar->setSpacing(2);
+    bar->addWidget(contentsButton_);
+    bar->addSpacing(8);
+    bar->addWidget(back);
+    bar->addWidget(forward);
+    bar->addWidget(home);
+    bar->addStretch(1);
+
+    contents_ = new QListWidget;
+    contents_->setObjectName(QStringLiteral("helpContents"));
+    for (const HelpTopic& topic : ContentsTopics()) {
+        auto* item = new QListWidgetItem(topic.title, contents_);
+        item->setData(Qt::UserRole, topic.page);
+        item->setToolTip(topic.title);
+    }
+
+    browser_ = new QTextBrowser;
+    browser_->setObjectName(QStringLiteral("helpBrowser"));
+    browser_->setOpenExternalLinks(true);
+    browser_->document()->setDefaultStyleSheet(QString::fromLatin1(kPageStyle));
+    browser_->setSearchPaths({QStringLiteral(":/help/html")});
+
+    splitter_ = new QSplitter(Qt::Horizontal);
+    splitter_->addWidget(contents_);
+    splitter_->addWidget(browser_);
+    splitter_->setStretchFactor(0, 0);
+    splitter_->setStretchFactor(1, 1);
+    splitter_->setChildrenCollapsible(false);
+    splitter_->setSizes({210, 590});
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addLayout(bar);
+    layout->addWidget(splitter_, 1);
+    resize(800, 560);
+
+    connect(contentsButton_, &QToolButton::toggled, contents_, &QWidget::setVisible);
+    connect(back, &QToolButton::clicked, browser_, &QTextBrowser::backward);
+    connect(forward, &QToolButton::clicked, browser_, &QTextBrowser::forward);
+    connect(home, &QToolButton::clicked, this,
+            [this] { ShowPage(QStringLiteral("html/Introduction.htm")); });
+    connect(browser_, &QTextBrowser::backwardAvailable, back, &QWidget::setEnabled);
+    connect(browser_, &QTextBrowser::forwardAvailable, forward, &QWidget::setEnabled);
+    connect(browser_, &QTextBrowser::sourceChanged, this, &HelpWindow::PageChanged);
+    connect(contents_, &QListWidget::currentItemChanged, this, [this](QListWidgetItem* item) {
+        if (item) {
+            ShowPage(item->data(Qt::UserRole).toString());
+        }
+    });
+    connect(contents_, &QListWidget::itemClicked, this,
+            [this](QListWidgetItem* item) { ShowPage(item->data(Qt::UserRole).toString()); });
+
+    auto* close = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(close, &QShortcut::activated, this, &QWidget::close);
+}
+
+void HelpWindow::ShowPage(const QString& page) {
+    const QUrl url(QStringLiteral("qrc") + PageResourcePath(page));
+    if (browser_->source() == url) {
+        return;
+    }
+    browser_->setSource(url);
+}
+
+void HelpWindow::SetContentsShown(bool shown) {
+    contentsButton_->setChecked(shown);
+}
+
+bool HelpWindow::ContentsShown() const {
+    return contentsButton_->isChecked();
+}
+
+void HelpWindow::Present() {
+    if (isMinimized()) {
+        showNormal();
+    } else {
+        show();
+    }
+    raise();
+    activateWindow();
+}
+
+void HelpWindow::MoveTo(QWidget* host) {
+    if (host == parentWidget()) {
+        return;
+    }
+    if (host_) {
+        host_->removeEventFilter(this);
+    }
+    const bool wasShown = isVisible();
+    const QRect place = geometry();
+    setParent(host, Qt::Window);
+    setGeometry(place);
+    host_ = host;
+    if (host_) {
+        host_->installEventFilter(this);
+    }
+    if (wasShown) {
+        show();
+    }
+}
+
+bool HelpWindow::eventFilter(QObject* watched, QEvent* event) {
+    // A dialog that closes would take the help window with it; it stays, on its own.
+    if (watched == host_ && event->type() == QEvent::Hide) {
+        MoveTo(nullptr);
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void HelpWindow::PageChanged(const QUrl& source) {
+    const QString title = browser_->documentTitle();
+    setWindowTitle(title.isEmpty() ? kWindowTitle : kWindowTitle + QStringLiteral(" - ") + title);
+    // The browser reports the new source before it answers source() with it.
+    const QString path = source.path();  // "/help/html/contactdlg.htm"
+    for (int row = 0; row < contents_->count(); ++row) {
+        QListWidgetItem* item = contents_->item(row);
+        if (PageResourcePath(PagePath(item->data(Qt::UserRole).toString())) ==
+            QLatin1Char(':') + path) {
+            const QSignalBlocker quiet(contents_);
+            contents_->setCurrentItem(item);
+            return;
+        }
+    }
+}
+
+}  // namespace help
