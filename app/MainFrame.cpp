@@ -1,6 +1,447 @@
 #include "MainFrame.h"
 
-MainFrame::MainFrame(QWidget* parent) : QMainWindow(parent) {
-    setWindowTitle(QStringLiteral("Untitled - Tidemark"));
-    resize(800, 600);
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QMenuBar>
+#include <QScreen>
+#include <QShortcut>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QToolBar>
+
+#include "Artwork.h"
+#include "CommandLine.h"
+#include "Commands.h"
+#include "DialogUnits.h"
+#include "HelpViewer.h"
+#include "MainView.h"
+#include "MessageBox.h"
+#include "Settings.h"
+#include "WindowPlacement.h"
+
+namespace {
+
+// Status-bar prompt and tooltip of each command, split at the line break.
+const std::map<int, const char*>& Prompts() {
+    static const std::map<int, const char*> prompts = {
+        {cmd::kFileNew, "Create a new document\nNew"},
+        {cmd::kFileOpen, "Open an existing document\nOpen"},
+        {cmd::kFileSaveAs, "Save the active document with a new name\nSave As"},
+        {cmd::kPageSetup, "Change the page setup options\nPage Setup"},
+        {cmd::kPrintSetup, "Change the printer and printing options\nPrint Setup"},
+        {cmd::kFirstRecentFile, "Open this file\nOpen file"},
+        {cmd::kExit, "Quit the application; prompts to save documents\nExit"},
+        {cmd::kViewToolbar, "Show or hide the toolbar\nToggle ToolBar"},
+        {cmd::kViewStatusBar, "Show or hide the status bar\nToggle StatusBar"},
+        {cmd::kHelpTopics, "Display help file\nDisplay help"},
+        {cmd::kHelpMode, "Puts application in help mode\nHelp mode"},
+        {cmd::kAddContact, "Add a new contact\nAdd contact"},
+        {cmd::kAddPerson, "Add a new person\nAdd person"},
+        {cmd::kDeleteContact, "Delete the selected contact\nDelete contact"},
+        {cmd::kDeletePerson, "Delete the selected person\nDelete person"},
+        {cmd::kEditPerson, "Edit the selected person\nEdit person"},
+        {cmd::kEditContact, "Edit selected contact\nEdit contact"},
+        {cmd::kAddressBookReport, "Print an address book of selected persons\nPrint addresses"},
+        {cmd::kContactsReport, "Print a list of contacts with the selected person\nPrint contacts"},
+        {cmd::kReportFont, "Select the font to use on reports\nReport font"},
+        {cmd::kImportPersons, "Import persons information\nImport persons"},
+        {cmd::kExportPersons, "Export persons information\nExport persons"},
+        {cmd::kExportContacts, "Export contact information\nExport contacts"},
+        {cmd::kEditUser, "Edit user information\nEdit user"},
+        {cmd::kEnvelopesReport, "Print envelopes for selected persons\nPrint envelopes"},
+        {cmd::kContactTypes, "Edit the list of contact types\nEdit contact types"},
+        {cmd::kAbout, "Display program information, version number and copyright\nAbout"},
+        {cmd::kPrint, "Print the active document\nPrint"},
+        {cmd::kPrintPreview, "Display full pages\nPrint Preview"},
+        {cmd::kClosePreview, "Close print preview mode\nCancel Preview"},
+        {cmd::kNextPage, "Go to the next page\nNext Page"},
+        {cmd::kPreviousPage, "Go to the previous page\nPrevious Page"},
+        {cmd::kZoomIn, "Increase magnification of preview page\nZoom In"},
+        {cmd::kZoomOut, "Decrease magnification of preview page\nZoom Out"},
+    };
+    return prompts;
+}
+
+// The main view's controls and the pop-up help numbers of their fields and labels.
+const help::PopupTable& ViewPopups() {
+    static const help::PopupTable table = {
+        {1006, 1200}, {1045, 1205}, {1027, 1205}, {1028, 1201}, {1036, 1201}, {1031, 1202},
+        {1041, 1202}, {1023, 1203}, {1037, 1203}, {1024, 1204}, {1042, 1204}, {1026, 1207},
+        {1032, 1207}, {1029, 1209}, {1033, 1209}, {1030, 1210}, {1034, 1210}, {1025, 1211},
+        {1079, 1211}, {1009, 1220}, {1062, 1220}, {1012, 1221}, {1064, 1221}, {1015, 1226},
+        {1068, 1226}, {1018, 1225}, {1047, 1225}, {1016, 1223}, {1039, 1223}, {1017, 1224},
+        {1040, 1224}, {1019, 1227}, {1072, 1227}, {1165, 2001}, {1161, 2002}, {1043, 2002},
+        {1162, 2004}, {1078, 2004}, {1163, 2003}, {1044, 2003}, {1021, 2000}, {0, 0},
+    };
+    return table;
+}
+
+}  // namespace
+
+QString MainFrameTitle(const QString& text) {
+    return QStringLiteral("Tidemark [") + text + QLatin1Char(']');
+}
+
+MainFrame::MainFrame(const Options& options, QWidget* parent)
+    : QMainWindow(parent), document_(this) {
+    BuildMenus();
+    BuildToolBars();
+    if (options.startupScreen) {
+        auto* screen = new StartupScreen(this);
+        screen->show();
+    }
+    QStatusBar* bar = statusBar();
+    bar->setSizeGripEnabled(true);
+    bar->showMessage(QStringLiteral("Ready"));
+
+    recentFiles_.Attach(recentMenu_);
+    recentFiles_.ReadFromSettings(QString::fromLatin1(kProductKey));
+
+    view_ = new MainView(this);
+    setCentralWidget(view_);
+    document_.AttachView(view_);
+    connect(view_, &MainView::StateChanged, this, &MainFrame::UpdateCommands);
+    connect(view_, &MainView::HelpRequested, this, &MainFrame::ShowViewControlHelp);
+
+    auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    connect(f1, &QShortcut::activated, this,
+            [this] { ShowViewControlHelp(QApplication::focusWidget()); });
+
+    // The smallest window holds the view's whole form.
+    setMinimumSize(minimumSizeHint());
+    resize(minimumSizeHint());
+    SetTitle(QStringLiteral("No Database"));
+    UpdateCommands();
+}
+
+MainFrame::~MainFrame() = default;
+
+QAction* MainFrame::AddCommand(QMenu* menu, int command, const QString& text) {
+    auto* action = new QAction(text, this);
+    action->setData(command);
+    const auto prompt = Prompts().find(command);
+    if (prompt != Prompts().end()) {
+        const QString both = QString::fromLatin1(prompt->second);
+        action->setStatusTip(both.section(QLatin1Char('\n'), 0, 0));
+        action->setToolTip(both.section(QLatin1Char('\n'), 1));
+    }
+    connect(action, &QAction::triggered, this, [this, command] { OnCommand(command); });
+    actions_[command] = action;
+    if (menu) {
+        menu->addAction(action);
+    }
+    return action;
+}
+
+void MainFrame::BuildMenus() {
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    AddCommand(file, cmd::kFileNew, QStringLiteral("&New\tCtrl+N"))
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+    AddCommand(file, cmd::kFileOpen, QStringLiteral("&Open...\tCtrl+O"))
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    AddCommand(file, cmd::kFileSaveAs, QStringLiteral("Save &As..."));
+    file->addSeparator();
+    QMenu* import = file->addMenu(QStringLiteral("&Import"));
+    AddCommand(import, cmd::kImportPersons, QStringLiteral("&Persons..."));
+    QMenu* exportMenu = file->addMenu(QStringLiteral("&Export"));
+    AddCommand(exportMenu, cmd::kExportPersons, QStringLiteral("&Persons..."));
+    AddCommand(exportMenu, cmd::kExportContacts, QStringLiteral("&Contacts..."));
+    file->addSeparator();
+    AddCommand(file, cmd::kPageSetup, QStringLiteral("Page Set&up..."));
+    AddCommand(file, cmd::kPrintSetup, QStringLiteral("P&rint Setup..."));
+    file->addSeparator();
+    recentMenu_ = file->addMenu(QStringLiteral("Recent &Files"));
+    auto* empty = new QAction(QStringLiteral("(Empty)"), recentMenu_);
+    empty->setData(cmd::kFirstRecentFile);
+    empty->setEnabled(false);
+    recentMenu_->addAction(empty);
+    connect(recentMenu_, &QMenu::triggered, this,
+            [this](QAction* action) { OnCommand(action->data().toInt()); });
+    file->addSeparator();
+    AddCommand(file, cmd::kExit, QStringLiteral("E&xit"));
+
+    QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    AddCommand(edit, cmd::kEditUser, QStringLiteral("&User..."));
+    AddCommand(edit, cmd::kContactTypes, QStringLiteral("&Contact Types..."));
+
+    QMenu* contact = menuBar()->addMenu(QStringLiteral("&Contact"));
+    AddCommand(contact, cmd::kAddContact, QStringLiteral("&Add"));
+    AddCommand(contact, cmd::kEditContact, QStringLiteral("&Edit"));
+    AddCommand(contact, cmd::kDeleteContact, QStringLiteral("&Delete"));
+
+    QMenu* person = menuBar()->addMenu(QStringLiteral("&Person"));
+    AddCommand(person, cmd::kAddPerson, QStringLiteral("&Add"));
+    AddCommand(person, cmd::kEditPerson, QStringLiteral("&Edit"));
+    AddCommand(person, cmd::kDeletePerson, QStringLiteral("&Delete"));
+
+    QMenu* reports = menuBar()->addMenu(QStringLiteral("&Reports"));
+    AddCommand(reports, cmd::kAddressBookReport, QStringLiteral("&Address Book..."));
+    AddCommand(reports, cmd::kContactsReport, QStringLiteral("&Contacts..."));
+    AddCommand(reports, cmd::kEnvelopesReport, QStringLiteral("&Envelopes..."));
+    reports->addSeparator();
+    AddCommand(reports, cmd::kReportFont, QStringLiteral("&Font..."));
+
+    QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
+    AddCommand(view, cmd::kViewToolbar, QStringLiteral("&Toolbar"))->setCheckable(true);
+    AddCommand(view, cmd::kViewStatusBar, QStringLiteral("&Status Bar"))->setCheckable(true);
+    actions_[cmd::kViewToolbar]->setChecked(true);
+    actions_[cmd::kViewStatusBar]->setChecked(true);
+
+    QMenu* helpMenu = menuBar()->addMenu(QStringLiteral("&Help"));
+    AddCommand(helpMenu, cmd::kHelpTopics, QStringLiteral("&Help Topics..."));
+    AddCommand(helpMenu, cmd::kAbout, QStringLiteral("&About Tidemark..."));
+    helpMenu->addSeparator();
+    AddCommand(helpMenu, cmd::kCheckForUpdate, QStringLiteral("&Check For Update..."));
+
+    // Commands of the toolbars only.
+    AddCommand(nullptr, cmd::kHelpMode, QStringLiteral("Help"));
+    for (const auto& [command, text] : std::initializer_list<std::pair<int, const char*>>{
+             {cmd::kPreviousPage, "Prev Page"},
+             {cmd::kNextPage, "Next Page"},
+             {cmd::kPrint, "Print..."},
+             {cmd::kZoomIn, "Zoom In"},
+             {cmd::kZoomOut, "Zoom Out"},
+             {cmd::kClosePreview, "Close"},
+             {cmd::kPrintPreview, "Print Preview"}}) {
+        AddCommand(nullptr, command, QString::fromLatin1(text));
+    }
+}
+
+void MainFrame::BuildToolBars() {
+    toolBar_ = addToolBar(QStringLiteral("Standard"));
+    toolBar_->setObjectName(QStringLiteral("MainToolBar"));
+    toolBar_->setIconSize(QSize(16, 15));
+    toolBar_->setMovable(false);
+    const int groups[][3] = {{cmd::kFileNew, cmd::kFileOpen, 0},
+                             {cmd::kAddPerson, cmd::kDeletePerson, cmd::kEditPerson},
+                             {cmd::kAddContact, cmd::kDeleteContact, cmd::kEditContact},
+                             {cmd::kHelpMode, 0, 0}};
+    bool first = true;
+    for (const auto& group : groups) {
+        if (!first) {
+            toolBar_->addSeparator();
+        }
+        first = false;
+        for (int command : group) {
+            if (command != 0) {
+                actions_[command]->setIcon(CommandIcon(command));
+                toolBar_->addAction(actions_[command]);
+            }
+        }
+    }
+
+    addToolBarBreak();
+    previewBar_ = addToolBar(QStringLiteral("Print Preview"));
+    previewBar_->setObjectName(QStringLiteral("PreviewToolBar"));
+    previewBar_->setMovable(false);
+    previewBar_->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    const int previewGroups[][2] = {{cmd::kPreviousPage, cmd::kNextPage},
+                                    {cmd::kPrint, cmd::kPageSetup},
+                                    {cmd::kZoomIn, cmd::kZoomOut},
+                                    {cmd::kClosePreview, 0}};
+    first = true;
+    for (const auto& group : previewGroups) {
+        if (!first) {
+            previewBar_->addSeparator();
+        }
+        first = false;
+        for (int command : group) {
+            if (command != 0) {
+                previewBar_->addAction(actions_[command]);
+            }
+        }
+    }
+    // Shown only while a report is previewed.
+    previewBar_->hide();
+}
+
+QAction* MainFrame::Action(int command) const {
+    const auto it = actions_.find(command);
+    return it == actions_.end() ? nullptr : it->second;
+}
+
+void MainFrame::SetTitle(const QString& text) {
+    setWindowTitle(MainFrameTitle(text));
+}
+
+bool MainFrame::event(QEvent* event) {
+    // At rest the status bar says "Ready" instead of going blank.
+    if (event->type() == QEvent::StatusTip &&
+        static_cast<QStatusTipEvent*>(event)->tip().isEmpty()) {
+        statusBar()->showMessage(QStringLiteral("Ready"));
+        return true;
+    }
+    return QMainWindow::event(event);
+}
+
+void MainFrame::UpdateCommands() {
+    for (const auto& [command, action] : actions_) {
+        if (MainView::RulesCommand(command)) {
+            action->setEnabled(view_->IsCommandEnabled(command));
+        }
+    }
+}
+
+bool MainFrame::Start(const QString& commandLine) {
+    const QString file = FileFromCommandLine(commandLine);
+    bool opened = true;
+    if (!file.isEmpty()) {
+        if (document_.Open(file)) {
+            document_.NotifyReload();
+            AddToRecentFiles(document_.Path());
+            SetTitle(document_.DisplayName());
+        } else {
+            platform::ShowMessage(
+                this, QStringLiteral("Unable to open the file %1. Exiting Tidemark.").arg(file),
+                QStringLiteral("Unable To Load File"), platform::MessageIcon::Error);
+            opened = false;
+        }
+    }
+    if (!RestoreWindowPlacement(QString::fromLatin1(kSettingsKey), this)) {
+        const QRect desktop = screen()->availableGeometry();
+        QRect frame = frameGeometry();
+        frame.moveCenter(desktop.center());
+        move(frame.topLeft());
+    }
+    if (windowState() & Qt::WindowMaximized) {
+        showMaximized();
+    } else {
+        show();
+    }
+    return opened;
+}
+
+void MainFrame::OnCommand(int command) {
+    switch (command) {
+        case cmd::kFileNew:
+            FileNew();
+            break;
+        case cmd::kFileOpen:
+            FileOpen();
+            break;
+        case cmd::kFileSaveAs:
+            FileSaveAs();
+            break;
+        case cmd::kExit:
+            SaveWindowPlacement(QString::fromLatin1(kSettingsKey), this);
+            close();
+            break;
+        case cmd::kViewToolbar: {
+            const bool shown = !toolBar_->isVisible();
+            toolBar_->setVisible(shown);
+            actions_[cmd::kViewToolbar]->setChecked(shown);
+            break;
+        }
+        case cmd::kViewStatusBar: {
+            const bool shown = !statusBar()->isVisible();
+            statusBar()->setVisible(shown);
+            actions_[cmd::kViewStatusBar]->setChecked(shown);
+            break;
+        }
+        case cmd::kHelpTopics:
+            help::ShowContents(
+                this, help::TopicReference(QStringLiteral("::/html/Introduction.htm>mainwin")));
+            break;
+        case cmd::kAbout: {
+            AboutDialog about(this);
+            about.exec();
+            break;
+        }
+        case cmd::kCheckForUpdate:
+        case cmd::kPageSetup:
+        case cmd::kPrintSetup:
+        case cmd::kReportFont:
+        case cmd::kPrint:
+        case cmd::kPrintPreview:
+        case cmd::kClosePreview:
+        case cmd::kNextPage:
+        case cmd::kPreviousPage:
+        case cmd::kZoomIn:
+        case cmd::kZoomOut:
+            // Printing and the update page come with the reports and the shell actions.
+            break;
+        default:
+            if (command >= cmd::kFirstRecentFile && command <= cmd::kLastRecentFile) {
+                OpenRecentFile(command);
+            } else {
+                view_->HandleCommand(command);
+            }
+            break;
+    }
+    UpdateCommands();
+}
+
+void MainFrame::FileNew() {
+    document_.New();
+    document_.NotifyReload();
+    SetTitle(document_.DisplayName());
+    view_->SetSelection(0, RecordId(), 0, RecordId());
+}
+
+void MainFrame::FileOpen() {
+    bool failed = false;
+    if (document_.OpenWithDialog(failed)) {
+        document_.NotifyReload();
+        AddToRecentFiles(document_.Path());
+        SetTitle(document_.DisplayName());
+    } else if (failed) {
+        platform::ShowMessage(this, QStringLiteral("Error loading file."),
+                              QStringLiteral("Tidemark"), platform::MessageIcon::Error);
+    }
+}
+
+void MainFrame::FileSaveAs() {
+    bool failed = false;
+    if (document_.SaveAs(failed)) {
+        AddToRecentFiles(document_.Path());
+        SetTitle(document_.DisplayName());
+    }
+}
+
+void MainFrame::AddToRecentFiles(const QString& path) {
+    recentFiles_.Add(QDir::toNativeSeparators(path));
+    recentFiles_.WriteToSettings(QString::fromLatin1(kProductKey));
+}
+
+void MainFrame::OpenRecentFile(int command) {
+    const QString path = recentFiles_.PathOf(command);
+    if (path.isEmpty()) {
+        return;
+    }
+    if (!QFileInfo::exists(path)) {
+        platform::ShowMessage(
+            this,
+            QStringLiteral("The database you have tried to open (\"%1\") was not found.\n "
+                           "\t\t\tIt has been deleted or moved to a different location.")
+                .arg(path),
+            QStringLiteral("Error Loading File"), platform::MessageIcon::Error);
+        recentFiles_.Remove(command);
+        return;
+    }
+    if (document_.Open(path)) {
+        document_.NotifyReload();
+        recentFiles_.MoveToTop(command);
+        SetTitle(document_.DisplayName());
+    } else {
+        platform::ShowMessage(this, QStringLiteral("Error loading file."),
+                              QStringLiteral("Tidemark"), platform::MessageIcon::Error);
+        recentFiles_.Remove(command);
+    }
+    recentFiles_.WriteToSettings(QString::fromLatin1(kProductKey));
+}
+
+void MainFrame::ShowViewControlHelp(QWidget* control) {
+    for (QWidget* w = control; w && w != view_; w = w->parentWidget()) {
+        if (platform::ControlId(w) != 0) {
+            help::ShowControlPopup(w, help::HelpFilePath(), ViewPopups());
+            return;
+        }
+    }
+}
+
+void MainFrame::closeEvent(QCloseEvent* event) {
+    SaveWindowPlacement(QString::fromLatin1(kSettingsKey), this);
+    event->accept();
 }

@@ -1,10 +1,74 @@
 #pragma once
 
+#include <map>
+
 #include <QMainWindow>
 
-// The main window of tidemark.
+#include "Document.h"
+#include "RecentFileList.h"
+
+class MainView;
+class QAction;
+class QMenu;
+class QToolBar;
+
+// The main window of tidemark: menus, toolbars, status bar and the main view. It carries out
+// the file, view and help commands and passes every other command to the view.
 class MainFrame : public QMainWindow {
     Q_OBJECT
 public:
-    explicit MainFrame(QWidget* parent = nullptr);
+    struct Options {
+        bool startupScreen = true;
+    };
+
+    explicit MainFrame(QWidget* parent = nullptr) : MainFrame(Options(), parent) {}
+    explicit MainFrame(const Options& options, QWidget* parent = nullptr);
+    ~MainFrame() override;
+
+    // Opens the file named on the command line, restores the placement and shows the window.
+    // False when the named file could not be opened: the program is then to end.
+    bool Start(const QString& commandLine);
+
+    // Carries out a command as its menu item or toolbar button does.
+    void OnCommand(int command);
+    // The action of a menu item or toolbar button, by command number.
+    QAction* Action(int command) const;
+    // Enables and greys the commands from the view's state.
+    void UpdateCommands();
+
+    MainView* View() const { return view_; }
+    Document& Doc() { return document_; }
+    RecentFileList& RecentFiles() { return recentFiles_; }
+    QMenu* RecentFilesMenu() const { return recentMenu_; }
+    QToolBar* MainToolBar() const { return toolBar_; }
+    QToolBar* PreviewToolBar() const { return previewBar_; }
+
+    // The pop-up help of a control of the main view, as F1 and help mode show it.
+    void ShowViewControlHelp(QWidget* control);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
+
+private:
+    QAction* AddCommand(QMenu* menu, int command, const QString& text);
+    void BuildMenus();
+    void BuildToolBars();
+    void SetTitle(const QString& text);
+    void FileNew();
+    void FileOpen();
+    void FileSaveAs();
+    void OpenRecentFile(int command);
+    void AddToRecentFiles(const QString& path);
+
+    Document document_;
+    MainView* view_ = nullptr;
+    RecentFileList recentFiles_;
+    QMenu* recentMenu_ = nullptr;
+    QToolBar* toolBar_ = nullptr;
+    QToolBar* previewBar_ = nullptr;
+    std::map<int, QAction*> actions_;
 };
+
+// "Tidemark [text]".
+QString MainFrameTitle(const QString& text);

@@ -112,22 +112,24 @@ bool CreateDatabaseFile(const std::string& path) {
     }
 }
 
-void RewriteGlobalsAtOpen(cppsqlite3::Statement& statement) {
+GlobalsAtOpen RewriteGlobalsAtOpen(cppsqlite3::Statement& statement) {
+    GlobalsAtOpen globals;
     std::string created;
-    std::string saved;
     {
         cppsqlite3::Query& q = statement.ExecuteQuery("SELECT * FROM Globals");
         while (q.Next()) {
-            q.GetInt(1);  // the version; no reader depends on it
-            q.GetString(2);
+            // The version is kept but not compared: a file of this schema opens whatever it says.
+            globals.version = q.GetInt(1);
             created = q.GetString(3);
-            saved = q.GetString(4);
         }
         statement.CloseQuery();
     }
     const DateTime now = FromLocalNow();
     const DateTime createdTime = created == "NEW" ? now : ParseDateTime(created);
+    globals.created = createdTime;
+    globals.saved = now;
     statement.Execute("UPDATE Globals SET U = '" + QuoteSqlText(kGlobalsToken) + "', C = '" +
                       QuoteSqlText(FormatStoredTimeStamp(createdTime)) + "', S = '" +
                       QuoteSqlText(FormatStoredTimeStamp(now)) + "'");
+    return globals;
 }

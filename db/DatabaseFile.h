@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "DateTime.h"
+
 namespace cppsqlite3 {
 class Database;
 class Statement;
@@ -48,6 +50,13 @@ void WriteNewDatabase(const std::string& path);
 // gives false.
 bool CreateDatabaseFile(const std::string& path);
 
+struct GlobalsAtOpen {
+    int version = -1;
+    DateTime created;  // C, with "NEW" read as now; invalid when C cannot be read
+    DateTime saved;    // the time of this open, the new S
+};
+
 // Reads the Globals row and writes it back at open: U with this program's token, C as a
-// stored time stamp ("NEW" becomes now, unreadable text the empty text), S as now.
-void RewriteGlobalsAtOpen(cppsqlite3::Statement& statement);
+// stored time stamp ("NEW" becomes now, unreadable text the empty text), S as now. The last row
+// read wins.
+GlobalsAtOpen RewriteGlobalsAtOpen(cppsqlite3::Statement& statement);

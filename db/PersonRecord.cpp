@@ -1,5 +1,7 @@
 #include "PersonRecord.h"
 
+#include "Database.h"
+
 std::string PersonDisplayName(const std::string& firstName, const std::string& lastName,
                               const std::string& company) {
     if (!lastName.empty() && !firstName.empty()) {
@@ -19,4 +21,13 @@ const char* PersonRecord::ColumnName(Field field) {
         "Title",   "FName",   "LName", "Company",  "Position", "Addr",  "City",  "State",  "Zip",
         "HmPhone", "WkPhone", "WkExt", "CelPhone", "Pager",    "WkFax", "Email", "WebPage"};
     return field >= 0 && field < FieldCount ? names[field] : "";
+}
+
+PersonRecord ReadPersonRow(const cppsqlite3::Query& query) {
+    PersonRecord person;
+    person.id = query.GetString(1);
+    for (int f = 0; f < PersonRecord::FieldCount; ++f) {
+        person.fields[f] = query.GetString(f + 2);
+    }
+    return person;
 }

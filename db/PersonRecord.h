@@ -5,6 +5,10 @@
 
 #include "RecordId.h"
 
+namespace cppsqlite3 {
+class Query;
+}
+
 // The name a person is listed and printed under: "Last, First", else whichever of last name,
 // first name and company is not empty.
 std::string PersonDisplayName(const std::string& firstName, const std::string& lastName,
@@ -47,3 +51,6 @@ struct PersonRecord {
     // The database column that holds the field ("FName", "WkExt", ...).
     static const char* ColumnName(Field field);
 };
+
+// Reads the current row of "SELECT * FROM Person": the identifier and the 17 fields.
+PersonRecord ReadPersonRow(const cppsqlite3::Query& query);

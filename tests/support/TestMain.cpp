@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QStandardPaths>
 
+#include "FileDialogRecorder.h"
 #include "MessageRecorder.h"
 
 int main(int argc, char* argv[]) {
@@ -16,5 +17,6 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("Tidemark"));
     ::testing::InitGoogleTest(&argc, argv);
     InstallMessageGuard();
+    InstallFileDialogGuard();
     return RUN_ALL_TESTS();
 }

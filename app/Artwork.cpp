@@ -1,0 +1,233 @@
+#include "Artwork.h"
+
+#include <QDialogButtonBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "Commands.h"
+#include "DialogUnits.h"
+
+namespace {
+
+void DrawWave(QPainter& p, const QRectF& r, double level, double amplitude, const QColor& color) {
+    QPainterPath path;
+    path.moveTo(r.left(), r.bottom());
+    const int steps = 48;
+    for (int i = 0; i <= steps; ++i) {
+        const double x = r.left() + r.width() * i / steps;
+        const double y = r.top() + r.height() * level +
+                         amplitude * r.height() * std::sin(i * 3.14159265 * 4 / steps);
+        path.lineTo(x, y);
+    }
+    path.lineTo(r.right(), r.bottom());
+    path.closeSubpath();
+    p.fillPath(path, color);
+}
+
+QPixmap Canvas(int w, int h) {
+    QPixmap pixmap(w, h);
+    pixmap.fill(Qt::transparent);
+    return pixmap;
+}
+
+// A head and shoulders.
+void DrawPerson(QPainter& p, const QColor& color) {
+    p.setPen(QPen(color.darker(160), 1.2));
+    p.setBrush(color);
+    p.drawEllipse(QRectF(9, 3, 10, 10));
+    QPainterPath body;
+    body.moveTo(4, 28);
+    body.cubicTo(4, 15, 24, 15, 24, 28);
+    body.closeSubpath();
+    p.drawPath(body);
+}
+
+// An index card with lines: one entry of the contact log.
+void DrawCard(QPainter& p) {
+    p.setPen(QPen(QColor(90, 90, 90), 1.2));
+    p.setBrush(QColor(255, 250, 220));
+    p.drawRect(QRectF(3, 6, 22, 18));
+    p.setPen(QPen(QColor(70, 110, 170), 1.2));
+    for (int y : {11, 15, 19}) {
+        p.drawLine(QPointF(6, y), QPointF(22, y));
+    }
+}
+
+void DrawBadge(QPainter& p, int command) {
+    const QRectF badge(18, 16, 13, 13);
+    switch (command) {
+        case cmd::kAddPerson:
+        case cmd::kAddContact:
+            p.setPen(QPen(QColor(20, 120, 30), 3.2, Qt::SolidLine, Qt::RoundCap));
+            p.drawLine(badge.center() - QPointF(5, 0), badge.center() + QPointF(5, 0));
+            p.drawLine(badge.center() - QPointF(0, 5), badge.center() + QPointF(0, 5));
+            break;
+        case cmd::kDeletePerson:
+        case cmd::kDeleteContact:
+            p.setPen(QPen(QColor(190, 30, 30), 3.2, Qt::SolidLine, Qt::RoundCap));
+            p.drawLine(badge.topLeft() + QPointF(2, 2), badge.bottomRight() - QPointF(2, 2));
+            p.drawLine(badge.topRight() + QPointF(-2, 2), badge.bottomLeft() + QPointF(2, -2));
+            break;
+        default: {
+            // A pencil for the edit commands.
+            p.setPen(QPen(QColor(60, 60, 60), 1));
+            p.setBrush(QColor(240, 180, 40));
+            QPolygonF pencil;
+            pencil << QPointF(29, 15) << QPointF(32, 18) << QPointF(21, 29) << QPointF(17, 30)
+                   << QPointF(18, 26);
+            p.drawPolygon(pencil);
+            break;
+        }
+    }
+}
+
+}  // namespace
+
+QPixmap AppPicture(const QSize& size) {
+    QPixmap pixmap(size.isValid() ? size : QSize(160, 120));
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QRectF r = pixmap.rect();
+    QLinearGradient sky(r.topLeft(), r.bottomLeft());
+    sky.setColorAt(0, QColor(250, 236, 200));
+    sky.setColorAt(0.55, QColor(190, 220, 240));
+    p.fillRect(r, sky);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(255, 205, 90));
+    p.drawEllipse(QPointF(r.width() * 0.72, r.height() * 0.3), r.height() * 0.13,
+                  r.height() * 0.13);
+    DrawWave(p, r, 0.52, 0.035, QColor(90, 150, 200));
+    DrawWave(p, r, 0.64, 0.03, QColor(40, 100, 160));
+    DrawWave(p, r, 0.78, 0.025, QColor(20, 60, 120));
+    // The tide mark: the highest line the water reached.
+    p.setPen(QPen(QColor(120, 70, 30), std::max(1.5, r.height() / 60), Qt::DashLine));
+    p.drawLine(QPointF(0, r.height() * 0.45), QPointF(r.width(), r.height() * 0.45));
+    return pixmap;
+}
+
+QIcon CommandIcon(int command) {
+    QPixmap pixmap = Canvas(32, 32);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    switch (command) {
+        case cmd::kFileNew: {
+            p.setPen(QPen(QColor(80, 80, 80), 1.5));
+            p.setBrush(Qt::white);
+            QPolygonF page;
+            page << QPointF(7, 3) << QPointF(19, 3) << QPointF(26, 10) << QPointF(26, 29)
+                 << QPointF(7, 29);
+            p.drawPolygon(page);
+            p.drawLine(QPointF(19, 3), QPointF(19, 10));
+            p.drawLine(QPointF(19, 10), QPointF(26, 10));
+            break;
+        }
+        case cmd::kFileOpen: {
+            p.setPen(QPen(QColor(120, 90, 20), 1.5));
+            p.setBrush(QColor(240, 200, 90));
+            p.drawRect(QRectF(3, 9, 22, 17));
+            p.setBrush(QColor(250, 220, 120));
+            QPolygonF flap;
+            flap << QPointF(3, 26) << QPointF(9, 14) << QPointF(30, 14) << QPointF(25, 26);
+            p.drawPolygon(flap);
+            break;
+        }
+        case cmd::kAddPerson:
+        case cmd::kDeletePerson:
+        case cmd::kEditPerson:
+            DrawPerson(p, QColor(110, 150, 210));
+            DrawBadge(p, command);
+            break;
+        case cmd::kAddContact:
+        case cmd::kDeleteContact:
+        case cmd::kEditContact:
+            DrawCard(p);
+            DrawBadge(p, command);
+            break;
+        case cmd::kHelpMode: {
+            p.setPen(QPen(Qt::black, 1.2));
+            p.setBrush(Qt::white);
+            QPolygonF arrow;
+            arrow << QPointF(3, 3) << QPointF(3, 24) << QPointF(8, 19) << QPointF(12, 28)
+                  << QPointF(15, 27) << QPointF(11, 18) << QPointF(18, 18);
+            p.drawPolygon(arrow);
+            QFont f = p.font();
+            f.setBold(true);
+            f.setPixelSize(18);
+            p.setFont(f);
+            p.setPen(QColor(20, 70, 160));
+            p.drawText(QRectF(16, 2, 16, 22), Qt::AlignCenter, QStringLiteral("?"));
+            break;
+        }
+        default:
+            return QIcon();
+    }
+    p.end();
+    return QIcon(pixmap);
+}
+
+void PictureControl::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.drawPixmap(rect(), AppPicture(size()));
+}
+
+StartupScreen::StartupScreen(QWidget* parent, int milliseconds)
+    : QDialog(parent, Qt::SplashScreen | Qt::FramelessWindowHint) {
+    setAttribute(Qt::WA_DeleteOnClose);
+    auto* layout = new QVBoxLayout(this);
+    auto* picture = new PictureControl(this);
+    picture->setFixedSize(320, 180);
+    layout->addWidget(picture);
+    auto* tagline = new QLabel(QStringLiteral("KNOW WHEN AND HOW YOU KEEP IN TOUCH!"), this);
+    QFont taglineFont(QStringLiteral("MS Sans Serif"));
+    taglineFont.setBold(true);
+    tagline->setFont(taglineFont);
+    tagline->setAlignment(Qt::AlignCenter);
+    layout->addWidget(tagline);
+    auto* name = new QLabel(QStringLiteral("Tidemark"), this);
+    QFont nameFont = font();
+    nameFont.setPointSize(nameFont.pointSize() * 2);
+    nameFont.setBold(true);
+    name->setFont(nameFont);
+    name->setAlignment(Qt::AlignCenter);
+    layout->addWidget(name);
+    auto* version = new QLabel(QStringLiteral("Version 2.02"), this);
+    version->setAlignment(Qt::AlignCenter);
+    layout->addWidget(version);
+    setStyleSheet(QStringLiteral("StartupScreen { border: 1px solid palette(dark); }"));
+    QTimer::singleShot(milliseconds, this, &QDialog::close);
+}
+
+void StartupScreen::keyPressEvent(QKeyEvent*) {
+    close();
+}
+
+void StartupScreen::mousePressEvent(QMouseEvent*) {
+    close();
+}
+
+AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
+    setWindowTitle(QStringLiteral("About Tidemark"));
+    auto* layout = new QHBoxLayout(this);
+    auto* picture = new PictureControl(this);
+    picture->setFixedSize(96, 72);
+    layout->addWidget(picture, 0, Qt::AlignTop);
+    auto* texts = new QVBoxLayout;
+    auto* name = new QLabel(QStringLiteral("Tidemark"), this);
+    QFont bold = font();
+    bold.setBold(true);
+    name->setFont(bold);
+    texts->addWidget(name);
+    texts->addWidget(new QLabel(QStringLiteral("Version 2.02"), this));
+    texts->addWidget(new QLabel(QStringLiteral("Know When and How You Keep In Touch!"), this));
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    texts->addWidget(buttons);
+    layout->addLayout(texts);
+    setFixedSize(sizeHint());
+}

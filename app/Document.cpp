@@ -1,0 +1,149 @@
+#include "Document.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include "CurrentDatabase.h"
+#include "Database.h"
+#include "DatabaseFile.h"
+#include "DocumentView.h"
+#include "FileDialog.h"
+#include "MessageBox.h"
+
+namespace {
+
+platform::FileDialogRequest TidemarkFileRequest(QWidget* owner, platform::FileDialogKind kind,
+                                                const QString& initialPath) {
+    platform::FileDialogRequest request;
+    request.owner = owner;
+    request.kind = kind;
+    request.initialPath = initialPath;
+    request.filters = {QStringLiteral("Tidemark Files (*.tch)"), QStringLiteral("All Files (*.*)")};
+    request.defaultSuffix = QStringLiteral("tch");
+    request.confirmOverwrite = true;
+    return request;
+}
+
+std::string LocalPath(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
+bool IsSameFile(const QString& a, const QString& b) {
+    const QFileInfo fa(a), fb(b);
+    return fa.exists() && fb.exists() && fa.canonicalFilePath() == fb.canonicalFilePath();
+}
+
+// Copies through a temporary file beside the target, so that a failed copy leaves an existing
+// target as it was.
+bool CopyReplacing(const QString& source, const QString& target) {
+    if (!QFileInfo(source).isFile()) {
+        return false;
+    }
+    const QString temporary = target + QStringLiteral(".tmp-copy");
+    QFile::remove(temporary);
+    if (!QFile::copy(source, temporary)) {
+        QFile::remove(temporary);
+        return false;
+    }
+    if (QFileInfo::exists(target) && !QFile::remove(target)) {
+        QFile::remove(temporary);
+        return false;
+    }
+    if (!QFile::rename(temporary, target)) {
+        QFile::remove(temporary);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+QString Document::DisplayName() const {
+    return path_.isEmpty() ? QStringLiteral("Untitled") : QDir::toNativeSeparators(path_);
+}
+
+bool Document::New() {
+    const std::optional<QString> chosen = platform::AskFileName(
+        TidemarkFileRequest(owner_, platform::FileDialogKind::Save, QString()));
+    if (chosen && CreateDatabaseFile(LocalPath(*chosen))) {
+        CurrentDatabasePath = LocalPath(*chosen);
+        SetPath(*chosen);
+        version_ = kDatabaseVersion;
+        created_ = saved_ = FromLocalNow();
+    }
+    return true;
+}
+
+bool Document::OpenWithDialog(bool& failed) {
+    failed = false;
+    const std::optional<QString> chosen = platform::AskFileName(
+        TidemarkFileRequest(owner_, platform::FileDialogKind::Open, QString()));
+    if (!chosen) {
+        return false;
+    }
+    if (!Open(*chosen)) {
+        failed = true;
+        return false;
+    }
+    return true;
+}
+
+bool Document::Open(const QString& path) {
+    // The engine would create a missing file as an empty database; a mistyped name should not
+    // leave a stray file behind.
+    if (!QFileInfo(path).isFile()) {
+        return false;
+    }
+    const std::string local = LocalPath(QFileInfo(path).absoluteFilePath());
+    try {
+        cppsqlite3::Database db;
+        db.Open(local);
+        const GlobalsAtOpen globals = RewriteGlobalsAtOpen(db.CreateStatement());
+        version_ = globals.version;
+        created_ = globals.created;
+        saved_ = globals.saved;
+        CurrentDatabasePath = local;
+        SetPath(QFileInfo(path).absoluteFilePath());
+        return true;
+    } catch (const cppsqlite3::SQLException&) {
+        return false;
+    }
+}
+
+bool Document::SaveAs(bool& failed) {
+    failed = false;
+    const QString before = DisplayName();
+    const std::optional<QString> chosen =
+        platform::AskFileName(TidemarkFileRequest(owner_, platform::FileDialogKind::Save, before));
+    if (!chosen) {
+        return false;
+    }
+    // Saving onto the current file itself keeps it as it is.
+    const bool copied =
+        !path_.isEmpty() && (IsSameFile(path_, *chosen) || CopyReplacing(path_, *chosen));
+    if (!copied) {
+        platform::ShowMessage(owner_, QStringLiteral("Error saving %1.").arg(before),
+                              QStringLiteral("Tidemark"), platform::MessageIcon::Error,
+                              platform::MessageButtons::RetryCancel);
+        failed = true;
+        return false;
+    }
+    const QString target = QFileInfo(*chosen).absoluteFilePath();
+    CurrentDatabasePath = LocalPath(target);
+    SetPath(target);
+    return true;
+}
+
+void Document::SetPath(const QString& path) {
+    path_ = path;
+    for (DocumentView* view : views_) {
+        view->OnPathChanged();
+    }
+}
+
+void Document::NotifyReload() {
+    for (DocumentView* view : views_) {
+        view->OnReload();
+    }
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <vector>
+
+#include <QString>
+
+#include "DateTime.h"
+
+class QWidget;
+class DocumentView;
+
+// The current database file. Nothing is ever unsaved: every edit is committed by the operation
+// that makes it, so the document only knows which file is current and tells its views.
+class Document {
+public:
+    explicit Document(QWidget* dialogOwner = nullptr) : owner_(dialogOwner) {}
+
+    // Asks for a name and creates the file there. Always true; a failure has been shown.
+    bool New();
+    // True when a file was opened; false with failed = false when the user cancelled.
+    bool OpenWithDialog(bool& failed);
+    // Opens the file and rewrites its Globals row. False on any failure, not reported here.
+    bool Open(const QString& path);
+    // Copies the current file under a new name and makes the copy current.
+    bool SaveAs(bool& failed);
+
+    void SetPath(const QString& path);
+    void NotifyReload();
+    void AttachView(DocumentView* view) { views_.push_back(view); }
+
+    const QString& Path() const { return path_; }
+    // The path as the title and messages show it, "Untitled" when there is none.
+    QString DisplayName() const;
+    int Version() const { return version_; }
+    DateTime Created() const { return created_; }
+    DateTime Saved() const { return saved_; }
+    bool IsModified() const { return false; }
+
+private:
+    QWidget* owner_;
+    QString path_;
+    int version_ = -1;
+    DateTime created_;
+    DateTime saved_;
+    std::vector<DocumentView*> views_;
+};

@@ -1,0 +1,44 @@
+#pragma once
+
+// Command numbers of the menus and toolbars. Commands are routed by number, and each number
+// carries its status-bar prompt and tooltip.
+namespace cmd {
+
+constexpr int kCheckForUpdate = 102;
+constexpr int kAddContact = 32778;
+constexpr int kAddPerson = 32779;
+constexpr int kDeleteContact = 32780;
+constexpr int kDeletePerson = 32781;
+constexpr int kEditPerson = 32795;
+constexpr int kEditContact = 32797;
+constexpr int kHelpTopics = 32800;
+constexpr int kHelpMode = 32802;
+constexpr int kAddressBookReport = 32803;
+constexpr int kContactsReport = 32804;
+constexpr int kReportFont = 32818;
+constexpr int kZoomIn = 32819;
+constexpr int kZoomOut = 32820;
+constexpr int kImportPersons = 32821;
+constexpr int kExportPersons = 32823;
+constexpr int kExportContacts = 32824;
+constexpr int kEditUser = 32825;
+constexpr int kEnvelopesReport = 32826;
+constexpr int kContactTypes = 32827;
+constexpr int kFileNew = 57600;
+constexpr int kFileOpen = 57601;
+constexpr int kFileSaveAs = 57604;
+constexpr int kPageSetup = 57605;
+constexpr int kPrintSetup = 57606;
+constexpr int kPrint = 57607;
+constexpr int kPrintPreview = 57609;
+constexpr int kFirstRecentFile = 57616;
+constexpr int kLastRecentFile = 57631;
+constexpr int kAbout = 57664;
+constexpr int kExit = 57665;
+constexpr int kClosePreview = 58112;
+constexpr int kNextPage = 58114;
+constexpr int kPreviousPage = 58115;
+constexpr int kViewToolbar = 59392;
+constexpr int kViewStatusBar = 59393;
+
+}  // namespace cmd

@@ -1,0 +1,3 @@
+#include "CurrentDatabase.h"
+
+std::string CurrentDatabasePath;

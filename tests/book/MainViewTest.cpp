@@ -1,0 +1,431 @@
+#include <gtest/gtest.h>
+
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTreeView>
+
+#include "Commands.h"
+#include "CurrentDatabase.h"
+#include "ListModels.h"
+#include "MainView.h"
+#include "MessageRecorder.h"
+#include "TestBook.h"
+
+namespace {
+
+class MainViewTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        path_ = book_.Create();
+        CurrentDatabasePath = path_;
+    }
+    void TearDown() override { CurrentDatabasePath.clear(); }
+
+    QString FieldText(int id) const {
+        QWidget* w = view_.Control(id);
+        if (auto* edit = qobject_cast<QLineEdit*>(w)) {
+            return edit->text();
+        }
+        if (auto* text = qobject_cast<QPlainTextEdit*>(w)) {
+            return text->toPlainText();
+        }
+        if (auto* label = qobject_cast<QLabel*>(w)) {
+            return label->text();
+        }
+        return static_cast<QPushButton*>(w)->text().replace(QStringLiteral("&&"),
+                                                            QStringLiteral("&"));
+    }
+
+    std::vector<std::string> ListedNames() const {
+        std::vector<std::string> names;
+        for (const PersonRow& r : view_.PersonRows().Rows()) {
+            names.push_back(r.name);
+        }
+        return names;
+    }
+
+    void ClickPerson(int row) {
+        QTreeView* list = view_.PersonList();
+        const QRect r = list->visualRect(list->model()->index(row, 0));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, r.center());
+    }
+
+    void ClickContact(int row) {
+        QTreeView* list = view_.ContactList();
+        const QRect r = list->visualRect(list->model()->index(row, 0));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, r.center());
+    }
+
+    void ClickHeader(QTreeView* list, int column) {
+        QHeaderView* header = list->header();
+        const int x = header->sectionViewportPosition(column) + header->sectionSize(column) / 2;
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(x, header->height() / 2));
+    }
+
+    TestBook book_;
+    std::string path_;
+    MainView view_;
+};
+
+const int kValueControls[] = {1009, 1012, 1015, 1016, 1018, 1017, 1019};
+
+TEST_F(MainViewTest, EmptyFileShowsEmptyPanelsAndNow) {
+    view_.Reload();
+    EXPECT_EQ(view_.PersonRows().Rows().size(), 0u);
+    EXPECT_EQ(view_.ContactRows().Rows().size(), 0u);
+    for (int id : kValueControls) {
+        EXPECT_EQ(FieldText(id), QStringLiteral("Not Available")) << id;
+        EXPECT_FALSE(view_.Control(id)->isEnabled()) << id;
+    }
+    EXPECT_FALSE(FieldText(1161).isEmpty());
+    EXPECT_FALSE(FieldText(1162).isEmpty());
+    EXPECT_EQ(FieldText(1163), QString());
+    EXPECT_EQ(view_.SelectedPersonRow(), -1);
+    EXPECT_TRUE(view_.CurrentPersonId().empty());
+}
+
+TEST_F(MainViewTest, ListsHaveTheirColumns) {
+    QAbstractItemModel* persons = view_.PersonList()->model();
+    EXPECT_EQ(persons->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Name"));
+    EXPECT_EQ(persons->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Company"));
+    QAbstractItemModel* contacts = view_.ContactList()->model();
+    const QStringList expected = {QStringLiteral("Date"), QStringLiteral("Time"),
+                                  QStringLiteral("Contact Type"), QStringLiteral("Notes")};
+    for (int c = 0; c < 4; ++c) {
+        EXPECT_EQ(contacts->headerData(c, Qt::Horizontal).toString(), expected[c]);
+    }
+    EXPECT_EQ(view_.ContactList()->columnWidth(0), 75);
+    EXPECT_EQ(view_.ContactList()->columnWidth(1), 75);
+    EXPECT_EQ(view_.ContactList()->columnWidth(2), 85);
+}
+
+TEST_F(MainViewTest, SelectingAPersonShowsDetailsAndPhones) {
+    PersonRecord p;
+    p[PersonRecord::Title] = "Dr.";
+    p[PersonRecord::FName] = "Sean";
+    p[PersonRecord::LName] = "O'Brien";
+    p[PersonRecord::Company] = "Smith & Sons";
+    p[PersonRecord::Addr] = "1 Main St\r\nApt 2";
+    p[PersonRecord::City] = "Springfield";
+    p[PersonRecord::WkPhone] = "555-1234";
+    p[PersonRecord::WkExt] = "12";
+    p[PersonRecord::Email] = "sean@example.com";
+    p[PersonRecord::WebPage] = "www.example.com/a&b";
+    TestBook::AddPerson(path_, p);
+    PersonRecord q;
+    q[PersonRecord::LName] = "Zed";
+    q[PersonRecord::WkExt] = "99";
+    q[PersonRecord::HmPhone] = "555-0000";
+    TestBook::AddPerson(path_, q);
+    view_.Reload();
+    ASSERT_EQ(ListedNames(), (std::vector<std::string>{"O'Brien, Sean", "Zed"}));
+
+    ClickPerson(0);
+    EXPECT_EQ(view_.SelectedPersonRow(), 0);
+    EXPECT_EQ(FieldText(1027), QStringLiteral("Dr."));
+    EXPECT_EQ(FieldText(1031), QStringLiteral("O'Brien"));
+    EXPECT_EQ(FieldText(1023), QStringLiteral("Smith & Sons"));
+    EXPECT_EQ(FieldText(1026), QStringLiteral("1 Main St\nApt 2"));
+    EXPECT_EQ(FieldText(1012), QStringLiteral("555-1234x12"));
+    EXPECT_TRUE(view_.Control(1012)->isEnabled());
+    EXPECT_EQ(FieldText(1019), QStringLiteral("www.example.com/a&b"));
+    EXPECT_EQ(FieldText(1009), QStringLiteral("Not Available"));
+    EXPECT_FALSE(view_.Control(1009)->isEnabled());
+    EXPECT_FALSE(view_.Control(1016)->isEnabled());
+
+    ClickPerson(1);
+    EXPECT_EQ(FieldText(1012), QStringLiteral("Not Available"));
+    EXPECT_FALSE(view_.Control(1012)->isEnabled());
+    EXPECT_EQ(FieldText(1009), QStringLiteral("555-0000"));
+    EXPECT_EQ(FieldText(1027), QString());
+}
+
+TEST_F(MainViewTest, ValueButtonsHandOnTheirText) {
+    PersonRecord p;
+    p[PersonRecord::LName] = "Smith";
+    p[PersonRecord::WkPhone] = "555-1234";
+    p[PersonRecord::WkExt] = "12";
+    TestBook::AddPerson(path_, p);
+    view_.Reload();
+    ClickPerson(0);
+    QSignalSpy spy(&view_, &MainView::ValueActivated);
+    QTest::mouseClick(view_.Control(1012), Qt::LeftButton);
+    QTest::mouseClick(view_.Control(1009), Qt::LeftButton);  // "Not Available": disabled
+    ASSERT_EQ(spy.count(), 1);
+    EXPECT_EQ(spy[0][0].toInt(), 1012);
+    EXPECT_EQ(spy[0][1].toString(), QStringLiteral("555-1234x12"));
+}
+
+TEST_F(MainViewTest, SelectionFollowsTheIdentifierAcrossAReload) {
+    TestBook::AddPerson(path_, "Ann", "Adams");
+    const RecordId moved = TestBook::AddPerson(path_, "Bob", "Brown");
+    TestBook::AddPerson(path_, "Cy", "Cole");
+    view_.Reload();
+    ClickPerson(1);
+    ASSERT_EQ(view_.CurrentPersonId(), moved);
+    TestBook::Execute(path_, "UPDATE Person SET LName = 'Zimmer' WHERE ID = '" + moved + "'");
+    view_.Reload();
+    EXPECT_EQ(view_.CurrentPersonId(), moved);
+    EXPECT_EQ(view_.SelectedPersonRow(), 2);
+    EXPECT_EQ(view_.PersonList()->selectionModel()->selectedRows().at(0).row(), 2);
+    EXPECT_EQ(FieldText(1031), QStringLiteral("Zimmer"));
+}
+
+TEST_F(MainViewTest, SelectionKeepsTheRowWhenTheIdentifierIsGone) {
+    TestBook::AddPerson(path_, "Ann", "Adams");
+    const RecordId gone = TestBook::AddPerson(path_, "Bob", "Brown");
+    const RecordId next = TestBook::AddPerson(path_, "Cy", "Cole");
+    view_.Reload();
+    ClickPerson(1);
+    TestBook::Execute(path_, "DELETE FROM Person WHERE ID = '" + gone + "'");
+    view_.Reload();
+    EXPECT_EQ(view_.SelectedPersonRow(), 1);
+    EXPECT_EQ(view_.CurrentPersonId(), next);
+    TestBook::Execute(path_, "DELETE FROM Person WHERE ID = '" + next + "'");
+    view_.Reload();
+    EXPECT_EQ(view_.SelectedPersonRow(), -1);
+    EXPECT_TRUE(view_.CurrentPersonId().empty());
+}
+
+TEST_F(MainViewTest, ShorterContactListLeavesNoContactSelected) {
+    const RecordId a = TestBook::AddPerson(path_, "Ann", "Adams");
+    const RecordId b = TestBook::AddPerson(path_, "Bob", "Brown");
+    for (int i = 1; i <= 3; ++i) {
+        TestBook::AddContact(path_, a, "2005-03-0" + std::to_string(i) + " 10:00:00",
+                             "a" + std::to_string(i));
+    }
+    TestBook::AddContact(path_, b, "2005-04-01 10:00:00", "b1");
+    TestBook::AddContact(path_, b, "2005-04-02 10:00:00", "b2");
+    view_.Reload();
+    ClickPerson(1);  // Brown, two contacts
+    ClickContact(1);
+    EXPECT_EQ(FieldText(1165), QStringLiteral("b1"));
+    ClickPerson(0);  // Adams: the same position is selected
+    EXPECT_EQ(view_.SelectedContactRow(), 1);
+    EXPECT_EQ(FieldText(1165), QStringLiteral("a2"));
+    ClickContact(2);
+    ClickPerson(1);  // only two rows: nothing selected
+    EXPECT_EQ(view_.SelectedContactRow(), -1);
+    EXPECT_TRUE(view_.CurrentContactId().empty());
+    EXPECT_EQ(FieldText(1165), QString());
+    EXPECT_EQ(FieldText(1163), QString());
+    EXPECT_FALSE(FieldText(1161).isEmpty());
+}
+
+TEST_F(MainViewTest, ContactDetailsShowTheSelectedContact) {
+    const RecordId a = TestBook::AddPerson(path_, "Ann", "Adams");
+    TestBook::AddContact(path_, a, "2005-03-01 09:05:00", "Called about\r\nthe \"offer\"",
+                         "03F6262A-4362-44A9-B770293650BB");
+    view_.Reload();
+    ClickPerson(0);
+    ClickContact(0);
+    EXPECT_EQ(FieldText(1165), QStringLiteral("Called about\nthe \"offer\""));
+    EXPECT_EQ(FieldText(1163), QStringLiteral("Email"));
+    EXPECT_EQ(FieldText(1161),
+              QString::fromStdString(FormatDisplayDate(DateTime::FromFields(2005, 3, 1, 9, 5, 0))));
+}
+
+TEST_F(MainViewTest, HeaderClicksSortAndTimeOrNotesKeepTheOrder) {
+    TestBook::AddPerson(path_, "Mary", "Smith", "Zeta");
+    TestBook::AddPerson(path_, "Adam", "Jones", "");
+    TestBook::AddPerson(path_, "Sean", "O'Brien", "Acme");
+    view_.Reload();
+    ClickHeader(view_.PersonList(), 1);
+    EXPECT_EQ(ListedNames(),
+              (std::vector<std::string>{"Jones, Adam", "O'Brien, Sean", "Smith, Mary"}));
+    EXPECT_EQ(view_.PersonSortOrder(), PersonOrder::ByCompany);
+    ClickHeader(view_.PersonList(), 0);
+    EXPECT_EQ(ListedNames(),
+              (std::vector<std::string>{"Jones, Adam", "O'Brien, Sean", "Smith, Mary"}));
+    EXPECT_EQ(view_.PersonSortOrder(), PersonOrder::ByName);
+
+    const RecordId person = view_.PersonRows().Rows()[2].id;
+    TestBook::AddContact(path_, person, "2005-03-01 09:05:00", "zz call");
+    TestBook::AddContact(path_, person, "2006-01-01 09:05:00", "aa mail",
+                         "03F6262A-4362-44A9-B770293650BB");
+    ClickPerson(2);
+    auto notes = [this] {
+        std::vector<std::string> n;
+        for (const ContactRow& r : view_.ContactRows().Rows()) {
+            n.push_back(r.notes);
+        }
+        return n;
+    };
+    EXPECT_EQ(notes(), (std::vector<std::string>{"aa mail", "zz call"}));
+    ClickHeader(view_.ContactList(), 2);
+    EXPECT_EQ(notes(), (std::vector<std::string>{"aa mail", "zz call"}));  // Email < Telephone
+    EXPECT_EQ(view_.ContactSortOrder(), ContactOrder::ByType);
+    TestBook::Execute(path_,
+                      "UPDATE ContactType SET Description = 'A-Telephone' WHERE "
+                      "Description = 'Telephone'");
+    ClickHeader(view_.ContactList(), 1);
+    EXPECT_EQ(notes(), (std::vector<std::string>{"zz call", "aa mail"}));
+    EXPECT_EQ(view_.ContactSortOrder(), ContactOrder::ByType);
+    ClickHeader(view_.ContactList(), 3);
+    EXPECT_EQ(view_.ContactSortOrder(), ContactOrder::ByType);
+    ClickHeader(view_.ContactList(), 0);
+    EXPECT_EQ(notes(), (std::vector<std::string>{"aa mail", "zz call"}));
+}
+
+TEST_F(MainViewTest, UnreadableDateLeavesEmptyCells) {
+    const RecordId a = TestBook::AddPerson(path_, "Ann", "Adams");
+    TestBook::AddContact(path_, a, "sometime", "vague");
+    view_.Reload();
+    ClickPerson(0);
+    QAbstractItemModel* m = view_.ContactList()->model();
+    ASSERT_EQ(m->rowCount(), 1);
+    EXPECT_EQ(m->data(m->index(0, 0)).toString(), QString());
+    EXPECT_EQ(m->data(m->index(0, 1)).toString(), QString());
+    EXPECT_EQ(m->data(m->index(0, 2)).toString(), QStringLiteral("Telephone"));
+    EXPECT_EQ(m->data(m->index(0, 3)).toString(), QStringLiteral("vague"));
+}
+
+TEST_F(MainViewTest, AvailabilityFollowsFileAndSelection) {
+    const int personCommands[] = {cmd::kEditPerson,      cmd::kDeletePerson,
+                                  cmd::kAddContact,      cmd::kAddressBookReport,
+                                  cmd::kEnvelopesReport, cmd::kExportPersons};
+    const int contactCommands[] = {cmd::kEditContact, cmd::kDeleteContact, cmd::kContactsReport,
+                                   cmd::kExportContacts};
+    const int fileCommands[] = {cmd::kAddPerson, cmd::kEditUser, cmd::kContactTypes};
+
+    CurrentDatabasePath.clear();
+    view_.Reload();
+    for (int c : fileCommands)
+        EXPECT_FALSE(view_.IsCommandEnabled(c)) << c;
+    CurrentDatabasePath = path_;
+    const RecordId a = TestBook::AddPerson(path_, "Ann", "Adams");
+    TestBook::AddContact(path_, a, "2005-03-01 09:05:00", "call");
+    view_.Reload();
+    for (int c : fileCommands)
+        EXPECT_TRUE(view_.IsCommandEnabled(c)) << c;
+    for (int c : personCommands)
+        EXPECT_FALSE(view_.IsCommandEnabled(c)) << c;
+    ClickPerson(0);
+    for (int c : personCommands)
+        EXPECT_TRUE(view_.IsCommandEnabled(c)) << c;
+    for (int c : contactCommands)
+        EXPECT_FALSE(view_.IsCommandEnabled(c)) << c;
+    ClickContact(0);
+    for (int c : contactCommands)
+        EXPECT_TRUE(view_.IsCommandEnabled(c)) << c;
+    EXPECT_FALSE(MainView::RulesCommand(cmd::kImportPersons));
+}
+
+TEST_F(MainViewTest, KeysAndDoubleClicksSendTheirCommands) {
+    TestBook::AddPerson(path_, "Ann", "Adams");
+    view_.Reload();
+    QSignalSpy spy(&view_, &MainView::RecordCommand);
+    QTreeView* persons = view_.PersonList();
+    QTest::keyClick(persons, Qt::Key_Delete);  // nothing selected yet
+    QTest::keyClick(persons, Qt::Key_Insert);
+    ASSERT_EQ(spy.count(), 1);
+    EXPECT_EQ(spy.takeFirst()[0].toInt(), cmd::kAddPerson);
+    ClickPerson(0);
+    QTest::keyClick(persons, Qt::Key_Delete);
+    QTest::keyPress(persons, Qt::Key_Control);
+    QTest::keyRelease(persons, Qt::Key_Control);
+    QTest::keyPress(persons, Qt::Key_Control);
+    QTest::keyClick(persons, Qt::Key_O, Qt::ControlModifier);  // a shortcut, not Ctrl alone
+    QTest::keyRelease(persons, Qt::Key_Control);
+    const QRect r = persons->visualRect(persons->model()->index(0, 0));
+    QTest::mouseDClick(persons->viewport(), Qt::LeftButton, {}, r.center());
+    std::vector<int> commands;
+    for (const QList<QVariant>& call : spy) {
+        commands.push_back(call[0].toInt());
+    }
+    EXPECT_EQ(commands, (std::vector<int>{cmd::kDeletePerson, cmd::kEditPerson, cmd::kEditPerson}));
+
+    spy.clear();
+    QTreeView* contacts = view_.ContactList();
+    QTest::keyClick(contacts, Qt::Key_Insert);  // a current person: add contact
+    QTest::keyClick(contacts, Qt::Key_Delete);  // no contact selected: nothing
+    ASSERT_EQ(spy.count(), 1);
+    EXPECT_EQ(spy[0][0].toInt(), cmd::kAddContact);
+}
+
+TEST_F(MainViewTest, LoadFailuresShowTheirCaptions) {
+    TestBook::Execute(path_, "DROP TABLE Person");
+    MessageRecorder boxes;
+    boxes.Expect();
+    view_.Reload();
+    ASSERT_EQ(boxes.Calls().size(), 1u);
+    EXPECT_EQ(boxes.Last().caption, QStringLiteral("Error Loading Address Book"));
+    EXPECT_EQ(boxes.Last().text, QStringLiteral("SQL error or missing database"));
+    EXPECT_EQ(boxes.Last().owner, nullptr);
+    EXPECT_EQ(boxes.Last().icon, platform::MessageIcon::None);
+}
+
+TEST_F(MainViewTest, ContactListFailureShowsItsCaption) {
+    TestBook::AddPerson(path_, "Ann", "Adams");
+    TestBook::Execute(path_, "DROP TABLE Contact");
+    MessageRecorder boxes;
+    boxes.Expect();
+    view_.Reload();
+    EXPECT_EQ(boxes.Last().caption, QStringLiteral("Error Loading Contacts List"));
+    EXPECT_EQ(view_.SelectedPersonRow(), -1);
+}
+
+TEST_F(MainViewTest, DetailFailuresShowTheirCaptions) {
+    const RecordId a = TestBook::AddPerson(path_, "Ann", "Adams");
+    const RecordId c = TestBook::AddContact(path_, a, "2005-03-01 09:05:00", "call");
+    view_.Reload();
+    TestBook::Execute(path_, "ALTER TABLE Person RENAME TO Gone");
+    MessageRecorder boxes;
+    boxes.Expect();
+    view_.ShowPerson(a);
+    EXPECT_EQ(boxes.Last().caption, QStringLiteral("Error Address Entry Information"));
+    TestBook::Execute(path_, "DROP TABLE ContactType");
+    boxes.Expect();
+    view_.ShowContact(c);
+    EXPECT_EQ(boxes.Last().caption, QStringLiteral("Error Loading Contact Entry Information"));
+}
+
+TEST_F(MainViewTest, NoFileMeansEmptyListsAndNoError) {
+    CurrentDatabasePath.clear();
+    view_.Reload();
+    EXPECT_EQ(view_.PersonRows().Rows().size(), 0u);
+}
+
+TEST_F(MainViewTest, WideningTheFormWidensTheDetailsNotThePersonList) {
+    view_.resize(view_.FormSize());
+    view_.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view_));
+    const int listWidth = view_.PersonList()->width();
+    const int listHeight = view_.PersonList()->height();
+    const int notesWidth = view_.Control(1165)->width();
+    const int contactsHeight = view_.ContactList()->height();
+    const int dateHeight = view_.Control(1161)->height();
+    view_.resize(view_.FormSize() + QSize(200, 100));
+    EXPECT_EQ(view_.PersonList()->width(), listWidth);
+    EXPECT_EQ(view_.PersonList()->height(), listHeight + 100);
+    EXPECT_GT(view_.Control(1165)->width(), notesWidth);
+    EXPECT_EQ(view_.ContactList()->height(), contactsHeight + 100);
+    EXPECT_EQ(view_.Control(1161)->height(), dateHeight);
+    // Everything stays inside the form.
+    for (int id : {1031, 1019, 1025, 1165, 1021}) {
+        const QRect r = view_.Control(id)->geometry();
+        EXPECT_LE(r.right(), view_.width()) << id;
+    }
+}
+
+TEST_F(MainViewTest, HelpModeReportsTheControlUnderTheClick) {
+    view_.resize(view_.FormSize());
+    view_.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view_));
+    QSignalSpy spy(&view_, &MainView::HelpRequested);
+    EXPECT_TRUE(view_.HandleCommand(cmd::kHelpMode));
+    EXPECT_TRUE(view_.InHelpMode());
+    QWidget* city = view_.Control(1029);
+    const QPoint at = city->mapTo(&view_, city->rect().center());
+    QTest::mouseRelease(&view_, Qt::LeftButton, {}, at);
+    EXPECT_FALSE(view_.InHelpMode());
+    ASSERT_EQ(spy.count(), 1);
+    EXPECT_EQ(spy[0][0].value<QWidget*>(), city);
+}
+
+}  // namespace
