@@ -26,8 +26,10 @@ const char kPageStyle[] =
     "h2 { font-size: large; font-weight: bold; margin-top: 14px; margin-bottom: 4px; }"
     "p { margin-top: 4px; margin-bottom: 6px; }"
     "li { margin-bottom: 3px; }"
-    "th { text-align: left; background-color: #e4e8ee; padding: 3px; }"
-    "td { padding: 3px; vertical-align: top; }"
+    "table { border-collapse: collapse; border-color: #b4bac4; margin-top: 4px; }"
+    "th { text-align: left; background-color: #e4e8ee; padding: 3px;"
+    " border: 1px solid #b4bac4; }"
+    "td { padding: 3px; vertical-align: top; border: 1px solid #c8ccd4; }"
     "p.note { background-color: #f3f0dc; padding: 4px; }"
     "p.see { margin-top: 14px; }";
 
@@ -86,6 +88,7 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
 
     contents_ = new QListWidget;
     contents_->setObjectName(QStringLiteral("helpContents"));
+    contents_->setSpacing(2);
     for (const HelpTopic& topic : ContentsTopics()) {
         auto* item = new QListWidgetItem(topic.title, contents_);
         item->setData(Qt::UserRole, topic.page);
