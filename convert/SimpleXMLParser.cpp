@@ -66,7 +66,7 @@ Element::~Element() {
     while (!pending.empty()) {
         std::unique_ptr<Node> node = std::move(pending.back());
         pending.pop_back();
-        if (Element* element = node->AsElement()) {
+        if (Element* element = node ? node->AsElement() : nullptr) {
             for (std::unique_ptr<Node>& child : element->children_) {
                 pending.push_back(std::move(child));
             }

@@ -139,6 +139,7 @@ void ReadSection(V1Section<Record>& section, Element& element) {
         // both being whole in memory at once.
         child.reset();
     }
+    element.Children().clear();
 }
 
 }  // namespace

@@ -1,0 +1,226 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include "ConvertTestFiles.h"
+#include "ConverterDialog.h"
+#include "DialogUnits.h"
+#include "FileDialog.h"
+#include "MessageRecorder.h"
+
+namespace {
+
+// Answers the file dialog with the next path of the list, or a cancel when it is empty.
+class FileDialogAnswers {
+public:
+    FileDialogAnswers() {
+        platform::SetFileDialogHandler([this](const platform::FileDialogRequest& request) {
+            requests.push_back(request);
+            std::optional<QString> answer;
+            if (!answers.empty()) {
+                answer = answers.front();
+                answers.erase(answers.begin());
+            }
+            return answer;
+        });
+    }
+    ~FileDialogAnswers() { platform::SetFileDialogHandler(nullptr); }
+
+    std::vector<QString> answers;
+    std::vector<platform::FileDialogRequest> requests;
+};
+
+class Dialog : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dialog.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+        close = dialog.findChild<QPushButton*>(QStringLiteral("close"));
+        about = dialog.findChild<QPushButton*>(QStringLiteral("about"));
+        edit = dialog.findChild<QLineEdit*>(QStringLiteral("fileName"));
+        browse = dialog.findChild<QPushButton*>(QStringLiteral("browse"));
+        convert = dialog.findChild<QPushButton*>(QStringLiteral("convert"));
+        ASSERT_TRUE(close && about && edit && browse && convert);
+    }
+
+    ConverterDialog dialog;
+    QPushButton* close = nullptr;
+    QPushButton* about = nullptr;
+    QLineEdit* edit = nullptr;
+    QPushButton* browse = nullptr;
+    QPushButton* convert = nullptr;
+};
+
+TEST_F(Dialog, ShowsItsTitleTextsAndSize) {
+    EXPECT_EQ(dialog.windowTitle(),
+              QStringLiteral("Tidemark Import Tool (Version 1 to Version 2)"));
+    const platform::DialogUnits du(dialog.font());
+    EXPECT_EQ(dialog.size(), QSize(du.X(255), du.Y(157)));
+    EXPECT_FALSE(dialog.windowFlags() & Qt::WindowSystemMenuHint);
+    EXPECT_FALSE(dialog.windowIcon().isNull());
+    EXPECT_EQ(close->text(), QStringLiteral("Cl&ose"));
+    EXPECT_TRUE(close->isDefault());
+    EXPECT_EQ(about->text(), QStringLiteral("&About..."));
+    EXPECT_EQ(browse->text(), QStringLiteral("Browse..."));
+    EXPECT_EQ(convert->text(), QStringLiteral("&Convert"));
+    EXPECT_EQ(platform::ControlId(close), 1);
+    EXPECT_EQ(platform::ControlId(about), 57664);
+    EXPECT_EQ(platform::ControlId(edit), 1000);
+    EXPECT_EQ(platform::ControlId(browse), 1001);
+    EXPECT_EQ(platform::ControlId(convert), 1002);
+    EXPECT_EQ(edit->geometry(), du.Rect(13, 117, 191, 12));
+
+    QStringList texts;
+    for (const QLabel* label : dialog.findChildren<QLabel*>()) {
+        texts << label->text();
+        // Every line of every text is inside the dialog and not cut off.
+        EXPECT_GE(label->height(), label->heightForWidth(label->width()))
+            << label->text().toStdString();
+        EXPECT_LE(label->geometry().right(), dialog.width());
+    }
+    EXPECT_EQ(texts,
+              (QStringList{
+                  QStringLiteral("Database To Convert:"),
+                  QStringLiteral("Thank you for upgrading to Version 2 of Tidemark. This will "
+                                 "assist you in converting Version 1 databases to the new "
+                                 "database format."),
+                  QStringLiteral("Simply type in the old database name into the edit box below, "
+                                 "or use the button to the right to browse for the database you "
+                                 "wish to convert."),
+                  QStringLiteral("The original database will be saved with the same name, but "
+                                 "the extension \"org\" added to it. The converted database will "
+                                 "be named with the same name as the original database.")}));
+}
+
+TEST_F(Dialog, TabsThroughTheControlsInOrder) {
+    close->setFocus();
+    QApplication::processEvents();
+    const std::vector<QWidget*> order{about, edit, browse, convert, close};
+    edit->setText(QStringLiteral("x"));  // so that Convert takes the focus too
+    for (QWidget* next : order) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), next);
+    }
+}
+
+TEST_F(Dialog, ConvertIsEnabledByTheEditBox) {
+    EXPECT_FALSE(convert->isEnabled());
+    EXPECT_TRUE(dialog.FileName().isEmpty());
+    QTest::keyClicks(edit, QStringLiteral("old.tch"));
+    EXPECT_TRUE(convert->isEnabled());
+    EXPECT_EQ(dialog.FileName(), QStringLiteral("old.tch"));
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Delete);
+    EXPECT_FALSE(convert->isEnabled());
+    EXPECT_TRUE(dialog.FileName().isEmpty());
+}
+
+TEST_F(Dialog, OnlyCloseEndsIt) {
+    QTest::keyClick(&dialog, Qt::Key_Escape);
+    EXPECT_TRUE(dialog.isVisible());
+    dialog.close();
+    EXPECT_TRUE(dialog.isVisible());
+    QTest::mouseClick(close, Qt::LeftButton);
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(dialog.result(), 1);
+}
+
+TEST_F(Dialog, BrowseFillsTheEditBox) {
+    FileDialogAnswers files;
+    QTest::keyClicks(edit, QStringLiteral("/old/start.tch"));
+    files.answers.push_back(QStringLiteral("/home/u/chosen.tch"));
+    QTest::mouseClick(browse, Qt::LeftButton);
+    ASSERT_EQ(files.requests.size(), 1u);
+    const platform::FileDialogRequest& request = files.requests[0];
+    EXPECT_EQ(request.kind, platform::FileDialogKind::Open);
+    EXPECT_EQ(request.owner, &dialog);
+    EXPECT_EQ(request.initialPath, QStringLiteral("/old/start.tch"));
+    EXPECT_EQ(request.filters, QStringList{QStringLiteral("Tidemark (*.tch)")});
+    EXPECT_EQ(request.defaultSuffix, QStringLiteral("tch"));
+    EXPECT_EQ(edit->text(), QStringLiteral("/home/u/chosen.tch"));
+    EXPECT_EQ(dialog.FileName(), QStringLiteral("/home/u/chosen.tch"));
+
+    // A cancel changes nothing.
+    QTest::mouseClick(browse, Qt::LeftButton);
+    EXPECT_EQ(files.requests.size(), 2u);
+    EXPECT_EQ(files.requests[1].initialPath, QStringLiteral("/home/u/chosen.tch"));
+    EXPECT_EQ(edit->text(), QStringLiteral("/home/u/chosen.tch"));
+    EXPECT_TRUE(convert->isEnabled());
+}
+
+TEST_F(Dialog, ConvertRunsTheConversionUnderTheWaitCursor) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("old book.tch"));
+    WriteBytes(path, "<Tidemark U=\"u\"><User><FName>Me</FName></User></Tidemark>");
+    QTest::keyClicks(edit, path);
+
+    MessageRecorder messages;
+    messages.Expect();
+    QTest::mouseClick(convert, Qt::LeftButton);
+    EXPECT_EQ(dialog.LastResult(), ConvertResult::Succeeded);
+    ASSERT_EQ(messages.Calls().size(), 1u);
+    EXPECT_EQ(messages.Last().caption, QStringLiteral("Conversion Succeeded"));
+    EXPECT_EQ(messages.Last().owner, &dialog);
+    EXPECT_TRUE(Exists(path + QStringLiteral(".org")));
+    // The cursor is back, and the dialog stays with its file name.
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(edit->text(), path);
+
+    // Converting the converted file again fails to parse and touches nothing.
+    messages.Expect();
+    QTest::mouseClick(convert, Qt::LeftButton);
+    EXPECT_EQ(dialog.LastResult(), ConvertResult::NotLoaded);
+    EXPECT_EQ(messages.Last().text, QStringLiteral("Parsing error at line 1"));
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(Dialog, MessageBoxesShowTheNormalCursor) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("bad.tch"));
+    WriteBytes(path, "<Tidemark>");
+    edit->setText(path);
+    bool waitingDuringBox = true;
+    platform::SetMessageHandler([&waitingDuringBox](const platform::MessageCall&) {
+        waitingDuringBox = QGuiApplication::overrideCursor() != nullptr;
+        return platform::MessageResult::Ok;
+    });
+    QTest::mouseClick(convert, Qt::LeftButton);
+    InstallMessageGuard();
+    EXPECT_EQ(dialog.LastResult(), ConvertResult::NotLoaded);
+    EXPECT_FALSE(waitingDuringBox);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(Dialog, AboutShowsNameAndVersionUntilOk) {
+    QString text;
+    bool closedByOk = false;
+    QTimer::singleShot(0, [&] {
+        QWidget* box = QApplication::activeModalWidget();
+        ASSERT_NE(box, nullptr);
+        for (const QLabel* label : box->findChildren<QLabel*>()) {
+            text += label->text() + QLatin1Char('|');
+        }
+        auto* ok = box->findChild<QPushButton*>(QStringLiteral("ok"));
+        ASSERT_NE(ok, nullptr);
+        EXPECT_EQ(ok->text(), QStringLiteral("OK"));
+        EXPECT_EQ(platform::ControlId(ok), 1);
+        QTest::mouseClick(ok, Qt::LeftButton);
+        closedByOk = !box->isVisible();
+        if (!closedByOk) {
+            box->close();
+        }
+    });
+    QTest::mouseClick(about, Qt::LeftButton);
+    EXPECT_TRUE(closedByOk);
+    EXPECT_TRUE(text.contains(QStringLiteral("|Tidemark Import Tool v1.0|")));
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+}  // namespace
