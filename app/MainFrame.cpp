@@ -6,7 +6,6 @@
 #include <QFileInfo>
 #include <QMenuBar>
 #include <QScreen>
-#include <QShortcut>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QToolBar>
@@ -105,9 +104,8 @@ MainFrame::MainFrame(const Options& options, QWidget* parent)
     connect(view_, &MainView::StateChanged, this, &MainFrame::UpdateCommands);
     connect(view_, &MainView::HelpRequested, this, &MainFrame::ShowViewControlHelp);
 
-    auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
-    connect(f1, &QShortcut::activated, this,
-            [this] { ShowViewControlHelp(QApplication::focusWidget()); });
+    // F1 on a control of the view shows its pop-up help.
+    help::InstallPopupHelp(view_, help::HelpFilePath(), ViewPopups());
 
     // The smallest window holds the view's whole form.
     setMinimumSize(minimumSizeHint());
@@ -341,8 +339,7 @@ void MainFrame::OnCommand(int command) {
             break;
         }
         case cmd::kHelpTopics:
-            help::ShowContents(
-                this, help::TopicReference(QStringLiteral("::/html/Introduction.htm>mainwin")));
+            help::ShowContents(this, help::TopicReference(QString::fromLatin1(help::kMainTopic)));
             break;
         case cmd::kAbout: {
             AboutDialog about(this);

@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include <strings.h>
+#include <sys/stat.h>
 #include <cstdlib>
 #include <cstring>
 
@@ -182,7 +183,13 @@ Database::~Database() {
 
 void Database::Open(const std::string& path) {
     Close();
-    const int result = sqlite3_open(path.c_str(), &handle_);
+    // A file its owner marked read-only stays unwritten even for a user whom the system would
+    // let write it anyway (root).
+    struct stat info {};
+    const bool readOnly = ::stat(path.c_str(), &info) == 0 && (info.st_mode & S_IWUSR) == 0;
+    const int result = sqlite3_open_v2(
+        path.c_str(), &handle_,
+        readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     if (result != SQLITE_OK) {
         Close();
         throw SQLException(result);

@@ -1,23 +1,520 @@
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSettings>
+#include <QStatusBar>
 #include <QTest>
+#include <QTimer>
+#include <QToolBar>
+#include <QTreeView>
 
+#include <memory>
+
+#include "Commands.h"
+#include "CurrentDatabase.h"
+#include "FileDialogRecorder.h"
+#include "HelpViewer.h"
+#include "ListModels.h"
 #include "MainFrame.h"
+#include "MainView.h"
+#include "MessageRecorder.h"
+#include "SettingsSandbox.h"
+#include "TestBook.h"
 
 namespace {
 
-TEST(MainFrame, ShowsAndClosesCleanly) {
-    auto* frame = new MainFrame;
-    frame->setAttribute(Qt::WA_DeleteOnClose);
-    frame->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(frame));
-    EXPECT_TRUE(frame->windowTitle().endsWith(QStringLiteral("Tidemark")));
-    QPointer<MainFrame> watch(frame);
-    EXPECT_TRUE(frame->close());
-    QApplication::processEvents();
-    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(watch.isNull());
+QString Q(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+class MainFrameTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(sandbox_.IsValid());
+        CurrentDatabasePath.clear();
+        frame_ = std::make_unique<MainFrame>(MainFrame::Options{false});
+    }
+    void TearDown() override {
+        frame_.reset();
+        CurrentDatabasePath.clear();
+    }
+
+    // Opens the file through File, Open as the user would.
+    void OpenThroughMenu(const std::string& path) {
+        dialogs_.Answer(Q(path));
+        frame_->Action(cmd::kFileOpen)->trigger();
+    }
+
+    QStringList RecentMenuTexts() const {
+        QStringList texts;
+        for (QAction* a : frame_->RecentFilesMenu()->actions()) {
+            texts << a->text();
+        }
+        return texts;
+    }
+
+    QAction* RecentAction(int k) const {
+        for (QAction* a : frame_->RecentFilesMenu()->actions()) {
+            if (a->data().toInt() == cmd::kFirstRecentFile + k - 1) {
+                return a;
+            }
+        }
+        return nullptr;
+    }
+
+    std::string Globals(const std::string& path, const char* column) {
+        return TestBook::QueryText(path, std::string("SELECT ") + column + " FROM Globals");
+    }
+
+    SettingsSandbox sandbox_;
+    TestBook book_;
+    MessageRecorder boxes_;
+    FileDialogRecorder dialogs_;
+    std::unique_ptr<MainFrame> frame_;
+};
+
+TEST_F(MainFrameTest, StartsWithNoDatabase) {
+    EXPECT_EQ(frame_->windowTitle(), QStringLiteral("Tidemark [No Database]"));
+    EXPECT_EQ(frame_->statusBar()->currentMessage(), QStringLiteral("Ready"));
+    EXPECT_EQ(RecentMenuTexts(), QStringList{QStringLiteral("(Empty)")});
+    EXPECT_FALSE(RecentAction(1)->isEnabled());
+    EXPECT_FALSE(frame_->Action(cmd::kAddPerson)->isEnabled());
+    EXPECT_FALSE(frame_->Action(cmd::kEditUser)->isEnabled());
+    EXPECT_FALSE(frame_->Action(cmd::kEditPerson)->isEnabled());
+    EXPECT_TRUE(frame_->Action(cmd::kImportPersons)->isEnabled());
+    EXPECT_TRUE(frame_->PreviewToolBar()->isHidden());
+    // Nothing is stored until a file is opened or the window closes.
+    EXPECT_FALSE(QFile::exists(sandbox_.StoreFile()));
+}
+
+TEST_F(MainFrameTest, MenusCarryTheirTextsPromptsAndShortcuts) {
+    QAction* open = frame_->Action(cmd::kFileOpen);
+    EXPECT_EQ(open->text(), QStringLiteral("&Open...\tCtrl+O"));
+    EXPECT_EQ(open->statusTip(), QStringLiteral("Open an existing document"));
+    EXPECT_EQ(open->toolTip(), QStringLiteral("Open"));
+    EXPECT_EQ(open->shortcut(), QKeySequence(QStringLiteral("Ctrl+O")));
+    EXPECT_EQ(frame_->Action(cmd::kFileNew)->shortcut(), QKeySequence(QStringLiteral("Ctrl+N")));
+    EXPECT_EQ(frame_->Action(cmd::kEditContact)->statusTip(),
+              QStringLiteral("Edit selected contact"));
+    EXPECT_EQ(frame_->Action(cmd::kCheckForUpdate)->text(), QStringLiteral("&Check For Update..."));
+    QStringList menus;
+    for (QAction* a : frame_->menuBar()->actions()) {
+        menus << a->text();
+    }
+    EXPECT_EQ(menus,
+              (QStringList{"&File", "&Edit", "&Contact", "&Person", "&Reports", "&View", "&Help"}));
+    std::vector<int> toolbar;
+    for (QAction* a : frame_->MainToolBar()->actions()) {
+        toolbar.push_back(a->isSeparator() ? 0 : a->data().toInt());
+    }
+    EXPECT_EQ(toolbar,
+              (std::vector<int>{cmd::kFileNew, cmd::kFileOpen, 0, cmd::kAddPerson,
+                                cmd::kDeletePerson, cmd::kEditPerson, 0, cmd::kAddContact,
+                                cmd::kDeleteContact, cmd::kEditContact, 0, cmd::kHelpMode}));
+}
+
+TEST_F(MainFrameTest, NewCreatesTheFileAndRetitles) {
+    const std::string path = book_.Path("new.tch");
+    dialogs_.Answer(Q(path));
+    frame_->Action(cmd::kFileNew)->trigger();
+    ASSERT_TRUE(QFile::exists(Q(path)));
+    EXPECT_EQ(CurrentDatabasePath, path);
+    EXPECT_EQ(frame_->windowTitle(), QStringLiteral("Tidemark [") + Q(path) + "]");
+    EXPECT_EQ(TestBook::QueryText(path, "SELECT COUNT(*) FROM ContactType"), "4");
+    EXPECT_TRUE(frame_->Action(cmd::kAddPerson)->isEnabled());
+    const platform::FileDialogRequest& request = dialogs_.Requests().at(0);
+    EXPECT_EQ(request.kind, platform::FileDialogKind::Save);
+    EXPECT_EQ(request.filters, (QStringList{"Tidemark Files (*.tch)", "All Files (*.*)"}));
+    EXPECT_EQ(request.defaultSuffix, QStringLiteral("tch"));
+    EXPECT_TRUE(request.confirmOverwrite);
+    // A new file is not a recent one.
+    EXPECT_EQ(RecentMenuTexts(), QStringList{QStringLiteral("(Empty)")});
+}
+
+TEST_F(MainFrameTest, CancelledNewKeepsTheFile) {
+    dialogs_.Cancel();
+    frame_->Action(cmd::kFileNew)->trigger();
+    EXPECT_EQ(frame_->windowTitle(), QStringLiteral("Tidemark [Untitled]"));
+    const std::string path = book_.Create("kept.tch");
+    OpenThroughMenu(path);
+    dialogs_.Cancel();
+    frame_->Action(cmd::kFileNew)->trigger();
+    EXPECT_EQ(frame_->windowTitle(), QStringLiteral("Tidemark [") + Q(path) + "]");
+    EXPECT_EQ(CurrentDatabasePath, path);
+}
+
+TEST_F(MainFrameTest, FailedNewKeepsTheCurrentFile) {
+    const std::string path = book_.Create("kept.tch");
+    OpenThroughMenu(path);
+    dialogs_.Answer(Q(book_.Path("no/such/folder/new.tch")));
+    boxes_.Expect();
+    frame_->Action(cmd::kFileNew)->trigger();
+    EXPECT_EQ(boxes_.Last().caption, QStringLiteral("Error Creating Database"));
+    EXPECT_EQ(CurrentDatabasePath, path);
+    EXPECT_EQ(frame_->windowTitle(), QStringLiteral("Tidemark [") + Q(path) + "]");
+}
+
+TEST_F(MainFrameTest, OpenShowsTheFileAndRemembersIt) {
+    const std::string path = book_.Create("family.tch");
+    TestBook::AddPerson(path, "Sean", "O'Brien");
+    OpenThroughMenu(path);
+    EXPECT_EQ(CurrentDatabasePath, path);
+    EXPECT_EQ(frame_->windowTitle(), QStringLiteral("Tidemark [") + Q(path) + "]");
+    ASSERT_EQ(frame_->View()->PersonRows().Rows().size(), 1u);
+    EXPECT_EQ(frame_->View()->PersonRows().Rows()[0].name, "O'Brien, Sean");
+    EXPECT_EQ(RecentMenuTexts(), QStringList{QStringLiteral("&1 ") + Q(path)});
+    QSettings stored(sandbox_.StoreFile(), QSettings::IniFormat);
+    EXPECT_EQ(stored.value(QStringLiteral("Recent Document List/Document1")).toString(), Q(path));
+    EXPECT_EQ(dialogs_.Requests().at(0).kind, platform::FileDialogKind::Open);
+}
+
+TEST_F(MainFrameTest, OpenFailuresLeaveTheCurrentFileCurrent) {
+    const std::string current = book_.Create("current.tch");
+    OpenThroughMenu(current);
+    const QString title = frame_->windowTitle();
+
+    const std::string xml = book_.Path("old.tch");
+    QFile f(Q(xml));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("<?xml version=\"1.0\"?>\n<TidemarkDocument Version=\"1\"></TidemarkDocument>\n");
+    f.close();
+    const std::string readOnly = book_.Create("readonly.tch");
+    const std::string beforeS = Globals(readOnly, "S");
+    QFile::setPermissions(Q(readOnly), QFileDevice::ReadOwner | QFileDevice::ReadGroup);
+    const std::string missing = book_.Path("missing.tch");
+
+    for (const std::string& path : {xml, readOnly, missing}) {
+        boxes_.Expect();
+        OpenThroughMenu(path);
+        EXPECT_EQ(boxes_.Last().text, QStringLiteral("Error loading file.")) << path;
+        EXPECT_EQ(boxes_.Last().caption, QStringLiteral("Tidemark"));
+        EXPECT_EQ(boxes_.Last().icon, platform::MessageIcon::Error);
+        EXPECT_EQ(CurrentDatabasePath, current);
+        EXPECT_EQ(frame_->windowTitle(), title);
+    }
+    EXPECT_EQ(Globals(readOnly, "S"), beforeS);
+    EXPECT_FALSE(QFile::exists(Q(missing)));
+    EXPECT_EQ(RecentMenuTexts().size(), 1);
+}
+
+TEST_F(MainFrameTest, OpeningAFileMarkedNewWritesARealCreationTime) {
+    const std::string path = book_.Create("new-marked.tch");
+    TestBook::Execute(path, "UPDATE Globals SET C = 'NEW', S = 'NEW'");
+    const std::string before = FormatStoredTimeStamp(FromLocalNow());
+    OpenThroughMenu(path);
+    const std::string c = Globals(path, "C");
+    EXPECT_GE(c, before);
+    EXPECT_TRUE(ParseDateTime(c).IsValid()) << c;
+    EXPECT_TRUE(ParseDateTime(Globals(path, "S")).IsValid());
+    EXPECT_TRUE(frame_->Doc().Created().IsValid());
+    EXPECT_EQ(frame_->Doc().Version(), 20);
+}
+
+TEST_F(MainFrameTest, SaveAsCopiesAndLaterEditsGoToTheCopy) {
+    const std::string original = book_.Create("original.tch");
+    TestBook::AddPerson(original, "Ann", "Adams");
+    OpenThroughMenu(original);
+    const std::string copy = book_.Path("copy.tch");
+    dialogs_.Answer(Q(copy));
+    frame_->Action(cmd::kFileSaveAs)->trigger();
+    EXPECT_EQ(dialogs_.Requests().back().initialPath, Q(original));
+    EXPECT_EQ(CurrentDatabasePath, copy);
+    EXPECT_EQ(frame_->windowTitle(), QStringLiteral("Tidemark [") + Q(copy) + "]");
+    EXPECT_EQ(TestBook::QueryText(copy, "SELECT LName FROM Person"), "Adams");
+    TestBook::AddPerson(CurrentDatabasePath, "Bob", "Brown");
+    EXPECT_EQ(TestBook::QueryText(copy, "SELECT COUNT(*) FROM Person"), "2");
+    EXPECT_EQ(TestBook::QueryText(original, "SELECT COUNT(*) FROM Person"), "1");
+    EXPECT_EQ(RecentMenuTexts().at(0), QStringLiteral("&1 ") + Q(copy));
+}
+
+TEST_F(MainFrameTest, SaveAsOverAnExistingFileReplacesIt) {
+    const std::string original = book_.Create("original.tch");
+    TestBook::AddPerson(original, "Ann", "Adams");
+    const std::string target = book_.Create("target.tch");
+    OpenThroughMenu(original);
+    dialogs_.Answer(Q(target));
+    frame_->Action(cmd::kFileSaveAs)->trigger();
+    EXPECT_EQ(TestBook::QueryText(target, "SELECT LName FROM Person"), "Adams");
+}
+
+TEST_F(MainFrameTest, SaveAsOntoTheCurrentFileKeepsIt) {
+    const std::string path = book_.Create("same.tch");
+    TestBook::AddPerson(path, "Ann", "Adams");
+    OpenThroughMenu(path);
+    dialogs_.Answer(Q(path));
+    frame_->Action(cmd::kFileSaveAs)->trigger();
+    EXPECT_EQ(CurrentDatabasePath, path);
+    EXPECT_EQ(TestBook::QueryText(path, "SELECT LName FROM Person"), "Adams");
+}
+
+TEST_F(MainFrameTest, SaveAsWithNoFileOpenFails) {
+    dialogs_.Answer(Q(book_.Path("copy.tch")));
+    boxes_.Expect(platform::MessageResult::Retry);
+    frame_->Action(cmd::kFileSaveAs)->trigger();
+    EXPECT_EQ(dialogs_.Requests().at(0).initialPath, QStringLiteral("Untitled"));
+    EXPECT_EQ(boxes_.Last().text, QStringLiteral("Error saving Untitled."));
+    EXPECT_EQ(boxes_.Last().caption, QStringLiteral("Tidemark"));
+    EXPECT_EQ(boxes_.Last().buttons, platform::MessageButtons::RetryCancel);
+    EXPECT_FALSE(QFile::exists(Q(book_.Path("copy.tch"))));
+    EXPECT_TRUE(CurrentDatabasePath.empty());
+    EXPECT_EQ(frame_->windowTitle(), QStringLiteral("Tidemark [No Database]"));
+}
+
+TEST_F(MainFrameTest, FiveOpensKeepTheFourMostRecent) {
+    std::vector<std::string> paths;
+    for (const char* name : {"a.tch", "b.tch", "c.tch", "d.tch", "e.tch"}) {
+        paths.push_back(book_.Create(name));
+        OpenThroughMenu(paths.back());
+    }
+    EXPECT_EQ(RecentMenuTexts(), (QStringList{"&1 " + Q(paths[4]), "&2 " + Q(paths[3]),
+                                              "&3 " + Q(paths[2]), "&4 " + Q(paths[1])}));
+    // Opening one of them again moves it to the top.
+    OpenThroughMenu(paths[2]);
+    EXPECT_EQ(RecentMenuTexts().at(0), "&1 " + Q(paths[2]));
+    EXPECT_EQ(RecentMenuTexts().size(), 4);
+}
+
+TEST_F(MainFrameTest, RecentFileOpensAndMovesToTheTop) {
+    const std::string a = book_.Create("a.tch");
+    const std::string b = book_.Create("b.tch");
+    TestBook::AddPerson(a, "Ann", "Adams");
+    OpenThroughMenu(a);
+    OpenThroughMenu(b);
+    RecentAction(2)->trigger();
+    EXPECT_EQ(CurrentDatabasePath, a);
+    EXPECT_EQ(frame_->windowTitle(), QStringLiteral("Tidemark [") + Q(a) + "]");
+    EXPECT_EQ(frame_->View()->PersonRows().Rows().size(), 1u);
+    EXPECT_EQ(RecentMenuTexts(), (QStringList{"&1 " + Q(a), "&2 " + Q(b)}));
+}
+
+TEST_F(MainFrameTest, DeletedRecentFileShowsNotFoundAndLeavesTheMenu) {
+    const std::string a = book_.Create("a.tch");
+    const std::string b = book_.Create("b.tch");
+    OpenThroughMenu(a);
+    OpenThroughMenu(b);
+    ASSERT_TRUE(QFile::remove(Q(a)));
+    boxes_.Expect();
+    RecentAction(2)->trigger();
+    EXPECT_EQ(
+        boxes_.Last().text,
+        "The database you have tried to open (\"" + Q(a) +
+            "\") was not found.\n \t\t\tIt has been deleted or moved to a different location.");
+    EXPECT_EQ(boxes_.Last().caption, QStringLiteral("Error Loading File"));
+    EXPECT_EQ(boxes_.Last().owner, frame_.get());
+    EXPECT_EQ(RecentMenuTexts(), QStringList{"&1 " + Q(b)});
+    EXPECT_EQ(CurrentDatabasePath, b);
+    // The stored list is written only at the next change.
+    QSettings stored(sandbox_.StoreFile(), QSettings::IniFormat);
+    EXPECT_EQ(stored.value(QStringLiteral("Recent Document List/Document2")).toString(), Q(a));
+}
+
+TEST_F(MainFrameTest, RecentFileThatFailsToOpenIsDropped) {
+    const std::string a = book_.Create("a.tch");
+    const std::string b = book_.Create("b.tch");
+    OpenThroughMenu(a);
+    OpenThroughMenu(b);
+    TestBook::Execute(a, "DROP TABLE Globals");
+    boxes_.Expect();
+    RecentAction(2)->trigger();
+    EXPECT_EQ(boxes_.Last().text, QStringLiteral("Error loading file."));
+    EXPECT_EQ(RecentMenuTexts(), QStringList{"&1 " + Q(b)});
+    QSettings stored(sandbox_.StoreFile(), QSettings::IniFormat);
+    EXPECT_FALSE(stored.contains(QStringLiteral("Recent Document List/Document2")));
+}
+
+TEST_F(MainFrameTest, RecentFilesComeBackInTheNextRun) {
+    const std::string a = book_.Create("a.tch");
+    OpenThroughMenu(a);
+    frame_ = std::make_unique<MainFrame>(MainFrame::Options{false});
+    EXPECT_EQ(RecentMenuTexts(), QStringList{"&1 " + Q(a)});
+}
+
+TEST_F(MainFrameTest, PlacementIsSavedAtCloseAndRestoredAtStart) {
+    ASSERT_TRUE(frame_->Start(QString()));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(frame_.get()));
+    const QSize size = frame_->minimumSize() + QSize(40, 30);
+    frame_->setGeometry(QRect(QPoint(37, 41), size));
+    frame_->Action(cmd::kExit)->trigger();
+    const QRect saved = frame_->normalGeometry();
+    QSettings stored(sandbox_.StoreFile(), QSettings::IniFormat);
+    EXPECT_TRUE(stored.contains(QStringLiteral("Settings/wp.wpMaxPosition")));
+    EXPECT_EQ(stored.value(QStringLiteral("Settings/wp.left")).toInt(), saved.left());
+
+    frame_ = std::make_unique<MainFrame>(MainFrame::Options{false});
+    ASSERT_TRUE(frame_->Start(QString()));
+    EXPECT_EQ(frame_->normalGeometry().size(), saved.size());
+    EXPECT_EQ(frame_->normalGeometry().topLeft(), saved.topLeft());
+}
+
+TEST_F(MainFrameTest, PlacementOffEveryScreenIsIgnored) {
+    {
+        QSettings stored(sandbox_.StoreFile(), QSettings::IniFormat);
+        stored.setValue(QStringLiteral("Settings/wp.showCmd"), 1);
+        stored.setValue(QStringLiteral("Settings/wp.left"), 20000);
+        stored.setValue(QStringLiteral("Settings/wp.top"), 20000);
+        stored.setValue(QStringLiteral("Settings/wp.right"), 21000);
+        stored.setValue(QStringLiteral("Settings/wp.bottom"), 20800);
+    }
+    frame_ = std::make_unique<MainFrame>(MainFrame::Options{false});
+    ASSERT_TRUE(frame_->Start(QString()));
+    const QRect screen = frame_->screen()->geometry();
+    EXPECT_TRUE(screen.intersects(frame_->frameGeometry()));
+    EXPECT_LT(frame_->x(), 20000);
+}
+
+TEST_F(MainFrameTest, CommandLineOpensTheFile) {
+    const std::string path = book_.Create("My Family.tch");
+    TestBook::AddPerson(path, "Ann", "Adams");
+    for (const QString& line : {"\"" + Q(path) + "\"", Q(path), "/o " + Q(path), "-o " + Q(path)}) {
+        frame_ = std::make_unique<MainFrame>(MainFrame::Options{false});
+        ASSERT_TRUE(frame_->Start(line)) << line.toStdString();
+        EXPECT_EQ(CurrentDatabasePath, path) << line.toStdString();
+        EXPECT_EQ(frame_->windowTitle(), QStringLiteral("Tidemark [") + Q(path) + "]");
+        EXPECT_EQ(frame_->View()->PersonRows().Rows().size(), 1u);
+        EXPECT_EQ(RecentMenuTexts().at(0), "&1 " + Q(path));
+        CurrentDatabasePath.clear();
+    }
+}
+
+TEST_F(MainFrameTest, CommandLineWithAMissingFileEndsTheProgram) {
+    const std::string missing = book_.Path("gone.tch");
+    boxes_.Expect();
+    EXPECT_FALSE(frame_->Start(Q(missing)));
+    EXPECT_EQ(boxes_.Last().text,
+              QStringLiteral("Unable to open the file ") + Q(missing) + ". Exiting Tidemark.");
+    EXPECT_EQ(boxes_.Last().caption, QStringLiteral("Unable To Load File"));
+    EXPECT_EQ(boxes_.Last().icon, platform::MessageIcon::Error);
+}
+
+TEST_F(MainFrameTest, ViewTogglesKeepTheirCheckMarks) {
+    ASSERT_TRUE(frame_->Start(QString()));
+    QAction* toolbar = frame_->Action(cmd::kViewToolbar);
+    QAction* status = frame_->Action(cmd::kViewStatusBar);
+    EXPECT_TRUE(toolbar->isChecked());
+    EXPECT_TRUE(status->isChecked());
+    toolbar->trigger();
+    EXPECT_FALSE(frame_->MainToolBar()->isVisible());
+    EXPECT_FALSE(toolbar->isChecked());
+    status->trigger();
+    EXPECT_FALSE(frame_->statusBar()->isVisible());
+    EXPECT_FALSE(status->isChecked());
+    toolbar->trigger();
+    status->trigger();
+    EXPECT_TRUE(frame_->MainToolBar()->isVisible());
+    EXPECT_TRUE(frame_->statusBar()->isVisible());
+    EXPECT_TRUE(toolbar->isChecked());
+    // Not remembered: the next run shows the toolbar again.
+    toolbar->trigger();
+    frame_ = std::make_unique<MainFrame>(MainFrame::Options{false});
+    ASSERT_TRUE(frame_->Start(QString()));
+    EXPECT_TRUE(frame_->MainToolBar()->isVisible());
+}
+
+TEST_F(MainFrameTest, AvailabilityFollowsTheView) {
+    const std::string path = book_.Create();
+    const RecordId a = TestBook::AddPerson(path, "Ann", "Adams");
+    TestBook::AddContact(path, a, "2005-03-01 09:05:00", "call");
+    OpenThroughMenu(path);
+    EXPECT_TRUE(frame_->Action(cmd::kAddPerson)->isEnabled());
+    EXPECT_TRUE(frame_->Action(cmd::kContactTypes)->isEnabled());
+    EXPECT_FALSE(frame_->Action(cmd::kEditPerson)->isEnabled());
+    QTreeView* persons = frame_->View()->PersonList();
+    persons->selectionModel()->select(
+        persons->model()->index(0, 0),
+        QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    EXPECT_TRUE(frame_->Action(cmd::kEditPerson)->isEnabled());
+    EXPECT_TRUE(frame_->Action(cmd::kExportPersons)->isEnabled());
+    EXPECT_FALSE(frame_->Action(cmd::kDeleteContact)->isEnabled());
+    QTreeView* contacts = frame_->View()->ContactList();
+    contacts->selectionModel()->select(
+        contacts->model()->index(0, 0),
+        QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    EXPECT_TRUE(frame_->Action(cmd::kDeleteContact)->isEnabled());
+    EXPECT_TRUE(frame_->Action(cmd::kContactsReport)->isEnabled());
+}
+
+TEST_F(MainFrameTest, CommandsStillToComeChangeNothing) {
+    const std::string path = book_.Create();
+    TestBook::AddPerson(path, "Ann", "Adams");
+    OpenThroughMenu(path);
+    const std::string before = Globals(path, "S");
+    for (int command : {cmd::kAddPerson, cmd::kEditPerson, cmd::kDeletePerson, cmd::kAddContact,
+                        cmd::kImportPersons, cmd::kExportPersons, cmd::kAddressBookReport,
+                        cmd::kPageSetup, cmd::kPrintSetup, cmd::kReportFont, cmd::kPrint,
+                        cmd::kCheckForUpdate, cmd::kEditUser, cmd::kContactTypes}) {
+        frame_->OnCommand(command);
+    }
+    EXPECT_EQ(Globals(path, "S"), before);
+    EXPECT_EQ(TestBook::QueryText(path, "SELECT COUNT(*) FROM Person"), "1");
+}
+
+TEST_F(MainFrameTest, HelpTopicsAndControlHelp) {
+    std::vector<help::HelpRequest> requests;
+    help::SetHelpRequestHandler([&](const help::HelpRequest& r) { requests.push_back(r); });
+    frame_->Action(cmd::kHelpTopics)->trigger();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].kind, help::HelpRequest::Contents);
+    EXPECT_TRUE(requests[0].reference.endsWith(
+        QDir::separator() + QStringLiteral("Tidemark.chm::/html/Introduction.htm>mainwin")))
+        << requests[0].reference.toStdString();
+
+    frame_->ShowViewControlHelp(frame_->View()->Control(1012));
+    frame_->ShowViewControlHelp(frame_->View()->Control(1044));
+    frame_->ShowViewControlHelp(frame_->View()->Control(1166));  // a frame: no help
+    ASSERT_EQ(requests.size(), 3u);
+    EXPECT_EQ(requests[1].kind, help::HelpRequest::Popup);
+    EXPECT_EQ(requests[1].popup, 1221);
+    EXPECT_EQ(requests[2].popup, 2003);
+
+    ASSERT_TRUE(frame_->Start(QString()));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(frame_.get()));
+    QWidget* city = frame_->View()->Control(1029);
+    city->setFocus();
+    QTest::keyClick(city, Qt::Key_F1);
+    ASSERT_EQ(requests.size(), 4u);
+    EXPECT_EQ(requests[3].popup, 1209);
+
+    frame_->Action(cmd::kHelpMode)->trigger();
+    EXPECT_TRUE(frame_->View()->InHelpMode());
+    QWidget* list = frame_->View()->Control(1021);
+    QTest::mouseRelease(frame_->View(), Qt::LeftButton, {},
+                        list->mapTo(frame_->View(), list->rect().center()));
+    ASSERT_EQ(requests.size(), 5u);
+    EXPECT_EQ(requests[4].popup, 2000);
+    help::SetHelpRequestHandler(nullptr);
+}
+
+TEST_F(MainFrameTest, AboutBoxShowsTheVersion) {
+    QString title;
+    QStringList texts;
+    QTimer::singleShot(0, [&] {
+        QWidget* box = QApplication::activeModalWidget();
+        ASSERT_NE(box, nullptr);
+        title = box->windowTitle();
+        for (QLabel* label : box->findChildren<QLabel*>()) {
+            texts << label->text();
+        }
+        static_cast<QDialog*>(box)->accept();
+    });
+    frame_->Action(cmd::kAbout)->trigger();
+    EXPECT_EQ(title, QStringLiteral("About Tidemark"));
+    EXPECT_TRUE(texts.contains(QStringLiteral("Version 2.02")));
+    EXPECT_TRUE(texts.contains(QStringLiteral("Know When and How You Keep In Touch!")));
+}
+
+TEST_F(MainFrameTest, WindowCannotShrinkBelowTheForm) {
+    ASSERT_TRUE(frame_->Start(QString()));
+    EXPECT_GE(frame_->minimumWidth(), frame_->View()->FormSize().width());
+    EXPECT_GE(frame_->minimumHeight(), frame_->View()->FormSize().height());
+    frame_->resize(100, 100);
+    EXPECT_GE(frame_->width(), frame_->minimumWidth());
 }
 
 }  // namespace

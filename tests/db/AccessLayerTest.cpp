@@ -280,6 +280,20 @@ TEST_F(AccessLayerTest, ClosingAbandonsAnOpenTransaction) {
     EXPECT_EQ(q.GetString(1), "n0");
 }
 
+TEST_F(AccessLayerTest, ReadOnlyFileIsReadButNotWritten) {
+    const std::string path = MakePersons(1);
+    QFile::setPermissions(QString::fromStdString(path), QFileDevice::ReadOwner);
+    Database db;
+    db.Open(path);
+    Statement& st = db.CreateStatement();
+    Query& q = st.ExecuteQuery("SELECT FName FROM Person");
+    ASSERT_TRUE(q.Next());
+    EXPECT_EQ(q.GetString(1), "n0");
+    const SQLException e = Thrown([&] { st.Execute("UPDATE Person SET FName = 'x'"); });
+    EXPECT_EQ(e.Code(), 8);
+    EXPECT_EQ(e.Message(), "Attempt to write a readonly database");
+}
+
 TEST_F(AccessLayerTest, QueryOnNullStatementThrows) {
     const SQLException e = Thrown([] { Query q(nullptr); });
     EXPECT_EQ(e.Message(), "NULL statement object");
