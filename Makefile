@@ -20,8 +20,16 @@ configure: deps
 build: configure
 	cmake --build $(BUILD_DIR)
 
+DEMO := $(BUILD_DIR)/demo.tch
+
+# With no FILE=..., the demo address book (written once, then kept).
 run: build
-	$(BUILD_DIR)/app/tidemark $(FILE)
+ifdef FILE
+	$(BUILD_DIR)/app/tidemark "$(FILE)"
+else
+	$(BUILD_DIR)/app/make-demo-book $(DEMO)
+	$(BUILD_DIR)/app/tidemark $(DEMO)
+endif
 
 test: build
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2

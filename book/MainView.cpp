@@ -38,6 +38,7 @@ void ShowFailure(const cppsqlite3::SQLException& e, const char* caption) {
 }  // namespace
 
 MainView::MainView(QWidget* parent) : QWidget(parent) {
+    setFont(platform::DialogFont());
     BuildForm();
     SetUpColumns();
     ShowPerson(RecordId());
@@ -131,7 +132,7 @@ void MainView::BuildForm() {
     personList_->setModel(personModel_);
 
     // Name row.
-    AddLabel(1045, QStringLiteral("Title:"), 170, 10, 16, 2, 0);
+    AddLabel(1045, QStringLiteral("Title:"), 169, 10, 17, 2, 0);
     title_ = AddField(1027, 187, 8, 40, 12, 2);
     AddLabel(1036, QStringLiteral("First Name:"), 231, 10, 38, 2, MoveX);
     firstName_ = AddField(1028, 270, 8, 92, 12, 2);
@@ -139,34 +140,34 @@ void MainView::BuildForm() {
     lastName_ = AddField(1031, 405, 8, 90, 12, 2);
 
     // Phones.
-    AddLabel(1062, QStringLiteral("Home Phone:"), 171, 31, 41, 3, MoveX);
+    AddLabel(1062, QStringLiteral("Home Phone:"), 167, 31, 46, 3, MoveX);
     homePhone_ = AddValueButton(1009, 213, 29, 3);
-    AddLabel(1064, QStringLiteral("Work Phone:"), 171, 44, 41, 3, MoveX);
+    AddLabel(1064, QStringLiteral("Work Phone:"), 167, 44, 46, 3, MoveX);
     workPhone_ = AddValueButton(1012, 213, 42, 3);
-    AddLabel(1068, QStringLiteral("Pager:"), 171, 57, 41, 3, MoveX);
+    AddLabel(1068, QStringLiteral("Pager:"), 167, 57, 46, 3, MoveX);
     pager_ = AddValueButton(1015, 213, 55, 3);
-    AddLabel(1039, QStringLiteral("Fax:"), 171, 70, 41, 3, MoveX);
+    AddLabel(1039, QStringLiteral("Fax:"), 167, 70, 46, 3, MoveX);
     fax_ = new QLabel(this);
     fax_->setAlignment(Qt::AlignCenter);
     fax_->setTextFormat(Qt::PlainText);
     platform::SetControlId(fax_, 1016);
     controls_[1016] = fax_;
     Place(fax_, 213, 69, 117, 10, 3, MoveX | SizeX);
-    AddLabel(1047, QStringLiteral("Cel Phone:"), 171, 82, 41, 3, MoveX);
+    AddLabel(1047, QStringLiteral("Cel Phone:"), 167, 82, 46, 3, MoveX);
     celPhone_ = AddValueButton(1018, 213, 80, 3);
-    AddLabel(1040, QStringLiteral("E-Mail:"), 171, 94, 41, 3, MoveX);
+    AddLabel(1040, QStringLiteral("E-Mail:"), 167, 94, 46, 3, MoveX);
     email_ = AddValueButton(1017, 213, 92, 3);
-    AddLabel(1072, QStringLiteral("Web Page:"), 171, 107, 41, 3, MoveX);
+    AddLabel(1072, QStringLiteral("Web Page:"), 167, 107, 46, 3, MoveX);
     webPage_ = AddValueButton(1019, 213, 105, 3);
 
     // Company.
-    AddLabel(1037, QStringLiteral("Company:"), 350, 31, 31, 3, MoveX);
+    AddLabel(1037, QStringLiteral("Company:"), 348, 31, 33, 3, MoveX);
     company_ = AddField(1023, 382, 29, 113, 12, 3);
-    AddLabel(1042, QStringLiteral("Position:"), 350, 45, 31, 3, MoveX);
+    AddLabel(1042, QStringLiteral("Position:"), 348, 45, 33, 3, MoveX);
     position_ = AddField(1024, 382, 43, 113, 12, 3);
 
     // Address.
-    QLabel* addressLabel = AddLabel(1032, QStringLiteral("&Address:"), 350, 68, 31, 3, MoveX);
+    QLabel* addressLabel = AddLabel(1032, QStringLiteral("&Address:"), 348, 68, 33, 3, MoveX);
     address_ = new QPlainTextEdit(this);
     address_->setReadOnly(true);
     address_->setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -176,11 +177,11 @@ void MainView::BuildForm() {
     controls_[1026] = address_;
     Place(address_, 382, 66, 113, 23, 3, MoveX | SizeX);
     addressLabel->setBuddy(address_);
-    AddLabel(1033, QStringLiteral("&City:"), 350, 94, 31, 3, MoveX)
+    AddLabel(1033, QStringLiteral("&City:"), 348, 94, 33, 3, MoveX)
         ->setBuddy(city_ = AddField(1029, 382, 92, 113, 12, 3));
-    AddLabel(1034, QStringLiteral("&State:"), 350, 108, 31, 3, MoveX)
+    AddLabel(1034, QStringLiteral("&State:"), 348, 108, 33, 3, MoveX)
         ->setBuddy(state_ = AddField(1030, 382, 106, 30, 12, 3));
-    AddLabel(1079, QStringLiteral("&Zip:"), 416, 108, 17, 3, MoveX)
+    AddLabel(1079, QStringLiteral("&Zip:"), 415, 108, 18, 3, MoveX)
         ->setBuddy(zip_ = AddField(1025, 434, 106, 61, 12, 3));
 
     // Contact details.
@@ -235,14 +236,20 @@ void MainView::BuildForm() {
     });
 }
 
+// The client width of a list from its placed size; the viewport is not laid out before the
+// first show.
+static int ClientWidth(const QTreeView* list) {
+    return list->width() - 2 * list->frameWidth();
+}
+
 void MainView::SetUpColumns() {
-    const int personWidth = personList_->viewport()->width();
+    const int personWidth = ClientWidth(personList_);
     personList_->setColumnWidth(0, personWidth / 2);
     personList_->setColumnWidth(1, personWidth - personList_->columnWidth(0));
     contactList_->setColumnWidth(0, 75);
     contactList_->setColumnWidth(1, 75);
     contactList_->setColumnWidth(2, 85);
-    contactList_->setColumnWidth(3, std::max(0, contactList_->viewport()->width() - 235));
+    contactList_->setColumnWidth(3, std::max(0, ClientWidth(contactList_) - 235));
 }
 
 void MainView::resizeEvent(QResizeEvent* event) {
@@ -278,7 +285,7 @@ void MainView::resizeEvent(QResizeEvent* event) {
         p.widget->setGeometry(newLeft, p.designed.top(), newRight - newLeft, newHeight);
     }
     contactList_->setColumnWidth(
-        3, std::max(0, contactList_->viewport()->width() - contactList_->columnWidth(0) -
+        3, std::max(0, ClientWidth(contactList_) - contactList_->columnWidth(0) -
                            contactList_->columnWidth(1) - contactList_->columnWidth(2)));
 }
 

@@ -18,9 +18,13 @@ DialogUnits::DialogUnits(const QFont& font) {
     baseY_ = metrics.height();
 }
 
-int DialogUnits::X(int units) const { return (units * baseX_ + 2) / 4; }
+int DialogUnits::X(int units) const {
+    return (units * baseX_ + 2) / 4;
+}
 
-int DialogUnits::Y(int units) const { return (units * baseY_ + 4) / 8; }
+int DialogUnits::Y(int units) const {
+    return (units * baseY_ + 4) / 8;
+}
 
 QRect DialogUnits::Rect(int x, int y, int width, int height) const {
     return QRect(X(x), Y(y), X(width), Y(height));
@@ -30,7 +34,21 @@ void DialogUnits::Place(QWidget* control, int x, int y, int width, int height) c
     control->setGeometry(Rect(x, y, width, height));
 }
 
-void SetControlId(QWidget* control, int id) { control->setProperty(kControlIdProperty, id); }
+QFont DialogFont() {
+    static const bool substituted = [] {
+        QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
+                                   {QStringLiteral("Liberation Sans"), QStringLiteral("Arial")});
+        return true;
+    }();
+    (void)substituted;
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setPointSize(8);
+    return font;
+}
+
+void SetControlId(QWidget* control, int id) {
+    control->setProperty(kControlIdProperty, id);
+}
 
 int ControlId(const QWidget* control) {
     return control ? control->property(kControlIdProperty).toInt() : 0;

@@ -1,8 +1,8 @@
 #pragma once
 
+#include <QFont>
 #include <QRect>
 
-class QFont;
 class QWidget;
 
 namespace platform {
@@ -24,6 +24,10 @@ private:
     int baseX_;
     int baseY_;
 };
+
+// The font of the program's forms and dialogs: "MS Sans Serif" at 8 points, which the system
+// finds as its metric-compatible stand-in (Liberation Sans) where it does not have it.
+QFont DialogFont();
 
 // The number a control carries for help requests ("control 1006" of a form).
 void SetControlId(QWidget* control, int id);
