@@ -15,8 +15,10 @@ std::string ContactListQuery(const RecordId& personId, ContactOrder order) {
     return "SELECT Contact.DtTm, Contact.Description, Contact.ID, ContactType.Description AS "
            "TypeDescription FROM Contact, ContactType WHERE PersonID = '" +
            QuoteSqlText(personId) + "' AND Contact.ContactTypeID = ContactType.ID" +
-           (order == ContactOrder::ByDate ? " ORDER BY DtTm DESC"
-                                          : " ORDER BY TypeDescription, DtTm DESC");
+           // The unary plus keeps the engine from walking the whole date index to find one
+           // person's few contacts; the order is the same.
+           (order == ContactOrder::ByDate ? " ORDER BY +DtTm DESC"
+                                          : " ORDER BY TypeDescription, +DtTm DESC");
 }
 
 void LoadPersonList(const std::string& path, PersonOrder order, std::vector<PersonRow>& rows) {

@@ -40,6 +40,8 @@ std::optional<QString> AskFileName(const FileDialogRequest& request) {
     return dialog.selectedFiles().first();
 }
 
-void SetFileDialogHandler(FileDialogHandler handler) { Handler() = std::move(handler); }
+void SetFileDialogHandler(FileDialogHandler handler) {
+    Handler() = std::move(handler);
+}
 
 }  // namespace platform
