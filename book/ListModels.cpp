@@ -14,64 +14,29 @@ QString FirstLine(const std::string& s) {
 
 }  // namespace
 
-void PersonListModel::SetRows(std::vector<PersonRow> rows) {
-    beginResetModel();
-    rows_ = std::move(rows);
-    endResetModel();
-}
+PersonListModel::PersonListModel(QObject* parent)
+    : RowListModel({QStringLiteral("Name"), QStringLiteral("Company")}, parent) {}
 
-int PersonListModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(rows_.size());
-}
-
-int PersonListModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : 2;
-}
-
-QVariant PersonListModel::data(const QModelIndex& index, int role) const {
+QVariant PersonListModel::Cell(const PersonRow& row, int column, int role) const {
     if (role != Qt::DisplayRole && role != Qt::ToolTipRole) {
         return QVariant();
     }
-    const PersonRow& row = rows_[index.row()];
-    return index.column() == 0 ? Text(row.name) : Text(row.company);
+    return column == 0 ? Text(row.name) : Text(row.company);
 }
 
-QVariant PersonListModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal) {
-        return QVariant();
-    }
-    if (role == Qt::TextAlignmentRole) {
-        return int(Qt::AlignLeft | Qt::AlignVCenter);
-    }
-    if (role != Qt::DisplayRole) {
-        return QVariant();
-    }
-    return section == 0 ? QStringLiteral("Name") : QStringLiteral("Company");
-}
+ContactListModel::ContactListModel(QObject* parent)
+    : RowListModel({QStringLiteral("Date"), QStringLiteral("Time"), QStringLiteral("Contact Type"),
+                    QStringLiteral("Notes")},
+                   parent) {}
 
-void ContactListModel::SetRows(std::vector<ContactRow> rows) {
-    beginResetModel();
-    rows_ = std::move(rows);
-    endResetModel();
-}
-
-int ContactListModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(rows_.size());
-}
-
-int ContactListModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : 4;
-}
-
-QVariant ContactListModel::data(const QModelIndex& index, int role) const {
-    const ContactRow& row = rows_[index.row()];
-    if (role == Qt::ToolTipRole && index.column() == 3) {
+QVariant ContactListModel::Cell(const ContactRow& row, int column, int role) const {
+    if (role == Qt::ToolTipRole && column == 3) {
         return Text(FromStoredLines(row.notes));
     }
     if (role != Qt::DisplayRole) {
         return QVariant();
     }
-    switch (index.column()) {
+    switch (column) {
         case 0:
             return Text(row.date);
         case 1:
@@ -81,18 +46,4 @@ QVariant ContactListModel::data(const QModelIndex& index, int role) const {
         default:
             return FirstLine(row.notes);
     }
-}
-
-QVariant ContactListModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal) {
-        return QVariant();
-    }
-    if (role == Qt::TextAlignmentRole) {
-        return int(Qt::AlignLeft | Qt::AlignVCenter);
-    }
-    if (role != Qt::DisplayRole) {
-        return QVariant();
-    }
-    static const char* const headers[] = {"Date", "Time", "Contact Type", "Notes"};
-    return section >= 0 && section < 4 ? QString::fromLatin1(headers[section]) : QVariant();
 }

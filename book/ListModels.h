@@ -3,43 +3,76 @@
 #include <vector>
 
 #include <QAbstractTableModel>
+#include <QStringList>
 
 #include "AddressBook.h"
 
-// The rows of the person list: display name and company, each row carrying its identifier.
-class PersonListModel : public QAbstractTableModel {
-    Q_OBJECT
+// The rows of one of the main view's lists, each carrying its record's identifier. The rows are
+// replaced whole at every reload, so a reload paints once.
+template <typename Row>
+class RowListModel : public QAbstractTableModel {
 public:
-    using QAbstractTableModel::QAbstractTableModel;
+    RowListModel(QStringList headers, QObject* parent)
+        : QAbstractTableModel(parent), headers_(std::move(headers)) {}
 
-    void SetRows(std::vector<PersonRow> rows);
+    void SetRows(std::vector<Row> rows) {
+        beginResetModel();
+        rows_ = std::move(rows);
+        endResetModel();
+    }
     void Clear() { SetRows({}); }
-    const std::vector<PersonRow>& Rows() const { return rows_; }
+    const std::vector<Row>& Rows() const { return rows_; }
+    // The row whose identifier is id; -1 when none.
+    int Find(const RecordId& id) const {
+        for (size_t i = 0; i < rows_.size(); ++i) {
+            if (rows_[i].id == id) {
+                return static_cast<int>(i);
+            }
+        }
+        return -1;
+    }
 
-    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
-    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
-    QVariant data(const QModelIndex& index, int role) const override;
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override {
+        return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+    }
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override {
+        return parent.isValid() ? 0 : static_cast<int>(headers_.size());
+    }
+    QVariant data(const QModelIndex& index, int role) const override {
+        return Cell(rows_[index.row()], index.column(), role);
+    }
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
+        if (orientation != Qt::Horizontal || section < 0 || section >= headers_.size()) {
+            return QVariant();
+        }
+        if (role == Qt::TextAlignmentRole) {
+            return int(Qt::AlignLeft | Qt::AlignVCenter);
+        }
+        return role == Qt::DisplayRole ? QVariant(headers_[section]) : QVariant();
+    }
+
+protected:
+    virtual QVariant Cell(const Row& row, int column, int role) const = 0;
 
 private:
-    std::vector<PersonRow> rows_;
+    QStringList headers_;
+    std::vector<Row> rows_;
 };
 
-// The rows of the contact list: date, time, type and notes, each row carrying its identifier.
-class ContactListModel : public QAbstractTableModel {
-    Q_OBJECT
+// "Name" and "Company".
+class PersonListModel : public RowListModel<PersonRow> {
 public:
-    using QAbstractTableModel::QAbstractTableModel;
+    explicit PersonListModel(QObject* parent = nullptr);
 
-    void SetRows(std::vector<ContactRow> rows);
-    void Clear() { SetRows({}); }
-    const std::vector<ContactRow>& Rows() const { return rows_; }
+protected:
+    QVariant Cell(const PersonRow& row, int column, int role) const override;
+};
 
-    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
-    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
-    QVariant data(const QModelIndex& index, int role) const override;
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+// "Date", "Time", "Contact Type" and "Notes".
+class ContactListModel : public RowListModel<ContactRow> {
+public:
+    explicit ContactListModel(QObject* parent = nullptr);
 
-private:
-    std::vector<ContactRow> rows_;
+protected:
+    QVariant Cell(const ContactRow& row, int column, int role) const override;
 };

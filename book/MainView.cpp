@@ -310,6 +310,30 @@ void MainView::SelectRow(QTreeView* list, int row) {
     list->viewport()->update();
 }
 
+// Fills the list and finds the selection again: the remembered identifier's row if it is still
+// there, else the row at the old position, else none.
+template <typename Model, typename Row>
+void MainView::Reselect(QTreeView* list, Model& model, std::vector<Row> rows,
+                        const RecordId& remembered, int& selectedRow, RecordId& currentId) {
+    {
+        const QSignalBlocker block(list->selectionModel());
+        model.SetRows(std::move(rows));
+    }
+    const int match = model.Find(remembered);
+    if (match >= 0) {
+        selectedRow = match;
+    }
+    const int count = static_cast<int>(model.Rows().size());
+    if (selectedRow >= 0 && selectedRow < count) {
+        SelectRow(list, selectedRow);
+        currentId = model.Rows()[selectedRow].id;
+    } else {
+        SelectRow(list, -1);
+        selectedRow = -1;
+        currentId.clear();
+    }
+}
+
 void MainView::Reload() {
     const RecordId remembered = currentPersonId_;
     personList_->setUpdatesEnabled(false);
@@ -322,29 +346,10 @@ void MainView::Reload() {
             ShowFailure(e, "Error Loading Address Book");
         }
     }
-    int match = -1;
-    for (size_t i = 0; i < rows.size(); ++i) {
-        if (rows[i].id == remembered) {
-            match = static_cast<int>(i);
-            break;
-        }
-    }
-    {
-        const QSignalBlocker block(personList_->selectionModel());
-        personModel_->SetRows(std::move(rows));
-    }
-    if (match >= 0) {
-        selectedPersonRow_ = match;
-    }
-    const int count = static_cast<int>(personModel_->Rows().size());
-    if (count > 0 && selectedPersonRow_ >= 0 && selectedPersonRow_ < count) {
-        SelectRow(personList_, selectedPersonRow_);
+    Reselect(personList_, *personModel_, std::move(rows), remembered, selectedPersonRow_,
+             currentPersonId_);
+    if (selectedPersonRow_ >= 0) {
         personList_->setFocus();
-        currentPersonId_ = personModel_->Rows()[selectedPersonRow_].id;
-    } else {
-        SelectRow(personList_, -1);
-        selectedPersonRow_ = -1;
-        currentPersonId_.clear();
     }
     ShowPerson(currentPersonId_);
     ReloadContacts(currentPersonId_);
@@ -422,29 +427,8 @@ void MainView::ReloadContacts(const RecordId& personId) {
             ShowFailure(e, "Error Loading Contacts List");
         }
     }
-    int match = -1;
-    for (size_t i = 0; i < rows.size(); ++i) {
-        if (rows[i].id == remembered) {
-            match = static_cast<int>(i);
-            break;
-        }
-    }
-    {
-        const QSignalBlocker block(contactList_->selectionModel());
-        contactModel_->SetRows(std::move(rows));
-    }
-    if (match >= 0) {
-        selectedContactRow_ = match;
-    }
-    const int count = static_cast<int>(contactModel_->Rows().size());
-    if (count > 0 && selectedContactRow_ >= 0 && selectedContactRow_ < count) {
-        SelectRow(contactList_, selectedContactRow_);
-        currentContactId_ = contactModel_->Rows()[selectedContactRow_].id;
-    } else {
-        SelectRow(contactList_, -1);
-        selectedContactRow_ = -1;
-        currentContactId_.clear();
-    }
+    Reselect(contactList_, *contactModel_, std::move(rows), remembered, selectedContactRow_,
+             currentContactId_);
     contactList_->setUpdatesEnabled(true);
     ShowContact(currentContactId_);
 }
