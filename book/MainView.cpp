@@ -468,27 +468,27 @@ void MainView::SetSelection(int personRow, const RecordId& personId, int contact
 
 // ---- Selection
 
-void MainView::OnPersonSelectionChanged() {
-    const QModelIndexList rows = personList_->selectionModel()->selectedRows();
-    selectedPersonRow_ = rows.isEmpty() ? -1 : rows.first().row();
-    if (selectedPersonRow_ < 0) {
-        currentPersonId_.clear();
+// The row the user selected and its identifier; -1 and empty when the selection went.
+template <typename Model>
+static void ReadSelection(const QTreeView* list, const Model& model, int& row, RecordId& id) {
+    const QModelIndexList rows = list->selectionModel()->selectedRows();
+    row = rows.isEmpty() ? -1 : rows.first().row();
+    if (row < 0) {
+        id.clear();
     } else {
-        currentPersonId_ = personModel_->Rows()[selectedPersonRow_].id;
+        id = model.Rows()[row].id;
     }
+}
+
+void MainView::OnPersonSelectionChanged() {
+    ReadSelection(personList_, *personModel_, selectedPersonRow_, currentPersonId_);
     ShowPerson(currentPersonId_);
     ReloadContacts(currentPersonId_);
     emit StateChanged();
 }
 
 void MainView::OnContactSelectionChanged() {
-    const QModelIndexList rows = contactList_->selectionModel()->selectedRows();
-    selectedContactRow_ = rows.isEmpty() ? -1 : rows.first().row();
-    if (selectedContactRow_ < 0) {
-        currentContactId_.clear();
-    } else {
-        currentContactId_ = contactModel_->Rows()[selectedContactRow_].id;
-    }
+    ReadSelection(contactList_, *contactModel_, selectedContactRow_, currentContactId_);
     ShowContact(currentContactId_);
     emit StateChanged();
 }
