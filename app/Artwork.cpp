@@ -1,6 +1,8 @@
 #include "Artwork.h"
 
 #include <QDialogButtonBox>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLinearGradient>
@@ -200,6 +202,12 @@ StartupScreen::StartupScreen(QWidget* parent, int milliseconds)
     version->setAlignment(Qt::AlignCenter);
     layout->addWidget(version);
     setStyleSheet(QStringLiteral("StartupScreen { border: 1px solid palette(dark); }"));
+    adjustSize();
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect frame = rect();
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
     QTimer::singleShot(milliseconds, this, &QDialog::close);
 }
 
