@@ -193,6 +193,9 @@ ConvertResult Convert(const std::string& path, QWidget* owner) {
         Database db;
         db.Open(newPath);
         Statement& st = db.CreateStatement();
+        // Room for the whole new file in memory, so that a large conversion does not keep
+        // spilling half-written pages to disk before its COMMIT. It lasts for this connection only.
+        st.Execute("PRAGMA cache_size = -262144");
         st.Execute("BEGIN TRANSACTION");
         skipped = WriteRecords(document, ids, [&st](const std::string& sql) { st.Execute(sql); });
         st.Execute("COMMIT");

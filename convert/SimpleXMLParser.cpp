@@ -61,23 +61,56 @@ bool Node::AddChild(std::unique_ptr<Node>) {
 }
 
 Element::~Element() {
+    if (!lists_) {
+        return;
+    }
     // Taken apart without recursion, so that no depth of nesting can exhaust the stack.
-    NodeList pending = std::move(children_);
+    NodeList pending = std::move(lists_->children);
     while (!pending.empty()) {
         std::unique_ptr<Node> node = std::move(pending.back());
         pending.pop_back();
-        if (Element* element = node ? node->AsElement() : nullptr) {
-            for (std::unique_ptr<Node>& child : element->children_) {
+        Element* element = node ? node->AsElement() : nullptr;
+        if (element && element->lists_) {
+            for (std::unique_ptr<Node>& child : element->lists_->children) {
                 pending.push_back(std::move(child));
             }
-            element->children_.clear();
+            element->lists_->children.clear();
         }
     }
 }
 
+const AttributeList& Element::Attributes() const {
+    return lists_ ? lists_->attributes : kNoAttributes;
+}
+
+const NodeList& Element::Children() const {
+    return lists_ ? lists_->children : kNoChildren;
+}
+
+NodeList& Element::Children() {
+    return Made().children;
+}
+
+Element::Lists& Element::Made() {
+    if (!lists_) {
+        lists_ = std::make_unique<Lists>();
+    }
+    return *lists_;
+}
+
 bool Element::AddChild(std::unique_ptr<Node> child) {
-    children_.push_back(std::move(child));
+    Made().children.push_back(std::move(child));
     return true;
+}
+
+void Element::Tighten() {
+    if (lists_) {
+        lists_->children.shrink_to_fit();
+    }
+}
+
+void Element::AddAttribute(Attribute attribute) {
+    Made().attributes.push_back(std::move(attribute));
 }
 
 // Reading. Carriage returns are skipped wherever bytes are read one at a time, but text that is
@@ -386,6 +419,7 @@ void Parser::ReadContent(Element& root) {
             }
             SkipWhitespace();
             Expect('>');
+            element.Tighten();
             open.pop_back();
         } else if (c == '!') {
             Advance();

@@ -62,11 +62,13 @@ public:
     explicit Element(std::string name) : Node(std::move(name), std::string()) {}
     ~Element() override;
 
-    const AttributeList& Attributes() const override { return attributes_; }
-    const NodeList& Children() const override { return children_; }
-    NodeList& Children() { return children_; }
+    const AttributeList& Attributes() const override;
+    const NodeList& Children() const override;
+    NodeList& Children();
     bool AddChild(std::unique_ptr<Node> child) override;
-    void AddAttribute(Attribute attribute) { attributes_.push_back(std::move(attribute)); }
+    void AddAttribute(Attribute attribute);
+    // Gives back the spare room of the child list once the element is complete.
+    void Tighten();
     void AppendText(const char* bytes, std::size_t length) { text_.append(bytes, length); }
     void AppendText(char byte) { text_ += byte; }
 
@@ -74,8 +76,15 @@ public:
     const Element* AsElement() const override { return this; }
 
 private:
-    AttributeList attributes_;
-    NodeList children_;
+    // Most elements of a file are fields with neither attributes nor children; they go without
+    // the two lists, which keeps a large tree a good deal smaller.
+    struct Lists {
+        AttributeList attributes;
+        NodeList children;
+    };
+    Lists& Made();
+
+    std::unique_ptr<Lists> lists_;
 };
 
 class Comment : public Node {
