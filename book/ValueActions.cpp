@@ -1,0 +1,112 @@
+#include "ValueActions.h"
+
+#include <QSettings>
+
+#include "MessageBox.h"
+#include "ShellActions.h"
+
+namespace book {
+
+const char kUpdatePageValue[] = "UpdatePage";
+const char kDefaultUpdatePage[] = "https://www.vantorel.com/tidemark/update.htm";
+
+namespace {
+
+QString CallErrorText(int result) {
+    switch (result) {
+        case platform::kCallNoRequestRecipient:
+            return QStringLiteral(
+                "There is no phone dialer active on your computer. Ifyou have not done so, "
+                "please install the phone dialer applet from Windows Setup");
+        case platform::kCallRequestQueueFull:
+            return QStringLiteral("Your calling queue is full. Please try again later");
+        case platform::kCallInvalidDestAddress:
+            return QStringLiteral(
+                "The number you have tried to dial is not valid. Please correct it and try "
+                "again.");
+        default:
+            return QStringLiteral("Unknown error. The call could not be placed.");
+    }
+}
+
+void ShowError(QWidget* owner, const QString& text, const QString& caption) {
+    platform::ShowMessage(owner, text, caption, platform::MessageIcon::Error,
+                          platform::MessageButtons::Ok);
+}
+
+void OpenInBrowser(QWidget* owner, const QString& address) {
+    if (!platform::OpenAddress(address)) {
+        ShowError(owner, QStringLiteral("Error opening web browser"),
+                  QStringLiteral("Web Browser Error"));
+    }
+}
+
+}  // namespace
+
+QString DialledNumber(int control, const QString& text) {
+    if (control == kWorkPhoneButton) {
+        // The button shows the extension after an "x"; only the number is dialled.
+        const int cut = text.indexOf(QLatin1Char('x'));
+        if (cut > 0) {
+            return text.left(cut);
+        }
+    }
+    return text;
+}
+
+void Dial(QWidget* owner, const QString& number) {
+    if (number.isEmpty()) {
+        return;
+    }
+    const int result = platform::RequestCall(number);
+    if (result != platform::kCallAccepted) {
+        ShowError(owner, CallErrorText(result), QStringLiteral("Calling Error"));
+    }
+}
+
+void OpenMail(QWidget* owner, const QString& address) {
+    if (address.isEmpty()) {
+        return;
+    }
+    if (!platform::OpenAddress(QStringLiteral("mailto:") + address)) {
+        ShowError(owner, QStringLiteral("Error opening E-mail client"),
+                  QStringLiteral("E-Mail Error"));
+    }
+}
+
+void OpenWebPage(QWidget* owner, const QString& address) {
+    if (address.isEmpty()) {
+        return;
+    }
+    OpenInBrowser(owner, address);
+}
+
+bool ActOnValue(QWidget* owner, int control, const QString& text) {
+    switch (control) {
+        case kHomePhoneButton:
+        case kWorkPhoneButton:
+        case kPagerButton:
+        case kCelPhoneButton:
+            Dial(owner, DialledNumber(control, text));
+            return true;
+        case kEmailButton:
+            OpenMail(owner, text);
+            return true;
+        case kWebPageButton:
+            OpenWebPage(owner, text);
+            return true;
+        default:
+            return false;
+    }
+}
+
+QString UpdatePageAddress(const QSettings& settingsKey) {
+    const QString stored = settingsKey.value(QLatin1String(kUpdatePageValue)).toString();
+    return stored.trimmed().isEmpty() ? QString::fromLatin1(kDefaultUpdatePage) : stored;
+}
+
+void CheckForUpdate(QWidget* owner, const QSettings& settingsKey) {
+    OpenInBrowser(owner, UpdatePageAddress(settingsKey));
+}
+
+}  // namespace book
