@@ -1,0 +1,262 @@
+#include "ContactTypesDialog.h"
+
+#include <vector>
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTreeWidget>
+
+#include "ContactTypes.h"
+#include "CurrentDatabase.h"
+#include "DialogUnits.h"
+#include "HelpViewer.h"
+#include "MessageBox.h"
+#include "SQLException.h"
+
+namespace {
+
+constexpr Qt::WindowFlags kDialogFlags = Qt::Dialog | Qt::WindowTitleHint |
+                                         Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                                         Qt::WindowContextHelpButtonHint;
+
+QString Local(const std::string& text) {
+    return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::string Local(const QString& text) {
+    return text.toLocal8Bit().toStdString();
+}
+
+void ShowFailure(QWidget* owner, const cppsqlite3::SQLException& e, const char* caption,
+                 platform::MessageIcon icon) {
+    platform::ShowMessage(owner, Local(e.Message()), QString::fromLatin1(caption), icon);
+}
+
+QPushButton* MakeButton(QWidget* parent, const platform::DialogUnits& units, const char* text,
+                        int id, int x, int y, int width, int height) {
+    auto* button = new QPushButton(QString::fromLatin1(text), parent);
+    button->setAutoDefault(false);
+    platform::SetControlId(button, id);
+    units.Place(button, x, y, width, height);
+    return button;
+}
+
+}  // namespace
+
+// ---- ContactTypeDialog
+
+ContactTypeDialog::ContactTypeDialog(QWidget* owner, const std::string& description,
+                                     const RecordId& id, bool adding, const std::string& path)
+    : QDialog(owner, kDialogFlags), id_(id), adding_(adding), path_(path) {
+    setFont(platform::DialogFont());
+    setWindowTitle(QStringLiteral("Contact Type Details"));
+    const platform::DialogUnits units(font());
+    setFixedSize(units.X(192), units.Y(41));
+
+    auto* label = new QLabel(QStringLiteral("Description:"), this);
+    platform::SetControlId(label, 1092);
+    units.Place(label, 7, 15, 37, 8);
+    field_ = new QLineEdit(this);
+    platform::SetControlId(field_, 1055);
+    units.Place(field_, 46, 13, 89, 12);
+    label->setBuddy(field_);
+    ok_ = MakeButton(this, units, "OK", 1, 139, 5, 50, 14);
+    ok_->setDefault(true);
+    cancel_ = MakeButton(this, units, "Cancel", 2, 139, 22, 50, 14);
+
+    field_->setText(Local(description));
+    ok_->setEnabled(!field_->text().isEmpty());
+    connect(field_, &QLineEdit::textChanged, this,
+            [this](const QString& text) { ok_->setEnabled(!text.isEmpty()); });
+    connect(ok_, &QPushButton::clicked, this, &ContactTypeDialog::CheckAndAccept);
+    connect(cancel_, &QPushButton::clicked, this, &ContactTypeDialog::reject);
+    field_->setFocus();
+
+    help::InstallPopupHelp(this, help::HelpFilePath(),
+                           {{1092, 6400}, {1055, 6400}, {1, 1000}, {2, 1001}, {0, 0}});
+}
+
+void ContactTypeDialog::reject() {
+    done(Cancel);
+}
+
+void ContactTypeDialog::CheckAndAccept() {
+    // Enter reaches the default button even while it is disabled.
+    if (!ok_->isEnabled()) {
+        return;
+    }
+    const QString typed = field_->text();
+    const std::string quoted = QuoteSqlText(Local(typed));
+    try {
+        if (contact_types::CountSameDescription(path_, quoted, adding_, id_) != 0) {
+            platform::ShowMessage(
+                this,
+                typed + QStringLiteral(" is already listed in the table of Contact "
+                                       "Types. \nPlease enter a different "
+                                       "description."),
+                QStringLiteral("Duplicate Contact Type"), platform::MessageIcon::Error);
+            field_->setFocus();
+            field_->selectAll();
+            return;
+        }
+    } catch (const cppsqlite3::SQLException& e) {
+        // The write that follows meets the same file and reports its own failure.
+        ShowFailure(this, e, "Error Checking Contact Types List", platform::MessageIcon::Error);
+    }
+    quotedDescription_ = quoted;
+    done(Ok);
+}
+
+// ---- ContactTypesDialog
+
+ContactTypesDialog::ContactTypesDialog(QWidget* owner)
+    : QDialog(owner, kDialogFlags), path_(CurrentDatabasePath) {
+    setFont(platform::DialogFont());
+    setWindowTitle(QStringLiteral("Contact Types"));
+    const platform::DialogUnits units(font());
+    setFixedSize(units.X(205), units.Y(94));
+
+    list_ = new QTreeWidget(this);
+    platform::SetControlId(list_, 1103);
+    units.Place(list_, 3, 3, 139, 87);
+    list_->setColumnCount(1);
+    list_->setHeaderLabels({QStringLiteral("Activity")});
+    list_->header()->setStretchLastSection(true);
+    list_->header()->setSectionsMovable(false);
+    list_->setRootIsDecorated(false);
+    list_->setItemsExpandable(false);
+    list_->setSelectionMode(QAbstractItemView::SingleSelection);
+    list_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list_->setSortingEnabled(false);
+
+    add_ = MakeButton(this, units, "&Add", 1003, 150, 5, 50, 12);
+    delete_ = MakeButton(this, units, "&Delete", 1004, 150, 21, 50, 12);
+    edit_ = MakeButton(this, units, "&Edit", 1005, 150, 37, 50, 12);
+    close_ = MakeButton(this, units, "&Close", 1, 150, 53, 50, 12);
+    close_->setDefault(true);
+
+    connect(add_, &QPushButton::clicked, this, &ContactTypesDialog::AddType);
+    connect(delete_, &QPushButton::clicked, this, &ContactTypesDialog::DeleteType);
+    connect(edit_, &QPushButton::clicked, this, &ContactTypesDialog::EditType);
+    connect(close_, &QPushButton::clicked, this, &ContactTypesDialog::CloseDialog);
+
+    help::InstallPopupHelp(
+        this, help::HelpFilePath(),
+        {{1103, 6300}, {1, 1010}, {1005, 1007}, {1004, 1009}, {1003, 1008}, {0, 0}});
+
+    FillList();
+    list_->setFocus();
+}
+
+void ContactTypesDialog::FillList() {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    list_->setUpdatesEnabled(false);
+    list_->clear();
+    std::vector<contact_types::ContactType> rows;
+    bool failed = false;
+    cppsqlite3::SQLException failure(0);
+    try {
+        contact_types::Load(path_, rows);
+    } catch (const cppsqlite3::SQLException& e) {
+        failed = true;
+        failure = e;
+    }
+    for (const contact_types::ContactType& row : rows) {
+        auto* item = new QTreeWidgetItem(list_, {Local(row.description)});
+        item->setData(0, Qt::UserRole,
+                      QByteArray(row.id.data(), static_cast<qsizetype>(row.id.size())));
+    }
+    if (QTreeWidgetItem* first = list_->topLevelItem(0)) {
+        list_->setCurrentItem(first);
+        list_->scrollToItem(first);
+    }
+    list_->setUpdatesEnabled(true);
+    edit_->setEnabled(list_->topLevelItemCount() > 0);
+    QApplication::restoreOverrideCursor();
+    if (failed) {
+        ShowFailure(this, failure, "Error Filling Contact Types List",
+                    platform::MessageIcon::Error);
+    }
+}
+
+RecordId ContactTypesDialog::SelectedId() const {
+    const QList<QTreeWidgetItem*> selected = list_->selectedItems();
+    if (selected.isEmpty()) {
+        return RecordId();
+    }
+    return selected.first()->data(0, Qt::UserRole).toByteArray().toStdString();
+}
+
+QWidget* ContactTypesDialog::DetailsOwner() {
+    QWidget* active = QApplication::activeWindow();
+    return active ? active : this;
+}
+
+void ContactTypesDialog::AddType() {
+    ContactTypeDialog details(DetailsOwner(), std::string(), RecordId(), true, path_);
+    if (details.exec() != ContactTypeDialog::Ok) {
+        return;
+    }
+    try {
+        contact_types::Add(path_, details.QuotedDescription());
+    } catch (const cppsqlite3::SQLException& e) {
+        ShowFailure(this, e, "Error Adding Contact Type", platform::MessageIcon::Information);
+    }
+    FillList();
+}
+
+void ContactTypesDialog::DeleteType() {
+    const platform::MessageResult answer = platform::ShowMessage(
+        this,
+        QStringLiteral("Are you sure you want to delete the selected contact? If it is in use "
+                       "anywhere, it will not be deleted"),
+        QStringLiteral("Delete Contact Type"), platform::MessageIcon::Information,
+        platform::MessageButtons::YesNo);
+    const RecordId id = SelectedId();
+    if (answer != platform::MessageResult::Yes || id.empty()) {
+        return;
+    }
+    try {
+        if (!contact_types::DeleteUnlessInUse(path_, id)) {
+            return;
+        }
+    } catch (const cppsqlite3::SQLException& e) {
+        ShowFailure(this, e, "Error Deleting Contact Type", platform::MessageIcon::Information);
+    }
+    FillList();
+}
+
+void ContactTypesDialog::EditType() {
+    const RecordId id = SelectedId();
+    if (id.empty()) {
+        return;
+    }
+    contact_types::Edit edit;
+    try {
+        const std::string description = edit.Begin(path_, id);
+        ContactTypeDialog details(DetailsOwner(), description, id, false, path_);
+        if (details.exec() != ContactTypeDialog::Ok) {
+            return;
+        }
+        edit.Save(details.QuotedDescription());
+    } catch (const cppsqlite3::SQLException& e) {
+        ShowFailure(this, e, "Error Editing Contact Type", platform::MessageIcon::Error);
+        return;
+    }
+    edit.Close();
+    FillList();
+}
+
+void ContactTypesDialog::CloseDialog() {
+    list_->clear();
+    done(1);
+}
+
+bool RunContactTypes(QWidget* owner) {
+    ContactTypesDialog dialog(owner);
+    return dialog.exec() == 1;
+}

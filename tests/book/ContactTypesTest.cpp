@@ -1,0 +1,490 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include "ContactTypes.h"
+#include "ContactTypesDialog.h"
+#include "CurrentDatabase.h"
+#include "Database.h"
+#include "MessageRecorder.h"
+#include "TestBook.h"
+
+namespace {
+
+using platform::MessageButtons;
+using platform::MessageIcon;
+using platform::MessageResult;
+
+constexpr char kEmailId[] = "03F6262A-4362-44A9-B770293650BB";
+constexpr char kOldStamp[] = "2000-01-01 00:00:00";
+constexpr int kBusy = 5;  // the engine's "database is locked" result
+
+const QString kDuplicateTail = QStringLiteral(
+    " is already listed in the table of Contact Types. \nPlease enter a different "
+    "description.");
+
+std::vector<std::string> StoredDescriptions(const std::string& path) {
+    std::vector<std::string> result;
+    cppsqlite3::Database db;
+    db.Open(path);
+    cppsqlite3::Query& q = db.CreateStatement().ExecuteQuery(
+        "SELECT Description FROM ContactType ORDER BY Description");
+    while (q.Next()) {
+        result.push_back(q.GetString(1));
+    }
+    return result;
+}
+
+QStringList Listed(const ContactTypesDialog& dialog) {
+    QStringList texts;
+    for (int i = 0; i < dialog.List()->topLevelItemCount(); ++i) {
+        texts << dialog.List()->topLevelItem(i)->text(0);
+    }
+    return texts;
+}
+
+QString Current(const ContactTypesDialog& dialog) {
+    const QTreeWidgetItem* item = dialog.List()->currentItem();
+    return item && item->isSelected() ? item->text(0) : QString();
+}
+
+void Select(ContactTypesDialog& dialog, const QString& text) {
+    const QList<QTreeWidgetItem*> found = dialog.List()->findItems(text, Qt::MatchExactly);
+    ASSERT_EQ(found.size(), 1) << text.toStdString();
+    dialog.List()->setCurrentItem(found.first());
+}
+
+// Runs the action on the details dialog once it is open inside the click that opens it, and
+// cancels whatever is still open afterwards so that a failing test cannot hang.
+void WhenDetailsOpen(std::function<void(ContactTypeDialog&)> action, bool* ran) {
+    *ran = false;
+    auto attempt = std::make_shared<std::function<void(int)>>();
+    *attempt = [action, ran, attempt](int tries) {
+        auto* details = qobject_cast<ContactTypeDialog*>(QApplication::activeModalWidget());
+        if (!details) {
+            if (tries > 0) {
+                QTimer::singleShot(10, [attempt, tries] { (*attempt)(tries - 1); });
+            }
+            return;
+        }
+        *ran = true;
+        action(*details);
+        if (details->isVisible()) {
+            details->reject();
+        }
+    };
+    QTimer::singleShot(0, [attempt] { (*attempt)(200); });
+}
+
+void TypeAndOk(ContactTypeDialog& details, const QString& text) {
+    details.DescriptionField()->clear();
+    QTest::keyClicks(details.DescriptionField(), text);
+    QTest::mouseClick(details.OkButton(), Qt::LeftButton);
+}
+
+class ContactTypesTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        path_ = book_.Create();
+        TestBook::Execute(path_, std::string("UPDATE Globals SET S = '") + kOldStamp + "'");
+        CurrentDatabasePath = path_;
+    }
+    void TearDown() override { CurrentDatabasePath.clear(); }
+
+    std::string Stamp() const { return TestBook::QueryText(path_, "SELECT S FROM Globals"); }
+
+    // Opens the details dialog with the button and runs the action in it.
+    void WithDetails(QPushButton* button, std::function<void(ContactTypeDialog&)> action) {
+        bool ran = false;
+        WhenDetailsOpen(std::move(action), &ran);
+        QTest::mouseClick(button, Qt::LeftButton);
+        EXPECT_TRUE(ran) << "the details dialog did not open";
+    }
+
+    TestBook book_;
+    std::string path_;
+};
+
+const std::vector<std::string> kSeeds = {"Correspondence", "Email", "Personal", "Telephone"};
+
+}  // namespace
+
+TEST_F(ContactTypesTest, NewFileListsTypesInOrderWithFirstSelected) {
+    ContactTypesDialog dialog(nullptr);
+    dialog.show();
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Contact Types"));
+    EXPECT_EQ(Listed(dialog), QStringList({"Correspondence", "Email", "Personal", "Telephone"}));
+    EXPECT_EQ(Current(dialog), QStringLiteral("Correspondence"));
+    EXPECT_EQ(dialog.List()->headerItem()->text(0), QStringLiteral("Activity"));
+    EXPECT_TRUE(dialog.EditButton()->isEnabled());
+    EXPECT_TRUE(dialog.DeleteButton()->isEnabled());
+    EXPECT_TRUE(dialog.CloseButton()->isDefault());
+}
+
+TEST_F(ContactTypesTest, AddingExistingDescriptionIsRefusedWithMessage) {
+    ContactTypesDialog dialog(nullptr);
+    dialog.show();
+    MessageRecorder boxes;
+    boxes.Expect();
+    WithDetails(dialog.AddButton(), [&](ContactTypeDialog& details) {
+        EXPECT_EQ(details.windowTitle(), QStringLiteral("Contact Type Details"));
+        QTest::keyClicks(details.DescriptionField(), QStringLiteral("Email"));
+        details.OkButton()->setFocus();
+        QTest::mouseClick(details.OkButton(), Qt::LeftButton);
+        EXPECT_TRUE(details.isVisible());
+        EXPECT_EQ(details.DescriptionField()->selectedText(), QStringLiteral("Email"));
+        EXPECT_EQ(details.focusWidget(), details.DescriptionField());
+        QTest::mouseClick(details.CancelButton(), Qt::LeftButton);
+        EXPECT_EQ(details.result(), ContactTypeDialog::Cancel);
+    });
+    ASSERT_EQ(boxes.Calls().size(), 1u);
+    EXPECT_EQ(boxes.Last().text, QStringLiteral("Email") + kDuplicateTail);
+    EXPECT_EQ(boxes.Last().caption, QStringLiteral("Duplicate Contact Type"));
+    EXPECT_EQ(boxes.Last().icon, MessageIcon::Error);
+    EXPECT_EQ(StoredDescriptions(path_), kSeeds);
+    EXPECT_EQ(Stamp(), kOldStamp);
+}
+
+TEST_F(ContactTypesTest, AddingLowerCaseEmailIsAcceptedAndStamped) {
+    ContactTypesDialog dialog(nullptr);
+    dialog.show();
+    WithDetails(dialog.AddButton(), [&](ContactTypeDialog& details) {
+        TypeAndOk(details, QStringLiteral("email"));
+        EXPECT_FALSE(details.isVisible());
+    });
+    EXPECT_EQ(
+        StoredDescriptions(path_),
+        std::vector<std::string>({"Correspondence", "Email", "Personal", "Telephone", "email"}));
+    EXPECT_NE(Stamp(), kOldStamp);
+    EXPECT_EQ(Listed(dialog),
+              QStringList({"Correspondence", "Email", "Personal", "Telephone", "email"}));
+    EXPECT_EQ(Current(dialog), QStringLiteral("Correspondence"));
+    const std::string id =
+        TestBook::QueryText(path_, "SELECT ID FROM ContactType WHERE Description = 'email'");
+    EXPECT_EQ(id.size(), 31u);
+}
+
+TEST_F(ContactTypesTest, QuotedDescriptionStoredListedAndNamedInDuplicateMessage) {
+    const QString text = QStringLiteral("O'Brien's \"call\"");
+    ContactTypesDialog dialog(nullptr);
+    dialog.show();
+    WithDetails(dialog.AddButton(), [&](ContactTypeDialog& details) { TypeAndOk(details, text); });
+    EXPECT_EQ(TestBook::QueryText(path_,
+                                  "SELECT count(*) FROM ContactType WHERE Description = "
+                                  "'O''Brien''s \"call\"'"),
+              "1");
+    EXPECT_TRUE(Listed(dialog).contains(text));
+
+    MessageRecorder boxes;
+    boxes.Expect();
+    WithDetails(dialog.AddButton(), [&](ContactTypeDialog& details) {
+        TypeAndOk(details, text);
+        EXPECT_TRUE(details.isVisible());
+    });
+    EXPECT_EQ(boxes.Last().text, text + kDuplicateTail);
+    EXPECT_EQ(StoredDescriptions(path_).size(), 5u);
+}
+
+TEST_F(ContactTypesTest, EditKeepingOwnDescriptionIsAccepted) {
+    ContactTypesDialog dialog(nullptr);
+    dialog.show();
+    Select(dialog, QStringLiteral("Email"));
+    WithDetails(dialog.EditButton(), [&](ContactTypeDialog& details) {
+        EXPECT_EQ(details.DescriptionField()->text(), QStringLiteral("Email"));
+        EXPECT_TRUE(details.OkButton()->isEnabled());
+        QTest::mouseClick(details.OkButton(), Qt::LeftButton);
+        EXPECT_FALSE(details.isVisible());
+    });
+    EXPECT_EQ(StoredDescriptions(path_), kSeeds);
+    EXPECT_NE(Stamp(), kOldStamp);
+}
+
+TEST_F(ContactTypesTest, EditRefusesAnotherTypesDescriptionThenRenames) {
+    ContactTypesDialog dialog(nullptr);
+    dialog.show();
+    Select(dialog, QStringLiteral("Email"));
+    MessageRecorder boxes;
+    boxes.Expect();
+    WithDetails(dialog.EditButton(), [&](ContactTypeDialog& details) {
+        TypeAndOk(details, QStringLiteral("Personal"));
+        EXPECT_TRUE(details.isVisible());
+        TypeAndOk(details, QStringLiteral("E-mail"));
+        EXPECT_FALSE(details.isVisible());
+    });
+    EXPECT_EQ(boxes.Last().text, QStringLiteral("Personal") + kDuplicateTail);
+    EXPECT_EQ(TestBook::QueryText(path_, std::string("SELECT Description FROM ContactType "
+                                                     "WHERE ID = '") +
+                                             kEmailId + "'"),
+              "E-mail");
+    EXPECT_NE(Stamp(), kOldStamp);
+    EXPECT_EQ(Listed(dialog), QStringList({"Correspondence", "E-mail", "Personal", "Telephone"}));
+    EXPECT_EQ(Current(dialog), QStringLiteral("Correspondence"));
+}
+
+TEST_F(ContactTypesTest, EditHoldsNoLockWhileDetailsAreOpen) {
+    ContactTypesDialog dialog(nullptr);
+    dialog.show();
+    Select(dialog, QStringLiteral("Email"));
+    bool otherWriterSucceeded = false;
+    WithDetails(dialog.EditButton(), [&](ContactTypeDialog& details) {
+        try {
+            TestBook::Execute(path_, "UPDATE Person SET Title = 'x'");
+            otherWriterSucceeded = true;
+        } catch (const cppsqlite3::SQLException&) {
+        }
+        QTest::mouseClick(details.CancelButton(), Qt::LeftButton);
+    });
+    EXPECT_TRUE(otherWriterSucceeded);
+    EXPECT_EQ(Stamp(), kOldStamp);
+}
+
+TEST_F(ContactTypesTest, EditCancelledLeavesFileUnchanged) {
+    ContactTypesDialog dialog(nullptr);
+    dialog.show();
+    Select(dialog, QStringLiteral("Telephone"));
+    WithDetails(dialog.EditButton(), [&](ContactTypeDialog& details) {
+        details.DescriptionField()->clear();
+        QTest::keyClicks(details.DescriptionField(), QStringLiteral("Phone"));
+        QTest::mouseClick(details.CancelButton(), Qt::LeftButton);
+    });
+    EXPECT_EQ(StoredDescriptions(path_), kSeeds);
+    EXPECT_EQ(Stamp(), kOldStamp);
+    EXPECT_EQ(Current(dialog), QStringLiteral("Telephone"));
+}
+
+TEST_F(ContactTypesTest, TypeInUseKeptAfterQuestion) {
+    const RecordId person = TestBook::AddPerson(path_, "Ann", "Lee");
+    TestBook::AddContact(path_, person, "2024-01-02 10:00:00", "Note", kEmailId);
+    TestBook::Execute(path_, std::string("UPDATE Globals SET S = '") + kOldStamp + "'");
+    ContactTypesDialog dialog(nullptr);
+    dialog.show();
+    Select(dialog, QStringLiteral("Email"));
+    MessageRecorder boxes;
+    boxes.Expect(MessageResult::Yes);
+    QTest::mouseClick(dialog.DeleteButton(), Qt::LeftButton);
+    ASSERT_EQ(boxes.Calls().size(), 1u);
+    EXPECT_EQ(boxes.Last().text,
+              QStringLiteral("Are you sure you want to delete the selected contact? If it is in "
+                             "use anywhere, it will not be deleted"));
+    EXPECT_EQ(boxes.Last().caption, QStringLiteral("Delete Contact Type"));
+    EXPECT_EQ(boxes.Last().icon, MessageIcon::Information);
+    EXPECT_EQ(boxes.Last().buttons, MessageButtons::YesNo);
+    EXPECT_EQ(boxes.Last().owner, &dialog);
+    EXPECT_EQ(StoredDescriptions(path_), kSeeds);
+    EXPECT_EQ(Stamp(), kOldStamp);
+    // The list is not filled again, so the selection stays where it was.
+    EXPECT_EQ(Current(dialog), QStringLiteral("Email"));
+}
+
+TEST_F(ContactTypesTest, DeletingUnusedTypeRemovesItAndStamps) {
+    ContactTypesDialog dialog(nullptr);
+    dialog.show();
+    Select(dialog, QStringLiteral("Personal"));
+    MessageRecorder boxes;
+    boxes.Expect(MessageResult::Yes);
+    QTest::mouseClick(dialog.DeleteButton(), Qt::LeftButton);
+    EXPECT_EQ(StoredDescriptions(path_),
+              std::vector<std::string>({"Correspondence", "Email", "Telephone"}));
+    EXPECT_NE(Stamp(), kOldStamp);
+    EXPECT_EQ(Listed(dialog), QStringList({"Correspondence", "Email", "Telephone"}));
+    EXPECT_EQ(Current(dialog), QStringLiteral("Correspondence"));
+}
+
+TEST_F(ContactTypesTest, DeleteAnsweredNoKeepsType) {
+    ContactTypesDialog dialog(nullptr);
+    dialog.show();
+    Select(dialog, QStringLiteral("Personal"));
+    MessageRecorder boxes;
+    boxes.Expect(MessageResult::No);
+    QTest::mouseClick(dialog.DeleteButton(), Qt::LeftButton);
+    EXPECT_EQ(StoredDescriptions(path_), kSeeds);
+    EXPECT_EQ(Stamp(), kOldStamp);
+}
+
+TEST_F(ContactTypesTest, EmptyTableDisablesEditAndDeleteOnlyAsks) {
+    TestBook::Execute(path_, "DELETE FROM ContactType");
+    ContactTypesDialog dialog(nullptr);
+    dialog.show();
+    EXPECT_EQ(dialog.List()->topLevelItemCount(), 0);
+    EXPECT_FALSE(dialog.EditButton()->isEnabled());
+    EXPECT_TRUE(dialog.DeleteButton()->isEnabled());
+    MessageRecorder boxes;
+    boxes.Expect(MessageResult::Yes);
+    QTest::mouseClick(dialog.DeleteButton(), Qt::LeftButton);
+    EXPECT_EQ(boxes.Calls().size(), 1u);
+    EXPECT_EQ(Stamp(), kOldStamp);
+
+    WithDetails(dialog.AddButton(),
+                [&](ContactTypeDialog& details) { TypeAndOk(details, QStringLiteral("Fax")); });
+    EXPECT_EQ(Listed(dialog), QStringList({"Fax"}));
+    EXPECT_TRUE(dialog.EditButton()->isEnabled());
+}
+
+TEST_F(ContactTypesTest, DetailsOkFollowsTheField) {
+    ContactTypeDialog details(nullptr, "", "", true, path_);
+    details.show();
+    EXPECT_FALSE(details.OkButton()->isEnabled());
+    QTest::keyClicks(details.DescriptionField(), QStringLiteral("a"));
+    EXPECT_TRUE(details.OkButton()->isEnabled());
+    QTest::keyClick(details.DescriptionField(), Qt::Key_Backspace);
+    EXPECT_FALSE(details.OkButton()->isEnabled());
+    // Enter with the field empty does not end the dialog.
+    QTest::keyClick(details.DescriptionField(), Qt::Key_Return);
+    EXPECT_TRUE(details.isVisible());
+    QTest::keyClick(details.DescriptionField(), Qt::Key_Escape);
+    EXPECT_FALSE(details.isVisible());
+    EXPECT_EQ(details.result(), ContactTypeDialog::Cancel);
+}
+
+TEST_F(ContactTypesTest, DetailsOkGivesDescriptionWithQuotesDoubled) {
+    ContactTypeDialog details(nullptr, "", "", true, path_);
+    details.show();
+    QTest::keyClicks(details.DescriptionField(), QStringLiteral("It's"));
+    QTest::keyClick(details.DescriptionField(), Qt::Key_Return);
+    EXPECT_FALSE(details.isVisible());
+    EXPECT_EQ(details.result(), ContactTypeDialog::Ok);
+    EXPECT_EQ(details.QuotedDescription(), "It''s");
+}
+
+TEST_F(ContactTypesTest, LockedFileLeavesAddUnchangedWithCaption) {
+    ContactTypesDialog dialog(nullptr);
+    dialog.show();
+    cppsqlite3::Database locker;
+    locker.Open(path_);
+    locker.CreateStatement().Execute("BEGIN IMMEDIATE");
+    MessageRecorder boxes;
+    boxes.Expect();
+    WithDetails(dialog.AddButton(),
+                [&](ContactTypeDialog& details) { TypeAndOk(details, QStringLiteral("Fax")); });
+    ASSERT_EQ(boxes.Calls().size(), 1u);
+    EXPECT_EQ(boxes.Last().caption, QStringLiteral("Error Adding Contact Type"));
+    EXPECT_EQ(boxes.Last().icon, MessageIcon::Information);
+    EXPECT_EQ(boxes.Last().text,
+              QString::fromLatin1(cppsqlite3::SQLException::MessageForCode(kBusy)));
+    locker.Close();
+    EXPECT_EQ(StoredDescriptions(path_), kSeeds);
+    EXPECT_EQ(Stamp(), kOldStamp);
+}
+
+TEST_F(ContactTypesTest, LockTakenDuringEditLeavesFileUnchangedWithCaption) {
+    ContactTypesDialog dialog(nullptr);
+    dialog.show();
+    Select(dialog, QStringLiteral("Email"));
+    cppsqlite3::Database locker;
+    MessageRecorder boxes;
+    boxes.Expect();
+    WithDetails(dialog.EditButton(), [&](ContactTypeDialog& details) {
+        locker.Open(path_);
+        locker.CreateStatement().Execute("BEGIN IMMEDIATE");
+        TypeAndOk(details, QStringLiteral("Mail"));
+    });
+    ASSERT_EQ(boxes.Calls().size(), 1u);
+    EXPECT_EQ(boxes.Last().caption, QStringLiteral("Error Editing Contact Type"));
+    EXPECT_EQ(boxes.Last().icon, MessageIcon::Error);
+    EXPECT_EQ(boxes.Last().owner, &dialog);
+    locker.Close();
+    EXPECT_EQ(StoredDescriptions(path_), kSeeds);
+    EXPECT_EQ(Stamp(), kOldStamp);
+    // The failed edit does not fill the list again.
+    EXPECT_EQ(Current(dialog), QStringLiteral("Email"));
+}
+
+TEST_F(ContactTypesTest, LockedFileLeavesDeleteUnchangedWithCaption) {
+    ContactTypesDialog dialog(nullptr);
+    dialog.show();
+    Select(dialog, QStringLiteral("Personal"));
+    cppsqlite3::Database locker;
+    locker.Open(path_);
+    locker.CreateStatement().Execute("BEGIN IMMEDIATE");
+    MessageRecorder boxes;
+    boxes.Expect(MessageResult::Yes);
+    boxes.Expect();
+    QTest::mouseClick(dialog.DeleteButton(), Qt::LeftButton);
+    ASSERT_EQ(boxes.Calls().size(), 2u);
+    EXPECT_EQ(boxes.Last().caption, QStringLiteral("Error Deleting Contact Type"));
+    EXPECT_EQ(boxes.Last().icon, MessageIcon::Information);
+    locker.Close();
+    EXPECT_EQ(StoredDescriptions(path_), kSeeds);
+    EXPECT_EQ(Stamp(), kOldStamp);
+    // Filled again after the failure: the first row is selected.
+    EXPECT_EQ(Current(dialog), QStringLiteral("Correspondence"));
+}
+
+TEST_F(ContactTypesTest, ExclusiveLockFailsCheckAndAddAndFill) {
+    ContactTypesDialog dialog(nullptr);
+    dialog.show();
+    cppsqlite3::Database locker;
+    locker.Open(path_);
+    locker.CreateStatement().Execute("BEGIN EXCLUSIVE");
+    MessageRecorder boxes;
+    boxes.Expect();
+    boxes.Expect();
+    boxes.Expect();
+    WithDetails(dialog.AddButton(),
+                [&](ContactTypeDialog& details) { TypeAndOk(details, QStringLiteral("Fax")); });
+    ASSERT_EQ(boxes.Calls().size(), 3u);
+    EXPECT_EQ(boxes.Calls()[0].caption, QStringLiteral("Error Checking Contact Types List"));
+    EXPECT_EQ(boxes.Calls()[0].icon, MessageIcon::Error);
+    EXPECT_EQ(boxes.Calls()[1].caption, QStringLiteral("Error Adding Contact Type"));
+    EXPECT_EQ(boxes.Calls()[2].caption, QStringLiteral("Error Filling Contact Types List"));
+    EXPECT_EQ(boxes.Calls()[2].icon, MessageIcon::Error);
+    EXPECT_EQ(dialog.List()->topLevelItemCount(), 0);
+    EXPECT_FALSE(dialog.EditButton()->isEnabled());
+    locker.Close();
+    EXPECT_EQ(StoredDescriptions(path_), kSeeds);
+    EXPECT_EQ(Stamp(), kOldStamp);
+}
+
+TEST_F(ContactTypesTest, OnlyCloseEndsTheList) {
+    bool stillOpenAfterEscAndCloseBox = false;
+    QStringList listedBeforeClose;
+    int result = -1;
+    {
+        ContactTypesDialog dialog(nullptr);
+        QTimer::singleShot(0, [&] {
+            QTest::keyClick(dialog.List(), Qt::Key_Escape);
+            QTest::keyClick(&dialog, Qt::Key_Escape);
+            dialog.close();
+            QApplication::processEvents();
+            stillOpenAfterEscAndCloseBox = dialog.isVisible();
+            listedBeforeClose = Listed(dialog);
+            QTest::mouseClick(dialog.CloseButton(), Qt::LeftButton);
+            if (dialog.isVisible()) {
+                dialog.done(0);
+            }
+        });
+        result = dialog.exec();
+        EXPECT_EQ(dialog.List()->topLevelItemCount(), 0);
+    }
+    EXPECT_TRUE(stillOpenAfterEscAndCloseBox);
+    EXPECT_EQ(listedBeforeClose.size(), 4);
+    EXPECT_EQ(result, 1);
+}
+
+TEST_F(ContactTypesTest, RunContactTypesIsTrueAfterClose) {
+    QTimer::singleShot(0, [] {
+        auto* dialog = qobject_cast<ContactTypesDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        QTest::mouseClick(dialog->CloseButton(), Qt::LeftButton);
+    });
+    EXPECT_TRUE(RunContactTypes(nullptr));
+}
+
+TEST_F(ContactTypesTest, ListKeepsThePathOfItsStart) {
+    ContactTypesDialog dialog(nullptr);
+    dialog.show();
+    CurrentDatabasePath = book_.Create("other.tch");
+    WithDetails(dialog.AddButton(),
+                [&](ContactTypeDialog& details) { TypeAndOk(details, QStringLiteral("Fax")); });
+    EXPECT_EQ(StoredDescriptions(path_).size(), 5u);
+    EXPECT_EQ(StoredDescriptions(CurrentDatabasePath).size(), 4u);
+}
