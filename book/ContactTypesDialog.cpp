@@ -58,7 +58,7 @@ ContactTypeDialog::ContactTypeDialog(QWidget* owner, const std::string& descript
 
     auto* label = new QLabel(QStringLiteral("Description:"), this);
     platform::SetControlId(label, 1092);
-    units.Place(label, 7, 15, 37, 8);
+    units.Place(label, 3, 15, 42, 8);
     field_ = new QLineEdit(this);
     platform::SetControlId(field_, 1055);
     units.Place(field_, 46, 13, 89, 12);
