@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QMenuBar>
 #include <QScreen>
+#include <QSettings>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QToolBar>
@@ -18,6 +19,7 @@
 #include "MainView.h"
 #include "MessageBox.h"
 #include "Settings.h"
+#include "ValueActions.h"
 #include "WindowPlacement.h"
 
 namespace {
@@ -103,6 +105,8 @@ MainFrame::MainFrame(const Options& options, QWidget* parent)
     document_.AttachView(view_);
     connect(view_, &MainView::StateChanged, this, &MainFrame::UpdateCommands);
     connect(view_, &MainView::HelpRequested, this, &MainFrame::ShowViewControlHelp);
+    connect(view_, &MainView::ValueActivated, this,
+            [this](int control, const QString& text) { book::ActOnValue(view_, control, text); });
 
     // F1 on a control of the view shows its pop-up help.
     help::InstallPopupHelp(view_, help::HelpFilePath(), ViewPopups());
@@ -347,6 +351,8 @@ void MainFrame::OnCommand(int command) {
             break;
         }
         case cmd::kCheckForUpdate:
+            book::CheckForUpdate(this, *OpenSettingsKey(QString::fromLatin1(kSettingsKey)));
+            break;
         case cmd::kPageSetup:
         case cmd::kPrintSetup:
         case cmd::kReportFont:

@@ -26,6 +26,7 @@
 #include "MainView.h"
 #include "MessageRecorder.h"
 #include "SettingsSandbox.h"
+#include "ShellActions.h"
 #include "TestBook.h"
 
 namespace {
@@ -445,14 +446,56 @@ TEST_F(MainFrameTest, CommandsStillToComeChangeNothing) {
     TestBook::AddPerson(path, "Ann", "Adams");
     OpenThroughMenu(path);
     const std::string before = Globals(path, "S");
-    for (int command : {cmd::kAddPerson, cmd::kEditPerson, cmd::kDeletePerson, cmd::kAddContact,
-                        cmd::kImportPersons, cmd::kExportPersons, cmd::kAddressBookReport,
-                        cmd::kPageSetup, cmd::kPrintSetup, cmd::kReportFont, cmd::kPrint,
-                        cmd::kCheckForUpdate, cmd::kEditUser, cmd::kContactTypes}) {
+    for (int command :
+         {cmd::kAddPerson, cmd::kEditPerson, cmd::kDeletePerson, cmd::kAddContact,
+          cmd::kImportPersons, cmd::kExportPersons, cmd::kAddressBookReport, cmd::kPageSetup,
+          cmd::kPrintSetup, cmd::kReportFont, cmd::kPrint, cmd::kEditUser, cmd::kContactTypes}) {
         frame_->OnCommand(command);
     }
     EXPECT_EQ(Globals(path, "S"), before);
     EXPECT_EQ(TestBook::QueryText(path, "SELECT COUNT(*) FROM Person"), "1");
+}
+
+// Records what the program hands to the desktop instead of launching anything.
+class RecordingShell : public platform::ShellActions {
+public:
+    RecordingShell() { platform::SetShellActions(this); }
+    ~RecordingShell() override { platform::SetShellActions(nullptr); }
+    int RequestCall(const QString& number) override {
+        calls << number;
+        return platform::kCallAccepted;
+    }
+    bool OpenAddress(const QString& address) override {
+        addresses << address;
+        return true;
+    }
+    QStringList calls, addresses;
+};
+
+TEST_F(MainFrameTest, ValueButtonsAndTheUpdatePageGoToTheDesktop) {
+    RecordingShell shell;
+    const std::string path = book_.Create();
+    PersonRecord p;
+    p[PersonRecord::LName] = "Smith";
+    p[PersonRecord::WkPhone] = "555-1234";
+    p[PersonRecord::WkExt] = "12";
+    p[PersonRecord::Email] = "mary o'smith@example.com";
+    TestBook::AddPerson(path, p);
+    OpenThroughMenu(path);
+    QTreeView* persons = frame_->View()->PersonList();
+    persons->selectionModel()->select(
+        persons->model()->index(0, 0),
+        QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    QTest::mouseClick(frame_->View()->Control(1012), Qt::LeftButton);
+    QTest::mouseClick(frame_->View()->Control(1017), Qt::LeftButton);
+    QTest::mouseClick(frame_->View()->Control(1009), Qt::LeftButton);  // "Not Available"
+    EXPECT_EQ(shell.calls, QStringList{QStringLiteral("555-1234")});
+    ASSERT_EQ(shell.addresses.size(), 1);
+    EXPECT_EQ(shell.addresses[0], QStringLiteral("mailto:mary o'smith@example.com"));
+    frame_->Action(cmd::kCheckForUpdate)->trigger();
+    ASSERT_EQ(shell.addresses.size(), 2);
+    EXPECT_TRUE(shell.addresses[1].startsWith(QStringLiteral("http")))
+        << shell.addresses[1].toStdString();
 }
 
 TEST_F(MainFrameTest, HelpTopicsAndControlHelp) {
