@@ -15,6 +15,7 @@
 #include "ContactTypesDialog.h"
 #include "CurrentDatabase.h"
 #include "Database.h"
+#include "HelpViewer.h"
 #include "MessageRecorder.h"
 #include "TestBook.h"
 
@@ -472,11 +473,45 @@ TEST_F(ContactTypesTest, OnlyCloseEndsTheList) {
 
 TEST_F(ContactTypesTest, RunContactTypesIsTrueAfterClose) {
     QTimer::singleShot(0, [] {
-        auto* dialog = qobject_cast<ContactTypesDialog*>(QApplication::activeModalWidget());
-        ASSERT_NE(dialog, nullptr);
-        QTest::mouseClick(dialog->CloseButton(), Qt::LeftButton);
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            if (auto* dialog = qobject_cast<ContactTypesDialog*>(top)) {
+                QTest::mouseClick(dialog->CloseButton(), Qt::LeftButton);
+            }
+        }
     });
     EXPECT_TRUE(RunContactTypes(nullptr));
+}
+
+TEST_F(ContactTypesTest, F1ShowsEachControlsPopup) {
+    std::vector<int> popups;
+    help::SetHelpRequestHandler([&](const help::HelpRequest& request) {
+        if (request.kind == help::HelpRequest::Popup) {
+            popups.push_back(request.popup);
+        }
+    });
+    struct Restore {
+        ~Restore() { help::SetHelpRequestHandler(nullptr); }
+    } restore;
+    ContactTypesDialog dialog(nullptr);
+    dialog.show();
+    dialog.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    for (QWidget* control :
+         std::vector<QWidget*>{dialog.List(), dialog.AddButton(), dialog.DeleteButton(),
+                               dialog.EditButton(), dialog.CloseButton()}) {
+        control->setFocus();
+        QTest::keyClick(control, Qt::Key_F1);
+    }
+    ContactTypeDialog details(nullptr, "Fax", "", true, path_);
+    details.show();
+    details.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&details));
+    for (QWidget* control : std::vector<QWidget*>{details.DescriptionField(), details.OkButton(),
+                                                  details.CancelButton()}) {
+        control->setFocus();
+        QTest::keyClick(control, Qt::Key_F1);
+    }
+    EXPECT_EQ(popups, std::vector<int>({6300, 1008, 1009, 1007, 1010, 6400, 1000, 1001}));
 }
 
 TEST_F(ContactTypesTest, ListKeepsThePathOfItsStart) {
