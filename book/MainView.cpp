@@ -13,6 +13,7 @@
 #include <algorithm>
 
 #include "Commands.h"
+#include "ContactTypesDialog.h"
 #include "CurrentDatabase.h"
 #include "DialogUnits.h"
 #include "ListModels.h"
@@ -544,6 +545,12 @@ bool MainView::HandleCommand(int command) {
         case cmd::kHelpMode:
             EnterHelpMode();
             return true;
+        case cmd::kContactTypes:
+            // The list reports whether it ended with "&Close"; only then has anything changed.
+            if (RunContactTypes(this)) {
+                Reload();
+            }
+            return true;
         case cmd::kAddPerson:
         case cmd::kEditPerson:
         case cmd::kDeletePerson:
@@ -551,7 +558,6 @@ bool MainView::HandleCommand(int command) {
         case cmd::kEditContact:
         case cmd::kDeleteContact:
         case cmd::kEditUser:
-        case cmd::kContactTypes:
         case cmd::kAddressBookReport:
         case cmd::kContactsReport:
         case cmd::kEnvelopesReport:

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QSettings>
 #include <QStatusBar>
 #include <QTest>
@@ -449,7 +450,7 @@ TEST_F(MainFrameTest, CommandsStillToComeChangeNothing) {
     for (int command :
          {cmd::kAddPerson, cmd::kEditPerson, cmd::kDeletePerson, cmd::kAddContact,
           cmd::kImportPersons, cmd::kExportPersons, cmd::kAddressBookReport, cmd::kPageSetup,
-          cmd::kPrintSetup, cmd::kReportFont, cmd::kPrint, cmd::kEditUser, cmd::kContactTypes}) {
+          cmd::kPrintSetup, cmd::kReportFont, cmd::kPrint, cmd::kEditUser}) {
         frame_->OnCommand(command);
     }
     EXPECT_EQ(Globals(path, "S"), before);
@@ -532,6 +533,27 @@ TEST_F(MainFrameTest, HelpTopicsAndControlHelp) {
     ASSERT_EQ(requests.size(), 5u);
     EXPECT_EQ(requests[4].popup, 2000);
     help::SetHelpRequestHandler(nullptr);
+}
+
+TEST_F(MainFrameTest, ContactTypesOpenFromTheEditMenuAndReloadTheView) {
+    const std::string path = book_.Create();
+    TestBook::AddPerson(path, "Ann", "Adams");
+    OpenThroughMenu(path);
+    QString title;
+    QTimer::singleShot(0, [&] {
+        QWidget* box = QApplication::activeModalWidget();
+        ASSERT_NE(box, nullptr);
+        title = box->windowTitle();
+        for (QPushButton* button : box->findChildren<QPushButton*>()) {
+            if (button->text() == QStringLiteral("&Close")) {
+                button->click();
+            }
+        }
+    });
+    TestBook::AddPerson(path, "Bob", "Brown");
+    frame_->Action(cmd::kContactTypes)->trigger();
+    EXPECT_EQ(title, QStringLiteral("Contact Types"));
+    EXPECT_EQ(frame_->View()->PersonRows().Rows().size(), 2u);
 }
 
 TEST_F(MainFrameTest, AboutBoxShowsTheVersion) {
