@@ -11,8 +11,10 @@
 
 #include "ContactTypes.h"
 #include "CurrentDatabase.h"
+#include "DatabaseFailure.h"
 #include "DialogUnits.h"
 #include "HelpViewer.h"
+#include "LocalText.h"
 #include "MessageBox.h"
 #include "SQLException.h"
 
@@ -23,16 +25,16 @@ constexpr Qt::WindowFlags kDialogFlags = Qt::Dialog | Qt::WindowTitleHint |
                                          Qt::WindowContextHelpButtonHint;
 
 QString Local(const std::string& text) {
-    return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
+    return platform::FromLocal8Bit(text);
 }
 
 std::string Local(const QString& text) {
-    return text.toLocal8Bit().toStdString();
+    return platform::ToLocal8Bit(text);
 }
 
 void ShowFailure(QWidget* owner, const cppsqlite3::SQLException& e, const char* caption,
                  platform::MessageIcon icon) {
-    platform::ShowMessage(owner, Local(e.Message()), QString::fromLatin1(caption), icon);
+    ShowDatabaseFailure(owner, e, caption, icon);
 }
 
 QPushButton* MakeButton(QWidget* parent, const platform::DialogUnits& units, const char* text,

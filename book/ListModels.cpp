@@ -1,9 +1,11 @@
 #include "ListModels.h"
 
+#include "LocalText.h"
+
 namespace {
 
 QString Text(const std::string& s) {
-    return QString::fromLocal8Bit(s.data(), static_cast<qsizetype>(s.size()));
+    return platform::FromLocal8Bit(s);
 }
 
 // A list row shows one line; the notes column shows the first line of a description.

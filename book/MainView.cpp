@@ -15,8 +15,10 @@
 #include "Commands.h"
 #include "ContactTypesDialog.h"
 #include "CurrentDatabase.h"
+#include "DatabaseFailure.h"
 #include "DialogUnits.h"
 #include "ListModels.h"
+#include "LocalText.h"
 #include "MessageBox.h"
 #include "SQLException.h"
 
@@ -28,12 +30,11 @@ constexpr int kFormWidth = 507;
 constexpr int kFormHeight = 291;
 
 QString Text(const std::string& s) {
-    return QString::fromLocal8Bit(s.data(), static_cast<qsizetype>(s.size()));
+    return platform::FromLocal8Bit(s);
 }
 
 void ShowFailure(const cppsqlite3::SQLException& e, const char* caption) {
-    platform::ShowMessage(nullptr, Text(e.Message()), QString::fromLatin1(caption),
-                          platform::MessageIcon::None);
+    ShowDatabaseFailure(nullptr, e, caption, platform::MessageIcon::None);
 }
 
 }  // namespace

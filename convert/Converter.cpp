@@ -9,6 +9,7 @@
 #include "ConvertMessage.h"
 #include "Database.h"
 #include "DatabaseFile.h"
+#include "LocalText.h"
 
 using cppsqlite3::Database;
 using cppsqlite3::SQLException;
@@ -19,7 +20,7 @@ namespace {
 const char kNow[] = "datetime('now', 'localtime'))";
 
 QString FromLocal(const std::string& text) {
-    return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
+    return platform::FromLocal8Bit(text);
 }
 
 // A file, directory or link, even a dangling one, already holds the name.

@@ -4,6 +4,7 @@
 #include <QString>
 
 #include "Database.h"
+#include "DatabaseFailure.h"
 #include "DateTime.h"
 #include "MessageBox.h"
 #include "RecordId.h"
@@ -105,9 +106,7 @@ bool CreateDatabaseFile(const std::string& path) {
         WriteNewDatabase(path);
         return true;
     } catch (const cppsqlite3::SQLException& e) {
-        platform::ShowMessage(nullptr, QString::fromLocal8Bit(e.Message().c_str()),
-                              QStringLiteral("Error Creating Database"),
-                              platform::MessageIcon::Error);
+        ShowDatabaseFailure(nullptr, e, "Error Creating Database", platform::MessageIcon::Error);
         return false;
     }
 }

@@ -1,5 +1,7 @@
 #include "DateTime.h"
 
+#include "LocalText.h"
+
 #include <QDateTime>
 #include <QLocale>
 #include <QRegularExpression>
@@ -227,7 +229,7 @@ std::string FormatStoredTimeStamp(DateTime value) {
 }
 
 DateTime ParseDateTime(const std::string& text) {
-    QString s = QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
+    QString s = platform::FromLocal8Bit(text);
     // Locale time formats may put a no-break space before the AM/PM designator.
     s.replace(QChar(0x202F), QLatin1Char(' ')).replace(QChar(0x00A0), QLatin1Char(' '));
     s = s.trimmed();
