@@ -189,13 +189,21 @@ QString PageResourcePath(const QString& page) {
     return QStringLiteral(":/help/") + page;
 }
 
+// Hands a page request to the test handler when one is installed; true when it took it.
+static bool Handled(HelpRequest::Kind kind, QWidget* owner, const QString& topicReference) {
+    if (!Handler()) {
+        return false;
+    }
+    HelpRequest request;
+    request.kind = kind;
+    request.widget = owner;
+    request.reference = topicReference;
+    Handler()(request);
+    return true;
+}
+
 void ShowContents(QWidget* owner, const QString& topicReference) {
-    if (Handler()) {
-        HelpRequest request;
-        request.kind = HelpRequest::Contents;
-        request.widget = owner;
-        request.reference = topicReference;
-        Handler()(request);
+    if (Handled(HelpRequest::Contents, owner, topicReference)) {
         return;
     }
     HelpWindow* window = Window(true);
@@ -205,12 +213,7 @@ void ShowContents(QWidget* owner, const QString& topicReference) {
 }
 
 void ShowTopic(QWidget* owner, const QString& topicReference) {
-    if (Handler()) {
-        HelpRequest request;
-        request.kind = HelpRequest::Topic;
-        request.widget = owner;
-        request.reference = topicReference;
-        Handler()(request);
+    if (Handled(HelpRequest::Topic, owner, topicReference)) {
         return;
     }
     HelpWindow* window = Window(false);
