@@ -20,6 +20,7 @@
 #include "ListModels.h"
 #include "LocalText.h"
 #include "MessageBox.h"
+#include "RecordCommands.h"
 #include "SQLException.h"
 
 const char kNotAvailable[] = "Not Available";
@@ -468,6 +469,39 @@ void MainView::SetSelection(int personRow, const RecordId& personId, int contact
     emit StateChanged();
 }
 
+template <typename Model>
+static void DropRow(QTreeView* list, Model& model, int& selectedRow, RecordId& currentId) {
+    auto rows = model.Rows();
+    if (selectedRow < 0 || selectedRow >= static_cast<int>(rows.size())) {
+        return;
+    }
+    rows.erase(rows.begin() + selectedRow);
+    {
+        const QSignalBlocker block(list->selectionModel());
+        model.SetRows(std::move(rows));
+    }
+    if (model.Rows().empty()) {
+        selectedRow = -1;
+        currentId.clear();
+    } else {
+        selectedRow = std::max(0, selectedRow - 1);
+        currentId = model.Rows()[selectedRow].id;
+    }
+}
+
+void MainView::DropSelectedPerson() {
+    DropRow(personList_, *personModel_, selectedPersonRow_, currentPersonId_);
+    SelectRow(personList_, selectedPersonRow_);
+}
+
+void MainView::DropSelectedContact() {
+    DropRow(contactList_, *contactModel_, selectedContactRow_, currentContactId_);
+    SelectRow(contactList_, selectedContactRow_);
+    if (selectedContactRow_ >= 0) {
+        contactList_->setFocus();
+    }
+}
+
 // ---- Selection
 
 // The row the user selected and its identifier; -1 and empty when the selection went.
@@ -553,12 +587,26 @@ bool MainView::HandleCommand(int command) {
             }
             return true;
         case cmd::kAddPerson:
+            record_commands::AddPerson(*this);
+            return true;
         case cmd::kEditPerson:
+            record_commands::EditPerson(*this);
+            return true;
         case cmd::kDeletePerson:
+            record_commands::DeletePerson(*this);
+            return true;
         case cmd::kAddContact:
+            record_commands::AddContact(*this);
+            return true;
         case cmd::kEditContact:
+            record_commands::EditContact(*this);
+            return true;
         case cmd::kDeleteContact:
+            record_commands::DeleteContact(*this);
+            return true;
         case cmd::kEditUser:
+            record_commands::EditUser(*this);
+            return true;
         case cmd::kAddressBookReport:
         case cmd::kContactsReport:
         case cmd::kEnvelopesReport:

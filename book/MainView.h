@@ -43,6 +43,12 @@ public:
     void SetSelection(int personRow, const RecordId& personId, int contactRow,
                       const RecordId& contactId);
 
+    // After the selected person or contact was deleted: its row leaves the list and the row
+    // before it (the first row when it was first) becomes the selection; none when the list is
+    // left empty. The reload that follows finds the new selection by its identifier.
+    void DropSelectedPerson();
+    void DropSelectedContact();
+
     PersonOrder PersonSortOrder() const { return personOrder_; }
     ContactOrder ContactSortOrder() const { return contactOrder_; }
 

@@ -275,3 +275,11 @@ std::string FormatDisplayTime(DateTime value) {
     const QLocale locale;
     return locale.toString(value.Time(), TimeFormat(locale)).toLocal8Bit().toStdString();
 }
+
+QString DisplayDateFormat() {
+    return ShortDateFormat(QLocale());
+}
+
+QString DisplayTimeFormat() {
+    return TimeFormat(QLocale());
+}

@@ -65,3 +65,6 @@ DateTime FromLocalNow();
 // is the system locale unless a test sets another default.
 std::string FormatDisplayDate(DateTime value);
 std::string FormatDisplayTime(DateTime value);
+// The same formats as Qt format strings, for the date and time pickers.
+QString DisplayDateFormat();
+QString DisplayTimeFormat();

@@ -1,0 +1,74 @@
+#pragma once
+
+#include <string>
+
+#include <QDialog>
+
+#include "DateTime.h"
+#include "RecordId.h"
+
+class QComboBox;
+class QDateEdit;
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+class QTimeEdit;
+
+// "Add Contact" / "Edit Contact": the date, time, type and description of one contact. The
+// values are set before Start; after OK they are read back, the description quoted and in its
+// stored form. Ends with 1 (OK) or 2 (Cancel).
+class ContactDialog : public QDialog {
+    Q_OBJECT
+public:
+    enum Result { Ok = 1, Cancel = 2 };
+
+    // The file is the current one and the date and time are now, as the dialog is made.
+    explicit ContactDialog(QWidget* owner, bool adding);
+
+    void SetWhen(DateTime when) { when_ = when; }
+    void SetTypeId(const RecordId& id) { typeId_ = id; }
+    // The description in its stored form (CR LF between lines).
+    void SetDescription(const std::string& description) { description_ = description; }
+
+    // Fills the controls from the values and the file's contact types; a failure to read the
+    // types is shown and the dialog goes on with those read.
+    void Start();
+
+    DateTime When() const { return when_; }
+    const RecordId& TypeId() const { return typeId_; }
+    const std::string& QuotedDescription() const { return description_; }
+
+    QDateEdit* DatePicker() const { return date_; }
+    QTimeEdit* TimePicker() const { return time_; }
+    QComboBox* TypeList() const { return types_; }
+    QPlainTextEdit* DescriptionField() const { return descriptionField_; }
+    QLabel* NoTypesLine() const { return noTypes_; }
+    QPushButton* OkButton() const { return ok_; }
+    QPushButton* CancelButton() const { return cancel_; }
+    QPushButton* HelpButton() const { return help_; }
+
+public slots:
+    void done(int result) override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void UpdateOk();
+
+    std::string path_;
+    bool adding_;
+    DateTime when_;
+    RecordId typeId_;
+    std::string description_;
+    bool started_ = false;
+
+    QDateEdit* date_;
+    QTimeEdit* time_;
+    QComboBox* types_;
+    QPlainTextEdit* descriptionField_;
+    QLabel* noTypes_;
+    QPushButton* ok_;
+    QPushButton* cancel_;
+    QPushButton* help_;
+};

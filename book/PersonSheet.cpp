@@ -1,0 +1,326 @@
+#include "PersonSheet.h"
+
+#include <tuple>
+
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include "AddressBook.h"
+#include "DialogUnits.h"
+#include "HelpViewer.h"
+#include "LocalText.h"
+
+namespace {
+
+constexpr int kPageWidth = 186;
+constexpr int kPageHeight = 118;  // the tallest page, "Phone"
+constexpr int kLabelX = 7;
+constexpr int kFieldX = 60;
+constexpr int kFieldRight = 179;
+constexpr int kStateLimit = 5;
+constexpr int kZipLimit = 10;
+
+// Drops typed characters that are not phone characters.
+class PhoneFilter : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::KeyPress) {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            // Ctrl with a letter is an editing shortcut (Ctrl+V pastes), not a typed character.
+            const Qt::KeyboardModifiers held = key->modifiers();
+            if ((held & Qt::ControlModifier) && !(held & Qt::AltModifier)) {
+                return QObject::eventFilter(watched, event);
+            }
+            const QString text = key->text();
+            for (QChar c : text) {
+                if (!IsPhoneCharacter(c)) {
+                    return true;
+                }
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+QString Shown(const std::string& value) {
+    return platform::FromLocal8Bit(value);
+}
+
+std::string Stored(const QString& text) {
+    return platform::ToLocal8Bit(text);
+}
+
+}  // namespace
+
+bool IsPhoneCharacter(QChar c) {
+    if (c.isDigit() && c.unicode() < 0x80) {
+        return true;
+    }
+    switch (c.unicode()) {
+        case '.':
+        case '(':
+        case ')':
+        case '-':
+        case '+':
+        case ' ':
+            return true;
+        default:
+            // Backspace, Ctrl+V and the other control characters keep their editing work.
+            return c.category() == QChar::Other_Control;
+    }
+}
+
+PersonSheet::PersonSheet(QWidget* owner, const QString& title, const PersonRecord& initial,
+                         const char* helpTopic)
+    : QDialog(owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                         Qt::WindowCloseButtonHint | Qt::WindowContextHelpButtonHint),
+      values_(initial),
+      helpTopic_(QString::fromLatin1(helpTopic)) {
+    setFont(platform::DialogFont());
+    setWindowTitle(title);
+    const platform::DialogUnits units(font());
+
+    tabs_ = new QTabWidget(this);
+    for (const char* name : {"General", "Address", "Phone"}) {
+        auto* page = new QWidget;
+        page->setFixedSize(units.X(kPageWidth), units.Y(kPageHeight));
+        tabs_->addTab(page, QString::fromLatin1(name));
+    }
+
+    ok_ = new QPushButton(QStringLiteral("OK"), this);
+    cancel_ = new QPushButton(QStringLiteral("Cancel"), this);
+    help_ = new QPushButton(QStringLiteral("Help"), this);
+    auto* buttons = new QHBoxLayout;
+    buttons->setSpacing(units.X(4));
+    buttons->addStretch();
+    int id = 1;
+    for (QPushButton* button : {ok_, cancel_, help_}) {
+        button->setAutoDefault(false);
+        button->setFixedSize(units.X(50), units.Y(14));
+        platform::SetControlId(button, id);
+        id = id == 1 ? 2 : 9;
+        buttons->addWidget(button);
+    }
+    ok_->setDefault(true);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(units.X(4), units.Y(4), units.X(4), units.Y(4));
+    layout->setSpacing(units.Y(4));
+    layout->addWidget(tabs_);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    connect(ok_, &QPushButton::clicked, this, &PersonSheet::accept);
+    connect(cancel_, &QPushButton::clicked, this, &PersonSheet::reject);
+    connect(help_, &QPushButton::clicked, this,
+            [this] { help::ShowTopic(this, help::TopicReference(helpTopic_)); });
+    connect(tabs_, &QTabWidget::currentChanged, this, &PersonSheet::ShowPage);
+
+    // Each label speaks for its field.
+    help::InstallPopupHelp(
+        this, help::HelpFilePath(),
+        {{1, 1000},    {2, 1001},    {9, 1002},    {1015, 6005}, {1003, 6003}, {1004, 6004},
+         {1001, 6001}, {1002, 6002}, {1018, 6107}, {1012, 6109}, {1013, 6110}, {1017, 6111},
+         {1023, 6220}, {1025, 6221}, {1031, 6222}, {1006, 6223}, {1008, 6224}, {1027, 6225},
+         {1016, 6226}, {1074, 6227}, {0, 0}});
+
+    ShowPage(General);
+}
+
+PersonSheet::~PersonSheet() {
+    // The tabs may report a page change while they are taken down.
+    disconnect(tabs_, nullptr, this, nullptr);
+}
+
+QLineEdit* PersonSheet::AddLine(QWidget* page, PersonRecord::Field field, const char* label, int id,
+                                int labelX, int x, int y, int width) {
+    const platform::DialogUnits units(font());
+    auto* text = new QLabel(QString::fromLatin1(label), page);
+    text->setTextFormat(Qt::PlainText);
+    auto* edit = new QLineEdit(page);
+    platform::SetControlId(edit, id);
+    units.Place(text, labelX, y + 2, x - labelX - 2, 8);
+    units.Place(edit, x, y, width, 12);
+    text->setBuddy(edit);
+    controls_[field] = edit;
+    return edit;
+}
+
+void PersonSheet::BuildGeneral(QWidget* page) {
+    const int width = kFieldRight - kFieldX;
+    AddLine(page, PersonRecord::Title, "&Title:", 1015, kLabelX, kFieldX, 7, 50);
+    int y = 25;
+    for (auto [field, label, id] : {std::tuple{PersonRecord::FName, "&First Name:", 1001},
+                                    std::tuple{PersonRecord::LName, "&Last Name:", 1002},
+                                    std::tuple{PersonRecord::Company, "&Company:", 1003},
+                                    std::tuple{PersonRecord::Position, "&Position:", 1004}}) {
+        QLineEdit* edit = AddLine(page, field, label, id, kLabelX, kFieldX, y, width);
+        if (field != PersonRecord::Position) {
+            connect(edit, &QLineEdit::textChanged, this, &PersonSheet::UpdateOk);
+        }
+        y += 18;
+    }
+}
+
+void PersonSheet::BuildAddress(QWidget* page) {
+    const platform::DialogUnits units(font());
+    auto* label = new QLabel(QStringLiteral("&Address:"), page);
+    label->setTextFormat(Qt::PlainText);
+    units.Place(label, kLabelX, 9, kFieldX - kLabelX - 2, 8);
+    auto* address = new QPlainTextEdit(page);
+    address->setTabChangesFocus(true);
+    address->setLineWrapMode(QPlainTextEdit::NoWrap);
+    platform::SetControlId(address, 1018);
+    units.Place(address, kFieldX, 7, kFieldRight - kFieldX, 36);
+    label->setBuddy(address);
+    controls_[PersonRecord::Addr] = address;
+
+    AddLine(page, PersonRecord::City, "&City:", 1012, kLabelX, kFieldX, 49, kFieldRight - kFieldX);
+    AddLine(page, PersonRecord::State, "&State:", 1013, kLabelX, kFieldX, 67, 30);
+    AddLine(page, PersonRecord::Zip, "&Zip:", 1017, 100, 120, 67, kFieldRight - 120);
+}
+
+void PersonSheet::BuildPhone(QWidget* page) {
+    auto* filter = new PhoneFilter(page);
+    const int width = kFieldRight - kFieldX;
+    struct Row {
+        PersonRecord::Field field;
+        const char* label;
+        int id;
+        bool phone;
+    };
+    int y = 7;
+    for (const Row& row : {Row{PersonRecord::HmPhone, "&Home Phone:", 1023, true},
+                           Row{PersonRecord::WkPhone, "&Work Phone:", 1025, true},
+                           Row{PersonRecord::WkFax, "&Fax:", 1006, true},
+                           Row{PersonRecord::Email, "&E-Mail:", 1008, false},
+                           Row{PersonRecord::Pager, "&Pager:", 1027, true},
+                           Row{PersonRecord::CelPhone, "&Cel Phone:", 1016, true},
+                           Row{PersonRecord::WebPage, "Web &Page:", 1074, false}}) {
+        const bool work = row.field == PersonRecord::WkPhone;
+        QLineEdit* edit =
+            AddLine(page, row.field, row.label, row.id, kLabelX, kFieldX, y, work ? 75 : width);
+        if (row.phone) {
+            edit->installEventFilter(filter);
+        }
+        if (work) {
+            // The extension follows the work phone in the tab order.
+            AddLine(page, PersonRecord::WkExt, "E&xt:", 1031, 139, 152, y, kFieldRight - 152);
+        }
+        y += 14;
+    }
+}
+
+void PersonSheet::BuildPage(int index) {
+    QWidget* page = tabs_->widget(index);
+    switch (index) {
+        case General:
+            BuildGeneral(page);
+            break;
+        case Address:
+            BuildAddress(page);
+            break;
+        default:
+            BuildPhone(page);
+            break;
+    }
+    // Controls made inside a page already on screen stay hidden until shown.
+    for (QWidget* control : page->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        control->show();
+    }
+    built_[index] = true;
+    PutValues(index);
+    if (index == General) {
+        UpdateOk();
+    }
+}
+
+void PersonSheet::PutValues(int index) {
+    for (int f = 0; f < PersonRecord::FieldCount; ++f) {
+        QWidget* control = controls_[f];
+        if (!control || !tabs_->widget(index)->isAncestorOf(control)) {
+            continue;
+        }
+        const std::string& value = values_.fields[f];
+        if (auto* line = qobject_cast<QLineEdit*>(control)) {
+            line->setText(Shown(value));
+            line->setCursorPosition(0);
+        } else if (auto* text = qobject_cast<QPlainTextEdit*>(control)) {
+            text->setPlainText(Shown(FromStoredLines(value)));
+        }
+    }
+}
+
+void PersonSheet::ReadBack(int index) {
+    if (index < 0 || !built_[index]) {
+        return;
+    }
+    QWidget* page = tabs_->widget(index);
+    for (int f = 0; f < PersonRecord::FieldCount; ++f) {
+        QWidget* control = controls_[f];
+        if (!control || !page->isAncestorOf(control)) {
+            continue;
+        }
+        if (auto* line = qobject_cast<QLineEdit*>(control)) {
+            values_.fields[f] = Stored(line->text());
+        } else if (auto* text = qobject_cast<QPlainTextEdit*>(control)) {
+            values_.fields[f] = ToStoredLines(Stored(text->toPlainText()));
+        }
+    }
+    if (index != Address) {
+        return;
+    }
+    // Too long a State or Zip is only pointed out; the text stays as typed.
+    for (auto [field, limit] :
+         {std::pair{PersonRecord::State, kStateLimit}, std::pair{PersonRecord::Zip, kZipLimit}}) {
+        auto* line = static_cast<QLineEdit*>(controls_[field]);
+        if (line->text().size() > limit) {
+            ++lengthWarnings_;
+            QApplication::beep();
+            line->setFocus();
+            break;
+        }
+    }
+}
+
+void PersonSheet::ShowPage(int index) {
+    if (!closing_ && index != currentPage_) {
+        ReadBack(currentPage_);
+    }
+    currentPage_ = index;
+    if (index >= 0 && !built_[index]) {
+        BuildPage(index);
+    }
+}
+
+void PersonSheet::UpdateOk() {
+    bool named = false;
+    for (PersonRecord::Field field :
+         {PersonRecord::FName, PersonRecord::LName, PersonRecord::Company}) {
+        named = named || !static_cast<QLineEdit*>(controls_[field])->text().isEmpty();
+    }
+    ok_->setEnabled(named);
+}
+
+void PersonSheet::done(int result) {
+    // Enter reaches the default button's accept even while OK is disabled.
+    if (result == Accepted && !ok_->isEnabled()) {
+        return;
+    }
+    // The pages left before have been read back already and cannot have changed since.
+    if (!closing_) {
+        closing_ = true;
+        ReadBack(currentPage_);
+    }
+    QDialog::done(result);
+}

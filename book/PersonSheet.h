@@ -1,0 +1,71 @@
+#pragma once
+
+#include <array>
+
+#include <QDialog>
+#include <QString>
+
+#include "PersonRecord.h"
+
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QTabWidget;
+
+// The tabbed sheet that edits a person, and the user record: "General", "Address" and "Phone".
+// Each page is built when first shown and takes its fields' values then; leaving a page, and
+// closing the sheet, copies its controls back. Values go in and come out in their stored form
+// (CR LF between the lines of the address).
+class PersonSheet : public QDialog {
+    Q_OBJECT
+public:
+    enum Page { General, Address, Phone };
+
+    // The caption is the title as given; helpTopic is the topic part the Help button opens.
+    PersonSheet(QWidget* owner, const QString& title, const PersonRecord& initial,
+                const char* helpTopic);
+    ~PersonSheet() override;
+
+    // The values as read back from the pages; those of a page never shown are as given.
+    const PersonRecord& Values() const { return values_; }
+
+    // The field control of a value; null while its page has not been shown.
+    QWidget* Field(PersonRecord::Field field) const { return controls_[field]; }
+    QTabWidget* Tabs() const { return tabs_; }
+    QPushButton* OkButton() const { return ok_; }
+    QPushButton* CancelButton() const { return cancel_; }
+    QPushButton* HelpButton() const { return help_; }
+    // How often reading back the "Address" page found State or Zip too long.
+    int LengthWarnings() const { return lengthWarnings_; }
+
+public slots:
+    void done(int result) override;
+
+private:
+    void ShowPage(int index);
+    void BuildPage(int index);
+    void BuildGeneral(QWidget* page);
+    void BuildAddress(QWidget* page);
+    void BuildPhone(QWidget* page);
+    QLineEdit* AddLine(QWidget* page, PersonRecord::Field field, const char* label, int id,
+                       int labelX, int x, int y, int width);
+    void PutValues(int index);
+    void ReadBack(int index);
+    void UpdateOk();
+
+    PersonRecord values_;
+    QString helpTopic_;
+    QTabWidget* tabs_;
+    QPushButton* ok_;
+    QPushButton* cancel_;
+    QPushButton* help_;
+    std::array<QWidget*, PersonRecord::FieldCount> controls_{};
+    std::array<bool, 3> built_{};
+    int currentPage_ = -1;
+    int lengthWarnings_ = 0;
+    bool closing_ = false;
+};
+
+// Keeps the typed characters of a phone field to digits, ". ( ) - +", the blank and control
+// characters; pasted text passes unchanged.
+bool IsPhoneCharacter(QChar c);

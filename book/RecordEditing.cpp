@@ -1,0 +1,171 @@
+#include "RecordEditing.h"
+
+#include "Database.h"
+#include "DatabaseFile.h"
+
+namespace editing {
+
+namespace {
+
+using Field = PersonRecord::Field;
+
+std::string Quoted(const std::string& text) {
+    return QuoteSqlText(text);
+}
+
+// "Title = '...', FName = '...', ..." over the given fields, each value quoted.
+template <size_t N>
+std::string Assignments(const PersonRecord& record, const Field (&fields)[N]) {
+    std::string text;
+    for (Field field : fields) {
+        if (!text.empty()) {
+            text += ", ";
+        }
+        text += std::string(PersonRecord::ColumnName(field)) + " = '" + Quoted(record[field]) + "'";
+    }
+    return text;
+}
+
+constexpr Field kPersonFields[] = {
+    PersonRecord::Title,    PersonRecord::FName,   PersonRecord::LName,   PersonRecord::Company,
+    PersonRecord::Position, PersonRecord::Addr,    PersonRecord::City,    PersonRecord::State,
+    PersonRecord::Zip,      PersonRecord::HmPhone, PersonRecord::WkPhone, PersonRecord::WkExt,
+    PersonRecord::CelPhone, PersonRecord::Pager,   PersonRecord::WkFax,   PersonRecord::Email,
+    PersonRecord::WebPage};
+
+// The user table has no Pager.
+constexpr Field kUserFields[] = {
+    PersonRecord::Title,    PersonRecord::FName,   PersonRecord::LName,   PersonRecord::Company,
+    PersonRecord::Position, PersonRecord::Addr,    PersonRecord::City,    PersonRecord::State,
+    PersonRecord::Zip,      PersonRecord::HmPhone, PersonRecord::WkPhone, PersonRecord::WkExt,
+    PersonRecord::CelPhone, PersonRecord::WkFax,   PersonRecord::Email,   PersonRecord::WebPage};
+
+}  // namespace
+
+std::string InsertPersonSql(const RecordId& id, const PersonRecord& person) {
+    std::string sql = "INSERT INTO Person VALUES('" + Quoted(id) + "', ";
+    for (const std::string& value : person.fields) {
+        sql += "'" + Quoted(value) + "', ";
+    }
+    return sql + "datetime('now', 'localtime'))";
+}
+
+std::string UpdatePersonSql(const PersonRecord& person) {
+    return "UPDATE Person SET " + Assignments(person, kPersonFields) +
+           " , TmStamp = datetime('now', 'localtime') WHERE ID = '" + Quoted(person.id) + "'";
+}
+
+std::string UpdateUserSql(const PersonRecord& user) {
+    return "UPDATE User SET " + Assignments(user, kUserFields) +
+           ", TmStamp = datetime('now', 'localtime') WHERE ID = '" + Quoted(user.id) + "'";
+}
+
+std::string InsertContactSql(const RecordId& id, const RecordId& personId, DateTime when,
+                             const std::string& quotedDescription, const RecordId& typeId) {
+    return "INSERT INTO Contact VALUES('" + Quoted(id) + "', '" + Quoted(personId) + "', '" +
+           FormatStoredTimeStamp(when) + "', '" + quotedDescription + "', '" + Quoted(typeId) +
+           "', datetime('now', 'localtime'))";
+}
+
+std::string UpdateContactSql(const RecordId& id, DateTime when,
+                             const std::string& quotedDescription, const RecordId& typeId) {
+    return "UPDATE Contact SET DtTm = '" + FormatStoredTimeStamp(when) + "', Description = '" +
+           quotedDescription + "', ContactTypeID = '" + Quoted(typeId) + "' WHERE ID = '" +
+           Quoted(id) + "';";
+}
+
+void RunChange(const std::string& path, const std::vector<std::string>& statements) {
+    cppsqlite3::Database database;
+    database.Open(path);
+    cppsqlite3::Statement& statement = database.CreateStatement();
+    statement.Execute("BEGIN TRANSACTION");
+    for (const std::string& sql : statements) {
+        statement.Execute(sql);
+    }
+    statement.Execute(schema::kStamp);
+    statement.Execute("COMMIT");
+}
+
+RecordId AddPerson(const std::string& path, const PersonRecord& person) {
+    const RecordId id = NewRecordId();
+    RunChange(path, {InsertPersonSql(id, person)});
+    return id;
+}
+
+void UpdatePerson(const std::string& path, const PersonRecord& person) {
+    RunChange(path, {UpdatePersonSql(person)});
+}
+
+void DeletePerson(const std::string& path, const RecordId& id) {
+    RunChange(path, {"DELETE FROM Contact WHERE PersonID = '" + Quoted(id) + "'",
+                     "DELETE FROM Person WHERE ID = '" + Quoted(id) + "'"});
+}
+
+void LoadUserRecord(const std::string& path, PersonRecord& user) {
+    cppsqlite3::Database database;
+    database.Open(path);
+    cppsqlite3::Statement& statement = database.CreateStatement();
+    cppsqlite3::Query& count = statement.ExecuteQuery("SELECT count(*) FROM User");
+    const bool none = count.Next() && count.GetInt(1) == 0;
+    statement.CloseQuery();
+    if (none) {
+        statement.Execute("INSERT INTO User(ID, TmStamp) VALUES('" + Quoted(NewRecordId()) +
+                          "', datetime('now', 'localtime'))");
+    }
+    cppsqlite3::Query& row = statement.ExecuteQuery("SELECT * FROM User");
+    if (row.Next()) {
+        user = PersonRecord();
+        user.id = row.GetString(1);
+        int column = 2;
+        for (Field field : kUserFields) {
+            user[field] = row.GetString(column++);
+        }
+    }
+}
+
+void UpdateUser(const std::string& path, const PersonRecord& user) {
+    RunChange(path, {UpdateUserSql(user)});
+}
+
+bool LoadStoredContact(const std::string& path, const RecordId& id, StoredContact& contact) {
+    cppsqlite3::Database database;
+    database.Open(path);
+    cppsqlite3::Query& query = database.CreateStatement().ExecuteQuery(
+        "SELECT * FROM Contact WHERE ID = '" + Quoted(id) + "'");
+    if (!query.Next()) {
+        return false;
+    }
+    // ID, PersonID, DtTm, Description, ContactTypeID, TmStamp
+    contact.when = ParseDateTime(query.GetString(3));
+    contact.description = query.GetString(4);
+    contact.typeId = query.GetString(5);
+    return true;
+}
+
+void LoadTypeChoices(const std::string& path, std::vector<TypeChoice>& choices) {
+    cppsqlite3::Database database;
+    database.Open(path);
+    cppsqlite3::Query& query =
+        database.CreateStatement().ExecuteQuery("SELECT ID, Description FROM ContactType");
+    while (query.Next()) {
+        choices.push_back({query.GetString(1), query.GetString(2)});
+    }
+}
+
+RecordId AddContact(const std::string& path, const RecordId& personId, DateTime when,
+                    const std::string& quotedDescription, const RecordId& typeId) {
+    const RecordId id = NewRecordId();
+    RunChange(path, {InsertContactSql(id, personId, when, quotedDescription, typeId)});
+    return id;
+}
+
+void UpdateContact(const std::string& path, const RecordId& id, DateTime when,
+                   const std::string& quotedDescription, const RecordId& typeId) {
+    RunChange(path, {UpdateContactSql(id, when, quotedDescription, typeId)});
+}
+
+void DeleteContact(const std::string& path, const RecordId& id) {
+    RunChange(path, {"DELETE FROM Contact WHERE ID = '" + Quoted(id) + "'"});
+}
+
+}  // namespace editing

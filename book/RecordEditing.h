@@ -1,0 +1,63 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "DateTime.h"
+#include "PersonRecord.h"
+
+// The writes behind the person, contact and user editors, with no window. Each change opens the
+// file, runs "BEGIN TRANSACTION", its statements and the stamp of the last-saved time, then
+// "COMMIT"; a failure throws cppsqlite3::SQLException and the closing connection abandons the
+// transaction, so the file keeps its state from before, stamp included.
+namespace editing {
+
+// The statements, as they are sent. Values are quoted here; identifiers too, since they come
+// from files other programs may have written.
+std::string InsertPersonSql(const RecordId& id, const PersonRecord& person);
+std::string UpdatePersonSql(const PersonRecord& person);
+std::string UpdateUserSql(const PersonRecord& user);
+// The description is already quoted (the contact dialog hands it on that way).
+std::string InsertContactSql(const RecordId& id, const RecordId& personId, DateTime when,
+                             const std::string& quotedDescription, const RecordId& typeId);
+std::string UpdateContactSql(const RecordId& id, DateTime when,
+                             const std::string& quotedDescription, const RecordId& typeId);
+
+// Runs the statements in one transaction ending with the stamp.
+void RunChange(const std::string& path, const std::vector<std::string>& statements);
+
+// Returns the new person's identifier.
+RecordId AddPerson(const std::string& path, const PersonRecord& person);
+void UpdatePerson(const std::string& path, const PersonRecord& person);
+// The person and all its contacts.
+void DeletePerson(const std::string& path, const RecordId& id);
+
+// The user record, its row made on the first load of a file that has none (by a statement of its
+// own, without the stamp). The Pager field is never read or written: the table has none.
+void LoadUserRecord(const std::string& path, PersonRecord& user);
+void UpdateUser(const std::string& path, const PersonRecord& user);
+
+// What the contact editor starts from.
+struct StoredContact {
+    DateTime when;  // invalid when DtTm does not read as a date
+    std::string description;
+    RecordId typeId;
+};
+// False when no contact has the identifier.
+bool LoadStoredContact(const std::string& path, const RecordId& id, StoredContact& contact);
+
+struct TypeChoice {
+    RecordId id;
+    std::string description;
+};
+// The contact types in the table's own order; the dialog's list sorts them. On a failure the
+// choices read before it stay.
+void LoadTypeChoices(const std::string& path, std::vector<TypeChoice>& choices);
+
+RecordId AddContact(const std::string& path, const RecordId& personId, DateTime when,
+                    const std::string& quotedDescription, const RecordId& typeId);
+void UpdateContact(const std::string& path, const RecordId& id, DateTime when,
+                   const std::string& quotedDescription, const RecordId& typeId);
+void DeleteContact(const std::string& path, const RecordId& id);
+
+}  // namespace editing

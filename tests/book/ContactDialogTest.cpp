@@ -1,0 +1,195 @@
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimeEdit>
+
+#include "ContactDialog.h"
+#include "CurrentDatabase.h"
+#include "HelpViewer.h"
+#include "MessageRecorder.h"
+#include "TestBook.h"
+
+namespace {
+
+constexpr char kTelephoneId[] = "9DC618A3-8452-4D33-A70BDB1C91FE";
+constexpr char kPersonalId[] = "B672E21B-848D-430C-98240E6DA171";
+
+class ContactDialogTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        path_ = book_.Create();
+        CurrentDatabasePath = path_;
+    }
+    void TearDown() override {
+        CurrentDatabasePath.clear();
+        help::SetHelpRequestHandler(nullptr);
+    }
+
+    ContactDialog& Open(bool adding) {
+        dialog_ = std::make_unique<ContactDialog>(nullptr, adding);
+        return *dialog_;
+    }
+    static QStringList Entries(const ContactDialog& dialog) {
+        QStringList texts;
+        for (int i = 0; i < dialog.TypeList()->count(); ++i) {
+            texts << dialog.TypeList()->itemText(i);
+        }
+        return texts;
+    }
+
+    TestBook book_;
+    std::string path_;
+    std::unique_ptr<ContactDialog> dialog_;
+};
+
+}  // namespace
+
+TEST_F(ContactDialogTest, NewContactShowsNowFirstTypeAndWaitsForDescription) {
+    const DateTime before = FromLocalNow();
+    ContactDialog& dialog = Open(true);
+    dialog.show();
+    const DateTime after = FromLocalNow();
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Add Contact"));
+    const DateTime shown =
+        DateTime::FromDateAndTime(dialog.DatePicker()->date(), dialog.TimePicker()->time());
+    EXPECT_GE(shown.Value(), before.Value());
+    EXPECT_LE(shown.Value(), after.Value());
+    EXPECT_EQ(dialog.TypeList()->currentText(), QStringLiteral("Correspondence"));
+    EXPECT_TRUE(dialog.DatePicker()->calendarPopup());
+    EXPECT_FALSE(dialog.OkButton()->isEnabled());
+    EXPECT_FALSE(dialog.NoTypesLine()->isVisible());
+    QTest::keyClicks(dialog.DescriptionField(), QStringLiteral("x"));
+    EXPECT_TRUE(dialog.OkButton()->isEnabled());
+    QTest::keyClick(dialog.DescriptionField(), Qt::Key_Backspace);
+    EXPECT_FALSE(dialog.OkButton()->isEnabled());
+    EXPECT_TRUE(dialog.OkButton()->isDefault());
+    EXPECT_EQ(dialog.HelpButton()->text(), QStringLiteral("&Help..."));
+}
+
+TEST_F(ContactDialogTest, TypeListIsSortedWithoutRegardToCase) {
+    TestBook::Execute(path_, "INSERT INTO ContactType VALUES('Z-1', 'email')");
+    TestBook::Execute(path_, "INSERT INTO ContactType VALUES('Z-2', 'apple')");
+    ContactDialog& dialog = Open(true);
+    dialog.Start();
+    const QStringList entries = Entries(dialog);
+    ASSERT_EQ(entries.size(), 6);
+    EXPECT_EQ(entries[0], QStringLiteral("apple"));
+    EXPECT_EQ(entries[1], QStringLiteral("Correspondence"));
+    EXPECT_EQ(entries.indexOf(QStringLiteral("Email")) + 1,
+              entries.indexOf(QStringLiteral("email")));
+    EXPECT_EQ(entries[5], QStringLiteral("Telephone"));
+    EXPECT_EQ(dialog.TypeList()->currentText(), QStringLiteral("apple"));
+}
+
+TEST_F(ContactDialogTest, EditShowsStoredValuesAndGivesThemBackQuoted) {
+    ContactDialog& dialog = Open(false);
+    dialog.SetWhen(DateTime::FromFields(2004, 2, 29, 23, 59, 58));
+    dialog.SetTypeId(kPersonalId);
+    dialog.SetDescription("line one\r\nit's \"two\"");
+    dialog.show();
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Edit Contact"));
+    EXPECT_EQ(dialog.DatePicker()->date(), QDate(2004, 2, 29));
+    EXPECT_EQ(dialog.TimePicker()->time(), QTime(23, 59, 58));
+    EXPECT_EQ(dialog.TypeList()->currentText(), QStringLiteral("Personal"));
+    EXPECT_EQ(dialog.DescriptionField()->toPlainText(), QStringLiteral("line one\nit's \"two\""));
+    EXPECT_TRUE(dialog.OkButton()->isEnabled());
+
+    // Only the time changes; the date stays.
+    dialog.TimePicker()->setTime(QTime(8, 0, 1));
+    dialog.TypeList()->setCurrentIndex(dialog.TypeList()->findText(QStringLiteral("Telephone")));
+    dialog.DescriptionField()->moveCursor(QTextCursor::End);
+    QTest::keyClick(dialog.DescriptionField(), Qt::Key_Return);
+    QTest::keyClicks(dialog.DescriptionField(), QStringLiteral("3'"));
+    EXPECT_TRUE(dialog.isVisible());
+    QTest::mouseClick(dialog.OkButton(), Qt::LeftButton);
+    EXPECT_EQ(dialog.result(), ContactDialog::Ok);
+    EXPECT_EQ(dialog.When(), DateTime::FromFields(2004, 2, 29, 8, 0, 1));
+    EXPECT_EQ(dialog.TypeId(), kTelephoneId);
+    EXPECT_EQ(dialog.QuotedDescription(), "line one\r\nit''s \"two\"\r\n3''");
+    // The entries and the identifiers they carried are gone with the dialog's end.
+    EXPECT_EQ(dialog.TypeList()->count(), 0);
+}
+
+TEST_F(ContactDialogTest, UnknownTypeSelectsNothingAndKeepsOkOff) {
+    ContactDialog& dialog = Open(false);
+    dialog.SetTypeId("NO-SUCH-TYPE");
+    dialog.SetDescription("text");
+    dialog.show();
+    EXPECT_EQ(dialog.TypeList()->currentIndex(), -1);
+    EXPECT_FALSE(dialog.OkButton()->isEnabled());
+    dialog.TypeList()->setCurrentIndex(0);
+    EXPECT_TRUE(dialog.OkButton()->isEnabled());
+}
+
+TEST_F(ContactDialogTest, UnreadableStoredDateShowsNow) {
+    ContactDialog& dialog = Open(false);
+    dialog.SetWhen(DateTime());
+    dialog.show();
+    EXPECT_EQ(dialog.DatePicker()->date(), QDate::currentDate());
+}
+
+TEST_F(ContactDialogTest, WithoutTypesOkStaysOffAndTheDialogSaysWhy) {
+    TestBook::Execute(path_, "DELETE FROM ContactType");
+    ContactDialog& dialog = Open(true);
+    dialog.show();
+    QTest::keyClicks(dialog.DescriptionField(), QStringLiteral("Called"));
+    EXPECT_FALSE(dialog.OkButton()->isEnabled());
+    EXPECT_TRUE(dialog.NoTypesLine()->isVisible());
+    EXPECT_EQ(dialog.NoTypesLine()->text(),
+              QStringLiteral("Add a contact type first (Edit, Contact Types...)."));
+    QTest::keyClick(dialog.OkButton(), Qt::Key_Return);
+    EXPECT_TRUE(dialog.isVisible());
+}
+
+TEST_F(ContactDialogTest, TypeLoadFailureIsShownAndTheDialogStillOpens) {
+    TestBook::Execute(path_, "DROP TABLE ContactType");
+    ContactDialog& dialog = Open(true);
+    MessageRecorder boxes;
+    boxes.Expect();
+    dialog.show();
+    ASSERT_EQ(boxes.Calls().size(), 1u);
+    EXPECT_EQ(boxes.Last().caption, QStringLiteral("Error Loading Contact Types"));
+    EXPECT_EQ(boxes.Last().owner, &dialog);
+    EXPECT_EQ(boxes.Last().icon, platform::MessageIcon::Error);
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(dialog.TypeList()->count(), 0);
+}
+
+TEST_F(ContactDialogTest, CancelEndsWithTwo) {
+    ContactDialog& dialog = Open(true);
+    dialog.show();
+    QTest::keyClicks(dialog.DescriptionField(), QStringLiteral("x"));
+    QTest::mouseClick(dialog.CancelButton(), Qt::LeftButton);
+    EXPECT_EQ(dialog.result(), ContactDialog::Cancel);
+}
+
+TEST_F(ContactDialogTest, HelpButtonAndPopups) {
+    std::vector<help::HelpRequest> requests;
+    help::SetHelpRequestHandler([&](const help::HelpRequest& r) { requests.push_back(r); });
+    ContactDialog& dialog = Open(true);
+    dialog.show();
+    dialog.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    QTest::mouseClick(dialog.HelpButton(), Qt::LeftButton);
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].kind, help::HelpRequest::Topic);
+    EXPECT_EQ(requests[0].reference,
+              help::TopicReference(QString::fromLatin1(help::kContactTopic)));
+    const std::vector<std::pair<QWidget*, int>> popups = {{dialog.DescriptionField(), 2101},
+                                                          {dialog.DatePicker(), 2102},
+                                                          {dialog.TypeList(), 2103},
+                                                          {dialog.TimePicker(), 2104},
+                                                          {dialog.CancelButton(), 1001}};
+    for (const auto& [control, popup] : popups) {
+        requests.clear();
+        control->setFocus();
+        QTest::keyClick(control, Qt::Key_F1);
+        ASSERT_EQ(requests.size(), 1u) << popup;
+        EXPECT_EQ(requests[0].popup, popup);
+    }
+}

@@ -1,0 +1,261 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+
+#include "DialogUnits.h"
+#include "HelpViewer.h"
+#include "PersonSheet.h"
+
+namespace {
+
+using F = PersonRecord::Field;
+
+class PersonSheetTest : public ::testing::Test {
+protected:
+    void TearDown() override { help::SetHelpRequestHandler(nullptr); }
+
+    // A sheet shown the way exec shows it, without its modal loop.
+    PersonSheet& Open(const PersonRecord& initial = PersonRecord(),
+                      const char* title = "Add Address Entry",
+                      const char* topic = help::kPersonTopic) {
+        sheet_ = std::make_unique<PersonSheet>(nullptr, QString::fromLatin1(title), initial, topic);
+        sheet_->show();
+        return *sheet_;
+    }
+    QLineEdit* Line(F field) { return qobject_cast<QLineEdit*>(sheet_->Field(field)); }
+    void Type(F field, const QString& text) { QTest::keyClicks(sheet_->Field(field), text); }
+    void GoTo(PersonSheet::Page page) { sheet_->Tabs()->setCurrentIndex(page); }
+
+    std::unique_ptr<PersonSheet> sheet_;
+};
+
+}  // namespace
+
+TEST_F(PersonSheetTest, OpensOnGeneralWithCaptionAndPagesInOrder) {
+    PersonSheet& sheet = Open(PersonRecord(), "Edit Address Entry");
+    EXPECT_EQ(sheet.windowTitle(), QStringLiteral("Edit Address Entry"));
+    ASSERT_EQ(sheet.Tabs()->count(), 3);
+    EXPECT_EQ(sheet.Tabs()->tabText(0), QStringLiteral("General"));
+    EXPECT_EQ(sheet.Tabs()->tabText(1), QStringLiteral("Address"));
+    EXPECT_EQ(sheet.Tabs()->tabText(2), QStringLiteral("Phone"));
+    EXPECT_EQ(sheet.Tabs()->currentIndex(), 0);
+    EXPECT_EQ(sheet.OkButton()->text(), QStringLiteral("OK"));
+    EXPECT_EQ(sheet.CancelButton()->text(), QStringLiteral("Cancel"));
+    EXPECT_EQ(sheet.HelpButton()->text(), QStringLiteral("Help"));
+    // Pages are built when first shown, and what they hold is on screen then.
+    EXPECT_NE(sheet.Field(PersonRecord::FName), nullptr);
+    EXPECT_EQ(sheet.Field(PersonRecord::City), nullptr);
+    EXPECT_EQ(sheet.Field(PersonRecord::HmPhone), nullptr);
+    for (int page : {PersonSheet::Address, PersonSheet::Phone, PersonSheet::General}) {
+        GoTo(static_cast<PersonSheet::Page>(page));
+        const QList<QWidget*> controls = sheet.Tabs()->widget(page)->findChildren<QWidget*>(
+            QString(), Qt::FindDirectChildrenOnly);
+        EXPECT_GE(controls.size(), 8) << page;
+        for (QWidget* control : controls) {
+            EXPECT_TRUE(control->isVisible()) << page;
+        }
+    }
+}
+
+TEST_F(PersonSheetTest, LabelsAndTabOrderFollowEachPage) {
+    PersonSheet& sheet = Open();
+    auto labelOf = [&](F field) {
+        for (QLabel* label : sheet.findChildren<QLabel*>()) {
+            if (label->buddy() == sheet.Field(field)) {
+                return label->text();
+            }
+        }
+        return QString();
+    };
+    auto order = [&](std::vector<F> fields) {
+        for (size_t i = 0; i + 1 < fields.size(); ++i) {
+            QWidget* next = sheet.Field(fields[i])->nextInFocusChain();
+            while (next->focusPolicy() == Qt::NoFocus) {
+                next = next->nextInFocusChain();
+            }
+            EXPECT_EQ(next, sheet.Field(fields[i + 1])) << PersonRecord::ColumnName(fields[i]);
+        }
+    };
+    EXPECT_EQ(labelOf(PersonRecord::Title), QStringLiteral("&Title:"));
+    EXPECT_EQ(labelOf(PersonRecord::Position), QStringLiteral("&Position:"));
+    order({PersonRecord::Title, PersonRecord::FName, PersonRecord::LName, PersonRecord::Company,
+           PersonRecord::Position});
+    GoTo(PersonSheet::Address);
+    EXPECT_EQ(labelOf(PersonRecord::Addr), QStringLiteral("&Address:"));
+    EXPECT_EQ(labelOf(PersonRecord::Zip), QStringLiteral("&Zip:"));
+    order({PersonRecord::Addr, PersonRecord::City, PersonRecord::State, PersonRecord::Zip});
+    GoTo(PersonSheet::Phone);
+    EXPECT_EQ(labelOf(PersonRecord::WkExt), QStringLiteral("E&xt:"));
+    EXPECT_EQ(labelOf(PersonRecord::WebPage), QStringLiteral("Web &Page:"));
+    EXPECT_EQ(labelOf(PersonRecord::CelPhone), QStringLiteral("&Cel Phone:"));
+    order({PersonRecord::HmPhone, PersonRecord::WkPhone, PersonRecord::WkExt, PersonRecord::WkFax,
+           PersonRecord::Email, PersonRecord::Pager, PersonRecord::CelPhone,
+           PersonRecord::WebPage});
+}
+
+TEST_F(PersonSheetTest, OkNeedsFirstNameLastNameOrCompany) {
+    PersonSheet& sheet = Open();
+    EXPECT_FALSE(sheet.OkButton()->isEnabled());
+    Type(PersonRecord::Title, QStringLiteral("Dr."));
+    Type(PersonRecord::Position, QStringLiteral("Boss"));
+    EXPECT_FALSE(sheet.OkButton()->isEnabled());
+    for (F field : {PersonRecord::FName, PersonRecord::LName, PersonRecord::Company}) {
+        Type(field, QStringLiteral("x"));
+        EXPECT_TRUE(sheet.OkButton()->isEnabled()) << PersonRecord::ColumnName(field);
+        QTest::keyClick(sheet.Field(field), Qt::Key_Backspace);
+        EXPECT_FALSE(sheet.OkButton()->isEnabled()) << PersonRecord::ColumnName(field);
+    }
+    // Enter reaches the default button, which must not close the sheet while OK is off.
+    QTest::keyClick(sheet.Field(PersonRecord::Title), Qt::Key_Return);
+    EXPECT_TRUE(sheet.isVisible());
+}
+
+TEST_F(PersonSheetTest, GivenNameEnablesOkAtOnce) {
+    PersonRecord p;
+    p[PersonRecord::Company] = "Acme";
+    EXPECT_TRUE(Open(p).OkButton()->isEnabled());
+}
+
+TEST_F(PersonSheetTest, PhoneFieldsDropTypedLettersOthersKeepThem) {
+    PersonSheet& sheet = Open();
+    GoTo(PersonSheet::Phone);
+    for (F field : {PersonRecord::HmPhone, PersonRecord::WkPhone, PersonRecord::WkFax,
+                    PersonRecord::Pager, PersonRecord::CelPhone}) {
+        Type(field, QStringLiteral("+1 (555) 12a3-4.5x6#*"));
+        EXPECT_EQ(Line(field)->text(), QStringLiteral("+1 (555) 123-4.56"))
+            << PersonRecord::ColumnName(field);
+    }
+    Type(PersonRecord::WkExt, QStringLiteral("x12b"));
+    Type(PersonRecord::Email, QStringLiteral("ann@example.com"));
+    Type(PersonRecord::WebPage, QStringLiteral("www.example.com"));
+    EXPECT_EQ(Line(PersonRecord::WkExt)->text(), QStringLiteral("x12b"));
+    EXPECT_EQ(Line(PersonRecord::Email)->text(), QStringLiteral("ann@example.com"));
+    EXPECT_EQ(Line(PersonRecord::WebPage)->text(), QStringLiteral("www.example.com"));
+    // Backspace still edits a phone field.
+    QTest::keyClick(Line(PersonRecord::HmPhone), Qt::Key_Backspace);
+    EXPECT_EQ(Line(PersonRecord::HmPhone)->text(), QStringLiteral("+1 (555) 123-4.5"));
+    (void)sheet;
+}
+
+TEST_F(PersonSheetTest, PastedTextReachesPhoneFieldUnfiltered) {
+    Open();
+    GoTo(PersonSheet::Phone);
+    QApplication::clipboard()->setText(QStringLiteral("555-CALL"));
+    QTest::keyClick(Line(PersonRecord::HmPhone), Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(Line(PersonRecord::HmPhone)->text(), QStringLiteral("555-CALL"));
+}
+
+TEST(PhoneCharacterTest, AcceptsOnlyTheDialableSet) {
+    for (char c : std::string("0123456789.()-+ \b\x16")) {
+        EXPECT_TRUE(IsPhoneCharacter(QChar::fromLatin1(c))) << int(c);
+    }
+    for (QChar c : QStringLiteral("aZx#*/,;_\u0663\u00bd")) {
+        EXPECT_FALSE(IsPhoneCharacter(c)) << c.unicode();
+    }
+}
+
+TEST_F(PersonSheetTest, LongStateWarnsOnLeavingButStaysAsTyped) {
+    PersonSheet& sheet = Open();
+    Type(PersonRecord::LName, QStringLiteral("Adams"));
+    GoTo(PersonSheet::Address);
+    Type(PersonRecord::State, QStringLiteral("ABCDEF"));
+    Type(PersonRecord::Zip, QStringLiteral("1234567890"));  // ten is within the limit
+    EXPECT_EQ(sheet.LengthWarnings(), 0);
+    GoTo(PersonSheet::Phone);
+    EXPECT_EQ(sheet.LengthWarnings(), 1);
+    EXPECT_EQ(sheet.Tabs()->currentIndex(), PersonSheet::Phone);  // leaving is not blocked
+    QTest::mouseClick(sheet.OkButton(), Qt::LeftButton);
+    EXPECT_EQ(sheet.result(), QDialog::Accepted);
+    EXPECT_EQ(sheet.Values()[PersonRecord::State], "ABCDEF");
+    EXPECT_EQ(sheet.Values()[PersonRecord::Zip], "1234567890");
+}
+
+TEST_F(PersonSheetTest, LongZipWarnsWhenOkIsPressedOnItsPage) {
+    PersonSheet& sheet = Open();
+    Type(PersonRecord::FName, QStringLiteral("Ann"));
+    GoTo(PersonSheet::Address);
+    Type(PersonRecord::Zip, QStringLiteral("12345-67890"));
+    QTest::mouseClick(sheet.OkButton(), Qt::LeftButton);
+    EXPECT_EQ(sheet.LengthWarnings(), 1);
+    EXPECT_EQ(sheet.result(), QDialog::Accepted);
+    EXPECT_EQ(sheet.Values()[PersonRecord::Zip], "12345-67890");
+}
+
+TEST_F(PersonSheetTest, ValuesComeBackAsTypedWithStoredLineBreaks) {
+    PersonRecord p;
+    p[PersonRecord::FName] = "Ann";
+    p[PersonRecord::Addr] = "1 Main St\r\nFlat 2";
+    p[PersonRecord::WebPage] = "kept.example";  // on a page never shown
+    PersonSheet& sheet = Open(p);
+    Type(PersonRecord::LName, QStringLiteral("  O'Brien \"Jr\" "));
+    GoTo(PersonSheet::Address);
+    auto* address = qobject_cast<QPlainTextEdit*>(sheet.Field(PersonRecord::Addr));
+    ASSERT_NE(address, nullptr);
+    EXPECT_EQ(address->toPlainText(), QStringLiteral("1 Main St\nFlat 2"));
+    address->moveCursor(QTextCursor::End);
+    QTest::keyClick(address, Qt::Key_Return);
+    QTest::keyClicks(address, QStringLiteral("Springfield"));
+    EXPECT_TRUE(sheet.isVisible());  // Enter in the address makes a line, it does not close
+    QTest::mouseClick(sheet.OkButton(), Qt::LeftButton);
+    EXPECT_EQ(sheet.Values()[PersonRecord::LName], "  O'Brien \"Jr\" ");
+    EXPECT_EQ(sheet.Values()[PersonRecord::Addr], "1 Main St\r\nFlat 2\r\nSpringfield");
+    EXPECT_EQ(sheet.Values()[PersonRecord::WebPage], "kept.example");
+    EXPECT_EQ(sheet.Values()[PersonRecord::FName], "Ann");
+}
+
+TEST_F(PersonSheetTest, ReturningToPageShowsWhatWasTyped) {
+    PersonSheet& sheet = Open();
+    Type(PersonRecord::FName, QStringLiteral("Ann"));
+    GoTo(PersonSheet::Phone);
+    Type(PersonRecord::HmPhone, QStringLiteral("555"));
+    GoTo(PersonSheet::General);
+    EXPECT_EQ(Line(PersonRecord::FName)->text(), QStringLiteral("Ann"));
+    EXPECT_EQ(sheet.Values()[PersonRecord::HmPhone], "555");
+    GoTo(PersonSheet::Phone);
+    EXPECT_EQ(Line(PersonRecord::HmPhone)->text(), QStringLiteral("555"));
+}
+
+TEST_F(PersonSheetTest, HelpButtonOpensTheGivenTopicAndF1ThePopups) {
+    std::vector<help::HelpRequest> requests;
+    help::SetHelpRequestHandler([&](const help::HelpRequest& r) { requests.push_back(r); });
+    PersonSheet& sheet = Open(PersonRecord(), "Edit User", help::kUserTopic);
+    sheet.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&sheet));
+    QTest::mouseClick(sheet.HelpButton(), Qt::LeftButton);
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].kind, help::HelpRequest::Topic);
+    EXPECT_EQ(requests[0].reference, help::TopicReference(QString::fromLatin1(help::kUserTopic)));
+    requests.clear();
+    GoTo(PersonSheet::Phone);
+    const std::vector<std::pair<F, int>> popups = {{PersonRecord::HmPhone, 6220},
+                                                   {PersonRecord::WkExt, 6222},
+                                                   {PersonRecord::Pager, 6225},
+                                                   {PersonRecord::WebPage, 6227}};
+    for (const auto& [field, popup] : popups) {
+        sheet.Field(field)->setFocus();
+        QTest::keyClick(sheet.Field(field), Qt::Key_F1);
+        ASSERT_FALSE(requests.empty()) << PersonRecord::ColumnName(field);
+        EXPECT_EQ(requests.back().kind, help::HelpRequest::Popup);
+        EXPECT_EQ(requests.back().popup, popup) << PersonRecord::ColumnName(field);
+    }
+    sheet.CancelButton()->setFocus();
+    QTest::keyClick(sheet.CancelButton(), Qt::Key_F1);
+    EXPECT_EQ(requests.back().popup, 1001);
+}
+
+TEST_F(PersonSheetTest, CancelEndsRejected) {
+    PersonSheet& sheet = Open();
+    Type(PersonRecord::FName, QStringLiteral("Ann"));
+    QTest::mouseClick(sheet.CancelButton(), Qt::LeftButton);
+    EXPECT_EQ(sheet.result(), QDialog::Rejected);
+    EXPECT_FALSE(sheet.isVisible());
+}
