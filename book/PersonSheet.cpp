@@ -242,6 +242,8 @@ void PersonSheet::BuildPage(int index) {
     PutValues(index);
     if (index == General) {
         UpdateOk();
+        // The sheet opens with the typing in its first field, as a page should.
+        controls_[PersonRecord::Title]->setFocus();
     }
 }
 

@@ -48,6 +48,7 @@ TEST_F(PersonSheetTest, OpensOnGeneralWithCaptionAndPagesInOrder) {
     EXPECT_EQ(sheet.Tabs()->tabText(1), QStringLiteral("Address"));
     EXPECT_EQ(sheet.Tabs()->tabText(2), QStringLiteral("Phone"));
     EXPECT_EQ(sheet.Tabs()->currentIndex(), 0);
+    EXPECT_EQ(sheet.focusWidget(), sheet.Field(PersonRecord::Title));
     EXPECT_EQ(sheet.OkButton()->text(), QStringLiteral("OK"));
     EXPECT_EQ(sheet.CancelButton()->text(), QStringLiteral("Cancel"));
     EXPECT_EQ(sheet.HelpButton()->text(), QStringLiteral("Help"));
