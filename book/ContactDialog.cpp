@@ -27,15 +27,6 @@ QLabel* MakeLabel(QWidget* parent, const platform::DialogUnits& units, const QSt
     return label;
 }
 
-QPushButton* MakeButton(QWidget* parent, const platform::DialogUnits& units, const char* text,
-                        int id, int x) {
-    auto* button = new QPushButton(QString::fromLatin1(text), parent);
-    button->setAutoDefault(false);
-    platform::SetControlId(button, id);
-    units.Place(button, x, 79, 50, 14);
-    return button;
-}
-
 // The order of a sorted drop-down list: letters compare without regard to case.
 bool ListedBefore(const QString& a, const QString& b) {
     const int folded = QString::compare(a, b, Qt::CaseInsensitive);
@@ -45,8 +36,7 @@ bool ListedBefore(const QString& a, const QString& b) {
 }  // namespace
 
 ContactDialog::ContactDialog(QWidget* owner, bool adding)
-    : QDialog(owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                         Qt::WindowCloseButtonHint | Qt::WindowContextHelpButtonHint),
+    : QDialog(owner, platform::kDialogFlags),
       path_(CurrentDatabasePath),
       adding_(adding),
       when_(FromLocalNow()) {
@@ -90,10 +80,10 @@ ContactDialog::ContactDialog(QWidget* owner, bool adding)
     platform::SetControlId(descriptionField_, 1022);
     units.Place(descriptionField_, 159, 12, 192, 61);
 
-    ok_ = MakeButton(this, units, "OK", 1, 202);
+    ok_ = platform::PlaceButton(this, units, "OK", 1, 202, 79, 50, 14);
     ok_->setDefault(true);
-    cancel_ = MakeButton(this, units, "Cancel", 2, 252);
-    help_ = MakeButton(this, units, "&Help...", 1052, 302);
+    cancel_ = platform::PlaceButton(this, units, "Cancel", 2, 252, 79, 50, 14);
+    help_ = platform::PlaceButton(this, units, "&Help...", 1052, 302, 79, 50, 14);
 
     connect(ok_, &QPushButton::clicked, this, &ContactDialog::accept);
     connect(cancel_, &QPushButton::clicked, this, &ContactDialog::reject);

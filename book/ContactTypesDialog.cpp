@@ -20,10 +20,6 @@
 
 namespace {
 
-constexpr Qt::WindowFlags kDialogFlags = Qt::Dialog | Qt::WindowTitleHint |
-                                         Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
-                                         Qt::WindowContextHelpButtonHint;
-
 QString Local(const std::string& text) {
     return platform::FromLocal8Bit(text);
 }
@@ -37,22 +33,13 @@ void ShowFailure(QWidget* owner, const cppsqlite3::SQLException& e, const char* 
     ShowDatabaseFailure(owner, e, caption, icon);
 }
 
-QPushButton* MakeButton(QWidget* parent, const platform::DialogUnits& units, const char* text,
-                        int id, int x, int y, int width, int height) {
-    auto* button = new QPushButton(QString::fromLatin1(text), parent);
-    button->setAutoDefault(false);
-    platform::SetControlId(button, id);
-    units.Place(button, x, y, width, height);
-    return button;
-}
-
 }  // namespace
 
 // ---- ContactTypeDialog
 
 ContactTypeDialog::ContactTypeDialog(QWidget* owner, const std::string& description,
                                      const RecordId& id, bool adding, const std::string& path)
-    : QDialog(owner, kDialogFlags), id_(id), adding_(adding), path_(path) {
+    : QDialog(owner, platform::kDialogFlags), id_(id), adding_(adding), path_(path) {
     setFont(platform::DialogFont());
     setWindowTitle(QStringLiteral("Contact Type Details"));
     const platform::DialogUnits units(font());
@@ -65,9 +52,9 @@ ContactTypeDialog::ContactTypeDialog(QWidget* owner, const std::string& descript
     platform::SetControlId(field_, 1055);
     units.Place(field_, 46, 13, 89, 12);
     label->setBuddy(field_);
-    ok_ = MakeButton(this, units, "OK", 1, 139, 5, 50, 14);
+    ok_ = platform::PlaceButton(this, units, "OK", 1, 139, 5, 50, 14);
     ok_->setDefault(true);
-    cancel_ = MakeButton(this, units, "Cancel", 2, 139, 22, 50, 14);
+    cancel_ = platform::PlaceButton(this, units, "Cancel", 2, 139, 22, 50, 14);
 
     field_->setText(Local(description));
     ok_->setEnabled(!field_->text().isEmpty());
@@ -115,7 +102,7 @@ void ContactTypeDialog::CheckAndAccept() {
 // ---- ContactTypesDialog
 
 ContactTypesDialog::ContactTypesDialog(QWidget* owner)
-    : QDialog(owner, kDialogFlags), path_(CurrentDatabasePath) {
+    : QDialog(owner, platform::kDialogFlags), path_(CurrentDatabasePath) {
     setFont(platform::DialogFont());
     setWindowTitle(QStringLiteral("Contact Types"));
     const platform::DialogUnits units(font());
@@ -135,10 +122,10 @@ ContactTypesDialog::ContactTypesDialog(QWidget* owner)
     list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list_->setSortingEnabled(false);
 
-    add_ = MakeButton(this, units, "&Add", 1003, 150, 5, 50, 12);
-    delete_ = MakeButton(this, units, "&Delete", 1004, 150, 21, 50, 12);
-    edit_ = MakeButton(this, units, "&Edit", 1005, 150, 37, 50, 12);
-    close_ = MakeButton(this, units, "&Close", 1, 150, 53, 50, 12);
+    add_ = platform::PlaceButton(this, units, "&Add", 1003, 150, 5, 50, 12);
+    delete_ = platform::PlaceButton(this, units, "&Delete", 1004, 150, 21, 50, 12);
+    edit_ = platform::PlaceButton(this, units, "&Edit", 1005, 150, 37, 50, 12);
+    close_ = platform::PlaceButton(this, units, "&Close", 1, 150, 53, 50, 12);
     close_->setDefault(true);
 
     connect(add_, &QPushButton::clicked, this, &ContactTypesDialog::AddType);

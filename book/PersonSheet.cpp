@@ -82,8 +82,7 @@ bool IsPhoneCharacter(QChar c) {
 
 PersonSheet::PersonSheet(QWidget* owner, const QString& title, const PersonRecord& initial,
                          const char* helpTopic)
-    : QDialog(owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                         Qt::WindowCloseButtonHint | Qt::WindowContextHelpButtonHint),
+    : QDialog(owner, platform::kDialogFlags),
       values_(initial),
       helpTopic_(QString::fromLatin1(helpTopic)) {
     setFont(platform::DialogFont());

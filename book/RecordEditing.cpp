@@ -9,10 +9,6 @@ namespace {
 
 using Field = PersonRecord::Field;
 
-std::string Quoted(const std::string& text) {
-    return QuoteSqlText(text);
-}
-
 // "Title = '...', FName = '...', ..." over the given fields, each value quoted.
 template <size_t N>
 std::string Assignments(const PersonRecord& record, const Field (&fields)[N]) {
@@ -21,7 +17,8 @@ std::string Assignments(const PersonRecord& record, const Field (&fields)[N]) {
         if (!text.empty()) {
             text += ", ";
         }
-        text += std::string(PersonRecord::ColumnName(field)) + " = '" + Quoted(record[field]) + "'";
+        text += std::string(PersonRecord::ColumnName(field)) + " = '" +
+                QuoteSqlText(record[field]) + "'";
     }
     return text;
 }
@@ -43,35 +40,35 @@ constexpr Field kUserFields[] = {
 }  // namespace
 
 std::string InsertPersonSql(const RecordId& id, const PersonRecord& person) {
-    std::string sql = "INSERT INTO Person VALUES('" + Quoted(id) + "', ";
+    std::string sql = "INSERT INTO Person VALUES('" + QuoteSqlText(id) + "', ";
     for (const std::string& value : person.fields) {
-        sql += "'" + Quoted(value) + "', ";
+        sql += "'" + QuoteSqlText(value) + "', ";
     }
     return sql + "datetime('now', 'localtime'))";
 }
 
 std::string UpdatePersonSql(const PersonRecord& person) {
     return "UPDATE Person SET " + Assignments(person, kPersonFields) +
-           " , TmStamp = datetime('now', 'localtime') WHERE ID = '" + Quoted(person.id) + "'";
+           " , TmStamp = datetime('now', 'localtime') WHERE ID = '" + QuoteSqlText(person.id) + "'";
 }
 
 std::string UpdateUserSql(const PersonRecord& user) {
     return "UPDATE User SET " + Assignments(user, kUserFields) +
-           ", TmStamp = datetime('now', 'localtime') WHERE ID = '" + Quoted(user.id) + "'";
+           ", TmStamp = datetime('now', 'localtime') WHERE ID = '" + QuoteSqlText(user.id) + "'";
 }
 
 std::string InsertContactSql(const RecordId& id, const RecordId& personId, DateTime when,
                              const std::string& quotedDescription, const RecordId& typeId) {
-    return "INSERT INTO Contact VALUES('" + Quoted(id) + "', '" + Quoted(personId) + "', '" +
-           FormatStoredTimeStamp(when) + "', '" + quotedDescription + "', '" + Quoted(typeId) +
-           "', datetime('now', 'localtime'))";
+    return "INSERT INTO Contact VALUES('" + QuoteSqlText(id) + "', '" + QuoteSqlText(personId) +
+           "', '" + FormatStoredTimeStamp(when) + "', '" + quotedDescription + "', '" +
+           QuoteSqlText(typeId) + "', datetime('now', 'localtime'))";
 }
 
 std::string UpdateContactSql(const RecordId& id, DateTime when,
                              const std::string& quotedDescription, const RecordId& typeId) {
     return "UPDATE Contact SET DtTm = '" + FormatStoredTimeStamp(when) + "', Description = '" +
-           quotedDescription + "', ContactTypeID = '" + Quoted(typeId) + "' WHERE ID = '" +
-           Quoted(id) + "';";
+           quotedDescription + "', ContactTypeID = '" + QuoteSqlText(typeId) + "' WHERE ID = '" +
+           QuoteSqlText(id) + "';";
 }
 
 void RunChange(const std::string& path, const std::vector<std::string>& statements) {
@@ -97,8 +94,8 @@ void UpdatePerson(const std::string& path, const PersonRecord& person) {
 }
 
 void DeletePerson(const std::string& path, const RecordId& id) {
-    RunChange(path, {"DELETE FROM Contact WHERE PersonID = '" + Quoted(id) + "'",
-                     "DELETE FROM Person WHERE ID = '" + Quoted(id) + "'"});
+    RunChange(path, {"DELETE FROM Contact WHERE PersonID = '" + QuoteSqlText(id) + "'",
+                     "DELETE FROM Person WHERE ID = '" + QuoteSqlText(id) + "'"});
 }
 
 void LoadUserRecord(const std::string& path, PersonRecord& user) {
@@ -109,7 +106,7 @@ void LoadUserRecord(const std::string& path, PersonRecord& user) {
     const bool none = count.Next() && count.GetInt(1) == 0;
     statement.CloseQuery();
     if (none) {
-        statement.Execute("INSERT INTO User(ID, TmStamp) VALUES('" + Quoted(NewRecordId()) +
+        statement.Execute("INSERT INTO User(ID, TmStamp) VALUES('" + QuoteSqlText(NewRecordId()) +
                           "', datetime('now', 'localtime'))");
     }
     cppsqlite3::Query& row = statement.ExecuteQuery("SELECT * FROM User");
@@ -131,7 +128,7 @@ bool LoadStoredContact(const std::string& path, const RecordId& id, StoredContac
     cppsqlite3::Database database;
     database.Open(path);
     cppsqlite3::Query& query = database.CreateStatement().ExecuteQuery(
-        "SELECT * FROM Contact WHERE ID = '" + Quoted(id) + "'");
+        "SELECT * FROM Contact WHERE ID = '" + QuoteSqlText(id) + "'");
     if (!query.Next()) {
         return false;
     }
@@ -165,7 +162,7 @@ void UpdateContact(const std::string& path, const RecordId& id, DateTime when,
 }
 
 void DeleteContact(const std::string& path, const RecordId& id) {
-    RunChange(path, {"DELETE FROM Contact WHERE ID = '" + Quoted(id) + "'"});
+    RunChange(path, {"DELETE FROM Contact WHERE ID = '" + QuoteSqlText(id) + "'"});
 }
 
 }  // namespace editing

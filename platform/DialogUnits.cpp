@@ -1,5 +1,7 @@
 #include "DialogUnits.h"
 
+#include <QPushButton>
+
 #include <QFontMetrics>
 #include <QVariant>
 #include <QWidget>
@@ -52,6 +54,15 @@ void SetControlId(QWidget* control, int id) {
 
 int ControlId(const QWidget* control) {
     return control ? control->property(kControlIdProperty).toInt() : 0;
+}
+
+QPushButton* PlaceButton(QWidget* parent, const DialogUnits& units, const char* text, int id, int x,
+                         int y, int width, int height) {
+    auto* button = new QPushButton(QString::fromLatin1(text), parent);
+    button->setAutoDefault(false);
+    SetControlId(button, id);
+    units.Place(button, x, y, width, height);
+    return button;
 }
 
 }  // namespace platform

@@ -2,7 +2,9 @@
 
 #include <QFont>
 #include <QRect>
+#include <Qt>
 
+class QPushButton;
 class QWidget;
 
 namespace platform {
@@ -28,6 +30,15 @@ private:
 // The font of the program's forms and dialogs: "MS Sans Serif" at 8 points, which the system
 // finds as its metric-compatible stand-in (Liberation Sans) where it does not have it.
 QFont DialogFont();
+
+// The frame of the program's dialogs: caption, close box and the caption's "?" button.
+inline constexpr Qt::WindowFlags kDialogFlags =
+    Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+    Qt::WindowContextHelpButtonHint;
+
+// A push button of a dialog form, numbered and placed; Enter goes to the default button only.
+QPushButton* PlaceButton(QWidget* parent, const DialogUnits& units, const char* text, int id, int x,
+                         int y, int width, int height);
 
 // The number a control carries for help requests ("control 1006" of a form).
 void SetControlId(QWidget* control, int id);
