@@ -613,7 +613,7 @@ bool MainView::HandleCommand(int command) {
         case cmd::kImportPersons:
         case cmd::kExportPersons:
         case cmd::kExportContacts:
-            // Carried out by the editors, reports and transfers that listen for it.
+            // Carried out by the reports and transfers that listen for it.
             emit RecordCommand(command);
             return true;
         default:

@@ -18,8 +18,8 @@ class ContactListModel;
 class PersonListModel;
 
 // The client area of the main window: the person list, the selected person's details, their
-// contact log and the selected contact's details. It receives the record commands and hands
-// them on; it never edits a record itself.
+// contact log and the selected contact's details. It receives the record commands: the
+// editing ones it carries out through the editors, the others it hands on.
 class MainView : public QWidget, public DocumentView {
     Q_OBJECT
 public:

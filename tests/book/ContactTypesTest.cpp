@@ -17,6 +17,7 @@
 #include "Database.h"
 #include "HelpViewer.h"
 #include "MessageRecorder.h"
+#include "ModalDriver.h"
 #include "TestBook.h"
 
 namespace {
@@ -64,28 +65,6 @@ void Select(ContactTypesDialog& dialog, const QString& text) {
     dialog.List()->setCurrentItem(found.first());
 }
 
-// Runs the action on the details dialog once it is open inside the click that opens it, and
-// cancels whatever is still open afterwards so that a failing test cannot hang.
-void WhenDetailsOpen(std::function<void(ContactTypeDialog&)> action, bool* ran) {
-    *ran = false;
-    auto attempt = std::make_shared<std::function<void(int)>>();
-    *attempt = [action, ran, attempt](int tries) {
-        auto* details = qobject_cast<ContactTypeDialog*>(QApplication::activeModalWidget());
-        if (!details) {
-            if (tries > 0) {
-                QTimer::singleShot(10, [attempt, tries] { (*attempt)(tries - 1); });
-            }
-            return;
-        }
-        *ran = true;
-        action(*details);
-        if (details->isVisible()) {
-            details->reject();
-        }
-    };
-    QTimer::singleShot(0, [attempt] { (*attempt)(200); });
-}
-
 void TypeAndOk(ContactTypeDialog& details, const QString& text) {
     details.DescriptionField()->clear();
     QTest::keyClicks(details.DescriptionField(), text);
@@ -105,10 +84,13 @@ protected:
 
     // Opens the details dialog with the button and runs the action in it.
     void WithDetails(QPushButton* button, std::function<void(ContactTypeDialog&)> action) {
-        bool ran = false;
-        WhenDetailsOpen(std::move(action), &ran);
+        ModalDriver dialogs;
+        dialogs.Expect([&action](QDialog& opened) {
+            auto* details = qobject_cast<ContactTypeDialog*>(&opened);
+            ASSERT_NE(details, nullptr) << "the details dialog did not open";
+            action(*details);
+        });
         QTest::mouseClick(button, Qt::LeftButton);
-        EXPECT_TRUE(ran) << "the details dialog did not open";
     }
 
     TestBook book_;

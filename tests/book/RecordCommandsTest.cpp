@@ -53,25 +53,23 @@ ContactDialog& Contact(QDialog& dialog) {
     return *contact;
 }
 
-// Types into a field of the sheet, going to its page first.
-void TypeInto(PersonSheet& sheet, F field, const QString& text) {
-    for (int page = PersonSheet::General; page <= PersonSheet::Phone; ++page) {
-        if (!sheet.Field(field)) {
-            sheet.Tabs()->setCurrentIndex(page);
-        }
-    }
-    ASSERT_NE(sheet.Field(field), nullptr);
-    sheet.Tabs()->setCurrentWidget(sheet.Field(field)->parentWidget());
-    QTest::keyClicks(sheet.Field(field), text);
-}
-
-QString ShownText(PersonSheet& sheet, F field) {
-    sheet.Tabs()->setCurrentIndex(PersonSheet::General);
+// Builds the sheet's pages up to the one that holds the field and brings that page to the front.
+QWidget* Reveal(PersonSheet& sheet, F field) {
     for (int page = PersonSheet::General; page <= PersonSheet::Phone && !sheet.Field(field);
          ++page) {
         sheet.Tabs()->setCurrentIndex(page);
     }
-    QWidget* control = sheet.Field(field);
+    EXPECT_NE(sheet.Field(field), nullptr);
+    sheet.Tabs()->setCurrentWidget(sheet.Field(field)->parentWidget());
+    return sheet.Field(field);
+}
+
+void TypeInto(PersonSheet& sheet, F field, const QString& text) {
+    QTest::keyClicks(Reveal(sheet, field), text);
+}
+
+QString ShownText(PersonSheet& sheet, F field) {
+    QWidget* control = Reveal(sheet, field);
     if (auto* line = qobject_cast<QLineEdit*>(control)) {
         return line->text();
     }
@@ -156,6 +154,19 @@ protected:
                   QString::fromLatin1(cppsqlite3::SQLException::MessageForCode(kBusy)));
         EXPECT_EQ(boxes.Last().owner, owner);
         EXPECT_EQ(boxes.Last().icon, icon);
+    }
+
+    // Types into the sheet the command opens and presses OK: the save meets the lock.
+    void ExpectSheetSaveFails(int command, F field, const QString& text) {
+        ModalDriver dialogs;
+        dialogs.Expect([field, text](QDialog& d) {
+            TypeInto(Sheet(d), field, text);
+            PressOk(d, Sheet(d).OkButton());
+        });
+        MessageRecorder boxes;
+        boxes.Expect();
+        Run(command);
+        ExpectLockFailure(boxes, "Error Updating User Information", &view_, MessageIcon::Error);
     }
 
     TestBook book_;
@@ -353,28 +364,8 @@ TEST_F(RecordCommandsTest, LockedFileFailsPersonCommandsWithTheirCaptions) {
     SelectPerson(0);
     const QByteArray before = FileBytes();
     Lock();
-    {
-        ModalDriver dialogs;
-        dialogs.Expect([](QDialog& d) {
-            TypeInto(Sheet(d), PersonRecord::FName, QStringLiteral("Bob"));
-            PressOk(d, Sheet(d).OkButton());
-        });
-        MessageRecorder boxes;
-        boxes.Expect();
-        Run(cmd::kAddPerson);
-        ExpectLockFailure(boxes, "Error Updating User Information", &view_, MessageIcon::Error);
-    }
-    {
-        ModalDriver dialogs;
-        dialogs.Expect([](QDialog& d) {
-            TypeInto(Sheet(d), PersonRecord::Company, QStringLiteral("Acme"));
-            PressOk(d, Sheet(d).OkButton());
-        });
-        MessageRecorder boxes;
-        boxes.Expect();
-        Run(cmd::kEditPerson);
-        ExpectLockFailure(boxes, "Error Updating User Information", &view_, MessageIcon::Error);
-    }
+    ExpectSheetSaveFails(cmd::kAddPerson, PersonRecord::FName, QStringLiteral("Bob"));
+    ExpectSheetSaveFails(cmd::kEditPerson, PersonRecord::Company, QStringLiteral("Acme"));
     {
         MessageRecorder boxes;
         boxes.Expect();
@@ -677,15 +668,7 @@ TEST_F(RecordCommandsTest, LockedFileFailsEditUserAndKeepsTheRecord) {
     ResetStamp();
     const QByteArray before = FileBytes();
     Lock();
-    ModalDriver dialogs;
-    dialogs.Expect([](QDialog& d) {
-        TypeInto(Sheet(d), PersonRecord::LName, QStringLiteral("Me"));
-        PressOk(d, Sheet(d).OkButton());
-    });
-    MessageRecorder boxes;
-    boxes.Expect();
-    Run(cmd::kEditUser);
-    ExpectLockFailure(boxes, "Error Updating User Information", &view_, MessageIcon::Error);
+    ExpectSheetSaveFails(cmd::kEditUser, PersonRecord::LName, QStringLiteral("Me"));
     locker_.Close();
     EXPECT_EQ(FileBytes(), before);
     EXPECT_EQ(Query("SELECT LName FROM User"), "");
