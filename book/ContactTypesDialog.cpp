@@ -28,11 +28,6 @@ std::string Local(const QString& text) {
     return platform::ToLocal8Bit(text);
 }
 
-void ShowFailure(QWidget* owner, const cppsqlite3::SQLException& e, const char* caption,
-                 platform::MessageIcon icon) {
-    ShowDatabaseFailure(owner, e, caption, icon);
-}
-
 }  // namespace
 
 // ---- ContactTypeDialog
@@ -93,7 +88,8 @@ void ContactTypeDialog::CheckAndAccept() {
         }
     } catch (const cppsqlite3::SQLException& e) {
         // The write that follows meets the same file and reports its own failure.
-        ShowFailure(this, e, "Error Checking Contact Types List", platform::MessageIcon::Error);
+        ShowDatabaseFailure(this, e, "Error Checking Contact Types List",
+                            platform::MessageIcon::Error);
     }
     quotedDescription_ = quoted;
     done(Ok);
@@ -167,8 +163,8 @@ void ContactTypesDialog::FillList() {
     edit_->setEnabled(list_->topLevelItemCount() > 0);
     QApplication::restoreOverrideCursor();
     if (failed) {
-        ShowFailure(this, failure, "Error Filling Contact Types List",
-                    platform::MessageIcon::Error);
+        ShowDatabaseFailure(this, failure, "Error Filling Contact Types List",
+                            platform::MessageIcon::Error);
     }
 }
 
@@ -193,7 +189,8 @@ void ContactTypesDialog::AddType() {
     try {
         contact_types::Add(path_, details.QuotedDescription());
     } catch (const cppsqlite3::SQLException& e) {
-        ShowFailure(this, e, "Error Adding Contact Type", platform::MessageIcon::Information);
+        ShowDatabaseFailure(this, e, "Error Adding Contact Type",
+                            platform::MessageIcon::Information);
     }
     FillList();
 }
@@ -214,7 +211,8 @@ void ContactTypesDialog::DeleteType() {
             return;
         }
     } catch (const cppsqlite3::SQLException& e) {
-        ShowFailure(this, e, "Error Deleting Contact Type", platform::MessageIcon::Information);
+        ShowDatabaseFailure(this, e, "Error Deleting Contact Type",
+                            platform::MessageIcon::Information);
     }
     FillList();
 }
@@ -233,7 +231,7 @@ void ContactTypesDialog::EditType() {
         }
         edit.Save(details.QuotedDescription());
     } catch (const cppsqlite3::SQLException& e) {
-        ShowFailure(this, e, "Error Editing Contact Type", platform::MessageIcon::Error);
+        ShowDatabaseFailure(this, e, "Error Editing Contact Type", platform::MessageIcon::Error);
         return;
     }
     edit.Close();

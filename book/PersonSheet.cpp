@@ -52,14 +52,6 @@ protected:
     }
 };
 
-QString Shown(const std::string& value) {
-    return platform::FromLocal8Bit(value);
-}
-
-std::string Stored(const QString& text) {
-    return platform::ToLocal8Bit(text);
-}
-
 }  // namespace
 
 bool IsPhoneCharacter(QChar c) {
@@ -254,10 +246,10 @@ void PersonSheet::PutValues(int index) {
         }
         const std::string& value = values_.fields[f];
         if (auto* line = qobject_cast<QLineEdit*>(control)) {
-            line->setText(Shown(value));
+            line->setText(platform::FromLocal8Bit(value));
             line->setCursorPosition(0);
         } else if (auto* text = qobject_cast<QPlainTextEdit*>(control)) {
-            text->setPlainText(Shown(FromStoredLines(value)));
+            text->setPlainText(platform::FromLocal8Bit(FromStoredLines(value)));
         }
     }
 }
@@ -273,9 +265,9 @@ void PersonSheet::ReadBack(int index) {
             continue;
         }
         if (auto* line = qobject_cast<QLineEdit*>(control)) {
-            values_.fields[f] = Stored(line->text());
+            values_.fields[f] = platform::ToLocal8Bit(line->text());
         } else if (auto* text = qobject_cast<QPlainTextEdit*>(control)) {
-            values_.fields[f] = ToStoredLines(Stored(text->toPlainText()));
+            values_.fields[f] = ToStoredLines(platform::ToLocal8Bit(text->toPlainText()));
         }
     }
     if (index != Address) {
