@@ -1,8 +1,9 @@
 #include "DemoBook.h"
 
-#include "AddressBook.h"
 #include "Database.h"
 #include "DatabaseFile.h"
+#include "RecordId.h"
+#include "StoredText.h"
 
 namespace {
 
@@ -96,7 +97,7 @@ const DemoContact kContacts[] = {
 }  // namespace
 
 void WriteDemoBook(const std::string& path) {
-    WriteNewDatabase(path);
+    CreateDatabaseFile(path);
     cppsqlite3::Database db;
     db.Open(path);
     cppsqlite3::Statement& st = db.CreateStatement();

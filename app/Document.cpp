@@ -66,12 +66,19 @@ QString Document::DisplayName() const {
 bool Document::New() {
     const std::optional<QString> chosen = platform::AskFileName(
         TidemarkFileRequest(owner_, platform::FileDialogKind::Save, QString()));
-    if (chosen && CreateDatabaseFile(LocalPath(*chosen))) {
-        CurrentDatabasePath = LocalPath(*chosen);
-        SetPath(*chosen);
-        version_ = kDatabaseVersion;
-        created_ = saved_ = FromLocalNow();
+    if (!chosen) {
+        return true;
     }
+    try {
+        CreateDatabaseFile(LocalPath(*chosen));
+    } catch (const cppsqlite3::SQLException& e) {
+        platform::ShowDatabaseFailure(nullptr, e.Message(), "Error Creating Database",
+                                      platform::MessageIcon::Error);
+        return true;
+    }
+    SetPath(*chosen);
+    version_ = kDatabaseVersion;
+    created_ = saved_ = FromLocalNow();
     return true;
 }
 
@@ -103,7 +110,6 @@ bool Document::Open(const QString& path) {
         version_ = globals.version;
         created_ = globals.created;
         saved_ = globals.saved;
-        CurrentDatabasePath = local;
         SetPath(QFileInfo(path).absoluteFilePath());
         return true;
     } catch (const cppsqlite3::SQLException&) {
@@ -129,16 +135,15 @@ bool Document::SaveAs(bool& failed) {
         failed = true;
         return false;
     }
-    const QString target = QFileInfo(*chosen).absoluteFilePath();
-    CurrentDatabasePath = LocalPath(target);
-    SetPath(target);
+    SetPath(QFileInfo(*chosen).absoluteFilePath());
     return true;
 }
 
 void Document::SetPath(const QString& path) {
     path_ = path;
+    CurrentDatabasePath = LocalPath(path);
     for (DocumentView* view : views_) {
-        view->OnPathChanged();
+        view->OnPathChanged(CurrentDatabasePath);
     }
 }
 

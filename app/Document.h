@@ -15,7 +15,8 @@ class Document {
 public:
     explicit Document(QWidget* dialogOwner = nullptr) : owner_(dialogOwner) {}
 
-    // Asks for a name and creates the file there. Always true; a failure has been shown.
+    // Asks for a name and creates the file there. Always true; a failure has been shown
+    // ("Error Creating Database") and the current file stays current.
     bool New();
     // True when a file was opened; false with failed = false when the user cancelled.
     bool OpenWithDialog(bool& failed);
@@ -24,6 +25,7 @@ public:
     // Copies the current file under a new name and makes the copy current.
     bool SaveAs(bool& failed);
 
+    // The one place the current file changes: the path, CurrentDatabasePath and the views.
     void SetPath(const QString& path);
     void NotifyReload();
     void AttachView(DocumentView* view) { views_.push_back(view); }

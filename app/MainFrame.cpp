@@ -11,14 +11,16 @@
 #include <QStatusTipEvent>
 #include <QToolBar>
 
-#include "Artwork.h"
+#include "AboutDialog.h"
 #include "CommandLine.h"
 #include "Commands.h"
 #include "DialogUnits.h"
 #include "HelpViewer.h"
+#include "Images.h"
 #include "MainView.h"
 #include "MessageBox.h"
 #include "Settings.h"
+#include "StartupScreen.h"
 #include "ValueActions.h"
 #include "WindowPlacement.h"
 
@@ -65,20 +67,6 @@ const std::map<int, const char*>& Prompts() {
     return prompts;
 }
 
-// The main view's controls and the pop-up help numbers of their fields and labels.
-const help::PopupTable& ViewPopups() {
-    static const help::PopupTable table = {
-        {1006, 1200}, {1045, 1205}, {1027, 1205}, {1028, 1201}, {1036, 1201}, {1031, 1202},
-        {1041, 1202}, {1023, 1203}, {1037, 1203}, {1024, 1204}, {1042, 1204}, {1026, 1207},
-        {1032, 1207}, {1029, 1209}, {1033, 1209}, {1030, 1210}, {1034, 1210}, {1025, 1211},
-        {1079, 1211}, {1009, 1220}, {1062, 1220}, {1012, 1221}, {1064, 1221}, {1015, 1226},
-        {1068, 1226}, {1018, 1225}, {1047, 1225}, {1016, 1223}, {1039, 1223}, {1017, 1224},
-        {1040, 1224}, {1019, 1227}, {1072, 1227}, {1165, 2001}, {1161, 2002}, {1043, 2002},
-        {1162, 2004}, {1078, 2004}, {1163, 2003}, {1044, 2003}, {1021, 2000}, {0, 0},
-    };
-    return table;
-}
-
 }  // namespace
 
 QString MainFrameTitle(const QString& text) {
@@ -107,9 +95,6 @@ MainFrame::MainFrame(const Options& options, QWidget* parent)
     connect(view_, &MainView::HelpRequested, this, &MainFrame::ShowViewControlHelp);
     connect(view_, &MainView::ValueActivated, this,
             [this](int control, const QString& text) { book::ActOnValue(view_, control, text); });
-
-    // F1 on a control of the view shows its pop-up help.
-    help::InstallPopupHelp(view_, help::HelpFilePath(), ViewPopups());
 
     // The smallest window holds the view's whole form.
     setMinimumSize(minimumSizeHint());
@@ -438,7 +423,7 @@ void MainFrame::OpenRecentFile(int command) {
 void MainFrame::ShowViewControlHelp(QWidget* control) {
     for (QWidget* w = control; w && w != view_; w = w->parentWidget()) {
         if (platform::ControlId(w) != 0) {
-            help::ShowControlPopup(w, help::HelpFilePath(), ViewPopups());
+            help::ShowControlPopup(w, help::HelpFilePath(), MainView::Popups());
             return;
         }
     }

@@ -4,14 +4,16 @@
 #include <QString>
 #include <QStringList>
 
+#include "Commands.h"
+
 class QMenu;
 
 // The "Recent &Files" list of the File menu. Its menu items carry their command number
 // (57616 for the most recent entry and up) as the action's data.
 class RecentFileList {
 public:
-    static constexpr int kFirstCommand = 57616;
-    static constexpr int kLastCommand = 57631;
+    static constexpr int kFirstCommand = cmd::kFirstRecentFile;
+    static constexpr int kLastCommand = cmd::kLastRecentFile;
     // The most entries a list may keep, and the fewest.
     static constexpr int kMostEntries = kLastCommand - kFirstCommand + 1;
     static constexpr int kFewestEntries = 2;

@@ -48,7 +48,3 @@ bool LoadContact(const std::string& path, const RecordId& id, ContactDetails& co
 // The work phone as the details panel shows and dials it: "555-1234x12" with an extension;
 // empty when there is no work phone, even with an extension.
 std::string WorkPhoneText(const std::string& phone, const std::string& extension);
-
-// Multi-line fields keep CR LF in the file; the editors and fields use plain line breaks.
-std::string ToStoredLines(const std::string& text);
-std::string FromStoredLines(const std::string& text);

@@ -10,13 +10,9 @@
 #include <QPushButton>
 #include <QTimeEdit>
 
-#include "AddressBook.h"
-#include "CurrentDatabase.h"
-#include "DatabaseFailure.h"
 #include "DialogUnits.h"
 #include "HelpViewer.h"
-#include "LocalText.h"
-#include "RecordEditing.h"
+#include "StoredText.h"
 
 namespace {
 
@@ -36,10 +32,7 @@ bool ListedBefore(const QString& a, const QString& b) {
 }  // namespace
 
 ContactDialog::ContactDialog(QWidget* owner, bool adding)
-    : QDialog(owner, platform::kDialogFlags),
-      path_(CurrentDatabasePath),
-      adding_(adding),
-      when_(FromLocalNow()) {
+    : QDialog(owner, platform::kDialogFlags), adding_(adding), when_(FromLocalNow()) {
     setFont(platform::DialogFont());
     const platform::DialogUnits units(font());
     setFixedSize(units.X(361), units.Y(103));
@@ -106,15 +99,9 @@ void ContactDialog::Start() {
     started_ = true;
     setWindowTitle(adding_ ? QStringLiteral("Add Contact") : QStringLiteral("Edit Contact"));
 
-    std::vector<editing::TypeChoice> choices;
-    try {
-        editing::LoadTypeChoices(path_, choices);
-    } catch (const cppsqlite3::SQLException& e) {
-        ShowDatabaseFailure(this, e, "Error Loading Contact Types", platform::MessageIcon::Error);
-    }
     std::vector<std::pair<QString, RecordId>> entries;
-    for (const editing::TypeChoice& choice : choices) {
-        entries.emplace_back(platform::FromLocal8Bit(choice.description), choice.id);
+    for (const editing::TypeChoice& choice : choices_) {
+        entries.emplace_back(FromStoredText(choice.description), choice.id);
     }
     std::stable_sort(entries.begin(), entries.end(),
                      [](const auto& a, const auto& b) { return ListedBefore(a.first, b.first); });
@@ -138,7 +125,7 @@ void ContactDialog::Start() {
     const DateTime shown = when_.IsValid() ? when_ : FromLocalNow();
     date_->setDate(shown.Date());
     time_->setTime(shown.Time());
-    descriptionField_->setPlainText(platform::FromLocal8Bit(FromStoredLines(description_)));
+    descriptionField_->setPlainText(FromStoredText(FromStoredLines(description_)));
     UpdateOk();
 }
 
@@ -159,8 +146,7 @@ void ContactDialog::done(int result) {
             return;
         }
         when_ = DateTime::FromDateAndTime(date_->date(), time_->time());
-        description_ =
-            QuoteSqlText(ToStoredLines(platform::ToLocal8Bit(descriptionField_->toPlainText())));
+        description_ = ToStoredLines(ToStoredText(descriptionField_->toPlainText()));
         typeId_ = types_->currentData().toByteArray().toStdString();
         types_->clear();
         QDialog::done(Ok);

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include <QDialog>
 
 #include "DateTime.h"
+#include "RecordEditing.h"
 #include "RecordId.h"
 
 class QComboBox;
@@ -15,14 +17,14 @@ class QPushButton;
 class QTimeEdit;
 
 // "Add Contact" / "Edit Contact": the date, time, type and description of one contact. The
-// values are set before Start; after OK they are read back, the description quoted and in its
-// stored form. Ends with 1 (OK) or 2 (Cancel).
+// values and the contact types to choose from are set before Start; after OK they are read
+// back, the description in its stored form. Ends with 1 (OK) or 2 (Cancel).
 class ContactDialog : public QDialog {
     Q_OBJECT
 public:
     enum Result { Ok = 1, Cancel = 2 };
 
-    // The file is the current one and the date and time are now, as the dialog is made.
+    // The date and time are now, as the dialog is made.
     explicit ContactDialog(QWidget* owner, bool adding);
 
     void SetWhen(DateTime when) { when_ = when; }
@@ -30,13 +32,16 @@ public:
     // The description in its stored form (CR LF between lines).
     void SetDescription(const std::string& description) { description_ = description; }
 
-    // Fills the controls from the values and the file's contact types; a failure to read the
-    // types is shown and the dialog goes on with those read.
+    // The types in the table's own order; the list sorts them.
+    void SetTypes(std::vector<editing::TypeChoice> types) { choices_ = std::move(types); }
+
+    // Fills the controls from the values and the types.
     void Start();
 
     DateTime When() const { return when_; }
     const RecordId& TypeId() const { return typeId_; }
-    const std::string& QuotedDescription() const { return description_; }
+    // The description in its stored form (CR LF between lines).
+    const std::string& Description() const { return description_; }
 
     QDateEdit* DatePicker() const { return date_; }
     QTimeEdit* TimePicker() const { return time_; }
@@ -56,11 +61,11 @@ protected:
 private:
     void UpdateOk();
 
-    std::string path_;
     bool adding_;
     DateTime when_;
     RecordId typeId_;
     std::string description_;
+    std::vector<editing::TypeChoice> choices_;
     bool started_ = false;
 
     QDateEdit* date_;

@@ -23,10 +23,10 @@ void Load(const std::string& path, std::vector<ContactType>& rows) {
     }
 }
 
-int CountSameDescription(const std::string& path, const std::string& quotedDescription, bool adding,
+int CountSameDescription(const std::string& path, const std::string& description, bool adding,
                          const RecordId& editedId) {
     std::string sql =
-        "SELECT count(*) FROM ContactType WHERE Description = '" + quotedDescription + "'";
+        "SELECT count(*) FROM ContactType WHERE Description = " + Literal(description);
     if (!adding) {
         sql += " AND ID  != " + Literal(editedId);
     }
@@ -36,14 +36,14 @@ int CountSameDescription(const std::string& path, const std::string& quotedDescr
     return query.Next() ? query.GetInt(1) : 0;
 }
 
-RecordId Add(const std::string& path, const std::string& quotedDescription) {
+RecordId Add(const std::string& path, const std::string& description) {
     const RecordId id = NewRecordId();
     cppsqlite3::Database database;
     database.Open(path);
     cppsqlite3::Statement& statement = database.CreateStatement();
     statement.Execute("BEGIN TRANSACTION");
-    statement.Execute("INSERT INTO ContactType VALUES(" + Literal(id) + ", '" + quotedDescription +
-                      "')");
+    statement.Execute("INSERT INTO ContactType VALUES(" + Literal(id) + ", " +
+                      Literal(description) + ")");
     statement.Execute(schema::kStamp);
     statement.Execute("COMMIT");
     return id;
@@ -80,11 +80,11 @@ std::string Edit::Begin(const std::string& path, const RecordId& id) {
     return description;
 }
 
-void Edit::Save(const std::string& quotedDescription) {
+void Edit::Save(const std::string& description) {
     cppsqlite3::Statement& statement = database_.CreateStatement();
     statement.Execute("BEGIN EXCLUSIVE");
-    statement.Execute("UPDATE ContactType SET Description = '" + quotedDescription +
-                      "' WHERE ID = " + Literal(id_));
+    statement.Execute("UPDATE ContactType SET Description = " + Literal(description) +
+                      " WHERE ID = " + Literal(id_));
     statement.Execute("UPDATE Globals SET S= datetime('now', 'localtime')");
     statement.Execute("COMMIT");
 }

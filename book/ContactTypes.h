@@ -18,13 +18,13 @@ struct ContactType {
 // Appends the types in description order. On a failure, rows keeps what was read before it.
 void Load(const std::string& path, std::vector<ContactType>& rows);
 
-// How many other types carry this description (single quotes already doubled); compared
-// exactly, case and all. When editing, the edited type's own row does not count.
-int CountSameDescription(const std::string& path, const std::string& quotedDescription, bool adding,
+// How many other types carry this description; compared exactly, case and all. When editing, the
+// edited type's own row does not count.
+int CountSameDescription(const std::string& path, const std::string& description, bool adding,
                          const RecordId& editedId);
 
 // Inserts a new type in one transaction ending with the stamp and returns its identifier.
-RecordId Add(const std::string& path, const std::string& quotedDescription);
+RecordId Add(const std::string& path, const std::string& description);
 
 // Deletes the type unless a contact uses it; false when it is in use and so kept.
 bool DeleteUnlessInUse(const std::string& path, const RecordId& id);
@@ -35,8 +35,8 @@ class Edit {
 public:
     // Opens the file and reads the type's description as stored.
     std::string Begin(const std::string& path, const RecordId& id);
-    // Writes the new description (quotes doubled) in one exclusive transaction with the stamp.
-    void Save(const std::string& quotedDescription);
+    // Writes the new description in one exclusive transaction with the stamp.
+    void Save(const std::string& description);
     void Close() { database_.Close(); }
 
 private:

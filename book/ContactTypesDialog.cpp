@@ -10,31 +10,19 @@
 #include <QTreeWidget>
 
 #include "ContactTypes.h"
-#include "CurrentDatabase.h"
-#include "DatabaseFailure.h"
 #include "DialogUnits.h"
 #include "HelpViewer.h"
-#include "LocalText.h"
 #include "MessageBox.h"
 #include "SQLException.h"
+#include "StoredText.h"
 
-namespace {
-
-QString Local(const std::string& text) {
-    return platform::FromLocal8Bit(text);
-}
-
-std::string Local(const QString& text) {
-    return platform::ToLocal8Bit(text);
-}
-
-}  // namespace
+using platform::ShowDatabaseFailure;
 
 // ---- ContactTypeDialog
 
 ContactTypeDialog::ContactTypeDialog(QWidget* owner, const std::string& description,
-                                     const RecordId& id, bool adding, const std::string& path)
-    : QDialog(owner, platform::kDialogFlags), id_(id), adding_(adding), path_(path) {
+                                     DuplicateCheck isDuplicate)
+    : QDialog(owner, platform::kDialogFlags), isDuplicate_(std::move(isDuplicate)) {
     setFont(platform::DialogFont());
     setWindowTitle(QStringLiteral("Contact Type Details"));
     const platform::DialogUnits units(font());
@@ -51,7 +39,7 @@ ContactTypeDialog::ContactTypeDialog(QWidget* owner, const std::string& descript
     ok_->setDefault(true);
     cancel_ = platform::PlaceButton(this, units, "Cancel", 2, 139, 22, 50, 14);
 
-    field_->setText(Local(description));
+    field_->setText(FromStoredText(description));
     ok_->setEnabled(!field_->text().isEmpty());
     connect(field_, &QLineEdit::textChanged, this,
             [this](const QString& text) { ok_->setEnabled(!text.isEmpty()); });
@@ -73,9 +61,9 @@ void ContactTypeDialog::CheckAndAccept() {
         return;
     }
     const QString typed = field_->text();
-    const std::string quoted = QuoteSqlText(Local(typed));
+    const std::string description = ToStoredText(typed);
     try {
-        if (contact_types::CountSameDescription(path_, quoted, adding_, id_) != 0) {
+        if (isDuplicate_(description)) {
             platform::ShowMessage(
                 this,
                 typed + QStringLiteral(" is already listed in the table of Contact "
@@ -88,17 +76,17 @@ void ContactTypeDialog::CheckAndAccept() {
         }
     } catch (const cppsqlite3::SQLException& e) {
         // The write that follows meets the same file and reports its own failure.
-        ShowDatabaseFailure(this, e, "Error Checking Contact Types List",
+        ShowDatabaseFailure(this, e.Message(), "Error Checking Contact Types List",
                             platform::MessageIcon::Error);
     }
-    quotedDescription_ = quoted;
+    description_ = description;
     done(Ok);
 }
 
 // ---- ContactTypesDialog
 
-ContactTypesDialog::ContactTypesDialog(QWidget* owner)
-    : QDialog(owner, platform::kDialogFlags), path_(CurrentDatabasePath) {
+ContactTypesDialog::ContactTypesDialog(QWidget* owner, const std::string& path)
+    : QDialog(owner, platform::kDialogFlags), path_(path) {
     setFont(platform::DialogFont());
     setWindowTitle(QStringLiteral("Contact Types"));
     const platform::DialogUnits units(font());
@@ -151,7 +139,7 @@ void ContactTypesDialog::FillList() {
         failure = e;
     }
     for (const contact_types::ContactType& row : rows) {
-        auto* item = new QTreeWidgetItem(list_, {Local(row.description)});
+        auto* item = new QTreeWidgetItem(list_, {FromStoredText(row.description)});
         item->setData(0, Qt::UserRole,
                       QByteArray(row.id.data(), static_cast<qsizetype>(row.id.size())));
     }
@@ -163,7 +151,7 @@ void ContactTypesDialog::FillList() {
     edit_->setEnabled(list_->topLevelItemCount() > 0);
     QApplication::restoreOverrideCursor();
     if (failed) {
-        ShowDatabaseFailure(this, failure, "Error Filling Contact Types List",
+        ShowDatabaseFailure(this, failure.Message(), "Error Filling Contact Types List",
                             platform::MessageIcon::Error);
     }
 }
@@ -182,14 +170,14 @@ QWidget* ContactTypesDialog::DetailsOwner() {
 }
 
 void ContactTypesDialog::AddType() {
-    ContactTypeDialog details(DetailsOwner(), std::string(), RecordId(), true, path_);
+    ContactTypeDialog details(DetailsOwner(), std::string(), DuplicateCheck(true, RecordId()));
     if (details.exec() != ContactTypeDialog::Ok) {
         return;
     }
     try {
-        contact_types::Add(path_, details.QuotedDescription());
+        contact_types::Add(path_, details.Description());
     } catch (const cppsqlite3::SQLException& e) {
-        ShowDatabaseFailure(this, e, "Error Adding Contact Type",
+        ShowDatabaseFailure(this, e.Message(), "Error Adding Contact Type",
                             platform::MessageIcon::Information);
     }
     FillList();
@@ -211,7 +199,7 @@ void ContactTypesDialog::DeleteType() {
             return;
         }
     } catch (const cppsqlite3::SQLException& e) {
-        ShowDatabaseFailure(this, e, "Error Deleting Contact Type",
+        ShowDatabaseFailure(this, e.Message(), "Error Deleting Contact Type",
                             platform::MessageIcon::Information);
     }
     FillList();
@@ -225,13 +213,14 @@ void ContactTypesDialog::EditType() {
     contact_types::Edit edit;
     try {
         const std::string description = edit.Begin(path_, id);
-        ContactTypeDialog details(DetailsOwner(), description, id, false, path_);
+        ContactTypeDialog details(DetailsOwner(), description, DuplicateCheck(false, id));
         if (details.exec() != ContactTypeDialog::Ok) {
             return;
         }
-        edit.Save(details.QuotedDescription());
+        edit.Save(details.Description());
     } catch (const cppsqlite3::SQLException& e) {
-        ShowDatabaseFailure(this, e, "Error Editing Contact Type", platform::MessageIcon::Error);
+        ShowDatabaseFailure(this, e.Message(), "Error Editing Contact Type",
+                            platform::MessageIcon::Error);
         return;
     }
     edit.Close();
@@ -243,7 +232,15 @@ void ContactTypesDialog::CloseDialog() {
     done(1);
 }
 
-bool RunContactTypes(QWidget* owner) {
-    ContactTypesDialog dialog(owner);
+ContactTypeDialog::DuplicateCheck ContactTypesDialog::DuplicateCheck(bool adding,
+                                                                     const RecordId& id) const {
+    // On a connection of its own, outside the edit's.
+    return [path = path_, adding, id](const std::string& description) {
+        return contact_types::CountSameDescription(path, description, adding, id) != 0;
+    };
+}
+
+bool RunContactTypes(QWidget* owner, const std::string& path) {
+    ContactTypesDialog dialog(owner, path);
     return dialog.exec() == 1;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include <QDialog>
@@ -16,12 +17,14 @@ class ContactTypeDialog : public QDialog {
     Q_OBJECT
 public:
     enum Result { Ok = 1, Cancel = 2 };
+    // True when another type already has the description; throws cppsqlite3::SQLException when
+    // it cannot tell.
+    using DuplicateCheck = std::function<bool(const std::string& description)>;
 
-    ContactTypeDialog(QWidget* owner, const std::string& description, const RecordId& id,
-                      bool adding, const std::string& path);
+    ContactTypeDialog(QWidget* owner, const std::string& description, DuplicateCheck isDuplicate);
 
-    // After OK: the description with its single quotes doubled, ready to go between quotes.
-    const std::string& QuotedDescription() const { return quotedDescription_; }
+    // After OK: the description as typed.
+    const std::string& Description() const { return description_; }
 
     QLineEdit* DescriptionField() const { return field_; }
     QPushButton* OkButton() const { return ok_; }
@@ -33,10 +36,8 @@ public slots:
 private:
     void CheckAndAccept();
 
-    std::string quotedDescription_;
-    RecordId id_;
-    bool adding_;
-    std::string path_;
+    std::string description_;
+    DuplicateCheck isDuplicate_;
     QLineEdit* field_;
     QPushButton* ok_;
     QPushButton* cancel_;
@@ -47,7 +48,7 @@ private:
 class ContactTypesDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit ContactTypesDialog(QWidget* owner);
+    ContactTypesDialog(QWidget* owner, const std::string& path);
 
     QTreeWidget* List() const { return list_; }
     QPushButton* AddButton() const { return add_; }
@@ -68,6 +69,7 @@ private:
     // The identifier carried by the selected row; empty when none is selected.
     RecordId SelectedId() const;
     QWidget* DetailsOwner();
+    ContactTypeDialog::DuplicateCheck DuplicateCheck(bool adding, const RecordId& id) const;
 
     // The file as it was when the command started.
     std::string path_;
@@ -78,6 +80,6 @@ private:
     QPushButton* close_;
 };
 
-// "&Contact Types...": runs the dialog over the current file; true when it ended with "&Close",
-// after which the view reloads itself.
-bool RunContactTypes(QWidget* owner);
+// "&Contact Types...": runs the dialog over the file; true when it ended with "&Close", after
+// which the view reloads itself.
+bool RunContactTypes(QWidget* owner, const std::string& path);

@@ -11,214 +11,121 @@
 #include <QTreeView>
 
 #include <algorithm>
+#include <optional>
+
+#include <QApplication>
+#include <QPointer>
 
 #include "Commands.h"
-#include "ContactTypesDialog.h"
-#include "CurrentDatabase.h"
-#include "DatabaseFailure.h"
 #include "DialogUnits.h"
 #include "ListModels.h"
-#include "LocalText.h"
+#include "MainViewForm.h"
 #include "MessageBox.h"
 #include "RecordCommands.h"
 #include "SQLException.h"
+#include "StoredText.h"
 
 const char kNotAvailable[] = "Not Available";
 
 namespace {
 
-constexpr int kFormWidth = 507;
-constexpr int kFormHeight = 291;
+using record_commands::Context;
+using record_commands::ViewUpdate;
 
-QString Text(const std::string& s) {
-    return platform::FromLocal8Bit(s);
-}
+// Gives the keyboard focus back to the control that had it when the command began.
+class FocusKeeper {
+public:
+    FocusKeeper() : widget_(QApplication::focusWidget()) {}
+    ~FocusKeeper() {
+        if (widget_) {
+            widget_->setFocus();
+        }
+    }
+    FocusKeeper(const FocusKeeper&) = delete;
+    FocusKeeper& operator=(const FocusKeeper&) = delete;
 
-void ShowFailure(const cppsqlite3::SQLException& e, const char* caption) {
-    ShowDatabaseFailure(nullptr, e, caption, platform::MessageIcon::None);
+private:
+    QPointer<QWidget> widget_;
+};
+
+// What a record command needs before it is offered.
+enum class Needs {
+    NotRuled,  // always offered; the view does not rule it
+    File,
+    Person,
+    Contact,
+};
+
+// The record commands the view receives: when each is offered and who carries it out.
+struct ViewCommand {
+    int command;
+    Needs needs;
+    // Null: carried out by the reports and transfers, which hear of it through RecordCommand.
+    ViewUpdate (*run)(const Context&);
+    // The focus goes back where the command found it, after the view is up to date.
+    bool keepsFocus;
+};
+
+const ViewCommand kViewCommands[] = {
+    {cmd::kAddPerson, Needs::File, record_commands::AddPerson, true},
+    {cmd::kEditUser, Needs::File, record_commands::EditUser, false},
+    {cmd::kContactTypes, Needs::File, record_commands::EditContactTypes, false},
+    {cmd::kEditPerson, Needs::Person, record_commands::EditPerson, true},
+    {cmd::kDeletePerson, Needs::Person, record_commands::DeletePerson, true},
+    {cmd::kAddContact, Needs::Person, record_commands::AddContact, true},
+    {cmd::kAddressBookReport, Needs::Person, nullptr, false},
+    {cmd::kEnvelopesReport, Needs::Person, nullptr, false},
+    {cmd::kExportPersons, Needs::Person, nullptr, false},
+    {cmd::kEditContact, Needs::Contact, record_commands::EditContact, true},
+    {cmd::kDeleteContact, Needs::Contact, record_commands::DeleteContact, true},
+    {cmd::kContactsReport, Needs::Contact, nullptr, false},
+    {cmd::kExportContacts, Needs::Contact, nullptr, false},
+    {cmd::kImportPersons, Needs::NotRuled, nullptr, false},
+};
+
+const ViewCommand* FindViewCommand(int command) {
+    for (const ViewCommand& entry : kViewCommands) {
+        if (entry.command == command) {
+            return &entry;
+        }
+    }
+    return nullptr;
 }
 
 }  // namespace
 
 MainView::MainView(QWidget* parent) : QWidget(parent) {
     setFont(platform::DialogFont());
-    BuildForm();
-    SetUpColumns();
-    ShowPerson(RecordId());
-    ShowContact(RecordId());
-}
+    form_ = std::make_unique<MainViewForm>(this);
+    setMinimumSize(form_->Size());
+    resize(form_->Size());
 
-MainView::~MainView() = default;
-
-// ---- Form
-
-void MainView::Place(QWidget* widget, int x, int y, int w, int h, int group, int follow) {
-    const platform::DialogUnits du(font());
-    const QRect rect = du.Rect(x, y, w, h);
-    widget->setGeometry(rect);
-    placed_.push_back({widget, rect, group, follow});
-}
-
-QLineEdit* MainView::AddField(int id, int x, int y, int w, int h, int group) {
-    auto* field = new QLineEdit(this);
-    field->setReadOnly(true);
-    platform::SetControlId(field, id);
-    controls_[id] = field;
-    Place(field, x, y, w, h, group, MoveX | SizeX);
-    return field;
-}
-
-QLabel* MainView::AddLabel(int id, const QString& text, int x, int y, int w, int group,
-                           int follow) {
-    auto* label = new QLabel(text, this);
-    platform::SetControlId(label, id);
-    controls_[id] = label;
-    Place(label, x, y, w, 9, group, follow);
-    return label;
-}
-
-QPushButton* MainView::AddValueButton(int id, int x, int y, int group) {
-    auto* button = new QPushButton(this);
-    button->setAutoDefault(false);
-    button->setFocusPolicy(Qt::TabFocus);
-    platform::SetControlId(button, id);
-    controls_[id] = button;
-    Place(button, x, y, 117, 12, group, MoveX | SizeX);
-    connect(button, &QPushButton::clicked, this,
-            [this, button, id] { emit ValueActivated(id, button->property("value").toString()); });
-    return button;
-}
-
-void MainView::BuildForm() {
-    const platform::DialogUnits du(font());
-    formSize_ = QSize(du.X(kFormWidth), du.Y(kFormHeight));
-    setMinimumSize(formSize_);
-    resize(formSize_);
-
-    // Frames first, so the controls they surround lie above them.
-    auto frame = [this](int id, const QString& caption, int x, int y, int w, int h, int group,
-                        int follow) {
-        auto* box = new QGroupBox(caption, this);
-        platform::SetControlId(box, id);
-        controls_[id] = box;
-        Place(box, x, y, w, h, group, follow);
-        return box;
-    };
-    frame(1166, QString(), 166, 0, 335, 24, 2, SizeX);
-    frame(1153, QString(), 166, 22, 175, 99, 3, MoveX | SizeX);
-    frame(1157, QString(), 346, 22, 156, 39, 3, MoveX | SizeX);
-    frame(1154, QString(), 346, 58, 156, 63, 3, MoveX | SizeX);
-    frame(1159, QStringLiteral("Contact Information"), 166, 125, 336, 160, 4,
-          MoveX | SizeX | SizeY);
-
-    auto list = [this](int id, int x, int y, int w, int h, int group, int follow) {
-        auto* view = new QTreeView(this);
-        view->setRootIsDecorated(false);
-        view->setItemsExpandable(false);
-        view->setUniformRowHeights(true);
-        view->setSelectionMode(QAbstractItemView::SingleSelection);
-        view->setSelectionBehavior(QAbstractItemView::SelectRows);
-        view->setAllColumnsShowFocus(true);
-        view->setSortingEnabled(false);
-        view->header()->setSectionsClickable(true);
-        view->header()->setSectionsMovable(false);
-        view->header()->setStretchLastSection(false);
-        view->header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-        view->installEventFilter(this);
-        platform::SetControlId(view, id);
-        controls_[id] = view;
-        Place(view, x, y, w, h, group, follow);
-        return view;
-    };
-    personList_ = list(1006, 12, 7, 145, 280, 1, SizeY);
     personModel_ = new PersonListModel(this);
-    personList_->setModel(personModel_);
-
-    // Name row.
-    AddLabel(1045, QStringLiteral("Title:"), 169, 10, 17, 2, 0);
-    title_ = AddField(1027, 187, 8, 40, 12, 2);
-    AddLabel(1036, QStringLiteral("First Name:"), 231, 10, 38, 2, MoveX);
-    firstName_ = AddField(1028, 270, 8, 92, 12, 2);
-    AddLabel(1041, QStringLiteral("Last Name:"), 366, 10, 38, 2, MoveX);
-    lastName_ = AddField(1031, 405, 8, 90, 12, 2);
-
-    // Phones.
-    AddLabel(1062, QStringLiteral("Home Phone:"), 167, 31, 46, 3, MoveX);
-    homePhone_ = AddValueButton(1009, 213, 29, 3);
-    AddLabel(1064, QStringLiteral("Work Phone:"), 167, 44, 46, 3, MoveX);
-    workPhone_ = AddValueButton(1012, 213, 42, 3);
-    AddLabel(1068, QStringLiteral("Pager:"), 167, 57, 46, 3, MoveX);
-    pager_ = AddValueButton(1015, 213, 55, 3);
-    AddLabel(1039, QStringLiteral("Fax:"), 167, 70, 46, 3, MoveX);
-    fax_ = new QLabel(this);
-    fax_->setAlignment(Qt::AlignCenter);
-    fax_->setTextFormat(Qt::PlainText);
-    platform::SetControlId(fax_, 1016);
-    controls_[1016] = fax_;
-    Place(fax_, 213, 69, 117, 10, 3, MoveX | SizeX);
-    AddLabel(1047, QStringLiteral("Cel Phone:"), 167, 82, 46, 3, MoveX);
-    celPhone_ = AddValueButton(1018, 213, 80, 3);
-    AddLabel(1040, QStringLiteral("E-Mail:"), 167, 94, 46, 3, MoveX);
-    email_ = AddValueButton(1017, 213, 92, 3);
-    AddLabel(1072, QStringLiteral("Web Page:"), 167, 107, 46, 3, MoveX);
-    webPage_ = AddValueButton(1019, 213, 105, 3);
-
-    // Company.
-    AddLabel(1037, QStringLiteral("Company:"), 348, 31, 33, 3, MoveX);
-    company_ = AddField(1023, 382, 29, 113, 12, 3);
-    AddLabel(1042, QStringLiteral("Position:"), 348, 45, 33, 3, MoveX);
-    position_ = AddField(1024, 382, 43, 113, 12, 3);
-
-    // Address.
-    QLabel* addressLabel = AddLabel(1032, QStringLiteral("&Address:"), 348, 68, 33, 3, MoveX);
-    address_ = new QPlainTextEdit(this);
-    address_->setReadOnly(true);
-    address_->setLineWrapMode(QPlainTextEdit::NoWrap);
-    address_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    address_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    platform::SetControlId(address_, 1026);
-    controls_[1026] = address_;
-    Place(address_, 382, 66, 113, 23, 3, MoveX | SizeX);
-    addressLabel->setBuddy(address_);
-    AddLabel(1033, QStringLiteral("&City:"), 348, 94, 33, 3, MoveX)
-        ->setBuddy(city_ = AddField(1029, 382, 92, 113, 12, 3));
-    AddLabel(1034, QStringLiteral("&State:"), 348, 108, 33, 3, MoveX)
-        ->setBuddy(state_ = AddField(1030, 382, 106, 30, 12, 3));
-    AddLabel(1079, QStringLiteral("&Zip:"), 415, 108, 18, 3, MoveX)
-        ->setBuddy(zip_ = AddField(1025, 434, 106, 61, 12, 3));
-
-    // Contact details.
-    AddLabel(1043, QStringLiteral("Date:"), 172, 146, 27, 4, MoveX);
-    date_ = AddField(1161, 200, 144, 90, 12, 4);
-    AddLabel(1078, QStringLiteral("Time:"), 172, 160, 27, 4, MoveX);
-    time_ = AddField(1162, 200, 158, 90, 12, 4);
-    AddLabel(1044, QStringLiteral("Contact Type:"), 179, 175, 60, 4, MoveX);
-    contactType_ = AddField(1163, 179, 185, 111, 12, 4);
-    notes_ = new QPlainTextEdit(this);
-    notes_->setReadOnly(true);
-    notes_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    platform::SetControlId(notes_, 1165);
-    controls_[1165] = notes_;
-    Place(notes_, 297, 144, 194, 54, 4, MoveX | SizeX);
-    contactList_ = list(1021, 172, 207, 325, 75, 4, MoveX | SizeX | SizeY);
+    form_->personList->setModel(personModel_);
     contactModel_ = new ContactListModel(this);
-    contactList_->setModel(contactModel_);
+    form_->contactList->setModel(contactModel_);
+    QTreeView* persons = form_->personList;
+    QTreeView* contacts = form_->contactList;
+    persons->installEventFilter(this);
+    contacts->installEventFilter(this);
+    form_->SetUpColumns();
 
-    for (QLabel* label : findChildren<QLabel*>()) {
-        if (label != fax_) {
-            label->setTextFormat(Qt::PlainText);
-        }
+    for (QPushButton* button : {form_->homePhone, form_->workPhone, form_->pager, form_->celPhone,
+                                form_->email, form_->webPage}) {
+        const int id = platform::ControlId(button);
+        connect(button, &QPushButton::clicked, this, [this, button, id] {
+            emit ValueActivated(id, button->property("value").toString());
+        });
     }
-
-    connect(personList_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+    connect(persons->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &MainView::OnPersonSelectionChanged);
-    connect(contactList_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+    connect(contacts->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &MainView::OnContactSelectionChanged);
-    connect(personList_->header(), &QHeaderView::sectionClicked, this, [this](int column) {
+    connect(persons->header(), &QHeaderView::sectionClicked, this, [this](int column) {
         personOrder_ = column == 1 ? PersonOrder::ByCompany : PersonOrder::ByName;
         Reload();
     });
-    connect(contactList_->header(), &QHeaderView::sectionClicked, this, [this](int column) {
+    connect(contacts->header(), &QHeaderView::sectionClicked, this, [this](int column) {
         // "Time" and "Notes" keep the order.
         if (column == 0) {
             contactOrder_ = ContactOrder::ByDate;
@@ -227,74 +134,58 @@ void MainView::BuildForm() {
         }
         ReloadContacts(currentPersonId_);
     });
-    connect(personList_, &QTreeView::doubleClicked, this, [this] {
+    connect(persons, &QTreeView::doubleClicked, this, [this] {
         if (selectedPersonRow_ >= 0) {
             SendCommand(cmd::kEditPerson);
         }
     });
-    connect(contactList_, &QTreeView::doubleClicked, this, [this] {
+    connect(contacts, &QTreeView::doubleClicked, this, [this] {
         if (selectedContactRow_ >= 0) {
             SendCommand(cmd::kEditContact);
         }
     });
+
+    // F1 on a control shows its pop-up help.
+    help::InstallPopupHelp(this, help::HelpFilePath(), Popups());
+
+    ShowPerson(RecordId());
+    ShowContact(RecordId());
 }
 
-// The client width of a list from its placed size; the viewport is not laid out before the
-// first show.
-static int ClientWidth(const QTreeView* list) {
-    return list->width() - 2 * list->frameWidth();
-}
+MainView::~MainView() = default;
 
-void MainView::SetUpColumns() {
-    const int personWidth = ClientWidth(personList_);
-    personList_->setColumnWidth(0, personWidth / 2);
-    personList_->setColumnWidth(1, personWidth - personList_->columnWidth(0));
-    contactList_->setColumnWidth(0, 75);
-    contactList_->setColumnWidth(1, 75);
-    contactList_->setColumnWidth(2, 85);
-    contactList_->setColumnWidth(3, std::max(0, ClientWidth(contactList_) - 235));
+const help::PopupTable& MainView::Popups() {
+    static const help::PopupTable table = {
+        {1006, 1200}, {1045, 1205}, {1027, 1205}, {1028, 1201}, {1036, 1201}, {1031, 1202},
+        {1041, 1202}, {1023, 1203}, {1037, 1203}, {1024, 1204}, {1042, 1204}, {1026, 1207},
+        {1032, 1207}, {1029, 1209}, {1033, 1209}, {1030, 1210}, {1034, 1210}, {1025, 1211},
+        {1079, 1211}, {1009, 1220}, {1062, 1220}, {1012, 1221}, {1064, 1221}, {1015, 1226},
+        {1068, 1226}, {1018, 1225}, {1047, 1225}, {1016, 1223}, {1039, 1223}, {1017, 1224},
+        {1040, 1224}, {1019, 1227}, {1072, 1227}, {1165, 2001}, {1161, 2002}, {1043, 2002},
+        {1162, 2004}, {1078, 2004}, {1163, 2003}, {1044, 2003}, {1021, 2000}, {0, 0},
+    };
+    return table;
 }
 
 void MainView::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    const int dx = std::max(0, width() - formSize_.width());
-    const int dy = std::max(0, height() - formSize_.height());
-    // Within a group the controls share the new width in proportion to where they stand.
-    std::map<int, std::pair<int, int>> spans;
-    for (const Placed& p : placed_) {
-        auto it = spans.find(p.group);
-        if (it == spans.end()) {
-            spans[p.group] = {p.designed.left(), p.designed.left() + p.designed.width()};
-        } else {
-            it->second.first = std::min(it->second.first, p.designed.left());
-            it->second.second = std::max(it->second.second, p.designed.left() + p.designed.width());
-        }
-    }
-    for (const Placed& p : placed_) {
-        const auto [left, right] = spans[p.group];
-        const double span = right - left;
-        const double ratio = span > 0 && p.group != 1 ? (span + dx) / span : 1.0;
-        const int x0 = p.designed.left();
-        const int x1 = p.designed.left() + p.designed.width();
-        int newLeft = x0;
-        if (p.follow & MoveX) {
-            newLeft = left + int((x0 - left) * ratio + 0.5);
-        }
-        int newRight = newLeft + p.designed.width();
-        if (p.follow & SizeX) {
-            newRight = left + int((x1 - left) * ratio + 0.5);
-        }
-        const int newHeight = p.designed.height() + ((p.follow & SizeY) ? dy : 0);
-        p.widget->setGeometry(newLeft, p.designed.top(), newRight - newLeft, newHeight);
-    }
-    contactList_->setColumnWidth(
-        3, std::max(0, ClientWidth(contactList_) - contactList_->columnWidth(0) -
-                           contactList_->columnWidth(1) - contactList_->columnWidth(2)));
+    form_->Fit(size());
 }
 
 QWidget* MainView::Control(int id) const {
-    const auto it = controls_.find(id);
-    return it == controls_.end() ? nullptr : it->second;
+    return form_->Control(id);
+}
+
+QTreeView* MainView::PersonList() const {
+    return form_->personList;
+}
+
+QTreeView* MainView::ContactList() const {
+    return form_->contactList;
+}
+
+QSize MainView::FormSize() const {
+    return form_->Size();
 }
 
 // ---- Loading
@@ -339,29 +230,30 @@ void MainView::Reselect(QTreeView* list, Model& model, std::vector<Row> rows,
 
 void MainView::Reload() {
     const RecordId remembered = currentPersonId_;
-    personList_->setUpdatesEnabled(false);
+    form_->personList->setUpdatesEnabled(false);
     std::vector<PersonRow> rows;
     // With no file open there is nothing to read; the lists stay empty.
-    if (!CurrentDatabasePath.empty()) {
+    if (!path_.empty()) {
         try {
-            LoadPersonList(CurrentDatabasePath, personOrder_, rows);
+            LoadPersonList(path_, personOrder_, rows);
         } catch (const cppsqlite3::SQLException& e) {
-            ShowFailure(e, "Error Loading Address Book");
+            platform::ShowDatabaseFailure(nullptr, e.Message(), "Error Loading Address Book",
+                                          platform::MessageIcon::None);
         }
     }
-    Reselect(personList_, *personModel_, std::move(rows), remembered, selectedPersonRow_,
+    Reselect(form_->personList, *personModel_, std::move(rows), remembered, selectedPersonRow_,
              currentPersonId_);
     if (selectedPersonRow_ >= 0) {
-        personList_->setFocus();
+        form_->personList->setFocus();
     }
     ShowPerson(currentPersonId_);
     ReloadContacts(currentPersonId_);
-    personList_->setUpdatesEnabled(true);
+    form_->personList->setUpdatesEnabled(true);
     emit StateChanged();
 }
 
 void MainView::SetValue(QWidget* control, const std::string& value) {
-    const QString text = Text(value);
+    const QString text = FromStoredText(value);
     const bool empty = value.empty();
     if (auto* button = qobject_cast<QPushButton*>(control)) {
         QString shown = empty ? QString::fromLatin1(kNotAvailable) : text;
@@ -377,87 +269,92 @@ void MainView::SetValue(QWidget* control, const std::string& value) {
 
 void MainView::ShowPerson(const RecordId& id) {
     if (id.empty()) {
-        for (QLineEdit* field :
-             {title_, firstName_, lastName_, company_, position_, city_, state_, zip_}) {
+        for (QLineEdit* field : {form_->title, form_->firstName, form_->lastName, form_->company,
+                                 form_->position, form_->city, form_->state, form_->zip}) {
             field->clear();
         }
-        address_->clear();
-        for (QWidget* control : std::initializer_list<QWidget*>{homePhone_, workPhone_, celPhone_,
-                                                                pager_, fax_, email_, webPage_}) {
+        form_->address->clear();
+        for (QWidget* control : std::initializer_list<QWidget*>{
+                 form_->homePhone, form_->workPhone, form_->celPhone, form_->pager, form_->fax,
+                 form_->email, form_->webPage}) {
             SetValue(control, std::string());
         }
         return;
     }
     PersonRecord p;
     try {
-        if (!LoadPerson(CurrentDatabasePath, id, p)) {
+        if (!LoadPerson(path_, id, p)) {
             return;
         }
     } catch (const cppsqlite3::SQLException& e) {
-        ShowFailure(e, "Error Address Entry Information");
+        platform::ShowDatabaseFailure(nullptr, e.Message(), "Error Address Entry Information",
+                                      platform::MessageIcon::None);
         return;
     }
     auto set = [](QLineEdit* field, const std::string& value) {
-        field->setText(Text(value));
+        field->setText(FromStoredText(value));
         field->setCursorPosition(0);
     };
-    set(title_, p[PersonRecord::Title]);
-    set(firstName_, p[PersonRecord::FName]);
-    set(lastName_, p[PersonRecord::LName]);
-    set(company_, p[PersonRecord::Company]);
-    set(position_, p[PersonRecord::Position]);
-    address_->setPlainText(Text(FromStoredLines(p[PersonRecord::Addr])));
-    set(city_, p[PersonRecord::City]);
-    set(state_, p[PersonRecord::State]);
-    set(zip_, p[PersonRecord::Zip]);
-    SetValue(homePhone_, p[PersonRecord::HmPhone]);
-    SetValue(workPhone_, WorkPhoneText(p[PersonRecord::WkPhone], p[PersonRecord::WkExt]));
-    SetValue(celPhone_, p[PersonRecord::CelPhone]);
-    SetValue(pager_, p[PersonRecord::Pager]);
-    SetValue(fax_, p[PersonRecord::WkFax]);
-    SetValue(email_, p[PersonRecord::Email]);
-    SetValue(webPage_, p[PersonRecord::WebPage]);
+    set(form_->title, p[PersonRecord::Title]);
+    set(form_->firstName, p[PersonRecord::FName]);
+    set(form_->lastName, p[PersonRecord::LName]);
+    set(form_->company, p[PersonRecord::Company]);
+    set(form_->position, p[PersonRecord::Position]);
+    form_->address->setPlainText(FromStoredText(FromStoredLines(p[PersonRecord::Addr])));
+    set(form_->city, p[PersonRecord::City]);
+    set(form_->state, p[PersonRecord::State]);
+    set(form_->zip, p[PersonRecord::Zip]);
+    SetValue(form_->homePhone, p[PersonRecord::HmPhone]);
+    SetValue(form_->workPhone, WorkPhoneText(p[PersonRecord::WkPhone], p[PersonRecord::WkExt]));
+    SetValue(form_->celPhone, p[PersonRecord::CelPhone]);
+    SetValue(form_->pager, p[PersonRecord::Pager]);
+    SetValue(form_->fax, p[PersonRecord::WkFax]);
+    SetValue(form_->email, p[PersonRecord::Email]);
+    SetValue(form_->webPage, p[PersonRecord::WebPage]);
 }
 
 void MainView::ReloadContacts(const RecordId& personId) {
     const RecordId remembered = currentContactId_;
-    contactList_->setUpdatesEnabled(false);
+    form_->contactList->setUpdatesEnabled(false);
     std::vector<ContactRow> rows;
-    if (!CurrentDatabasePath.empty()) {
+    if (!path_.empty()) {
         try {
-            LoadContactList(CurrentDatabasePath, personId, contactOrder_, rows);
+            LoadContactList(path_, personId, contactOrder_, rows);
         } catch (const cppsqlite3::SQLException& e) {
-            ShowFailure(e, "Error Loading Contacts List");
+            platform::ShowDatabaseFailure(nullptr, e.Message(), "Error Loading Contacts List",
+                                          platform::MessageIcon::None);
         }
     }
-    Reselect(contactList_, *contactModel_, std::move(rows), remembered, selectedContactRow_,
+    Reselect(form_->contactList, *contactModel_, std::move(rows), remembered, selectedContactRow_,
              currentContactId_);
-    contactList_->setUpdatesEnabled(true);
+    form_->contactList->setUpdatesEnabled(true);
     ShowContact(currentContactId_);
 }
 
 void MainView::ShowContact(const RecordId& id) {
     if (id.empty()) {
-        notes_->clear();
-        contactType_->clear();
+        form_->notes->clear();
+        form_->contactType->clear();
         const DateTime now = FromLocalNow();
-        date_->setText(Text(FormatDisplayDate(now)));
-        time_->setText(Text(FormatDisplayTime(now)));
+        form_->date->setText(FromStoredText(FormatDisplayDate(now)));
+        form_->time->setText(FromStoredText(FormatDisplayTime(now)));
         return;
     }
     ContactDetails c;
     try {
-        if (!LoadContact(CurrentDatabasePath, id, c)) {
+        if (!LoadContact(path_, id, c)) {
             return;
         }
     } catch (const cppsqlite3::SQLException& e) {
-        ShowFailure(e, "Error Loading Contact Entry Information");
+        platform::ShowDatabaseFailure(nullptr, e.Message(),
+                                      "Error Loading Contact Entry Information",
+                                      platform::MessageIcon::None);
         return;
     }
-    notes_->setPlainText(Text(FromStoredLines(c.notes)));
-    date_->setText(Text(FormatDisplayDate(c.when)));
-    time_->setText(Text(FormatDisplayTime(c.when)));
-    contactType_->setText(Text(c.type));
+    form_->notes->setPlainText(FromStoredText(FromStoredLines(c.notes)));
+    form_->date->setText(FromStoredText(FormatDisplayDate(c.when)));
+    form_->time->setText(FromStoredText(FormatDisplayTime(c.when)));
+    form_->contactType->setText(FromStoredText(c.type));
 }
 
 void MainView::SetSelection(int personRow, const RecordId& personId, int contactRow,
@@ -490,15 +387,15 @@ static void DropRow(QTreeView* list, Model& model, int& selectedRow, RecordId& c
 }
 
 void MainView::DropSelectedPerson() {
-    DropRow(personList_, *personModel_, selectedPersonRow_, currentPersonId_);
-    SelectRow(personList_, selectedPersonRow_);
+    DropRow(form_->personList, *personModel_, selectedPersonRow_, currentPersonId_);
+    SelectRow(form_->personList, selectedPersonRow_);
 }
 
 void MainView::DropSelectedContact() {
-    DropRow(contactList_, *contactModel_, selectedContactRow_, currentContactId_);
-    SelectRow(contactList_, selectedContactRow_);
+    DropRow(form_->contactList, *contactModel_, selectedContactRow_, currentContactId_);
+    SelectRow(form_->contactList, selectedContactRow_);
     if (selectedContactRow_ >= 0) {
-        contactList_->setFocus();
+        form_->contactList->setFocus();
     }
 }
 
@@ -517,14 +414,14 @@ static void ReadSelection(const QTreeView* list, const Model& model, int& row, R
 }
 
 void MainView::OnPersonSelectionChanged() {
-    ReadSelection(personList_, *personModel_, selectedPersonRow_, currentPersonId_);
+    ReadSelection(form_->personList, *personModel_, selectedPersonRow_, currentPersonId_);
     ShowPerson(currentPersonId_);
     ReloadContacts(currentPersonId_);
     emit StateChanged();
 }
 
 void MainView::OnContactSelectionChanged() {
-    ReadSelection(contactList_, *contactModel_, selectedContactRow_, currentContactId_);
+    ReadSelection(form_->contactList, *contactModel_, selectedContactRow_, currentContactId_);
     ShowContact(currentContactId_);
     emit StateChanged();
 }
@@ -532,93 +429,63 @@ void MainView::OnContactSelectionChanged() {
 // ---- Commands
 
 bool MainView::RulesCommand(int command) {
-    switch (command) {
-        case cmd::kAddPerson:
-        case cmd::kEditUser:
-        case cmd::kContactTypes:
-        case cmd::kEditPerson:
-        case cmd::kDeletePerson:
-        case cmd::kAddContact:
-        case cmd::kAddressBookReport:
-        case cmd::kEnvelopesReport:
-        case cmd::kExportPersons:
-        case cmd::kEditContact:
-        case cmd::kDeleteContact:
-        case cmd::kContactsReport:
-        case cmd::kExportContacts:
-            return true;
-        default:
-            return false;
-    }
+    const ViewCommand* entry = FindViewCommand(command);
+    return entry && entry->needs != Needs::NotRuled;
 }
 
 bool MainView::IsCommandEnabled(int command) const {
-    switch (command) {
-        case cmd::kAddPerson:
-        case cmd::kEditUser:
-        case cmd::kContactTypes:
-            return !CurrentDatabasePath.empty();
-        case cmd::kEditPerson:
-        case cmd::kDeletePerson:
-        case cmd::kAddContact:
-        case cmd::kAddressBookReport:
-        case cmd::kEnvelopesReport:
-        case cmd::kExportPersons:
+    const ViewCommand* entry = FindViewCommand(command);
+    switch (entry ? entry->needs : Needs::NotRuled) {
+        case Needs::File:
+            return !path_.empty();
+        case Needs::Person:
             return !currentPersonId_.empty();
-        case cmd::kEditContact:
-        case cmd::kDeleteContact:
-        case cmd::kContactsReport:
-        case cmd::kExportContacts:
+        case Needs::Contact:
             return !currentContactId_.empty();
-        default:
-            return false;
+        case Needs::NotRuled:
+            break;
     }
+    return false;
 }
 
 bool MainView::HandleCommand(int command) {
-    switch (command) {
-        case cmd::kHelpMode:
-            EnterHelpMode();
-            return true;
-        case cmd::kContactTypes:
-            // The list reports whether it ended with "&Close"; only then has anything changed.
-            if (RunContactTypes(this)) {
-                Reload();
-            }
-            return true;
-        case cmd::kAddPerson:
-            record_commands::AddPerson(*this);
-            return true;
-        case cmd::kEditPerson:
-            record_commands::EditPerson(*this);
-            return true;
-        case cmd::kDeletePerson:
-            record_commands::DeletePerson(*this);
-            return true;
-        case cmd::kAddContact:
-            record_commands::AddContact(*this);
-            return true;
-        case cmd::kEditContact:
-            record_commands::EditContact(*this);
-            return true;
-        case cmd::kDeleteContact:
-            record_commands::DeleteContact(*this);
-            return true;
-        case cmd::kEditUser:
-            record_commands::EditUser(*this);
-            return true;
-        case cmd::kAddressBookReport:
-        case cmd::kContactsReport:
-        case cmd::kEnvelopesReport:
-        case cmd::kImportPersons:
-        case cmd::kExportPersons:
-        case cmd::kExportContacts:
-            // Carried out by the reports and transfers that listen for it.
-            emit RecordCommand(command);
-            return true;
-        default:
-            return false;
+    if (command == cmd::kHelpMode) {
+        EnterHelpMode();
+        return true;
     }
+    const ViewCommand* entry = FindViewCommand(command);
+    if (!entry) {
+        return false;
+    }
+    if (!entry->run) {
+        emit RecordCommand(command);
+        return true;
+    }
+    std::optional<FocusKeeper> focus;
+    if (entry->keepsFocus) {
+        focus.emplace();
+    }
+    const Context context{
+        this, path_, selectedPersonRow_, currentPersonId_, selectedContactRow_, currentContactId_};
+    switch (entry->run(context)) {
+        case ViewUpdate::None:
+            break;
+        case ViewUpdate::ReloadContacts:
+            ReloadContacts(currentPersonId_);
+            break;
+        case ViewUpdate::Reload:
+            Reload();
+            break;
+        case ViewUpdate::DropPersonAndReload:
+            DropSelectedPerson();
+            Reload();
+            break;
+        case ViewUpdate::DropContactAndReload:
+            DropSelectedContact();
+            Reload();
+            break;
+    }
+    return true;
 }
 
 void MainView::SendCommand(int command) {
@@ -626,7 +493,7 @@ void MainView::SendCommand(int command) {
 }
 
 bool MainView::ListKey(QTreeView* list, QEvent* event) {
-    const bool persons = list == personList_;
+    const bool persons = list == form_->personList;
     const bool selected = persons ? selectedPersonRow_ >= 0 : selectedContactRow_ >= 0;
     auto* key = static_cast<QKeyEvent*>(event);
     if (event->type() == QEvent::KeyRelease) {
@@ -665,7 +532,7 @@ bool MainView::ListKey(QTreeView* list, QEvent* event) {
 
 bool MainView::eventFilter(QObject* watched, QEvent* event) {
     if ((event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) &&
-        (watched == personList_ || watched == contactList_)) {
+        (watched == form_->personList || watched == form_->contactList)) {
         if (ListKey(static_cast<QTreeView*>(watched), event)) {
             return true;
         }

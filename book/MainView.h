@@ -1,32 +1,33 @@
 #pragma once
 
-#include <QWidget>
-
-#include <map>
+#include <memory>
+#include <string>
 #include <vector>
+
+#include <QWidget>
 
 #include "AddressBook.h"
 #include "DocumentView.h"
+#include "HelpViewer.h"
 
-class QGroupBox;
-class QLabel;
-class QLineEdit;
-class QPlainTextEdit;
-class QPushButton;
 class QTreeView;
 class ContactListModel;
+class MainViewForm;
 class PersonListModel;
 
 // The client area of the main window: the person list, the selected person's details, their
 // contact log and the selected contact's details. It receives the record commands: the
-// editing ones it carries out through the editors, the others it hands on.
+// editing ones it carries out through the record commands, the others it hands on.
 class MainView : public QWidget, public DocumentView {
     Q_OBJECT
 public:
     explicit MainView(QWidget* parent = nullptr);
     ~MainView() override;
 
+    void OnPathChanged(const std::string& path) override { path_ = path; }
     void OnReload() override { Reload(); }
+    // The file the view shows (local 8-bit), empty when none is open.
+    const std::string& Path() const { return path_; }
 
     // Reloads the person list and everything that hangs on it; the selection is found again
     // by identifier, else kept by row.
@@ -61,14 +62,17 @@ public:
     void EnterHelpMode();
     bool InHelpMode() const { return helpMode_; }
 
+    // The pop-up help numbers of the view's fields and labels.
+    static const help::PopupTable& Popups();
+
     // The control with the given number (1006, 1021, 1028, ...), null if none.
     QWidget* Control(int id) const;
-    QTreeView* PersonList() const { return personList_; }
-    QTreeView* ContactList() const { return contactList_; }
+    QTreeView* PersonList() const;
+    QTreeView* ContactList() const;
     const PersonListModel& PersonRows() const { return *personModel_; }
     const ContactListModel& ContactRows() const { return *contactModel_; }
     // The size of the form at its designed 507 by 291 dialog units.
-    QSize FormSize() const { return formSize_; }
+    QSize FormSize() const;
 
 signals:
     // The selection or the loaded file changed: the availability of commands may have too.
@@ -86,20 +90,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    enum Follow { MoveX = 1, SizeX = 2, SizeY = 4 };
-    struct Placed {
-        QWidget* widget;
-        QRect designed;
-        int group;
-        int follow;
-    };
-
-    void BuildForm();
-    QLineEdit* AddField(int id, int x, int y, int w, int h, int group);
-    QLabel* AddLabel(int id, const QString& text, int x, int y, int w, int group, int follow);
-    QPushButton* AddValueButton(int id, int x, int y, int group);
-    void Place(QWidget* widget, int x, int y, int w, int h, int group, int follow);
-    void SetUpColumns();
     void SetValue(QWidget* control, const std::string& value);
     void OnPersonSelectionChanged();
     void OnContactSelectionChanged();
@@ -110,6 +100,7 @@ private:
     bool ListKey(QTreeView* list, QEvent* event);
     void SendCommand(int command);
 
+    std::string path_;
     PersonOrder personOrder_ = PersonOrder::ByName;
     ContactOrder contactOrder_ = ContactOrder::ByDate;
     int selectedPersonRow_ = -1;
@@ -119,33 +110,9 @@ private:
     bool helpMode_ = false;
     bool ctrlAlone_ = false;
 
-    QSize formSize_;
-    std::vector<Placed> placed_;
-    std::map<int, QWidget*> controls_;
-    QTreeView* personList_ = nullptr;
-    QTreeView* contactList_ = nullptr;
+    std::unique_ptr<MainViewForm> form_;
     PersonListModel* personModel_ = nullptr;
     ContactListModel* contactModel_ = nullptr;
-    QLineEdit* title_ = nullptr;
-    QLineEdit* firstName_ = nullptr;
-    QLineEdit* lastName_ = nullptr;
-    QLineEdit* company_ = nullptr;
-    QLineEdit* position_ = nullptr;
-    QPlainTextEdit* address_ = nullptr;
-    QLineEdit* city_ = nullptr;
-    QLineEdit* state_ = nullptr;
-    QLineEdit* zip_ = nullptr;
-    QPushButton* homePhone_ = nullptr;
-    QPushButton* workPhone_ = nullptr;
-    QPushButton* pager_ = nullptr;
-    QLabel* fax_ = nullptr;
-    QPushButton* celPhone_ = nullptr;
-    QPushButton* email_ = nullptr;
-    QPushButton* webPage_ = nullptr;
-    QLineEdit* date_ = nullptr;
-    QLineEdit* time_ = nullptr;
-    QLineEdit* contactType_ = nullptr;
-    QPlainTextEdit* notes_ = nullptr;
 };
 
 // The text of a value control that has nothing to show.

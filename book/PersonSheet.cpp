@@ -3,19 +3,16 @@
 #include <tuple>
 
 #include <QApplication>
-#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
-#include <QVBoxLayout>
 
-#include "AddressBook.h"
 #include "DialogUnits.h"
 #include "HelpViewer.h"
-#include "LocalText.h"
+#include "StoredText.h"
 
 namespace {
 
@@ -88,28 +85,18 @@ PersonSheet::PersonSheet(QWidget* owner, const QString& title, const PersonRecor
         tabs_->addTab(page, QString::fromLatin1(name));
     }
 
-    ok_ = new QPushButton(QStringLiteral("OK"), this);
-    cancel_ = new QPushButton(QStringLiteral("Cancel"), this);
-    help_ = new QPushButton(QStringLiteral("Help"), this);
-    auto* buttons = new QHBoxLayout;
-    buttons->setSpacing(units.X(4));
-    buttons->addStretch();
-    int id = 1;
-    for (QPushButton* button : {ok_, cancel_, help_}) {
-        button->setAutoDefault(false);
-        button->setFixedSize(units.X(50), units.Y(14));
-        platform::SetControlId(button, id);
-        id = id == 1 ? 2 : 9;
-        buttons->addWidget(button);
-    }
+    // The tabs take the room the tallest page needs; the buttons go under them on the right.
+    const QSize tabsSize = tabs_->minimumSizeHint().expandedTo(tabs_->sizeHint());
+    const int tabsWidth = units.UnitsX(tabsSize.width());
+    const int tabsHeight = units.UnitsY(tabsSize.height());
+    units.Place(tabs_, 4, 4, tabsWidth, tabsHeight);
+    const int buttonY = 4 + tabsHeight + 4;
+    const int right = 4 + tabsWidth;
+    ok_ = platform::PlaceButton(this, units, "OK", 1, right - 158, buttonY, 50, 14);
+    cancel_ = platform::PlaceButton(this, units, "Cancel", 2, right - 104, buttonY, 50, 14);
+    help_ = platform::PlaceButton(this, units, "Help", 9, right - 50, buttonY, 50, 14);
     ok_->setDefault(true);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(units.X(4), units.Y(4), units.X(4), units.Y(4));
-    layout->setSpacing(units.Y(4));
-    layout->addWidget(tabs_);
-    layout->addLayout(buttons);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    setFixedSize(units.X(right + 4), units.Y(buttonY + 14 + 4));
 
     connect(ok_, &QPushButton::clicked, this, &PersonSheet::accept);
     connect(cancel_, &QPushButton::clicked, this, &PersonSheet::reject);
@@ -246,10 +233,10 @@ void PersonSheet::PutValues(int index) {
         }
         const std::string& value = values_.fields[f];
         if (auto* line = qobject_cast<QLineEdit*>(control)) {
-            line->setText(platform::FromLocal8Bit(value));
+            line->setText(FromStoredText(value));
             line->setCursorPosition(0);
         } else if (auto* text = qobject_cast<QPlainTextEdit*>(control)) {
-            text->setPlainText(platform::FromLocal8Bit(FromStoredLines(value)));
+            text->setPlainText(FromStoredText(FromStoredLines(value)));
         }
     }
 }
@@ -265,9 +252,9 @@ void PersonSheet::ReadBack(int index) {
             continue;
         }
         if (auto* line = qobject_cast<QLineEdit*>(control)) {
-            values_.fields[f] = platform::ToLocal8Bit(line->text());
+            values_.fields[f] = ToStoredText(line->text());
         } else if (auto* text = qobject_cast<QPlainTextEdit*>(control)) {
-            values_.fields[f] = ToStoredLines(platform::ToLocal8Bit(text->toPlainText()));
+            values_.fields[f] = ToStoredLines(ToStoredText(text->toPlainText()));
         }
     }
     if (index != Address) {

@@ -1,48 +1,34 @@
 #include "RecordCommands.h"
 
+#include <vector>
+
 #include <QApplication>
-#include <QPointer>
 
 #include "AddressBook.h"
 #include "ContactDialog.h"
-#include "CurrentDatabase.h"
-#include "DatabaseFailure.h"
+#include "ContactTypesDialog.h"
 #include "HelpViewer.h"
-#include "MainView.h"
+#include "MessageBox.h"
 #include "PersonSheet.h"
 #include "RecordEditing.h"
+#include "SQLException.h"
 
 namespace record_commands {
 
 namespace {
 
 using platform::MessageIcon;
-
-// Gives the keyboard focus back to the control that had it when the command began.
-class FocusKeeper {
-public:
-    FocusKeeper() : widget_(QApplication::focusWidget()) {}
-    ~FocusKeeper() {
-        if (widget_) {
-            widget_->setFocus();
-        }
-    }
-    FocusKeeper(const FocusKeeper&) = delete;
-    FocusKeeper& operator=(const FocusKeeper&) = delete;
-
-private:
-    QPointer<QWidget> widget_;
-};
+using platform::ShowDatabaseFailure;
 
 // Editors are owned by the active window, which is the main window unless a test runs alone.
-QWidget* EditorOwner(MainView& view) {
+QWidget* EditorOwner(const Context& context) {
     QWidget* active = QApplication::activeWindow();
-    return active ? active : view.window();
+    return active ? active : context.view->window();
 }
 
 // Runs the sheet; true with the values read back when it ended with OK.
-bool RunSheet(MainView& view, const char* title, const char* topic, PersonRecord& values) {
-    PersonSheet sheet(EditorOwner(view), QString::fromLatin1(title), values, topic);
+bool RunSheet(const Context& context, const char* title, const char* topic, PersonRecord& values) {
+    PersonSheet sheet(EditorOwner(context), QString::fromLatin1(title), values, topic);
     if (sheet.exec() != QDialog::Accepted) {
         return false;
     }
@@ -52,156 +38,174 @@ bool RunSheet(MainView& view, const char* title, const char* topic, PersonRecord
     return true;
 }
 
-}  // namespace
-
-void AddPerson(MainView& view) {
-    const FocusKeeper focus;
-    PersonRecord person;
-    if (!RunSheet(view, "Add Address Entry", help::kPersonTopic, person)) {
-        return;
-    }
+// The contact dialog over the file's contact types; a failure to read them is shown and the
+// dialog goes on with those read.
+void OfferTypes(const Context& context, ContactDialog& dialog) {
+    std::vector<editing::TypeChoice> choices;
     try {
-        editing::AddPerson(CurrentDatabasePath, person);
+        editing::LoadTypeChoices(context.path, choices);
     } catch (const cppsqlite3::SQLException& e) {
-        ShowDatabaseFailure(&view, e, "Error Updating User Information", MessageIcon::Error);
-        return;
+        ShowDatabaseFailure(&dialog, e.Message(), "Error Loading Contact Types",
+                            MessageIcon::Error);
     }
-    view.Reload();
+    dialog.SetTypes(choices);
 }
 
-void EditPerson(MainView& view) {
-    if (view.CurrentPersonId().empty()) {
-        return;
-    }
-    const FocusKeeper focus;
+}  // namespace
+
+ViewUpdate AddPerson(const Context& context) {
     PersonRecord person;
-    person.id = view.CurrentPersonId();
+    if (!RunSheet(context, "Add Address Entry", help::kPersonTopic, person)) {
+        return ViewUpdate::None;
+    }
     try {
-        LoadPerson(CurrentDatabasePath, person.id, person);
+        editing::AddPerson(context.path, person);
+    } catch (const cppsqlite3::SQLException& e) {
+        ShowDatabaseFailure(context.view, e.Message(), "Error Updating User Information",
+                            MessageIcon::Error);
+        return ViewUpdate::None;
+    }
+    return ViewUpdate::Reload;
+}
+
+ViewUpdate EditPerson(const Context& context) {
+    if (context.personId.empty()) {
+        return ViewUpdate::None;
+    }
+    PersonRecord person;
+    person.id = context.personId;
+    try {
+        LoadPerson(context.path, person.id, person);
     } catch (const cppsqlite3::SQLException&) {
         // The sheet opens with what could be read.
     }
-    person.id = view.CurrentPersonId();
-    if (!RunSheet(view, "Edit Address Entry", help::kPersonTopic, person)) {
-        return;
+    person.id = context.personId;
+    if (!RunSheet(context, "Edit Address Entry", help::kPersonTopic, person)) {
+        return ViewUpdate::None;
     }
     try {
-        editing::UpdatePerson(CurrentDatabasePath, person);
+        editing::UpdatePerson(context.path, person);
     } catch (const cppsqlite3::SQLException& e) {
-        ShowDatabaseFailure(&view, e, "Error Updating User Information", MessageIcon::Error);
-        return;
+        ShowDatabaseFailure(context.view, e.Message(), "Error Updating User Information",
+                            MessageIcon::Error);
+        return ViewUpdate::None;
     }
-    view.Reload();
+    return ViewUpdate::Reload;
 }
 
-void DeletePerson(MainView& view) {
-    if (view.SelectedPersonRow() < 0) {
-        return;
+ViewUpdate DeletePerson(const Context& context) {
+    if (context.personRow < 0) {
+        return ViewUpdate::None;
     }
-    const FocusKeeper focus;
     try {
-        editing::DeletePerson(CurrentDatabasePath, view.CurrentPersonId());
+        editing::DeletePerson(context.path, context.personId);
     } catch (const cppsqlite3::SQLException& e) {
-        ShowDatabaseFailure(nullptr, e, "Error Deleting Person", MessageIcon::None);
-        return;
+        ShowDatabaseFailure(nullptr, e.Message(), "Error Deleting Person", MessageIcon::None);
+        return ViewUpdate::None;
     }
-    view.DropSelectedPerson();
-    view.Reload();
+    return ViewUpdate::DropPersonAndReload;
 }
 
-void AddContact(MainView& view) {
-    if (view.CurrentPersonId().empty()) {
-        return;
+ViewUpdate AddContact(const Context& context) {
+    if (context.personId.empty()) {
+        return ViewUpdate::None;
     }
-    const FocusKeeper focus;
-    ContactDialog dialog(EditorOwner(view), true);
+    ContactDialog dialog(EditorOwner(context), true);
+    OfferTypes(context, dialog);
     dialog.Start();
     if (dialog.exec() != ContactDialog::Ok) {
-        return;
+        return ViewUpdate::None;
     }
     try {
-        editing::AddContact(CurrentDatabasePath, view.CurrentPersonId(), dialog.When(),
-                            dialog.QuotedDescription(), dialog.TypeId());
+        editing::AddContact(context.path, context.personId, dialog.When(), dialog.Description(),
+                            dialog.TypeId());
     } catch (const cppsqlite3::SQLException& e) {
-        ShowDatabaseFailure(&view, e, "Error Creating Contact", MessageIcon::Error);
-        return;
+        ShowDatabaseFailure(context.view, e.Message(), "Error Creating Contact",
+                            MessageIcon::Error);
+        return ViewUpdate::None;
     }
-    view.ReloadContacts(view.CurrentPersonId());
+    return ViewUpdate::ReloadContacts;
 }
 
-void EditContact(MainView& view) {
-    if (view.CurrentContactId().empty()) {
-        return;
+ViewUpdate EditContact(const Context& context) {
+    if (context.contactId.empty()) {
+        return ViewUpdate::None;
     }
-    const FocusKeeper focus;
-    const RecordId id = view.CurrentContactId();
-    ContactDialog dialog(EditorOwner(view), false);
+    const RecordId id = context.contactId;
+    ContactDialog dialog(EditorOwner(context), false);
     try {
         editing::StoredContact stored;
-        if (editing::LoadStoredContact(CurrentDatabasePath, id, stored)) {
+        if (editing::LoadStoredContact(context.path, id, stored)) {
             dialog.SetWhen(stored.when);
             dialog.SetDescription(stored.description);
             dialog.SetTypeId(stored.typeId);
         }
     } catch (const cppsqlite3::SQLException& e) {
-        ShowDatabaseFailure(&view, e, "Error Loading Contact", MessageIcon::Error);
-        return;
+        ShowDatabaseFailure(context.view, e.Message(), "Error Loading Contact", MessageIcon::Error);
+        return ViewUpdate::None;
     }
+    OfferTypes(context, dialog);
     dialog.Start();
     if (dialog.exec() != ContactDialog::Ok) {
-        return;
+        return ViewUpdate::None;
     }
     try {
-        editing::UpdateContact(CurrentDatabasePath, id, dialog.When(), dialog.QuotedDescription(),
+        editing::UpdateContact(context.path, id, dialog.When(), dialog.Description(),
                                dialog.TypeId());
     } catch (const cppsqlite3::SQLException& e) {
-        ShowDatabaseFailure(&view, e, "Error Changing Contact", MessageIcon::Error);
-        return;
+        ShowDatabaseFailure(context.view, e.Message(), "Error Changing Contact",
+                            MessageIcon::Error);
+        return ViewUpdate::None;
     }
-    view.ReloadContacts(view.CurrentPersonId());
+    return ViewUpdate::ReloadContacts;
 }
 
-void DeleteContact(MainView& view) {
-    const FocusKeeper focus;
-    if (view.SelectedContactRow() >= 0) {
-        try {
-            editing::DeleteContact(CurrentDatabasePath, view.CurrentContactId());
-        } catch (const cppsqlite3::SQLException& e) {
-            ShowDatabaseFailure(nullptr, e, "Error Deleting Contact", MessageIcon::None);
-            return;
-        }
-        view.DropSelectedContact();
+ViewUpdate DeleteContact(const Context& context) {
+    if (context.contactRow < 0) {
+        return ViewUpdate::Reload;
     }
-    view.Reload();
-}
-
-bool LoadUserInformation(PersonRecord& user) {
     try {
-        editing::LoadUserRecord(CurrentDatabasePath, user);
+        editing::DeleteContact(context.path, context.contactId);
     } catch (const cppsqlite3::SQLException& e) {
-        ShowDatabaseFailure(nullptr, e, "Error Loading User Information", MessageIcon::Error);
+        ShowDatabaseFailure(nullptr, e.Message(), "Error Deleting Contact", MessageIcon::None);
+        return ViewUpdate::None;
+    }
+    return ViewUpdate::DropContactAndReload;
+}
+
+bool LoadUserInformation(const std::string& path, PersonRecord& user) {
+    try {
+        editing::LoadUserRecord(path, user);
+    } catch (const cppsqlite3::SQLException& e) {
+        ShowDatabaseFailure(nullptr, e.Message(), "Error Loading User Information",
+                            MessageIcon::Error);
         return false;
     }
     return true;
 }
 
-void EditUser(MainView& view) {
+ViewUpdate EditUser(const Context& context) {
     PersonRecord user;
-    if (!LoadUserInformation(user)) {
-        return;
+    if (!LoadUserInformation(context.path, user)) {
+        return ViewUpdate::None;
     }
     // The sheet shows a Pager field the user table cannot keep.
     user[PersonRecord::Pager].clear();
-    if (!RunSheet(view, "Edit User", help::kUserTopic, user)) {
-        return;
+    if (!RunSheet(context, "Edit User", help::kUserTopic, user)) {
+        return ViewUpdate::None;
     }
     try {
-        editing::UpdateUser(CurrentDatabasePath, user);
+        editing::UpdateUser(context.path, user);
     } catch (const cppsqlite3::SQLException& e) {
-        ShowDatabaseFailure(&view, e, "Error Updating User Information", MessageIcon::Error);
-        return;
+        ShowDatabaseFailure(context.view, e.Message(), "Error Updating User Information",
+                            MessageIcon::Error);
+        return ViewUpdate::None;
     }
-    view.Reload();
+    return ViewUpdate::Reload;
+}
+
+ViewUpdate EditContactTypes(const Context& context) {
+    return RunContactTypes(context.view, context.path) ? ViewUpdate::Reload : ViewUpdate::None;
 }
 
 }  // namespace record_commands

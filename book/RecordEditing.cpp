@@ -58,17 +58,17 @@ std::string UpdateUserSql(const PersonRecord& user) {
 }
 
 std::string InsertContactSql(const RecordId& id, const RecordId& personId, DateTime when,
-                             const std::string& quotedDescription, const RecordId& typeId) {
+                             const std::string& description, const RecordId& typeId) {
     return "INSERT INTO Contact VALUES('" + QuoteSqlText(id) + "', '" + QuoteSqlText(personId) +
-           "', '" + FormatStoredTimeStamp(when) + "', '" + quotedDescription + "', '" +
+           "', '" + FormatStoredTimeStamp(when) + "', '" + QuoteSqlText(description) + "', '" +
            QuoteSqlText(typeId) + "', datetime('now', 'localtime'))";
 }
 
-std::string UpdateContactSql(const RecordId& id, DateTime when,
-                             const std::string& quotedDescription, const RecordId& typeId) {
+std::string UpdateContactSql(const RecordId& id, DateTime when, const std::string& description,
+                             const RecordId& typeId) {
     return "UPDATE Contact SET DtTm = '" + FormatStoredTimeStamp(when) + "', Description = '" +
-           quotedDescription + "', ContactTypeID = '" + QuoteSqlText(typeId) + "' WHERE ID = '" +
-           QuoteSqlText(id) + "';";
+           QuoteSqlText(description) + "', ContactTypeID = '" + QuoteSqlText(typeId) +
+           "' WHERE ID = '" + QuoteSqlText(id) + "';";
 }
 
 void RunChange(const std::string& path, const std::vector<std::string>& statements) {
@@ -150,15 +150,15 @@ void LoadTypeChoices(const std::string& path, std::vector<TypeChoice>& choices) 
 }
 
 RecordId AddContact(const std::string& path, const RecordId& personId, DateTime when,
-                    const std::string& quotedDescription, const RecordId& typeId) {
+                    const std::string& description, const RecordId& typeId) {
     const RecordId id = NewRecordId();
-    RunChange(path, {InsertContactSql(id, personId, when, quotedDescription, typeId)});
+    RunChange(path, {InsertContactSql(id, personId, when, description, typeId)});
     return id;
 }
 
 void UpdateContact(const std::string& path, const RecordId& id, DateTime when,
-                   const std::string& quotedDescription, const RecordId& typeId) {
-    RunChange(path, {UpdateContactSql(id, when, quotedDescription, typeId)});
+                   const std::string& description, const RecordId& typeId) {
+    RunChange(path, {UpdateContactSql(id, when, description, typeId)});
 }
 
 void DeleteContact(const std::string& path, const RecordId& id) {

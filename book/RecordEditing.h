@@ -17,11 +17,10 @@ namespace editing {
 std::string InsertPersonSql(const RecordId& id, const PersonRecord& person);
 std::string UpdatePersonSql(const PersonRecord& person);
 std::string UpdateUserSql(const PersonRecord& user);
-// The description is already quoted (the contact dialog hands it on that way).
 std::string InsertContactSql(const RecordId& id, const RecordId& personId, DateTime when,
-                             const std::string& quotedDescription, const RecordId& typeId);
-std::string UpdateContactSql(const RecordId& id, DateTime when,
-                             const std::string& quotedDescription, const RecordId& typeId);
+                             const std::string& description, const RecordId& typeId);
+std::string UpdateContactSql(const RecordId& id, DateTime when, const std::string& description,
+                             const RecordId& typeId);
 
 // Runs the statements in one transaction ending with the stamp.
 void RunChange(const std::string& path, const std::vector<std::string>& statements);
@@ -55,9 +54,9 @@ struct TypeChoice {
 void LoadTypeChoices(const std::string& path, std::vector<TypeChoice>& choices);
 
 RecordId AddContact(const std::string& path, const RecordId& personId, DateTime when,
-                    const std::string& quotedDescription, const RecordId& typeId);
+                    const std::string& description, const RecordId& typeId);
 void UpdateContact(const std::string& path, const RecordId& id, DateTime when,
-                   const std::string& quotedDescription, const RecordId& typeId);
+                   const std::string& description, const RecordId& typeId);
 void DeleteContact(const std::string& path, const RecordId& id);
 
 }  // namespace editing

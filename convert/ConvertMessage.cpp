@@ -3,11 +3,27 @@
 #include <QCursor>
 #include <QGuiApplication>
 
+namespace {
+
+platform::MessageIcon ShownIcon(ConvertIcon icon) {
+    switch (icon) {
+        case ConvertIcon::None:
+            return platform::MessageIcon::None;
+        case ConvertIcon::Information:
+            return platform::MessageIcon::Information;
+        case ConvertIcon::Warning:
+            return platform::MessageIcon::Warning;
+        case ConvertIcon::Error:
+            return platform::MessageIcon::Error;
+    }
+    return platform::MessageIcon::None;
+}
+
+}  // namespace
+
 platform::MessageResult ShowConvertMessage(QWidget* owner, const QString& text,
                                            const QString& caption, platform::MessageIcon icon) {
-    // The conversion also runs without any application object (the benchmark).
-    const bool gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
-    const QCursor* waiting = gui ? QGuiApplication::overrideCursor() : nullptr;
+    const QCursor* waiting = QGuiApplication::overrideCursor();
     const Qt::CursorShape shape = waiting ? waiting->shape() : Qt::ArrowCursor;
     if (waiting) {
         QGuiApplication::restoreOverrideCursor();
@@ -17,4 +33,11 @@ platform::MessageResult ShowConvertMessage(QWidget* owner, const QString& text,
         QGuiApplication::setOverrideCursor(shape);
     }
     return result;
+}
+
+void ShowConvertMessages(QWidget* window, const std::vector<ConvertMessage>& messages) {
+    for (const ConvertMessage& message : messages) {
+        ShowConvertMessage(message.owner == ConvertMessageOwner::Window ? window : nullptr,
+                           message.text, message.caption, ShownIcon(message.icon));
+    }
 }

@@ -5,11 +5,12 @@
 
 #include <cstdio>
 #include <cstring>
+#include <optional>
+#include <utility>
 
-#include "ConvertMessage.h"
 #include "Database.h"
 #include "DatabaseFile.h"
-#include "LocalText.h"
+#include "StoredText.h"
 
 using cppsqlite3::Database;
 using cppsqlite3::SQLException;
@@ -19,13 +20,9 @@ namespace {
 
 const char kNow[] = "datetime('now', 'localtime'))";
 
-QString FromLocal(const std::string& text) {
-    return platform::FromLocal8Bit(text);
-}
-
 // A file, directory or link, even a dangling one, already holds the name.
 bool NameTaken(const std::string& path) {
-    const QFileInfo info(FromLocal(path));
+    const QFileInfo info(QFile::decodeName(path.c_str()));
     return info.exists() || info.isSymLink();
 }
 
@@ -35,7 +32,7 @@ bool RenameFile(const std::string& from, const std::string& to) {
 }
 
 void RemoveFile(const std::string& path) {
-    QFile::remove(FromLocal(path));
+    QFile::remove(QFile::decodeName(path.c_str()));
 }
 
 // The User table of a converted file keeps its time stamp optional.
@@ -58,6 +55,14 @@ void AppendId(std::string& sql, const RecordId& id) {
     sql += '\'';
     sql += id;
     sql += "', ";
+}
+
+// Every way a conversion ends but NotRead comes with one message.
+ConvertOutcome Ended(ConvertResult result, ConvertMessage message) {
+    ConvertOutcome outcome;
+    outcome.result = result;
+    outcome.messages.push_back(std::move(message));
+    return outcome;
 }
 
 }  // namespace
@@ -144,7 +149,7 @@ int WriteRecords(const V1Document& document, const IdentifierMaps& ids,
     return skipped;
 }
 
-bool CreateDatabase(const std::string& path, const V1Document& document) {
+std::optional<ConvertMessage> CreateDatabase(const std::string& path, const V1Document& document) {
     try {
         Database db;
         db.Open(path);
@@ -160,23 +165,27 @@ bool CreateDatabase(const std::string& path, const V1Document& document) {
         st.Execute(GlobalsInsert(document.token, FormatStoredTimeStamp(document.created),
                                  FormatStoredTimeStamp(document.lastSaved)));
         st.Execute("COMMIT");
-        return true;
+        return std::nullopt;
     } catch (const SQLException& e) {
-        ShowConvertMessage(nullptr, FromLocal(e.Message()),
-                           QStringLiteral("Error Creating Database"), platform::MessageIcon::None);
-        return false;
+        return ConvertMessage{FromStoredText(e.Message()),
+                              QStringLiteral("Error Creating Database"), ConvertIcon::None,
+                              ConvertMessageOwner::None};
     }
 }
 
-ConvertResult Convert(const std::string& path, QWidget* owner) {
+ConvertOutcome Convert(const std::string& path) {
     V1Document document;
     {
         const std::optional<std::string> text = ReadWholeFile(path);
         if (!text) {
-            return ConvertResult::NotRead;
+            return ConvertOutcome{ConvertResult::NotRead, {}};
         }
-        if (!document.Load(text->c_str())) {
-            return ConvertResult::NotLoaded;
+        const V1LoadResult loaded = document.Load(text->c_str());
+        if (loaded.syntaxErrorLine) {
+            return Ended(ConvertResult::NotLoaded,
+                         {QStringLiteral("Parsing error at line %1").arg(*loaded.syntaxErrorLine),
+                          QStringLiteral("Error Loading File"), ConvertIcon::Error,
+                          ConvertMessageOwner::None});
         }
     }
     const IdentifierMaps ids = AssignIdentifiers(document);
@@ -184,9 +193,9 @@ ConvertResult Convert(const std::string& path, QWidget* owner) {
     const std::string newPath = path + ".new";
     // A ".new" file of an earlier run would make the CREATEs fail.
     RemoveFile(newPath);
-    if (!CreateDatabase(newPath, document)) {
+    if (std::optional<ConvertMessage> failure = CreateDatabase(newPath, document)) {
         RemoveFile(newPath);
-        return ConvertResult::NotCreated;
+        return Ended(ConvertResult::NotCreated, std::move(*failure));
     }
 
     int skipped = 0;
@@ -203,30 +212,31 @@ ConvertResult Convert(const std::string& path, QWidget* owner) {
     } catch (const SQLException& e) {
         // The database is closed by now, and its open transaction abandoned with it.
         RemoveFile(newPath);
-        ShowConvertMessage(owner, FromLocal(e.Message()),
-                           QStringLiteral("Error Converting Database"),
-                           platform::MessageIcon::Error);
-        return ConvertResult::Failed;
+        return Ended(ConvertResult::Failed,
+                     {FromStoredText(e.Message()), QStringLiteral("Error Converting Database"),
+                      ConvertIcon::Error, ConvertMessageOwner::Window});
     }
 
     // The old file moves aside first; should either name be taken, both files stay where they
     // are and the user is told where.
     const std::string orgPath = path + ".org";
     if (!RenameFile(path, orgPath)) {
-        ShowConvertMessage(owner,
-                           QStringLiteral("The original file could not be renamed to %1. The "
-                                          "converted database was saved as %2.")
-                               .arg(FromLocal(orgPath), FromLocal(newPath)),
-                           QStringLiteral("Conversion Incomplete"), platform::MessageIcon::Warning);
-        return ConvertResult::Incomplete;
+        return Ended(
+            ConvertResult::Incomplete,
+            {QStringLiteral("The original file could not be renamed to %1. The "
+                            "converted database was saved as %2.")
+                 .arg(QFile::decodeName(orgPath.c_str()), QFile::decodeName(newPath.c_str())),
+             QStringLiteral("Conversion Incomplete"), ConvertIcon::Warning,
+             ConvertMessageOwner::Window});
     }
     if (!RenameFile(newPath, path)) {
-        ShowConvertMessage(owner,
-                           QStringLiteral("The converted database could not be renamed to %1. It "
-                                          "was saved as %2, and the original file as %3.")
-                               .arg(FromLocal(path), FromLocal(newPath), FromLocal(orgPath)),
-                           QStringLiteral("Conversion Incomplete"), platform::MessageIcon::Warning);
-        return ConvertResult::Incomplete;
+        return Ended(ConvertResult::Incomplete,
+                     {QStringLiteral("The converted database could not be renamed to %1. It "
+                                     "was saved as %2, and the original file as %3.")
+                          .arg(QFile::decodeName(path.c_str()), QFile::decodeName(newPath.c_str()),
+                               QFile::decodeName(orgPath.c_str())),
+                      QStringLiteral("Conversion Incomplete"), ConvertIcon::Warning,
+                      ConvertMessageOwner::Window});
     }
 
     QString text = QStringLiteral("Database successfully converted!");
@@ -236,7 +246,6 @@ ConvertResult Convert(const std::string& path, QWidget* owner) {
                     "not converted.")
                     .arg(skipped);
     }
-    ShowConvertMessage(owner, text, QStringLiteral("Conversion Succeeded"),
-                       platform::MessageIcon::Warning);
-    return ConvertResult::Succeeded;
+    return Ended(ConvertResult::Succeeded, {text, QStringLiteral("Conversion Succeeded"),
+                                            ConvertIcon::Warning, ConvertMessageOwner::Window});
 }

@@ -1,13 +1,15 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <unordered_map>
+#include <vector>
+
+#include <QString>
 
 #include "RecordId.h"
 #include "V1Document.h"
-
-class QWidget;
 
 // The identifiers one conversion gives the version-1 records, by version-1 ID. Contact types
 // named like a default type get that type's fixed identifier, everything else a fresh one.
@@ -24,20 +26,42 @@ IdentifierMaps AssignIdentifiers(const V1Document& document);
 int WriteRecords(const V1Document& document, const IdentifierMaps& ids,
                  const std::function<void(const std::string& sql)>& execute);
 
+// The icon of a conversion's message box; the ui shows it as its own.
+enum class ConvertIcon { None, Information, Warning, Error };
+
+// Whose box a message is: those of the conversion itself belong to the window that asked for
+// it, those of loading the file and creating the database have no owner.
+enum class ConvertMessageOwner { None, Window };
+
+// One message box for the ui to show.
+struct ConvertMessage {
+    QString text;
+    QString caption;
+    ConvertIcon icon = ConvertIcon::None;
+    ConvertMessageOwner owner = ConvertMessageOwner::None;
+};
+
 // Creates the schema of the new database at path and writes its Globals row from the
-// document's token and times. A failure is shown as "Error Creating Database" and gives false.
-bool CreateDatabase(const std::string& path, const V1Document& document);
+// document's token and times. Gives the "Error Creating Database" message of a failure, and
+// nothing when the database was created.
+[[nodiscard]] std::optional<ConvertMessage> CreateDatabase(const std::string& path,
+                                                           const V1Document& document);
 
 enum class ConvertResult {
-    NotRead,     // the file could not be read; nothing shown, nothing changed
-    NotLoaded,   // it did not parse; shown by the loader
+    NotRead,     // the file could not be read; no message, nothing changed
+    NotLoaded,   // it did not parse: "Error Loading File"
     NotCreated,  // the new database could not be created
     Failed,      // "Error Converting Database"; the version-1 file is untouched
     Incomplete,  // converted, but the files could not both take their new names
     Succeeded,
 };
 
+struct ConvertOutcome {
+    ConvertResult result = ConvertResult::NotRead;
+    std::vector<ConvertMessage> messages;  // in the order they are to be shown
+};
+
 // Converts the version-1 file at path into a database under the same name; the old file is
-// kept as path + ".org". The new database is built as path + ".new" first. Every outcome but
-// NotRead shows its message box; owner owns the boxes of the conversion itself.
-ConvertResult Convert(const std::string& path, QWidget* owner);
+// kept as path + ".org". The new database is built as path + ".new" first. Every result but
+// NotRead comes with its message. Nothing is shown here: the ui shows the messages.
+[[nodiscard]] ConvertOutcome Convert(const std::string& path);

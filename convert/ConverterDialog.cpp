@@ -1,6 +1,7 @@
 #include "ConverterDialog.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
@@ -12,6 +13,7 @@
 
 #include <algorithm>
 
+#include "ConvertMessage.h"
 #include "DialogUnits.h"
 #include "FileDialog.h"
 
@@ -32,12 +34,6 @@ QLabel* AddText(QWidget* parent, const QString& text, QRect rect, bool wrap = tr
     }
     label->setGeometry(rect);
     return label;
-}
-
-QPushButton* AddButton(QWidget* parent, const QString& text, QRect rect) {
-    auto* button = new QPushButton(text, parent);
-    button->setGeometry(rect);
-    return button;
 }
 
 QPixmap DrawIcon(int size) {
@@ -86,28 +82,24 @@ ConverterDialog::ConverterDialog(QWidget* parent)
     setFixedSize(du.X(255), du.Y(157));
 
     // In tab order.
-    closeButton_ = AddButton(this, QStringLiteral("Cl&ose"), du.Rect(146, 135, 50, 14));
+    closeButton_ = platform::PlaceButton(this, du, "Cl&ose", 1, 146, 135, 50, 14);
     closeButton_->setObjectName(QStringLiteral("close"));
-    platform::SetControlId(closeButton_, 1);
     closeButton_->setDefault(true);
-    aboutButton_ = AddButton(this, QStringLiteral("&About..."), du.Rect(197, 135, 50, 14));
+    aboutButton_ = platform::PlaceButton(this, du, "&About...", 57664, 197, 135, 50, 14);
     aboutButton_->setObjectName(QStringLiteral("about"));
-    platform::SetControlId(aboutButton_, 57664);
     AddText(this, QStringLiteral("Database To Convert:"), du.Rect(13, 104, 71, 12), false);
     fileEdit_ = new QLineEdit(this);
     fileEdit_->setObjectName(QStringLiteral("fileName"));
     platform::SetControlId(fileEdit_, 1000);
     fileEdit_->setGeometry(du.Rect(13, 117, 191, 12));
-    browseButton_ = AddButton(this, QStringLiteral("Browse..."), du.Rect(210, 115, 37, 14));
+    browseButton_ = platform::PlaceButton(this, du, "Browse...", 1001, 210, 115, 37, 14);
     browseButton_->setObjectName(QStringLiteral("browse"));
-    platform::SetControlId(browseButton_, 1001);
     AddText(this,
             QStringLiteral("Thank you for upgrading to Version 2 of Tidemark. This will assist you "
                            "in converting Version 1 databases to the new database format."),
             du.Rect(13, 11, 228, 20));
-    convertButton_ = AddButton(this, QStringLiteral("&Convert"), du.Rect(14, 136, 50, 14));
+    convertButton_ = platform::PlaceButton(this, du, "&Convert", 1002, 14, 136, 50, 14);
     convertButton_->setObjectName(QStringLiteral("convert"));
-    platform::SetControlId(convertButton_, 1002);
     AddText(this,
             QStringLiteral("Simply type in the old database name into the edit box below, or use "
                            "the button to the right to browse for the database you wish to "
@@ -118,6 +110,10 @@ ConverterDialog::ConverterDialog(QWidget* parent)
                            "extension \"org\" added to it. The converted database will be named "
                            "with the same name as the original database."),
             du.Rect(13, 72, 224, 28));
+    // Enter on a focused button presses that button, as it always has in this window.
+    for (QPushButton* button : {closeButton_, aboutButton_, browseButton_, convertButton_}) {
+        button->setAutoDefault(true);
+    }
 
     convertButton_->setEnabled(false);
     connect(fileEdit_, &QLineEdit::textChanged, this, [this](const QString& text) {
@@ -160,7 +156,9 @@ void ConverterDialog::Convert() {
         WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
         ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
     } wait;
-    lastResult_ = ::Convert(fileName_.toLocal8Bit().toStdString(), this);
+    const ConvertOutcome outcome = ::Convert(QFile::encodeName(fileName_).toStdString());
+    ShowConvertMessages(this, outcome.messages);
+    lastResult_ = outcome.result;
 }
 
 void ConverterDialog::ShowAbout() {
@@ -183,9 +181,8 @@ ConverterAboutDialog::ConverterAboutDialog(QWidget* parent)
     AddText(this, QStringLiteral("Tidemark Import Tool v1.0"), du.Rect(40, 10, 130, 8), false);
     AddText(this, QStringLiteral("Turns version-1 files into version-2 databases."),
             du.Rect(40, 25, 130, 16));
-    auto* ok = AddButton(this, QStringLiteral("OK"), du.Rect(178, 7, 50, 16));
+    auto* ok = platform::PlaceButton(this, du, "OK", 1, 178, 7, 50, 16);
     ok->setObjectName(QStringLiteral("ok"));
-    platform::SetControlId(ok, 1);
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, [this] { done(1); });
 }

@@ -7,7 +7,6 @@
 #include <climits>
 #include <cstring>
 
-#include "ConvertMessage.h"
 #include "SimpleXMLParser.h"
 
 using SimpleXMLParser::Element;
@@ -172,19 +171,17 @@ int ReadDecimal(const std::string& text) {
     return static_cast<int>(value);
 }
 
-bool V1Document::Load(const char* text) {
+V1LoadResult V1Document::Load(const char* text) {
     *this = V1Document();
     std::unique_ptr<Element> root;
     try {
         SimpleXMLParser::Parser parser;
         root = parser.Parse(text, std::strlen(text));
     } catch (const SimpleXMLParser::Exception& e) {
-        ShowConvertMessage(nullptr, QStringLiteral("Parsing error at line %1").arg(e.Line()),
-                           QStringLiteral("Error Loading File"), platform::MessageIcon::Error);
-        return false;
+        return V1LoadResult{e.Line()};
     }
     if (root->Name() != "Tidemark") {
-        return true;
+        return V1LoadResult{};
     }
     for (const SimpleXMLParser::Attribute& attribute : root->Attributes()) {
         const std::string& name = attribute.Name();
@@ -216,11 +213,11 @@ bool V1Document::Load(const char* text) {
             ReadSection(contactTypes, *element);
         }
     }
-    return true;
+    return V1LoadResult{};
 }
 
 std::optional<std::string> ReadWholeFile(const std::string& path) {
-    QFile file(QString::fromLocal8Bit(path.c_str()));
+    QFile file(QFile::decodeName(path.c_str()));
     if (!file.open(QIODevice::ReadOnly)) {
         return std::nullopt;
     }

@@ -39,6 +39,12 @@ struct V1Section {
     int lastId = 0;
 };
 
+// How a load ended: the text loaded, or a syntax error stopped it at the given line (from 1).
+struct V1LoadResult {
+    std::optional<int> syntaxErrorLine;
+    bool Loaded() const { return !syntaxErrorLine; }
+};
+
 // A version-1 file in memory.
 struct V1Document {
     int version = 0;
@@ -50,10 +56,10 @@ struct V1Document {
     V1Section<V1Contact> contacts;
     V1Section<V1ContactType> contactTypes;
 
-    // Parses the text (up to its NUL) and fills the model from an empty start. A syntax error is
-    // shown as "Parsing error at line %d" and leaves the model empty; the result is then false.
-    // A root not named Tidemark loads as an empty model.
-    bool Load(const char* text);
+    // Parses the text (up to its NUL) and fills the model from an empty start. A syntax error
+    // leaves the model empty and gives its line. A root not named Tidemark loads as an empty
+    // model.
+    V1LoadResult Load(const char* text);
 };
 
 // The file's bytes followed by one NUL byte; nothing when the file cannot be opened or read.

@@ -4,9 +4,7 @@
 #include <QString>
 
 #include "Database.h"
-#include "DatabaseFailure.h"
 #include "DateTime.h"
-#include "MessageBox.h"
 #include "RecordId.h"
 
 const char kGlobalsToken[] = "Tidemark 2";
@@ -63,8 +61,8 @@ std::string GlobalsInsert(const std::string& token, const std::string& created,
            "')";
 }
 
-void WriteNewDatabase(const std::string& path) {
-    const QString file = QString::fromLocal8Bit(path.c_str());
+void CreateDatabaseFile(const std::string& path) {
+    const QString file = QFile::decodeName(path.c_str());
     // The save dialog has asked already; if the removal fails, the CREATEs below fail on the
     // old tables and the failure path applies.
     QFile::remove(file);
@@ -98,16 +96,6 @@ void WriteNewDatabase(const std::string& path) {
         // The Database above is closed by now, so the file can go.
         QFile::remove(file);
         throw;
-    }
-}
-
-bool CreateDatabaseFile(const std::string& path) {
-    try {
-        WriteNewDatabase(path);
-        return true;
-    } catch (const cppsqlite3::SQLException& e) {
-        ShowDatabaseFailure(nullptr, e, "Error Creating Database", platform::MessageIcon::Error);
-        return false;
     }
 }
 

@@ -44,11 +44,7 @@ std::string GlobalsInsert(const std::string& token, const std::string& created,
 
 // Writes a new .tch file at path, replacing any file there. On failure the connection is
 // closed, the file is deleted and the SQLException is passed on.
-void WriteNewDatabase(const std::string& path);
-
-// WriteNewDatabase for the New command: a failure is shown as "Error Creating Database" and
-// gives false.
-bool CreateDatabaseFile(const std::string& path);
+void CreateDatabaseFile(const std::string& path);
 
 struct GlobalsAtOpen {
     int version = -1;

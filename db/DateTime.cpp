@@ -1,6 +1,6 @@
 #include "DateTime.h"
 
-#include "LocalText.h"
+#include "StoredText.h"
 
 #include <QDateTime>
 #include <QLocale>
@@ -229,7 +229,7 @@ std::string FormatStoredTimeStamp(DateTime value) {
 }
 
 DateTime ParseDateTime(const std::string& text) {
-    QString s = platform::FromLocal8Bit(text);
+    QString s = FromStoredText(text);
     // Locale time formats may put a no-break space before the AM/PM designator.
     s.replace(QChar(0x202F), QLatin1Char(' ')).replace(QChar(0x00A0), QLatin1Char(' '));
     s = s.trimmed();
@@ -265,7 +265,7 @@ std::string FormatDisplayDate(DateTime value) {
         return std::string();
     }
     const QLocale locale;
-    return locale.toString(value.Date(), ShortDateFormat(locale)).toLocal8Bit().toStdString();
+    return ToStoredText(locale.toString(value.Date(), ShortDateFormat(locale)));
 }
 
 std::string FormatDisplayTime(DateTime value) {
@@ -273,7 +273,7 @@ std::string FormatDisplayTime(DateTime value) {
         return std::string();
     }
     const QLocale locale;
-    return locale.toString(value.Time(), TimeFormat(locale)).toLocal8Bit().toStdString();
+    return ToStoredText(locale.toString(value.Time(), TimeFormat(locale)));
 }
 
 QString DisplayDateFormat() {

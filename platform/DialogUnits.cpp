@@ -28,6 +28,22 @@ int DialogUnits::Y(int units) const {
     return (units * baseY_ + 4) / 8;
 }
 
+int DialogUnits::UnitsX(int pixels) const {
+    int units = (pixels * 4) / baseX_;
+    while (X(units) < pixels) {
+        ++units;
+    }
+    return units;
+}
+
+int DialogUnits::UnitsY(int pixels) const {
+    int units = (pixels * 8) / baseY_;
+    while (Y(units) < pixels) {
+        ++units;
+    }
+    return units;
+}
+
 QRect DialogUnits::Rect(int x, int y, int width, int height) const {
     return QRect(X(x), Y(y), X(width), Y(height));
 }

@@ -18,6 +18,9 @@ public:
     int X(int units) const;
     int Y(int units) const;
     QRect Rect(int x, int y, int width, int height) const;
+    // The fewest units that cover the pixels, for a control whose size Qt decides.
+    int UnitsX(int pixels) const;
+    int UnitsY(int pixels) const;
 
     // Places the control as a row of the layout table reads: x, y, width, height.
     void Place(QWidget* control, int x, int y, int width, int height) const;

@@ -71,6 +71,13 @@ MessageResult ShowMessage(QWidget* owner, const QString& text, const QString& ca
     return FromQt(box.exec());
 }
 
+void ShowDatabaseFailure(QWidget* owner, const std::string& message, const char* caption,
+                         MessageIcon icon) {
+    ShowMessage(owner,
+                QString::fromLocal8Bit(message.data(), static_cast<qsizetype>(message.size())),
+                QString::fromLatin1(caption), icon);
+}
+
 void SetMessageHandler(MessageHandler handler) {
     Handler() = std::move(handler);
 }

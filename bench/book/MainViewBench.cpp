@@ -19,7 +19,6 @@
 #include <vector>
 
 #include "AddressBook.h"
-#include "CurrentDatabase.h"
 #include "Database.h"
 #include "DatabaseFile.h"
 #include "ListModels.h"
@@ -28,7 +27,7 @@
 namespace {
 
 void Generate(const std::string& path, int persons, int contactsEach) {
-    WriteNewDatabase(path);
+    CreateDatabaseFile(path);
     cppsqlite3::Database db;
     db.Open(path);
     cppsqlite3::Statement& st = db.CreateStatement();
@@ -79,8 +78,8 @@ double ShellMs(const std::string& path, const std::string& query) {
 }
 
 void Run(const std::string& path, int persons) {
-    CurrentDatabasePath = path;
     MainView view;
+    view.OnPathChanged(path);
     view.resize(view.FormSize());
     view.show();
     QApplication::processEvents();
@@ -143,7 +142,6 @@ void Run(const std::string& path, int persons) {
         Median(select), *std::max_element(select.begin(), select.end()),
         view.ContactRows().Rows().size());
     std::fflush(stdout);
-    CurrentDatabasePath.clear();
 }
 
 }  // namespace

@@ -16,7 +16,6 @@
 
 #include "Converter.h"
 #include "DatabaseFile.h"
-#include "MessageBox.h"
 #include "SimpleXMLParser.h"
 #include "V1Document.h"
 
@@ -101,6 +100,18 @@ void Copy(const std::string& from, const std::string& to) {
     std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing);
 }
 
+// A conversion that does not succeed says why on stderr.
+bool Converted(const std::string& path) {
+    const ConvertOutcome outcome = Convert(path);
+    if (outcome.result == ConvertResult::Succeeded) {
+        return true;
+    }
+    for (const ConvertMessage& message : outcome.messages) {
+        std::fprintf(stderr, "%s: %s\n", qPrintable(message.caption), qPrintable(message.text));
+    }
+    return false;
+}
+
 void Clean(const std::string& path) {
     for (const char* suffix : {"", ".org", ".new"}) {
         std::filesystem::remove(path + suffix);
@@ -146,7 +157,7 @@ void BM_Convert(benchmark::State& state) {
         Clean(path);
         Copy(SourcePath(), path);
         state.ResumeTiming();
-        if (Convert(path, nullptr) != ConvertResult::Succeeded) {
+        if (!Converted(path)) {
             state.SkipWithError("conversion failed");
             break;
         }
@@ -202,15 +213,6 @@ BENCHMARK(BM_Load)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 BENCHMARK(BM_Sqlite3Shell)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 BENCHMARK(BM_Convert)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 
-void QuietMessages() {
-    platform::SetMessageHandler([](const platform::MessageCall& call) {
-        if (call.caption != QStringLiteral("Conversion Succeeded")) {
-            std::fprintf(stderr, "%s: %s\n", qPrintable(call.caption), qPrintable(call.text));
-        }
-        return platform::MessageResult::Ok;
-    });
-}
-
 // One conversion in a fresh process, whose peak resident size is the figure wanted.
 long PeakKilobytesOfOneConversion(const char* self) {
     const std::string path = (WorkDir() / "memory.tch").string();
@@ -233,9 +235,8 @@ long PeakKilobytesOfOneConversion(const char* self) {
 int main(int argc, char** argv) {
     // Version 1 wrote dates in the user's format; these files come from a US English desktop.
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    QuietMessages();
     if (argc == 3 && std::string(argv[1]) == "--convert-once") {
-        return Convert(argv[2], nullptr) == ConvertResult::Succeeded ? 0 : 1;
+        return Converted(argv[2]) ? 0 : 1;
     }
     const auto start = std::chrono::steady_clock::now();
     Generate(SourcePath());

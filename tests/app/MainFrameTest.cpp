@@ -160,6 +160,10 @@ TEST_F(MainFrameTest, FailedNewKeepsTheCurrentFile) {
     boxes_.Expect();
     frame_->Action(cmd::kFileNew)->trigger();
     EXPECT_EQ(boxes_.Last().caption, QStringLiteral("Error Creating Database"));
+    EXPECT_EQ(boxes_.Last().text, QStringLiteral("Unable to open the database file"));
+    EXPECT_EQ(boxes_.Last().owner, nullptr);
+    EXPECT_EQ(boxes_.Last().icon, platform::MessageIcon::Error);
+    EXPECT_EQ(boxes_.Last().buttons, platform::MessageButtons::Ok);
     EXPECT_EQ(CurrentDatabasePath, path);
     EXPECT_EQ(frame_->windowTitle(), QStringLiteral("Tidemark [") + Q(path) + "]");
 }

@@ -3,7 +3,8 @@
 #include <QPointer>
 #include <QTest>
 
-#include "Artwork.h"
+#include "Images.h"
+#include "StartupScreen.h"
 
 namespace {
 

@@ -151,15 +151,6 @@ TEST(AddressBook, WorkPhoneTakesTheExtensionOnlyWithAPhone) {
     EXPECT_EQ(WorkPhoneText("", "12"), "");
 }
 
-TEST(AddressBook, LineBreaksConvertAtTheEdge) {
-    EXPECT_EQ(ToStoredLines("a\nb\n"), "a\r\nb\r\n");
-    EXPECT_EQ(ToStoredLines("a\r\nb"), "a\r\nb");
-    EXPECT_EQ(ToStoredLines("a\rb"), "a\r\nb");
-    EXPECT_EQ(FromStoredLines("a\r\nb\r\n"), "a\nb\n");
-    EXPECT_EQ(FromStoredLines("a\rb"), "a\rb");
-    EXPECT_EQ(FromStoredLines(ToStoredLines("x\ny\n\nz")), "x\ny\n\nz");
-}
-
 TEST(AddressBook, QueriesQuoteTheIdentifier) {
     EXPECT_NE(ContactListQuery("a'b", ContactOrder::ByDate).find("PersonID = 'a''b'"),
               std::string::npos);

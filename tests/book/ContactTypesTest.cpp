@@ -76,9 +76,14 @@ protected:
     void SetUp() override {
         path_ = book_.Create();
         TestBook::Execute(path_, std::string("UPDATE Globals SET S = '") + kOldStamp + "'");
-        CurrentDatabasePath = path_;
     }
-    void TearDown() override { CurrentDatabasePath.clear(); }
+
+    // The duplicate check of a new type, as the list gives it to the details dialog.
+    ContactTypeDialog::DuplicateCheck AddingCheck() const {
+        return [path = path_](const std::string& description) {
+            return contact_types::CountSameDescription(path, description, true, RecordId()) != 0;
+        };
+    }
 
     std::string Stamp() const { return TestBook::QueryText(path_, "SELECT S FROM Globals"); }
 
@@ -102,7 +107,7 @@ const std::vector<std::string> kSeeds = {"Correspondence", "Email", "Personal", 
 }  // namespace
 
 TEST_F(ContactTypesTest, NewFileListsTypesInOrderWithFirstSelected) {
-    ContactTypesDialog dialog(nullptr);
+    ContactTypesDialog dialog(nullptr, path_);
     dialog.show();
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Contact Types"));
     EXPECT_EQ(Listed(dialog), QStringList({"Correspondence", "Email", "Personal", "Telephone"}));
@@ -114,7 +119,7 @@ TEST_F(ContactTypesTest, NewFileListsTypesInOrderWithFirstSelected) {
 }
 
 TEST_F(ContactTypesTest, AddingExistingDescriptionIsRefusedWithMessage) {
-    ContactTypesDialog dialog(nullptr);
+    ContactTypesDialog dialog(nullptr, path_);
     dialog.show();
     MessageRecorder boxes;
     boxes.Expect();
@@ -138,7 +143,7 @@ TEST_F(ContactTypesTest, AddingExistingDescriptionIsRefusedWithMessage) {
 }
 
 TEST_F(ContactTypesTest, AddingLowerCaseEmailIsAcceptedAndStamped) {
-    ContactTypesDialog dialog(nullptr);
+    ContactTypesDialog dialog(nullptr, path_);
     dialog.show();
     WithDetails(dialog.AddButton(), [&](ContactTypeDialog& details) {
         TypeAndOk(details, QStringLiteral("email"));
@@ -158,7 +163,7 @@ TEST_F(ContactTypesTest, AddingLowerCaseEmailIsAcceptedAndStamped) {
 
 TEST_F(ContactTypesTest, QuotedDescriptionStoredListedAndNamedInDuplicateMessage) {
     const QString text = QStringLiteral("O'Brien's \"call\"");
-    ContactTypesDialog dialog(nullptr);
+    ContactTypesDialog dialog(nullptr, path_);
     dialog.show();
     WithDetails(dialog.AddButton(), [&](ContactTypeDialog& details) { TypeAndOk(details, text); });
     EXPECT_EQ(TestBook::QueryText(path_,
@@ -178,7 +183,7 @@ TEST_F(ContactTypesTest, QuotedDescriptionStoredListedAndNamedInDuplicateMessage
 }
 
 TEST_F(ContactTypesTest, EditKeepingOwnDescriptionIsAccepted) {
-    ContactTypesDialog dialog(nullptr);
+    ContactTypesDialog dialog(nullptr, path_);
     dialog.show();
     Select(dialog, QStringLiteral("Email"));
     WithDetails(dialog.EditButton(), [&](ContactTypeDialog& details) {
@@ -192,7 +197,7 @@ TEST_F(ContactTypesTest, EditKeepingOwnDescriptionIsAccepted) {
 }
 
 TEST_F(ContactTypesTest, EditRefusesAnotherTypesDescriptionThenRenames) {
-    ContactTypesDialog dialog(nullptr);
+    ContactTypesDialog dialog(nullptr, path_);
     dialog.show();
     Select(dialog, QStringLiteral("Email"));
     MessageRecorder boxes;
@@ -214,7 +219,7 @@ TEST_F(ContactTypesTest, EditRefusesAnotherTypesDescriptionThenRenames) {
 }
 
 TEST_F(ContactTypesTest, EditHoldsNoLockWhileDetailsAreOpen) {
-    ContactTypesDialog dialog(nullptr);
+    ContactTypesDialog dialog(nullptr, path_);
     dialog.show();
     Select(dialog, QStringLiteral("Email"));
     bool otherWriterSucceeded = false;
@@ -231,7 +236,7 @@ TEST_F(ContactTypesTest, EditHoldsNoLockWhileDetailsAreOpen) {
 }
 
 TEST_F(ContactTypesTest, EditCancelledLeavesFileUnchanged) {
-    ContactTypesDialog dialog(nullptr);
+    ContactTypesDialog dialog(nullptr, path_);
     dialog.show();
     Select(dialog, QStringLiteral("Telephone"));
     WithDetails(dialog.EditButton(), [&](ContactTypeDialog& details) {
@@ -248,7 +253,7 @@ TEST_F(ContactTypesTest, TypeInUseKeptAfterQuestion) {
     const RecordId person = TestBook::AddPerson(path_, "Ann", "Lee");
     TestBook::AddContact(path_, person, "2024-01-02 10:00:00", "Note", kEmailId);
     TestBook::Execute(path_, std::string("UPDATE Globals SET S = '") + kOldStamp + "'");
-    ContactTypesDialog dialog(nullptr);
+    ContactTypesDialog dialog(nullptr, path_);
     dialog.show();
     Select(dialog, QStringLiteral("Email"));
     MessageRecorder boxes;
@@ -269,7 +274,7 @@ TEST_F(ContactTypesTest, TypeInUseKeptAfterQuestion) {
 }
 
 TEST_F(ContactTypesTest, DeletingUnusedTypeRemovesItAndStamps) {
-    ContactTypesDialog dialog(nullptr);
+    ContactTypesDialog dialog(nullptr, path_);
     dialog.show();
     Select(dialog, QStringLiteral("Personal"));
     MessageRecorder boxes;
@@ -283,7 +288,7 @@ TEST_F(ContactTypesTest, DeletingUnusedTypeRemovesItAndStamps) {
 }
 
 TEST_F(ContactTypesTest, DeleteAnsweredNoKeepsType) {
-    ContactTypesDialog dialog(nullptr);
+    ContactTypesDialog dialog(nullptr, path_);
     dialog.show();
     Select(dialog, QStringLiteral("Personal"));
     MessageRecorder boxes;
@@ -295,7 +300,7 @@ TEST_F(ContactTypesTest, DeleteAnsweredNoKeepsType) {
 
 TEST_F(ContactTypesTest, EmptyTableDisablesEditAndDeleteOnlyAsks) {
     TestBook::Execute(path_, "DELETE FROM ContactType");
-    ContactTypesDialog dialog(nullptr);
+    ContactTypesDialog dialog(nullptr, path_);
     dialog.show();
     EXPECT_EQ(dialog.List()->topLevelItemCount(), 0);
     EXPECT_FALSE(dialog.EditButton()->isEnabled());
@@ -313,7 +318,7 @@ TEST_F(ContactTypesTest, EmptyTableDisablesEditAndDeleteOnlyAsks) {
 }
 
 TEST_F(ContactTypesTest, DetailsOkFollowsTheField) {
-    ContactTypeDialog details(nullptr, "", "", true, path_);
+    ContactTypeDialog details(nullptr, "", AddingCheck());
     details.show();
     EXPECT_FALSE(details.OkButton()->isEnabled());
     QTest::keyClicks(details.DescriptionField(), QStringLiteral("a"));
@@ -328,18 +333,18 @@ TEST_F(ContactTypesTest, DetailsOkFollowsTheField) {
     EXPECT_EQ(details.result(), ContactTypeDialog::Cancel);
 }
 
-TEST_F(ContactTypesTest, DetailsOkGivesDescriptionWithQuotesDoubled) {
-    ContactTypeDialog details(nullptr, "", "", true, path_);
+TEST_F(ContactTypesTest, DetailsOkGivesTheDescriptionAsTyped) {
+    ContactTypeDialog details(nullptr, "", AddingCheck());
     details.show();
     QTest::keyClicks(details.DescriptionField(), QStringLiteral("It's"));
     QTest::keyClick(details.DescriptionField(), Qt::Key_Return);
     EXPECT_FALSE(details.isVisible());
     EXPECT_EQ(details.result(), ContactTypeDialog::Ok);
-    EXPECT_EQ(details.QuotedDescription(), "It''s");
+    EXPECT_EQ(details.Description(), "It's");
 }
 
 TEST_F(ContactTypesTest, LockedFileLeavesAddUnchangedWithCaption) {
-    ContactTypesDialog dialog(nullptr);
+    ContactTypesDialog dialog(nullptr, path_);
     dialog.show();
     cppsqlite3::Database locker;
     locker.Open(path_);
@@ -359,7 +364,7 @@ TEST_F(ContactTypesTest, LockedFileLeavesAddUnchangedWithCaption) {
 }
 
 TEST_F(ContactTypesTest, LockTakenDuringEditLeavesFileUnchangedWithCaption) {
-    ContactTypesDialog dialog(nullptr);
+    ContactTypesDialog dialog(nullptr, path_);
     dialog.show();
     Select(dialog, QStringLiteral("Email"));
     cppsqlite3::Database locker;
@@ -382,7 +387,7 @@ TEST_F(ContactTypesTest, LockTakenDuringEditLeavesFileUnchangedWithCaption) {
 }
 
 TEST_F(ContactTypesTest, LockedFileLeavesDeleteUnchangedWithCaption) {
-    ContactTypesDialog dialog(nullptr);
+    ContactTypesDialog dialog(nullptr, path_);
     dialog.show();
     Select(dialog, QStringLiteral("Personal"));
     cppsqlite3::Database locker;
@@ -403,7 +408,7 @@ TEST_F(ContactTypesTest, LockedFileLeavesDeleteUnchangedWithCaption) {
 }
 
 TEST_F(ContactTypesTest, ExclusiveLockFailsCheckAndAddAndFill) {
-    ContactTypesDialog dialog(nullptr);
+    ContactTypesDialog dialog(nullptr, path_);
     dialog.show();
     cppsqlite3::Database locker;
     locker.Open(path_);
@@ -432,7 +437,7 @@ TEST_F(ContactTypesTest, OnlyCloseEndsTheList) {
     QStringList listedBeforeClose;
     int result = -1;
     {
-        ContactTypesDialog dialog(nullptr);
+        ContactTypesDialog dialog(nullptr, path_);
         QTimer::singleShot(0, [&] {
             QTest::keyClick(dialog.List(), Qt::Key_Escape);
             QTest::keyClick(&dialog, Qt::Key_Escape);
@@ -461,7 +466,7 @@ TEST_F(ContactTypesTest, RunContactTypesIsTrueAfterClose) {
             }
         }
     });
-    EXPECT_TRUE(RunContactTypes(nullptr));
+    EXPECT_TRUE(RunContactTypes(nullptr, path_));
 }
 
 TEST_F(ContactTypesTest, F1ShowsEachControlsPopup) {
@@ -474,7 +479,7 @@ TEST_F(ContactTypesTest, F1ShowsEachControlsPopup) {
     struct Restore {
         ~Restore() { help::SetHelpRequestHandler(nullptr); }
     } restore;
-    ContactTypesDialog dialog(nullptr);
+    ContactTypesDialog dialog(nullptr, path_);
     dialog.show();
     dialog.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
@@ -484,7 +489,7 @@ TEST_F(ContactTypesTest, F1ShowsEachControlsPopup) {
         control->setFocus();
         QTest::keyClick(control, Qt::Key_F1);
     }
-    ContactTypeDialog details(nullptr, "Fax", "", true, path_);
+    ContactTypeDialog details(nullptr, "Fax", AddingCheck());
     details.show();
     details.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&details));
@@ -497,11 +502,13 @@ TEST_F(ContactTypesTest, F1ShowsEachControlsPopup) {
 }
 
 TEST_F(ContactTypesTest, ListKeepsThePathOfItsStart) {
-    ContactTypesDialog dialog(nullptr);
+    ContactTypesDialog dialog(nullptr, path_);
     dialog.show();
-    CurrentDatabasePath = book_.Create("other.tch");
+    const std::string other = book_.Create("other.tch");
+    CurrentDatabasePath = other;
     WithDetails(dialog.AddButton(),
                 [&](ContactTypeDialog& details) { TypeAndOk(details, QStringLiteral("Fax")); });
+    CurrentDatabasePath.clear();
     EXPECT_EQ(StoredDescriptions(path_).size(), 5u);
-    EXPECT_EQ(StoredDescriptions(CurrentDatabasePath).size(), 4u);
+    EXPECT_EQ(StoredDescriptions(other).size(), 4u);
 }

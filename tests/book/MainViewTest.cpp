@@ -11,7 +11,6 @@
 #include <QTreeView>
 
 #include "Commands.h"
-#include "CurrentDatabase.h"
 #include "ListModels.h"
 #include "MainView.h"
 #include "MessageRecorder.h"
@@ -24,9 +23,8 @@ class MainViewTest : public ::testing::Test {
 protected:
     void SetUp() override {
         path_ = book_.Create();
-        CurrentDatabasePath = path_;
+        view_.OnPathChanged(path_);
     }
-    void TearDown() override { CurrentDatabasePath.clear(); }
 
     QString FieldText(int id) const {
         QWidget* w = view_.Control(id);
@@ -295,11 +293,11 @@ TEST_F(MainViewTest, AvailabilityFollowsFileAndSelection) {
                                    cmd::kExportContacts};
     const int fileCommands[] = {cmd::kAddPerson, cmd::kEditUser, cmd::kContactTypes};
 
-    CurrentDatabasePath.clear();
+    view_.OnPathChanged("");
     view_.Reload();
     for (int c : fileCommands)
         EXPECT_FALSE(view_.IsCommandEnabled(c)) << c;
-    CurrentDatabasePath = path_;
+    view_.OnPathChanged(path_);
     const RecordId a = TestBook::AddPerson(path_, "Ann", "Adams");
     TestBook::AddContact(path_, a, "2005-03-01 09:05:00", "call");
     view_.Reload();
@@ -386,7 +384,7 @@ TEST_F(MainViewTest, DetailFailuresShowTheirCaptions) {
 }
 
 TEST_F(MainViewTest, NoFileMeansEmptyListsAndNoError) {
-    CurrentDatabasePath.clear();
+    view_.OnPathChanged("");
     view_.Reload();
     EXPECT_EQ(view_.PersonRows().Rows().size(), 0u);
 }

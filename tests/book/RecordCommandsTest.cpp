@@ -20,7 +20,6 @@
 
 #include "Commands.h"
 #include "ContactDialog.h"
-#include "CurrentDatabase.h"
 #include "Database.h"
 #include "HelpViewer.h"
 #include "ListModels.h"
@@ -85,13 +84,10 @@ class RecordCommandsTest : public ::testing::Test {
 protected:
     void SetUp() override {
         path_ = book_.Create();
-        CurrentDatabasePath = path_;
+        view_.OnPathChanged(path_);
         ResetStamp();
     }
-    void TearDown() override {
-        CurrentDatabasePath.clear();
-        help::SetHelpRequestHandler(nullptr);
-    }
+    void TearDown() override { help::SetHelpRequestHandler(nullptr); }
 
     void ResetStamp() {
         TestBook::Execute(path_, std::string("UPDATE Globals SET S = '") + kOldStamp + "'");
@@ -546,6 +542,25 @@ TEST_F(RecordCommandsTest, WithoutContactTypesTheContactCannotBeStored) {
     EXPECT_EQ(Stamp(), kOldStamp);
 }
 
+TEST_F(RecordCommandsTest, TypeLoadFailureIsShownOverTheDialogThatStillOpens) {
+    TestBook::AddPerson(path_, "Ann", "Adams");
+    view_.Reload();
+    SelectPerson(0);
+    TestBook::Execute(path_, "DROP TABLE ContactType");
+    MessageRecorder boxes;
+    boxes.Expect();
+    ModalDriver dialogs;
+    dialogs.Expect([&boxes](QDialog& d) {
+        ASSERT_EQ(boxes.Calls().size(), 1u);
+        EXPECT_EQ(boxes.Last().owner, &d);
+        EXPECT_EQ(Contact(d).TypeList()->count(), 0);
+    });
+    Run(cmd::kAddContact);
+    EXPECT_EQ(boxes.Last().caption, QStringLiteral("Error Loading Contact Types"));
+    EXPECT_EQ(boxes.Last().icon, MessageIcon::Error);
+    EXPECT_EQ(dialogs.Captions(), QStringList({QStringLiteral("Add Contact")}));
+}
+
 TEST_F(RecordCommandsTest, ContactLoadFailureEndsEditWithoutDialog) {
     const RecordId a = TestBook::AddPerson(path_, "Ann", "Adams");
     TestBook::AddContact(path_, a, "1999-01-01 10:00:00", "only");
@@ -659,12 +674,12 @@ TEST_F(RecordCommandsTest, UserLoadFailureShowsItsCaptionAndNoSheet) {
     PersonRecord user;
     MessageRecorder again;
     again.Expect();
-    EXPECT_FALSE(record_commands::LoadUserInformation(user));
+    EXPECT_FALSE(record_commands::LoadUserInformation(path_, user));
 }
 
 TEST_F(RecordCommandsTest, LockedFileFailsEditUserAndKeepsTheRecord) {
     PersonRecord user;
-    ASSERT_TRUE(record_commands::LoadUserInformation(user));
+    ASSERT_TRUE(record_commands::LoadUserInformation(path_, user));
     ResetStamp();
     const QByteArray before = FileBytes();
     Lock();

@@ -77,7 +77,7 @@ TEST(RecordStatementsTest, UserStatementLeavesOutThePager) {
 
 TEST(RecordStatementsTest, ContactStatementsUseTheStoredTimeForm) {
     const DateTime when = DateTime::FromFields(2006, 7, 8, 9, 5, 3);
-    EXPECT_EQ(editing::InsertContactSql("C-1", "P-1", when, "it''s", "T-1"),
+    EXPECT_EQ(editing::InsertContactSql("C-1", "P-1", when, "it's", "T-1"),
               "INSERT INTO Contact VALUES('C-1', 'P-1', '2006-07-08 09:05:03', 'it''s', 'T-1', "
               "datetime('now', 'localtime'))");
     EXPECT_EQ(editing::UpdateContactSql("C-1", when, "x", "T-2"),
@@ -130,7 +130,7 @@ TEST_F(RecordEditingTest, DeletingPersonRemovesItsContactsOnly) {
 TEST_F(RecordEditingTest, ContactsAreAddedChangedAndDeleted) {
     const RecordId a = TestBook::AddPerson(path_, "Ann", "Adams");
     const DateTime when = DateTime::FromFields(2007, 2, 3, 4, 5, 6);
-    const RecordId c = editing::AddContact(path_, a, when, "line 1\r\nit''s", kTelephoneId);
+    const RecordId c = editing::AddContact(path_, a, when, "line 1\r\nit's", kTelephoneId);
     editing::StoredContact stored;
     ASSERT_TRUE(editing::LoadStoredContact(path_, c, stored));
     EXPECT_EQ(stored.when, when);

@@ -4,8 +4,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
-#include <QWidget>
 
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -14,7 +14,6 @@
 #include "Converter.h"
 #include "Database.h"
 #include "DatabaseFile.h"
-#include "MessageRecorder.h"
 
 namespace {
 
@@ -55,9 +54,8 @@ protected:
     QString path = dir.filePath(QStringLiteral("book.tch"));
     QString org = path + QStringLiteral(".org");
     QString fresh = path + QStringLiteral(".new");
-    MessageRecorder messages;
 
-    ConvertResult Run(QWidget* owner = nullptr) { return Convert(Local(path), owner); }
+    ConvertOutcome Run() { return Convert(Local(path)); }
 
     void ExpectUntouched(const std::string& original) {
         EXPECT_EQ(ReadBytes(path), original);
@@ -158,13 +156,15 @@ std::string RoundTripFile() {
 TEST_F(Conversion, RoundTripKeepsEveryField) {
     const std::string original = RoundTripFile();
     WriteBytes(path, original);
-    messages.Expect();
     const std::string before = Now();
-    ASSERT_EQ(Run(), ConvertResult::Succeeded);
+    const ConvertOutcome outcome = Run();
     const std::string after = Now();
-    EXPECT_EQ(messages.Last().text, QStringLiteral("Database successfully converted!"));
-    EXPECT_EQ(messages.Last().caption, QStringLiteral("Conversion Succeeded"));
-    EXPECT_EQ(messages.Last().icon, platform::MessageIcon::Warning);
+    ASSERT_EQ(outcome.result, ConvertResult::Succeeded);
+    ASSERT_EQ(outcome.messages.size(), 1u);
+    EXPECT_EQ(outcome.messages[0].text, QStringLiteral("Database successfully converted!"));
+    EXPECT_EQ(outcome.messages[0].caption, QStringLiteral("Conversion Succeeded"));
+    EXPECT_EQ(outcome.messages[0].icon, ConvertIcon::Warning);
+    EXPECT_EQ(outcome.messages[0].owner, ConvertMessageOwner::Window);
 
     // The renames: the old file beside the new one, nothing left over.
     EXPECT_EQ(ReadBytes(org), original);
@@ -262,8 +262,7 @@ TEST_F(Conversion, RoundTripKeepsEveryField) {
 
 TEST_F(Conversion, WritesTheSchemaInItsOwnOrder) {
     WriteBytes(path, "<Tidemark/>");
-    messages.Expect();
-    ASSERT_EQ(Run(), ConvertResult::Succeeded);
+    ASSERT_EQ(Run().result, ConvertResult::Succeeded);
     const Rows schema = Select(path, "SELECT type, name, sql FROM sqlite_master ORDER BY rowid");
     std::vector<std::string> names;
     for (const auto& row : schema) {
@@ -285,8 +284,7 @@ TEST_F(Conversion, WritesTheSchemaInItsOwnOrder) {
 
 TEST_F(Conversion, AnEmptyDocumentGivesOneEmptyUserAndNoTypes) {
     WriteBytes(path, "<?xml version=\"1.0\"?>\n<Tidemark>\n</Tidemark>\n");
-    messages.Expect();
-    ASSERT_EQ(Run(), ConvertResult::Succeeded);
+    ASSERT_EQ(Run().result, ConvertResult::Succeeded);
     const Rows users = Select(path, "SELECT * FROM User");
     ASSERT_EQ(users.size(), 1u);
     for (int i = 1; i <= 16; ++i) {
@@ -309,11 +307,13 @@ TEST_F(Conversion, SkipsContactsOfMissingPersonsOrTypesAndSaysSo) {
                "</Contact><Contact ID=\"3\"><PersonID>1</PersonID><ContactTypeID>2"
                "</ContactTypeID></Contact><Contact ID=\"4\"><PersonID>1</PersonID></Contact>"
                "</Contacts></Tidemark>");
-    messages.Expect();
-    ASSERT_EQ(Run(), ConvertResult::Succeeded);
-    EXPECT_EQ(messages.Last().text,
+    const ConvertOutcome outcome = Run();
+    ASSERT_EQ(outcome.result, ConvertResult::Succeeded);
+    ASSERT_EQ(outcome.messages.size(), 1u);
+    EXPECT_EQ(outcome.messages[0].text,
               QStringLiteral("Database successfully converted!\n3 contacts referring to missing "
                              "persons or contact types were not converted."));
+    EXPECT_EQ(outcome.messages[0].caption, QStringLiteral("Conversion Succeeded"));
     EXPECT_EQ(Select(path, "SELECT Description, ContactTypeID FROM Contact"),
               (Rows{{"kept", kPersonal}}));
 }
@@ -321,24 +321,31 @@ TEST_F(Conversion, SkipsContactsOfMissingPersonsOrTypesAndSaysSo) {
 TEST_F(Conversion, AParseErrorChangesNoFile) {
     const std::string original = "<?xml version=\"1.0\"?>\n<Tidemark>\n<User>\n</Tidemark>\n";
     WriteBytes(path, original);
-    messages.Expect();
-    EXPECT_EQ(Run(), ConvertResult::NotLoaded);
-    EXPECT_EQ(messages.Last().text, QStringLiteral("Parsing error at line 4"));
+    const ConvertOutcome outcome = Run();
+    EXPECT_EQ(outcome.result, ConvertResult::NotLoaded);
+    ASSERT_EQ(outcome.messages.size(), 1u);
+    EXPECT_EQ(outcome.messages[0].text, QStringLiteral("Parsing error at line 4"));
+    EXPECT_EQ(outcome.messages[0].caption, QStringLiteral("Error Loading File"));
+    EXPECT_EQ(outcome.messages[0].icon, ConvertIcon::Error);
+    // The loader's box has no owner.
+    EXPECT_EQ(outcome.messages[0].owner, ConvertMessageOwner::None);
     ExpectUntouched(original);
 }
 
 TEST_F(Conversion, AVersionTwoDatabaseFailsAtLineOne) {
-    WriteNewDatabase(Local(path));
+    CreateDatabaseFile(Local(path));
     const std::string original = ReadBytes(path);
-    messages.Expect();
-    EXPECT_EQ(Run(), ConvertResult::NotLoaded);
-    EXPECT_EQ(messages.Last().text, QStringLiteral("Parsing error at line 1"));
+    const ConvertOutcome outcome = Run();
+    EXPECT_EQ(outcome.result, ConvertResult::NotLoaded);
+    ASSERT_EQ(outcome.messages.size(), 1u);
+    EXPECT_EQ(outcome.messages[0].text, QStringLiteral("Parsing error at line 1"));
     ExpectUntouched(original);
 }
 
 TEST_F(Conversion, AFileThatCannotBeReadShowsNothing) {
-    EXPECT_EQ(Run(), ConvertResult::NotRead);
-    EXPECT_TRUE(messages.Calls().empty());
+    const ConvertOutcome outcome = Run();
+    EXPECT_EQ(outcome.result, ConvertResult::NotRead);
+    EXPECT_TRUE(outcome.messages.empty());
     EXPECT_FALSE(Exists(path));
     EXPECT_FALSE(Exists(fresh));
 }
@@ -350,14 +357,13 @@ TEST_F(Conversion, ADatabaseFailureDuringTheInsertsLeavesNoNewFile) {
         "<ContactTypes><ContactType ID=\"1\"><Description>T&#0;</Description></ContactType>"
         "</ContactTypes></Tidemark>";
     WriteBytes(path, original);
-    QWidget owner;
-    messages.Expect();
-    EXPECT_EQ(Run(&owner), ConvertResult::Failed);
-    ASSERT_EQ(messages.Calls().size(), 1u);
-    EXPECT_EQ(messages.Last().text, QStringLiteral("SQL error or missing database"));
-    EXPECT_EQ(messages.Last().caption, QStringLiteral("Error Converting Database"));
-    EXPECT_EQ(messages.Last().icon, platform::MessageIcon::Error);
-    EXPECT_EQ(messages.Last().owner, &owner);
+    const ConvertOutcome outcome = Run();
+    EXPECT_EQ(outcome.result, ConvertResult::Failed);
+    ASSERT_EQ(outcome.messages.size(), 1u);
+    EXPECT_EQ(outcome.messages[0].text, QStringLiteral("SQL error or missing database"));
+    EXPECT_EQ(outcome.messages[0].caption, QStringLiteral("Error Converting Database"));
+    EXPECT_EQ(outcome.messages[0].icon, ConvertIcon::Error);
+    EXPECT_EQ(outcome.messages[0].owner, ConvertMessageOwner::Window);
     ExpectUntouched(original);
     EXPECT_FALSE(Exists(fresh + QStringLiteral("-journal")));
 }
@@ -367,13 +373,14 @@ TEST_F(Conversion, ADatabaseThatCannotBeCreatedLeavesTheFileAlone) {
     WriteBytes(path, original);
     // A directory under the ".new" name cannot be removed or opened as a database.
     ASSERT_TRUE(QDir().mkpath(fresh + QStringLiteral("/inside")));
-    QWidget owner;
-    messages.Expect();
-    EXPECT_EQ(Run(&owner), ConvertResult::NotCreated);
-    EXPECT_EQ(messages.Last().caption, QStringLiteral("Error Creating Database"));
-    EXPECT_EQ(messages.Last().icon, platform::MessageIcon::None);
-    EXPECT_EQ(messages.Last().owner, nullptr);
-    EXPECT_FALSE(messages.Last().text.isEmpty());
+    const ConvertOutcome outcome = Run();
+    EXPECT_EQ(outcome.result, ConvertResult::NotCreated);
+    ASSERT_EQ(outcome.messages.size(), 1u);
+    EXPECT_EQ(outcome.messages[0].caption, QStringLiteral("Error Creating Database"));
+    EXPECT_EQ(outcome.messages[0].icon, ConvertIcon::None);
+    // Unlike the boxes of the conversion itself, this one has no owner.
+    EXPECT_EQ(outcome.messages[0].owner, ConvertMessageOwner::None);
+    EXPECT_FALSE(outcome.messages[0].text.isEmpty());
     EXPECT_EQ(ReadBytes(path), original);
     EXPECT_FALSE(Exists(org));
     EXPECT_TRUE(QFileInfo(fresh).isDir());
@@ -382,8 +389,7 @@ TEST_F(Conversion, ADatabaseThatCannotBeCreatedLeavesTheFileAlone) {
 TEST_F(Conversion, ANewFileOfAnEarlierRunIsReplaced) {
     WriteBytes(fresh, "left over by a run that was stopped");
     WriteBytes(path, "<Tidemark U=\"x\"/>");
-    messages.Expect();
-    ASSERT_EQ(Run(), ConvertResult::Succeeded);
+    ASSERT_EQ(Run().result, ConvertResult::Succeeded);
     EXPECT_EQ(Select(path, "SELECT U FROM Globals"), (Rows{{"x"}}));
     EXPECT_FALSE(Exists(fresh));
 }
@@ -392,24 +398,41 @@ TEST_F(Conversion, AnExistingOrgFileIsNeverOverwritten) {
     const std::string original = "<Tidemark U=\"second\"/>";
     WriteBytes(path, original);
     WriteBytes(org, "the first conversion's original");
-    QWidget owner;
-    messages.Expect();
-    EXPECT_EQ(Run(&owner), ConvertResult::Incomplete);
-    ASSERT_EQ(messages.Calls().size(), 1u);
-    EXPECT_EQ(messages.Last().text,
+    const ConvertOutcome outcome = Run();
+    EXPECT_EQ(outcome.result, ConvertResult::Incomplete);
+    ASSERT_EQ(outcome.messages.size(), 1u);
+    EXPECT_EQ(outcome.messages[0].text,
               QStringLiteral("The original file could not be renamed to %1. The converted "
                              "database was saved as %2.")
                   .arg(org, fresh));
-    EXPECT_EQ(messages.Last().caption, QStringLiteral("Conversion Incomplete"));
-    EXPECT_EQ(messages.Last().icon, platform::MessageIcon::Warning);
-    EXPECT_EQ(messages.Last().owner, &owner);
+    EXPECT_EQ(outcome.messages[0].caption, QStringLiteral("Conversion Incomplete"));
+    EXPECT_EQ(outcome.messages[0].icon, ConvertIcon::Warning);
+    EXPECT_EQ(outcome.messages[0].owner, ConvertMessageOwner::Window);
     EXPECT_EQ(ReadBytes(path), original);
     EXPECT_EQ(ReadBytes(org), "the first conversion's original");
     // The converted database is kept, complete.
     EXPECT_EQ(Select(fresh, "SELECT U FROM Globals"), (Rows{{"second"}}));
 }
 
-TEST(ConversionParts, AssignIdentifiersByDescriptionAndOrder) {
+TEST(ConversionSteps, CreateDatabaseGivesAMessageOnlyWhenItFails) {
+    QTemporaryDir dir;
+    V1Document d;
+    d.token = "tok";
+    const QString made = dir.filePath(QStringLiteral("made.tch"));
+    EXPECT_EQ(CreateDatabase(Local(made), d), std::nullopt);
+    EXPECT_EQ(Select(made, "SELECT U FROM Globals"), (Rows{{"tok"}}));
+
+    // The tables are there already, so the CREATEs fail.
+    const std::optional<ConvertMessage> failure = CreateDatabase(Local(made), d);
+    ASSERT_TRUE(failure.has_value());
+    EXPECT_EQ(failure->caption, QStringLiteral("Error Creating Database"));
+    EXPECT_EQ(failure->icon, ConvertIcon::None);
+    EXPECT_EQ(failure->owner, ConvertMessageOwner::None);
+    EXPECT_EQ(failure->text, QStringLiteral("SQL error or missing database"));
+    EXPECT_EQ(Select(made, "SELECT count(*) FROM Globals"), (Rows{{"1"}}));
+}
+
+TEST(ConversionSteps, AssignIdentifiersByDescriptionAndOrder) {
     V1Document d;
     const char* names[] = {"Correspondence", "Personal", "personal", "Telephone ", "Email"};
     int id = 10;
@@ -431,7 +454,7 @@ TEST(ConversionParts, AssignIdentifiersByDescriptionAndOrder) {
     EXPECT_TRUE(IsFreshId(ids.contacts.at(5)));
 }
 
-TEST(ConversionParts, WriteRecordsBuildsTheStatementsInOrder) {
+TEST(ConversionSteps, WriteRecordsBuildsTheStatementsInOrder) {
     V1Document d;
     d.user.FName = "O'Neil";
     d.contactTypes.records[2] = V1ContactType{2, "It's"};

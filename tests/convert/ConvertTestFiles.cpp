@@ -24,7 +24,7 @@ bool Exists(const QString& path) {
 }
 
 std::string Local(const QString& path) {
-    return path.toLocal8Bit().toStdString();
+    return QFile::encodeName(path).toStdString();
 }
 
 V1Writer::V1Writer(const std::string& rootAttributes)

@@ -9,7 +9,7 @@ std::string ReadBytes(const QString& path);
 void WriteBytes(const QString& path, const std::string& bytes);
 bool Exists(const QString& path);
 
-// Local 8-bit paths, as the converter takes them.
+// A file name as the converter takes it.
 std::string Local(const QString& path);
 
 // A version-1 file as version 1 wrote it: declaration, tabs, one field per line.

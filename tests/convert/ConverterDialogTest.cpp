@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -8,6 +9,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include "ConvertMessage.h"
 #include "ConvertTestFiles.h"
 #include "ConverterDialog.h"
 #include "DialogUnits.h"
@@ -75,6 +77,10 @@ TEST_F(Dialog, ShowsItsTitleTextsAndSize) {
     EXPECT_EQ(platform::ControlId(browse), 1001);
     EXPECT_EQ(platform::ControlId(convert), 1002);
     EXPECT_EQ(edit->geometry(), du.Rect(13, 117, 191, 12));
+    EXPECT_EQ(close->geometry(), du.Rect(146, 135, 50, 14));
+    EXPECT_EQ(about->geometry(), du.Rect(197, 135, 50, 14));
+    EXPECT_EQ(browse->geometry(), du.Rect(210, 115, 37, 14));
+    EXPECT_EQ(convert->geometry(), du.Rect(14, 136, 50, 14));
 
     QStringList texts;
     for (const QLabel* label : dialog.findChildren<QLabel*>()) {
@@ -166,6 +172,7 @@ TEST_F(Dialog, ConvertRunsTheConversionUnderTheWaitCursor) {
     EXPECT_EQ(dialog.LastResult(), ConvertResult::Succeeded);
     ASSERT_EQ(messages.Calls().size(), 1u);
     EXPECT_EQ(messages.Last().caption, QStringLiteral("Conversion Succeeded"));
+    EXPECT_EQ(messages.Last().icon, platform::MessageIcon::Warning);
     EXPECT_EQ(messages.Last().owner, &dialog);
     EXPECT_TRUE(Exists(path + QStringLiteral(".org")));
     // The cursor is back, and the dialog stays with its file name.
@@ -177,7 +184,76 @@ TEST_F(Dialog, ConvertRunsTheConversionUnderTheWaitCursor) {
     messages.Expect();
     QTest::mouseClick(convert, Qt::LeftButton);
     EXPECT_EQ(dialog.LastResult(), ConvertResult::NotLoaded);
+    ASSERT_EQ(messages.Calls().size(), 2u);
     EXPECT_EQ(messages.Last().text, QStringLiteral("Parsing error at line 1"));
+    EXPECT_EQ(messages.Last().caption, QStringLiteral("Error Loading File"));
+    EXPECT_EQ(messages.Last().icon, platform::MessageIcon::Error);
+    EXPECT_EQ(messages.Last().owner, nullptr);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(Dialog, ADatabaseThatCannotBeCreatedShowsAnUnownedBox) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("book.tch"));
+    WriteBytes(path, "<Tidemark/>");
+    // A directory under the ".new" name cannot be opened as a database.
+    ASSERT_TRUE(QDir().mkpath(path + QStringLiteral(".new/inside")));
+    edit->setText(path);
+
+    MessageRecorder messages;
+    messages.Expect();
+    QTest::mouseClick(convert, Qt::LeftButton);
+    EXPECT_EQ(dialog.LastResult(), ConvertResult::NotCreated);
+    ASSERT_EQ(messages.Calls().size(), 1u);
+    EXPECT_EQ(messages.Last().caption, QStringLiteral("Error Creating Database"));
+    EXPECT_EQ(messages.Last().icon, platform::MessageIcon::None);
+    EXPECT_EQ(messages.Last().owner, nullptr);
+}
+
+// Each message becomes its box, in the order given, with its own icon and owner, and each box
+// shows the normal cursor.
+TEST(ConvertMessages, ShowOneBoxEachInOrder) {
+    QWidget window;
+    const std::vector<ConvertMessage> list{
+        {QStringLiteral("first"), QStringLiteral("A"), ConvertIcon::Error,
+         ConvertMessageOwner::Window},
+        {QStringLiteral("second"), QStringLiteral("B"), ConvertIcon::None,
+         ConvertMessageOwner::None},
+        {QStringLiteral("third"), QStringLiteral("C"), ConvertIcon::Information,
+         ConvertMessageOwner::Window},
+        {QStringLiteral("fourth"), QStringLiteral("D"), ConvertIcon::Warning,
+         ConvertMessageOwner::None},
+    };
+    std::vector<platform::MessageCall> calls;
+    std::vector<bool> waiting;
+    platform::SetMessageHandler([&](const platform::MessageCall& call) {
+        calls.push_back(call);
+        waiting.push_back(QGuiApplication::overrideCursor() != nullptr);
+        return platform::MessageResult::Ok;
+    });
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    ShowConvertMessages(&window, list);
+    InstallMessageGuard();
+    // The wait cursor is back after the boxes.
+    const QCursor* after = QGuiApplication::overrideCursor();
+    EXPECT_TRUE(after && after->shape() == Qt::WaitCursor);
+    if (after) {
+        QGuiApplication::restoreOverrideCursor();
+    }
+
+    ASSERT_EQ(calls.size(), 4u);
+    const platform::MessageIcon icons[] = {
+        platform::MessageIcon::Error, platform::MessageIcon::None,
+        platform::MessageIcon::Information, platform::MessageIcon::Warning};
+    const QWidget* owners[] = {&window, nullptr, &window, nullptr};
+    for (std::size_t i = 0; i < calls.size(); ++i) {
+        EXPECT_EQ(calls[i].text, list[i].text) << i;
+        EXPECT_EQ(calls[i].caption, list[i].caption) << i;
+        EXPECT_EQ(calls[i].icon, icons[i]) << i;
+        EXPECT_EQ(calls[i].owner, owners[i]) << i;
+        EXPECT_EQ(calls[i].buttons, platform::MessageButtons::Ok) << i;
+        EXPECT_FALSE(waiting[i]) << i;
+    }
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 

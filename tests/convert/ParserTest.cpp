@@ -119,7 +119,7 @@ TEST(ParserAttributes, KeepTheOtherQuoteAndDecodeReferences) {
     EXPECT_EQ(attributes[3].Value(), "x");
 }
 
-TEST(ParserAttributes, RefuseMarkupAndMissingParts) {
+TEST(ParserAttributes, RefuseMarkupAndMissingPieces) {
     EXPECT_EQ(ErrorLine("<a b=\"x<y\"/>"), 1);
     EXPECT_EQ(ErrorLine("<a b/>"), 1);
     EXPECT_EQ(ErrorLine("<a b=/>"), 1);

@@ -6,9 +6,10 @@
 #include <QTemporaryDir>
 
 #include <cmath>
+#include <optional>
+#include <string>
 
 #include "ConvertTestFiles.h"
-#include "MessageRecorder.h"
 #include "V1Document.h"
 
 namespace {
@@ -25,7 +26,9 @@ DateTime LocalTime(qint64 secondsSince1970) {
 
 V1Document Loaded(const std::string& text) {
     V1Document document;
-    EXPECT_TRUE(document.Load(text.c_str()));
+    const V1LoadResult result = document.Load(text.c_str());
+    EXPECT_TRUE(result.Loaded());
+    EXPECT_EQ(result.syntaxErrorLine, std::nullopt);
     return document;
 }
 
@@ -57,35 +60,48 @@ TEST(V1DocumentRoot, OtherRootNamesLoadAsAnEmptyModel) {
           "<Addresses Version=\"2\"><Persons><Person ID=\"1\"/></Persons></Addresses>"}) {
         V1Document d;
         d.version = 9;
-        EXPECT_TRUE(d.Load(text));
+        EXPECT_TRUE(d.Load(text).Loaded());
         EXPECT_EQ(d.version, 0);
         EXPECT_EQ(d.user.FName, "");
         EXPECT_TRUE(d.persons.records.empty());
     }
 }
 
-TEST(V1DocumentRoot, ASyntaxErrorIsShownAndLeavesTheModelEmpty) {
+TEST(V1DocumentRoot, ASyntaxErrorGivesItsLineAndLeavesTheModelEmpty) {
     V1Document d;
     d.token = "left over";
     d.persons.records[1].FName = "left over";
-    MessageRecorder messages;
-    messages.Expect();
-    EXPECT_FALSE(d.Load("<?xml version=\"1.0\"?>\n<Tidemark U=\"x\">\n\t<User>\n</Tidemark>\n"));
-    ASSERT_EQ(messages.Calls().size(), 1u);
-    EXPECT_EQ(messages.Last().text, QStringLiteral("Parsing error at line 4"));
-    EXPECT_EQ(messages.Last().caption, QStringLiteral("Error Loading File"));
-    EXPECT_EQ(messages.Last().icon, platform::MessageIcon::Error);
-    EXPECT_EQ(messages.Last().owner, nullptr);
+    const V1LoadResult result =
+        d.Load("<?xml version=\"1.0\"?>\n<Tidemark U=\"x\">\n\t<User>\n</Tidemark>\n");
+    EXPECT_FALSE(result.Loaded());
+    EXPECT_EQ(result.syntaxErrorLine, 4);
     EXPECT_EQ(d.token, "");
     EXPECT_TRUE(d.persons.records.empty());
 }
 
 TEST(V1DocumentRoot, AnEmptyTextFailsAtLineOne) {
     V1Document d;
-    MessageRecorder messages;
-    messages.Expect();
-    EXPECT_FALSE(d.Load(""));
-    EXPECT_EQ(messages.Last().text, QStringLiteral("Parsing error at line 1"));
+    const V1LoadResult result = d.Load("");
+    EXPECT_FALSE(result.Loaded());
+    EXPECT_EQ(result.syntaxErrorLine, 1);
+}
+
+// The line is the one the parse stopped on, after records that had loaded well.
+TEST(V1DocumentRoot, TheErrorLineIsWhereTheParseStopped) {
+    V1Document d;
+    std::string text = "<Tidemark>\r\n<Persons>\r\n";
+    for (int id = 1; id <= 30; ++id) {
+        text += "<Person ID=\"" + std::to_string(id) + "\"><FName>P</FName></Person>\r\n";
+    }
+    text += "<Person ID=\"31\"><FName>P</Name></Person>\r\n</Persons>\r\n</Tidemark>\r\n";
+    const V1LoadResult result = d.Load(text.c_str());
+    EXPECT_EQ(result.syntaxErrorLine, 33);
+    EXPECT_TRUE(d.persons.records.empty());
+
+    // The same document loads once the wrong end tag is put right; the failure left nothing.
+    text.replace(text.find("</Name>"), 7, "</FName>");
+    EXPECT_TRUE(d.Load(text.c_str()).Loaded());
+    EXPECT_EQ(d.persons.records.size(), 31u);
 }
 
 TEST(V1DocumentUser, KeepsHmPhoneAndPassesOverPhoneAndPager) {

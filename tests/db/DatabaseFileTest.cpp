@@ -9,7 +9,7 @@
 #include "Database.h"
 #include "DatabaseFile.h"
 #include "DateTime.h"
-#include "MessageRecorder.h"
+#include "SQLException.h"
 
 using cppsqlite3::Database;
 using cppsqlite3::Query;
@@ -100,7 +100,7 @@ protected:
 
 TEST_F(DatabaseFileTest, SchemaEqualsTheFormatByteForByte) {
     const std::string path = Path("new.tch");
-    ASSERT_TRUE(CreateDatabaseFile(path));
+    ASSERT_NO_THROW(CreateDatabaseFile(path));
     Database db;
     db.Open(path);
     std::vector<SchemaRow> rows;
@@ -116,7 +116,7 @@ TEST_F(DatabaseFileTest, SchemaEqualsTheFormatByteForByte) {
 
 TEST_F(DatabaseFileTest, NewFileHasTheSeedTypesAndNoOtherRows) {
     const std::string path = Path("new.tch");
-    ASSERT_TRUE(CreateDatabaseFile(path));
+    ASSERT_NO_THROW(CreateDatabaseFile(path));
     Database db;
     db.Open(path);
     Statement& st = db.CreateStatement();
@@ -142,7 +142,7 @@ TEST_F(DatabaseFileTest, NewFileHasTheSeedTypesAndNoOtherRows) {
 TEST_F(DatabaseFileTest, GlobalsRowHasVersionTokenAndEqualTimes) {
     const std::string path = Path("new.tch");
     const std::string before = FormatStoredTimeStamp(FromLocalNow());
-    ASSERT_TRUE(CreateDatabaseFile(path));
+    ASSERT_NO_THROW(CreateDatabaseFile(path));
     const std::string after = FormatStoredTimeStamp(FromLocalNow());
     const GlobalsRow g = ReadGlobals(path);
     EXPECT_EQ(g.version, 20);
@@ -156,7 +156,7 @@ TEST_F(DatabaseFileTest, GlobalsRowHasVersionTokenAndEqualTimes) {
 
 TEST_F(DatabaseFileTest, PersonHasNineteenColumnsAndUserEighteen) {
     const std::string path = Path("new.tch");
-    ASSERT_TRUE(CreateDatabaseFile(path));
+    ASSERT_NO_THROW(CreateDatabaseFile(path));
     Database db;
     db.Open(path);
     Statement& st = db.CreateStatement();
@@ -166,7 +166,7 @@ TEST_F(DatabaseFileTest, PersonHasNineteenColumnsAndUserEighteen) {
 
 TEST_F(DatabaseFileTest, CreatingOverAnExistingFileReplacesIt) {
     const std::string path = Path("book.tch");
-    ASSERT_TRUE(CreateDatabaseFile(path));
+    ASSERT_NO_THROW(CreateDatabaseFile(path));
     {
         Database db;
         db.Open(path);
@@ -174,7 +174,7 @@ TEST_F(DatabaseFileTest, CreatingOverAnExistingFileReplacesIt) {
         st.Execute("INSERT INTO ContactType VALUES('X', 'Visit')");
         st.Execute("CREATE TABLE Extra(A TEXT)");
     }
-    ASSERT_TRUE(CreateDatabaseFile(path));
+    ASSERT_NO_THROW(CreateDatabaseFile(path));
     Database db;
     db.Open(path);
     EXPECT_EQ(db.SchemaEntryCount(), static_cast<int>(ExpectedSchema().size()));
@@ -189,35 +189,35 @@ TEST_F(DatabaseFileTest, ReplacesAFileThatIsNotADatabase) {
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write("<?xml version=\"1.0\"?><TidemarkDocument/>");
     f.close();
-    ASSERT_TRUE(CreateDatabaseFile(path));
+    ASSERT_NO_THROW(CreateDatabaseFile(path));
     EXPECT_EQ(ReadGlobals(path).version, 20);
 }
 
-TEST_F(DatabaseFileTest, FailureInTheMiddleLeavesNoFileAndShowsTheCaption) {
+TEST_F(DatabaseFileTest, FailureInTheMiddleLeavesNoFile) {
     const std::string path = Path("broken.tch");
     // The engine cannot make its rollback journal where a folder stands: the first CREATE
     // fails after the file itself has been opened.
     ASSERT_TRUE(QDir(dir_.path()).mkdir(QStringLiteral("broken.tch-journal")));
-    MessageRecorder boxes;
-    boxes.Expect();
-    EXPECT_FALSE(CreateDatabaseFile(path));
+    try {
+        CreateDatabaseFile(path);
+        ADD_FAILURE() << "no failure";
+    } catch (const cppsqlite3::SQLException& e) {
+        EXPECT_FALSE(e.Message().empty());
+        EXPECT_NE(e.Message(), "Unknown database error");
+    }
     EXPECT_FALSE(QFile::exists(QString::fromStdString(path)));
-    ASSERT_EQ(boxes.Calls().size(), 1u);
-    EXPECT_EQ(boxes.Last().caption, QStringLiteral("Error Creating Database"));
-    EXPECT_EQ(boxes.Last().owner, nullptr);
-    EXPECT_EQ(boxes.Last().buttons, platform::MessageButtons::Ok);
-    EXPECT_FALSE(boxes.Last().text.isEmpty());
-    EXPECT_NE(boxes.Last().text, QStringLiteral("Unknown database error"));
 }
 
 TEST_F(DatabaseFileTest, FailureLeavesOtherFilesAlone) {
     const std::string current = Path("current.tch");
-    ASSERT_TRUE(CreateDatabaseFile(current));
+    ASSERT_NO_THROW(CreateDatabaseFile(current));
     const GlobalsRow before = ReadGlobals(current);
-    MessageRecorder boxes;
-    boxes.Expect();
-    EXPECT_FALSE(CreateDatabaseFile(Path("no/such/folder/new.tch")));
-    EXPECT_EQ(boxes.Last().text, QStringLiteral("Unable to open the database file"));
+    try {
+        CreateDatabaseFile(Path("no/such/folder/new.tch"));
+        ADD_FAILURE() << "no failure";
+    } catch (const cppsqlite3::SQLException& e) {
+        EXPECT_EQ(e.Message(), "Unable to open the database file");
+    }
     const GlobalsRow after = ReadGlobals(current);
     EXPECT_EQ(after.s, before.s);
     EXPECT_EQ(after.c, before.c);
@@ -243,7 +243,7 @@ GlobalsRow RewriteAndRead(const std::string& path) {
 
 TEST_F(DatabaseFileTest, OpenTurnsNewIntoARealTime) {
     const std::string path = Path("b.tch");
-    ASSERT_TRUE(CreateDatabaseFile(path));
+    ASSERT_NO_THROW(CreateDatabaseFile(path));
     SetGlobals(path, "NEW", "NEW");
     const std::string before = FormatStoredTimeStamp(FromLocalNow());
     const GlobalsRow g = RewriteAndRead(path);
@@ -256,7 +256,7 @@ TEST_F(DatabaseFileTest, OpenTurnsNewIntoARealTime) {
 
 TEST_F(DatabaseFileTest, OpenKeepsCreationAndStampsNow) {
     const std::string path = Path("b.tch");
-    ASSERT_TRUE(CreateDatabaseFile(path));
+    ASSERT_NO_THROW(CreateDatabaseFile(path));
     SetGlobals(path, "2005-03-01 09:05:00", "2006-01-01 00:00:00");
     const std::string before = FormatStoredTimeStamp(FromLocalNow());
     const GlobalsRow g = RewriteAndRead(path);
@@ -267,7 +267,7 @@ TEST_F(DatabaseFileTest, OpenKeepsCreationAndStampsNow) {
 TEST_F(DatabaseFileTest, OpenReadsCreationInTheUsersShortDate) {
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     const std::string path = Path("b.tch");
-    ASSERT_TRUE(CreateDatabaseFile(path));
+    ASSERT_NO_THROW(CreateDatabaseFile(path));
     SetGlobals(path, "01.03.2005 09:05:00", "NEW");
     const GlobalsRow g = RewriteAndRead(path);
     QLocale::setDefault(QLocale::system());
@@ -276,7 +276,7 @@ TEST_F(DatabaseFileTest, OpenReadsCreationInTheUsersShortDate) {
 
 TEST_F(DatabaseFileTest, OpenEmptiesAnUnreadableCreationTime) {
     const std::string path = Path("b.tch");
-    ASSERT_TRUE(CreateDatabaseFile(path));
+    ASSERT_NO_THROW(CreateDatabaseFile(path));
     SetGlobals(path, "new", "whenever");
     const GlobalsRow g = RewriteAndRead(path);
     EXPECT_EQ(g.c, "");
@@ -285,7 +285,7 @@ TEST_F(DatabaseFileTest, OpenEmptiesAnUnreadableCreationTime) {
 
 TEST_F(DatabaseFileTest, StampStatementSetsSaveTime) {
     const std::string path = Path("b.tch");
-    ASSERT_TRUE(CreateDatabaseFile(path));
+    ASSERT_NO_THROW(CreateDatabaseFile(path));
     SetGlobals(path, "2005-03-01 09:05:00", "2005-03-01 09:05:00");
     {
         Database db;

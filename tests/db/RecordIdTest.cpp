@@ -46,7 +46,7 @@ TEST(QuoteSqlText, DoublesSingleQuotesOnly) {
 TEST(QuoteSqlText, HostileTextIsStoredAsText) {
     QTemporaryDir dir;
     const std::string path = dir.filePath(QStringLiteral("q.tch")).toStdString();
-    ASSERT_TRUE(CreateDatabaseFile(path));
+    ASSERT_NO_THROW(CreateDatabaseFile(path));
     const std::string hostile = "x'); DROP TABLE Person; --";
     const std::string lines = "line 1\r\nO'Brien \"quoted\"\r\n\t\xC3\xA9";
     cppsqlite3::Database db;

@@ -15,7 +15,7 @@ std::string TestBook::Path(const char* name) const {
 
 std::string TestBook::Create(const char* name) {
     const std::string path = Path(name);
-    WriteNewDatabase(path);
+    CreateDatabaseFile(path);
     return path;
 }
 

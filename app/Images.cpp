@@ -1,19 +1,12 @@
-#include "Artwork.h"
+#include "Images.h"
 
-#include <QDialogButtonBox>
-#include <QGuiApplication>
-#include <QScreen>
-#include <QKeyEvent>
-#include <QLabel>
+#include <cmath>
+
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
-#include <QPushButton>
-#include <QTimer>
-#include <QVBoxLayout>
 
 #include "Commands.h"
-#include "DialogUnits.h"
 
 namespace {
 
@@ -176,66 +169,4 @@ QIcon CommandIcon(int command) {
 void PictureControl::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.drawPixmap(rect(), AppPicture(size()));
-}
-
-StartupScreen::StartupScreen(QWidget* parent, int milliseconds)
-    : QDialog(parent, Qt::SplashScreen | Qt::FramelessWindowHint) {
-    setAttribute(Qt::WA_DeleteOnClose);
-    auto* layout = new QVBoxLayout(this);
-    auto* picture = new PictureControl(this);
-    picture->setFixedSize(320, 180);
-    layout->addWidget(picture);
-    auto* tagline = new QLabel(QStringLiteral("KNOW WHEN AND HOW YOU KEEP IN TOUCH!"), this);
-    QFont taglineFont(QStringLiteral("MS Sans Serif"));
-    taglineFont.setBold(true);
-    tagline->setFont(taglineFont);
-    tagline->setAlignment(Qt::AlignCenter);
-    layout->addWidget(tagline);
-    auto* name = new QLabel(QStringLiteral("Tidemark"), this);
-    QFont nameFont = font();
-    nameFont.setPointSize(nameFont.pointSize() * 2);
-    nameFont.setBold(true);
-    name->setFont(nameFont);
-    name->setAlignment(Qt::AlignCenter);
-    layout->addWidget(name);
-    auto* version = new QLabel(QStringLiteral("Version 2.02"), this);
-    version->setAlignment(Qt::AlignCenter);
-    layout->addWidget(version);
-    setStyleSheet(QStringLiteral("StartupScreen { border: 1px solid palette(dark); }"));
-    adjustSize();
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame = rect();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
-    QTimer::singleShot(milliseconds, this, &QDialog::close);
-}
-
-void StartupScreen::keyPressEvent(QKeyEvent*) {
-    close();
-}
-
-void StartupScreen::mousePressEvent(QMouseEvent*) {
-    close();
-}
-
-AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
-    setWindowTitle(QStringLiteral("About Tidemark"));
-    auto* layout = new QHBoxLayout(this);
-    auto* picture = new PictureControl(this);
-    picture->setFixedSize(96, 72);
-    layout->addWidget(picture, 0, Qt::AlignTop);
-    auto* texts = new QVBoxLayout;
-    auto* name = new QLabel(QStringLiteral("Tidemark"), this);
-    QFont bold = font();
-    bold.setBold(true);
-    name->setFont(bold);
-    texts->addWidget(name);
-    texts->addWidget(new QLabel(QStringLiteral("Version 2.02"), this));
-    texts->addWidget(new QLabel(QStringLiteral("Know When and How You Keep In Touch!"), this));
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    texts->addWidget(buttons);
-    layout->addLayout(texts);
-    setFixedSize(sizeHint());
 }

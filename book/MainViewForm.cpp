@@ -1,0 +1,225 @@
+#include "MainViewForm.h"
+
+#include <algorithm>
+
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTreeView>
+
+#include "DialogUnits.h"
+
+namespace {
+
+constexpr int kFormWidth = 507;
+constexpr int kFormHeight = 291;
+constexpr int kPersonListGroup = 1;
+
+// The client width of a list from its placed size; the viewport is not laid out before the
+// first show.
+int ClientWidth(const QTreeView* list) {
+    return list->width() - 2 * list->frameWidth();
+}
+
+}  // namespace
+
+MainViewForm::MainViewForm(QWidget* host) : host_(host) {
+    const platform::DialogUnits du(host->font());
+    size_ = QSize(du.X(kFormWidth), du.Y(kFormHeight));
+
+    // Frames first, so the controls they surround lie above them.
+    AddFrame(1166, QString(), 166, 0, 335, 24, 2, SizeX);
+    AddFrame(1153, QString(), 166, 22, 175, 99, 3, MoveX | SizeX);
+    AddFrame(1157, QString(), 346, 22, 156, 39, 3, MoveX | SizeX);
+    AddFrame(1154, QString(), 346, 58, 156, 63, 3, MoveX | SizeX);
+    AddFrame(1159, QStringLiteral("Contact Information"), 166, 125, 336, 160, 4,
+             MoveX | SizeX | SizeY);
+
+    personList = AddList(1006, 12, 7, 145, 280, kPersonListGroup, SizeY);
+
+    // Name row.
+    AddLabel(1045, QStringLiteral("Title:"), 169, 10, 17, 2, 0);
+    title = AddField(1027, 187, 8, 40, 12, 2);
+    AddLabel(1036, QStringLiteral("First Name:"), 231, 10, 38, 2, MoveX);
+    firstName = AddField(1028, 270, 8, 92, 12, 2);
+    AddLabel(1041, QStringLiteral("Last Name:"), 366, 10, 38, 2, MoveX);
+    lastName = AddField(1031, 405, 8, 90, 12, 2);
+
+    // Phones.
+    AddLabel(1062, QStringLiteral("Home Phone:"), 167, 31, 46, 3, MoveX);
+    homePhone = AddValueButton(1009, 213, 29, 3);
+    AddLabel(1064, QStringLiteral("Work Phone:"), 167, 44, 46, 3, MoveX);
+    workPhone = AddValueButton(1012, 213, 42, 3);
+    AddLabel(1068, QStringLiteral("Pager:"), 167, 57, 46, 3, MoveX);
+    pager = AddValueButton(1015, 213, 55, 3);
+    AddLabel(1039, QStringLiteral("Fax:"), 167, 70, 46, 3, MoveX);
+    fax = new QLabel(host_);
+    fax->setAlignment(Qt::AlignCenter);
+    fax->setTextFormat(Qt::PlainText);
+    platform::SetControlId(fax, 1016);
+    controls_[1016] = fax;
+    Place(fax, 213, 69, 117, 10, 3, MoveX | SizeX);
+    AddLabel(1047, QStringLiteral("Cel Phone:"), 167, 82, 46, 3, MoveX);
+    celPhone = AddValueButton(1018, 213, 80, 3);
+    AddLabel(1040, QStringLiteral("E-Mail:"), 167, 94, 46, 3, MoveX);
+    email = AddValueButton(1017, 213, 92, 3);
+    AddLabel(1072, QStringLiteral("Web Page:"), 167, 107, 46, 3, MoveX);
+    webPage = AddValueButton(1019, 213, 105, 3);
+
+    // Company.
+    AddLabel(1037, QStringLiteral("Company:"), 348, 31, 33, 3, MoveX);
+    company = AddField(1023, 382, 29, 113, 12, 3);
+    AddLabel(1042, QStringLiteral("Position:"), 348, 45, 33, 3, MoveX);
+    position = AddField(1024, 382, 43, 113, 12, 3);
+
+    // Address.
+    QLabel* addressLabel = AddLabel(1032, QStringLiteral("&Address:"), 348, 68, 33, 3, MoveX);
+    address = new QPlainTextEdit(host_);
+    address->setReadOnly(true);
+    address->setLineWrapMode(QPlainTextEdit::NoWrap);
+    address->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    address->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    platform::SetControlId(address, 1026);
+    controls_[1026] = address;
+    Place(address, 382, 66, 113, 23, 3, MoveX | SizeX);
+    addressLabel->setBuddy(address);
+    AddLabel(1033, QStringLiteral("&City:"), 348, 94, 33, 3, MoveX)
+        ->setBuddy(city = AddField(1029, 382, 92, 113, 12, 3));
+    AddLabel(1034, QStringLiteral("&State:"), 348, 108, 33, 3, MoveX)
+        ->setBuddy(state = AddField(1030, 382, 106, 30, 12, 3));
+    AddLabel(1079, QStringLiteral("&Zip:"), 415, 108, 18, 3, MoveX)
+        ->setBuddy(zip = AddField(1025, 434, 106, 61, 12, 3));
+
+    // Contact details.
+    AddLabel(1043, QStringLiteral("Date:"), 172, 146, 27, 4, MoveX);
+    date = AddField(1161, 200, 144, 90, 12, 4);
+    AddLabel(1078, QStringLiteral("Time:"), 172, 160, 27, 4, MoveX);
+    time = AddField(1162, 200, 158, 90, 12, 4);
+    AddLabel(1044, QStringLiteral("Contact Type:"), 179, 175, 60, 4, MoveX);
+    contactType = AddField(1163, 179, 185, 111, 12, 4);
+    notes = new QPlainTextEdit(host_);
+    notes->setReadOnly(true);
+    notes->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    platform::SetControlId(notes, 1165);
+    controls_[1165] = notes;
+    Place(notes, 297, 144, 194, 54, 4, MoveX | SizeX);
+    contactList = AddList(1021, 172, 207, 325, 75, 4, MoveX | SizeX | SizeY);
+}
+
+void MainViewForm::Place(QWidget* widget, int x, int y, int w, int h, int group, int follow) {
+    const platform::DialogUnits du(host_->font());
+    const QRect rect = du.Rect(x, y, w, h);
+    widget->setGeometry(rect);
+    placed_.push_back({widget, rect, group, follow});
+}
+
+QLineEdit* MainViewForm::AddField(int id, int x, int y, int w, int h, int group) {
+    auto* field = new QLineEdit(host_);
+    field->setReadOnly(true);
+    platform::SetControlId(field, id);
+    controls_[id] = field;
+    Place(field, x, y, w, h, group, MoveX | SizeX);
+    return field;
+}
+
+QLabel* MainViewForm::AddLabel(int id, const QString& text, int x, int y, int w, int group,
+                               int follow) {
+    auto* label = new QLabel(text, host_);
+    label->setTextFormat(Qt::PlainText);
+    platform::SetControlId(label, id);
+    controls_[id] = label;
+    Place(label, x, y, w, 9, group, follow);
+    return label;
+}
+
+QPushButton* MainViewForm::AddValueButton(int id, int x, int y, int group) {
+    auto* button = new QPushButton(host_);
+    button->setAutoDefault(false);
+    button->setFocusPolicy(Qt::TabFocus);
+    platform::SetControlId(button, id);
+    controls_[id] = button;
+    Place(button, x, y, 117, 12, group, MoveX | SizeX);
+    return button;
+}
+
+QGroupBox* MainViewForm::AddFrame(int id, const QString& caption, int x, int y, int w, int h,
+                                  int group, int follow) {
+    auto* box = new QGroupBox(caption, host_);
+    platform::SetControlId(box, id);
+    controls_[id] = box;
+    Place(box, x, y, w, h, group, follow);
+    return box;
+}
+
+QTreeView* MainViewForm::AddList(int id, int x, int y, int w, int h, int group, int follow) {
+    auto* view = new QTreeView(host_);
+    view->setRootIsDecorated(false);
+    view->setItemsExpandable(false);
+    view->setUniformRowHeights(true);
+    view->setSelectionMode(QAbstractItemView::SingleSelection);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->setAllColumnsShowFocus(true);
+    view->setSortingEnabled(false);
+    view->header()->setSectionsClickable(true);
+    view->header()->setSectionsMovable(false);
+    view->header()->setStretchLastSection(false);
+    view->header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    platform::SetControlId(view, id);
+    controls_[id] = view;
+    Place(view, x, y, w, h, group, follow);
+    return view;
+}
+
+void MainViewForm::SetUpColumns() {
+    const int personWidth = ClientWidth(personList);
+    personList->setColumnWidth(0, personWidth / 2);
+    personList->setColumnWidth(1, personWidth - personList->columnWidth(0));
+    contactList->setColumnWidth(0, 75);
+    contactList->setColumnWidth(1, 75);
+    contactList->setColumnWidth(2, 85);
+    contactList->setColumnWidth(3, std::max(0, ClientWidth(contactList) - 235));
+}
+
+QWidget* MainViewForm::Control(int id) const {
+    const auto it = controls_.find(id);
+    return it == controls_.end() ? nullptr : it->second;
+}
+
+void MainViewForm::Fit(const QSize& hostSize) {
+    const int dx = std::max(0, hostSize.width() - size_.width());
+    const int dy = std::max(0, hostSize.height() - size_.height());
+    // The horizontal span of each group at the designed size.
+    std::map<int, std::pair<int, int>> spans;
+    for (const Placed& p : placed_) {
+        auto it = spans.find(p.group);
+        if (it == spans.end()) {
+            spans[p.group] = {p.designed.left(), p.designed.left() + p.designed.width()};
+        } else {
+            it->second.first = std::min(it->second.first, p.designed.left());
+            it->second.second = std::max(it->second.second, p.designed.left() + p.designed.width());
+        }
+    }
+    for (const Placed& p : placed_) {
+        const auto [left, right] = spans[p.group];
+        const double span = right - left;
+        const double ratio = span > 0 && p.group != kPersonListGroup ? (span + dx) / span : 1.0;
+        const int x0 = p.designed.left();
+        const int x1 = p.designed.left() + p.designed.width();
+        int newLeft = x0;
+        if (p.follow & MoveX) {
+            newLeft = left + int((x0 - left) * ratio + 0.5);
+        }
+        int newRight = newLeft + p.designed.width();
+        if (p.follow & SizeX) {
+            newRight = left + int((x1 - left) * ratio + 0.5);
+        }
+        const int newHeight = p.designed.height() + ((p.follow & SizeY) ? dy : 0);
+        p.widget->setGeometry(newLeft, p.designed.top(), newRight - newLeft, newHeight);
+    }
+    contactList->setColumnWidth(
+        3, std::max(0, ClientWidth(contactList) - contactList->columnWidth(0) -
+                           contactList->columnWidth(1) - contactList->columnWidth(2)));
+}
