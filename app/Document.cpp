@@ -106,7 +106,12 @@ bool Document::Open(const QString& path) {
     try {
         cppsqlite3::Database db;
         db.Open(local);
-        const GlobalsAtOpen globals = RewriteGlobalsAtOpen(db.CreateStatement());
+        cppsqlite3::Statement& statement = db.CreateStatement();
+        // A database of another shape would be read by position into the wrong fields.
+        if (!HasAddressBookTables(statement)) {
+            return false;
+        }
+        const GlobalsAtOpen globals = RewriteGlobalsAtOpen(statement);
         version_ = globals.version;
         created_ = globals.created;
         saved_ = globals.saved;

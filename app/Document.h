@@ -20,7 +20,8 @@ public:
     bool New();
     // True when a file was opened; false with failed = false when the user cancelled.
     bool OpenWithDialog(bool& failed);
-    // Opens the file and rewrites its Globals row. False on any failure, not reported here.
+    // Opens the file and rewrites its Globals row. False on any failure, not reported here,
+    // and for a database whose tables are not those of an address book.
     bool Open(const QString& path);
     // Copies the current file under a new name and makes the copy current.
     bool SaveAs(bool& failed);

@@ -125,6 +125,8 @@ void ContactDialog::Start() {
     const DateTime shown = when_.IsValid() ? when_ : FromLocalNow();
     date_->setDate(shown.Date());
     time_->setTime(shown.Time());
+    shownDate_ = date_->date();
+    shownTime_ = time_->time();
     descriptionField_->setPlainText(FromStoredText(FromStoredLines(description_)));
     UpdateOk();
 }
@@ -140,14 +142,28 @@ void ContactDialog::UpdateOk() {
     ok_->setEnabled(!descriptionField_->toPlainText().isEmpty() && types_->currentIndex() >= 0);
 }
 
+bool ContactDialog::WhenChanged() const {
+    return date_->date() != shownDate_ || time_->time() != shownTime_;
+}
+
 void ContactDialog::done(int result) {
     if (result == Accepted) {
         if (!ok_->isEnabled()) {
             return;
         }
+        const DateTime before = when_;
+        const std::string description = description_;
+        const RecordId typeId = typeId_;
         when_ = DateTime::FromDateAndTime(date_->date(), time_->time());
-        description_ = ToStoredLines(ToStoredText(descriptionField_->toPlainText()));
+        description_ = ToStoredLinesText(descriptionField_->toPlainText(), description_);
         typeId_ = types_->currentData().toByteArray().toStdString();
+        if (save_ && !save_(*this)) {
+            // Still the values the dialog was given, for the next OK to compare against.
+            when_ = before;
+            description_ = description;
+            typeId_ = typeId;
+            return;
+        }
         types_->clear();
         QDialog::done(Ok);
         return;

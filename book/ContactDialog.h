@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,11 @@ public:
     // The types in the table's own order; the list sorts them.
     void SetTypes(std::vector<editing::TypeChoice> types) { choices_ = std::move(types); }
 
+    // Stores the values at OK; false after a failure it has shown, which keeps the dialog
+    // open with what was typed.
+    using Saver = std::function<bool(const ContactDialog& dialog)>;
+    void SetSaver(Saver save) { save_ = std::move(save); }
+
     // Fills the controls from the values and the types.
     void Start();
 
@@ -42,6 +48,8 @@ public:
     const RecordId& TypeId() const { return typeId_; }
     // The description in its stored form (CR LF between lines).
     const std::string& Description() const { return description_; }
+    // Whether the user changed the date or the time shown at the start.
+    bool WhenChanged() const;
 
     QDateEdit* DatePicker() const { return date_; }
     QTimeEdit* TimePicker() const { return time_; }
@@ -66,6 +74,9 @@ private:
     RecordId typeId_;
     std::string description_;
     std::vector<editing::TypeChoice> choices_;
+    Saver save_;
+    QDate shownDate_;
+    QTime shownTime_;
     bool started_ = false;
 
     QDateEdit* date_;

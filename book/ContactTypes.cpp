@@ -67,6 +67,7 @@ bool DeleteUnlessInUse(const std::string& path, const RecordId& id) {
 }
 
 std::string Edit::Begin(const std::string& path, const RecordId& id) {
+    path_ = path;
     id_ = id;
     database_.Open(path);
     cppsqlite3::Statement& statement = database_.CreateStatement();
@@ -81,12 +82,20 @@ std::string Edit::Begin(const std::string& path, const RecordId& id) {
 }
 
 void Edit::Save(const std::string& description) {
-    cppsqlite3::Statement& statement = database_.CreateStatement();
-    statement.Execute("BEGIN EXCLUSIVE");
-    statement.Execute("UPDATE ContactType SET Description = " + Literal(description) +
-                      " WHERE ID = " + Literal(id_));
-    statement.Execute("UPDATE Globals SET S= datetime('now', 'localtime')");
-    statement.Execute("COMMIT");
+    if (!database_.IsOpen()) {
+        database_.Open(path_);
+    }
+    try {
+        cppsqlite3::Statement& statement = database_.CreateStatement();
+        statement.Execute("BEGIN EXCLUSIVE");
+        statement.Execute("UPDATE ContactType SET Description = " + Literal(description) +
+                          " WHERE ID = " + Literal(id_));
+        statement.Execute("UPDATE Globals SET S= datetime('now', 'localtime')");
+        statement.Execute("COMMIT");
+    } catch (const cppsqlite3::SQLException&) {
+        database_.Close();
+        throw;
+    }
 }
 
 }  // namespace contact_types

@@ -35,12 +35,14 @@ class Edit {
 public:
     // Opens the file and reads the type's description as stored.
     std::string Begin(const std::string& path, const RecordId& id);
-    // Writes the new description in one exclusive transaction with the stamp.
+    // Writes the new description in one exclusive transaction with the stamp. A failed save
+    // closes the connection, which abandons its transaction; the next save opens it again.
     void Save(const std::string& description);
     void Close() { database_.Close(); }
 
 private:
     cppsqlite3::Database database_;
+    std::string path_;
     RecordId id_;
 };
 

@@ -1,5 +1,6 @@
 #include "ContactTypesDialog.h"
 
+#include <limits>
 #include <vector>
 
 #include <QApplication>
@@ -21,8 +22,11 @@ using platform::ShowDatabaseFailure;
 // ---- ContactTypeDialog
 
 ContactTypeDialog::ContactTypeDialog(QWidget* owner, const std::string& description,
-                                     DuplicateCheck isDuplicate)
-    : QDialog(owner, platform::kDialogFlags), isDuplicate_(std::move(isDuplicate)) {
+                                     DuplicateCheck isDuplicate, Saver save)
+    : QDialog(owner, platform::kDialogFlags),
+      description_(description),
+      isDuplicate_(std::move(isDuplicate)),
+      save_(std::move(save)) {
     setFont(platform::DialogFont());
     setWindowTitle(QStringLiteral("Contact Type Details"));
     const platform::DialogUnits units(font());
@@ -32,6 +36,7 @@ ContactTypeDialog::ContactTypeDialog(QWidget* owner, const std::string& descript
     platform::SetControlId(label, 1092);
     units.Place(label, 3, 15, 42, 8);
     field_ = new QLineEdit(this);
+    field_->setMaxLength(std::numeric_limits<int>::max());
     platform::SetControlId(field_, 1055);
     units.Place(field_, 46, 13, 89, 12);
     label->setBuddy(field_);
@@ -61,7 +66,7 @@ void ContactTypeDialog::CheckAndAccept() {
         return;
     }
     const QString typed = field_->text();
-    const std::string description = ToStoredText(typed);
+    const std::string description = ToStoredText(typed, description_);
     try {
         if (isDuplicate_(description)) {
             platform::ShowMessage(
@@ -78,6 +83,9 @@ void ContactTypeDialog::CheckAndAccept() {
         // The write that follows meets the same file and reports its own failure.
         ShowDatabaseFailure(this, e.Message(), "Error Checking Contact Types List",
                             platform::MessageIcon::Error);
+    }
+    if (save_ && !save_(description)) {
+        return;
     }
     description_ = description;
     done(Ok);
@@ -170,17 +178,21 @@ QWidget* ContactTypesDialog::DetailsOwner() {
 }
 
 void ContactTypesDialog::AddType() {
-    ContactTypeDialog details(DetailsOwner(), std::string(), DuplicateCheck(true, RecordId()));
-    if (details.exec() != ContactTypeDialog::Ok) {
-        return;
+    const auto save = [this](const std::string& description) {
+        try {
+            contact_types::Add(path_, description);
+        } catch (const cppsqlite3::SQLException& e) {
+            ShowDatabaseFailure(this, e.Message(), "Error Adding Contact Type",
+                                platform::MessageIcon::Information);
+            return false;
+        }
+        return true;
+    };
+    ContactTypeDialog details(DetailsOwner(), std::string(), DuplicateCheck(true, RecordId()),
+                              save);
+    if (details.exec() == ContactTypeDialog::Ok) {
+        FillList();
     }
-    try {
-        contact_types::Add(path_, details.Description());
-    } catch (const cppsqlite3::SQLException& e) {
-        ShowDatabaseFailure(this, e.Message(), "Error Adding Contact Type",
-                            platform::MessageIcon::Information);
-    }
-    FillList();
 }
 
 void ContactTypesDialog::DeleteType() {
@@ -211,16 +223,26 @@ void ContactTypesDialog::EditType() {
         return;
     }
     contact_types::Edit edit;
+    std::string description;
     try {
-        const std::string description = edit.Begin(path_, id);
-        ContactTypeDialog details(DetailsOwner(), description, DuplicateCheck(false, id));
-        if (details.exec() != ContactTypeDialog::Ok) {
-            return;
-        }
-        edit.Save(details.Description());
+        description = edit.Begin(path_, id);
     } catch (const cppsqlite3::SQLException& e) {
         ShowDatabaseFailure(this, e.Message(), "Error Editing Contact Type",
                             platform::MessageIcon::Error);
+        return;
+    }
+    const auto save = [this, &edit](const std::string& changed) {
+        try {
+            edit.Save(changed);
+        } catch (const cppsqlite3::SQLException& e) {
+            ShowDatabaseFailure(this, e.Message(), "Error Editing Contact Type",
+                                platform::MessageIcon::Error);
+            return false;
+        }
+        return true;
+    };
+    ContactTypeDialog details(DetailsOwner(), description, DuplicateCheck(false, id), save);
+    if (details.exec() != ContactTypeDialog::Ok) {
         return;
     }
     edit.Close();

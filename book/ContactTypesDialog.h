@@ -20,10 +20,14 @@ public:
     // True when another type already has the description; throws cppsqlite3::SQLException when
     // it cannot tell.
     using DuplicateCheck = std::function<bool(const std::string& description)>;
+    // Stores the checked description; false after a failure it has shown, which keeps the
+    // dialog open with what was typed.
+    using Saver = std::function<bool(const std::string& description)>;
 
-    ContactTypeDialog(QWidget* owner, const std::string& description, DuplicateCheck isDuplicate);
+    ContactTypeDialog(QWidget* owner, const std::string& description, DuplicateCheck isDuplicate,
+                      Saver save = Saver());
 
-    // After OK: the description as typed.
+    // After OK: the description as stored (its bytes as they were when it was left unchanged).
     const std::string& Description() const { return description_; }
 
     QLineEdit* DescriptionField() const { return field_; }
@@ -38,6 +42,7 @@ private:
 
     std::string description_;
     DuplicateCheck isDuplicate_;
+    Saver save_;
     QLineEdit* field_;
     QPushButton* ok_;
     QPushButton* cancel_;

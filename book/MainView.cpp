@@ -232,11 +232,13 @@ void MainView::Reload() {
     const RecordId remembered = currentPersonId_;
     form_->personList->setUpdatesEnabled(false);
     std::vector<PersonRow> rows;
+    bool failed = false;
     // With no file open there is nothing to read; the lists stay empty.
     if (!path_.empty()) {
         try {
             LoadPersonList(path_, personOrder_, rows);
         } catch (const cppsqlite3::SQLException& e) {
+            failed = true;
             platform::ShowDatabaseFailure(nullptr, e.Message(), "Error Loading Address Book",
                                           platform::MessageIcon::None);
         }
@@ -247,7 +249,15 @@ void MainView::Reload() {
         form_->personList->setFocus();
     }
     ShowPerson(currentPersonId_);
-    ReloadContacts(currentPersonId_);
+    if (failed) {
+        // The same failure would only be shown a second time for the contacts.
+        currentContactId_.clear();
+        selectedContactRow_ = -1;
+        contactModel_->Clear();
+        ShowContact(RecordId());
+    } else {
+        ReloadContacts(currentPersonId_);
+    }
     form_->personList->setUpdatesEnabled(true);
     emit StateChanged();
 }

@@ -1,6 +1,7 @@
 #include "MainViewForm.h"
 
 #include <algorithm>
+#include <limits>
 
 #include <QGroupBox>
 #include <QHeaderView>
@@ -119,6 +120,7 @@ void MainViewForm::Place(QWidget* widget, int x, int y, int w, int h, int group,
 QLineEdit* MainViewForm::AddField(int id, int x, int y, int w, int h, int group) {
     auto* field = new QLineEdit(host_);
     field->setReadOnly(true);
+    field->setMaxLength(std::numeric_limits<int>::max());
     platform::SetControlId(field, id);
     controls_[id] = field;
     Place(field, x, y, w, h, group, MoveX | SizeX);

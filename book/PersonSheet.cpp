@@ -1,5 +1,6 @@
 #include "PersonSheet.h"
 
+#include <limits>
 #include <tuple>
 
 #include <QApplication>
@@ -126,6 +127,8 @@ QLineEdit* PersonSheet::AddLine(QWidget* page, PersonRecord::Field field, const 
     auto* text = new QLabel(QString::fromLatin1(label), page);
     text->setTextFormat(Qt::PlainText);
     auto* edit = new QLineEdit(page);
+    // No field cuts what it is given or what is typed.
+    edit->setMaxLength(std::numeric_limits<int>::max());
     platform::SetControlId(edit, id);
     units.Place(text, labelX, y + 2, x - labelX - 2, 8);
     units.Place(edit, x, y, width, 12);
@@ -251,10 +254,12 @@ void PersonSheet::ReadBack(int index) {
         if (!control || !page->isAncestorOf(control)) {
             continue;
         }
+        // A field left as it was keeps its stored bytes, whatever their encoding.
+        std::string& value = values_.fields[f];
         if (auto* line = qobject_cast<QLineEdit*>(control)) {
-            values_.fields[f] = ToStoredText(line->text());
+            value = ToStoredText(line->text(), value);
         } else if (auto* text = qobject_cast<QPlainTextEdit*>(control)) {
-            values_.fields[f] = ToStoredLines(ToStoredText(text->toPlainText()));
+            value = ToStoredLinesText(text->toPlainText(), value);
         }
     }
     if (index != Address) {
@@ -301,6 +306,10 @@ void PersonSheet::done(int result) {
     if (!closing_) {
         closing_ = true;
         ReadBack(currentPage_);
+    }
+    if (result == Accepted && save_ && !save_(values_)) {
+        closing_ = false;
+        return;
     }
     QDialog::done(result);
 }

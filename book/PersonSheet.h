@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 
 #include <QDialog>
 #include <QString>
@@ -29,6 +30,11 @@ public:
     // The values as read back from the pages; those of a page never shown are as given.
     const PersonRecord& Values() const { return values_; }
 
+    // Stores the values at OK; false after a failure it has shown, which keeps the sheet open
+    // with what was typed, so that OK can be pressed again or Cancel chosen.
+    using Saver = std::function<bool(const PersonRecord& values)>;
+    void SetSaver(Saver save) { save_ = std::move(save); }
+
     // The field control of a value; null while its page has not been shown.
     QWidget* Field(PersonRecord::Field field) const { return controls_[field]; }
     QTabWidget* Tabs() const { return tabs_; }
@@ -54,6 +60,7 @@ private:
     void UpdateOk();
 
     PersonRecord values_;
+    Saver save_;
     QString helpTopic_;
     QTabWidget* tabs_;
     QPushButton* ok_;

@@ -1,5 +1,6 @@
 #include "RecordCommands.h"
 
+#include <functional>
 #include <vector>
 
 #include <QApplication>
@@ -26,16 +27,27 @@ QWidget* EditorOwner(const Context& context) {
     return active ? active : context.view->window();
 }
 
-// Runs the sheet; true with the values read back when it ended with OK.
-bool RunSheet(const Context& context, const char* title, const char* topic, PersonRecord& values) {
-    PersonSheet sheet(EditorOwner(context), QString::fromLatin1(title), values, topic);
-    if (sheet.exec() != QDialog::Accepted) {
+// A save of an editor: runs the write and shows its failure under the caption, owned by the
+// view; false keeps the editor open.
+template <typename Write>
+bool Saved(const Context& context, const char* caption, Write write) {
+    try {
+        write();
+    } catch (const cppsqlite3::SQLException& e) {
+        ShowDatabaseFailure(context.view, e.Message(), caption, MessageIcon::Error);
         return false;
     }
-    const RecordId id = values.id;
-    values = sheet.Values();
-    values.id = id;
     return true;
+}
+
+// Runs the sheet, which stores its values through save before it closes; true after OK.
+bool RunSheet(const Context& context, const char* title, const char* topic,
+              const PersonRecord& values, const std::function<void(const PersonRecord&)>& save) {
+    PersonSheet sheet(EditorOwner(context), QString::fromLatin1(title), values, topic);
+    sheet.SetSaver([&](const PersonRecord& edited) {
+        return Saved(context, "Error Updating User Information", [&] { save(edited); });
+    });
+    return sheet.exec() == QDialog::Accepted;
 }
 
 // The contact dialog over the file's contact types; a failure to read them is shown and the
@@ -54,18 +66,10 @@ void OfferTypes(const Context& context, ContactDialog& dialog) {
 }  // namespace
 
 ViewUpdate AddPerson(const Context& context) {
-    PersonRecord person;
-    if (!RunSheet(context, "Add Address Entry", help::kPersonTopic, person)) {
-        return ViewUpdate::None;
-    }
-    try {
-        editing::AddPerson(context.path, person);
-    } catch (const cppsqlite3::SQLException& e) {
-        ShowDatabaseFailure(context.view, e.Message(), "Error Updating User Information",
-                            MessageIcon::Error);
-        return ViewUpdate::None;
-    }
-    return ViewUpdate::Reload;
+    const bool added =
+        RunSheet(context, "Add Address Entry", help::kPersonTopic, PersonRecord(),
+                 [&](const PersonRecord& person) { editing::AddPerson(context.path, person); });
+    return added ? ViewUpdate::Reload : ViewUpdate::None;
 }
 
 ViewUpdate EditPerson(const Context& context) {
@@ -73,24 +77,21 @@ ViewUpdate EditPerson(const Context& context) {
         return ViewUpdate::None;
     }
     PersonRecord person;
-    person.id = context.personId;
     try {
-        LoadPerson(context.path, person.id, person);
-    } catch (const cppsqlite3::SQLException&) {
-        // The sheet opens with what could be read.
-    }
-    person.id = context.personId;
-    if (!RunSheet(context, "Edit Address Entry", help::kPersonTopic, person)) {
-        return ViewUpdate::None;
-    }
-    try {
-        editing::UpdatePerson(context.path, person);
+        if (!LoadPerson(context.path, context.personId, person)) {
+            // Gone since the list was read: the list is brought up to date instead.
+            return ViewUpdate::Reload;
+        }
     } catch (const cppsqlite3::SQLException& e) {
-        ShowDatabaseFailure(context.view, e.Message(), "Error Updating User Information",
-                            MessageIcon::Error);
+        // An empty sheet would overwrite the person with nothing at OK.
+        ShowDatabaseFailure(context.view, e.Message(), "Error Loading Person", MessageIcon::Error);
         return ViewUpdate::None;
     }
-    return ViewUpdate::Reload;
+    person.id = context.personId;
+    const bool changed =
+        RunSheet(context, "Edit Address Entry", help::kPersonTopic, person,
+                 [&](const PersonRecord& edited) { editing::UpdatePerson(context.path, edited); });
+    return changed ? ViewUpdate::Reload : ViewUpdate::None;
 }
 
 ViewUpdate DeletePerson(const Context& context) {
@@ -112,19 +113,14 @@ ViewUpdate AddContact(const Context& context) {
     }
     ContactDialog dialog(EditorOwner(context), true);
     OfferTypes(context, dialog);
+    dialog.SetSaver([&](const ContactDialog& values) {
+        return Saved(context, "Error Creating Contact", [&] {
+            editing::AddContact(context.path, context.personId, values.When(), values.Description(),
+                                values.TypeId());
+        });
+    });
     dialog.Start();
-    if (dialog.exec() != ContactDialog::Ok) {
-        return ViewUpdate::None;
-    }
-    try {
-        editing::AddContact(context.path, context.personId, dialog.When(), dialog.Description(),
-                            dialog.TypeId());
-    } catch (const cppsqlite3::SQLException& e) {
-        ShowDatabaseFailure(context.view, e.Message(), "Error Creating Contact",
-                            MessageIcon::Error);
-        return ViewUpdate::None;
-    }
-    return ViewUpdate::ReloadContacts;
+    return dialog.exec() == ContactDialog::Ok ? ViewUpdate::ReloadContacts : ViewUpdate::None;
 }
 
 ViewUpdate EditContact(const Context& context) {
@@ -133,8 +129,8 @@ ViewUpdate EditContact(const Context& context) {
     }
     const RecordId id = context.contactId;
     ContactDialog dialog(EditorOwner(context), false);
+    editing::StoredContact stored;
     try {
-        editing::StoredContact stored;
         if (editing::LoadStoredContact(context.path, id, stored)) {
             dialog.SetWhen(stored.when);
             dialog.SetDescription(stored.description);
@@ -145,19 +141,17 @@ ViewUpdate EditContact(const Context& context) {
         return ViewUpdate::None;
     }
     OfferTypes(context, dialog);
+    dialog.SetSaver([&](const ContactDialog& values) {
+        // A date the user did not touch stays as stored, even one that does not read as a date.
+        const std::string dtTm = values.WhenChanged() || stored.dtTm.empty()
+                                     ? FormatStoredTimeStamp(values.When())
+                                     : stored.dtTm;
+        return Saved(context, "Error Changing Contact", [&] {
+            editing::UpdateContact(context.path, id, dtTm, values.Description(), values.TypeId());
+        });
+    });
     dialog.Start();
-    if (dialog.exec() != ContactDialog::Ok) {
-        return ViewUpdate::None;
-    }
-    try {
-        editing::UpdateContact(context.path, id, dialog.When(), dialog.Description(),
-                               dialog.TypeId());
-    } catch (const cppsqlite3::SQLException& e) {
-        ShowDatabaseFailure(context.view, e.Message(), "Error Changing Contact",
-                            MessageIcon::Error);
-        return ViewUpdate::None;
-    }
-    return ViewUpdate::ReloadContacts;
+    return dialog.exec() == ContactDialog::Ok ? ViewUpdate::ReloadContacts : ViewUpdate::None;
 }
 
 ViewUpdate DeleteContact(const Context& context) {
@@ -191,17 +185,10 @@ ViewUpdate EditUser(const Context& context) {
     }
     // The sheet shows a Pager field the user table cannot keep.
     user[PersonRecord::Pager].clear();
-    if (!RunSheet(context, "Edit User", help::kUserTopic, user)) {
-        return ViewUpdate::None;
-    }
-    try {
-        editing::UpdateUser(context.path, user);
-    } catch (const cppsqlite3::SQLException& e) {
-        ShowDatabaseFailure(context.view, e.Message(), "Error Updating User Information",
-                            MessageIcon::Error);
-        return ViewUpdate::None;
-    }
-    return ViewUpdate::Reload;
+    const bool changed =
+        RunSheet(context, "Edit User", help::kUserTopic, user,
+                 [&](const PersonRecord& edited) { editing::UpdateUser(context.path, edited); });
+    return changed ? ViewUpdate::Reload : ViewUpdate::None;
 }
 
 ViewUpdate EditContactTypes(const Context& context) {

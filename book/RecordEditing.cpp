@@ -66,7 +66,12 @@ std::string InsertContactSql(const RecordId& id, const RecordId& personId, DateT
 
 std::string UpdateContactSql(const RecordId& id, DateTime when, const std::string& description,
                              const RecordId& typeId) {
-    return "UPDATE Contact SET DtTm = '" + FormatStoredTimeStamp(when) + "', Description = '" +
+    return UpdateContactSql(id, FormatStoredTimeStamp(when), description, typeId);
+}
+
+std::string UpdateContactSql(const RecordId& id, const std::string& dtTm,
+                             const std::string& description, const RecordId& typeId) {
+    return "UPDATE Contact SET DtTm = '" + QuoteSqlText(dtTm) + "', Description = '" +
            QuoteSqlText(description) + "', ContactTypeID = '" + QuoteSqlText(typeId) +
            "' WHERE ID = '" + QuoteSqlText(id) + "';";
 }
@@ -133,7 +138,8 @@ bool LoadStoredContact(const std::string& path, const RecordId& id, StoredContac
         return false;
     }
     // ID, PersonID, DtTm, Description, ContactTypeID, TmStamp
-    contact.when = ParseDateTime(query.GetString(3));
+    contact.dtTm = query.GetString(3);
+    contact.when = ParseDateTime(contact.dtTm);
     contact.description = query.GetString(4);
     contact.typeId = query.GetString(5);
     return true;
@@ -156,9 +162,14 @@ RecordId AddContact(const std::string& path, const RecordId& personId, DateTime 
     return id;
 }
 
+void UpdateContact(const std::string& path, const RecordId& id, const std::string& dtTm,
+                   const std::string& description, const RecordId& typeId) {
+    RunChange(path, {UpdateContactSql(id, dtTm, description, typeId)});
+}
+
 void UpdateContact(const std::string& path, const RecordId& id, DateTime when,
                    const std::string& description, const RecordId& typeId) {
-    RunChange(path, {UpdateContactSql(id, when, description, typeId)});
+    UpdateContact(path, id, FormatStoredTimeStamp(when), description, typeId);
 }
 
 void DeleteContact(const std::string& path, const RecordId& id) {

@@ -21,6 +21,9 @@ std::string InsertContactSql(const RecordId& id, const RecordId& personId, DateT
                              const std::string& description, const RecordId& typeId);
 std::string UpdateContactSql(const RecordId& id, DateTime when, const std::string& description,
                              const RecordId& typeId);
+// With DtTm given as its stored text, kept as it was when the user did not change it.
+std::string UpdateContactSql(const RecordId& id, const std::string& dtTm,
+                             const std::string& description, const RecordId& typeId);
 
 // Runs the statements in one transaction ending with the stamp.
 void RunChange(const std::string& path, const std::vector<std::string>& statements);
@@ -38,7 +41,8 @@ void UpdateUser(const std::string& path, const PersonRecord& user);
 
 // What the contact editor starts from.
 struct StoredContact {
-    DateTime when;  // invalid when DtTm does not read as a date
+    std::string dtTm;  // as stored
+    DateTime when;     // invalid when DtTm does not read as a date
     std::string description;
     RecordId typeId;
 };
@@ -55,6 +59,8 @@ void LoadTypeChoices(const std::string& path, std::vector<TypeChoice>& choices);
 
 RecordId AddContact(const std::string& path, const RecordId& personId, DateTime when,
                     const std::string& description, const RecordId& typeId);
+void UpdateContact(const std::string& path, const RecordId& id, const std::string& dtTm,
+                   const std::string& description, const RecordId& typeId);
 void UpdateContact(const std::string& path, const RecordId& id, DateTime when,
                    const std::string& description, const RecordId& typeId);
 void DeleteContact(const std::string& path, const RecordId& id);

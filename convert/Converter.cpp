@@ -152,7 +152,7 @@ int WriteRecords(const V1Document& document, const IdentifierMaps& ids,
 std::optional<ConvertMessage> CreateDatabase(const std::string& path, const V1Document& document) {
     try {
         Database db;
-        db.Open(path);
+        db.Create(path);
         Statement& st = db.CreateStatement();
         st.Execute("BEGIN TRANSACTION");
         st.Execute(CreateUserStatement());

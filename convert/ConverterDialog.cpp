@@ -12,6 +12,7 @@
 #include <QScreen>
 
 #include <algorithm>
+#include <limits>
 
 #include "ConvertMessage.h"
 #include "DialogUnits.h"
@@ -89,6 +90,7 @@ ConverterDialog::ConverterDialog(QWidget* parent)
     aboutButton_->setObjectName(QStringLiteral("about"));
     AddText(this, QStringLiteral("Database To Convert:"), du.Rect(13, 104, 71, 12), false);
     fileEdit_ = new QLineEdit(this);
+    fileEdit_->setMaxLength(std::numeric_limits<int>::max());
     fileEdit_->setObjectName(QStringLiteral("fileName"));
     platform::SetControlId(fileEdit_, 1000);
     fileEdit_->setGeometry(du.Rect(13, 117, 191, 12));

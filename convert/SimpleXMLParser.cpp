@@ -256,7 +256,7 @@ void Parser::ReadDeclaration() {
         SkipWhitespace();
         Expect('=');
         SkipWhitespace();
-        ReadQuoted(IsNameChar, true);
+        encoding_ = ReadQuoted(IsNameChar, true);
         SkipWhitespace();
     }
     Expect('?');
@@ -451,6 +451,7 @@ std::unique_ptr<Element> Parser::Parse(const char* text, std::size_t length) {
     line_ = 1;
     column_ = 1;
     version_ = "1.0";
+    encoding_.clear();
 
     // The declaration counts only at the very first byte.
     if (length >= 5 && text[0] == '<' && text[1] == '?' && (text[2] | 0x20) == 'x' &&

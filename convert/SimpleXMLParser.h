@@ -113,6 +113,8 @@ public:
 
     // The version named by the XML declaration; "1.0" when there is none.
     const std::string& Version() const { return version_; }
+    // The encoding the XML declaration names; empty when it names none.
+    const std::string& Encoding() const { return encoding_; }
     int Line() const { return line_; }
     int Column() const { return column_; }
 
@@ -140,6 +142,7 @@ private:
     int line_ = 1;
     int column_ = 1;
     std::string version_ = "1.0";
+    std::string encoding_;
 };
 
 }  // namespace SimpleXMLParser

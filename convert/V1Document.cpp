@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "SimpleXMLParser.h"
+#include "StoredText.h"
 
 using SimpleXMLParser::Element;
 using SimpleXMLParser::Node;
@@ -141,6 +142,35 @@ void ReadSection(V1Section<Record>& section, Element& element) {
     element.Children().clear();
 }
 
+// Texts that are not UTF-8 were written in the encoding the declaration names: ISO-8859-1, or
+// else the Windows code page that the earlier program's files hold. Texts already in UTF-8 stay
+// as they are.
+void ToUtf8(V1Document& document, const std::string& encoding) {
+    const QString name = QString::fromStdString(encoding).toLower();
+    const bool latin1 = name == QLatin1String("iso-8859-1") || name == QLatin1String("latin1") ||
+                        name == QLatin1String("iso_8859-1") || name == QLatin1String("l1");
+    const auto convert = [latin1](std::string& text) {
+        if (!IsValidUtf8(text)) {
+            text = latin1 ? Latin1ToUtf8(text) : Windows1252ToUtf8(text);
+        }
+    };
+    convert(document.token);
+    for (const TextField<V1User>& f : kUserFields) {
+        convert(document.user.*f.field);
+    }
+    for (auto& entry : document.persons.records) {
+        for (const TextField<V1Person>& f : kPersonFields) {
+            convert(entry.second.*f.field);
+        }
+    }
+    for (auto& entry : document.contacts.records) {
+        convert(entry.second.Description);
+    }
+    for (auto& entry : document.contactTypes.records) {
+        convert(entry.second.Description);
+    }
+}
+
 }  // namespace
 
 int ReadDecimal(const std::string& text) {
@@ -174,9 +204,11 @@ int ReadDecimal(const std::string& text) {
 V1LoadResult V1Document::Load(const char* text) {
     *this = V1Document();
     std::unique_ptr<Element> root;
+    std::string encoding;
     try {
         SimpleXMLParser::Parser parser;
         root = parser.Parse(text, std::strlen(text));
+        encoding = parser.Encoding();
     } catch (const SimpleXMLParser::Exception& e) {
         return V1LoadResult{e.Line()};
     }
@@ -213,6 +245,7 @@ V1LoadResult V1Document::Load(const char* text) {
             ReadSection(contactTypes, *element);
         }
     }
+    ToUtf8(*this, encoding);
     return V1LoadResult{};
 }
 

@@ -58,7 +58,8 @@ struct V1Document {
 
     // Parses the text (up to its NUL) and fills the model from an empty start. A syntax error
     // leaves the model empty and gives its line. A root not named Tidemark loads as an empty
-    // model.
+    // model. The model's texts are UTF-8: a text that is not is read in the encoding the XML
+    // declaration names where that is ISO-8859-1, else as Windows-1252.
     V1LoadResult Load(const char* text);
 };
 

@@ -4,6 +4,7 @@
 
 #include <strings.h>
 #include <sys/stat.h>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
@@ -151,9 +152,28 @@ Statement::~Statement() {
 }
 
 int Statement::Execute(const std::string& sql) {
-    const int result = sqlite3_exec(handle_, sql.c_str(), nullptr, nullptr, nullptr);
-    if (result != SQLITE_OK) {
-        throw SQLException(result);
+    // What the engine's exec does, but over the text's length rather than up to a NUL byte.
+    const char* next = sql.data();
+    const char* const end = sql.data() + sql.size();
+    while (next < end) {
+        sqlite3_stmt* prepared = nullptr;
+        const char* tail = nullptr;
+        int result =
+            sqlite3_prepare_v2(handle_, next, static_cast<int>(end - next), &prepared, &tail);
+        if (result != SQLITE_OK) {
+            sqlite3_finalize(prepared);
+            throw SQLException(result);
+        }
+        next = tail ? tail : end;
+        if (!prepared) {
+            continue;  // blanks or a comment
+        }
+        while ((result = sqlite3_step(prepared)) == SQLITE_ROW) {
+        }
+        sqlite3_finalize(prepared);
+        if (result != SQLITE_DONE) {
+            throw SQLException(result);
+        }
     }
     return sqlite3_changes(handle_);
 }
@@ -182,14 +202,31 @@ Database::~Database() {
 }
 
 void Database::Open(const std::string& path) {
+    OpenWith(path, false);
+}
+
+void Database::Create(const std::string& path) {
+    OpenWith(path, true);
+}
+
+void Database::OpenWith(const std::string& path, bool create) {
     Close();
+    struct stat info {};
+    const bool exists = ::stat(path.c_str(), &info) == 0;
+    const bool missing = !exists && (errno == ENOENT || errno == ENOTDIR);
+    if (missing && !create) {
+        // The engine would make an empty file here; a file deleted or moved away while it is
+        // the current one must not come back as an empty stray.
+        throw SQLException("The file " + path + " no longer exists.");
+    }
     // A file its owner marked read-only stays unwritten even for a user whom the system would
     // let write it anyway (root).
-    struct stat info {};
-    const bool readOnly = ::stat(path.c_str(), &info) == 0 && (info.st_mode & S_IWUSR) == 0;
-    const int result = sqlite3_open_v2(
-        path.c_str(), &handle_,
-        readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    const bool readOnly = exists && (info.st_mode & S_IWUSR) == 0;
+    int flags = readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
+    if (create) {
+        flags |= SQLITE_OPEN_CREATE;
+    }
+    const int result = sqlite3_open_v2(path.c_str(), &handle_, flags, nullptr);
     if (result != SQLITE_OK) {
         Close();
         throw SQLException(result);

@@ -62,7 +62,8 @@ public:
     Statement(const Statement&) = delete;
     Statement& operator=(const Statement&) = delete;
 
-    // Returns the number of rows changed by the last statement of the text.
+    // Runs every statement of the text, its whole length (a NUL byte inside a literal does not
+    // end it). Returns the number of rows changed by the last statement of the text.
     int Execute(const std::string& sql);
     // The returned query stays valid until the next ExecuteQuery, CloseQuery or close.
     Query& ExecuteQuery(const std::string& sql);
@@ -82,8 +83,11 @@ public:
     Database& operator=(const Database&) = delete;
 
     // Reads the schema at once: the engine opens lazily, and this first read is what makes a
-    // file that is not a database fail here rather than at the first real query.
+    // file that is not a database fail here rather than at the first real query. A missing file
+    // fails with "The file %s no longer exists." and is not created.
     void Open(const std::string& path);
+    // Opens the file, creating an empty database when there is none: for writing a new file.
+    void Create(const std::string& path);
     void Close();
     bool IsOpen() const { return handle_ != nullptr; }
 
@@ -102,6 +106,7 @@ private:
         std::string sql;
     };
     const SchemaEntry& Entry(int entry) const;
+    void OpenWith(const std::string& path, bool create);
     void ReadSchema();
 
     sqlite3* handle_ = nullptr;

@@ -3,6 +3,9 @@
 #include <QFile>
 #include <QString>
 
+#include <iterator>
+#include <vector>
+
 #include "Database.h"
 #include "DateTime.h"
 #include "RecordId.h"
@@ -68,7 +71,7 @@ void CreateDatabaseFile(const std::string& path) {
     QFile::remove(file);
     try {
         cppsqlite3::Database db;
-        db.Open(path);
+        db.Create(path);
         cppsqlite3::Statement& st = db.CreateStatement();
         static const char* const statements[] = {
             "BEGIN TRANSACTION",
@@ -97,6 +100,47 @@ void CreateDatabaseFile(const std::string& path) {
         QFile::remove(file);
         throw;
     }
+}
+
+bool HasAddressBookTables(cppsqlite3::Statement& statement) {
+    static const char* const kPersonColumns[] = {
+        "ID",    "Title", "FName", "LName",   "Company", "Position", "Addr",
+        "City",  "State", "Zip",   "HmPhone", "WkPhone", "WkExt",    "CelPhone",
+        "Pager", "WkFax", "Email", "WebPage", "TmStamp"};
+    struct Table {
+        const char* name;
+        std::vector<std::string> columns;
+    };
+    std::vector<std::string> person(std::begin(kPersonColumns), std::end(kPersonColumns));
+    std::vector<std::string> user = person;
+    user.erase(user.begin() + 14);  // the user has no Pager
+    const Table tables[] = {
+        {"User", user},
+        {"Person", person},
+        {"ContactType", {"ID", "Description"}},
+        {"Contact", {"ID", "PersonID", "DtTm", "Description", "ContactTypeID", "TmStamp"}},
+        {"Globals", {"Version", "U", "C", "S"}},
+    };
+    for (const Table& table : tables) {
+        std::vector<std::string> found;
+        cppsqlite3::Query& query =
+            statement.ExecuteQuery(std::string("PRAGMA table_info(") + table.name + ")");
+        while (query.Next()) {
+            found.push_back(query.GetString(2));
+        }
+        statement.CloseQuery();
+        if (found.size() != table.columns.size()) {
+            return false;
+        }
+        for (size_t i = 0; i < found.size(); ++i) {
+            // Column names are compared as the engine compares them, without regard to case.
+            if (QString::fromStdString(found[i]).compare(
+                    QString::fromLatin1(table.columns[i].c_str()), Qt::CaseInsensitive) != 0) {
+                return false;
+            }
+        }
+    }
+    return true;
 }
 
 GlobalsAtOpen RewriteGlobalsAtOpen(cppsqlite3::Statement& statement) {

@@ -46,6 +46,10 @@ std::string GlobalsInsert(const std::string& token, const std::string& created,
 // closed, the file is deleted and the SQLException is passed on.
 void CreateDatabaseFile(const std::string& path);
 
+// Whether the file's five tables have the columns of the schema, by name and in order: the
+// program reads and writes rows by position, so a table of another shape is not its file.
+bool HasAddressBookTables(cppsqlite3::Statement& statement);
+
 struct GlobalsAtOpen {
     int version = -1;
     DateTime created;  // C, with "NEW" read as now; invalid when C cannot be read

@@ -10,5 +10,7 @@ using RecordId = std::string;
 // between single quotes directly.
 RecordId NewRecordId();
 
-// The value with every single quote doubled, for placing between single quotes in SQL.
+// The value with every single quote doubled, for placing between single quotes in SQL. A NUL
+// byte, which would end the literal for the engine, becomes "' || char(0) || '", so the value
+// keeps it; text without NUL is only doubled.
 std::string QuoteSqlText(const std::string& value);

@@ -1,11 +1,110 @@
 #include "StoredText.h"
 
+namespace {
+
+// The code points of bytes 0x80 to 0x9F in Windows-1252; 0 where the code page has none.
+constexpr char16_t kWindows1252High[32] = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+
+char16_t Windows1252CodePoint(unsigned char byte) {
+    if (byte >= 0x80 && byte <= 0x9F && kWindows1252High[byte - 0x80] != 0) {
+        return kWindows1252High[byte - 0x80];
+    }
+    return byte;
+}
+
+void AppendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+}  // namespace
+
+bool IsValidUtf8(const char* bytes, size_t length) {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes);
+    const unsigned char* end = p + length;
+    while (p < end) {
+        const unsigned char c = *p;
+        if (c < 0x80) {
+            ++p;
+            continue;
+        }
+        int more;
+        char32_t code;
+        if (c >= 0xC2 && c <= 0xDF) {
+            more = 1, code = c & 0x1F;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            more = 2, code = c & 0x0F;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            more = 3, code = c & 0x07;
+        } else {
+            return false;
+        }
+        if (end - p <= more) {
+            return false;
+        }
+        for (int i = 1; i <= more; ++i) {
+            if ((p[i] & 0xC0) != 0x80) {
+                return false;
+            }
+            code = (code << 6) | (p[i] & 0x3F);
+        }
+        // Overlong forms, surrogates and code points beyond Unicode are not UTF-8.
+        if ((more == 2 && code < 0x800) || (more == 3 && (code < 0x10000 || code > 0x10FFFF)) ||
+            (code >= 0xD800 && code <= 0xDFFF)) {
+            return false;
+        }
+        p += more + 1;
+    }
+    return true;
+}
+
+std::string Windows1252ToUtf8(const std::string& text) {
+    std::string out;
+    out.reserve(text.size() + text.size() / 4);
+    for (char c : text) {
+        AppendUtf8(out, Windows1252CodePoint(static_cast<unsigned char>(c)));
+    }
+    return out;
+}
+
+std::string Latin1ToUtf8(const std::string& text) {
+    std::string out;
+    out.reserve(text.size() + text.size() / 4);
+    for (char c : text) {
+        AppendUtf8(out, static_cast<unsigned char>(c));
+    }
+    return out;
+}
+
 QString FromStoredText(const std::string& text) {
-    return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
+    if (IsValidUtf8(text)) {
+        return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    }
+    QString decoded;
+    decoded.reserve(static_cast<qsizetype>(text.size()));
+    for (char c : text) {
+        decoded += QChar(Windows1252CodePoint(static_cast<unsigned char>(c)));
+    }
+    return decoded;
 }
 
 std::string ToStoredText(const QString& text) {
-    return text.toLocal8Bit().toStdString();
+    return text.toUtf8().toStdString();
+}
+
+std::string ToStoredText(const QString& edited, const std::string& stored) {
+    return edited == FromStoredText(stored) ? stored : ToStoredText(edited);
 }
 
 std::string ToStoredLines(const std::string& text) {
@@ -37,4 +136,9 @@ std::string FromStoredLines(const std::string& text) {
         plain += text[i];
     }
     return plain;
+}
+
+std::string ToStoredLinesText(const QString& edited, const std::string& stored) {
+    return edited == FromStoredText(FromStoredLines(stored)) ? stored
+                                                             : ToStoredLines(ToStoredText(edited));
 }

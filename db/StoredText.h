@@ -4,14 +4,31 @@
 
 #include <QString>
 
-// How text is kept in a .tch file: 8-bit text in the local encoding, multi-line fields with CR LF
-// between their lines. Every reader and writer of a field converts here and nowhere else.
+// How text is kept in a .tch file: 8-bit text, multi-line fields with CR LF between their lines.
+// Files of this program hold UTF-8; files written on Windows by earlier programs hold the
+// Windows-1252 code page. Every reader and writer of a field converts here and nowhere else.
 
-// A stored field as the widgets show it.
+// A stored field as the widgets show it: UTF-8 when it is valid UTF-8, else Windows-1252.
 QString FromStoredText(const std::string& text);
-// What the widgets hold, as a field is stored.
+// What the widgets hold, as a changed field is stored: UTF-8.
 std::string ToStoredText(const QString& text);
+// What an editor writes back for a field it showed: the stored bytes as they were when the
+// text still reads as they do (so a Windows-1252 field the user did not touch keeps its bytes),
+// else the edited text as UTF-8.
+std::string ToStoredText(const QString& edited, const std::string& stored);
+
+bool IsValidUtf8(const char* bytes, size_t length);
+inline bool IsValidUtf8(const std::string& text) {
+    return IsValidUtf8(text.data(), text.size());
+}
+// Windows-1252 text as UTF-8; the five bytes the code page leaves unassigned keep their
+// Latin-1 meaning.
+std::string Windows1252ToUtf8(const std::string& text);
+// ISO-8859-1 text as UTF-8.
+std::string Latin1ToUtf8(const std::string& text);
 
 // Multi-line fields keep CR LF in the file; the editors and fields use plain line breaks.
 std::string ToStoredLines(const std::string& text);
 std::string FromStoredLines(const std::string& text);
+// ToStoredText for a multi-line field: the stored bytes when the shown lines are unchanged.
+std::string ToStoredLinesText(const QString& edited, const std::string& stored);

@@ -211,6 +211,43 @@ TEST_F(MainFrameTest, OpenFailuresLeaveTheCurrentFileCurrent) {
     EXPECT_EQ(RecentMenuTexts().size(), 1);
 }
 
+TEST_F(MainFrameTest, ADatabaseOfAnotherShapeIsRefusedAndLeftUnwritten) {
+    const std::string current = book_.Create("current.tch");
+    OpenThroughMenu(current);
+    // A Person table without Pager would show the fax on the Pager button and fail every edit.
+    const std::string other = book_.Create("other.tch");
+    TestBook::Execute(other, "ALTER TABLE Person DROP COLUMN Pager");
+    TestBook::Execute(other, "UPDATE Globals SET S = 'untouched'");
+    boxes_.Expect();
+    OpenThroughMenu(other);
+    EXPECT_EQ(boxes_.Last().text, QStringLiteral("Error loading file."));
+    EXPECT_EQ(CurrentDatabasePath, current);
+    EXPECT_EQ(Globals(other, "S"), "untouched");
+    EXPECT_EQ(RecentMenuTexts().size(), 1);
+}
+
+TEST_F(MainFrameTest, CommandLineWithADatabaseOfAnotherShapeEndsTheProgram) {
+    const std::string other = book_.Create("other.tch");
+    TestBook::Execute(other, "ALTER TABLE Person DROP COLUMN Pager");
+    boxes_.Expect();
+    EXPECT_FALSE(frame_->Start(Q(other)));
+    EXPECT_EQ(boxes_.Last().text,
+              QStringLiteral("Unable to open the file ") + Q(other) + ". Exiting Tidemark.");
+    EXPECT_TRUE(CurrentDatabasePath.empty());
+}
+
+TEST_F(MainFrameTest, AFileDeletedWhileOpenIsReportedAndNotMadeAgain) {
+    const std::string path = book_.Create("gone.tch");
+    TestBook::AddPerson(path, "Ann", "Adams");
+    OpenThroughMenu(path);
+    ASSERT_TRUE(QFile::remove(Q(path)));
+    boxes_.Expect();
+    frame_->OnCommand(cmd::kEditUser);
+    EXPECT_EQ(boxes_.Last().text, QStringLiteral("The file %1 no longer exists.").arg(Q(path)));
+    EXPECT_EQ(boxes_.Last().caption, QStringLiteral("Error Loading User Information"));
+    EXPECT_FALSE(QFile::exists(Q(path)));
+}
+
 TEST_F(MainFrameTest, OpeningAFileMarkedNewWritesARealCreationTime) {
     const std::string path = book_.Create("new-marked.tch");
     TestBook::Execute(path, "UPDATE Globals SET C = 'NEW', S = 'NEW'");

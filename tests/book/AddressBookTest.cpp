@@ -1,8 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
+#include <QFile>
+
 #include <QLocale>
 
 #include "AddressBook.h"
+#include "Database.h"
 #include "SQLException.h"
 #include "TestBook.h"
 
@@ -136,12 +141,38 @@ TEST(AddressBook, LoadContactReadsTheDetails) {
 TEST(AddressBook, ReadsFailOnAFileWithoutTheTables) {
     TestBook book;
     const std::string path = book.Path("empty.tch");
+    cppsqlite3::Database().Create(path);
     std::vector<PersonRow> rows;
     try {
         LoadPersonList(path, PersonOrder::ByName, rows);
         FAIL() << "no exception";
     } catch (const cppsqlite3::SQLException& e) {
         EXPECT_EQ(e.Message(), "SQL error or missing database");
+    }
+}
+
+TEST(AddressBook, AFileDeletedSinceItWasOpenedIsNotMadeAgain) {
+    TestBook book;
+    const std::string path = book.Create();
+    ASSERT_TRUE(QFile::remove(QString::fromStdString(path)));
+    std::vector<PersonRow> rows;
+    PersonRecord person;
+    std::vector<ContactRow> contacts;
+    ContactDetails contact;
+    const std::vector<std::function<void()>> reads = {
+        [&] { LoadPersonList(path, PersonOrder::ByName, rows); },
+        [&] { LoadPerson(path, "X", person); },
+        [&] { LoadContactList(path, "X", ContactOrder::ByDate, contacts); },
+        [&] { LoadContact(path, "X", contact); },
+    };
+    for (const auto& read : reads) {
+        try {
+            read();
+            ADD_FAILURE() << "no exception";
+        } catch (const cppsqlite3::SQLException& e) {
+            EXPECT_EQ(e.Message(), "The file " + path + " no longer exists.");
+        }
+        EXPECT_FALSE(QFile::exists(QString::fromStdString(path)));
     }
 }
 

@@ -14,10 +14,18 @@
 #include "Converter.h"
 #include "Database.h"
 #include "DatabaseFile.h"
+#include "StoredText.h"
 
 namespace {
 
 using Rows = std::vector<std::vector<std::string>>;
+
+std::vector<std::string> Utf8(std::vector<std::string> texts) {
+    for (std::string& text : texts) {
+        text = Windows1252ToUtf8(text);
+    }
+    return texts;
+}
 
 Rows Select(const QString& path, const std::string& sql) {
     cppsqlite3::Database db;
@@ -172,23 +180,14 @@ TEST_F(Conversion, RoundTripKeepsEveryField) {
 
     const Rows users = Select(path, "SELECT * FROM User");
     ASSERT_EQ(users.size(), 1u);
-    const std::vector<std::string> user{"M'me \xC9",
-                                        "Ann\xE9",
-                                        "O'Hara & S\xF6hne",
-                                        "O'Hara \xA9",
-                                        "Chef 'de'",
-                                        "1 <Quay>\r\nPort \xDF",
-                                        "St. John's",
-                                        "\xC5land",
-                                        "Z\"1",
-                                        "555-0100",
-                                        "555-0102",
-                                        "x'3",
-                                        "555-0101",
-                                        "555-0103",
-                                        "ann@h\xE4"
-                                        "fen.example",
-                                        "http://x/?a=1&b=2"};
+    // The file's 8-bit text (and the bytes of its references) arrive as UTF-8.
+    const std::vector<std::string> user =
+        Utf8({"M'me \xC9", "Ann\xE9", "O'Hara & S\xF6hne", "O'Hara \xA9", "Chef 'de'",
+              "1 <Quay>\r\nPort \xDF", "St. John's", "\xC5land", "Z\"1", "555-0100", "555-0102",
+              "x'3", "555-0101", "555-0103",
+              "ann@h\xE4"
+              "fen.example",
+              "http://x/?a=1&b=2"});
     ASSERT_EQ(users[0].size(), 18u);
     EXPECT_TRUE(IsFreshId(users[0][0]));
     EXPECT_EQ(std::vector<std::string>(users[0].begin() + 1, users[0].end() - 1), user);
@@ -197,26 +196,14 @@ TEST_F(Conversion, RoundTripKeepsEveryField) {
 
     const Rows persons = Select(path, "SELECT * FROM Person ORDER BY FName");
     ASSERT_EQ(persons.size(), 2u);
-    const std::vector<std::string> jurgen{"Mr",
-                                          "J\xFCrgen",
-                                          "D'Arcy",
-                                          "D & D",
-                                          "Boss",
-                                          "Rue \"Haute\"\r\n\xE0 Paris",
-                                          "Qu\xE9"
-                                          "bec",
-                                          "QC",
-                                          "G1A",
-                                          "home'1",
-                                          "work 2",
-                                          "33",
-                                          "cell 4",
-                                          "pager \xB5",
-                                          "fax 5",
-                                          "j@d.example",
-                                          "www.d.example"};
+    const std::vector<std::string> jurgen =
+        Utf8({"Mr", "J\xFCrgen", "D'Arcy", "D & D", "Boss", "Rue \"Haute\"\r\n\xE0 Paris",
+              "Qu\xE9"
+              "bec",
+              "QC", "G1A", "home'1", "work 2", "33", "cell 4", "pager \xB5", "fax 5", "j@d.example",
+              "www.d.example"});
     EXPECT_EQ(std::vector<std::string>(persons[0].begin() + 1, persons[0].end() - 1), jurgen);
-    EXPECT_EQ(persons[1][2], "Zo\xEB");
+    EXPECT_EQ(persons[1][2], Windows1252ToUtf8("Zo\xEB"));
     EXPECT_EQ(persons[1][10], "");
     EXPECT_TRUE(IsFreshId(persons[0][0]));
     EXPECT_NE(persons[0][0], persons[1][0]);
@@ -229,7 +216,7 @@ TEST_F(Conversion, RoundTripKeepsEveryField) {
     EXPECT_EQ(types[1][1], "telephone");
     EXPECT_EQ(types[2], (std::vector<std::string>{kEmail, "Email"}));
     EXPECT_EQ(types[3], (std::vector<std::string>{kEmail, "Email"}));
-    EXPECT_EQ(types[4][1], "Ren\xE9's type");
+    EXPECT_EQ(types[4][1], Windows1252ToUtf8("Ren\xE9's type"));
 
     const Rows contacts = Select(path,
                                  "SELECT c.DtTm, c.Description, p.FName, t.Description, c.ID, "
@@ -238,13 +225,13 @@ TEST_F(Conversion, RoundTripKeepsEveryField) {
                                  "ContactType WHERE ID = c.ContactTypeID) ORDER BY c.rowid");
     ASSERT_EQ(contacts.size(), 3u);
     EXPECT_EQ(contacts[0][0], "2005-03-01 09:05:00");
-    EXPECT_EQ(contacts[0][1], "Called 're' the \xC6 order <ok>");
-    EXPECT_EQ(contacts[0][2], "J\xFCrgen");
+    EXPECT_EQ(contacts[0][1], Windows1252ToUtf8("Called 're' the \xC6 order <ok>"));
+    EXPECT_EQ(contacts[0][2], Windows1252ToUtf8("J\xFCrgen"));
     EXPECT_EQ(contacts[0][3], "Telephone");
     // The date version 1 could not read is the time of the conversion.
     EXPECT_GE(contacts[1][0], before);
     EXPECT_LE(contacts[1][0], after);
-    EXPECT_EQ(contacts[1][2], "Zo\xEB");
+    EXPECT_EQ(contacts[1][2], Windows1252ToUtf8("Zo\xEB"));
     EXPECT_EQ(contacts[1][3], "Email");
     EXPECT_EQ(contacts[2][0], "1999-12-31 23:59:59");
     EXPECT_TRUE(IsFreshId(contacts[2][4]));
@@ -256,7 +243,7 @@ TEST_F(Conversion, RoundTripKeepsEveryField) {
         const QDateTime t = QDateTime::fromSecsSinceEpoch(seconds).toLocalTime();
         return FormatStoredTimeStamp(DateTime::FromDateAndTime(t.date(), t.time()));
     };
-    EXPECT_EQ(globals[0], (std::vector<std::string>{"20", "O'Token & \xA7", stamp(1109667900),
+    EXPECT_EQ(globals[0], (std::vector<std::string>{"20", "O'Token & \xC2\xA7", stamp(1109667900),
                                                     stamp(1112346000)}));
 }
 
@@ -350,12 +337,74 @@ TEST_F(Conversion, AFileThatCannotBeReadShowsNothing) {
     EXPECT_FALSE(Exists(fresh));
 }
 
+TEST_F(Conversion, Windows1252TextBecomesUtf8) {
+    WriteBytes(path,
+               "<?xml version=\"1.0\"?><Tidemark U=\"B\xFCro\"><Persons><Person ID=\"1\">"
+               "<FName>J\xFCrgen</FName><LName>M\xFCller</LName><Company>\x80uro &amp; Co"
+               "</Company></Person></Persons><ContactTypes><ContactType ID=\"1\"><Description>"
+               "Gespr\xE4"
+               "ch</Description></ContactType></ContactTypes><Contacts><Contact "
+               "ID=\"1\"><PersonID>1</PersonID><ContactTypeID>1</ContactTypeID><Description>"
+               "Gr\xFC\xDF"
+               "e</Description></Contact></Contacts></Tidemark>");
+    ASSERT_EQ(Run().result, ConvertResult::Succeeded);
+    EXPECT_EQ(Select(path, "SELECT FName, LName, Company FROM Person"),
+              Rows({{"J\xC3\xBCrgen", "M\xC3\xBCller", "\xE2\x82\xACuro & Co"}}));
+    EXPECT_EQ(Select(path, "SELECT Description FROM Contact"), Rows({{"Gr\xC3\xBC\xC3\x9F"
+                                                                      "e"}}));
+    EXPECT_EQ(Select(path,
+                     "SELECT count(*) FROM ContactType WHERE Description = "
+                     "'Gespr\xC3\xA4"
+                     "ch'"),
+              Rows({{"1"}}));
+    EXPECT_EQ(Select(path, "SELECT U FROM Globals"), Rows({{"B\xC3\xBCro"}}));
+}
+
+TEST_F(Conversion, TheDeclaredLatin1IsHonoured) {
+    // In ISO-8859-1, 0x80 is a control character, not the euro sign of Windows-1252.
+    WriteBytes(path,
+               "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><Tidemark><Persons><Person "
+               "ID=\"1\"><LName>\x80 M\xFCller</LName></Person></Persons></Tidemark>");
+    ASSERT_EQ(Run().result, ConvertResult::Succeeded);
+    EXPECT_EQ(Select(path, "SELECT LName FROM Person"), Rows({{"\xC2\x80 M\xC3\xBCller"}}));
+}
+
+TEST_F(Conversion, Utf8TextIsCopiedUnchanged) {
+    const std::string name = "M\xC3\xBCller \xE2\x82\xAC \xF0\x9F\x98\x80";
+    WriteBytes(path,
+               "<?xml version=\"1.0\" encoding=\"windows-1252\"?><Tidemark><Persons><Person "
+               "ID=\"1\"><LName>" +
+                   name +
+                   "</LName><FName>J&#252;rgen</FName></Person>"
+                   "</Persons></Tidemark>");
+    ASSERT_EQ(Run().result, ConvertResult::Succeeded);
+    // A reference gives a byte of its own; alone it is no UTF-8 and reads as the code page.
+    EXPECT_EQ(Select(path, "SELECT LName, FName FROM Person"), Rows({{name, "J\xC3\xBCrgen"}}));
+}
+
+TEST_F(Conversion, NulBytesOfReferencesAreKept) {
+    WriteBytes(path,
+               "<Tidemark><Persons><Person ID=\"1\"><FName>A&#0;B</FName><LName>x&#256;&#0;"
+               "</LName></Person></Persons></Tidemark>");
+    ASSERT_EQ(Run().result, ConvertResult::Succeeded);
+    const Rows rows = Select(path, "SELECT FName, LName, length(CAST(LName AS BLOB)) FROM Person");
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0][0], std::string("A\0B", 3));
+    EXPECT_EQ(rows[0][1], std::string("x\0\0", 3));
+    EXPECT_EQ(rows[0][2], "3");
+}
+
 TEST_F(Conversion, ADatabaseFailureDuringTheInsertsLeavesNoNewFile) {
-    // A NUL byte ends the statement text early, which the engine refuses.
+    // Thousands of NUL bytes apart from each other make one value deeper than the engine
+    // takes in one statement.
+    std::string description;
+    for (int i = 0; i < 2000; ++i) {
+        description += "a&#0;";
+    }
     const std::string original =
         "<Tidemark><Persons><Person ID=\"1\"><FName>A</FName></Person></Persons>"
-        "<ContactTypes><ContactType ID=\"1\"><Description>T&#0;</Description></ContactType>"
-        "</ContactTypes></Tidemark>";
+        "<ContactTypes><ContactType ID=\"1\"><Description>" +
+        description + "</Description></ContactType></ContactTypes></Tidemark>";
     WriteBytes(path, original);
     const ConvertOutcome outcome = Run();
     EXPECT_EQ(outcome.result, ConvertResult::Failed);

@@ -22,7 +22,7 @@ protected:
     std::string MakePersons(int count) {
         const std::string path = Path("persons.tch");
         Database db;
-        db.Open(path);
+        db.Create(path);
         Statement& st = db.CreateStatement();
         st.Execute("CREATE TABLE Person(ID TEXT NOT NULL, FName TEXT DEFAULT '', Flag TEXT)");
         for (int i = 0; i < count; ++i) {
@@ -72,10 +72,24 @@ TEST_F(AccessLayerTest, FileThatIsNotADatabaseFailsAtOpen) {
     EXPECT_FALSE(db.IsOpen());
 }
 
-TEST_F(AccessLayerTest, MissingFileIsCreatedEmptyAndReadsFail) {
+TEST_F(AccessLayerTest, MissingFileIsNotCreatedByOpen) {
     const std::string path = Path("missing.tch");
     Database db;
-    db.Open(path);
+    const SQLException e = Thrown([&] { db.Open(path); });
+    EXPECT_EQ(e.Code(), 0);
+    EXPECT_EQ(e.Message(), "The file " + path + " no longer exists.");
+    EXPECT_FALSE(db.IsOpen());
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(path)));
+    // Nor by a second try, nor in a folder that is gone.
+    EXPECT_EQ(Thrown([&] { db.Open(path); }).Code(), 0);
+    EXPECT_EQ(Thrown([&] { db.Open(Path("gone/book.tch")); }).Code(), 0);
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(path)));
+}
+
+TEST_F(AccessLayerTest, CreateMakesAnEmptyFileWhoseReadsFail) {
+    const std::string path = Path("missing.tch");
+    Database db;
+    db.Create(path);
     EXPECT_TRUE(QFile::exists(QString::fromStdString(path)));
     EXPECT_EQ(db.SchemaEntryCount(), 0);
     Statement& st = db.CreateStatement();
@@ -187,7 +201,7 @@ TEST_F(AccessLayerTest, DeclaredTypesAreRecorded) {
 
 TEST_F(AccessLayerTest, NumbersAndBooleansFollowTheCLibraryRules) {
     Database db;
-    db.Open(Path("values.tch"));
+    db.Create(Path("values.tch"));
     Query& q = db.CreateStatement().ExecuteQuery(
         "SELECT '  42abc', '-17', 'abc', '3.5e2', 'TrUe', '1', 'yes', '2', '', 'true ', "
         "'9000000000'");
@@ -241,7 +255,7 @@ TEST_F(AccessLayerTest, OpenTwiceClosesTheFirstFile) {
     Database db;
     db.Open(MakePersons(1));
     db.CreateStatement().ExecuteQuery("SELECT * FROM Person");
-    db.Open(Path("second.tch"));
+    db.Create(Path("second.tch"));
     EXPECT_EQ(db.SchemaEntryCount(), 0);
     db.Close();
     db.Close();

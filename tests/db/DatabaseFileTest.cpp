@@ -298,6 +298,33 @@ TEST_F(DatabaseFileTest, StampStatementSetsSaveTime) {
     EXPECT_TRUE(IsStoredTimeStamp(g.s));
 }
 
+TEST_F(DatabaseFileTest, OnlyTheSchemasTablesAreAnAddressBook) {
+    const auto check = [](const std::string& path) {
+        Database db;
+        db.Open(path);
+        return HasAddressBookTables(db.CreateStatement());
+    };
+    const auto changed = [&](const std::string& path, const char* change) {
+        CreateDatabaseFile(path);
+        Database db;
+        db.Open(path);
+        db.CreateStatement().Execute(change);
+    };
+    const std::string path = Path("b.tch");
+    ASSERT_NO_THROW(CreateDatabaseFile(path));
+    EXPECT_TRUE(check(path));
+    for (const char* change :
+         {"ALTER TABLE Person DROP COLUMN Pager", "ALTER TABLE User ADD COLUMN Pager TEXT",
+          "ALTER TABLE Contact RENAME COLUMN DtTm TO Whenever", "DROP TABLE Globals",
+          "ALTER TABLE ContactType RENAME TO Kind"}) {
+        changed(path, change);
+        EXPECT_FALSE(check(path)) << change;
+    }
+    // The engine's own column names ignore case; so does the check.
+    changed(path, "ALTER TABLE Person RENAME COLUMN FName TO FNAME");
+    EXPECT_TRUE(check(path));
+}
+
 TEST_F(DatabaseFileTest, GlobalsInsertQuotesItsTexts) {
     EXPECT_EQ(GlobalsInsert("U", "2005-03-01 09:05:00", "2006-01-01 00:00:00"),
               "INSERT INTO Globals VALUES(20, 'U', '2005-03-01 09:05:00', '2006-01-01 00:00:00')");

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include <QTemporaryDir>
 
 #include <unordered_set>
@@ -65,6 +67,42 @@ TEST(QuoteSqlText, HostileTextIsStoredAsText) {
                                                QuoteSqlText(hostile) + "'");
     ASSERT_TRUE(count.Next());
     EXPECT_EQ(count.GetInt(1), 1);
+}
+
+TEST(QuoteSqlText, NulBytesBecomeCallsOfChar) {
+    EXPECT_EQ(QuoteSqlText(std::string("A\0B", 3)), "A' || char(0) || 'B");
+    EXPECT_EQ(QuoteSqlText(std::string("\0'\0\0", 4)), "' || char(0) || '''' || char(0, 0) || '");
+    EXPECT_EQ(QuoteSqlText(std::string(250, '\0')).size(),
+              std::string("' || char(0) || '").size() * 3 + std::string(", 0").size() * 247);
+}
+
+TEST(QuoteSqlText, NulBytesAreStoredWhereverTheyStand) {
+    QTemporaryDir dir;
+    const std::string path = dir.filePath(QStringLiteral("nul.tch")).toStdString();
+    ASSERT_NO_THROW(CreateDatabaseFile(path));
+    std::string scattered;
+    for (int i = 0; i < 300; ++i) {
+        scattered += std::string("x\0", 2);
+    }
+    const std::vector<std::string> values = {std::string("\0", 1), std::string("A\0B'C", 5),
+                                             std::string(1000, '\0'), scattered};
+    cppsqlite3::Database db;
+    db.Open(path);
+    cppsqlite3::Statement& st = db.CreateStatement();
+    for (const std::string& value : values) {
+        // Two statements in one text: the whole text runs, NULs and all.
+        const std::string id = NewRecordId();
+        EXPECT_EQ(
+            st.Execute("INSERT INTO ContactType VALUES('" + id + "', '" + QuoteSqlText(value) +
+                       "'); UPDATE ContactType SET ID = ID WHERE ID = '" + id + "'"),
+            1);
+        cppsqlite3::Query& q =
+            st.ExecuteQuery("SELECT Description FROM ContactType WHERE Description = '" +
+                            QuoteSqlText(value) + "'");
+        ASSERT_TRUE(q.Next());
+        EXPECT_EQ(q.GetString(1), value);
+        EXPECT_FALSE(q.Next());
+    }
 }
 
 }  // namespace

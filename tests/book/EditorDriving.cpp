@@ -1,0 +1,54 @@
+#include "EditorDriving.h"
+
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+
+#include "ContactDialog.h"
+#include "PersonSheet.h"
+
+using F = PersonRecord::Field;
+
+PersonSheet& Sheet(QDialog& dialog) {
+    auto* sheet = qobject_cast<PersonSheet*>(&dialog);
+    EXPECT_NE(sheet, nullptr) << dialog.windowTitle().toStdString();
+    return *sheet;
+}
+
+ContactDialog& Contact(QDialog& dialog) {
+    auto* contact = qobject_cast<ContactDialog*>(&dialog);
+    EXPECT_NE(contact, nullptr) << dialog.windowTitle().toStdString();
+    return *contact;
+}
+
+// Builds the sheet's pages up to the one that holds the field and brings that page to the front.
+QWidget* Reveal(PersonSheet& sheet, F field) {
+    for (int page = PersonSheet::General; page <= PersonSheet::Phone && !sheet.Field(field);
+         ++page) {
+        sheet.Tabs()->setCurrentIndex(page);
+    }
+    EXPECT_NE(sheet.Field(field), nullptr);
+    sheet.Tabs()->setCurrentWidget(sheet.Field(field)->parentWidget());
+    return sheet.Field(field);
+}
+
+void TypeInto(PersonSheet& sheet, F field, const QString& text) {
+    QTest::keyClicks(Reveal(sheet, field), text);
+}
+
+QString ShownText(PersonSheet& sheet, F field) {
+    QWidget* control = Reveal(sheet, field);
+    if (auto* line = qobject_cast<QLineEdit*>(control)) {
+        return line->text();
+    }
+    return static_cast<QPlainTextEdit*>(control)->toPlainText();
+}
+
+void PressOk(QDialog& dialog, QPushButton* ok) {
+    ASSERT_TRUE(ok->isEnabled()) << dialog.windowTitle().toStdString();
+    QTest::mouseClick(ok, Qt::LeftButton);
+}
