@@ -4,7 +4,7 @@
 #include <QPushButton>
 
 #include "DialogUnits.h"
-#include "Images.h"
+#include "Picture.h"
 
 namespace {
 
@@ -23,7 +23,7 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
     const platform::DialogUnits units(font());
     setFixedSize(units.X(221), units.Y(62));
 
-    auto* picture = new PictureControl(this);
+    auto* picture = new platform::PictureControl(this);
     platform::SetControlId(picture, 1088);
     units.Place(picture, 7, 7, 48, 36);
     QLabel* name = AddLine(this, units, QStringLiteral("Tidemark"), 8);

@@ -21,6 +21,7 @@
 #include "MessageBox.h"
 #include "Settings.h"
 #include "StartupScreen.h"
+#include "TransferCommands.h"
 #include "ValueActions.h"
 #include "WindowPlacement.h"
 
@@ -93,6 +94,7 @@ MainFrame::MainFrame(const Options& options, QWidget* parent)
     document_.AttachView(view_);
     connect(view_, &MainView::StateChanged, this, &MainFrame::UpdateCommands);
     connect(view_, &MainView::HelpRequested, this, &MainFrame::ShowViewControlHelp);
+    connect(view_, &MainView::RecordCommand, this, &MainFrame::CarryOutRecordCommand);
     connect(view_, &MainView::ValueActivated, this,
             [this](int control, const QString& text) { book::ActOnValue(view_, control, text); });
 
@@ -418,6 +420,30 @@ void MainFrame::OpenRecentFile(int command) {
         recentFiles_.Remove(command);
     }
     recentFiles_.WriteToSettings(QString::fromLatin1(kProductKey));
+}
+
+void MainFrame::CarryOutRecordCommand(int command) {
+    const std::string path = view_->Path();
+    transfer::CommandOutcome outcome;
+    switch (command) {
+        case cmd::kExportPersons:
+            outcome = transfer::ExportPersonsCommand(this, path);
+            break;
+        case cmd::kExportContacts:
+            outcome = transfer::ExportContactsCommand(this, path);
+            break;
+        case cmd::kImportPersons:
+            outcome = transfer::ImportPersonsCommand(this, view_, path);
+            break;
+        default:
+            return;
+    }
+    if (outcome.reload) {
+        view_->Reload();
+    }
+    if (!outcome.status.isEmpty()) {
+        statusBar()->showMessage(outcome.status, 10000);
+    }
 }
 
 void MainFrame::ShowViewControlHelp(QWidget* control) {

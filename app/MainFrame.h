@@ -45,6 +45,8 @@ public:
 
     // The pop-up help of a control of the main view, as F1 and help mode show it.
     void ShowViewControlHelp(QWidget* control);
+    // The record commands the view hands on: export, import and the reports.
+    void CarryOutRecordCommand(int command);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

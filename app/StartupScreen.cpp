@@ -6,13 +6,13 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "Images.h"
+#include "Picture.h"
 
 StartupScreen::StartupScreen(QWidget* parent, int milliseconds)
     : QDialog(parent, Qt::SplashScreen | Qt::FramelessWindowHint) {
     setAttribute(Qt::WA_DeleteOnClose);
     auto* layout = new QVBoxLayout(this);
-    auto* picture = new PictureControl(this);
+    auto* picture = new platform::PictureControl(this);
     picture->setFixedSize(320, 180);
     layout->addWidget(picture);
     auto* tagline = new QLabel(QStringLiteral("KNOW WHEN AND HOW YOU KEEP IN TOUCH!"), this);

@@ -39,12 +39,32 @@ constexpr Field kUserFields[] = {
 
 }  // namespace
 
-std::string InsertPersonSql(const RecordId& id, const PersonRecord& person) {
-    std::string sql = "INSERT INTO Person VALUES('" + QuoteSqlText(id) + "', ";
+namespace {
+
+// "INSERT INTO Person VALUES('id', 'Title', ..., 'WebPage', " and the stamp's text.
+std::string InsertPersonStart(const RecordId& id, const PersonRecord& person) {
+    std::string sql;
+    sql.reserve(64 + 24 * PersonRecord::FieldCount);
+    sql += "INSERT INTO Person VALUES('";
+    sql += QuoteSqlText(id);
+    sql += "', ";
     for (const std::string& value : person.fields) {
-        sql += "'" + QuoteSqlText(value) + "', ";
+        sql += '\'';
+        sql += QuoteSqlText(value);
+        sql += "', ";
     }
-    return sql + "datetime('now', 'localtime'))";
+    return sql;
+}
+
+}  // namespace
+
+std::string InsertPersonSql(const RecordId& id, const PersonRecord& person) {
+    return InsertPersonStart(id, person) + "datetime('now', 'localtime'))";
+}
+
+std::string InsertPersonSql(const RecordId& id, const PersonRecord& person,
+                            const std::string& stamp) {
+    return InsertPersonStart(id, person) + "'" + QuoteSqlText(stamp) + "')";
 }
 
 std::string UpdatePersonSql(const PersonRecord& person) {

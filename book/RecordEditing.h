@@ -15,6 +15,9 @@ namespace editing {
 // The statements, as they are sent. Values are quoted here; identifiers too, since they come
 // from files other programs may have written.
 std::string InsertPersonSql(const RecordId& id, const PersonRecord& person);
+// With a given time stamp (stored form) instead of the engine's time: the import's rows.
+std::string InsertPersonSql(const RecordId& id, const PersonRecord& person,
+                            const std::string& stamp);
 std::string UpdatePersonSql(const PersonRecord& person);
 std::string UpdateUserSql(const PersonRecord& user);
 std::string InsertContactSql(const RecordId& id, const RecordId& personId, DateTime when,

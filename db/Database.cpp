@@ -102,6 +102,12 @@ std::string Query::GetString(int column) const {
     return std::string(text, sqlite3_column_bytes(statement_, column - 1));
 }
 
+std::string_view Query::GetText(int column) const {
+    CheckColumn(column);
+    const char* text = Text(column);
+    return std::string_view(text, sqlite3_column_bytes(statement_, column - 1));
+}
+
 std::string Query::GetString(const std::string& name) const {
     return GetString(ColumnByName(name));
 }

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "SQLException.h"
@@ -25,6 +26,8 @@ public:
 
     std::string GetString(int column) const;
     std::string GetString(const std::string& name) const;
+    // The text of the column without a copy; valid until the next Next or Close.
+    std::string_view GetText(int column) const;
     int GetInt(int column) const;
     int GetInt(const std::string& name) const;
     long GetLong(int column) const;

@@ -151,6 +151,7 @@ std::vector<HelpTopic> ContentsTopics() {
         {QStringLiteral("html/addrinfdlg.htm"), QStringLiteral("Adding and Editing Persons")},
         {QStringLiteral("html/contactdlg.htm"), QStringLiteral("Logging Contacts")},
         {QStringLiteral("html/userinfdlg.htm"), QStringLiteral("Your User Information")},
+        {QStringLiteral("html/transfer.htm"), QStringLiteral("Exporting and Importing Text Files")},
         {QStringLiteral("html/addrrptdlg.htm"), QStringLiteral("Printing an Address Book")},
         {QStringLiteral("html/cntrptdlg.htm"), QStringLiteral("Printing Contacts")},
         {QStringLiteral("html/envrptdlg.htm"), QStringLiteral("Printing Envelopes")},

@@ -14,6 +14,7 @@ inline constexpr char kMainTopic[] = "::/html/Introduction.htm>mainwin";
 inline constexpr char kPersonTopic[] = "::/html/addrinfdlg.htm>topic";
 inline constexpr char kUserTopic[] = "::/html/userinfdlg.htm>topic";
 inline constexpr char kContactTopic[] = "::/html/contactdlg.htm>topic";
+inline constexpr char kTransferTopic[] = "::/html/transfer.htm>topic";
 inline constexpr char kAddressBookReportTopic[] = "::/html/addrrptdlg.htm>topic";
 inline constexpr char kContactsReportTopic[] = "::/html/cntrptdlg.htm>topic";
 inline constexpr char kEnvelopeReportTopic[] = "::/html/envrptdlg.htm>topic";

@@ -111,8 +111,8 @@ constexpr PopupEntry kPopups[] = {
      "The character that stands between two fields of a line: comma, semicolon, pipe, space or "
      "tab."},
     {4008,
-     "The character written before and after each field, such as a double quote, or Nothing "
-     "for plain fields."},
+     "The character around each value that is not empty, such as a double quote. It keeps a "
+     "separator inside a value from splitting it; with Nothing, values are not protected."},
     {4010,
      "The fields to export (check each one you want), or, when importing, the columns of the "
      "file: click a column to choose the person field it goes into."},

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QLineEdit>
+#include <QWizard>
+
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
@@ -484,17 +487,53 @@ TEST_F(MainFrameTest, AvailabilityFollowsTheView) {
     EXPECT_TRUE(frame_->Action(cmd::kContactsReport)->isEnabled());
 }
 
-TEST_F(MainFrameTest, CommandsStillToComeChangeNothing) {
+TEST_F(MainFrameTest, CancelledTransfersAndCommandsStillToComeChangeNothing) {
     const std::string path = book_.Create();
     TestBook::AddPerson(path, "Ann", "Adams");
     OpenThroughMenu(path);
     const std::string before = Globals(path, "S");
-    for (int command : {cmd::kImportPersons, cmd::kExportPersons, cmd::kAddressBookReport,
-                        cmd::kPageSetup, cmd::kPrintSetup, cmd::kReportFont, cmd::kPrint}) {
+    {
+        ModalDriver dialogs;
+        for (int i = 0; i < 3; ++i) {
+            dialogs.Expect([](QDialog&) {});  // cancelled
+        }
+        for (int command : {cmd::kImportPersons, cmd::kExportPersons, cmd::kExportContacts}) {
+            frame_->OnCommand(command);
+        }
+        EXPECT_EQ(dialogs.Captions(), QStringList({"Select Document", "Select Document",
+                                                   "Select Document"}));
+    }
+    for (int command : {cmd::kAddressBookReport, cmd::kPageSetup, cmd::kPrintSetup,
+                        cmd::kReportFont, cmd::kPrint}) {
         frame_->OnCommand(command);
     }
     EXPECT_EQ(Globals(path, "S"), before);
     EXPECT_EQ(TestBook::QueryText(path, "SELECT COUNT(*) FROM Person"), "1");
+}
+
+TEST_F(MainFrameTest, AnImportThroughTheMenuReloadsTheView) {
+    const std::string path = book_.Create();
+    OpenThroughMenu(path);
+    const std::string file = book_.Path("in.csv");
+    {
+        QFile f(Q(file));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("FirstName,LastName\nAnn,Adams\nBob,Brown\n");
+    }
+    ModalDriver dialogs;
+    dialogs.Expect([&](QDialog& d) {
+        auto& wizard = static_cast<QWizard&>(d);
+        QTest::keyClicks(wizard.currentPage()->findChild<QLineEdit*>(), Q(file));
+        QTest::mouseClick(wizard.button(QWizard::NextButton), Qt::LeftButton);
+        QTest::mouseClick(wizard.button(QWizard::NextButton), Qt::LeftButton);
+        QTest::mouseClick(wizard.button(QWizard::FinishButton), Qt::LeftButton);
+    });
+    boxes_.Expect();
+    frame_->Action(cmd::kImportPersons)->trigger();
+    EXPECT_EQ(boxes_.Last().text, QStringLiteral("2 names added to current database."));
+    EXPECT_EQ(boxes_.Last().owner, frame_->View());
+    ASSERT_EQ(frame_->View()->PersonRows().Rows().size(), 2u);
+    EXPECT_EQ(frame_->View()->PersonRows().Rows()[0].name, "Adams, Ann");
 }
 
 TEST_F(MainFrameTest, EditingCommandsOpenTheirEditors) {

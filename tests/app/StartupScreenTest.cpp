@@ -3,7 +3,7 @@
 #include <QPointer>
 #include <QTest>
 
-#include "Images.h"
+#include "Picture.h"
 #include "StartupScreen.h"
 
 namespace {
@@ -34,7 +34,7 @@ TEST(StartupScreen, ClosesByItselfAfterItsTime) {
 }
 
 TEST(AppPicture, FillsTheSizeAskedFor) {
-    const QPixmap picture = AppPicture(QSize(120, 80));
+    const QPixmap picture = platform::AppPicture(QSize(120, 80));
     EXPECT_EQ(picture.size(), QSize(120, 80));
     const QImage image = picture.toImage();
     // Sky above, sea below.

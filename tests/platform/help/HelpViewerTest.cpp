@@ -42,6 +42,7 @@ const std::vector<std::pair<const char*, const char*>> kTopics = {
     {"::/html/addrinfdlg.htm>topic", "html/addrinfdlg.htm"},
     {"::/html/userinfdlg.htm>topic", "html/userinfdlg.htm"},
     {"::/html/contactdlg.htm>topic", "html/contactdlg.htm"},
+    {"::/html/transfer.htm>topic", "html/transfer.htm"},
     {"::/html/addrrptdlg.htm>topic", "html/addrrptdlg.htm"},
     {"::/html/cntrptdlg.htm>topic", "html/cntrptdlg.htm"},
     {"::/html/envrptdlg.htm>topic", "html/envrptdlg.htm"},
@@ -179,13 +180,10 @@ TEST(TopicReference, EachTopicPartNamesItsOwnPage) {
 }
 
 TEST(TopicReference, ConstantsAreTheTopicParts) {
-    const char* constants[] = {help::kMainTopic,
-                               help::kPersonTopic,
-                               help::kUserTopic,
-                               help::kContactTopic,
-                               help::kAddressBookReportTopic,
-                               help::kContactsReportTopic,
-                               help::kEnvelopeReportTopic};
+    const char* constants[] = {help::kMainTopic,           help::kPersonTopic,
+                               help::kUserTopic,           help::kContactTopic,
+                               help::kTransferTopic,       help::kAddressBookReportTopic,
+                               help::kContactsReportTopic, help::kEnvelopeReportTopic};
     ASSERT_EQ(std::size(constants), kTopics.size());
     for (size_t i = 0; i < kTopics.size(); ++i) {
         EXPECT_STREQ(constants[i], kTopics[i].first);
@@ -302,6 +300,88 @@ TEST(HelpPages, NameTheMenuCommandsWithoutAccessKeyMarks) {
     }
 }
 
+TEST(HelpPages, TheTransferPageFollowsTheUserInformationAndPrecedesTheReports) {
+    std::vector<QString> titles;
+    for (const help::HelpTopic& topic : help::ContentsTopics()) {
+        titles.push_back(topic.title);
+    }
+    const std::vector<QString> expected = {
+        QStringLiteral("Introduction"),
+        QStringLiteral("Adding and Editing Persons"),
+        QStringLiteral("Logging Contacts"),
+        QStringLiteral("Your User Information"),
+        QStringLiteral("Exporting and Importing Text Files"),
+        QStringLiteral("Printing an Address Book"),
+        QStringLiteral("Printing Contacts"),
+        QStringLiteral("Printing Envelopes"),
+    };
+    EXPECT_EQ(titles, expected);
+    EXPECT_EQ(help::ContentsTopics().at(4).page, QStringLiteral("html/transfer.htm"));
+}
+
+TEST(HelpPages, TheTransferPageNamesWhatTheWizardShows) {
+    QTextDocument document;
+    document.setHtml(ReadPage(QStringLiteral("html/transfer.htm")));
+    const QString text = document.toPlainText().simplified();
+    // The menu commands, pages, controls and messages, as the user sees them.
+    for (const char* shown : {"File > Export > Persons...",
+                              "File > Export > Contacts...",
+                              "File > Import > Persons...",
+                              "Select Document",
+                              "Document Structure",
+                              "Fields To Export",
+                              "Fields To Import",
+                              "Comma Separated files (*.csv)",
+                              "Text Files (*.txt)",
+                              "All files",
+                              "Field Separator",
+                              "Field Encloser",
+                              "Semi-colon",
+                              "Pipe",
+                              "Tab",
+                              "Double Quote",
+                              "Single Quote",
+                              "Nothing",
+                              "Add a UTF-8 mark for spreadsheet programs",
+                              "First line of document contains field names",
+                              "First line of document",
+                              "EMPTY FIELD",
+                              "(not imported)",
+                              "Assign imported field to this field",
+                              "Import this field",
+                              "Assign a column to LastName to finish.",
+                              "Unable to open file",
+                              "There are no persons to export.",
+                              "There are no contacts to export.",
+                              "could not be written",
+                              "names added to current database.",
+                              "Error importing person",
+                              "Windows-1252",
+                              "UTF-16",
+                              "EOF"}) {
+        EXPECT_TRUE(text.contains(QString::fromUtf8(shown))) << shown;
+    }
+    // Every field of a person export, by the name the file's first line gives it.
+    for (const char* field :
+         {"Title", "FirstName",   "LastName",   "Company",   "Position",  "Address",
+          "City",  "State",       "ZipCode",    "HomePhone", "WorkPhone", "WorkExtension",
+          "Fax",   "Pager",       "CelPhone",   "E-Mail",    "WebPage",   "Date",
+          "Time",  "Description", "ContactType"}) {
+        EXPECT_TRUE(text.contains(
+            QRegularExpression(QStringLiteral("\\b%1\\b").arg(QRegularExpression::escape(field)))))
+            << field;
+    }
+}
+
+TEST(HelpPages, TheIntroductionLinksToTheTransferPage) {
+    const QString introduction = ReadPage(kIntroduction);
+    EXPECT_TRUE(introduction.contains(QStringLiteral("href=\"transfer.htm\"")));
+    QTextDocument document;
+    document.setHtml(introduction);
+    EXPECT_TRUE(document.toPlainText().simplified().contains(
+        QStringLiteral("Exporting and importing text files")));
+}
+
 // --- The help window ---
 
 TEST_F(Help, ShowContentsOpensTheWindowWithTheContentsAtTheTopic) {
@@ -314,7 +394,7 @@ TEST_F(Help, ShowContentsOpensTheWindowWithTheContentsAtTheTopic) {
     ASSERT_NE(browser, nullptr);
     ASSERT_NE(contents, nullptr);
     EXPECT_TRUE(contents->isVisible());
-    ASSERT_EQ(contents->count(), 7);
+    ASSERT_EQ(contents->count(), 8);
     EXPECT_EQ(contents->item(0)->text(), QStringLiteral("Introduction"));
     EXPECT_TRUE(browser->source().toString().endsWith(QStringLiteral("/html/contactdlg.htm")))
         << browser->source().toString().toStdString();
@@ -369,10 +449,32 @@ TEST_F(Help, ChoosingAContentsEntryShowsItsPage) {
     QWidget* window = FindHelpWindow();
     ASSERT_NE(window, nullptr);
     QListWidget* contents = Contents(window);
-    const QRect row = contents->visualItemRect(contents->item(4));
+    ASSERT_EQ(contents->count(), 8);
+    QRect row = contents->visualItemRect(contents->item(4));
+    QTest::mouseClick(contents->viewport(), Qt::LeftButton, {}, row.center());
+    EXPECT_EQ(Browser(window)->documentTitle(),
+              QStringLiteral("Exporting and Importing Text Files"));
+    EXPECT_TRUE(Browser(window)->source().toString().endsWith(QStringLiteral("/html/transfer.htm")))
+        << Browser(window)->source().toString().toStdString();
+    EXPECT_TRUE(
+        window->windowTitle().contains(QStringLiteral("Exporting and Importing Text Files")));
+    row = contents->visualItemRect(contents->item(5));
     QTest::mouseClick(contents->viewport(), Qt::LeftButton, {}, row.center());
     EXPECT_EQ(Browser(window)->documentTitle(), QStringLiteral("Printing an Address Book"));
     EXPECT_TRUE(window->windowTitle().contains(QStringLiteral("Printing an Address Book")));
+}
+
+TEST_F(Help, TheTransferTopicSelectsItsContentsEntry) {
+    help::ShowContents(nullptr, help::TopicReference(QString::fromLatin1(help::kTransferTopic)));
+    QWidget* window = FindHelpWindow();
+    ASSERT_NE(window, nullptr);
+    QTextBrowser* browser = Browser(window);
+    EXPECT_TRUE(browser->source().toString().endsWith(QStringLiteral("/html/transfer.htm")))
+        << browser->source().toString().toStdString();
+    ASSERT_NE(Contents(window)->currentItem(), nullptr);
+    EXPECT_EQ(Contents(window)->currentItem()->text(),
+              QStringLiteral("Exporting and Importing Text Files"));
+    EXPECT_TRUE(browser->toPlainText().contains(QStringLiteral("Fields To Import")));
 }
 
 TEST_F(Help, ClickingALinkInAPageOpensThatPage) {

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <QByteArray>
+#include <QFile>
+#include <QLocale>
+
+#include "Database.h"
+#include "LineTokenizer.h"
+#include "PersonRecord.h"
+
+namespace transfer_test {
+
+// The whole file, or "<missing>" when it cannot be read.
+inline std::string FileBytes(const std::string& path) {
+    QFile file(QFile::decodeName(path.c_str()));
+    if (!file.open(QIODevice::ReadOnly)) {
+        return "<missing>";
+    }
+    return file.readAll().toStdString();
+}
+
+inline void WriteBytes(const std::string& path, std::string_view bytes) {
+    QFile file(QFile::decodeName(path.c_str()));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path;
+    ASSERT_EQ(file.write(bytes.data(), static_cast<qint64>(bytes.size())),
+              static_cast<qint64>(bytes.size()));
+}
+
+inline bool Exists(const std::string& path) {
+    return QFile::exists(QFile::decodeName(path.c_str()));
+}
+
+// Every field the tokenizer takes off the line.
+inline std::vector<std::string> Fields(const transfer::LineTokenizer& tokenizer,
+                                       std::string_view line) {
+    std::vector<std::string> fields;
+    std::string field;
+    while (tokenizer.NextField(line, field)) {
+        fields.push_back(field);
+    }
+    return fields;
+}
+
+// The persons of the file in the table's own order.
+inline std::vector<PersonRecord> StoredPersons(const std::string& path) {
+    cppsqlite3::Database db;
+    db.Open(path);
+    cppsqlite3::Query& query = db.CreateStatement().ExecuteQuery("SELECT * FROM Person");
+    std::vector<PersonRecord> persons;
+    while (query.Next()) {
+        persons.push_back(ReadPersonRow(query));
+    }
+    return persons;
+}
+
+// Sets the default locale for the test's duration.
+class LocaleScope {
+public:
+    explicit LocaleScope(const QLocale& locale) { QLocale::setDefault(locale); }
+    ~LocaleScope() { QLocale::setDefault(QLocale::system()); }
+    LocaleScope(const LocaleScope&) = delete;
+    LocaleScope& operator=(const LocaleScope&) = delete;
+};
+
+}  // namespace transfer_test

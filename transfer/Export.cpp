@@ -1,0 +1,189 @@
+#include "Export.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+#include "Database.h"
+#include "DateTime.h"
+#include "DelimitedText.h"
+#include "StoredText.h"
+
+namespace transfer {
+
+const char kPersonsQuery[] =
+    "SELECT Title, FName, LName, Company, Position,                                 Addr, City, "
+    "State, Zip, HmPhone, WkPhone, WkExt,                                 WkFax, Pager, CelPhone, "
+    "Email, WebPage FROM Person";
+
+const char kContactsQuery[] =
+    "SELECT Person.FName AS FName, Person.LName AS LName, Contact.DtTm, Contact.Description, "
+    "ContactType.Description AS TypeDesc FROM Contact, Person, ContactType WHERE "
+    "Contact.PersonID = Person.ID AND Contact.ContactTypeID = ContactType.ID";
+
+namespace {
+
+const char kUtf8Mark[] = "\xEF\xBB\xBF";
+
+// The position of each selected name in the available list, in the order of that list.
+std::vector<int> SelectedPositions(const TransferSettings& settings) {
+    std::vector<int> positions;
+    for (size_t i = 0; i < settings.availableFields.size(); ++i) {
+        for (const std::string& name : settings.selectedFields) {
+            if (name == settings.availableFields[i]) {
+                positions.push_back(static_cast<int>(i));
+                break;
+            }
+        }
+    }
+    return positions;
+}
+
+// The checked names in list order, as the header lists them.
+std::vector<std::string> HeaderNames(const TransferSettings& settings) {
+    std::vector<std::string> names;
+    for (int position : SelectedPositions(settings)) {
+        names.push_back(settings.availableFields[position]);
+    }
+    return names;
+}
+
+int Count(cppsqlite3::Statement& statement, const char* table) {
+    cppsqlite3::Query& query = statement.ExecuteQuery(std::string("SELECT COUNT(*) FROM ") + table);
+    const int count = query.Next() ? query.GetInt(1) : 0;
+    statement.CloseQuery();
+    return count;
+}
+
+std::string Begin(const TransferSettings& settings, const DelimitedText& format) {
+    std::string text;
+    if (settings.utf8Mark) {
+        text += kUtf8Mark;
+    }
+    format.AppendHeader(text, HeaderNames(settings));
+    return text;
+}
+
+ExportResult Export(const std::string& databasePath, const TransferSettings& settings,
+                    std::string (*makeText)(const std::string&, const TransferSettings&, int&)) {
+    ExportResult result;
+    std::string text;
+    try {
+        text = makeText(databasePath, settings, result.records);
+    } catch (const cppsqlite3::SQLException& e) {
+        result.outcome = ExportResult::Outcome::DatabaseFailure;
+        result.message = e.Message();
+        result.records = 0;
+        return result;
+    }
+    if (text.empty()) {
+        result.outcome = ExportResult::Outcome::NothingToExport;
+        return result;
+    }
+    if (!WriteWholeFile(settings.filePath, text, result.message)) {
+        result.outcome = ExportResult::Outcome::FileFailure;
+        result.records = 0;
+        return result;
+    }
+    result.outcome = ExportResult::Outcome::Written;
+    return result;
+}
+
+}  // namespace
+
+std::string PersonsText(const std::string& databasePath, const TransferSettings& settings,
+                        int& records) {
+    records = 0;
+    cppsqlite3::Database db;
+    db.Open(databasePath);
+    cppsqlite3::Statement& statement = db.CreateStatement();
+    if (Count(statement, "Person") == 0) {
+        return std::string();
+    }
+    const DelimitedText format(settings.Separator(), settings.Encloser());
+    std::string text = Begin(settings, format);
+    const std::vector<int> positions = SelectedPositions(settings);
+    std::string converted;
+    cppsqlite3::Query& query = statement.ExecuteQuery(kPersonsQuery);
+    while (query.Next()) {
+        bool first = true;
+        for (int position : positions) {
+            // One record, one line: a line break of any field becomes a space (the address's
+            // lines, and those an import may have brought into another field).
+            format.AppendValue(text, AsUtf8(query.GetText(position + 1), converted), first, " ");
+            first = false;
+        }
+        DelimitedText::EndLine(text);
+        ++records;
+    }
+    return text;
+}
+
+std::string ContactsText(const std::string& databasePath, const TransferSettings& settings,
+                         int& records) {
+    records = 0;
+    cppsqlite3::Database db;
+    db.Open(databasePath);
+    cppsqlite3::Statement& statement = db.CreateStatement();
+    if (Count(statement, "Contact") == 0) {
+        return std::string();
+    }
+    const DelimitedText format(settings.Separator(), settings.Encloser());
+    std::string text = Begin(settings, format);
+    const std::vector<int> positions = SelectedPositions(settings);
+    std::string converted;
+    cppsqlite3::Query& query = statement.ExecuteQuery(kContactsQuery);
+    while (query.Next()) {
+        // A DtTm that does not read as a date gives an empty Date and Time.
+        const DateTime when = ParseDateTime(query.GetString(3));
+        bool first = true;
+        for (int position : positions) {
+            switch (position) {
+                case 0:  // FirstName
+                case 1:  // LastName
+                    format.AppendValue(text, AsUtf8(query.GetText(position + 1), converted), first,
+                                       " ");
+                    break;
+                case 2:
+                    format.AppendValue(text, FormatDisplayDate(when), first);
+                    break;
+                case 3:
+                    format.AppendValue(text, FormatDisplayTime(when), first);
+                    break;
+                case 4:
+                    format.AppendValue(text, AsUtf8(query.GetText(4), converted), first, "  ");
+                    break;
+                default:
+                    format.AppendValue(text, AsUtf8(query.GetText(5), converted), first, " ");
+                    break;
+            }
+            first = false;
+        }
+        DelimitedText::EndLine(text);
+        ++records;
+    }
+    // Contacts whose person or type is gone are not exported; with none left there is nothing.
+    return records == 0 ? std::string() : text;
+}
+
+bool WriteWholeFile(const std::string& path, const std::string& text, std::string& reason) {
+    QSaveFile file(QFile::decodeName(path.c_str()));
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(text.data(), static_cast<qint64>(text.size())) !=
+            static_cast<qint64>(text.size()) ||
+        !file.commit()) {
+        reason = ToStoredText(file.errorString());
+        file.cancelWriting();
+        return false;
+    }
+    return true;
+}
+
+ExportResult ExportPersons(const std::string& databasePath, const TransferSettings& settings) {
+    return Export(databasePath, settings, PersonsText);
+}
+
+ExportResult ExportContacts(const std::string& databasePath, const TransferSettings& settings) {
+    return Export(databasePath, settings, ContactsText);
+}
+
+}  // namespace transfer

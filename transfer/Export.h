@@ -1,0 +1,41 @@
+#pragma once
+
+#include <string>
+
+#include "TransferSettings.h"
+
+namespace transfer {
+
+// The export's queries, as they are sent.
+extern const char kPersonsQuery[];
+extern const char kContactsQuery[];
+
+struct ExportResult {
+    enum class Outcome {
+        Written,
+        NothingToExport,  // the table is empty: no file was made or changed
+        DatabaseFailure,  // message: the failure's
+        FileFailure,      // message: the system's reason; an existing file is left as it was
+    };
+    Outcome outcome = Outcome::NothingToExport;
+    int records = 0;
+    std::string message;
+};
+
+// The persons of the database file, or all contacts with their person and contact type, as the
+// lines of a delimited text file (header included). Empty when the table is empty. Throws
+// cppsqlite3::SQLException.
+std::string PersonsText(const std::string& databasePath, const TransferSettings& settings,
+                        int& records);
+std::string ContactsText(const std::string& databasePath, const TransferSettings& settings,
+                         int& records);
+
+// Writes the text to the settings' file, replacing an existing file only with a complete new one.
+// False with the system's reason when the file cannot be written.
+bool WriteWholeFile(const std::string& path, const std::string& text, std::string& reason);
+
+// The export commands' work: the text, then the file.
+ExportResult ExportPersons(const std::string& databasePath, const TransferSettings& settings);
+ExportResult ExportContacts(const std::string& databasePath, const TransferSettings& settings);
+
+}  // namespace transfer

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+
+#include <QString>
+
+class QWidget;
+
+// File, Export, Persons and Contacts and File, Import, Persons: each runs the transfer wizard
+// over the owner and then writes or reads the file, showing what went wrong through the
+// message-box seam. They return what the main window must do afterwards.
+namespace transfer {
+
+struct CommandOutcome {
+    bool reload = false;  // the view is to read the file again
+    QString status;       // for the status bar; empty for none
+};
+
+CommandOutcome ExportPersonsCommand(QWidget* owner, const std::string& databasePath);
+CommandOutcome ExportContactsCommand(QWidget* owner, const std::string& databasePath);
+// view: the owner of the count message.
+CommandOutcome ImportPersonsCommand(QWidget* owner, QWidget* view, const std::string& databasePath);
+
+}  // namespace transfer

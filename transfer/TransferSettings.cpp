@@ -1,0 +1,79 @@
+#include "TransferSettings.h"
+
+namespace transfer {
+
+using P = PersonRecord;
+
+const PersonFieldName kPersonExportFields[P::FieldCount] = {
+    {"Title", P::Title},       {"FirstName", P::FName},   {"LastName", P::LName},
+    {"Company", P::Company},   {"Position", P::Position}, {"Address", P::Addr},
+    {"City", P::City},         {"State", P::State},       {"ZipCode", P::Zip},
+    {"HomePhone", P::HmPhone}, {"WorkPhone", P::WkPhone}, {"WorkExtension", P::WkExt},
+    {"Fax", P::WkFax},         {"Pager", P::Pager},       {"CelPhone", P::CelPhone},
+    {"E-Mail", P::Email},      {"WebPage", P::WebPage},
+};
+
+const PersonFieldName kPersonImportFields[P::FieldCount] = {
+    {"Title", P::Title},       {"FirstName", P::FName},   {"LastName", P::LName},
+    {"Company", P::Company},   {"Position", P::Position}, {"Address", P::Addr},
+    {"City", P::City},         {"State", P::State},       {"ZipCode", P::Zip},
+    {"HomePhone", P::HmPhone}, {"WorkPhone", P::WkPhone}, {"WorkExtension", P::WkExt},
+    {"CelPhone", P::CelPhone}, {"Pager", P::Pager},       {"Fax", P::WkFax},
+    {"Email", P::Email},       {"WebPage", P::WebPage},
+};
+
+namespace {
+
+TransferSettings Make(TransferKind kind, std::vector<std::string> fields, const char* label) {
+    TransferSettings settings;
+    settings.kind = kind;
+    settings.availableCount = static_cast<int>(fields.size());
+    settings.selectedFields.assign(fields.size(), std::string());
+    settings.availableFields = std::move(fields);
+    settings.listLabel = label;
+    return settings;
+}
+
+template <size_t N>
+std::vector<std::string> Names(const PersonFieldName (&table)[N]) {
+    std::vector<std::string> names;
+    for (const PersonFieldName& entry : table) {
+        names.emplace_back(entry.name);
+    }
+    return names;
+}
+
+}  // namespace
+
+TransferSettings TransferSettings::ForPersonExport() {
+    TransferSettings settings =
+        Make(TransferKind::ExportPersons, Names(kPersonExportFields), "Persons");
+    settings.requiredFields = {"LastName"};
+    return settings;
+}
+
+TransferSettings TransferSettings::ForContactExport() {
+    TransferSettings settings =
+        Make(TransferKind::ExportContacts,
+             {"FirstName", "LastName", "Date", "Time", "Description", "ContactType"}, "Contacts");
+    settings.requiredFields = {"LastName", "Description"};
+    return settings;
+}
+
+TransferSettings TransferSettings::ForPersonImport() {
+    TransferSettings settings =
+        Make(TransferKind::ImportPersons, Names(kPersonImportFields), "Persons");
+    settings.requiredFields = {"LastName"};
+    return settings;
+}
+
+PersonRecord::Field ImportField(const std::string& name) {
+    for (const PersonFieldName& entry : kPersonImportFields) {
+        if (name == entry.name) {
+            return entry.field;
+        }
+    }
+    return P::FieldCount;
+}
+
+}  // namespace transfer

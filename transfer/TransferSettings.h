@@ -1,0 +1,62 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "PersonRecord.h"
+
+namespace transfer {
+
+enum class TransferKind { ExportPersons, ExportContacts, ImportPersons };
+
+// What the transfer wizard's pages fill in for one export or import, and what the export or
+// import then reads. Texts are UTF-8; the file path is in the local 8-bit encoding.
+struct TransferSettings {
+    TransferKind kind = TransferKind::ExportPersons;
+    // The fields offered on the Fields page, in this order.
+    std::vector<std::string> availableFields;
+    // Export: the names of the checked fields in list order. Import: one entry per column of
+    // the file, the person field assigned to it or empty when the column is not imported.
+    std::vector<std::string> selectedFields;
+    // Import: the fields of the file's first line.
+    std::vector<std::string> columnLabels;
+    // Import: the fields that must be assigned before the wizard may finish.
+    std::vector<std::string> requiredFields;
+    bool firstLineHasNames = true;
+    std::string encloser;   // "\"", "'" or empty
+    std::string separator;  // ",", ";", "|", " " or "\t"
+    std::string filePath;
+    int availableCount = 0;
+    int columnCount = 0;
+    // The first word of the heading of the Fields page's list ("Persons", "Contacts").
+    std::string listLabel;
+    // Import: the first line of the file, trimmed.
+    std::string firstLine;
+    // Export: the file starts with the UTF-8 byte-order mark that spreadsheet programs look for.
+    bool utf8Mark = false;
+
+    bool IsImport() const { return kind == TransferKind::ImportPersons; }
+    char Separator() const { return separator.empty() ? ',' : separator[0]; }
+    // 0 when the fields are not enclosed.
+    char Encloser() const { return encloser.empty() ? '\0' : encloser[0]; }
+
+    static TransferSettings ForPersonExport();
+    static TransferSettings ForContactExport();
+    static TransferSettings ForPersonImport();
+};
+
+// A name of the person lists and the field of PersonRecord it stands for.
+struct PersonFieldName {
+    const char* name;
+    PersonRecord::Field field;
+};
+
+// The person export's fields, in the order of its list and its lines.
+extern const PersonFieldName kPersonExportFields[PersonRecord::FieldCount];
+// The person import's fields, in the order of its list (that of the Person table).
+extern const PersonFieldName kPersonImportFields[PersonRecord::FieldCount];
+
+// The person field an import field name stands for; FieldCount for any other name.
+PersonRecord::Field ImportField(const std::string& name);
+
+}  // namespace transfer

@@ -1,0 +1,497 @@
+#include "TransferWizard.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTreeWidget>
+
+#include <algorithm>
+#include <limits>
+
+#include "ColumnNames.h"
+#include "DialogUnits.h"
+#include "FileDialog.h"
+#include "HelpViewer.h"
+#include "Import.h"
+#include "LineTokenizer.h"
+#include "MessageBox.h"
+#include "Picture.h"
+#include "StoredText.h"
+
+namespace transfer {
+
+namespace {
+
+// The pages, in dialog units: the picture on the left, the controls to its right.
+constexpr int kPageWidth = 296;
+constexpr int kPageHeight = 146;
+constexpr int kLeft = 84;
+constexpr int kRight = kPageWidth - 2;
+constexpr int kWidth = kRight - kLeft;
+
+// Control numbers, for the pop-up help.
+enum Control {
+    kFileField = 1001,
+    kBrowse = 1002,
+    kSelectFileGroup = 1003,
+    kFirstLineText = 1004,
+    kFirstLineGroup = 1005,
+    kNamesBox = 1006,
+    kNamesGroup = 1007,
+    kSeparatorList = 1008,
+    kSeparatorGroup = 1009,
+    kEncloserList = 1010,
+    kEncloserGroup = 1011,
+    kFieldList = 1012,
+    kFieldsGroup = 1013,
+    kAssignList = 1101,
+    kAssignLabel = 1102,
+    kImportBox = 1103,
+};
+
+const help::PopupTable& WizardPopups() {
+    static const help::PopupTable table = {
+        {kFileField, 4000},       {kBrowse, 4000},
+        {kSelectFileGroup, 4001}, {kFirstLineText, 4002},
+        {kFirstLineGroup, 4002},  {kNamesBox, 4004},
+        {kNamesGroup, 4004},      {kSeparatorList, 4006},
+        {kSeparatorGroup, 4006},  {kEncloserList, 4008},
+        {kEncloserGroup, 4008},   {kFieldList, 4010},
+        {kFieldsGroup, 4010},     {0, 0},
+    };
+    return table;
+}
+
+// The separator list's entries and the characters they stand for, in list order.
+const std::pair<const char*, const char*> kSeparators[] = {
+    {"Comma(,)", ","}, {"Semi-colon(;)", ";"}, {"Pipe(|)", "|"}, {"Space", " "}, {"Tab", "\t"}};
+const std::pair<const char*, const char*> kEnclosers[] = {
+    {"Double Quote(\")", "\""}, {"Single Quote(')", "'"}, {"Nothing", ""}};
+
+const char kEmptyField[] = "EMPTY FIELD";
+const char kNotImported[] = "(not imported)";
+
+platform::DialogUnits Units(const QWidget* widget) {
+    return platform::DialogUnits(widget->font());
+}
+
+QGroupBox* AddGroup(QWidget* page, const QString& title, int id, int x, int y, int w, int h) {
+    auto* group = new QGroupBox(title, page);
+    platform::SetControlId(group, id);
+    Units(page).Place(group, x, y, w, h);
+    return group;
+}
+
+void ShowInformation(QWidget* owner, const char* text, const char* caption) {
+    platform::ShowMessage(owner, QString::fromUtf8(text), QString::fromUtf8(caption),
+                          platform::MessageIcon::Information);
+}
+
+}  // namespace
+
+// ---- TransferPage
+
+TransferPage::TransferPage(TransferSettings& settings, const QString& caption)
+    : settings_(settings), caption_(caption) {
+    setFont(platform::DialogFont());
+    const platform::DialogUnits units = Units(this);
+    setFixedSize(units.X(kPageWidth), units.Y(kPageHeight));
+    // The wizard's picture, stretched into its place on every paint.
+    auto* picture = new platform::PictureControl(this);
+    units.Place(picture, 0, 0, kLeft - 8, kPageHeight);
+}
+
+// ---- SelectDocumentPage
+
+SelectDocumentPage::SelectDocumentPage(TransferSettings& settings)
+    : TransferPage(settings, QStringLiteral("Select Document")) {
+    const platform::DialogUnits units = Units(this);
+    AddGroup(this, QStringLiteral("Select File"), kSelectFileGroup, kLeft, 0, kWidth, 38);
+    file_ = new QLineEdit(this);
+    file_->setMaxLength(std::numeric_limits<int>::max());
+    platform::SetControlId(file_, kFileField);
+    units.Place(file_, kLeft + 8, 18, kWidth - 44, 12);
+    file_->setText(QFile::decodeName(settings_.filePath.c_str()));
+    browse_ = platform::PlaceButton(this, units, "...", kBrowse, kRight - 32, 17, 24, 14);
+    connect(file_, &QLineEdit::textChanged, this, [this](const QString& text) {
+        settings_.filePath = QFile::encodeName(text).toStdString();
+        emit completeChanged();
+    });
+    connect(browse_, &QPushButton::clicked, this, &SelectDocumentPage::Browse);
+}
+
+bool SelectDocumentPage::isComplete() const {
+    return !file_->text().isEmpty();
+}
+
+void SelectDocumentPage::Browse() {
+    platform::FileDialogRequest request;
+    request.owner = this;
+    request.kind =
+        settings_.IsImport() ? platform::FileDialogKind::Open : platform::FileDialogKind::Save;
+    request.initialPath = file_->text();
+    request.filters = {QStringLiteral("Comma Separated files (*.csv)"),
+                       QStringLiteral("Text Files (*.txt)"), QStringLiteral("All files (*)")};
+    request.defaultSuffix = QStringLiteral("csv");
+    request.confirmOverwrite = true;
+    if (const std::optional<QString> chosen = platform::AskFileName(request)) {
+        file_->setText(*chosen);
+    }
+}
+
+bool SelectDocumentPage::validatePage() {
+    if (file_->text().isEmpty()) {
+        ShowInformation(this, "You must enter a file name", "Enter File Name");
+        return false;
+    }
+    settings_.filePath = QFile::encodeName(file_->text()).toStdString();
+    if (!settings_.IsImport()) {
+        return true;
+    }
+    const std::optional<std::string> text = ReadTextFile(settings_.filePath);
+    if (!text) {
+        ShowInformation(this, "Unable to open file", "File Error");
+        return false;
+    }
+    settings_.firstLine = FirstLine(*text);
+    return true;
+}
+
+// ---- DocumentStructurePage
+
+DocumentStructurePage::DocumentStructurePage(TransferSettings& settings)
+    : TransferPage(settings, QStringLiteral("Document Structure")) {
+    const platform::DialogUnits units = Units(this);
+    AddGroup(this, QStringLiteral("Field Names"), kNamesGroup, kLeft, 0, kWidth, 30);
+    names_ = new QCheckBox(QStringLiteral("First line of document contains field names"), this);
+    platform::SetControlId(names_, kNamesBox);
+    units.Place(names_, kLeft + 8, 15, kWidth - 16, 10);
+    names_->setChecked(settings_.firstLineHasNames);
+
+    const int half = (kWidth - 4) / 2;
+    AddGroup(this, QStringLiteral("Field Separator"), kSeparatorGroup, kLeft, 34, half, 36);
+    separators_ = new QComboBox(this);
+    platform::SetControlId(separators_, kSeparatorList);
+    units.Place(separators_, kLeft + 8, 50, half - 16, 12);
+    for (const auto& [text, value] : kSeparators) {
+        separators_->addItem(QString::fromUtf8(text), QString::fromUtf8(value));
+    }
+    AddGroup(this, QStringLiteral("Field Encloser"), kEncloserGroup, kRight - half, 34, half, 36);
+    enclosers_ = new QComboBox(this);
+    platform::SetControlId(enclosers_, kEncloserList);
+    units.Place(enclosers_, kRight - half + 8, 50, half - 16, 12);
+    for (const auto& [text, value] : kEnclosers) {
+        enclosers_->addItem(QString::fromUtf8(text), QString::fromUtf8(value));
+    }
+
+    if (settings_.IsImport()) {
+        AddGroup(this, QStringLiteral("First line of document"), kFirstLineGroup, kLeft, 74, kWidth,
+                 60);
+        firstLine_ = new QLabel(this);
+        firstLine_->setTextFormat(Qt::PlainText);
+        firstLine_->setWordWrap(true);
+        firstLine_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        platform::SetControlId(firstLine_, kFirstLineText);
+        units.Place(firstLine_, kLeft + 8, 89, kWidth - 16, 40);
+    } else {
+        utf8Mark_ =
+            new QCheckBox(QStringLiteral("Add a UTF-8 mark for spreadsheet programs"), this);
+        units.Place(utf8Mark_, kLeft + 2, 78, kWidth - 4, 10);
+        utf8Mark_->setChecked(settings_.utf8Mark);
+    }
+}
+
+void DocumentStructurePage::initializePage() {
+    if (!firstLine_) {
+        return;
+    }
+    const QString line = QString::fromStdString(settings_.firstLine);
+    // Only the start of a very long line fits; the whole of it is in the tooltip.
+    firstLine_->setText(line.size() > 300 ? line.left(300) + QChar(0x2026) : line);
+    firstLine_->setToolTip(line);
+    // The list starts on the separator that splits the line best, once per line read.
+    if (guessedFor_ != settings_.firstLine) {
+        guessedFor_ = settings_.firstLine;
+        const char guessed = LikeliestSeparator(settings_.firstLine, '"');
+        for (int i = 0; i < separators_->count(); ++i) {
+            if (separators_->itemData(i).toString() == QString(QLatin1Char(guessed))) {
+                separators_->setCurrentIndex(i);
+            }
+        }
+    }
+}
+
+bool DocumentStructurePage::validatePage() {
+    if (separators_->currentIndex() < 0 || enclosers_->currentIndex() < 0) {
+        ShowInformation(this,
+                        "You must select both a character that encloses each text field and "
+                        "one that separates each field.",
+                        "Choose Formatting Characters");
+        return false;
+    }
+    settings_.separator = separators_->currentData().toString().toStdString();
+    settings_.encloser = enclosers_->currentData().toString().toStdString();
+    settings_.firstLineHasNames = names_->isChecked();
+    if (utf8Mark_) {
+        settings_.utf8Mark = utf8Mark_->isChecked();
+    }
+    return true;
+}
+
+// ---- FieldsPage
+
+FieldsPage::FieldsPage(TransferSettings& settings)
+    : TransferPage(settings, settings.IsImport() ? QStringLiteral("Fields To Import")
+                                                 : QStringLiteral("Fields To Export")) {
+    const platform::DialogUnits units = Units(this);
+    AddGroup(this, QStringLiteral("Available Fields"), kFieldsGroup, kLeft, 0, kWidth, kPageHeight);
+    list_ = new QTreeWidget(this);
+    platform::SetControlId(list_, kFieldList);
+    list_->setRootIsDecorated(false);
+    list_->setItemsExpandable(false);
+    list_->setSelectionMode(QAbstractItemView::SingleSelection);
+    list_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list_->header()->setSectionsMovable(false);
+    list_->header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    units.Place(list_, kLeft + 8, 15, kWidth - 16, kPageHeight - 33);
+    const QString heading = QString::fromStdString(settings_.listLabel) + QStringLiteral(" Fields");
+    refusal_ = new QLabel(this);
+    refusal_->setTextFormat(Qt::PlainText);
+    units.Place(refusal_, kLeft + 8, kPageHeight - 15, kWidth - 16, 10);
+    refusal_->hide();
+
+    if (!settings_.IsImport()) {
+        list_->setColumnCount(1);
+        list_->setHeaderLabels({heading});
+        for (const std::string& field : settings_.availableFields) {
+            auto* item = new QTreeWidgetItem(list_, {QString::fromStdString(field)});
+            item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+            item->setCheckState(0, Qt::Unchecked);
+        }
+        return;
+    }
+    list_->setColumnCount(2);
+    list_->setHeaderLabels({QStringLiteral("Import Fields"), heading});
+    list_->header()->setStretchLastSection(true);
+    list_->setColumnWidth(0, (units.X(kWidth - 16) - 2 * list_->frameWidth()) / 2);
+    // A click (or Enter, or Space) on a row assigns its column.
+    connect(list_, &QTreeWidget::itemClicked, this,
+            [this](QTreeWidgetItem* item) { EditAssignment(list_->indexOfTopLevelItem(item)); });
+    connect(list_, &QTreeWidget::itemActivated, this,
+            [this](QTreeWidgetItem* item) { EditAssignment(list_->indexOfTopLevelItem(item)); });
+}
+
+void FieldsPage::FillColumns() {
+    list_->clear();
+    settings_.columnLabels.clear();
+    const LineTokenizer tokenizer(settings_.Separator(), settings_.Encloser());
+    std::string_view rest = settings_.firstLine;
+    std::string field;
+    while (tokenizer.NextField(rest, field)) {
+        settings_.columnLabels.push_back(field);
+    }
+    settings_.columnCount = static_cast<int>(settings_.columnLabels.size());
+    const std::vector<std::string> assigned =
+        settings_.firstLineHasNames ? AssignColumns(settings_.columnLabels)
+                                    : std::vector<std::string>(settings_.columnLabels.size());
+    for (size_t i = 0; i < settings_.columnLabels.size(); ++i) {
+        const std::string& label = settings_.columnLabels[i];
+        auto* item = new QTreeWidgetItem(list_, {label.empty() ? QString::fromLatin1(kEmptyField)
+                                                               : QString::fromStdString(label)});
+        ShowAssignment(item, QString::fromStdString(assigned[i]));
+    }
+}
+
+void FieldsPage::initializePage() {
+    if (!settings_.IsImport()) {
+        return;
+    }
+    // The rows follow the line and how it is split; they are made again only when those change,
+    // so that coming back to the page keeps what the user assigned.
+    const std::string from = settings_.firstLine + '\n' + settings_.separator + settings_.encloser +
+                             (settings_.firstLineHasNames ? "1" : "0");
+    if (from != builtFrom_) {
+        builtFrom_ = from;
+        FillColumns();
+    }
+    refusal_->hide();
+}
+
+void FieldsPage::ShowAssignment(QTreeWidgetItem* item, const QString& field) {
+    item->setData(1, Qt::UserRole, field);
+    QFont font = list_->font();
+    font.setItalic(field.isEmpty());
+    item->setFont(1, font);
+    item->setForeground(1, field.isEmpty() ? list_->palette().brush(QPalette::PlaceholderText)
+                                           : list_->palette().brush(QPalette::Text));
+    item->setText(1, field.isEmpty() ? QString::fromLatin1(kNotImported) : field);
+}
+
+QString FieldsPage::Assignment(int row) const {
+    const QTreeWidgetItem* item = list_->topLevelItem(row);
+    return item ? item->data(1, Qt::UserRole).toString() : QString();
+}
+
+void FieldsPage::Assign(int row, const QString& field) {
+    QTreeWidgetItem* item = list_->topLevelItem(row);
+    if (!item) {
+        return;
+    }
+    // A field goes into one column only: the first other row that held it lets it go.
+    if (!field.isEmpty()) {
+        for (int i = 0; i < list_->topLevelItemCount(); ++i) {
+            if (i != row && Assignment(i) == field) {
+                ShowAssignment(list_->topLevelItem(i), QString());
+                break;
+            }
+        }
+    }
+    ShowAssignment(item, field);
+    if (refusal_->isVisible()) {
+        validatePage();
+    }
+}
+
+void FieldsPage::EditAssignment(int row) {
+    if (row < 0 || row >= list_->topLevelItemCount()) {
+        return;
+    }
+    FieldAssignDialog dialog(this, settings_.availableFields, Assignment(row));
+    if (dialog.exec() == QDialog::Accepted) {
+        Assign(row, dialog.Chosen());
+    }
+}
+
+bool FieldsPage::validatePage() {
+    settings_.selectedFields.clear();
+    if (!settings_.IsImport()) {
+        for (int i = 0; i < list_->topLevelItemCount(); ++i) {
+            if (list_->topLevelItem(i)->checkState(0) == Qt::Checked) {
+                settings_.selectedFields.push_back(list_->topLevelItem(i)->text(0).toStdString());
+            }
+        }
+        return true;
+    }
+    for (int i = 0; i < list_->topLevelItemCount(); ++i) {
+        settings_.selectedFields.push_back(Assignment(i).toStdString());
+    }
+    for (const std::string& required : settings_.requiredFields) {
+        if (std::find(settings_.selectedFields.begin(), settings_.selectedFields.end(), required) ==
+            settings_.selectedFields.end()) {
+            refusal_->setText(QStringLiteral("Assign a column to %1 to finish.")
+                                  .arg(QString::fromStdString(required)));
+            refusal_->show();
+            return false;
+        }
+    }
+    refusal_->hide();
+    return true;
+}
+
+// ---- TransferWizard
+
+TransferWizard::TransferWizard(QWidget* owner, TransferSettings& settings, const QString& title)
+    : QWizard(owner, platform::kDialogFlags), title_(title) {
+    setFont(platform::DialogFont());
+    setWizardStyle(QWizard::ClassicStyle);
+    setOption(QWizard::NoBackButtonOnStartPage, false);
+    setWindowTitle(title);
+    document_ = new SelectDocumentPage(settings);
+    structure_ = new DocumentStructurePage(settings);
+    fields_ = new FieldsPage(settings);
+    addPage(document_);
+    addPage(structure_);
+    addPage(fields_);
+    // Each page puts its own caption in the title bar when it comes up.
+    connect(this, &QWizard::currentIdChanged, this, [this](int id) {
+        if (auto* page = qobject_cast<TransferPage*>(this->page(id))) {
+            setWindowTitle(page->Caption());
+        }
+    });
+    help::InstallPopupHelp(this, help::HelpFilePath(), WizardPopups());
+    // The page that explains the wizard; the caption's help button is not on every desktop.
+    setOption(QWizard::HaveHelpButton, true);
+    connect(this, &QWizard::helpRequested, this, [this] {
+        help::ShowTopic(this, help::TopicReference(QString::fromLatin1(help::kTransferTopic)));
+    });
+}
+
+void TransferWizard::showEvent(QShowEvent* event) {
+    QWizard::showEvent(event);
+    // As large as the pages need, no larger; the wizard knows that once it is laid out.
+    const QSize needed = minimumSizeHint();
+    if (needed.isValid()) {
+        setFixedSize(needed);
+    }
+}
+
+// ---- FieldAssignDialog
+
+FieldAssignDialog::FieldAssignDialog(QWidget* owner, const std::vector<std::string>& fields,
+                                     const QString& assigned)
+    : QDialog(owner, platform::kDialogFlags) {
+    setFont(platform::DialogFont());
+    setWindowTitle(QStringLiteral("Fields"));
+    const platform::DialogUnits units(font());
+    setFixedSize(units.X(186), units.Y(66));
+
+    auto* label = new QLabel(QStringLiteral("Assign imported field to this field:"), this);
+    label->setTextFormat(Qt::PlainText);
+    platform::SetControlId(label, kAssignLabel);
+    units.Place(label, 7, 7, 172, 8);
+    list_ = new QComboBox(this);
+    platform::SetControlId(list_, kAssignList);
+    units.Place(list_, 7, 18, 172, 12);
+    for (const std::string& field : fields) {
+        list_->addItem(QString::fromStdString(field));
+    }
+    import_ = new QCheckBox(QStringLiteral("Import this field"), this);
+    platform::SetControlId(import_, kImportBox);
+    units.Place(import_, 7, 35, 100, 10);
+    ok_ = platform::PlaceButton(this, units, "OK", 1, 75, 47, 50, 14);
+    ok_->setDefault(true);
+    cancel_ = platform::PlaceButton(this, units, "Cancel", 2, 129, 47, 50, 14);
+
+    const int current = assigned.isEmpty() ? -1 : list_->findText(assigned);
+    list_->setCurrentIndex(current);
+    import_->setChecked(current >= 0);
+    ok_->setEnabled(current >= 0);
+    connect(list_, qOverload<int>(&QComboBox::activated), this, [this](int index) {
+        ok_->setEnabled(index >= 0);
+        // Choosing a field is meant to import the column into it.
+        import_->setChecked(true);
+    });
+    connect(ok_, &QPushButton::clicked, this, [this] {
+        if (ok_->isEnabled()) {
+            accept();
+        }
+    });
+    connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+    help::InstallPopupHelp(this, help::HelpFilePath(),
+                           {{kAssignList, 5000},
+                            {kAssignLabel, 5000},
+                            {kImportBox, 5001},
+                            {1, 1000},
+                            {2, 1001},
+                            {0, 0}});
+    // Centred on its owner's window.
+    if (owner) {
+        QRect frame(QPoint(), size());
+        frame.moveCenter(owner->window()->frameGeometry().center());
+        move(frame.topLeft());
+    }
+}
+
+QString FieldAssignDialog::Chosen() const {
+    return import_->isChecked() && list_->currentIndex() >= 0 ? list_->currentText() : QString();
+}
+
+}  // namespace transfer

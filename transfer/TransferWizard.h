@@ -1,0 +1,149 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+#include <QWizard>
+#include <QWizardPage>
+
+#include "TransferSettings.h"
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace transfer {
+
+// A page of the transfer wizard: its caption replaces the wizard's when it comes up, and the
+// wizard's picture stands at its left.
+class TransferPage : public QWizardPage {
+    Q_OBJECT
+public:
+    TransferPage(TransferSettings& settings, const QString& caption);
+    const QString& Caption() const { return caption_; }
+
+protected:
+    TransferSettings& settings_;
+
+private:
+    QString caption_;
+};
+
+// "Select Document": the file's name, typed or chosen with "...".
+class SelectDocumentPage : public TransferPage {
+    Q_OBJECT
+public:
+    explicit SelectDocumentPage(TransferSettings& settings);
+    bool isComplete() const override;
+    bool validatePage() override;
+
+    QLineEdit* FileField() const { return file_; }
+    QPushButton* BrowseButton() const { return browse_; }
+
+private:
+    void Browse();
+
+    QLineEdit* file_;
+    QPushButton* browse_;
+};
+
+// "Document Structure": the separator, the encloser, whether the first line names the fields;
+// for an import the file's first line, for an export the UTF-8 mark.
+class DocumentStructurePage : public TransferPage {
+    Q_OBJECT
+public:
+    explicit DocumentStructurePage(TransferSettings& settings);
+    void initializePage() override;
+    bool validatePage() override;
+
+    QComboBox* SeparatorList() const { return separators_; }
+    QComboBox* EncloserList() const { return enclosers_; }
+    QCheckBox* NamesBox() const { return names_; }
+    QCheckBox* Utf8MarkBox() const { return utf8Mark_; }
+    QLabel* FirstLineText() const { return firstLine_; }
+
+private:
+    QComboBox* separators_;
+    QComboBox* enclosers_;
+    QCheckBox* names_;
+    QCheckBox* utf8Mark_ = nullptr;
+    QLabel* firstLine_ = nullptr;
+    std::string guessedFor_;  // the first line the separator was last guessed from
+};
+
+// "Fields To Export": the fields to write, checked; "Fields To Import": the columns of the file
+// and the person field each goes into.
+class FieldsPage : public TransferPage {
+    Q_OBJECT
+public:
+    explicit FieldsPage(TransferSettings& settings);
+    void initializePage() override;
+    bool validatePage() override;
+
+    QTreeWidget* List() const { return list_; }
+    // The line that says why Finish was refused.
+    QLabel* RefusalLine() const { return refusal_; }
+    // Import: a column's assignment, empty when the column is not imported.
+    QString Assignment(int row) const;
+    void Assign(int row, const QString& field);
+    // Import: opens the assignment dialog for the row, as a click on it does.
+    void EditAssignment(int row);
+
+private:
+    void FillColumns();
+    void ShowAssignment(QTreeWidgetItem* item, const QString& field);
+
+    QTreeWidget* list_;
+    QLabel* refusal_;
+    std::string builtFrom_;  // what the import's rows were made from
+};
+
+// The three-page wizard of the exports and the import.
+class TransferWizard : public QWizard {
+    Q_OBJECT
+public:
+    TransferWizard(QWidget* owner, TransferSettings& settings, const QString& title);
+
+    const QString& Title() const { return title_; }
+    SelectDocumentPage* DocumentPage() const { return document_; }
+    DocumentStructurePage* StructurePage() const { return structure_; }
+    FieldsPage* ColumnsPage() const { return fields_; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    QString title_;
+    SelectDocumentPage* document_;
+    DocumentStructurePage* structure_;
+    FieldsPage* fields_;
+};
+
+// "Fields": which person field an imported column goes into, if any.
+class FieldAssignDialog : public QDialog {
+    Q_OBJECT
+public:
+    // assigned: the column's current assignment, empty when it has none.
+    FieldAssignDialog(QWidget* owner, const std::vector<std::string>& fields,
+                      const QString& assigned);
+
+    // After OK: the chosen field, or empty when the column is not to be imported.
+    QString Chosen() const;
+
+    QComboBox* FieldList() const { return list_; }
+    QCheckBox* ImportBox() const { return import_; }
+    QPushButton* OkButton() const { return ok_; }
+    QPushButton* CancelButton() const { return cancel_; }
+
+private:
+    QComboBox* list_;
+    QCheckBox* import_;
+    QPushButton* ok_;
+    QPushButton* cancel_;
+};
+
+}  // namespace transfer
