@@ -46,11 +46,11 @@ std::string InsertPersonStart(const RecordId& id, const PersonRecord& person) {
     std::string sql;
     sql.reserve(64 + 24 * PersonRecord::FieldCount);
     sql += "INSERT INTO Person VALUES('";
-    sql += QuoteSqlText(id);
+    AppendQuotedSqlText(sql, id);
     sql += "', ";
     for (const std::string& value : person.fields) {
         sql += '\'';
-        sql += QuoteSqlText(value);
+        AppendQuotedSqlText(sql, value);
         sql += "', ";
     }
     return sql;

@@ -18,7 +18,12 @@ RecordId NewRecordId() {
 
 std::string QuoteSqlText(const std::string& value) {
     std::string quoted;
-    quoted.reserve(value.size() + 2);
+    AppendQuotedSqlText(quoted, value);
+    return quoted;
+}
+
+void AppendQuotedSqlText(std::string& quoted, std::string_view value) {
+    quoted.reserve(quoted.size() + value.size() + 2);
     for (size_t i = 0; i < value.size(); ++i) {
         const char c = value[i];
         if (c == '\0') {
@@ -41,5 +46,4 @@ std::string QuoteSqlText(const std::string& value) {
             quoted += '\'';
         }
     }
-    return quoted;
 }

@@ -1,5 +1,8 @@
 #include "StoredText.h"
 
+#include <cstdint>
+#include <cstring>
+
 namespace {
 
 // The code points of bytes 0x80 to 0x9F in Windows-1252; 0 where the code page has none.
@@ -34,6 +37,18 @@ bool IsValidUtf8(const char* bytes, size_t length) {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes);
     const unsigned char* end = p + length;
     while (p < end) {
+        // Most text is ASCII: eight bytes at a time while none has its high bit set.
+        while (end - p >= 8) {
+            uint64_t word;
+            std::memcpy(&word, p, 8);
+            if (word & 0x8080808080808080ULL) {
+                break;
+            }
+            p += 8;
+        }
+        if (p == end) {
+            break;
+        }
         const unsigned char c = *p;
         if (c < 0x80) {
             ++p;

@@ -47,6 +47,12 @@ std::vector<std::string> HeaderNames(const TransferSettings& settings) {
     return names;
 }
 
+// Reads the file through the engine's own small cache instead of mapping all of it: the whole
+// text is in memory already, and a large file's mapped pages would count twice.
+void ReadWithoutMapping(cppsqlite3::Statement& statement) {
+    statement.Execute("PRAGMA mmap_size = 0");
+}
+
 int Count(cppsqlite3::Statement& statement, const char* table) {
     cppsqlite3::Query& query = statement.ExecuteQuery(std::string("SELECT COUNT(*) FROM ") + table);
     const int count = query.Next() ? query.GetInt(1) : 0;
@@ -54,8 +60,11 @@ int Count(cppsqlite3::Statement& statement, const char* table) {
     return count;
 }
 
-std::string Begin(const TransferSettings& settings, const DelimitedText& format) {
+// Room for the whole text at once: pages a large buffer does not use are never touched, so
+// being generous costs no memory, while growing by copies would hold two texts at a time.
+std::string Begin(const TransferSettings& settings, const DelimitedText& format, int rows) {
     std::string text;
+    text.reserve(static_cast<size_t>(rows) * 64 * (settings.selectedFields.size() + 1) + 4096);
     if (settings.utf8Mark) {
         text += kUtf8Mark;
     }
@@ -96,11 +105,13 @@ std::string PersonsText(const std::string& databasePath, const TransferSettings&
     cppsqlite3::Database db;
     db.Open(databasePath);
     cppsqlite3::Statement& statement = db.CreateStatement();
-    if (Count(statement, "Person") == 0) {
+    ReadWithoutMapping(statement);
+    const int rows = Count(statement, "Person");
+    if (rows == 0) {
         return std::string();
     }
     const DelimitedText format(settings.Separator(), settings.Encloser());
-    std::string text = Begin(settings, format);
+    std::string text = Begin(settings, format, rows);
     const std::vector<int> positions = SelectedPositions(settings);
     std::string converted;
     cppsqlite3::Query& query = statement.ExecuteQuery(kPersonsQuery);
@@ -124,11 +135,13 @@ std::string ContactsText(const std::string& databasePath, const TransferSettings
     cppsqlite3::Database db;
     db.Open(databasePath);
     cppsqlite3::Statement& statement = db.CreateStatement();
-    if (Count(statement, "Contact") == 0) {
+    ReadWithoutMapping(statement);
+    const int rows = Count(statement, "Contact");
+    if (rows == 0) {
         return std::string();
     }
     const DelimitedText format(settings.Separator(), settings.Encloser());
-    std::string text = Begin(settings, format);
+    std::string text = Begin(settings, format, rows);
     const std::vector<int> positions = SelectedPositions(settings);
     std::string converted;
     cppsqlite3::Query& query = statement.ExecuteQuery(kContactsQuery);

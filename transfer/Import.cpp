@@ -80,8 +80,19 @@ bool RecordReader::NextLine(std::string_view& line) {
 }
 
 bool RecordReader::EndsInsideEncloser(std::string_view record) {
-    if (tokenizer_.Encloser() == '\0' ||
-        record.find(tokenizer_.Encloser()) == std::string_view::npos) {
+    const char encloser = tokenizer_.Encloser();
+    if (encloser == '\0') {
+        return false;
+    }
+    // Closed fields and doubled enclosers use enclosers in pairs: with an even number of them
+    // and no backslash to escape one, no field can be open.
+    size_t enclosers = 0;
+    bool escapes = false;
+    for (const char c : record) {
+        enclosers += c == encloser;
+        escapes = escapes || c == '\\';
+    }
+    if (enclosers == 0 || (enclosers % 2 == 0 && !escapes)) {
         return false;
     }
     LineTokenizer::Ending ending = LineTokenizer::Ending::Plain;
@@ -92,17 +103,32 @@ bool RecordReader::EndsInsideEncloser(std::string_view record) {
     return last == LineTokenizer::Ending::Open;
 }
 
-bool RecordReader::Next(std::string& record) {
+bool RecordReader::Next(std::string_view& record, std::string& storage) {
     std::string_view line;
     if (!NextLine(line)) {
         return false;
     }
-    record.assign(line);
-    while (!rest_.empty() && EndsInsideEncloser(record)) {
-        NextLine(line);
-        record += "\r\n";
-        record.append(line);
+    record = line;
+    if (rest_.empty() || !EndsInsideEncloser(record)) {
+        return true;
     }
+    storage.assign(line);
+    while (!rest_.empty() && EndsInsideEncloser(storage)) {
+        NextLine(line);
+        storage += "\r\n";
+        storage.append(line);
+    }
+    record = storage;
+    return true;
+}
+
+bool RecordReader::Next(std::string& record) {
+    std::string_view view;
+    std::string storage;
+    if (!Next(view, storage)) {
+        return false;
+    }
+    record.assign(view);
     return true;
 }
 
@@ -117,12 +143,13 @@ std::vector<PersonRecord> ReadPersons(std::string_view text, const TransferSetti
     }
     std::vector<PersonRecord> persons;
     RecordReader reader(text, tokenizer);
-    std::string record;
+    std::string_view record;
+    std::string storage;
     std::string field;
-    if (settings.firstLineHasNames && !reader.Next(record)) {
+    if (settings.firstLineHasNames && !reader.Next(record, storage)) {
         return persons;
     }
-    while (reader.Next(record)) {
+    while (reader.Next(record, storage)) {
         PersonRecord person;
         std::string_view rest = record;
         for (const PersonRecord::Field target : targets) {
@@ -138,7 +165,7 @@ std::vector<PersonRecord> ReadPersons(std::string_view text, const TransferSetti
             if (field.find_first_of("\r\n") != std::string::npos) {
                 field = ToStoredLines(field);
             }
-            person[target] = field;
+            person[target].swap(field);
         }
         TrimInPlace(person[PersonRecord::FName]);
         TrimInPlace(person[PersonRecord::LName]);
@@ -167,6 +194,8 @@ ImportResult ImportPersons(const std::string& databasePath, const TransferSettin
         cppsqlite3::Database db;
         db.Open(databasePath);
         cppsqlite3::Statement& statement = db.CreateStatement();
+        // Room for a large import's pages until its COMMIT, for this connection only.
+        statement.Execute("PRAGMA cache_size = -65536");
         statement.Execute("BEGIN TRANSACTION");
         for (const PersonRecord& person : persons) {
             statement.Execute(editing::InsertPersonSql(NewRecordId(), person, stamp));

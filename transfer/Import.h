@@ -29,6 +29,9 @@ public:
 
     // False when the text has no more lines. The last line counts also without an LF after it.
     bool Next(std::string& record);
+    // The same without a copy: the record is a view into the text, or into storage when it is
+    // made of several lines.
+    bool Next(std::string_view& record, std::string& storage);
 
 private:
     bool NextLine(std::string_view& line);

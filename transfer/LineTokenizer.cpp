@@ -126,8 +126,13 @@ void LineTokenizer::ReadEnclosed(std::string_view& line, std::string& field, End
             }
             continue;
         }
-        field += c;
-        ++p;
+        // Up to the next encloser or backslash the bytes are the field's as they stand.
+        size_t run = p + 1;
+        while (run < n && line[run] != encloser_ && line[run] != '\\') {
+            ++run;
+        }
+        field.append(line.data() + p, run - p);
+        p = run;
     }
     line.remove_prefix(p);
 }

@@ -500,8 +500,8 @@ TEST_F(MainFrameTest, CancelledTransfersAndCommandsStillToComeChangeNothing) {
         for (int command : {cmd::kImportPersons, cmd::kExportPersons, cmd::kExportContacts}) {
             frame_->OnCommand(command);
         }
-        EXPECT_EQ(dialogs.Captions(), QStringList({"Select Document", "Select Document",
-                                                   "Select Document"}));
+        EXPECT_EQ(dialogs.Captions(),
+                  QStringList({"Select Document", "Select Document", "Select Document"}));
     }
     for (int command : {cmd::kAddressBookReport, cmd::kPageSetup, cmd::kPrintSetup,
                         cmd::kReportFont, cmd::kPrint}) {
