@@ -29,10 +29,11 @@ namespace transfer {
 
 namespace {
 
-// The pages, in dialog units: the picture on the left, the controls to its right.
-constexpr int kPageWidth = 296;
-constexpr int kPageHeight = 146;
-constexpr int kLeft = 84;
+// The pages, in dialog units: the picture on the left, the controls to its right. They fill the
+// room a wizard has at the dialog font's usual size.
+constexpr int kPageWidth = 320;
+constexpr int kPageHeight = 196;
+constexpr int kLeft = 96;
 constexpr int kRight = kPageWidth - 2;
 constexpr int kWidth = kRight - kLeft;
 
@@ -199,7 +200,7 @@ DocumentStructurePage::DocumentStructurePage(TransferSettings& settings)
         firstLine_->setWordWrap(true);
         firstLine_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         platform::SetControlId(firstLine_, kFirstLineText);
-        units.Place(firstLine_, kLeft + 8, 89, kWidth - 16, 40);
+        units.Place(firstLine_, kLeft + 8, 89, kWidth - 16, 60);
     } else {
         utf8Mark_ =
             new QCheckBox(QStringLiteral("Add a UTF-8 mark for spreadsheet programs"), this);
@@ -422,15 +423,7 @@ TransferWizard::TransferWizard(QWidget* owner, TransferSettings& settings, const
     connect(this, &QWizard::helpRequested, this, [this] {
         help::ShowTopic(this, help::TopicReference(QString::fromLatin1(help::kTransferTopic)));
     });
-}
-
-void TransferWizard::showEvent(QShowEvent* event) {
-    QWizard::showEvent(event);
-    // As large as the pages need, no larger; the wizard knows that once it is laid out.
-    const QSize needed = minimumSizeHint();
-    if (needed.isValid()) {
-        setFixedSize(needed);
-    }
+    // As large as the pages need, not the larger size a wizard takes by default.
 }
 
 // ---- FieldAssignDialog

@@ -113,9 +113,6 @@ public:
     DocumentStructurePage* StructurePage() const { return structure_; }
     FieldsPage* ColumnsPage() const { return fields_; }
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
     QString title_;
     SelectDocumentPage* document_;
