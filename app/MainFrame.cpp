@@ -7,6 +7,7 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QSettings>
+#include <QStackedWidget>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QToolBar>
@@ -19,6 +20,9 @@
 #include "Images.h"
 #include "MainView.h"
 #include "MessageBox.h"
+#include "PreviewView.h"
+#include "PrintController.h"
+#include "ReportDialogs.h"
 #include "Settings.h"
 #include "StartupScreen.h"
 #include "TransferCommands.h"
@@ -64,6 +68,7 @@ const std::map<int, const char*>& Prompts() {
         {cmd::kPreviousPage, "Go to the previous page\nPrevious Page"},
         {cmd::kZoomIn, "Increase magnification of preview page\nZoom In"},
         {cmd::kZoomOut, "Decrease magnification of preview page\nZoom Out"},
+        {cmd::kSaveAsPdf, "Write every page of the report to a PDF file\nSave as PDF"},
     };
     return prompts;
 }
@@ -90,7 +95,14 @@ MainFrame::MainFrame(const Options& options, QWidget* parent)
     recentFiles_.ReadFromSettings(QString::fromLatin1(kProductKey));
 
     view_ = new MainView(this);
-    setCentralWidget(view_);
+    print_ = new reports::PrintController(this);
+    client_ = new QStackedWidget(this);
+    client_->addWidget(view_);
+    client_->addWidget(print_->View());
+    setCentralWidget(client_);
+    connect(print_, &reports::PrintController::StatusText, this,
+            [this](const QString& text) { statusBar()->showMessage(text); });
+    connect(print_, &reports::PrintController::StateChanged, this, &MainFrame::UpdateCommands);
     document_.AttachView(view_);
     connect(view_, &MainView::StateChanged, this, &MainFrame::UpdateCommands);
     connect(view_, &MainView::HelpRequested, this, &MainFrame::ShowViewControlHelp);
@@ -140,6 +152,8 @@ void MainFrame::BuildMenus() {
     file->addSeparator();
     AddCommand(file, cmd::kPageSetup, QStringLiteral("Page Set&up..."));
     AddCommand(file, cmd::kPrintSetup, QStringLiteral("P&rint Setup..."));
+    // Offered while a report is previewed.
+    AddCommand(file, cmd::kSaveAsPdf, QStringLiteral("Save as &PDF..."))->setVisible(false);
     file->addSeparator();
     recentMenu_ = file->addMenu(QStringLiteral("Recent &Files"));
     auto* empty = new QAction(QStringLiteral("(Empty)"), recentMenu_);
@@ -226,10 +240,10 @@ void MainFrame::BuildToolBars() {
     previewBar_->setObjectName(QStringLiteral("PreviewToolBar"));
     previewBar_->setMovable(false);
     previewBar_->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    const int previewGroups[][2] = {{cmd::kPreviousPage, cmd::kNextPage},
-                                    {cmd::kPrint, cmd::kPageSetup},
-                                    {cmd::kZoomIn, cmd::kZoomOut},
-                                    {cmd::kClosePreview, 0}};
+    const int previewGroups[][3] = {{cmd::kPreviousPage, cmd::kNextPage, 0},
+                                    {cmd::kPrint, cmd::kPageSetup, cmd::kSaveAsPdf},
+                                    {cmd::kZoomIn, cmd::kZoomOut, 0},
+                                    {cmd::kClosePreview, 0, 0}};
     first = true;
     for (const auto& group : previewGroups) {
         if (!first) {
@@ -266,11 +280,60 @@ bool MainFrame::event(QEvent* event) {
 }
 
 void MainFrame::UpdateCommands() {
+    const bool previewing = print_->InPreview();
     for (const auto& [command, action] : actions_) {
         if (MainView::RulesCommand(command)) {
             action->setEnabled(view_->IsCommandEnabled(command));
         }
     }
+    // The editing commands wait while a report is previewed.
+    for (int command : {cmd::kAddContact, cmd::kAddPerson, cmd::kDeleteContact, cmd::kDeletePerson,
+                        cmd::kEditPerson, cmd::kEditContact}) {
+        if (previewing) {
+            actions_[command]->setEnabled(false);
+        }
+    }
+    actions_[cmd::kPrint]->setEnabled(print_->HasReport());
+    actions_[cmd::kPrintPreview]->setEnabled(print_->HasReport());
+    actions_[cmd::kNextPage]->setEnabled(print_->CanNextPage());
+    actions_[cmd::kPreviousPage]->setEnabled(print_->CanPreviousPage());
+    actions_[cmd::kZoomIn]->setEnabled(print_->CanZoomIn());
+    actions_[cmd::kZoomOut]->setEnabled(print_->CanZoomOut());
+    actions_[cmd::kClosePreview]->setEnabled(previewing);
+    actions_[cmd::kSaveAsPdf]->setEnabled(previewing);
+    actions_[cmd::kSaveAsPdf]->setVisible(previewing);
+}
+
+void MainFrame::EnterPreview() {
+    if (!print_->EnterPreview()) {
+        return;
+    }
+    client_->setCurrentWidget(print_->View());
+    toolBar_->hide();
+    previewBar_->show();
+    print_->View()->setFocus();
+    UpdateCommands();
+}
+
+void MainFrame::LeavePreview() {
+    if (!print_->InPreview()) {
+        return;
+    }
+    print_->LeavePreview();
+    previewBar_->hide();
+    toolBar_->setVisible(actions_[cmd::kViewToolbar]->isChecked());
+    client_->setCurrentWidget(view_);
+    UpdateCommands();
+}
+
+void MainFrame::ShowReport(std::optional<reports::ReportRequest> request) {
+    if (!request) {
+        return;
+    }
+    print_->SetRequest(std::move(*request));
+    // A new choice is shown anew, also when another report is being previewed.
+    LeavePreview();
+    OnCommand(cmd::kPrintPreview);
 }
 
 bool MainFrame::Start(const QString& commandLine) {
@@ -341,16 +404,41 @@ void MainFrame::OnCommand(int command) {
             book::CheckForUpdate(this, *OpenSettingsKey(QString::fromLatin1(kSettingsKey)));
             break;
         case cmd::kPageSetup:
+            print_->PageSetup();
+            break;
         case cmd::kPrintSetup:
+            print_->PrintSetup();
+            break;
         case cmd::kReportFont:
+            print_->ChooseFont();
+            break;
         case cmd::kPrint:
+            print_->Print();
+            break;
         case cmd::kPrintPreview:
+            if (print_->InPreview()) {
+                LeavePreview();
+            } else {
+                EnterPreview();
+            }
+            break;
         case cmd::kClosePreview:
+            LeavePreview();
+            break;
         case cmd::kNextPage:
+            print_->NextPage();
+            break;
         case cmd::kPreviousPage:
+            print_->PreviousPage();
+            break;
         case cmd::kZoomIn:
+            print_->ZoomIn();
+            break;
         case cmd::kZoomOut:
-            // Printing and the update page come with the reports and the shell actions.
+            print_->ZoomOut();
+            break;
+        case cmd::kSaveAsPdf:
+            print_->SaveAsPdf();
             break;
         default:
             if (command >= cmd::kFirstRecentFile && command <= cmd::kLastRecentFile) {
@@ -435,6 +523,15 @@ void MainFrame::CarryOutRecordCommand(int command) {
         case cmd::kImportPersons:
             outcome = transfer::ImportPersonsCommand(this, view_, path);
             break;
+        case cmd::kAddressBookReport:
+            ShowReport(reports::ChooseAddressBook(this, path));
+            return;
+        case cmd::kContactsReport:
+            ShowReport(reports::ChooseContacts(this, path));
+            return;
+        case cmd::kEnvelopesReport:
+            ShowReport(reports::ChooseEnvelopes(this, path, envelopeOptions_));
+            return;
         default:
             return;
     }

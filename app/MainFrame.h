@@ -1,14 +1,21 @@
 #pragma once
 
 #include <map>
+#include <optional>
 
 #include <QMainWindow>
 
 #include "Document.h"
 #include "RecentFileList.h"
+#include "ReportData.h"
 
 class MainView;
 class QAction;
+class QStackedWidget;
+
+namespace reports {
+class PrintController;
+}
 class QMenu;
 class QToolBar;
 
@@ -42,6 +49,7 @@ public:
     QMenu* RecentFilesMenu() const { return recentMenu_; }
     QToolBar* MainToolBar() const { return toolBar_; }
     QToolBar* PreviewToolBar() const { return previewBar_; }
+    reports::PrintController& Printing() { return *print_; }
 
     // The pop-up help of a control of the main view, as F1 and help mode show it.
     void ShowViewControlHelp(QWidget* control);
@@ -62,6 +70,10 @@ private:
     void FileSaveAs();
     void OpenRecentFile(int command);
     void AddToRecentFiles(const QString& path);
+    // The preview in place of the main view and its toolbar, or back.
+    void EnterPreview();
+    void LeavePreview();
+    void ShowReport(std::optional<reports::ReportRequest> request);
 
     Document document_;
     MainView* view_ = nullptr;
@@ -69,6 +81,9 @@ private:
     QMenu* recentMenu_ = nullptr;
     QToolBar* toolBar_ = nullptr;
     QToolBar* previewBar_ = nullptr;
+    QStackedWidget* client_ = nullptr;
+    reports::PrintController* print_ = nullptr;
+    reports::EnvelopeOptions envelopeOptions_;
     std::map<int, QAction*> actions_;
 };
 

@@ -24,6 +24,8 @@ constexpr int kExportContacts = 32824;
 constexpr int kEditUser = 32825;
 constexpr int kEnvelopesReport = 32826;
 constexpr int kContactTypes = 32827;
+// Every page of the previewed report into a PDF file.
+constexpr int kSaveAsPdf = 32830;
 constexpr int kFileNew = 57600;
 constexpr int kFileOpen = 57601;
 constexpr int kFileSaveAs = 57604;

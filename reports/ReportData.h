@@ -1,0 +1,61 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "DateTime.h"
+#include "PersonRecord.h"
+
+namespace reports {
+
+// A contact as the contacts report prints it.
+struct ContactRecord {
+    RecordId id;
+    RecordId personId;
+    DateTime when;  // invalid when DtTm does not read as a date
+    std::string description;
+    RecordId typeId;
+};
+
+// A person of a report dialog's list: the name it shows and the identifier behind it.
+struct NameEntry {
+    std::string name;
+    RecordId id;
+};
+
+// What the report dialogs and the report commands read, each on a connection of its own.
+// Failures are cppsqlite3::SQLExceptions; what was read before a failure stays in the output.
+
+// "SELECT ID, FName, LName, Company FROM Person": every person's display name.
+void LoadNameList(const std::string& path, std::vector<NameEntry>& names);
+// The persons with these identifiers, in this order, each by "SELECT * FROM Person WHERE ID".
+void LoadChosenPersons(const std::string& path, const std::vector<RecordId>& ids,
+                       std::vector<PersonRecord>& persons);
+// "SELECT * FROM Contact ORDER BY DtTm DESC": every contact, newest first.
+void LoadAllContacts(const std::string& path, std::vector<ContactRecord>& contacts);
+
+// Which report a dialog chose, and what it prints.
+enum class ReportKind { None = 0, AddressBook = 1, Contacts = 2, Envelopes = 3 };
+
+struct EnvelopeOptions {
+    bool recipientTitle = false;
+    bool recipientCompany = false;
+    bool recipientPosition = false;
+    bool returnTitle = false;
+    bool returnCompany = false;
+    bool returnPosition = false;
+};
+
+struct ReportRequest {
+    ReportKind kind = ReportKind::None;
+    std::vector<PersonRecord> persons;
+    // Contacts report.
+    std::vector<ContactRecord> contacts;
+    DateTime beginning;
+    DateTime ending;
+    // Envelopes.
+    PersonRecord user;
+    EnvelopeOptions options;
+};
+
+}  // namespace reports
