@@ -30,6 +30,7 @@
 #include "MainView.h"
 #include "MessageRecorder.h"
 #include "ModalDriver.h"
+#include "PrintDialogRecorder.h"
 #include "SettingsSandbox.h"
 #include "ShellActions.h"
 #include "TestBook.h"
@@ -497,16 +498,30 @@ TEST_F(MainFrameTest, CancelledTransfersAndCommandsStillToComeChangeNothing) {
         for (int i = 0; i < 3; ++i) {
             dialogs.Expect([](QDialog&) {});  // cancelled
         }
-        for (int command : {cmd::kImportPersons, cmd::kExportPersons, cmd::kExportContacts}) {
+        for (int i = 0; i < 3; ++i) {
+            dialogs.Expect([](QDialog&) {});
+        }
+        for (int command : {cmd::kImportPersons, cmd::kExportPersons, cmd::kExportContacts,
+                            cmd::kAddressBookReport, cmd::kContactsReport,
+                            cmd::kEnvelopesReport}) {
             frame_->OnCommand(command);
         }
         EXPECT_EQ(dialogs.Captions(),
-                  QStringList({"Select Document", "Select Document", "Select Document"}));
+                  QStringList({"Select Document", "Select Document", "Select Document",
+                               "Address Book Printout", "Contacts Printout",
+                               "Envelope Printout"}));
     }
-    for (int command : {cmd::kAddressBookReport, cmd::kPageSetup, cmd::kPrintSetup,
-                        cmd::kReportFont, cmd::kPrint}) {
+    PrintDialogRecorder printing;
+    printing.print = [](QPrinter&) { return false; };
+    printing.pageSetup = [](QPrinter&) { return false; };
+    printing.font = [](const QFont&) { return std::optional<QFont>(); };
+    // Nothing chosen: Print waits for a report.
+    for (int command : {cmd::kPageSetup, cmd::kPrintSetup, cmd::kReportFont, cmd::kPrint}) {
         frame_->OnCommand(command);
     }
+    EXPECT_EQ(printing.Seen(), QStringList({"pageSetup", "print", "font"}));
+    EXPECT_FALSE(frame_->Action(cmd::kPrint)->isEnabled());
+    EXPECT_FALSE(frame_->Action(cmd::kPrintPreview)->isEnabled());
     EXPECT_EQ(Globals(path, "S"), before);
     EXPECT_EQ(TestBook::QueryText(path, "SELECT COUNT(*) FROM Person"), "1");
 }

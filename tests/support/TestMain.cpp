@@ -5,6 +5,7 @@
 
 #include "FileDialogRecorder.h"
 #include "MessageRecorder.h"
+#include "PrintDialogRecorder.h"
 #include "ShellActions.h"
 
 namespace {
@@ -38,6 +39,7 @@ int main(int argc, char* argv[]) {
     ::testing::InitGoogleTest(&argc, argv);
     InstallMessageGuard();
     InstallFileDialogGuard();
+    InstallPrintDialogGuard();
     // Owned by the listener list from here on.
     ::testing::UnitTest::GetInstance()->listeners().Append(new ShellGuard);
     return RUN_ALL_TESTS();
