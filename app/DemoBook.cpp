@@ -120,6 +120,13 @@ void WriteDemoBook(const std::string& path) {
                    "', '" + c.when + "', '" + QuoteSqlText(ToStoredLines(c.notes)) + "', '" +
                    c.type + "', datetime('now', 'localtime'))");
     }
+    // The owner of the book, for the return address of envelopes.
+    st.Execute(
+        "INSERT INTO User VALUES('" + NewRecordId() +
+        "', 'Ms.', 'Robin', 'Harbour', 'Tidemark Trading', 'Owner', "
+        "'4 Lighthouse Lane\r\nUnit 2', 'Falmouth', 'MA', '02540', '508-555-0110', '508-555-0111', "
+        "'', '508-555-0112', '', 'robin@tidemark.example', 'www.tidemark.example', "
+        "datetime('now', 'localtime'))");
     st.Execute(schema::kStamp);
     st.Execute("COMMIT");
 }

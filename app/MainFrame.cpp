@@ -437,9 +437,15 @@ void MainFrame::OnCommand(int command) {
         case cmd::kZoomOut:
             print_->ZoomOut();
             break;
-        case cmd::kSaveAsPdf:
-            print_->SaveAsPdf();
+        case cmd::kSaveAsPdf: {
+            // Beside the address book, named after it.
+            const QFileInfo book(document_.Path());
+            print_->SaveAsPdf(document_.Path().isEmpty()
+                                  ? QString()
+                                  : book.absoluteDir().filePath(book.completeBaseName() +
+                                                                QStringLiteral(".pdf")));
             break;
+        }
         default:
             if (command >= cmd::kFirstRecentFile && command <= cmd::kLastRecentFile) {
                 OpenRecentFile(command);

@@ -5,9 +5,9 @@
 
 namespace reports {
 
-QFont PainterCanvas::MakeFont(const FontSpec& spec, bool bold) {
-    QFont font(spec.face);
-    font.setPixelSize(std::max(1, spec.pixelSize));
+QFont PainterCanvas::MakeFont(const FontChoice& choice, bool bold) {
+    QFont font(choice.face);
+    font.setPixelSize(std::max(1, choice.pixelSize));
     font.setWeight(bold ? QFont::Bold : QFont::Normal);
     font.setItalic(false);
     font.setUnderline(false);
@@ -19,7 +19,7 @@ QFont PainterCanvas::MakeFont(const FontSpec& spec, bool bold) {
     return font;
 }
 
-void PainterCanvas::UseFonts(const FontSpec& font) {
+void PainterCanvas::UseFonts(const FontChoice& font) {
     normalFont_ = MakeFont(font, false);
     boldFont_ = MakeFont(font, true);
     SetBold(false);

@@ -9,7 +9,7 @@ class QPainter;
 namespace reports {
 
 // The report's font for a device: the face and the pixel height the point size gives there.
-struct FontSpec {
+struct FontChoice {
     QString face;
     int pixelSize = 0;
 };
@@ -21,7 +21,7 @@ public:
     virtual ~PageCanvas() = default;
 
     // The report's two fonts (weights 400 and 700) from now on; the normal one is current.
-    virtual void UseFonts(const FontSpec& font) = 0;
+    virtual void UseFonts(const FontChoice& font) = 0;
     virtual void SetBold(bool bold) = 0;
 
     // Of the normal font: character height plus external leading, and the average width.
@@ -49,7 +49,7 @@ class PainterCanvas : public PageCanvas {
 public:
     explicit PainterCanvas(QPainter* painter = nullptr) : painter_(painter) {}
 
-    void UseFonts(const FontSpec& font) override;
+    void UseFonts(const FontChoice& font) override;
     void SetBold(bool bold) override;
     int LineHeight() const override;
     int AverageCharWidth() const override;
@@ -59,7 +59,7 @@ public:
     void DrawTextBox(const QRect& box, const QString& text, bool wrap, const QRect& clip) override;
     void DrawLine(int x1, int y1, int x2, int y2) override;
 
-    static QFont MakeFont(const FontSpec& font, bool bold);
+    static QFont MakeFont(const FontChoice& font, bool bold);
 
 private:
     const QFont& Current() const { return bold_ ? boldFont_ : normalFont_; }

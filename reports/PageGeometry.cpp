@@ -1,14 +1,27 @@
 #include "PageGeometry.h"
 
+#include <cmath>
+
 namespace reports {
 
+namespace {
+
+long long Thousandths(double inches) {
+    return std::llround(inches * 1000);
+}
+
+}  // namespace
+
 ContentRect ComputeContent(const DeviceMetrics& d, const Margins& m) {
-    // Each truncated toward zero, as integer device units are.
+    // In thousandths of an inch, as page setup gives the margins, the products are exact: in
+    // doubles 1.025 in at 200 dpi comes to 204.99999... Integer division truncates toward zero.
     ContentRect c;
-    c.left = static_cast<int>(d.dpiX * m.left - d.offsetX);
-    c.top = static_cast<int>(d.dpiY * m.top - d.offsetY);
-    c.right = static_cast<int>(d.physicalWidth - d.dpiX * m.right - d.offsetX);
-    c.bottom = static_cast<int>(d.physicalHeight - d.dpiY * m.bottom - d.offsetY);
+    c.left = static_cast<int>((d.dpiX * Thousandths(m.left) - 1000LL * d.offsetX) / 1000);
+    c.top = static_cast<int>((d.dpiY * Thousandths(m.top) - 1000LL * d.offsetY) / 1000);
+    c.right = static_cast<int>(
+        (1000LL * (d.physicalWidth - d.offsetX) - d.dpiX * Thousandths(m.right)) / 1000);
+    c.bottom = static_cast<int>(
+        (1000LL * (d.physicalHeight - d.offsetY) - d.dpiY * Thousandths(m.bottom)) / 1000);
     return c;
 }
 

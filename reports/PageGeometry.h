@@ -12,7 +12,7 @@ struct DeviceMetrics {
     int offsetY = 0;
 };
 
-// Margins in inches.
+// Margins in inches, counted to the thousandth.
 struct Margins {
     double left = 0.5;
     double right = 0.5;

@@ -242,12 +242,13 @@ bool PrintController::WritePdf(const QString& path, QString& reason) {
     return true;
 }
 
-void PrintController::SaveAsPdf() {
+void PrintController::SaveAsPdf(const QString& suggestion) {
     if (!HasReport()) {
         return;
     }
     platform::FileDialogRequest request;
     request.owner = window_;
+    request.initialPath = suggestion;
     request.kind = platform::FileDialogKind::Save;
     request.filters = {QStringLiteral("PDF Files (*.pdf)"), QStringLiteral("All files (*)")};
     request.defaultSuffix = QStringLiteral("pdf");

@@ -58,7 +58,8 @@ public:
     void PageSetup();
     void PrintSetup();
     void ChooseFont();
-    void SaveAsPdf();
+    // suggestion: the file the dialog starts on.
+    void SaveAsPdf(const QString& suggestion = QString());
     // The PDF without a dialog; false with the reason when the file could not be written.
     bool WritePdf(const QString& path, QString& reason);
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstdio>
 
 #include "StoredText.h"
@@ -11,6 +12,13 @@ namespace reports {
 namespace {
 
 constexpr int kEntryLines = 8;
+
+// The value on a line through time: before 30 December 1899 the value is negative while its
+// fraction still counts the time forward, so raw values of one such day run backwards.
+double Chronological(DateTime when) {
+    const double day = std::trunc(when.Value());
+    return day + std::fabs(when.Value() - day);
+}
 
 }  // namespace
 
@@ -42,7 +50,7 @@ Report::Report(PageCanvas& measure, const DeviceMetrics& device)
     content_ = ComputeContent(device_, margins_);
 }
 
-FontSpec Report::Font() const {
+FontChoice Report::Font() const {
     return {faceName_, FontPixelSize(pointSize_, device_.dpiY)};
 }
 
@@ -222,7 +230,7 @@ ContactsReport::ContactsReport(PageCanvas& measure, const DeviceMetrics& device,
     // Newest first, whatever order they came in.
     std::stable_sort(contacts_.begin(), contacts_.end(),
                      [](const ContactRecord& a, const ContactRecord& b) {
-                         return a.when.Value() > b.when.Value();
+                         return Chronological(a.when) > Chronological(b.when);
                      });
     Relayout();
 }
@@ -256,8 +264,8 @@ void ContactsReport::Paginate(PageCanvas& canvas) {
         for (int k = 0; k < static_cast<int>(contacts_.size()); ++k) {
             const ContactRecord& contact = contacts_[k];
             if (contact.personId != persons_[p].id || !contact.when.IsValid() ||
-                contact.when.Value() < beginning_.Value() ||
-                contact.when.Value() > ending_.Value()) {
+                Chronological(contact.when) < Chronological(beginning_) ||
+                Chronological(contact.when) > Chronological(ending_)) {
                 continue;
             }
             const int height =
@@ -372,10 +380,10 @@ void EnvelopeReport::DrawHeader(PageCanvas& canvas, int) {
                      Content().bottom - Content().top);
     canvas.DrawTextBox(QRect(x, y, width, height), address, false, page);
     y += height;
-    canvas.DrawText(
-        x, y,
-        FromStoredText(TrimmedRight(TrimmedRight(user_[P::City]) + ", " + user_[P::State]) + " " +
-                       TrimmedRight(user_[P::Zip])));
+    canvas.DrawText(x, y,
+                    FromStoredText(TrimmedRight(
+                        TrimmedRight(TrimmedRight(user_[P::City]) + ", " + user_[P::State]) + " " +
+                        user_[P::Zip])));
 }
 
 void EnvelopeReport::DrawBody(PageCanvas& canvas, int index) {

@@ -34,7 +34,7 @@ public:
     const Margins& MarginsInInches() const { return margins_; }
     int PointSize() const { return pointSize_; }
     const QString& FaceName() const { return faceName_; }
-    FontSpec Font() const;
+    FontChoice Font() const;
     int LeftColumnX() const { return leftX_; }
     int RightColumnX() const { return rightX_; }
     int LineHeight() const { return lineHeight_; }

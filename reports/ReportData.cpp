@@ -2,7 +2,16 @@
 
 #include "Database.h"
 
+#include <unordered_map>
+
 namespace reports {
+
+namespace {
+
+// Up to this many chosen persons are read one by one.
+constexpr size_t kOneByOne = 64;
+
+}  // namespace
 
 void LoadNameList(const std::string& path, std::vector<NameEntry>& names) {
     cppsqlite3::Database db;
@@ -21,6 +30,28 @@ void LoadChosenPersons(const std::string& path, const std::vector<RecordId>& ids
     cppsqlite3::Database db;
     db.Open(path);
     cppsqlite3::Statement& statement = db.CreateStatement();
+    if (ids.size() > kOneByOne) {
+        // Many persons: one pass over the table instead of a search of it for each, then the
+        // list's order.
+        std::unordered_map<RecordId, std::vector<PersonRecord>> read;
+        for (const RecordId& id : ids) {
+            read.emplace(id, std::vector<PersonRecord>());
+        }
+        cppsqlite3::Query& query = statement.ExecuteQuery("SELECT * FROM Person");
+        while (query.Next()) {
+            const auto it = read.find(std::string(query.GetText(1)));
+            if (it != read.end()) {
+                it->second.push_back(ReadPersonRow(query));
+            }
+        }
+        for (const RecordId& id : ids) {
+            for (PersonRecord& person : read[id]) {
+                persons.push_back(std::move(person));
+            }
+            read[id].clear();
+        }
+        return;
+    }
     for (const RecordId& id : ids) {
         cppsqlite3::Query& query =
             statement.ExecuteQuery("SELECT * FROM Person WHERE ID = '" + QuoteSqlText(id) + "'");
