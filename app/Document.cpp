@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 #include "CurrentDatabase.h"
 #include "Database.h"
@@ -63,18 +64,32 @@ QString Document::DisplayName() const {
     return path_.isEmpty() ? QStringLiteral("Untitled") : QDir::toNativeSeparators(path_);
 }
 
+QString Document::StartFolder() const {
+    if (!path_.isEmpty()) {
+        const QFileInfo current(path_);
+        if (current.dir().exists()) {
+            return current.absolutePath();
+        }
+    }
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return QFileInfo(documents).isDir() ? documents : QDir::homePath();
+}
+
 bool Document::New() {
-    const std::optional<QString> chosen = platform::AskFileName(
-        TidemarkFileRequest(owner_, platform::FileDialogKind::Save, QString()));
+    platform::FileDialogRequest request =
+        TidemarkFileRequest(owner_, platform::FileDialogKind::Save, QString());
+    request.title = QStringLiteral("New Address Book");
+    request.folder = StartFolder();
+    const std::optional<QString> chosen = platform::AskFileName(request);
     if (!chosen) {
-        return true;
+        return false;
     }
     try {
         CreateDatabaseFile(LocalPath(*chosen));
     } catch (const cppsqlite3::SQLException& e) {
         platform::ShowDatabaseFailure(nullptr, e.Message(), "Error Creating Database",
                                       platform::MessageIcon::Error);
-        return true;
+        return false;
     }
     SetPath(*chosen);
     version_ = kDatabaseVersion;
@@ -84,11 +99,14 @@ bool Document::New() {
 
 bool Document::OpenWithDialog(bool& failed) {
     failed = false;
-    const std::optional<QString> chosen = platform::AskFileName(
-        TidemarkFileRequest(owner_, platform::FileDialogKind::Open, QString()));
+    platform::FileDialogRequest request =
+        TidemarkFileRequest(owner_, platform::FileDialogKind::Open, QString());
+    request.folder = StartFolder();
+    const std::optional<QString> chosen = platform::AskFileName(request);
     if (!chosen) {
         return false;
     }
+    lastAsked_ = *chosen;
     if (!Open(*chosen)) {
         failed = true;
         return false;

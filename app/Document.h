@@ -15,11 +15,13 @@ class Document {
 public:
     explicit Document(QWidget* dialogOwner = nullptr) : owner_(dialogOwner) {}
 
-    // Asks for a name and creates the file there. Always true; a failure has been shown
-    // ("Error Creating Database") and the current file stays current.
+    // Asks for a name and creates the file there; true when the new file is current. A failure
+    // has been shown ("Error Creating Database") and the current file stays current.
     bool New();
     // True when a file was opened; false with failed = false when the user cancelled.
     bool OpenWithDialog(bool& failed);
+    // The file last chosen in the open dialog, opened or not.
+    const QString& LastAsked() const { return lastAsked_; }
     // Opens the file and rewrites its Globals row. False on any failure, not reported here,
     // and for a database whose tables are not those of an address book.
     bool Open(const QString& path);
@@ -34,6 +36,8 @@ public:
     const QString& Path() const { return path_; }
     // The path as the title and messages show it, "Untitled" when there is none.
     QString DisplayName() const;
+    // Where File, New and File, Open start: the current file's folder, else the user's documents.
+    QString StartFolder() const;
     int Version() const { return version_; }
     DateTime Created() const { return created_; }
     DateTime Saved() const { return saved_; }
@@ -42,6 +46,7 @@ public:
 private:
     QWidget* owner_;
     QString path_;
+    QString lastAsked_;
     int version_ = -1;
     DateTime created_;
     DateTime saved_;

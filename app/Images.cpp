@@ -104,6 +104,23 @@ QIcon CommandIcon(int command) {
             DrawCard(p);
             DrawBadge(p, command);
             break;
+        case cmd::kUndoDelete: {
+            // An arrow bending back.
+            p.setPen(QPen(QColor(30, 90, 160), 3, Qt::SolidLine, Qt::RoundCap));
+            p.setBrush(Qt::NoBrush);
+            QPainterPath bend;
+            bend.moveTo(9, 12);
+            bend.lineTo(19, 12);
+            bend.cubicTo(28, 12, 28, 26, 19, 26);
+            bend.lineTo(12, 26);
+            p.drawPath(bend);
+            p.setBrush(QColor(30, 90, 160));
+            p.setPen(Qt::NoPen);
+            QPolygonF head;
+            head << QPointF(3, 12) << QPointF(11, 5) << QPointF(11, 19);
+            p.drawPolygon(head);
+            break;
+        }
         case cmd::kHelpMode: {
             p.setPen(QPen(Qt::black, 1.2));
             p.setBrush(Qt::white);

@@ -26,6 +26,7 @@
 #include "Settings.h"
 #include "StartupScreen.h"
 #include "TransferCommands.h"
+#include "V1Signature.h"
 #include "ValueActions.h"
 #include "WindowPlacement.h"
 
@@ -69,8 +70,18 @@ const std::map<int, const char*>& Prompts() {
         {cmd::kZoomIn, "Increase magnification of preview page\nZoom In"},
         {cmd::kZoomOut, "Decrease magnification of preview page\nZoom Out"},
         {cmd::kSaveAsPdf, "Write every page of the report to a PDF file\nSave as PDF"},
+        {cmd::kUndoDelete, "Put back the person or contact deleted last\nUndo delete"},
     };
     return prompts;
+}
+
+// The desktop's keys for a standard action; where its theme names none, the usual one.
+QList<QKeySequence> StandardKeys(QKeySequence::StandardKey key, const QString& usual) {
+    QList<QKeySequence> keys = QKeySequence::keyBindings(key);
+    if (keys.isEmpty()) {
+        keys.append(QKeySequence(usual));
+    }
+    return keys;
 }
 
 }  // namespace
@@ -84,8 +95,8 @@ MainFrame::MainFrame(const Options& options, QWidget* parent)
     BuildMenus();
     BuildToolBars();
     if (options.startupScreen) {
-        auto* screen = new StartupScreen(this);
-        screen->show();
+        startupScreen_ = new StartupScreen(this);
+        startupScreen_->show();
     }
     QStatusBar* bar = statusBar();
     bar->setSizeGripEnabled(true);
@@ -106,13 +117,17 @@ MainFrame::MainFrame(const Options& options, QWidget* parent)
     document_.AttachView(view_);
     connect(view_, &MainView::StateChanged, this, &MainFrame::UpdateCommands);
     connect(view_, &MainView::HelpRequested, this, &MainFrame::ShowViewControlHelp);
+    connect(view_, &MainView::HelpModeEnded, this, &MainFrame::EndHelpMode);
     connect(view_, &MainView::RecordCommand, this, &MainFrame::CarryOutRecordCommand);
+    connect(view_, &MainView::StatusMessage, this,
+            [this](const QString& text) { statusBar()->showMessage(text); });
     connect(view_, &MainView::ValueActivated, this,
             [this](int control, const QString& text) { book::ActOnValue(view_, control, text); });
 
-    // The smallest window holds the view's whole form.
-    setMinimumSize(minimumSizeHint());
-    resize(minimumSizeHint());
+    // The window opens large enough for the view's whole form where the screen has room; it may
+    // be made smaller, the details then scroll.
+    const QRect available = screen()->availableGeometry();
+    resize(sizeHint().boundedTo(available.size() * 9 / 10));
     SetTitle(QStringLiteral("No Database"));
     UpdateCommands();
 }
@@ -142,7 +157,8 @@ void MainFrame::BuildMenus() {
         ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
     AddCommand(file, cmd::kFileOpen, QStringLiteral("&Open...\tCtrl+O"))
         ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-    AddCommand(file, cmd::kFileSaveAs, QStringLiteral("Save &As..."));
+    AddCommand(file, cmd::kFileSaveAs, QStringLiteral("Save &As..."))
+        ->setShortcuts(StandardKeys(QKeySequence::SaveAs, QStringLiteral("Ctrl+Shift+S")));
     file->addSeparator();
     QMenu* import = file->addMenu(QStringLiteral("&Import"));
     AddCommand(import, cmd::kImportPersons, QStringLiteral("&Persons..."));
@@ -163,9 +179,13 @@ void MainFrame::BuildMenus() {
     connect(recentMenu_, &QMenu::triggered, this,
             [this](QAction* action) { OnCommand(action->data().toInt()); });
     file->addSeparator();
-    AddCommand(file, cmd::kExit, QStringLiteral("E&xit"));
+    AddCommand(file, cmd::kExit, QStringLiteral("E&xit"))
+        ->setShortcuts(StandardKeys(QKeySequence::Quit, QStringLiteral("Ctrl+Q")));
 
     QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    AddCommand(edit, cmd::kUndoDelete, QStringLiteral("Un&do Delete"))
+        ->setShortcuts(StandardKeys(QKeySequence::Undo, QStringLiteral("Ctrl+Z")));
+    edit->addSeparator();
     AddCommand(edit, cmd::kEditUser, QStringLiteral("&User..."));
     AddCommand(edit, cmd::kContactTypes, QStringLiteral("&Contact Types..."));
 
@@ -220,6 +240,7 @@ void MainFrame::BuildToolBars() {
     const int groups[][3] = {{cmd::kFileNew, cmd::kFileOpen, 0},
                              {cmd::kAddPerson, cmd::kDeletePerson, cmd::kEditPerson},
                              {cmd::kAddContact, cmd::kDeleteContact, cmd::kEditContact},
+                             {cmd::kUndoDelete, 0, 0},
                              {cmd::kHelpMode, 0, 0}};
     bool first = true;
     for (const auto& group : groups) {
@@ -339,18 +360,26 @@ void MainFrame::ShowReport(std::optional<reports::ReportRequest> request) {
 bool MainFrame::Start(const QString& commandLine) {
     const QString file = FileFromCommandLine(commandLine);
     bool opened = true;
+    starting_ = true;
     if (!file.isEmpty()) {
         if (document_.Open(file)) {
             document_.NotifyReload();
             AddToRecentFiles(document_.Path());
             SetTitle(document_.DisplayName());
         } else {
+            // The window is not shown yet: the message stands on its own, centred.
             platform::ShowMessage(
-                this, QStringLiteral("Unable to open the file %1. Exiting Tidemark.").arg(file),
+                MessageOwner(),
+                QStringLiteral("Unable to open the file %1. Exiting Tidemark.").arg(file),
                 QStringLiteral("Unable To Load File"), platform::MessageIcon::Error);
+            ExplainVersionOneFile(file);
             opened = false;
         }
+    } else if (QFileInfo::exists(recentFiles_.PathOf(RecentFileList::kFirstCommand))) {
+        // Without a file named, the user goes on where they left off.
+        OpenRecentFile(RecentFileList::kFirstCommand);
     }
+    starting_ = false;
     if (!RestoreWindowPlacement(QString::fromLatin1(kSettingsKey), this)) {
         const QRect desktop = screen()->availableGeometry();
         QRect frame = frameGeometry();
@@ -361,6 +390,13 @@ bool MainFrame::Start(const QString& commandLine) {
         showMaximized();
     } else {
         show();
+    }
+    if (const int listWidth = ReadSplitPosition(QString::fromLatin1(kSettingsKey))) {
+        view_->SetListPaneWidth(listWidth);
+    }
+    if (startupScreen_) {
+        // Window managers stack a newly mapped window on top; the start-up screen stays above.
+        startupScreen_->raise();
     }
     return opened;
 }
@@ -377,7 +413,6 @@ void MainFrame::OnCommand(int command) {
             FileSaveAs();
             break;
         case cmd::kExit:
-            SaveWindowPlacement(QString::fromLatin1(kSettingsKey), this);
             close();
             break;
         case cmd::kViewToolbar: {
@@ -457,8 +492,39 @@ void MainFrame::OnCommand(int command) {
     UpdateCommands();
 }
 
+void MainFrame::EndHelpMode() {
+    // The pointer was held by the view: the help button never saw it leave, nor did the status
+    // bar, and both would go on showing the mode.
+    if (QWidget* button = toolBar_->widgetForAction(actions_[cmd::kHelpMode])) {
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(button, &leave);
+        button->setAttribute(Qt::WA_UnderMouse, false);
+        button->update();
+    }
+    statusBar()->showMessage(QStringLiteral("Ready"));
+}
+
+QWidget* MainFrame::MessageOwner() {
+    return starting_ ? nullptr : this;
+}
+
+void MainFrame::ExplainVersionOneFile(const QString& path) {
+    if (path.isEmpty() || !IsVersionOneFile(QFile::encodeName(path).toStdString())) {
+        return;
+    }
+    platform::ShowMessage(
+        MessageOwner(),
+        QStringLiteral("%1 is an address book of the first version, which Tidemark no longer "
+                       "reads.\nConvert it with the Tidemark Converter (tideconv); afterwards it "
+                       "opens here under the same name.")
+            .arg(QDir::toNativeSeparators(path)),
+        QStringLiteral("Tidemark"), platform::MessageIcon::Information);
+}
+
 void MainFrame::FileNew() {
-    document_.New();
+    if (document_.New()) {
+        AddToRecentFiles(document_.Path());
+    }
     document_.NotifyReload();
     SetTitle(document_.DisplayName());
     view_->SetSelection(0, RecordId(), 0, RecordId());
@@ -473,6 +539,7 @@ void MainFrame::FileOpen() {
     } else if (failed) {
         platform::ShowMessage(this, QStringLiteral("Error loading file."),
                               QStringLiteral("Tidemark"), platform::MessageIcon::Error);
+        ExplainVersionOneFile(document_.LastAsked());
     }
 }
 
@@ -496,7 +563,7 @@ void MainFrame::OpenRecentFile(int command) {
     }
     if (!QFileInfo::exists(path)) {
         platform::ShowMessage(
-            this,
+            MessageOwner(),
             QStringLiteral("The database you have tried to open (\"%1\") was not found.\n "
                            "\t\t\tIt has been deleted or moved to a different location.")
                 .arg(path),
@@ -509,8 +576,9 @@ void MainFrame::OpenRecentFile(int command) {
         recentFiles_.MoveToTop(command);
         SetTitle(document_.DisplayName());
     } else {
-        platform::ShowMessage(this, QStringLiteral("Error loading file."),
+        platform::ShowMessage(MessageOwner(), QStringLiteral("Error loading file."),
                               QStringLiteral("Tidemark"), platform::MessageIcon::Error);
+        ExplainVersionOneFile(path);
         recentFiles_.Remove(command);
     }
     recentFiles_.WriteToSettings(QString::fromLatin1(kProductKey));
@@ -560,5 +628,6 @@ void MainFrame::ShowViewControlHelp(QWidget* control) {
 
 void MainFrame::closeEvent(QCloseEvent* event) {
     SaveWindowPlacement(QString::fromLatin1(kSettingsKey), this);
+    SaveSplitPosition(QString::fromLatin1(kSettingsKey), view_->ListPaneWidth());
     event->accept();
 }

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include <QMainWindow>
+#include <QPointer>
 
 #include "Document.h"
 #include "RecentFileList.h"
@@ -70,6 +71,11 @@ private:
     void FileSaveAs();
     void OpenRecentFile(int command);
     void AddToRecentFiles(const QString& path);
+    // Messages before the window shows stand alone, centred on the screen.
+    QWidget* MessageOwner();
+    void EndHelpMode();
+    // After a failed load: the file may be one of the first version, for the converter.
+    void ExplainVersionOneFile(const QString& path);
     // The preview in place of the main view and its toolbar, or back.
     void EnterPreview();
     void LeavePreview();
@@ -85,6 +91,9 @@ private:
     reports::PrintController* print_ = nullptr;
     reports::EnvelopeOptions envelopeOptions_;
     std::map<int, QAction*> actions_;
+    QPointer<QWidget> startupScreen_;
+    // Opening the file to start with, before the window shows.
+    bool starting_ = false;
 };
 
 // "Tidemark [text]".

@@ -9,7 +9,8 @@
 #include "Picture.h"
 
 StartupScreen::StartupScreen(QWidget* parent, int milliseconds)
-    : QDialog(parent, Qt::SplashScreen | Qt::FramelessWindowHint) {
+    // Above the main window that opens meanwhile, for as long as it is shown.
+    : QDialog(parent, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
     setAttribute(Qt::WA_DeleteOnClose);
     auto* layout = new QVBoxLayout(this);
     auto* picture = new platform::PictureControl(this);

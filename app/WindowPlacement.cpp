@@ -31,6 +31,8 @@ const Field kFields[] = {
     {"wp.bottom", &WindowPlacementRecord::bottom},
 };
 
+const char kSplitName[] = "split.firstPane";
+
 bool Minimized(qint32 showCmd) {
     // SW_SHOWMINIMIZED, SW_MINIMIZE, SW_SHOWMINNOACTIVE, SW_FORCEMINIMIZE
     return showCmd == 2 || showCmd == 6 || showCmd == 7 || showCmd == 11;
@@ -146,4 +148,22 @@ bool RestoreWindowPlacement(const QString& settingsKey, QWidget* window) {
         window->setWindowState(state | Qt::WindowMaximized);
     }
     return true;
+}
+
+void SaveSplitPosition(const QString& settingsKey, int firstPaneWidth) {
+    const auto key = OpenSettingsKey(settingsKey);
+    if (!key->isWritable() || firstPaneWidth <= 0) {
+        return;
+    }
+    key->setValue(QLatin1String(kSplitName), static_cast<quint32>(firstPaneWidth));
+    key->sync();
+}
+
+int ReadSplitPosition(const QString& settingsKey) {
+    const auto key = OpenSettingsKey(settingsKey);
+    qint32 width = 0;
+    if (!ReadSettingsNumber(*key, QLatin1String(kSplitName), &width) || width <= 0) {
+        return 0;
+    }
+    return width;
 }

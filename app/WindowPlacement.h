@@ -36,3 +36,8 @@ bool RestoreWindowPlacement(const QString& settingsKey, QWidget* window);
 // The two halves of the above, for the store alone: false when the key holds none of the values.
 void WritePlacementRecord(const QString& settingsKey, const WindowPlacementRecord& record);
 bool ReadPlacementRecord(const QString& settingsKey, WindowPlacementRecord* record);
+
+// Where the handle between a window's two panes sits: the width of the first pane, stored beside
+// the placement. ReadSplitPosition gives 0 when none is stored.
+void SaveSplitPosition(const QString& settingsKey, int firstPaneWidth);
+int ReadSplitPosition(const QString& settingsKey);

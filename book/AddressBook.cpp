@@ -5,13 +5,25 @@
 using cppsqlite3::Database;
 using cppsqlite3::Query;
 
-std::string PersonListQuery(PersonOrder order) {
+std::string PersonListQuery(PersonOrder order, bool reversed) {
+    if (reversed) {
+        return order == PersonOrder::ByName
+                   ? "SELECT ID, FName, LName, Company FROM Person ORDER BY LName DESC, FName DESC"
+                   : "SELECT ID, FName, LName, Company FROM Person ORDER BY Company DESC";
+    }
     return order == PersonOrder::ByName
                ? "SELECT ID, FName, LName, Company FROM Person ORDER BY LName, FName"
                : "SELECT ID, FName, LName, Company FROM Person ORDER BY Company";
 }
 
-std::string ContactListQuery(const RecordId& personId, ContactOrder order) {
+std::string ContactListQuery(const RecordId& personId, ContactOrder order, bool reversed) {
+    if (reversed) {
+        return "SELECT Contact.DtTm, Contact.Description, Contact.ID, ContactType.Description AS "
+               "TypeDescription FROM Contact, ContactType WHERE PersonID = '" +
+               QuoteSqlText(personId) + "' AND Contact.ContactTypeID = ContactType.ID" +
+               (order == ContactOrder::ByDate ? " ORDER BY +DtTm"
+                                              : " ORDER BY TypeDescription DESC, +DtTm DESC");
+    }
     return "SELECT Contact.DtTm, Contact.Description, Contact.ID, ContactType.Description AS "
            "TypeDescription FROM Contact, ContactType WHERE PersonID = '" +
            QuoteSqlText(personId) + "' AND Contact.ContactTypeID = ContactType.ID" +
@@ -21,10 +33,11 @@ std::string ContactListQuery(const RecordId& personId, ContactOrder order) {
                                           : " ORDER BY TypeDescription, +DtTm DESC");
 }
 
-void LoadPersonList(const std::string& path, PersonOrder order, std::vector<PersonRow>& rows) {
+void LoadPersonList(const std::string& path, PersonOrder order, std::vector<PersonRow>& rows,
+                    bool reversed) {
     Database db;
     db.Open(path);
-    Query& q = db.CreateStatement().ExecuteQuery(PersonListQuery(order));
+    Query& q = db.CreateStatement().ExecuteQuery(PersonListQuery(order, reversed));
     while (q.Next()) {
         PersonRow row;
         row.id = q.GetString(1);
@@ -48,10 +61,10 @@ bool LoadPerson(const std::string& path, const RecordId& id, PersonRecord& perso
 }
 
 void LoadContactList(const std::string& path, const RecordId& personId, ContactOrder order,
-                     std::vector<ContactRow>& rows) {
+                     std::vector<ContactRow>& rows, bool reversed) {
     Database db;
     db.Open(path);
-    Query& q = db.CreateStatement().ExecuteQuery(ContactListQuery(personId, order));
+    Query& q = db.CreateStatement().ExecuteQuery(ContactListQuery(personId, order, reversed));
     while (q.Next()) {
         const DateTime when = ParseDateTime(q.GetString(1));
         rows.push_back({FormatDisplayDate(when), FormatDisplayTime(when), q.GetString(4),

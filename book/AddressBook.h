@@ -35,14 +35,16 @@ struct ContactDetails {
     RecordId typeId;
 };
 
-std::string PersonListQuery(PersonOrder order);
-std::string ContactListQuery(const RecordId& personId, ContactOrder order);
+// reversed: the other way round (a second click on the list's column).
+std::string PersonListQuery(PersonOrder order, bool reversed = false);
+std::string ContactListQuery(const RecordId& personId, ContactOrder order, bool reversed = false);
 
-void LoadPersonList(const std::string& path, PersonOrder order, std::vector<PersonRow>& rows);
+void LoadPersonList(const std::string& path, PersonOrder order, std::vector<PersonRow>& rows,
+                    bool reversed = false);
 // False when no person has the identifier.
 bool LoadPerson(const std::string& path, const RecordId& id, PersonRecord& person);
 void LoadContactList(const std::string& path, const RecordId& personId, ContactOrder order,
-                     std::vector<ContactRow>& rows);
+                     std::vector<ContactRow>& rows, bool reversed = false);
 bool LoadContact(const std::string& path, const RecordId& id, ContactDetails& contact);
 
 // The work phone as the details panel shows and dials it: "555-1234x12" with an extension;

@@ -26,6 +26,8 @@ constexpr int kEnvelopesReport = 32826;
 constexpr int kContactTypes = 32827;
 // Every page of the previewed report into a PDF file.
 constexpr int kSaveAsPdf = 32830;
+// Puts back what the last delete of persons or contacts took away.
+constexpr int kUndoDelete = 32831;
 constexpr int kFileNew = 57600;
 constexpr int kFileOpen = 57601;
 constexpr int kFileSaveAs = 57604;

@@ -49,7 +49,7 @@ RecordId Add(const std::string& path, const std::string& description) {
     return id;
 }
 
-bool DeleteUnlessInUse(const std::string& path, const RecordId& id) {
+int DeleteUnlessInUse(const std::string& path, const RecordId& id) {
     cppsqlite3::Database database;
     database.Open(path);
     cppsqlite3::Statement& statement = database.CreateStatement();
@@ -58,12 +58,12 @@ bool DeleteUnlessInUse(const std::string& path, const RecordId& id) {
     const int count = uses.Next() ? uses.GetInt(1) : 0;
     statement.CloseQuery();
     if (count != 0) {
-        return false;
+        return count;
     }
     // Each in its own automatic transaction: a deletion stays even if the stamp then fails.
     statement.Execute("DELETE FROM ContactType WHERE ID = " + Literal(id));
     statement.Execute(schema::kStamp);
-    return true;
+    return 0;
 }
 
 std::string Edit::Begin(const std::string& path, const RecordId& id) {

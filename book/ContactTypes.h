@@ -26,8 +26,9 @@ int CountSameDescription(const std::string& path, const std::string& description
 // Inserts a new type in one transaction ending with the stamp and returns its identifier.
 RecordId Add(const std::string& path, const std::string& description);
 
-// Deletes the type unless a contact uses it; false when it is in use and so kept.
-bool DeleteUnlessInUse(const std::string& path, const RecordId& id);
+// Deletes the type unless a contact uses it. Gives the number of contacts that use it, and so
+// kept it; 0 when it was deleted.
+int DeleteUnlessInUse(const std::string& path, const RecordId& id);
 
 // One edit of a type on one connection, kept open (with no transaction) while the user edits
 // the description, so the duplicate check can use a connection of its own.

@@ -207,7 +207,14 @@ void ContactTypesDialog::DeleteType() {
         return;
     }
     try {
-        if (!contact_types::DeleteUnlessInUse(path_, id)) {
+        if (const int uses = contact_types::DeleteUnlessInUse(path_, id)) {
+            // One arg() for both, so that a "%2" in the description stays as typed.
+            const QString description = list_->selectedItems().first()->text(0);
+            platform::ShowMessage(this,
+                                  QStringLiteral("%1 is used by %2 contacts and cannot be deleted.")
+                                      .arg(description, QString::number(uses)),
+                                  QStringLiteral("Contact Types"),
+                                  platform::MessageIcon::Information);
             return;
         }
     } catch (const cppsqlite3::SQLException& e) {
@@ -247,6 +254,11 @@ void ContactTypesDialog::EditType() {
     }
     edit.Close();
     FillList();
+}
+
+void ContactTypesDialog::reject() {
+    // Esc, and the close box through QDialog's close event, end the list as Close does.
+    CloseDialog();
 }
 
 void ContactTypesDialog::CloseDialog() {

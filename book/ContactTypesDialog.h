@@ -48,8 +48,8 @@ private:
     QPushButton* cancel_;
 };
 
-// "Contact Types": the list of all types with Add, Delete and Edit. "&Close" is its only way
-// out and ends it with 1.
+// "Contact Types": the list of all types with Add, Delete and Edit. "&Close", Esc and the close
+// box all end it the same way, with 1.
 class ContactTypesDialog : public QDialog {
     Q_OBJECT
 public:
@@ -62,8 +62,8 @@ public:
     QPushButton* CloseButton() const { return close_; }
 
 public slots:
-    // Esc and the caption's close box leave the dialog open.
-    void reject() override {}
+    // Esc and the close box do what "&Close" does.
+    void reject() override;
 
 private:
     void FillList();
@@ -85,6 +85,6 @@ private:
     QPushButton* close_;
 };
 
-// "&Contact Types...": runs the dialog over the file; true when it ended with "&Close", after
-// which the view reloads itself.
+// "&Contact Types...": runs the dialog over the file; true when it ended with "&Close" (or Esc,
+// or the close box), after which the view reloads itself.
 bool RunContactTypes(QWidget* owner, const std::string& path);

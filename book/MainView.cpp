@@ -8,7 +8,10 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QSplitter>
 #include <QTreeView>
+#include <QVBoxLayout>
 
 #include <algorithm>
 #include <optional>
@@ -54,6 +57,7 @@ enum class Needs {
     File,
     Person,
     Contact,
+    Undo,  // a delete of this file's to take back
 };
 
 // The record commands the view receives: when each is offered and who carries it out.
@@ -61,7 +65,7 @@ struct ViewCommand {
     int command;
     Needs needs;
     // Null: carried out by the reports and transfers, which hear of it through RecordCommand.
-    ViewUpdate (*run)(const Context&);
+    record_commands::Outcome (*run)(const Context&);
     // The focus goes back where the command found it, after the view is up to date.
     bool keepsFocus;
 };
@@ -84,6 +88,10 @@ const ViewCommand kViewCommands[] = {
 };
 
 const ViewCommand* FindViewCommand(int command) {
+    if (command == cmd::kUndoDelete) {
+        static const ViewCommand undo{cmd::kUndoDelete, Needs::Undo, nullptr, true};
+        return &undo;
+    }
     for (const ViewCommand& entry : kViewCommands) {
         if (entry.command == command) {
             return &entry;
@@ -96,8 +104,32 @@ const ViewCommand* FindViewCommand(int command) {
 
 MainView::MainView(QWidget* parent) : QWidget(parent) {
     setFont(platform::DialogFont());
-    form_ = std::make_unique<MainViewForm>(this);
-    setMinimumSize(form_->Size());
+    // The person list and the details, split by a handle the user can drag; the details scroll
+    // when the window is smaller than their form.
+    splitter_ = new QSplitter(Qt::Horizontal, this);
+    splitter_->setChildrenCollapsible(false);
+    auto* listPane = new QWidget(splitter_);
+    detailsScroll_ = new QScrollArea(splitter_);
+    detailsScroll_->setFrameShape(QFrame::NoFrame);
+    detailsScroll_->setWidgetResizable(true);
+    details_ = new QWidget;
+    form_ = std::make_unique<MainViewForm>(listPane, details_);
+    details_->setMinimumSize(form_->DetailsSize());
+    detailsScroll_->setWidget(details_);
+    details_->installEventFilter(this);
+    const platform::DialogUnits du(font());
+    auto* listLayout = new QVBoxLayout(listPane);
+    listLayout->setContentsMargins(du.X(12), du.Y(7), du.X(4), du.Y(4));
+    listLayout->addWidget(form_->personList);
+    splitter_->addWidget(listPane);
+    splitter_->addWidget(detailsScroll_);
+    // A wider window widens the list too, the details more.
+    splitter_->setStretchFactor(0, 1);
+    splitter_->setStretchFactor(1, 2);
+    splitter_->setSizes({form_->ListPaneSize().width(), form_->DetailsSize().width()});
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(splitter_);
     resize(form_->Size());
 
     personModel_ = new PersonListModel(this);
@@ -108,7 +140,15 @@ MainView::MainView(QWidget* parent) : QWidget(parent) {
     QTreeView* contacts = form_->contactList;
     persons->installEventFilter(this);
     contacts->installEventFilter(this);
+    // A click while Ctrl is down is a selection, not the lone Ctrl that opens the editor.
+    persons->viewport()->installEventFilter(this);
+    contacts->viewport()->installEventFilter(this);
     form_->SetUpColumns();
+    for (QTreeView* list : {persons, contacts}) {
+        list->header()->setSortIndicatorShown(true);
+    }
+    persons->header()->setSortIndicator(0, Qt::AscendingOrder);
+    contacts->header()->setSortIndicator(0, Qt::DescendingOrder);
 
     for (QPushButton* button : {form_->homePhone, form_->workPhone, form_->pager, form_->celPhone,
                                 form_->email, form_->webPage}) {
@@ -121,19 +161,10 @@ MainView::MainView(QWidget* parent) : QWidget(parent) {
             &MainView::OnPersonSelectionChanged);
     connect(contacts->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &MainView::OnContactSelectionChanged);
-    connect(persons->header(), &QHeaderView::sectionClicked, this, [this](int column) {
-        personOrder_ = column == 1 ? PersonOrder::ByCompany : PersonOrder::ByName;
-        Reload();
-    });
-    connect(contacts->header(), &QHeaderView::sectionClicked, this, [this](int column) {
-        // "Time" and "Notes" keep the order.
-        if (column == 0) {
-            contactOrder_ = ContactOrder::ByDate;
-        } else if (column == 2) {
-            contactOrder_ = ContactOrder::ByType;
-        }
-        ReloadContacts(currentPersonId_);
-    });
+    connect(persons->header(), &QHeaderView::sectionClicked, this,
+            [this](int column) { SortBy(true, column); });
+    connect(contacts->header(), &QHeaderView::sectionClicked, this,
+            [this](int column) { SortBy(false, column); });
     connect(persons, &QTreeView::doubleClicked, this, [this] {
         if (selectedPersonRow_ >= 0) {
             SendCommand(cmd::kEditPerson);
@@ -167,9 +198,59 @@ const help::PopupTable& MainView::Popups() {
     return table;
 }
 
-void MainView::resizeEvent(QResizeEvent* event) {
-    QWidget::resizeEvent(event);
-    form_->Fit(size());
+QSize MainView::sizeHint() const {
+    // The whole form, where the screen has room for it.
+    return form_->Size();
+}
+
+int MainView::ListPaneWidth() const {
+    return splitter_->sizes().value(0);
+}
+
+void MainView::SetListPaneWidth(int width) {
+    const QList<int> sizes = splitter_->sizes();
+    const int total = std::max(sizes.value(0) + sizes.value(1), width + 1);
+    splitter_->setSizes({width, total - width});
+}
+
+void MainView::OnPathChanged(const std::string& path) {
+    path_ = path;
+    // A file just opened shows its first person.
+    selectedPersonRow_ = 0;
+    currentPersonId_.clear();
+    selectedContactRow_ = -1;
+    currentContactId_.clear();
+    undo_.clear();
+    emit StateChanged();
+}
+
+void MainView::SortBy(bool persons, int column) {
+    QTreeView* list = persons ? form_->personList : form_->contactList;
+    if (persons) {
+        const PersonOrder order = column == 1 ? PersonOrder::ByCompany : PersonOrder::ByName;
+        // A second click on the same column turns the order round.
+        personDescending_ = order == personOrder_ && !personDescending_;
+        personOrder_ = order;
+        list->header()->setSortIndicator(
+            column, personDescending_ ? Qt::DescendingOrder : Qt::AscendingOrder);
+        Reload();
+        return;
+    }
+    // "Time" and "Notes" keep the order, read afresh.
+    if (column != 0 && column != 2) {
+        const int shown = contactOrder_ == ContactOrder::ByDate ? 0 : 2;
+        list->header()->setSortIndicator(
+            shown, (shown == 0) != contactReversed_ ? Qt::DescendingOrder : Qt::AscendingOrder);
+        ReloadContacts(currentPersonId_);
+        return;
+    }
+    const ContactOrder order = column == 0 ? ContactOrder::ByDate : ContactOrder::ByType;
+    contactReversed_ = order == contactOrder_ && !contactReversed_;
+    contactOrder_ = order;
+    // Dates list newest first, types from A, unless turned round.
+    const bool descending = (column == 0) != contactReversed_;
+    list->header()->setSortIndicator(column, descending ? Qt::DescendingOrder : Qt::AscendingOrder);
+    ReloadContacts(currentPersonId_);
 }
 
 QWidget* MainView::Control(int id) const {
@@ -236,7 +317,7 @@ void MainView::Reload() {
     // With no file open there is nothing to read; the lists stay empty.
     if (!path_.empty()) {
         try {
-            LoadPersonList(path_, personOrder_, rows);
+            LoadPersonList(path_, personOrder_, rows, personDescending_);
         } catch (const cppsqlite3::SQLException& e) {
             failed = true;
             platform::ShowDatabaseFailure(nullptr, e.Message(), "Error Loading Address Book",
@@ -329,7 +410,7 @@ void MainView::ReloadContacts(const RecordId& personId) {
     std::vector<ContactRow> rows;
     if (!path_.empty()) {
         try {
-            LoadContactList(path_, personId, contactOrder_, rows);
+            LoadContactList(path_, personId, contactOrder_, rows, contactReversed_);
         } catch (const cppsqlite3::SQLException& e) {
             platform::ShowDatabaseFailure(nullptr, e.Message(), "Error Loading Contacts List",
                                           platform::MessageIcon::None);
@@ -343,11 +424,11 @@ void MainView::ReloadContacts(const RecordId& personId) {
 
 void MainView::ShowContact(const RecordId& id) {
     if (id.empty()) {
+        // No contact: nothing to show, not even the time of day.
         form_->notes->clear();
         form_->contactType->clear();
-        const DateTime now = FromLocalNow();
-        form_->date->setText(FromStoredText(FormatDisplayDate(now)));
-        form_->time->setText(FromStoredText(FormatDisplayTime(now)));
+        form_->date->clear();
+        form_->time->clear();
         return;
     }
     ContactDetails c;
@@ -452,6 +533,8 @@ bool MainView::IsCommandEnabled(int command) const {
             return !currentPersonId_.empty();
         case Needs::Contact:
             return !currentContactId_.empty();
+        case Needs::Undo:
+            return !undo_.empty();
         case Needs::NotRuled:
             break;
     }
@@ -461,6 +544,26 @@ bool MainView::IsCommandEnabled(int command) const {
 bool MainView::HandleCommand(int command) {
     if (command == cmd::kHelpMode) {
         EnterHelpMode();
+        return true;
+    }
+    const Context context{
+        this, path_, selectedPersonRow_, currentPersonId_, selectedContactRow_, currentContactId_};
+    if (command == cmd::kUndoDelete) {
+        if (!undo_.empty()) {
+            const record_commands::Outcome outcome =
+                record_commands::UndoDelete(context, undo_.back());
+            if (outcome.update != ViewUpdate::None) {
+                const editing::DeletedRecords restored = undo_.back();
+                undo_.pop_back();
+                Apply(outcome);
+                emit StatusMessage(restored.person.empty()
+                                       ? QStringLiteral("The contact with %1 is back.")
+                                             .arg(FromStoredText(restored.name))
+                                       : QStringLiteral("%1 is back with %2 contacts.")
+                                             .arg(FromStoredText(restored.name))
+                                             .arg(restored.contacts.size()));
+            }
+        }
         return true;
     }
     const ViewCommand* entry = FindViewCommand(command);
@@ -475,9 +578,24 @@ bool MainView::HandleCommand(int command) {
     if (entry->keepsFocus) {
         focus.emplace();
     }
-    const Context context{
-        this, path_, selectedPersonRow_, currentPersonId_, selectedContactRow_, currentContactId_};
-    switch (entry->run(context)) {
+    const record_commands::Outcome outcome = entry->run(context);
+    if (outcome.deleted) {
+        undo_.push_back(*outcome.deleted);
+        const editing::DeletedRecords& deleted = *outcome.deleted;
+        emit StatusMessage(
+            deleted.person.empty()
+                ? QStringLiteral("Deleted a contact with %1. Ctrl+Z brings it back.")
+                      .arg(FromStoredText(deleted.name))
+                : QStringLiteral("Deleted %1 and %2 contacts. Ctrl+Z brings them back.")
+                      .arg(FromStoredText(deleted.name))
+                      .arg(deleted.contacts.size()));
+    }
+    Apply(outcome);
+    return true;
+}
+
+void MainView::Apply(const record_commands::Outcome& outcome) {
+    switch (outcome.update) {
         case ViewUpdate::None:
             break;
         case ViewUpdate::ReloadContacts:
@@ -495,23 +613,59 @@ bool MainView::HandleCommand(int command) {
             Reload();
             break;
     }
-    return true;
+    if (!outcome.selectPerson.empty()) {
+        SelectPerson(outcome.selectPerson);
+    }
+    if (!outcome.selectContact.empty()) {
+        SelectContact(outcome.selectContact);
+    }
+    emit StateChanged();
+}
+
+void MainView::SelectPerson(const RecordId& id) {
+    const int row = personModel_->Find(id);
+    if (row < 0) {
+        return;
+    }
+    if (row != selectedPersonRow_ || id != currentPersonId_) {
+        selectedPersonRow_ = row;
+        currentPersonId_ = id;
+        SelectRow(form_->personList, row);
+        ShowPerson(id);
+        ReloadContacts(id);
+    }
+}
+
+void MainView::SelectContact(const RecordId& id) {
+    const int row = contactModel_->Find(id);
+    if (row < 0) {
+        return;
+    }
+    selectedContactRow_ = row;
+    currentContactId_ = id;
+    SelectRow(form_->contactList, row);
+    ShowContact(id);
 }
 
 void MainView::SendCommand(int command) {
+    // Keys follow the same availability as the menus.
+    if (RulesCommand(command) && !IsCommandEnabled(command)) {
+        return;
+    }
     HandleCommand(command);
 }
 
 bool MainView::ListKey(QTreeView* list, QEvent* event) {
     const bool persons = list == form_->personList;
     const bool selected = persons ? selectedPersonRow_ >= 0 : selectedContactRow_ >= 0;
+    const int edit = persons ? cmd::kEditPerson : cmd::kEditContact;
     auto* key = static_cast<QKeyEvent*>(event);
     if (event->type() == QEvent::KeyRelease) {
         // Ctrl pressed and released alone opens the editor; Ctrl as part of a shortcut does not.
         if (key->key() == Qt::Key_Control && ctrlAlone_ && !key->isAutoRepeat()) {
             ctrlAlone_ = false;
             if (selected) {
-                SendCommand(persons ? cmd::kEditPerson : cmd::kEditContact);
+                SendCommand(edit);
             }
             return true;
         }
@@ -524,17 +678,22 @@ bool MainView::ListKey(QTreeView* list, QEvent* event) {
     ctrlAlone_ = false;
     switch (key->key()) {
         case Qt::Key_Delete:
-            if (selected) {
+            // A key held down deletes once: its repeats do not run through the book.
+            if (selected && !key->isAutoRepeat()) {
                 SendCommand(persons ? cmd::kDeletePerson : cmd::kDeleteContact);
             }
             return true;
         case Qt::Key_Insert:
-            if (persons) {
-                SendCommand(cmd::kAddPerson);
-            } else if (!currentPersonId_.empty()) {
-                SendCommand(cmd::kAddContact);
-            }
+            SendCommand(persons ? cmd::kAddPerson : cmd::kAddContact);
             return true;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_F2:
+            if (selected && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+                SendCommand(edit);
+                return true;
+            }
+            return false;
         default:
             return false;
     }
@@ -547,6 +706,13 @@ bool MainView::eventFilter(QObject* watched, QEvent* event) {
             return true;
         }
     }
+    if (event->type() == QEvent::MouseButtonPress &&
+        (watched == form_->personList->viewport() || watched == form_->contactList->viewport())) {
+        ctrlAlone_ = false;
+    }
+    if (event->type() == QEvent::Resize && watched == details_) {
+        form_->Fit(details_->size());
+    }
     if (event->type() == QEvent::FocusOut) {
         ctrlAlone_ = false;
     }
@@ -558,6 +724,26 @@ bool MainView::eventFilter(QObject* watched, QEvent* event) {
 void MainView::EnterHelpMode() {
     helpMode_ = true;
     grabMouse(QCursor(Qt::WhatsThisCursor));
+    // Esc leaves the mode without help.
+    grabKeyboard();
+}
+
+void MainView::LeaveHelpMode() {
+    helpMode_ = false;
+    releaseKeyboard();
+    releaseMouse();
+    unsetCursor();
+    emit HelpModeEnded();
+}
+
+void MainView::keyPressEvent(QKeyEvent* event) {
+    if (helpMode_) {
+        if (event->key() == Qt::Key_Escape) {
+            LeaveHelpMode();
+        }
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void MainView::mouseReleaseEvent(QMouseEvent* event) {
@@ -566,9 +752,7 @@ void MainView::mouseReleaseEvent(QMouseEvent* event) {
         QWidget::mouseReleaseEvent(event);
         return;
     }
-    helpMode_ = false;
-    releaseMouse();
-    unsetCursor();
+    LeaveHelpMode();
     // The control under the pointer; frames are transparent and give no control.
     QWidget* control = nullptr;
     for (QWidget* w = childAt(event->position().toPoint()); w && w != this; w = w->parentWidget()) {

@@ -9,7 +9,10 @@
 #include "AddressBook.h"
 #include "DocumentView.h"
 #include "HelpViewer.h"
+#include "RecordCommands.h"
 
+class QScrollArea;
+class QSplitter;
 class QTreeView;
 class ContactListModel;
 class MainViewForm;
@@ -24,7 +27,9 @@ public:
     explicit MainView(QWidget* parent = nullptr);
     ~MainView() override;
 
-    void OnPathChanged(const std::string& path) override { path_ = path; }
+    // A new file: its first person is selected at the next reload, and the deletes of the last
+    // file can no longer be undone.
+    void OnPathChanged(const std::string& path) override;
     void OnReload() override { Reload(); }
     // The file the view shows (local 8-bit), empty when none is open.
     const std::string& Path() const { return path_; }
@@ -60,6 +65,7 @@ public:
     bool IsCommandEnabled(int command) const;
 
     void EnterHelpMode();
+    void LeaveHelpMode();
     bool InHelpMode() const { return helpMode_; }
 
     // The pop-up help numbers of the view's fields and labels.
@@ -73,20 +79,32 @@ public:
     const ContactListModel& ContactRows() const { return *contactModel_; }
     // The size of the form at its designed 507 by 291 dialog units.
     QSize FormSize() const;
+    // The handle between the person list and the details.
+    QSplitter* Splitter() const { return splitter_; }
+    // The width of the person list's pane; setting it moves the handle, the details take the rest.
+    int ListPaneWidth() const;
+    QSize sizeHint() const override;
+    void SetListPaneWidth(int width);
+    // How many deletes Undo Delete can take back.
+    int UndoCount() const { return static_cast<int>(undo_.size()); }
 
 signals:
     // The selection or the loaded file changed: the availability of commands may have too.
     void StateChanged();
     // Help mode ended with a click on a control.
     void HelpRequested(QWidget* control);
+    // Help mode ended, with a control or without.
+    void HelpModeEnded();
     // A phone, e-mail or web button was pressed with this text.
     void ValueActivated(int control, const QString& text);
     // A record command that another part of the program carries out.
     void RecordCommand(int command);
+    // A line for the status bar about what a command did.
+    void StatusMessage(const QString& text);
 
 protected:
-    void resizeEvent(QResizeEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -99,6 +117,10 @@ private:
                   int& selectedRow, RecordId& currentId);
     bool ListKey(QTreeView* list, QEvent* event);
     void SendCommand(int command);
+    void Apply(const record_commands::Outcome& outcome);
+    void SelectPerson(const RecordId& id);
+    void SelectContact(const RecordId& id);
+    void SortBy(bool persons, int column);
 
     std::string path_;
     PersonOrder personOrder_ = PersonOrder::ByName;
@@ -110,6 +132,14 @@ private:
     bool helpMode_ = false;
     bool ctrlAlone_ = false;
 
+    // Whether each list's order runs backwards (a second click on its column).
+    bool personDescending_ = false;
+    bool contactReversed_ = false;
+    std::vector<editing::DeletedRecords> undo_;
+
+    QSplitter* splitter_ = nullptr;
+    QScrollArea* detailsScroll_ = nullptr;
+    QWidget* details_ = nullptr;
     std::unique_ptr<MainViewForm> form_;
     PersonListModel* personModel_ = nullptr;
     ContactListModel* contactModel_ = nullptr;

@@ -3,21 +3,27 @@
 #include <algorithm>
 #include <limits>
 
+#include <QAbstractItemModel>
+#include <QDateTime>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTreeView>
 
+#include "DateTime.h"
 #include "DialogUnits.h"
 
 namespace {
 
 constexpr int kFormWidth = 507;
 constexpr int kFormHeight = 291;
-constexpr int kPersonListGroup = 1;
+// Where the details start in the form's table: their pane's origin.
+constexpr int kDetailsLeft = 162;
 
 // The client width of a list from its placed size; the viewport is not laid out before the
 // first show.
@@ -27,9 +33,11 @@ int ClientWidth(const QTreeView* list) {
 
 }  // namespace
 
-MainViewForm::MainViewForm(QWidget* host) : host_(host) {
-    const platform::DialogUnits du(host->font());
+MainViewForm::MainViewForm(QWidget* listPane, QWidget* detailsPane) : host_(detailsPane) {
+    const platform::DialogUnits du(detailsPane->font());
     size_ = QSize(du.X(kFormWidth), du.Y(kFormHeight));
+    detailsSize_ = QSize(du.X(kFormWidth - kDetailsLeft), du.Y(kFormHeight));
+    listPaneSize_ = QSize(du.X(kDetailsLeft), du.Y(kFormHeight));
 
     // Frames first, so the controls they surround lie above them.
     AddFrame(1166, QString(), 166, 0, 335, 24, 2, SizeX);
@@ -39,7 +47,10 @@ MainViewForm::MainViewForm(QWidget* host) : host_(host) {
     AddFrame(1159, QStringLiteral("Contact Information"), 166, 125, 336, 160, 4,
              MoveX | SizeX | SizeY);
 
-    personList = AddList(1006, 12, 7, 145, 280, kPersonListGroup, SizeY);
+    // The person list fills its pane, with the form's margins around it.
+    personList = AddList(1006, 0, 0, 145, 280, 0, 0);
+    personList->setParent(listPane);
+    placed_.pop_back();
 
     // Name row.
     AddLabel(1045, QStringLiteral("Title:"), 169, 10, 17, 2, 0);
@@ -87,7 +98,8 @@ MainViewForm::MainViewForm(QWidget* host) : host_(host) {
     controls_[1026] = address;
     Place(address, 382, 66, 113, 23, 3, MoveX | SizeX);
     addressLabel->setBuddy(address);
-    AddLabel(1033, QStringLiteral("&City:"), 348, 94, 33, 3, MoveX)
+    // No mnemonic: Alt+C belongs to the Contact menu, and the field cannot be edited anyway.
+    AddLabel(1033, QStringLiteral("City:"), 348, 94, 33, 3, MoveX)
         ->setBuddy(city = AddField(1029, 382, 92, 113, 12, 3));
     AddLabel(1034, QStringLiteral("&State:"), 348, 108, 33, 3, MoveX)
         ->setBuddy(state = AddField(1030, 382, 106, 30, 12, 3));
@@ -112,7 +124,8 @@ MainViewForm::MainViewForm(QWidget* host) : host_(host) {
 
 void MainViewForm::Place(QWidget* widget, int x, int y, int w, int h, int group, int follow) {
     const platform::DialogUnits du(host_->font());
-    const QRect rect = du.Rect(x, y, w, h);
+    // The table's x counts from the form's left; the details pane starts further right.
+    const QRect rect = du.Rect(x - kDetailsLeft, y, w, h);
     widget->setGeometry(rect);
     placed_.push_back({widget, rect, group, follow});
 }
@@ -179,10 +192,33 @@ void MainViewForm::SetUpColumns() {
     const int personWidth = ClientWidth(personList);
     personList->setColumnWidth(0, personWidth / 2);
     personList->setColumnWidth(1, personWidth - personList->columnWidth(0));
-    contactList->setColumnWidth(0, 75);
-    contactList->setColumnWidth(1, 75);
-    contactList->setColumnWidth(2, 85);
-    contactList->setColumnWidth(3, std::max(0, ClientWidth(contactList) - 235));
+    // Wide enough for the longest date and time in this locale, the longest of the usual
+    // contact types and each header.
+    const QFontMetrics metrics(contactList->font());
+    const int pad = 2 * metrics.averageCharWidth() + 6;
+    QAbstractItemModel* model = contactList->model();
+    auto fit = [&](int column, std::initializer_list<QString> samples) {
+        int width =
+            model
+                ? metrics.horizontalAdvance(model->headerData(column, Qt::Horizontal).toString()) +
+                      12
+                : 0;
+        for (const QString& s : samples) {
+            width = std::max(width, metrics.horizontalAdvance(s));
+        }
+        return width + pad;
+    };
+    const QDateTime widest(QDate(2000, 12, 28), QTime(23, 58, 58));
+    const int dateWidth =
+        std::max(75, fit(0, {QLocale().toString(widest.date(), DisplayDateFormat())}));
+    const int timeWidth =
+        std::max(60, fit(1, {QLocale().toString(widest.time(), DisplayTimeFormat())}));
+    const int typeWidth = std::max(85, fit(2, {QStringLiteral("Correspondence")}));
+    contactList->setColumnWidth(0, dateWidth);
+    contactList->setColumnWidth(1, timeWidth);
+    contactList->setColumnWidth(2, typeWidth);
+    contactList->setColumnWidth(
+        3, std::max(0, ClientWidth(contactList) - dateWidth - timeWidth - typeWidth));
 }
 
 QWidget* MainViewForm::Control(int id) const {
@@ -190,9 +226,9 @@ QWidget* MainViewForm::Control(int id) const {
     return it == controls_.end() ? nullptr : it->second;
 }
 
-void MainViewForm::Fit(const QSize& hostSize) {
-    const int dx = std::max(0, hostSize.width() - size_.width());
-    const int dy = std::max(0, hostSize.height() - size_.height());
+void MainViewForm::Fit(const QSize& detailsSize) {
+    const int dx = std::max(0, detailsSize.width() - detailsSize_.width());
+    const int dy = std::max(0, detailsSize.height() - detailsSize_.height());
     // The horizontal span of each group at the designed size.
     std::map<int, std::pair<int, int>> spans;
     for (const Placed& p : placed_) {
@@ -207,7 +243,7 @@ void MainViewForm::Fit(const QSize& hostSize) {
     for (const Placed& p : placed_) {
         const auto [left, right] = spans[p.group];
         const double span = right - left;
-        const double ratio = span > 0 && p.group != kPersonListGroup ? (span + dx) / span : 1.0;
+        const double ratio = span > 0 ? (span + dx) / span : 1.0;
         const int x0 = p.designed.left();
         const int x1 = p.designed.left() + p.designed.width();
         int newLeft = x0;

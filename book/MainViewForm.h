@@ -15,19 +15,24 @@ class QTreeView;
 class QWidget;
 
 // The controls of the main view, placed in dialog units as the form's table reads (507 by 291
-// units), and their layout when the view grows beyond that size: each group of controls shares
-// the extra width in proportion to where its controls stand; the lists also take the extra height.
+// units): the person list in a pane of its own, the details in another. When the details pane
+// grows beyond its designed size, each group of controls shares the extra width in proportion to
+// where its controls stand, and the contact list takes the extra height.
 class MainViewForm {
 public:
-    // Builds every control as a child of the host, in the host's font.
-    explicit MainViewForm(QWidget* host);
+    // Builds the person list in the list pane and every other control in the details pane, in
+    // the panes' font.
+    MainViewForm(QWidget* listPane, QWidget* detailsPane);
 
     // The lists' first column widths, once their models are set.
     void SetUpColumns();
-    // Lays the controls out for the host's new size.
-    void Fit(const QSize& hostSize);
-    // The size of the form at its designed size.
+    // Lays the details out for the details pane's new size.
+    void Fit(const QSize& detailsSize);
+    // The size of the whole form, list and details, at its designed size.
     QSize Size() const { return size_; }
+    // The designed size of the details pane, and of the list pane with its margins.
+    QSize DetailsSize() const { return detailsSize_; }
+    QSize ListPaneSize() const { return listPaneSize_; }
     // The control with the given number (1006, 1021, 1028, ...), null if none.
     QWidget* Control(int id) const;
 
@@ -73,6 +78,8 @@ private:
 
     QWidget* host_;
     QSize size_;
+    QSize detailsSize_;
+    QSize listPaneSize_;
     std::vector<Placed> placed_;
     std::map<int, QWidget*> controls_;
 };

@@ -74,7 +74,12 @@ PersonSheet::PersonSheet(QWidget* owner, const QString& title, const PersonRecor
                          const char* helpTopic)
     : QDialog(owner, platform::kDialogFlags),
       values_(initial),
-      helpTopic_(QString::fromLatin1(helpTopic)) {
+      helpTopic_(QString::fromLatin1(helpTopic)),
+      userSheet_(helpTopic_ == QLatin1String(help::kUserTopic)) {
+    if (userSheet_) {
+        // The user table has no Pager column, so the user's record has no pager number.
+        values_[PersonRecord::Pager].clear();
+    }
     setFont(platform::DialogFont());
     setWindowTitle(title);
     const platform::DialogUnits units(font());
@@ -194,11 +199,27 @@ void PersonSheet::BuildPhone(QWidget* page) {
         if (row.phone) {
             edit->installEventFilter(filter);
         }
+        if (row.field == PersonRecord::Pager && userSheet_) {
+            KeepForPersonsOnly(page, edit);
+        }
         if (work) {
             // The extension follows the work phone in the tab order.
             AddLine(page, PersonRecord::WkExt, "E&xt:", 1031, 139, 152, y, kFieldRight - 152);
         }
         y += 14;
+    }
+}
+
+void PersonSheet::KeepForPersonsOnly(QWidget* page, QLineEdit* pager) {
+    const QString why =
+        QStringLiteral("Your own record has no pager number: it is kept for persons only.");
+    pager->setEnabled(false);
+    pager->setToolTip(why);
+    for (QLabel* label : page->findChildren<QLabel*>(Qt::FindDirectChildrenOnly)) {
+        if (label->buddy() == pager) {
+            label->setEnabled(false);
+            label->setToolTip(why);
+        }
     }
 }
 
@@ -223,8 +244,24 @@ void PersonSheet::BuildPage(int index) {
     PutValues(index);
     if (index == General) {
         UpdateOk();
-        // The sheet opens with the typing in its first field, as a page should.
-        controls_[PersonRecord::Title]->setFocus();
+    }
+    // The sheet opens with the typing in its first field, and so does a page first reached from
+    // one of its fields (Ctrl+Tab, a click on its tab): having found nothing on the new page,
+    // the tabs left the focus on the bare page.
+    QWidget* focused = focusWidget();
+    if (index == General || !focused || focused == page) {
+        controls_[FirstField(index)]->setFocus();
+    }
+}
+
+PersonRecord::Field PersonSheet::FirstField(int index) {
+    switch (index) {
+        case General:
+            return PersonRecord::Title;
+        case Address:
+            return PersonRecord::Addr;
+        default:
+            return PersonRecord::HmPhone;
     }
 }
 
@@ -286,6 +323,35 @@ void PersonSheet::ShowPage(int index) {
     if (index >= 0 && !built_[index]) {
         BuildPage(index);
     }
+}
+
+void PersonSheet::keyPressEvent(QKeyEvent* event) {
+    // The page keys reach the tabs only from inside a page; from the buttons, and for Ctrl+PgUp
+    // and Ctrl+PgDown, which the tabs leave alone, the sheet turns the page itself.
+    const Qt::KeyboardModifiers held = event->modifiers() & ~Qt::KeypadModifier;
+    int step = 0;
+    if (held & Qt::ControlModifier && !(held & Qt::AltModifier)) {
+        switch (event->key()) {
+            case Qt::Key_Tab:
+                step = held & Qt::ShiftModifier ? -1 : 1;
+                break;
+            case Qt::Key_Backtab:
+            case Qt::Key_PageUp:
+                step = -1;
+                break;
+            case Qt::Key_PageDown:
+                step = 1;
+                break;
+            default:
+                break;
+        }
+    }
+    if (step == 0) {
+        QDialog::keyPressEvent(event);
+        return;
+    }
+    const int count = tabs_->count();
+    tabs_->setCurrentIndex((tabs_->currentIndex() + step + count) % count);
 }
 
 void PersonSheet::UpdateOk() {

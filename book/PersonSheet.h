@@ -16,13 +16,16 @@ class QTabWidget;
 // The tabbed sheet that edits a person, and the user record: "General", "Address" and "Phone".
 // Each page is built when first shown and takes its fields' values then; leaving a page, and
 // closing the sheet, copies its controls back. Values go in and come out in their stored form
-// (CR LF between the lines of the address).
+// (CR LF between the lines of the address). A page first reached while the typing is on the page
+// left (Ctrl+Tab, a click on its tab) takes the typing in its first field.
 class PersonSheet : public QDialog {
     Q_OBJECT
 public:
     enum Page { General, Address, Phone };
 
     // The caption is the title as given; helpTopic is the topic part the Help button opens.
+    // With help::kUserTopic it is the user sheet, whose Pager field is shown disabled and empty:
+    // the user's record keeps no pager number.
     PersonSheet(QWidget* owner, const QString& title, const PersonRecord& initial,
                 const char* helpTopic);
     ~PersonSheet() override;
@@ -47,12 +50,17 @@ public:
 public slots:
     void done(int result) override;
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     void ShowPage(int index);
     void BuildPage(int index);
     void BuildGeneral(QWidget* page);
     void BuildAddress(QWidget* page);
     void BuildPhone(QWidget* page);
+    void KeepForPersonsOnly(QWidget* page, QLineEdit* pager);
+    static PersonRecord::Field FirstField(int index);
     QLineEdit* AddLine(QWidget* page, PersonRecord::Field field, const char* label, int id,
                        int labelX, int x, int y, int width);
     void PutValues(int index);
@@ -62,6 +70,7 @@ private:
     PersonRecord values_;
     Saver save_;
     QString helpTopic_;
+    bool userSheet_;
     QTabWidget* tabs_;
     QPushButton* ok_;
     QPushButton* cancel_;

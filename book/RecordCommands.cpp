@@ -65,67 +65,83 @@ void OfferTypes(const Context& context, ContactDialog& dialog) {
 
 }  // namespace
 
-ViewUpdate AddPerson(const Context& context) {
-    const bool added =
-        RunSheet(context, "Add Address Entry", help::kPersonTopic, PersonRecord(),
-                 [&](const PersonRecord& person) { editing::AddPerson(context.path, person); });
-    return added ? ViewUpdate::Reload : ViewUpdate::None;
+Outcome AddPerson(const Context& context) {
+    RecordId added;
+    const bool stored = RunSheet(
+        context, "Add Address Entry", help::kPersonTopic, PersonRecord(),
+        [&](const PersonRecord& person) { added = editing::AddPerson(context.path, person); });
+    if (!stored) {
+        return {};
+    }
+    Outcome outcome;
+    outcome.update = ViewUpdate::Reload;
+    outcome.selectPerson = added;
+    return outcome;
 }
 
-ViewUpdate EditPerson(const Context& context) {
+Outcome EditPerson(const Context& context) {
     if (context.personId.empty()) {
-        return ViewUpdate::None;
+        return {};
     }
     PersonRecord person;
     try {
         if (!LoadPerson(context.path, context.personId, person)) {
             // Gone since the list was read: the list is brought up to date instead.
-            return ViewUpdate::Reload;
+            return {ViewUpdate::Reload, {}, {}, std::nullopt};
         }
     } catch (const cppsqlite3::SQLException& e) {
         // An empty sheet would overwrite the person with nothing at OK.
         ShowDatabaseFailure(context.view, e.Message(), "Error Loading Person", MessageIcon::Error);
-        return ViewUpdate::None;
+        return {};
     }
     person.id = context.personId;
     const bool changed =
         RunSheet(context, "Edit Address Entry", help::kPersonTopic, person,
                  [&](const PersonRecord& edited) { editing::UpdatePerson(context.path, edited); });
-    return changed ? ViewUpdate::Reload : ViewUpdate::None;
+    return {changed ? ViewUpdate::Reload : ViewUpdate::None, {}, {}, std::nullopt};
 }
 
-ViewUpdate DeletePerson(const Context& context) {
+Outcome DeletePerson(const Context& context) {
     if (context.personRow < 0) {
-        return ViewUpdate::None;
+        return {};
     }
+    Outcome outcome;
     try {
-        editing::DeletePerson(context.path, context.personId);
+        outcome.deleted = editing::DeletePerson(context.path, context.personId);
     } catch (const cppsqlite3::SQLException& e) {
         ShowDatabaseFailure(nullptr, e.Message(), "Error Deleting Person", MessageIcon::None);
-        return ViewUpdate::None;
+        return {};
     }
-    return ViewUpdate::DropPersonAndReload;
+    outcome.update = ViewUpdate::DropPersonAndReload;
+    return outcome;
 }
 
-ViewUpdate AddContact(const Context& context) {
+Outcome AddContact(const Context& context) {
     if (context.personId.empty()) {
-        return ViewUpdate::None;
+        return {};
     }
     ContactDialog dialog(EditorOwner(context), true);
     OfferTypes(context, dialog);
+    RecordId added;
     dialog.SetSaver([&](const ContactDialog& values) {
         return Saved(context, "Error Creating Contact", [&] {
-            editing::AddContact(context.path, context.personId, values.When(), values.Description(),
-                                values.TypeId());
+            added = editing::AddContact(context.path, context.personId, values.When(),
+                                        values.Description(), values.TypeId());
         });
     });
     dialog.Start();
-    return dialog.exec() == ContactDialog::Ok ? ViewUpdate::ReloadContacts : ViewUpdate::None;
+    if (dialog.exec() != ContactDialog::Ok) {
+        return {};
+    }
+    Outcome outcome;
+    outcome.update = ViewUpdate::ReloadContacts;
+    outcome.selectContact = added;
+    return outcome;
 }
 
-ViewUpdate EditContact(const Context& context) {
+Outcome EditContact(const Context& context) {
     if (context.contactId.empty()) {
-        return ViewUpdate::None;
+        return {};
     }
     const RecordId id = context.contactId;
     ContactDialog dialog(EditorOwner(context), false);
@@ -138,7 +154,7 @@ ViewUpdate EditContact(const Context& context) {
         }
     } catch (const cppsqlite3::SQLException& e) {
         ShowDatabaseFailure(context.view, e.Message(), "Error Loading Contact", MessageIcon::Error);
-        return ViewUpdate::None;
+        return {};
     }
     OfferTypes(context, dialog);
     dialog.SetSaver([&](const ContactDialog& values) {
@@ -151,20 +167,25 @@ ViewUpdate EditContact(const Context& context) {
         });
     });
     dialog.Start();
-    return dialog.exec() == ContactDialog::Ok ? ViewUpdate::ReloadContacts : ViewUpdate::None;
+    return {dialog.exec() == ContactDialog::Ok ? ViewUpdate::ReloadContacts : ViewUpdate::None,
+            {},
+            {},
+            std::nullopt};
 }
 
-ViewUpdate DeleteContact(const Context& context) {
+Outcome DeleteContact(const Context& context) {
     if (context.contactRow < 0) {
-        return ViewUpdate::Reload;
+        return {ViewUpdate::Reload, {}, {}, std::nullopt};
     }
+    Outcome outcome;
     try {
-        editing::DeleteContact(context.path, context.contactId);
+        outcome.deleted = editing::DeleteContact(context.path, context.contactId);
     } catch (const cppsqlite3::SQLException& e) {
         ShowDatabaseFailure(nullptr, e.Message(), "Error Deleting Contact", MessageIcon::None);
-        return ViewUpdate::None;
+        return {};
     }
-    return ViewUpdate::DropContactAndReload;
+    outcome.update = ViewUpdate::DropContactAndReload;
+    return outcome;
 }
 
 bool LoadUserInformation(const std::string& path, PersonRecord& user) {
@@ -178,21 +199,38 @@ bool LoadUserInformation(const std::string& path, PersonRecord& user) {
     return true;
 }
 
-ViewUpdate EditUser(const Context& context) {
+Outcome EditUser(const Context& context) {
     PersonRecord user;
     if (!LoadUserInformation(context.path, user)) {
-        return ViewUpdate::None;
+        return {};
     }
     // The sheet shows a Pager field the user table cannot keep.
     user[PersonRecord::Pager].clear();
     const bool changed =
         RunSheet(context, "Edit User", help::kUserTopic, user,
                  [&](const PersonRecord& edited) { editing::UpdateUser(context.path, edited); });
-    return changed ? ViewUpdate::Reload : ViewUpdate::None;
+    return {changed ? ViewUpdate::Reload : ViewUpdate::None, {}, {}, std::nullopt};
 }
 
-ViewUpdate EditContactTypes(const Context& context) {
-    return RunContactTypes(context.view, context.path) ? ViewUpdate::Reload : ViewUpdate::None;
+Outcome EditContactTypes(const Context& context) {
+    return {RunContactTypes(context.view, context.path) ? ViewUpdate::Reload : ViewUpdate::None,
+            {},
+            {},
+            std::nullopt};
+}
+
+Outcome UndoDelete(const Context& context, const editing::DeletedRecords& deleted) {
+    try {
+        editing::RestoreDeleted(context.path, deleted);
+    } catch (const cppsqlite3::SQLException& e) {
+        ShowDatabaseFailure(context.view, e.Message(), "Error Undoing Delete", MessageIcon::Error);
+        return {};
+    }
+    Outcome outcome;
+    outcome.update = ViewUpdate::Reload;
+    outcome.selectPerson = deleted.personId;
+    outcome.selectContact = deleted.contactId;
+    return outcome;
 }
 
 }  // namespace record_commands

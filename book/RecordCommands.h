@@ -1,8 +1,10 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "PersonRecord.h"
+#include "RecordEditing.h"
 
 class QWidget;
 
@@ -32,15 +34,28 @@ enum class ViewUpdate {
     DropContactAndReload,
 };
 
-ViewUpdate AddPerson(const Context& context);
-ViewUpdate EditPerson(const Context& context);
-ViewUpdate DeletePerson(const Context& context);
-ViewUpdate AddContact(const Context& context);
-ViewUpdate EditContact(const Context& context);
-ViewUpdate DeleteContact(const Context& context);
-ViewUpdate EditUser(const Context& context);
+// What a command leaves the view to do.
+struct Outcome {
+    ViewUpdate update = ViewUpdate::None;
+    // After the update, the person and contact to select and show (a new or restored one).
+    RecordId selectPerson;
+    RecordId selectContact;
+    // What a delete took away, for Undo Delete.
+    std::optional<editing::DeletedRecords> deleted;
+};
+
+Outcome AddPerson(const Context& context);
+Outcome EditPerson(const Context& context);
+Outcome DeletePerson(const Context& context);
+Outcome AddContact(const Context& context);
+Outcome EditContact(const Context& context);
+Outcome DeleteContact(const Context& context);
+Outcome EditUser(const Context& context);
 // The contact types list; the view reloads only when it ended with "&Close".
-ViewUpdate EditContactTypes(const Context& context);
+Outcome EditContactTypes(const Context& context);
+// Puts back what a delete took away and selects it; a failure is shown ("Error Undoing
+// Delete") and changes nothing.
+Outcome UndoDelete(const Context& context, const editing::DeletedRecords& deleted);
 
 // The user record of the file, made on first use. False after a failure, which has been shown
 // ("Error Loading User Information").

@@ -2,6 +2,7 @@
 
 #include "Database.h"
 #include "DatabaseFile.h"
+#include "SQLException.h"
 
 namespace editing {
 
@@ -118,9 +119,110 @@ void UpdatePerson(const std::string& path, const PersonRecord& person) {
     RunChange(path, {UpdatePersonSql(person)});
 }
 
-void DeletePerson(const std::string& path, const RecordId& id) {
-    RunChange(path, {"DELETE FROM Contact WHERE PersonID = '" + QuoteSqlText(id) + "'",
-                     "DELETE FROM Person WHERE ID = '" + QuoteSqlText(id) + "'"});
+namespace {
+
+// Every row the query gives, each column as stored.
+// Each row as SQL literals, so that it can be written back exactly as it was stored.
+std::vector<std::vector<std::string>> Rows(cppsqlite3::Statement& statement, const std::string& sql,
+                                           std::string* name = nullptr, RecordId* id = nullptr) {
+    std::vector<std::vector<std::string>> rows;
+    cppsqlite3::Query& query = statement.ExecuteQuery(sql);
+    while (query.Next()) {
+        std::vector<std::string> row;
+        for (int column = 1; column <= query.ColumnCount(); ++column) {
+            row.push_back(query.GetSqlLiteral(column));
+        }
+        // ID, Title, FName, LName, Company, ...
+        if (name && rows.empty() && query.ColumnCount() >= 5) {
+            *name = PersonDisplayName(query.GetString(3), query.GetString(4), query.GetString(5));
+        }
+        if (id && rows.empty()) {
+            *id = query.GetString(1);
+        }
+        rows.push_back(std::move(row));
+    }
+    statement.CloseQuery();
+    return rows;
+}
+
+std::string RowValues(const std::vector<std::string>& row) {
+    std::string values;
+    for (const std::string& value : row) {
+        if (!values.empty()) {
+            values += ", ";
+        }
+        values += value;
+    }
+    return values;
+}
+
+// Reads what the deletes will take away, then deletes, in one transaction with the stamp. The
+// person's row is kept when the person itself goes, else only its name.
+DeletedRecords ReadAndDelete(const std::string& path, const std::string& personSql,
+                             const std::string& contactsSql, bool personGoes,
+                             const std::vector<std::string>& deletes) {
+    cppsqlite3::Database database;
+    database.Open(path);
+    cppsqlite3::Statement& statement = database.CreateStatement();
+    statement.Execute("BEGIN TRANSACTION");
+    DeletedRecords deleted;
+    deleted.contacts = Rows(statement, contactsSql);
+    const std::vector<std::vector<std::string>> persons =
+        Rows(statement, personSql, &deleted.name, &deleted.personId);
+    for (const std::string& sql : deletes) {
+        statement.Execute(sql);
+    }
+    statement.Execute(schema::kStamp);
+    statement.Execute("COMMIT");
+    if (!persons.empty() && personGoes) {
+        deleted.person = persons.front();
+    }
+    return deleted;
+}
+
+}  // namespace
+
+DeletedRecords DeletePerson(const std::string& path, const RecordId& id) {
+    const std::string quoted = QuoteSqlText(id);
+    return ReadAndDelete(path, "SELECT * FROM Person WHERE ID = '" + quoted + "'",
+                         "SELECT * FROM Contact WHERE PersonID = '" + quoted + "'", true,
+                         {"DELETE FROM Contact WHERE PersonID = '" + quoted + "'",
+                          "DELETE FROM Person WHERE ID = '" + quoted + "'"});
+}
+
+void RestoreDeleted(const std::string& path, const DeletedRecords& deleted) {
+    cppsqlite3::Database database;
+    database.Open(path);
+    cppsqlite3::Statement& statement = database.CreateStatement();
+    statement.Execute("BEGIN TRANSACTION");
+    auto count = [&statement](const std::string& sql) {
+        cppsqlite3::Query& query = statement.ExecuteQuery(sql);
+        const int n = query.Next() ? query.GetInt(1) : 0;
+        statement.CloseQuery();
+        return n;
+    };
+    // The rows go back under their own identifiers: none may be taken meanwhile, and a contact
+    // alone needs its person. The connection's end takes the transaction back on a throw.
+    std::string contactIds;
+    for (const std::vector<std::string>& contact : deleted.contacts) {
+        contactIds += (contactIds.empty() ? "" : ", ") + contact.front();
+    }
+    const bool personThere = count("SELECT count(*) FROM Person WHERE ID = '" +
+                                   QuoteSqlText(deleted.personId) + "'") > 0;
+    if (personThere == !deleted.person.empty() ||
+        (!contactIds.empty() &&
+         count("SELECT count(*) FROM Contact WHERE ID IN (" + contactIds + ")") > 0)) {
+        throw cppsqlite3::SQLException(
+            "The deleted records cannot be put back: the address book has changed since.");
+    }
+    if (!deleted.person.empty()) {
+        statement.Execute("INSERT INTO Person VALUES(" + RowValues(deleted.person) + ")");
+    }
+    for (const std::vector<std::string>& contact : deleted.contacts) {
+        statement.Execute("INSERT INTO Contact VALUES(" + RowValues(contact) + ")");
+    }
+    statement.Execute(schema::kStamp);
+    statement.Execute("COMMIT");
 }
 
 void LoadUserRecord(const std::string& path, PersonRecord& user) {
@@ -192,8 +294,18 @@ void UpdateContact(const std::string& path, const RecordId& id, DateTime when,
     UpdateContact(path, id, FormatStoredTimeStamp(when), description, typeId);
 }
 
-void DeleteContact(const std::string& path, const RecordId& id) {
-    RunChange(path, {"DELETE FROM Contact WHERE ID = '" + QuoteSqlText(id) + "'"});
+DeletedRecords DeleteContact(const std::string& path, const RecordId& id) {
+    const std::string quoted = QuoteSqlText(id);
+    DeletedRecords deleted =
+        ReadAndDelete(path,
+                      "SELECT * FROM Person WHERE ID = (SELECT PersonID FROM Contact WHERE ID = '" +
+                          quoted + "')",
+                      "SELECT * FROM Contact WHERE ID = '" + quoted + "'", false,
+                      {"DELETE FROM Contact WHERE ID = '" + quoted + "'"});
+    if (!deleted.contacts.empty()) {
+        deleted.contactId = id;
+    }
+    return deleted;
 }
 
 }  // namespace editing

@@ -34,8 +34,21 @@ void RunChange(const std::string& path, const std::vector<std::string>& statemen
 // Returns the new person's identifier.
 RecordId AddPerson(const std::string& path, const PersonRecord& person);
 void UpdatePerson(const std::string& path, const PersonRecord& person);
-// The person and all its contacts.
-void DeletePerson(const std::string& path, const RecordId& id);
+
+// What a delete took away, every column as stored, so that it can be put back as it was.
+// The rows are kept as SQL literals.
+struct DeletedRecords {
+    std::vector<std::string> person;  // the person's row; empty when only a contact went
+    std::vector<std::vector<std::string>> contacts;
+    std::string name;    // the person's display name
+    RecordId personId;   // the person, gone or not
+    RecordId contactId;  // the contact when only a contact went
+};
+// The person and all its contacts; returns them as they were.
+DeletedRecords DeletePerson(const std::string& path, const RecordId& id);
+// Puts deleted rows back with their identifiers, fields and time stamps, in one transaction
+// ending with the stamp.
+void RestoreDeleted(const std::string& path, const DeletedRecords& deleted);
 
 // The user record, its row made on the first load of a file that has none (by a statement of its
 // own, without the stamp). The Pager field is never read or written: the table has none.
@@ -66,6 +79,7 @@ void UpdateContact(const std::string& path, const RecordId& id, const std::strin
                    const std::string& description, const RecordId& typeId);
 void UpdateContact(const std::string& path, const RecordId& id, DateTime when,
                    const std::string& description, const RecordId& typeId);
-void DeleteContact(const std::string& path, const RecordId& id);
+// Returns the contact as it was, and the display name of its person.
+DeletedRecords DeleteContact(const std::string& path, const RecordId& id);
 
 }  // namespace editing

@@ -15,9 +15,11 @@ namespace {
 QString CallErrorText(int result) {
     switch (result) {
         case platform::kCallNoRequestRecipient:
+            // Here the dialler is whatever program the desktop hands tel: links to.
             return QStringLiteral(
-                "There is no phone dialer active on your computer. Ifyou have not done so, "
-                "please install the phone dialer applet from Windows Setup");
+                "No program on this computer handles telephone (tel:) links, so the number "
+                "cannot be dialled. Install a softphone or dialler and make it the handler of "
+                "tel: links, for example in your desktop's default applications settings.");
         case platform::kCallRequestQueueFull:
             return QStringLiteral("Your calling queue is full. Please try again later");
         case platform::kCallInvalidDestAddress:

@@ -1,5 +1,6 @@
 #include "Converter.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -174,11 +175,28 @@ std::optional<ConvertMessage> CreateDatabase(const std::string& path, const V1Do
 }
 
 ConvertOutcome Convert(const std::string& path) {
+    const QString shownName = QDir::toNativeSeparators(QFile::decodeName(path.c_str()));
     V1Document document;
     {
         const std::optional<std::string> text = ReadWholeFile(path);
         if (!text) {
-            return ConvertOutcome{ConvertResult::NotRead, {}};
+            // A dangling link names no file either.
+            if (QFileInfo::exists(QFile::decodeName(path.c_str()))) {
+                return ConvertOutcome{ConvertResult::NotRead, {}};
+            }
+            return Ended(ConvertResult::Missing,
+                         {QStringLiteral("The file %1 does not exist.").arg(shownName),
+                          QStringLiteral("Error Loading File"), ConvertIcon::Error,
+                          ConvertMessageOwner::Window});
+        }
+        // Every SQLite database, and so every version-2 address book, starts with these 16
+        // bytes, the NUL included; such a file is left as it is.
+        static const char kHeader[] = "SQLite format 3";
+        if (text->compare(0, sizeof kHeader, kHeader, sizeof kHeader) == 0) {
+            return Ended(ConvertResult::AlreadyVersionTwo,
+                         {QStringLiteral("%1 is already a version-2 address book.").arg(shownName),
+                          QStringLiteral("Conversion Not Needed"), ConvertIcon::Information,
+                          ConvertMessageOwner::Window});
         }
         const V1LoadResult loaded = document.Load(text->c_str());
         if (loaded.syntaxErrorLine) {
@@ -247,5 +265,5 @@ ConvertOutcome Convert(const std::string& path) {
                     .arg(skipped);
     }
     return Ended(ConvertResult::Succeeded, {text, QStringLiteral("Conversion Succeeded"),
-                                            ConvertIcon::Warning, ConvertMessageOwner::Window});
+                                            ConvertIcon::Information, ConvertMessageOwner::Window});
 }

@@ -48,11 +48,13 @@ struct ConvertMessage {
                                                            const V1Document& document);
 
 enum class ConvertResult {
-    NotRead,     // the file could not be read; no message, nothing changed
-    NotLoaded,   // it did not parse: "Error Loading File"
-    NotCreated,  // the new database could not be created
-    Failed,      // "Error Converting Database"; the version-1 file is untouched
-    Incomplete,  // converted, but the files could not both take their new names
+    NotRead,            // the file exists but could not be read; no message, nothing changed
+    Missing,            // there is no such file: "Error Loading File"
+    AlreadyVersionTwo,  // a version-2 address book already: "Conversion Not Needed"
+    NotLoaded,          // it did not parse: "Error Loading File"
+    NotCreated,         // the new database could not be created
+    Failed,             // "Error Converting Database"; the version-1 file is untouched
+    Incomplete,         // converted, but the files could not both take their new names
     Succeeded,
 };
 
@@ -63,5 +65,6 @@ struct ConvertOutcome {
 
 // Converts the version-1 file at path into a database under the same name; the old file is
 // kept as path + ".org". The new database is built as path + ".new" first. Every result but
-// NotRead comes with its message. Nothing is shown here: the ui shows the messages.
+// NotRead comes with its message; one that names the file gives the path as it came, with
+// native separators. Nothing is shown here: the ui shows the messages.
 [[nodiscard]] ConvertOutcome Convert(const std::string& path);

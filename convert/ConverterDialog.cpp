@@ -76,7 +76,8 @@ QIcon ConverterIcon() {
 }
 
 ConverterDialog::ConverterDialog(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint) {
     setWindowTitle(QStringLiteral("Tidemark Import Tool (Version 1 to Version 2)"));
     setWindowIcon(ConverterIcon());
     const platform::DialogUnits du(font());
@@ -136,7 +137,8 @@ ConverterDialog::ConverterDialog(QWidget* parent)
 }
 
 void ConverterDialog::reject() {
-    // Escape and the close command end nothing: Close is the way out.
+    // Esc, and the close box through QDialog's close event, end the window as Close does.
+    done(1);
 }
 
 void ConverterDialog::Browse() {

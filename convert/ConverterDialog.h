@@ -8,8 +8,8 @@
 class QLineEdit;
 class QPushButton;
 
-// The one dialog of tideconv: a file name, Browse, Convert, About and Close. Close is the only
-// way out; Escape and the window's close command do nothing.
+// The one dialog of tideconv: a file name, Browse, Convert, About and Close. Esc and the close
+// box end it as Close does, with 1.
 class ConverterDialog : public QDialog {
     Q_OBJECT
 public:

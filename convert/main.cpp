@@ -2,15 +2,14 @@
 #include <QTimer>
 
 #include "ConverterDialog.h"
-#include "StartupCheck.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setWindowIcon(ConverterIcon());
     ConverterDialog dialog;
-    platform::QuitAfterStartIfAsked();
-    // The dialog refuses every close but its own button, and so the quit of the start-up check
-    // too; it ends itself instead.
+    // The start-up check (platform::QuitAfterStartIfAsked) quits the application's own event
+    // loop, which never runs here: the dialog's does. So the dialog ends itself, with 0, the
+    // status the check waits for (Close, Esc and the close box end it with 1).
     if (qEnvironmentVariableIsSet("TIDEMARK_QUIT_AFTER_START")) {
         QTimer::singleShot(0, &dialog, [&dialog] { dialog.done(0); });
     }

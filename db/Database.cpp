@@ -1,10 +1,14 @@
 #include "Database.h"
 
+#include "RecordId.h"
+
 #include <sqlite3.h>
 
 #include <strings.h>
 #include <sys/stat.h>
 #include <cerrno>
+#include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -110,6 +114,48 @@ std::string_view Query::GetText(int column) const {
     }
     return std::string_view(reinterpret_cast<const char*>(text),
                             sqlite3_column_bytes(statement_, column - 1));
+}
+
+std::string Query::GetSqlLiteral(int column) const {
+    CheckColumn(column);
+    switch (sqlite3_column_type(statement_, column - 1)) {
+        case SQLITE_NULL:
+            return "NULL";
+        case SQLITE_INTEGER:
+            return std::to_string(sqlite3_column_int64(statement_, column - 1));
+        case SQLITE_FLOAT: {
+            // Seventeen digits give the same double back; the point keeps it a real.
+            const double value = sqlite3_column_double(statement_, column - 1);
+            if (std::isinf(value)) {
+                return value > 0 ? "9e999" : "-9e999";
+            }
+            char buffer[40];
+            std::snprintf(buffer, sizeof buffer, "%.17g", value);
+            std::string number = buffer;
+            if (number.find_first_of(".eE") == std::string::npos &&
+                number.find_first_of("0123456789") != std::string::npos) {
+                number += ".0";
+            }
+            return number;
+        }
+        case SQLITE_BLOB: {
+            static const char kHex[] = "0123456789ABCDEF";
+            const auto* bytes =
+                static_cast<const unsigned char*>(sqlite3_column_blob(statement_, column - 1));
+            const int size = sqlite3_column_bytes(statement_, column - 1);
+            std::string literal = "X'";
+            for (int i = 0; i < size; ++i) {
+                literal += kHex[bytes[i] >> 4];
+                literal += kHex[bytes[i] & 15];
+            }
+            return literal + "'";
+        }
+        default: {
+            std::string literal = "'";
+            AppendQuotedSqlText(literal, GetText(column));
+            return literal + "'";
+        }
+    }
 }
 
 std::string Query::GetString(const std::string& name) const {

@@ -28,6 +28,9 @@ public:
     std::string GetString(const std::string& name) const;
     // The text of the column without a copy; valid until the next Next or Close.
     std::string_view GetText(int column) const;
+    // The field as an SQL literal that stores it back unchanged: NULL, a number, a quoted text
+    // (NUL bytes included) or a blob.
+    std::string GetSqlLiteral(int column) const;
     int GetInt(int column) const;
     int GetInt(const std::string& name) const;
     long GetLong(int column) const;

@@ -31,6 +31,12 @@ std::optional<QString> AskFileName(const FileDialogRequest& request) {
     dialog.setDefaultSuffix(request.defaultSuffix);
     dialog.setOption(QFileDialog::ReadOnly, false);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmOverwrite);
+    if (!request.title.isEmpty()) {
+        dialog.setWindowTitle(request.title);
+    }
+    if (!request.folder.isEmpty()) {
+        dialog.setDirectory(request.folder);
+    }
     if (!request.initialPath.isEmpty()) {
         dialog.selectFile(request.initialPath);
     }

@@ -16,6 +16,10 @@ struct FileDialogRequest {
     QWidget* owner = nullptr;
     FileDialogKind kind = FileDialogKind::Open;
     QString initialPath;
+    // The folder shown first when initialPath names none.
+    QString folder;
+    // The dialog's caption; empty for the toolkit's own.
+    QString title;
     // Each entry as the dialog shows it, "Tidemark Files (*.tch)"; the first is selected.
     QStringList filters;
     // Appended when the user types a name without an extension.

@@ -8,11 +8,14 @@
 #include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QTest>
 #include <QTimer>
@@ -121,10 +124,18 @@ TEST_F(MainFrameTest, MenusCarryTheirTextsPromptsAndShortcuts) {
     for (QAction* a : frame_->MainToolBar()->actions()) {
         toolbar.push_back(a->isSeparator() ? 0 : a->data().toInt());
     }
-    EXPECT_EQ(toolbar,
-              (std::vector<int>{cmd::kFileNew, cmd::kFileOpen, 0, cmd::kAddPerson,
-                                cmd::kDeletePerson, cmd::kEditPerson, 0, cmd::kAddContact,
-                                cmd::kDeleteContact, cmd::kEditContact, 0, cmd::kHelpMode}));
+    EXPECT_EQ(toolbar, (std::vector<int>{cmd::kFileNew, cmd::kFileOpen, 0, cmd::kAddPerson,
+                                         cmd::kDeletePerson, cmd::kEditPerson, 0, cmd::kAddContact,
+                                         cmd::kDeleteContact, cmd::kEditContact, 0,
+                                         cmd::kUndoDelete, 0, cmd::kHelpMode}));
+    // The standard keys of this desktop.
+    EXPECT_EQ(frame_->Action(cmd::kExit)->shortcut(), QKeySequence(QStringLiteral("Ctrl+Q")));
+    EXPECT_EQ(frame_->Action(cmd::kFileSaveAs)->shortcut(),
+              QKeySequence(QStringLiteral("Ctrl+Shift+S")));
+    EXPECT_EQ(frame_->Action(cmd::kUndoDelete)->shortcut(), QKeySequence(QStringLiteral("Ctrl+Z")));
+    EXPECT_TRUE(
+        frame_->Action(cmd::kUndoDelete)->text().startsWith(QStringLiteral("Un&do Delete")));
+    EXPECT_FALSE(frame_->Action(cmd::kUndoDelete)->isEnabled());
 }
 
 TEST_F(MainFrameTest, NewCreatesTheFileAndRetitles) {
@@ -141,8 +152,26 @@ TEST_F(MainFrameTest, NewCreatesTheFileAndRetitles) {
     EXPECT_EQ(request.filters, (QStringList{"Tidemark Files (*.tch)", "All Files (*.*)"}));
     EXPECT_EQ(request.defaultSuffix, QStringLiteral("tch"));
     EXPECT_TRUE(request.confirmOverwrite);
-    // A new file is not a recent one.
-    EXPECT_EQ(RecentMenuTexts(), QStringList{QStringLiteral("(Empty)")});
+    EXPECT_EQ(request.title, QStringLiteral("New Address Book"));
+    // The new file is the most recent one.
+    EXPECT_EQ(RecentMenuTexts(), QStringList{"&1 " + Q(path)});
+}
+
+TEST_F(MainFrameTest, FileDialogsStartInTheCurrentFilesFolder) {
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    const QString nothingOpen = QFileInfo(documents).isDir() ? documents : QDir::homePath();
+    const std::string path = book_.Create("sub.tch");
+    dialogs_.Answer(Q(path));
+    frame_->Action(cmd::kFileOpen)->trigger();
+    dialogs_.Cancel();
+    frame_->Action(cmd::kFileNew)->trigger();
+    dialogs_.Cancel();
+    frame_->Action(cmd::kFileOpen)->trigger();
+    ASSERT_EQ(dialogs_.Requests().size(), 3u);
+    EXPECT_EQ(dialogs_.Requests()[0].folder, nothingOpen);
+    EXPECT_EQ(dialogs_.Requests()[1].folder, book_.Folder());
+    EXPECT_EQ(dialogs_.Requests()[2].folder, book_.Folder());
+    EXPECT_TRUE(dialogs_.Requests()[2].title.isEmpty());
 }
 
 TEST_F(MainFrameTest, CancelledNewKeepsTheFile) {
@@ -472,11 +501,8 @@ TEST_F(MainFrameTest, AvailabilityFollowsTheView) {
     OpenThroughMenu(path);
     EXPECT_TRUE(frame_->Action(cmd::kAddPerson)->isEnabled());
     EXPECT_TRUE(frame_->Action(cmd::kContactTypes)->isEnabled());
-    EXPECT_FALSE(frame_->Action(cmd::kEditPerson)->isEnabled());
-    QTreeView* persons = frame_->View()->PersonList();
-    persons->selectionModel()->select(
-        persons->model()->index(0, 0),
-        QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    // The first person is selected at once.
+    EXPECT_EQ(frame_->View()->CurrentPersonId(), a);
     EXPECT_TRUE(frame_->Action(cmd::kEditPerson)->isEnabled());
     EXPECT_TRUE(frame_->Action(cmd::kExportPersons)->isEnabled());
     EXPECT_FALSE(frame_->Action(cmd::kDeleteContact)->isEnabled());
@@ -502,14 +528,12 @@ TEST_F(MainFrameTest, CancelledTransfersAndCommandsStillToComeChangeNothing) {
             dialogs.Expect([](QDialog&) {});
         }
         for (int command : {cmd::kImportPersons, cmd::kExportPersons, cmd::kExportContacts,
-                            cmd::kAddressBookReport, cmd::kContactsReport,
-                            cmd::kEnvelopesReport}) {
+                            cmd::kAddressBookReport, cmd::kContactsReport, cmd::kEnvelopesReport}) {
             frame_->OnCommand(command);
         }
         EXPECT_EQ(dialogs.Captions(),
                   QStringList({"Select Document", "Select Document", "Select Document",
-                               "Address Book Printout", "Contacts Printout",
-                               "Envelope Printout"}));
+                               "Address Book Printout", "Contacts Printout", "Envelope Printout"}));
     }
     PrintDialogRecorder printing;
     printing.print = [](QPrinter&) { return false; };
@@ -682,12 +706,148 @@ TEST_F(MainFrameTest, AboutBoxShowsTheVersion) {
     EXPECT_TRUE(texts.contains(QStringLiteral("Know When and How You Keep In Touch!")));
 }
 
-TEST_F(MainFrameTest, WindowCannotShrinkBelowTheForm) {
+TEST_F(MainFrameTest, WindowFitsTheScreenAndShowsTheFormWhereItCan) {
     ASSERT_TRUE(frame_->Start(QString()));
-    EXPECT_GE(frame_->minimumWidth(), frame_->View()->FormSize().width());
-    EXPECT_GE(frame_->minimumHeight(), frame_->View()->FormSize().height());
-    frame_->resize(100, 100);
-    EXPECT_GE(frame_->width(), frame_->minimumWidth());
+    const QSize available = frame_->screen()->availableGeometry().size();
+    EXPECT_LE(frame_->minimumSizeHint().width(), available.width());
+    EXPECT_LE(frame_->minimumSizeHint().height(), available.height());
+    EXPECT_LE(frame_->width(), available.width());
+    EXPECT_LE(frame_->height(), available.height());
+    const QSize form = frame_->View()->FormSize();
+    if (form.width() < available.width() * 9 / 10 - 40 &&
+        form.height() < available.height() * 9 / 10 - 120) {
+        EXPECT_GE(frame_->View()->width(), form.width());
+        EXPECT_GE(frame_->View()->height(), form.height());
+    }
+    // It may be made smaller than the form: the details then scroll.
+    frame_->resize(form / 2);
+    EXPECT_LT(frame_->width(), form.width());
+}
+
+TEST_F(MainFrameTest, TheSplitIsStoredWithThePlacement) {
+    ASSERT_TRUE(frame_->Start(QString()));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(frame_.get()));
+    frame_->resize(frame_->View()->FormSize() + QSize(200, 120));
+    const int wider = frame_->View()->ListPaneWidth() + 90;
+    frame_->View()->SetListPaneWidth(wider);
+    frame_->Action(cmd::kExit)->trigger();
+    QSettings stored(sandbox_.StoreFile(), QSettings::IniFormat);
+    EXPECT_EQ(stored.value(QStringLiteral("Settings/split.firstPane")).toInt(), wider);
+
+    frame_ = std::make_unique<MainFrame>(MainFrame::Options{false});
+    ASSERT_TRUE(frame_->Start(QString()));
+    EXPECT_EQ(frame_->View()->ListPaneWidth(), wider);
+}
+
+TEST_F(MainFrameTest, StartsWithTheMostRecentFileWhenNoneIsNamed) {
+    const std::string a = book_.Create("a.tch");
+    TestBook::AddPerson(a, "Ann", "Adams");
+    const std::string b = book_.Create("b.tch");
+    OpenThroughMenu(b);
+    OpenThroughMenu(a);
+    frame_ = std::make_unique<MainFrame>(MainFrame::Options{false});
+    CurrentDatabasePath.clear();
+    ASSERT_TRUE(frame_->Start(QString()));
+    EXPECT_EQ(CurrentDatabasePath, a);
+    EXPECT_EQ(frame_->windowTitle(), QStringLiteral("Tidemark [") + Q(a) + "]");
+    EXPECT_EQ(frame_->View()->SelectedPersonRow(), 0);
+    // A named file wins over the list.
+    frame_ = std::make_unique<MainFrame>(MainFrame::Options{false});
+    ASSERT_TRUE(frame_->Start(Q(b)));
+    EXPECT_EQ(CurrentDatabasePath, b);
+    // The most recent file gone: nothing is opened and nothing is said.
+    ASSERT_TRUE(QFile::remove(Q(b)));
+    frame_ = std::make_unique<MainFrame>(MainFrame::Options{false});
+    CurrentDatabasePath.clear();
+    ASSERT_TRUE(frame_->Start(QString()));
+    EXPECT_TRUE(CurrentDatabasePath.empty());
+    EXPECT_EQ(frame_->windowTitle(), QStringLiteral("Tidemark [No Database]"));
+    EXPECT_TRUE(boxes_.Calls().empty());
+}
+
+TEST_F(MainFrameTest, AVersionOneFileIsSentToTheConverter) {
+    const QString old = book_.Folder() + QStringLiteral("/old.tch");
+    {
+        QFile file(old);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(
+            "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\r\n"
+            "<!-- written by hand -->\r\n<Tidemark Version=\"1\"><Persons/></Tidemark>");
+    }
+    boxes_.Expect();
+    boxes_.Expect();
+    dialogs_.Answer(old);
+    frame_->Action(cmd::kFileOpen)->trigger();
+    ASSERT_EQ(boxes_.Calls().size(), 2u);
+    EXPECT_EQ(boxes_.Calls()[0].text, QStringLiteral("Error loading file."));
+    EXPECT_TRUE(boxes_.Calls()[1].text.contains(QStringLiteral("first version")));
+    EXPECT_TRUE(boxes_.Calls()[1].text.contains(QStringLiteral("tideconv")));
+    EXPECT_TRUE(boxes_.Calls()[1].text.contains(old));
+    EXPECT_EQ(boxes_.Calls()[1].icon, platform::MessageIcon::Information);
+
+    // On the command line: the program still ends, after saying why.
+    boxes_.Expect();
+    boxes_.Expect();
+    frame_ = std::make_unique<MainFrame>(MainFrame::Options{false});
+    EXPECT_FALSE(frame_->Start(old));
+    ASSERT_EQ(boxes_.Calls().size(), 4u);
+    EXPECT_EQ(boxes_.Calls()[2].caption, QStringLiteral("Unable To Load File"));
+    EXPECT_EQ(boxes_.Calls()[2].owner, nullptr);  // before the window shows
+    EXPECT_TRUE(boxes_.Calls()[3].text.contains(QStringLiteral("tideconv")));
+
+    // Other files that fail to load are not sent there.
+    const std::string broken = book_.Create("broken.tch");
+    TestBook::Execute(broken, "DROP TABLE Globals");
+    boxes_.Expect();
+    dialogs_.Answer(Q(broken));
+    frame_->Action(cmd::kFileOpen)->trigger();
+    EXPECT_EQ(boxes_.Calls().size(), 5u);
+}
+
+TEST_F(MainFrameTest, HelpModeEndsWithReadyAndEscLeavesIt) {
+    ASSERT_TRUE(frame_->Start(QString()));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(frame_.get()));
+    std::vector<help::HelpRequest> requests;
+    help::SetHelpRequestHandler([&](const help::HelpRequest& r) { requests.push_back(r); });
+    QWidget* button = frame_->MainToolBar()->widgetForAction(frame_->Action(cmd::kHelpMode));
+    ASSERT_NE(button, nullptr);
+    QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_TRUE(frame_->View()->InHelpMode());
+    QWidget* list = frame_->View()->Control(1021);
+    QTest::mouseRelease(frame_->View(), Qt::LeftButton, {},
+                        list->mapTo(frame_->View(), list->rect().center()));
+    EXPECT_FALSE(frame_->View()->InHelpMode());
+    EXPECT_EQ(requests.size(), 1u);
+    EXPECT_EQ(frame_->statusBar()->currentMessage(), QStringLiteral("Ready"));
+    EXPECT_FALSE(button->underMouse());
+
+    frame_->Action(cmd::kHelpMode)->trigger();
+    ASSERT_TRUE(frame_->View()->InHelpMode());
+    QTest::keyClick(frame_->View(), Qt::Key_Escape);
+    EXPECT_FALSE(frame_->View()->InHelpMode());
+    EXPECT_EQ(requests.size(), 1u);
+    help::SetHelpRequestHandler(nullptr);
+}
+
+TEST_F(MainFrameTest, UndoDeleteFromTheEditMenu) {
+    const std::string path = book_.Create();
+    const RecordId a = TestBook::AddPerson(path, "Ann", "Adams");
+    TestBook::AddContact(path, a, "2005-03-01 09:05:00", "call");
+    TestBook::AddPerson(path, "Bob", "Brown");
+    OpenThroughMenu(path);
+    ASSERT_EQ(frame_->View()->CurrentPersonId(), a);
+    frame_->Action(cmd::kDeletePerson)->trigger();
+    EXPECT_TRUE(frame_->statusBar()->currentMessage().contains(QStringLiteral("Adams")));
+    EXPECT_TRUE(frame_->Action(cmd::kUndoDelete)->isEnabled());
+    frame_->Action(cmd::kUndoDelete)->trigger();
+    EXPECT_EQ(frame_->View()->CurrentPersonId(), a);
+    EXPECT_EQ(TestBook::QueryText(path, "SELECT count(*) FROM Contact"), "1");
+    EXPECT_FALSE(frame_->Action(cmd::kUndoDelete)->isEnabled());
+    // A file opened anew has nothing to undo.
+    frame_->Action(cmd::kDeletePerson)->trigger();
+    EXPECT_TRUE(frame_->Action(cmd::kUndoDelete)->isEnabled());
+    OpenThroughMenu(path);
+    EXPECT_FALSE(frame_->Action(cmd::kUndoDelete)->isEnabled());
 }
 
 }  // namespace

@@ -249,7 +249,7 @@ TEST_F(ContactTypesTest, EditCancelledLeavesFileUnchanged) {
     EXPECT_EQ(Current(dialog), QStringLiteral("Telephone"));
 }
 
-TEST_F(ContactTypesTest, TypeInUseKeptAfterQuestion) {
+TEST_F(ContactTypesTest, TypeInUseKeptAfterQuestionAndSaysWhy) {
     const RecordId person = TestBook::AddPerson(path_, "Ann", "Lee");
     TestBook::AddContact(path_, person, "2024-01-02 10:00:00", "Note", kEmailId);
     TestBook::Execute(path_, std::string("UPDATE Globals SET S = '") + kOldStamp + "'");
@@ -258,19 +258,65 @@ TEST_F(ContactTypesTest, TypeInUseKeptAfterQuestion) {
     Select(dialog, QStringLiteral("Email"));
     MessageRecorder boxes;
     boxes.Expect(MessageResult::Yes);
+    boxes.Expect();
     QTest::mouseClick(dialog.DeleteButton(), Qt::LeftButton);
-    ASSERT_EQ(boxes.Calls().size(), 1u);
-    EXPECT_EQ(boxes.Last().text,
+    ASSERT_EQ(boxes.Calls().size(), 2u);
+    const platform::MessageCall& question = boxes.Calls()[0];
+    EXPECT_EQ(question.text,
               QStringLiteral("Are you sure you want to delete the selected contact? If it is in "
                              "use anywhere, it will not be deleted"));
-    EXPECT_EQ(boxes.Last().caption, QStringLiteral("Delete Contact Type"));
+    EXPECT_EQ(question.caption, QStringLiteral("Delete Contact Type"));
+    EXPECT_EQ(question.icon, MessageIcon::Information);
+    EXPECT_EQ(question.buttons, MessageButtons::YesNo);
+    EXPECT_EQ(question.owner, &dialog);
+    EXPECT_EQ(boxes.Last().text,
+              QStringLiteral("Email is used by 1 contacts and cannot be deleted."));
+    EXPECT_EQ(boxes.Last().caption, QStringLiteral("Contact Types"));
     EXPECT_EQ(boxes.Last().icon, MessageIcon::Information);
-    EXPECT_EQ(boxes.Last().buttons, MessageButtons::YesNo);
+    EXPECT_EQ(boxes.Last().buttons, MessageButtons::Ok);
     EXPECT_EQ(boxes.Last().owner, &dialog);
     EXPECT_EQ(StoredDescriptions(path_), kSeeds);
     EXPECT_EQ(Stamp(), kOldStamp);
     // The list is not filled again, so the selection stays where it was.
     EXPECT_EQ(Current(dialog), QStringLiteral("Email"));
+}
+
+TEST_F(ContactTypesTest, KeptTypeNamesItsDescriptionAndCountsOnlyItsOwnContacts) {
+    // A "%2" in the description must not take the count's place.
+    const RecordId fee = contact_types::Add(path_, "Fee 5%2 due");
+    const RecordId ann = TestBook::AddPerson(path_, "Ann", "Lee");
+    const RecordId bob = TestBook::AddPerson(path_, "Bob", "Ray");
+    TestBook::AddContact(path_, ann, "2024-01-02 10:00:00", "first", fee);
+    TestBook::AddContact(path_, ann, "2024-01-03 10:00:00", "second", fee);
+    TestBook::AddContact(path_, bob, "2024-01-04 10:00:00", "third", fee);
+    TestBook::AddContact(path_, bob, "2024-01-05 10:00:00", "other type", kEmailId);
+    ContactTypesDialog dialog(nullptr, path_);
+    dialog.show();
+    Select(dialog, QStringLiteral("Fee 5%2 due"));
+    MessageRecorder boxes;
+    boxes.Expect(MessageResult::Yes);
+    boxes.Expect();
+    QTest::mouseClick(dialog.DeleteButton(), Qt::LeftButton);
+    ASSERT_EQ(boxes.Calls().size(), 2u);
+    EXPECT_EQ(boxes.Last().text,
+              QStringLiteral("Fee 5%2 due is used by 3 contacts and cannot be deleted."));
+    EXPECT_EQ(TestBook::QueryText(path_, "SELECT count(*) FROM ContactType"), "5");
+}
+
+TEST_F(ContactTypesTest, DeleteUnlessInUseGivesTheUsesThatKeptTheType) {
+    const RecordId person = TestBook::AddPerson(path_, "Ann", "Lee");
+    TestBook::AddContact(path_, person, "2024-01-02 10:00:00", "a", kEmailId);
+    TestBook::AddContact(path_, person, "2024-01-03 10:00:00", "b", kEmailId);
+    TestBook::Execute(path_, std::string("UPDATE Globals SET S = '") + kOldStamp + "'");
+    EXPECT_EQ(contact_types::DeleteUnlessInUse(path_, kEmailId), 2);
+    EXPECT_EQ(StoredDescriptions(path_), kSeeds);
+    EXPECT_EQ(Stamp(), kOldStamp);
+    const std::string personal =
+        TestBook::QueryText(path_, "SELECT ID FROM ContactType WHERE Description = 'Personal'");
+    EXPECT_EQ(contact_types::DeleteUnlessInUse(path_, personal), 0);
+    EXPECT_EQ(StoredDescriptions(path_),
+              std::vector<std::string>({"Correspondence", "Email", "Telephone"}));
+    EXPECT_NE(Stamp(), kOldStamp);
 }
 
 TEST_F(ContactTypesTest, DeletingUnusedTypeRemovesItAndStamps) {
@@ -456,30 +502,47 @@ TEST_F(ContactTypesTest, ExclusiveLockFailsTheFill) {
     locker.Close();
 }
 
-TEST_F(ContactTypesTest, OnlyCloseEndsTheList) {
-    bool stillOpenAfterEscAndCloseBox = false;
-    QStringList listedBeforeClose;
-    int result = -1;
-    {
+// Esc and the close box end the list as "&Close" does: emptied, with 1.
+TEST_F(ContactTypesTest, EscAndTheCloseBoxEndTheListAsCloseDoes) {
+    const std::vector<std::function<void(ContactTypesDialog&)>> ways = {
+        [](ContactTypesDialog& dialog) { QTest::mouseClick(dialog.CloseButton(), Qt::LeftButton); },
+        [](ContactTypesDialog& dialog) { QTest::keyClick(dialog.List(), Qt::Key_Escape); },
+        [](ContactTypesDialog& dialog) { dialog.close(); },
+    };
+    for (std::size_t way = 0; way < ways.size(); ++way) {
         ContactTypesDialog dialog(nullptr, path_);
+        int listedBefore = -1;
+        bool openAfter = true;
         QTimer::singleShot(0, [&] {
-            QTest::keyClick(dialog.List(), Qt::Key_Escape);
-            QTest::keyClick(&dialog, Qt::Key_Escape);
-            dialog.close();
+            listedBefore = dialog.List()->topLevelItemCount();
+            ways[way](dialog);
             QApplication::processEvents();
-            stillOpenAfterEscAndCloseBox = dialog.isVisible();
-            listedBeforeClose = Listed(dialog);
-            QTest::mouseClick(dialog.CloseButton(), Qt::LeftButton);
-            if (dialog.isVisible()) {
+            openAfter = dialog.isVisible();
+            if (openAfter) {
                 dialog.done(0);
             }
         });
-        result = dialog.exec();
-        EXPECT_EQ(dialog.List()->topLevelItemCount(), 0);
+        const int result = dialog.exec();
+        EXPECT_EQ(listedBefore, 4) << way;
+        EXPECT_FALSE(openAfter) << way;
+        EXPECT_EQ(result, 1) << way;
+        EXPECT_EQ(dialog.List()->topLevelItemCount(), 0) << way;
     }
-    EXPECT_TRUE(stillOpenAfterEscAndCloseBox);
-    EXPECT_EQ(listedBeforeClose.size(), 4);
-    EXPECT_EQ(result, 1);
+}
+
+TEST_F(ContactTypesTest, RunContactTypesIsTrueAfterEsc) {
+    QTimer::singleShot(0, [] {
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            if (auto* dialog = qobject_cast<ContactTypesDialog*>(top)) {
+                QTest::keyClick(dialog, Qt::Key_Escape);
+                // Should Esc be refused, the run ends as no Close would.
+                if (dialog->isVisible()) {
+                    dialog->done(0);
+                }
+            }
+        }
+    });
+    EXPECT_TRUE(RunContactTypes(nullptr, path_));
 }
 
 TEST_F(ContactTypesTest, RunContactTypesIsTrueAfterClose) {

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QDialog>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -24,6 +26,8 @@ protected:
     void SetUp() override {
         path_ = book_.Create();
         view_.OnPathChanged(path_);
+        // Laid out as on screen: headers and panes get their sizes only when shown.
+        view_.show();
     }
 
     QString FieldText(int id) const {
@@ -74,7 +78,7 @@ protected:
 
 const int kValueControls[] = {1009, 1012, 1015, 1016, 1018, 1017, 1019};
 
-TEST_F(MainViewTest, EmptyFileShowsEmptyPanelsAndNow) {
+TEST_F(MainViewTest, EmptyFileShowsEmptyPanels) {
     view_.Reload();
     EXPECT_EQ(view_.PersonRows().Rows().size(), 0u);
     EXPECT_EQ(view_.ContactRows().Rows().size(), 0u);
@@ -82,9 +86,10 @@ TEST_F(MainViewTest, EmptyFileShowsEmptyPanelsAndNow) {
         EXPECT_EQ(FieldText(id), QStringLiteral("Not Available")) << id;
         EXPECT_FALSE(view_.Control(id)->isEnabled()) << id;
     }
-    EXPECT_FALSE(FieldText(1161).isEmpty());
-    EXPECT_FALSE(FieldText(1162).isEmpty());
-    EXPECT_EQ(FieldText(1163), QString());
+    // No contact: no date or time either, not the time of day.
+    for (int id : {1161, 1162, 1163, 1165}) {
+        EXPECT_EQ(FieldText(id), QString()) << id;
+    }
     EXPECT_EQ(view_.SelectedPersonRow(), -1);
     EXPECT_TRUE(view_.CurrentPersonId().empty());
 }
@@ -99,9 +104,19 @@ TEST_F(MainViewTest, ListsHaveTheirColumns) {
     for (int c = 0; c < 4; ++c) {
         EXPECT_EQ(contacts->headerData(c, Qt::Horizontal).toString(), expected[c]);
     }
-    EXPECT_EQ(view_.ContactList()->columnWidth(0), 75);
-    EXPECT_EQ(view_.ContactList()->columnWidth(1), 75);
-    EXPECT_EQ(view_.ContactList()->columnWidth(2), 85);
+    // Each column shows its longest usual text whole, whatever the font.
+    QTreeView* list = view_.ContactList();
+    const QFontMetrics metrics(list->font());
+    const DateTime widest = DateTime::FromFields(2000, 12, 28, 23, 58, 58);
+    const QString samples[] = {QString::fromStdString(FormatDisplayDate(widest)),
+                               QString::fromStdString(FormatDisplayTime(widest)),
+                               QStringLiteral("Correspondence")};
+    for (int c = 0; c < 3; ++c) {
+        EXPECT_GT(list->columnWidth(c), metrics.horizontalAdvance(samples[c])) << c;
+        EXPECT_GT(list->columnWidth(c),
+                  metrics.horizontalAdvance(contacts->headerData(c, Qt::Horizontal).toString()))
+            << c;
+    }
 }
 
 TEST_F(MainViewTest, SelectingAPersonShowsDetailsAndPhones) {
@@ -212,9 +227,9 @@ TEST_F(MainViewTest, ShorterContactListLeavesNoContactSelected) {
     ClickPerson(1);  // only two rows: nothing selected
     EXPECT_EQ(view_.SelectedContactRow(), -1);
     EXPECT_TRUE(view_.CurrentContactId().empty());
-    EXPECT_EQ(FieldText(1165), QString());
-    EXPECT_EQ(FieldText(1163), QString());
-    EXPECT_FALSE(FieldText(1161).isEmpty());
+    for (int id : {1161, 1162, 1163, 1165}) {
+        EXPECT_EQ(FieldText(id), QString()) << id;
+    }
 }
 
 TEST_F(MainViewTest, ContactDetailsShowTheSelectedContact) {
@@ -272,6 +287,64 @@ TEST_F(MainViewTest, HeaderClicksSortAndTimeOrNotesKeepTheOrder) {
     EXPECT_EQ(notes(), (std::vector<std::string>{"aa mail", "zz call"}));
 }
 
+TEST_F(MainViewTest, SecondClickOnAHeaderTurnsTheOrderRound) {
+    TestBook::AddPerson(path_, "Mary", "Smith", "Zeta");
+    TestBook::AddPerson(path_, "Adam", "Jones", "Acme");
+    const RecordId o = TestBook::AddPerson(path_, "Sean", "O'Brien", "");
+    TestBook::AddContact(path_, o, "2005-03-01 09:05:00", "older");
+    TestBook::AddContact(path_, o, "2006-01-01 09:05:00", "newer",
+                         "03F6262A-4362-44A9-B770293650BB");
+    view_.Reload();
+    QHeaderView* header = view_.PersonList()->header();
+    EXPECT_EQ(header->sortIndicatorSection(), 0);
+    EXPECT_EQ(header->sortIndicatorOrder(), Qt::AscendingOrder);
+    ClickHeader(view_.PersonList(), 0);
+    EXPECT_EQ(ListedNames(),
+              (std::vector<std::string>{"Smith, Mary", "O'Brien, Sean", "Jones, Adam"}));
+    EXPECT_EQ(header->sortIndicatorOrder(), Qt::DescendingOrder);
+    ClickHeader(view_.PersonList(), 0);
+    EXPECT_EQ(ListedNames(),
+              (std::vector<std::string>{"Jones, Adam", "O'Brien, Sean", "Smith, Mary"}));
+    EXPECT_EQ(header->sortIndicatorOrder(), Qt::AscendingOrder);
+    // Another column starts ascending again.
+    ClickHeader(view_.PersonList(), 1);
+    ClickHeader(view_.PersonList(), 1);
+    EXPECT_EQ(header->sortIndicatorSection(), 1);
+    EXPECT_EQ(header->sortIndicatorOrder(), Qt::DescendingOrder);
+    EXPECT_EQ(ListedNames().front(), "Smith, Mary");  // Zeta first
+    ClickHeader(view_.PersonList(), 0);
+    EXPECT_EQ(header->sortIndicatorOrder(), Qt::AscendingOrder);
+
+    const int row = view_.PersonRows().Find(o);
+    ClickPerson(row);
+    auto notes = [this] {
+        std::vector<std::string> n;
+        for (const ContactRow& r : view_.ContactRows().Rows()) {
+            n.push_back(r.notes);
+        }
+        return n;
+    };
+    QHeaderView* contacts = view_.ContactList()->header();
+    EXPECT_EQ(notes(), (std::vector<std::string>{"newer", "older"}));
+    EXPECT_EQ(contacts->sortIndicatorOrder(), Qt::DescendingOrder);  // newest first
+    ClickHeader(view_.ContactList(), 0);
+    EXPECT_EQ(notes(), (std::vector<std::string>{"older", "newer"}));
+    EXPECT_EQ(contacts->sortIndicatorOrder(), Qt::AscendingOrder);
+    // Time keeps the order and its arrow stays on the date.
+    ClickHeader(view_.ContactList(), 1);
+    EXPECT_EQ(notes(), (std::vector<std::string>{"older", "newer"}));
+    EXPECT_EQ(contacts->sortIndicatorSection(), 0);
+    EXPECT_EQ(contacts->sortIndicatorOrder(), Qt::AscendingOrder);
+    ClickHeader(view_.ContactList(), 0);
+    EXPECT_EQ(notes(), (std::vector<std::string>{"newer", "older"}));
+    ClickHeader(view_.ContactList(), 2);  // Email, then Telephone
+    EXPECT_EQ(notes(), (std::vector<std::string>{"newer", "older"}));
+    ClickHeader(view_.ContactList(), 2);
+    EXPECT_EQ(notes(), (std::vector<std::string>{"older", "newer"}));
+    EXPECT_EQ(contacts->sortIndicatorSection(), 2);
+    EXPECT_EQ(contacts->sortIndicatorOrder(), Qt::DescendingOrder);
+}
+
 TEST_F(MainViewTest, UnreadableDateLeavesEmptyCells) {
     const RecordId a = TestBook::AddPerson(path_, "Ann", "Adams");
     TestBook::AddContact(path_, a, "sometime", "vague");
@@ -298,14 +371,18 @@ TEST_F(MainViewTest, AvailabilityFollowsFileAndSelection) {
     for (int c : fileCommands)
         EXPECT_FALSE(view_.IsCommandEnabled(c)) << c;
     view_.OnPathChanged(path_);
-    const RecordId a = TestBook::AddPerson(path_, "Ann", "Adams");
-    TestBook::AddContact(path_, a, "2005-03-01 09:05:00", "call");
-    view_.Reload();
+    view_.Reload();  // an empty book: nothing to select
     for (int c : fileCommands)
         EXPECT_TRUE(view_.IsCommandEnabled(c)) << c;
     for (int c : personCommands)
         EXPECT_FALSE(view_.IsCommandEnabled(c)) << c;
-    ClickPerson(0);
+
+    const RecordId a = TestBook::AddPerson(path_, "Ann", "Adams");
+    TestBook::AddContact(path_, a, "2005-03-01 09:05:00", "call");
+    view_.OnPathChanged(path_);  // opened again: the first person is selected
+    view_.Reload();
+    EXPECT_EQ(view_.SelectedPersonRow(), 0);
+    EXPECT_EQ(view_.CurrentPersonId(), a);
     for (int c : personCommands)
         EXPECT_TRUE(view_.IsCommandEnabled(c)) << c;
     for (int c : contactCommands)
@@ -320,30 +397,93 @@ TEST_F(MainViewTest, KeysAndDoubleClicksOpenTheirEditors) {
     TestBook::AddPerson(path_, "Ann", "Adams");
     TestBook::AddPerson(path_, "Bob", "Brown");
     view_.Reload();
+    ASSERT_EQ(view_.SelectedPersonRow(), 0);
     ModalDriver dialogs;
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < 7; ++i) {
         dialogs.Expect([](QDialog&) {});  // each is cancelled
     }
     QTreeView* persons = view_.PersonList();
-    QTest::keyClick(persons, Qt::Key_Delete);  // nothing selected yet
-    EXPECT_EQ(TestBook::QueryText(path_, "SELECT count(*) FROM Person"), "2");
+    auto opened = [&dialogs] { return dialogs.Captions().size(); };
     QTest::keyClick(persons, Qt::Key_Insert);
-    ClickPerson(0);
+    EXPECT_EQ(opened(), 1);
+    QTest::keyClick(persons, Qt::Key_Return);
+    EXPECT_EQ(opened(), 2);
+    QTest::keyClick(persons, Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(opened(), 3);
+    QTest::keyClick(persons, Qt::Key_F2);
+    EXPECT_EQ(opened(), 4);
     QTest::keyPress(persons, Qt::Key_Control);
     QTest::keyRelease(persons, Qt::Key_Control);
+    EXPECT_EQ(opened(), 5);
     QTest::keyPress(persons, Qt::Key_Control);
     QTest::keyClick(persons, Qt::Key_O, Qt::ControlModifier);  // a shortcut, not Ctrl alone
     QTest::keyRelease(persons, Qt::Key_Control);
+    EXPECT_EQ(opened(), 5);
     const QRect r = persons->visualRect(persons->model()->index(0, 0));
+    // A double click is a click and then the second press.
+    QTest::mouseClick(persons->viewport(), Qt::LeftButton, {}, r.center());
     QTest::mouseDClick(persons->viewport(), Qt::LeftButton, {}, r.center());
-    QTest::keyClick(persons, Qt::Key_Delete);
-    EXPECT_EQ(TestBook::QueryText(path_, "SELECT FName FROM Person"), "Bob");
+    EXPECT_EQ(opened(), 6);
+    EXPECT_EQ(TestBook::QueryText(path_, "SELECT count(*) FROM Person"), "2");
 
     QTreeView* contacts = view_.ContactList();
     QTest::keyClick(contacts, Qt::Key_Insert);  // a current person: add contact
     QTest::keyClick(contacts, Qt::Key_Delete);  // no contact selected: nothing
-    EXPECT_EQ(dialogs.Captions(), QStringList({"Add Address Entry", "Edit Address Entry",
-                                               "Edit Address Entry", "Add Contact"}));
+    QTest::keyClick(contacts, Qt::Key_Return);  // nor an editor
+    EXPECT_EQ(dialogs.Captions(),
+              QStringList({"Add Address Entry", "Edit Address Entry", "Edit Address Entry",
+                           "Edit Address Entry", "Edit Address Entry", "Edit Address Entry",
+                           "Add Contact"}));
+}
+
+TEST_F(MainViewTest, CtrlClickSelectsWithoutOpeningTheEditor) {
+    TestBook::AddPerson(path_, "Ann", "Adams");
+    TestBook::AddPerson(path_, "Bob", "Brown");
+    view_.Reload();
+    ModalDriver dialogs;  // any editor that opens fails the test
+    QTreeView* persons = view_.PersonList();
+    QTest::keyPress(persons, Qt::Key_Control);
+    const QRect r = persons->visualRect(persons->model()->index(1, 0));
+    QTest::mouseClick(persons->viewport(), Qt::LeftButton, Qt::ControlModifier, r.center());
+    QTest::keyRelease(persons, Qt::Key_Control);
+    QApplication::processEvents();
+    EXPECT_EQ(view_.SelectedPersonRow(), 1);
+    EXPECT_TRUE(dialogs.Captions().isEmpty());
+}
+
+TEST_F(MainViewTest, HeldDeleteDeletesOnce) {
+    TestBook::AddPerson(path_, "Ann", "Adams");
+    TestBook::AddPerson(path_, "Bob", "Brown");
+    TestBook::AddPerson(path_, "Cy", "Clark");
+    view_.Reload();
+    QTreeView* persons = view_.PersonList();
+    auto press = [persons](bool repeat) {
+        QKeyEvent event(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier, QString(), repeat);
+        QApplication::sendEvent(persons, &event);
+    };
+    press(false);
+    EXPECT_EQ(TestBook::QueryText(path_, "SELECT count(*) FROM Person"), "2");
+    for (int i = 0; i < 5; ++i) {
+        press(true);  // the key held down
+    }
+    EXPECT_EQ(TestBook::QueryText(path_, "SELECT count(*) FROM Person"), "2");
+    press(false);
+    EXPECT_EQ(TestBook::QueryText(path_, "SELECT FName FROM Person"), "Cy");
+}
+
+TEST_F(MainViewTest, KeysDoNothingWithoutAFile) {
+    view_.OnPathChanged("");
+    view_.Reload();
+    ModalDriver dialogs;  // no editor may open
+    QTreeView* persons = view_.PersonList();
+    for (Qt::Key key : {Qt::Key_Insert, Qt::Key_Delete, Qt::Key_Return, Qt::Key_F2}) {
+        QTest::keyClick(persons, key);
+    }
+    QTest::keyPress(persons, Qt::Key_Control);
+    QTest::keyRelease(persons, Qt::Key_Control);
+    QTest::keyClick(view_.ContactList(), Qt::Key_Insert);
+    QApplication::processEvents();
+    EXPECT_TRUE(dialogs.Captions().isEmpty());
 }
 
 TEST_F(MainViewTest, LoadFailuresShowTheirCaptions) {
@@ -365,7 +505,8 @@ TEST_F(MainViewTest, ContactListFailureShowsItsCaption) {
     boxes.Expect();
     view_.Reload();
     EXPECT_EQ(boxes.Last().caption, QStringLiteral("Error Loading Contacts List"));
-    EXPECT_EQ(view_.SelectedPersonRow(), -1);
+    EXPECT_EQ(view_.SelectedPersonRow(), 0);  // the person is still shown
+    EXPECT_TRUE(view_.ContactRows().Rows().empty());
 }
 
 TEST_F(MainViewTest, DetailFailuresShowTheirCaptions) {
@@ -389,26 +530,43 @@ TEST_F(MainViewTest, NoFileMeansEmptyListsAndNoError) {
     EXPECT_EQ(view_.PersonRows().Rows().size(), 0u);
 }
 
-TEST_F(MainViewTest, WideningTheFormWidensTheDetailsNotThePersonList) {
+TEST_F(MainViewTest, AWiderWindowWidensTheListAndMoreSoTheDetails) {
     view_.resize(view_.FormSize());
-    view_.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&view_));
     const int listWidth = view_.PersonList()->width();
     const int listHeight = view_.PersonList()->height();
     const int notesWidth = view_.Control(1165)->width();
     const int contactsHeight = view_.ContactList()->height();
     const int dateHeight = view_.Control(1161)->height();
-    view_.resize(view_.FormSize() + QSize(200, 100));
-    EXPECT_EQ(view_.PersonList()->width(), listWidth);
+    view_.resize(view_.FormSize() + QSize(300, 100));
+    const int listGrowth = view_.PersonList()->width() - listWidth;
+    const int notesGrowth = view_.Control(1165)->width() - notesWidth;
+    EXPECT_GT(listGrowth, 50);
+    EXPECT_GT(notesGrowth, listGrowth);
     EXPECT_EQ(view_.PersonList()->height(), listHeight + 100);
-    EXPECT_GT(view_.Control(1165)->width(), notesWidth);
     EXPECT_EQ(view_.ContactList()->height(), contactsHeight + 100);
     EXPECT_EQ(view_.Control(1161)->height(), dateHeight);
-    // Everything stays inside the form.
+    // Everything stays inside the window.
     for (int id : {1031, 1019, 1025, 1165, 1021}) {
-        const QRect r = view_.Control(id)->geometry();
+        QWidget* control = view_.Control(id);
+        const QRect r(control->mapTo(&view_, QPoint(0, 0)), control->size());
         EXPECT_LE(r.right(), view_.width()) << id;
+        EXPECT_LE(r.bottom(), view_.height()) << id;
     }
+}
+
+TEST_F(MainViewTest, TheHandleMovesTheSplitAndTheDetailsScrollWhenNarrow) {
+    view_.resize(view_.FormSize() + QSize(200, 0));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view_));
+    const int before = view_.ListPaneWidth();
+    view_.SetListPaneWidth(before + 120);
+    EXPECT_EQ(view_.ListPaneWidth(), before + 120);
+    EXPECT_GT(view_.PersonList()->width(), before);
+    // Narrower than the form: nothing is squeezed, the details scroll instead.
+    const QSize notes = view_.Control(1165)->size();
+    view_.resize(view_.FormSize() / 2);
+    EXPECT_GE(view_.Control(1165)->width(), notes.width() * 2 / 3);
+    EXPECT_GE(view_.Control(1165)->height(), 20);
 }
 
 TEST_F(MainViewTest, HelpModeReportsTheControlUnderTheClick) {

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 
@@ -237,9 +238,10 @@ TEST_F(PersonSheetTest, HelpButtonOpensTheGivenTopicAndF1ThePopups) {
     EXPECT_EQ(requests[0].reference, help::TopicReference(QString::fromLatin1(help::kUserTopic)));
     requests.clear();
     GoTo(PersonSheet::Phone);
+    // The user sheet's Pager takes no focus, so its pop-up is checked on a person's sheet.
     const std::vector<std::pair<F, int>> popups = {{PersonRecord::HmPhone, 6220},
                                                    {PersonRecord::WkExt, 6222},
-                                                   {PersonRecord::Pager, 6225},
+                                                   {PersonRecord::CelPhone, 6226},
                                                    {PersonRecord::WebPage, 6227}};
     for (const auto& [field, popup] : popups) {
         sheet.Field(field)->setFocus();
@@ -259,4 +261,161 @@ TEST_F(PersonSheetTest, CancelEndsRejected) {
     QTest::mouseClick(sheet.CancelButton(), Qt::LeftButton);
     EXPECT_EQ(sheet.result(), QDialog::Rejected);
     EXPECT_FALSE(sheet.isVisible());
+}
+
+namespace {
+
+const QString kPagerWhy =
+    QStringLiteral("Your own record has no pager number: it is kept for persons only.");
+
+QLabel* LabelOf(const PersonSheet& sheet, F field) {
+    for (QLabel* label : sheet.findChildren<QLabel*>()) {
+        if (label->buddy() == sheet.Field(field)) {
+            return label;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+TEST_F(PersonSheetTest, UserSheetShowsPagerDisabledAndEmptyWithWhy) {
+    PersonRecord user;
+    user[PersonRecord::FName] = "Me";
+    user[PersonRecord::Pager] = "555-0199";
+    user[PersonRecord::CelPhone] = "555-0100";
+    PersonSheet& sheet = Open(user, "Edit User", help::kUserTopic);
+    GoTo(PersonSheet::Phone);
+    QLineEdit* pager = Line(PersonRecord::Pager);
+    ASSERT_NE(pager, nullptr);
+    EXPECT_FALSE(pager->isEnabled());
+    EXPECT_TRUE(pager->isVisible());
+    EXPECT_TRUE(pager->text().isEmpty());
+    EXPECT_EQ(pager->toolTip(), kPagerWhy);
+    QLabel* label = LabelOf(sheet, PersonRecord::Pager);
+    ASSERT_NE(label, nullptr);
+    EXPECT_FALSE(label->isEnabled());
+    EXPECT_EQ(label->toolTip(), kPagerWhy);
+    // Typing reaches no disabled field; the other phone fields take it as before.
+    Type(PersonRecord::Pager, QStringLiteral("123"));
+    EXPECT_TRUE(pager->text().isEmpty());
+    EXPECT_TRUE(Line(PersonRecord::CelPhone)->isEnabled());
+    EXPECT_EQ(Line(PersonRecord::CelPhone)->text(), QStringLiteral("555-0100"));
+    QTest::mouseClick(sheet.OkButton(), Qt::LeftButton);
+    EXPECT_EQ(sheet.result(), QDialog::Accepted);
+    EXPECT_EQ(sheet.Values()[PersonRecord::Pager], "");
+    EXPECT_EQ(sheet.Values()[PersonRecord::CelPhone], "555-0100");
+}
+
+TEST_F(PersonSheetTest, UserSheetGivesNoPagerEvenWithPhonePageUnseen) {
+    PersonRecord user;
+    user[PersonRecord::FName] = "Me";
+    user[PersonRecord::Pager] = "555-0199";
+    PersonSheet& sheet = Open(user, "Edit User", help::kUserTopic);
+    QTest::mouseClick(sheet.OkButton(), Qt::LeftButton);
+    EXPECT_EQ(sheet.Values()[PersonRecord::Pager], "");
+}
+
+TEST_F(PersonSheetTest, PersonSheetKeepsThePagerEditable) {
+    std::vector<int> popups;
+    help::SetHelpRequestHandler([&](const help::HelpRequest& r) { popups.push_back(r.popup); });
+    PersonRecord person;
+    person[PersonRecord::FName] = "Ann";
+    person[PersonRecord::Pager] = "555-0199";
+    PersonSheet& sheet = Open(person);
+    sheet.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&sheet));
+    GoTo(PersonSheet::Phone);
+    QLineEdit* pager = Line(PersonRecord::Pager);
+    ASSERT_NE(pager, nullptr);
+    EXPECT_TRUE(pager->isEnabled());
+    EXPECT_TRUE(pager->toolTip().isEmpty());
+    EXPECT_TRUE(LabelOf(sheet, PersonRecord::Pager)->isEnabled());
+    EXPECT_EQ(pager->text(), QStringLiteral("555-0199"));
+    pager->setFocus();
+    QTest::keyClick(pager, Qt::Key_F1);
+    EXPECT_EQ(popups, std::vector<int>{6225});
+    pager->end(false);
+    QTest::keyClicks(pager, QStringLiteral("1"));
+    QTest::mouseClick(sheet.OkButton(), Qt::LeftButton);
+    EXPECT_EQ(sheet.Values()[PersonRecord::Pager], "555-01991");
+}
+
+// Pages are built when first shown; reaching one from the keyboard puts the typing in its first
+// field, as the sheet does for General when it opens.
+TEST_F(PersonSheetTest, CtrlTabPutsTheTypingInTheFirstFieldOfANewPage) {
+    PersonSheet& sheet = Open();
+    sheet.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&sheet));
+    ASSERT_EQ(QApplication::focusWidget(), sheet.Field(PersonRecord::Title));
+    QTest::keyClick(&sheet, Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(sheet.Tabs()->currentIndex(), PersonSheet::Address);
+    ASSERT_NE(sheet.Field(PersonRecord::Addr), nullptr);
+    EXPECT_EQ(QApplication::focusWidget(), sheet.Field(PersonRecord::Addr));
+    QTest::keyClick(&sheet, Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(sheet.Tabs()->currentIndex(), PersonSheet::Phone);
+    ASSERT_NE(sheet.Field(PersonRecord::HmPhone), nullptr);
+    EXPECT_EQ(QApplication::focusWidget(), sheet.Field(PersonRecord::HmPhone));
+    // Typing goes to the field that has the focus.
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("555"));
+    EXPECT_EQ(Line(PersonRecord::HmPhone)->text(), QStringLiteral("555"));
+    // Past the last page comes the first again, with the field left there.
+    QTest::keyClick(&sheet, Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(sheet.Tabs()->currentIndex(), PersonSheet::General);
+    EXPECT_EQ(QApplication::focusWidget(), sheet.Field(PersonRecord::Title));
+}
+
+TEST_F(PersonSheetTest, CtrlTabFromTheFocusedFieldTurnsThePageToo) {
+    PersonSheet& sheet = Open();
+    sheet.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&sheet));
+    QTest::keyClick(sheet.Field(PersonRecord::Title), Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(sheet.Tabs()->currentIndex(), PersonSheet::Address);
+    EXPECT_EQ(QApplication::focusWidget(), sheet.Field(PersonRecord::Addr));
+    // The address takes Ctrl+Tab as a page key, not as a tab character.
+    QTest::keyClick(sheet.Field(PersonRecord::Addr), Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(sheet.Tabs()->currentIndex(), PersonSheet::Phone);
+    EXPECT_EQ(QApplication::focusWidget(), sheet.Field(PersonRecord::HmPhone));
+    EXPECT_EQ(sheet.Values()[PersonRecord::Addr], "");
+}
+
+TEST_F(PersonSheetTest, AClickOnANewPagesTabPutsTheTypingInItsFirstField) {
+    PersonSheet& sheet = Open();
+    sheet.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&sheet));
+    QTabBar* bar = sheet.Tabs()->tabBar();
+    QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier,
+                      bar->tabRect(PersonSheet::Phone).center());
+    EXPECT_EQ(sheet.Tabs()->currentIndex(), PersonSheet::Phone);
+    EXPECT_EQ(QApplication::focusWidget(), sheet.Field(PersonRecord::HmPhone));
+}
+
+TEST_F(PersonSheetTest, CtrlShiftTabAndCtrlPageKeysTurnBothWays) {
+    PersonSheet& sheet = Open();
+    sheet.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&sheet));
+    // Backwards from the first page comes the last.
+    QTest::keyClick(&sheet, Qt::Key_Tab, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(sheet.Tabs()->currentIndex(), PersonSheet::Phone);
+    EXPECT_EQ(QApplication::focusWidget(), sheet.Field(PersonRecord::HmPhone));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageDown, Qt::ControlModifier);
+    EXPECT_EQ(sheet.Tabs()->currentIndex(), PersonSheet::General);
+    EXPECT_EQ(QApplication::focusWidget(), sheet.Field(PersonRecord::Title));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageUp, Qt::ControlModifier);
+    EXPECT_EQ(sheet.Tabs()->currentIndex(), PersonSheet::Phone);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab,
+                    Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(sheet.Tabs()->currentIndex(), PersonSheet::Address);
+    EXPECT_EQ(QApplication::focusWidget(), sheet.Field(PersonRecord::Addr));
+}
+
+TEST_F(PersonSheetTest, PageKeysFromTheButtonsTurnThePageAndLeaveTheFocus) {
+    PersonSheet& sheet = Open();
+    sheet.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&sheet));
+    sheet.CancelButton()->setFocus();
+    QTest::keyClick(sheet.CancelButton(), Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(sheet.Tabs()->currentIndex(), PersonSheet::Address);
+    EXPECT_EQ(QApplication::focusWidget(), sheet.CancelButton());
+    EXPECT_TRUE(sheet.isVisible());
 }

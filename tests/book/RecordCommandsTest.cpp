@@ -164,10 +164,9 @@ TEST_F(RecordCommandsTest, TypedPersonIsStoredAndShownUnchanged) {
     EXPECT_EQ(Query("SELECT WkExt FROM Person"), "12b");
     EXPECT_EQ(Query("SELECT Email FROM Person"), "sean.obrien@example.com");
     EXPECT_NE(Stamp(), kOldStamp);
-    // Listed at once, but not selected.
+    // Listed at once, selected and shown.
     EXPECT_EQ(ListedNames(), std::vector<std::string>({"O'Brien, Sean"}));
-    EXPECT_EQ(view_.SelectedPersonRow(), -1);
-    SelectPerson(0);
+    EXPECT_EQ(view_.SelectedPersonRow(), 0);
     EXPECT_EQ(ViewText(1031), QStringLiteral("O'Brien"));
     EXPECT_EQ(ViewText(1023), QStringLiteral("\"Big\" Co"));
     EXPECT_EQ(ViewText(1026), QStringLiteral("1 Main St\nApt 'B'"));
@@ -185,7 +184,11 @@ TEST_F(RecordCommandsTest, PersonWithOnlyCompanyIsListedUnderIt) {
     Run(cmd::kAddPerson);
     // Sorted by last name, which it has none of.
     EXPECT_EQ(ListedNames(), std::vector<std::string>({"Zeta Corp", "Adams, Ann"}));
-    EXPECT_EQ(view_.CurrentPersonId(), a);  // the current person stays
+    // The new person is the current one, wherever the order puts it.
+    EXPECT_EQ(view_.SelectedPersonRow(), 0);
+    EXPECT_NE(view_.CurrentPersonId(), a);
+    EXPECT_EQ(ViewText(1023), QStringLiteral("Zeta Corp"));
+    EXPECT_TRUE(view_.ContactRows().Rows().empty());
 }
 
 TEST_F(RecordCommandsTest, EditShowsStoredValuesAndKeepsLongStateAsTyped) {
@@ -310,6 +313,7 @@ TEST_F(RecordCommandsTest, DeletingTheOnlyPersonEmptiesListAndDetails) {
 TEST_F(RecordCommandsTest, DeleteWithoutSelectedPersonDoesNothing) {
     TestBook::AddPerson(path_, "Ann", "Adams");
     view_.Reload();
+    view_.SetSelection(-1, RecordId(), -1, RecordId());
     Run(cmd::kDeletePerson);
     EXPECT_EQ(Query("SELECT count(*) FROM Person"), "1");
     EXPECT_EQ(Stamp(), kOldStamp);
@@ -358,7 +362,7 @@ TEST_F(RecordCommandsTest, FocusGoesBackAfterTheCommand) {
 
 // ---- Contacts
 
-TEST_F(RecordCommandsTest, TypedContactIsStoredForThePersonAndListedUnselected) {
+TEST_F(RecordCommandsTest, TypedContactIsStoredForThePersonAndSelected) {
     const RecordId a = TestBook::AddPerson(path_, "Ann", "Adams");
     const RecordId old = TestBook::AddContact(path_, a, "2001-01-01 08:00:00", "older");
     view_.Reload();
@@ -388,8 +392,9 @@ TEST_F(RecordCommandsTest, TypedContactIsStoredForThePersonAndListedUnselected) 
     EXPECT_NE(Query("SELECT TmStamp" + where), "");
     EXPECT_NE(Stamp(), kOldStamp);
     ASSERT_EQ(view_.ContactRows().Rows().size(), 2u);
-    EXPECT_EQ(view_.CurrentContactId(), old);
-    SelectContact(0);  // newest first
+    EXPECT_NE(view_.CurrentContactId(), old);
+    EXPECT_EQ(view_.SelectedContactRow(), 0);  // newest first
+    EXPECT_EQ(view_.CurrentContactId(), Query("SELECT ID" + where));
     EXPECT_EQ(ViewText(1165), QStringLiteral("Sent O'Brien's \"plan\"\nand the price"));
 }
 
@@ -468,7 +473,7 @@ TEST_F(RecordCommandsTest, DeletingMovesSelectionToTheContactBefore) {
     EXPECT_NE(Stamp(), kOldStamp);
 }
 
-TEST_F(RecordCommandsTest, DeletingTheOnlyContactShowsNowInTheDetails) {
+TEST_F(RecordCommandsTest, DeletingTheOnlyContactEmptiesItsDetails) {
     const RecordId a = TestBook::AddPerson(path_, "Ann", "Adams");
     TestBook::AddContact(path_, a, "1999-01-01 10:00:00", "only");
     view_.Reload();
@@ -479,7 +484,8 @@ TEST_F(RecordCommandsTest, DeletingTheOnlyContactShowsNowInTheDetails) {
     EXPECT_TRUE(view_.CurrentContactId().empty());
     EXPECT_TRUE(view_.ContactRows().Rows().empty());
     EXPECT_EQ(ViewText(1165), QString());
-    EXPECT_EQ(ViewText(1161), QString::fromStdString(FormatDisplayDate(FromLocalNow())));
+    EXPECT_EQ(ViewText(1161), QString());
+    EXPECT_EQ(ViewText(1162), QString());
     EXPECT_EQ(Query("SELECT count(*) FROM Contact"), "0");
 }
 

@@ -19,9 +19,11 @@
 
 namespace {
 
+// Says what to do on this desktop, where tel: links go to whatever program handles them.
 const char kNoDialler[] =
-    "There is no phone dialer active on your computer. Ifyou have not done so, please install "
-    "the phone dialer applet from Windows Setup";
+    "No program on this computer handles telephone (tel:) links, so the number cannot be "
+    "dialled. Install a softphone or dialler and make it the handler of tel: links, for example "
+    "in your desktop's default applications settings.";
 
 // Stands in for the desktop: keeps every request and answers with the chosen result.
 class FakeShell : public platform::ShellActions {

@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
@@ -171,7 +172,7 @@ TEST_F(Conversion, RoundTripKeepsEveryField) {
     ASSERT_EQ(outcome.messages.size(), 1u);
     EXPECT_EQ(outcome.messages[0].text, QStringLiteral("Database successfully converted!"));
     EXPECT_EQ(outcome.messages[0].caption, QStringLiteral("Conversion Succeeded"));
-    EXPECT_EQ(outcome.messages[0].icon, ConvertIcon::Warning);
+    EXPECT_EQ(outcome.messages[0].icon, ConvertIcon::Information);
     EXPECT_EQ(outcome.messages[0].owner, ConvertMessageOwner::Window);
 
     // The renames: the old file beside the new one, nothing left over.
@@ -319,22 +320,77 @@ TEST_F(Conversion, AParseErrorChangesNoFile) {
     ExpectUntouched(original);
 }
 
-TEST_F(Conversion, AVersionTwoDatabaseFailsAtLineOne) {
+TEST_F(Conversion, AVersionTwoAddressBookIsNamedAndLeftAsItIs) {
     CreateDatabaseFile(Local(path));
     const std::string original = ReadBytes(path);
     const ConvertOutcome outcome = Run();
-    EXPECT_EQ(outcome.result, ConvertResult::NotLoaded);
+    EXPECT_EQ(outcome.result, ConvertResult::AlreadyVersionTwo);
     ASSERT_EQ(outcome.messages.size(), 1u);
-    EXPECT_EQ(outcome.messages[0].text, QStringLiteral("Parsing error at line 1"));
+    EXPECT_EQ(outcome.messages[0].text,
+              path + QStringLiteral(" is already a version-2 address book."));
+    EXPECT_EQ(outcome.messages[0].caption, QStringLiteral("Conversion Not Needed"));
+    EXPECT_EQ(outcome.messages[0].icon, ConvertIcon::Information);
+    EXPECT_EQ(outcome.messages[0].owner, ConvertMessageOwner::Window);
     ExpectUntouched(original);
 }
 
-TEST_F(Conversion, AFileThatCannotBeReadShowsNothing) {
+TEST_F(Conversion, AnyDatabaseHeaderCountsButOnlyWithItsNul) {
+    // The header alone, with nothing after it, is enough.
+    const std::string header("SQLite format 3\0", 16);
+    WriteBytes(path, header);
+    EXPECT_EQ(Run().result, ConvertResult::AlreadyVersionTwo);
+    ExpectUntouched(header);
+    // Without its NUL it is text, and no version-1 text at that.
+    const std::string text = "SQLite format 3";
+    WriteBytes(path, text);
+    const ConvertOutcome outcome = Run();
+    EXPECT_EQ(outcome.result, ConvertResult::NotLoaded);
+    ASSERT_EQ(outcome.messages.size(), 1u);
+    EXPECT_EQ(outcome.messages[0].caption, QStringLiteral("Error Loading File"));
+    ExpectUntouched(text);
+}
+
+TEST_F(Conversion, AMissingFileIsNamedAsGiven) {
+    const ConvertOutcome outcome = Run();
+    EXPECT_EQ(outcome.result, ConvertResult::Missing);
+    ASSERT_EQ(outcome.messages.size(), 1u);
+    EXPECT_EQ(outcome.messages[0].text, QStringLiteral("The file %1 does not exist.").arg(path));
+    EXPECT_EQ(outcome.messages[0].caption, QStringLiteral("Error Loading File"));
+    EXPECT_EQ(outcome.messages[0].icon, ConvertIcon::Error);
+    EXPECT_EQ(outcome.messages[0].owner, ConvertMessageOwner::Window);
+    EXPECT_FALSE(Exists(path));
+    EXPECT_FALSE(Exists(fresh));
+    EXPECT_FALSE(Exists(org));
+}
+
+TEST_F(Conversion, AMissingFileKeepsTheNameItWasGiven) {
+    // A relative name stays relative, as typed; it names nothing from the test's folder.
+    const QString typed = QStringLiteral("no such folder 7f3a/old book.tch");
+    const ConvertOutcome outcome = Convert(Local(typed));
+    EXPECT_EQ(outcome.result, ConvertResult::Missing);
+    ASSERT_EQ(outcome.messages.size(), 1u);
+    EXPECT_EQ(outcome.messages[0].text,
+              QStringLiteral("The file no such folder 7f3a/old book.tch does not exist."));
+}
+
+TEST_F(Conversion, ADanglingLinkNamesNoFile) {
+    ASSERT_TRUE(QFile::link(dir.filePath(QStringLiteral("gone.tch")), path));
+    const ConvertOutcome outcome = Run();
+    EXPECT_EQ(outcome.result, ConvertResult::Missing);
+    ASSERT_EQ(outcome.messages.size(), 1u);
+    EXPECT_EQ(outcome.messages[0].caption, QStringLiteral("Error Loading File"));
+    EXPECT_FALSE(Exists(fresh));
+}
+
+TEST_F(Conversion, AFileThatExistsButCannotBeReadShowsNothing) {
+    // A folder under the name exists but opens as no file.
+    ASSERT_TRUE(QDir().mkpath(path));
     const ConvertOutcome outcome = Run();
     EXPECT_EQ(outcome.result, ConvertResult::NotRead);
     EXPECT_TRUE(outcome.messages.empty());
-    EXPECT_FALSE(Exists(path));
+    EXPECT_TRUE(QFileInfo(path).isDir());
     EXPECT_FALSE(Exists(fresh));
+    EXPECT_FALSE(Exists(org));
 }
 
 TEST_F(Conversion, Windows1252TextBecomesUtf8) {

@@ -64,7 +64,9 @@ TEST_F(Dialog, ShowsItsTitleTextsAndSize) {
               QStringLiteral("Tidemark Import Tool (Version 1 to Version 2)"));
     const platform::DialogUnits du(dialog.font());
     EXPECT_EQ(dialog.size(), QSize(du.X(255), du.Y(157)));
-    EXPECT_FALSE(dialog.windowFlags() & Qt::WindowSystemMenuHint);
+    // A close box, and no buttons to minimize or maximize.
+    EXPECT_TRUE(dialog.windowFlags() & Qt::WindowCloseButtonHint);
+    EXPECT_FALSE(dialog.windowFlags() & Qt::WindowMinMaxButtonsHint);
     EXPECT_FALSE(dialog.windowIcon().isNull());
     EXPECT_EQ(close->text(), QStringLiteral("Cl&ose"));
     EXPECT_TRUE(close->isDefault());
@@ -127,14 +129,34 @@ TEST_F(Dialog, ConvertIsEnabledByTheEditBox) {
     EXPECT_TRUE(dialog.FileName().isEmpty());
 }
 
-TEST_F(Dialog, OnlyCloseEndsIt) {
-    QTest::keyClick(&dialog, Qt::Key_Escape);
-    EXPECT_TRUE(dialog.isVisible());
-    dialog.close();
-    EXPECT_TRUE(dialog.isVisible());
+TEST_F(Dialog, CloseEndsItWithOne) {
     QTest::mouseClick(close, Qt::LeftButton);
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(dialog.result(), 1);
+}
+
+TEST_F(Dialog, EscEndsItAsCloseDoes) {
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key_Escape);
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(dialog.result(), 1);
+}
+
+TEST_F(Dialog, TheCloseBoxEndsItAsCloseDoes) {
+    EXPECT_TRUE(dialog.close());
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(dialog.result(), 1);
+}
+
+TEST_F(Dialog, EscEndsTheModalRunWithOne) {
+    QTimer::singleShot(0, [this] {
+        QTest::keyClick(&dialog, Qt::Key_Escape);
+        // Should Esc be refused, the run ends as no Close would.
+        if (dialog.isVisible()) {
+            dialog.done(0);
+        }
+    });
+    EXPECT_EQ(dialog.exec(), 1);
 }
 
 TEST_F(Dialog, BrowseFillsTheEditBox) {
@@ -172,7 +194,7 @@ TEST_F(Dialog, ConvertRunsTheConversionUnderTheWaitCursor) {
     EXPECT_EQ(dialog.LastResult(), ConvertResult::Succeeded);
     ASSERT_EQ(messages.Calls().size(), 1u);
     EXPECT_EQ(messages.Last().caption, QStringLiteral("Conversion Succeeded"));
-    EXPECT_EQ(messages.Last().icon, platform::MessageIcon::Warning);
+    EXPECT_EQ(messages.Last().icon, platform::MessageIcon::Information);
     EXPECT_EQ(messages.Last().owner, &dialog);
     EXPECT_TRUE(Exists(path + QStringLiteral(".org")));
     // The cursor is back, and the dialog stays with its file name.
@@ -180,16 +202,40 @@ TEST_F(Dialog, ConvertRunsTheConversionUnderTheWaitCursor) {
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_EQ(edit->text(), path);
 
-    // Converting the converted file again fails to parse and touches nothing.
+    // The converted file is a version-2 address book: converting it again is refused, and it is
+    // left as it is.
+    const std::string converted = ReadBytes(path);
     messages.Expect();
     QTest::mouseClick(convert, Qt::LeftButton);
-    EXPECT_EQ(dialog.LastResult(), ConvertResult::NotLoaded);
+    EXPECT_EQ(dialog.LastResult(), ConvertResult::AlreadyVersionTwo);
     ASSERT_EQ(messages.Calls().size(), 2u);
-    EXPECT_EQ(messages.Last().text, QStringLiteral("Parsing error at line 1"));
+    EXPECT_EQ(messages.Last().text, path + QStringLiteral(" is already a version-2 address book."));
+    EXPECT_EQ(messages.Last().caption, QStringLiteral("Conversion Not Needed"));
+    EXPECT_EQ(messages.Last().icon, platform::MessageIcon::Information);
+    EXPECT_EQ(messages.Last().owner, &dialog);
+    EXPECT_EQ(ReadBytes(path), converted);
+    EXPECT_EQ(ReadBytes(path + QStringLiteral(".org")),
+              "<Tidemark U=\"u\"><User><FName>Me</FName></User></Tidemark>");
+    EXPECT_FALSE(Exists(path + QStringLiteral(".new")));
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(Dialog, AMissingFileIsNamedAsTyped) {
+    QTemporaryDir dir;
+    const QString typed = dir.filePath(QStringLiteral("never made.tch"));
+    QTest::keyClicks(edit, typed);
+    MessageRecorder messages;
+    messages.Expect();
+    QTest::mouseClick(convert, Qt::LeftButton);
+    EXPECT_EQ(dialog.LastResult(), ConvertResult::Missing);
+    ASSERT_EQ(messages.Calls().size(), 1u);
+    EXPECT_EQ(messages.Last().text, QStringLiteral("The file %1 does not exist.").arg(typed));
     EXPECT_EQ(messages.Last().caption, QStringLiteral("Error Loading File"));
     EXPECT_EQ(messages.Last().icon, platform::MessageIcon::Error);
-    EXPECT_EQ(messages.Last().owner, nullptr);
-    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(messages.Last().owner, &dialog);
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_FALSE(Exists(typed));
+    EXPECT_FALSE(Exists(typed + QStringLiteral(".new")));
 }
 
 TEST_F(Dialog, ADatabaseThatCannotBeCreatedShowsAnUnownedBox) {
