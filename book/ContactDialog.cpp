@@ -10,6 +10,8 @@
 #include <QPushButton>
 #include <QTimeEdit>
 
+#include "DateTimeFields.h"
+
 #include "DialogUnits.h"
 #include "HelpViewer.h"
 #include "StoredText.h"
@@ -39,7 +41,7 @@ ContactDialog::ContactDialog(QWidget* owner, bool adding)
 
     // Created in the tab order.
     QLabel* dateLabel = MakeLabel(this, units, QStringLiteral("Date:"), 13);
-    date_ = new QDateEdit(this);
+    date_ = new platform::DateField(this);
     date_->setCalendarPopup(true);
     date_->setDisplayFormat(DisplayDateFormat());
     date_->setDateRange(QDate(100, 1, 1), QDate(9999, 12, 31));
@@ -48,7 +50,7 @@ ContactDialog::ContactDialog(QWidget* owner, bool adding)
     dateLabel->setBuddy(date_);
 
     QLabel* timeLabel = MakeLabel(this, units, QStringLiteral("Time:"), 35);
-    time_ = new QTimeEdit(this);
+    time_ = new platform::TimeField(this);
     time_->setDisplayFormat(DisplayTimeFormat());
     platform::SetControlId(time_, 1076);
     units.Place(time_, 60, 35, 90, 12);

@@ -199,8 +199,12 @@ const help::PopupTable& MainView::Popups() {
 }
 
 QSize MainView::sizeHint() const {
-    // The whole form, where the screen has room for it.
-    return form_->Size();
+    // The whole form beside the list, with the handle between, where the screen has room.
+    const QSize list = form_->ListPaneSize();
+    const QSize details = form_->DetailsSize();
+    const int frame = 2 * detailsScroll_->frameWidth();
+    return QSize(list.width() + splitter_->handleWidth() + details.width() + frame,
+                 std::max(list.height(), details.height() + frame));
 }
 
 int MainView::ListPaneWidth() const {
@@ -710,8 +714,25 @@ bool MainView::eventFilter(QObject* watched, QEvent* event) {
         (watched == form_->personList->viewport() || watched == form_->contactList->viewport())) {
         ctrlAlone_ = false;
     }
+    // A shortcut such as Ctrl+Z is taken before its key press reaches the list: Ctrl was not
+    // alone all the same.
+    if (event->type() == QEvent::ShortcutOverride &&
+        static_cast<QKeyEvent*>(event)->key() != Qt::Key_Control) {
+        ctrlAlone_ = false;
+    }
     if (event->type() == QEvent::Resize && watched == details_) {
         form_->Fit(details_->size());
+    }
+    if (event->type() == QEvent::Resize && watched == form_->personList->viewport()) {
+        // Name and Company share the list's width as they did before.
+        QHeaderView* header = form_->personList->header();
+        const int total = header->sectionSize(0) + header->sectionSize(1);
+        const int width = form_->personList->viewport()->width();
+        if (total > 0 && width > 0 && total != width) {
+            const int first = static_cast<int>(qint64{header->sectionSize(0)} * width / total);
+            header->resizeSection(0, first);
+            header->resizeSection(1, width - first);
+        }
     }
     if (event->type() == QEvent::FocusOut) {
         ctrlAlone_ = false;

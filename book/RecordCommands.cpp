@@ -204,7 +204,8 @@ Outcome EditUser(const Context& context) {
     if (!LoadUserInformation(context.path, user)) {
         return {};
     }
-    // The sheet shows a Pager field the user table cannot keep.
+    // The user table has no Pager; the sheet's greyed field hands back nothing, and nothing is
+    // ever written for it.
     user[PersonRecord::Pager].clear();
     const bool changed =
         RunSheet(context, "Edit User", help::kUserTopic, user,

@@ -3,10 +3,12 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDateEdit>
+
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include "DateTimeFields.h"
 
 #include "DialogUnits.h"
 #include "HelpViewer.h"
@@ -44,7 +46,7 @@ QDateEdit* AddDatePicker(QWidget* parent, const platform::DialogUnits& units, co
                          int id, int y) {
     auto* text = new QLabel(QString::fromLatin1(label), parent);
     units.Place(text, 16, y + 2, 68, 8);
-    auto* picker = new QDateEdit(parent);
+    auto* picker = new platform::DateField(parent);
     picker->setCalendarPopup(true);
     picker->setDisplayFormat(DisplayDateFormat());
     picker->setDateRange(QDate(100, 1, 1), QDate(9999, 12, 31));

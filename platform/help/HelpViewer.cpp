@@ -210,7 +210,7 @@ void ShowContents(QWidget* owner, const QString& topicReference) {
     HelpWindow* window = Window(true);
     window->SetContentsShown(true);
     window->ShowPage(TopicPage(topicReference));
-    window->Present();
+    window->Present(owner);
 }
 
 void ShowTopic(QWidget* owner, const QString& topicReference) {
@@ -219,7 +219,7 @@ void ShowTopic(QWidget* owner, const QString& topicReference) {
     }
     HelpWindow* window = Window(false);
     window->ShowPage(TopicPage(topicReference));
-    window->Present();
+    window->Present(owner);
 }
 
 int PopupNumber(int controlNumber, const PopupTable& table) {

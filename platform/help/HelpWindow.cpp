@@ -1,9 +1,15 @@
 #include "HelpWindow.h"
 
+#include <algorithm>
+
+#include <QApplication>
 #include <QEvent>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeySequence>
 #include <QListWidget>
+#include <QMargins>
+#include <QScreen>
 #include <QShortcut>
 #include <QSplitter>
 #include <QTextBrowser>
@@ -152,7 +158,52 @@ bool HelpWindow::ContentsShown() const {
     return contentsButton_->isChecked();
 }
 
-void HelpWindow::Present() {
+QRect PlaceOverOwner(const QSize& wanted, const QMargins& frame, const QRect& ownerFrame,
+                     const QRect& available) {
+    const QSize extra(frame.left() + frame.right(), frame.top() + frame.bottom());
+    const QSize size = wanted.boundedTo(available.size() - extra).expandedTo(QSize(1, 1));
+    QRect outer(QPoint(0, 0), size + extra);
+    outer.moveCenter(ownerFrame.isValid() ? ownerFrame.center() : available.center());
+    // Right and bottom first, so that a window as large as the area keeps its title bar on it.
+    outer.moveLeft(std::min(outer.left(), available.right() - outer.width() + 1));
+    outer.moveTop(std::min(outer.top(), available.bottom() - outer.height() + 1));
+    outer.moveLeft(std::max(outer.left(), available.left()));
+    outer.moveTop(std::max(outer.top(), available.top()));
+    return QRect(outer.topLeft() + QPoint(frame.left(), frame.top()), size);
+}
+
+void HelpWindow::PlaceOver(QWidget* owner) {
+    QWidget* anchor = owner ? owner->window() : QApplication::activeModalWidget();
+    if (!anchor) {
+        anchor = QApplication::activeWindow();
+    }
+    if (anchor == this) {
+        anchor = nullptr;
+    }
+    const QScreen* screen = anchor ? anchor->screen() : QGuiApplication::primaryScreen();
+    if (!screen) {
+        return;
+    }
+    // The window manager's frame is known only once a window is shown: the owner's is the
+    // nearest guess, else a common title bar.
+    QMargins frame(4, 30, 4, 4);
+    QRect ownerFrame;
+    if (anchor && anchor->isVisible()) {
+        ownerFrame = anchor->frameGeometry();
+        const QRect inner = anchor->geometry();
+        if (ownerFrame.contains(inner) && ownerFrame != inner) {
+            frame =
+                QMargins(inner.left() - ownerFrame.left(), inner.top() - ownerFrame.top(),
+                         ownerFrame.right() - inner.right(), ownerFrame.bottom() - inner.bottom());
+        }
+    }
+    setGeometry(PlaceOverOwner(QSize(800, 560), frame, ownerFrame, screen->availableGeometry()));
+}
+
+void HelpWindow::Present(QWidget* owner) {
+    if (!isVisible()) {
+        PlaceOver(owner);
+    }
     if (isMinimized()) {
         showNormal();
     } else {
@@ -172,7 +223,10 @@ void HelpWindow::MoveTo(QWidget* host) {
     const bool wasShown = isVisible();
     const QRect place = geometry();
     setParent(host, Qt::Window);
-    setGeometry(place);
+    // A window not shown yet has no place of its own; Present gives it one.
+    if (wasShown) {
+        setGeometry(place);
+    }
     host_ = host;
     if (host_) {
         host_->installEventFilter(this);

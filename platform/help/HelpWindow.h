@@ -11,6 +11,11 @@ class QToolButton;
 
 namespace help {
 
+// Where a window of the wanted client size goes over its owner: centred on the owner's frame,
+// frame and all inside the available area, shrunk to fit where it must. Gives the client rectangle.
+QRect PlaceOverOwner(const QSize& wanted, const QMargins& frame, const QRect& ownerFrame,
+                     const QRect& available);
+
 // The program's help window: the contents list on the left and the page on the right, with
 // Back, Forward, Home and a button that shows or hides the contents.
 class HelpWindow : public QWidget {
@@ -24,8 +29,9 @@ public:
     void SetContentsShown(bool shown);
     bool ContentsShown() const;
 
-    // Brings the window up in front, ready for the user.
-    void Present();
+    // Brings the window up in front, ready for the user. A window not yet shown opens over its
+    // owner (else the active window), wholly on that window's screen.
+    void Present(QWidget* owner = nullptr);
 
     // Makes the window a child of a modal dialog, so that the dialog does not block it, or (with
     // nullptr) a window of its own again. Keeps its place on the screen.
@@ -39,6 +45,7 @@ protected:
 
 private:
     void PageChanged(const QUrl& source);
+    void PlaceOver(QWidget* owner);
 
     QListWidget* contents_ = nullptr;
     QTextBrowser* browser_ = nullptr;

@@ -843,6 +843,22 @@ TEST_F(MainFrameTest, UndoDeleteFromTheEditMenu) {
     EXPECT_EQ(frame_->View()->CurrentPersonId(), a);
     EXPECT_EQ(TestBook::QueryText(path, "SELECT count(*) FROM Contact"), "1");
     EXPECT_FALSE(frame_->Action(cmd::kUndoDelete)->isEnabled());
+    // Ctrl+Z in the list is the shortcut, not Ctrl pressed alone: no editor opens.
+    ASSERT_TRUE(frame_->Start(QString()));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame_.get()));
+    frame_->Action(cmd::kDeletePerson)->trigger();
+    QTreeView* persons = frame_->View()->PersonList();
+    persons->setFocus();
+    {
+        ModalDriver dialogs;  // any dialog fails the test
+        QTest::keyPress(persons, Qt::Key_Control);
+        QTest::keyClick(persons, Qt::Key_Z, Qt::ControlModifier);
+        QTest::keyRelease(persons, Qt::Key_Control);
+        QApplication::processEvents();
+        EXPECT_TRUE(dialogs.Captions().isEmpty());
+    }
+    EXPECT_EQ(frame_->View()->CurrentPersonId(), a);
+    EXPECT_EQ(TestBook::QueryText(path, "SELECT count(*) FROM Contact"), "1");
     // A file opened anew has nothing to undo.
     frame_->Action(cmd::kDeletePerson)->trigger();
     EXPECT_TRUE(frame_->Action(cmd::kUndoDelete)->isEnabled());

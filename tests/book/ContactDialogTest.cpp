@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QLabel>
@@ -176,4 +177,48 @@ TEST_F(ContactDialogTest, HelpButtonAndPopups) {
         ASSERT_EQ(requests.size(), 1u) << popup;
         EXPECT_EQ(requests[0].popup, popup);
     }
+}
+
+TEST_F(ContactDialogTest, TabLeavesTheDateAndTimeAndLeftRightStepThroughTheirParts) {
+    ContactDialog& dialog = Open(true);
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    QDateEdit* date = dialog.DatePicker();
+    QTimeEdit* time = dialog.TimePicker();
+    date->setDate(QDate(2006, 5, 4));
+    time->setTime(QTime(13, 14, 15));
+    date->setFocus();
+    date->setCurrentSectionIndex(0);
+
+    // Right and Left move between day, month and year; Up changes the part selected.
+    const QDateTimeEdit::Section first = date->currentSection();
+    QTest::keyClick(date, Qt::Key_Right);
+    EXPECT_EQ(date->currentSectionIndex(), 1);
+    const QDateTimeEdit::Section second = date->currentSection();
+    EXPECT_NE(second, first);
+    QTest::keyClick(date, Qt::Key_Right);
+    QTest::keyClick(date, Qt::Key_Right);  // held at the last part
+    EXPECT_EQ(date->currentSectionIndex(), date->sectionCount() - 1);
+    QTest::keyClick(date, Qt::Key_Left);
+    EXPECT_EQ(date->currentSection(), second);
+    const QDate before = date->date();
+    QTest::keyClick(date, Qt::Key_Up);
+    const QDate after = date->date();
+    EXPECT_EQ(second == QDateTimeEdit::YearSection    ? before.addYears(1)
+              : second == QDateTimeEdit::MonthSection ? before.addMonths(1)
+                                                      : before.addDays(1),
+              after);
+
+    // Tab goes on to the time from any part of the date, and from the time to the type.
+    QTest::keyClick(date, Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), time);
+    time->setCurrentSectionIndex(0);
+    QTest::keyClick(time, Qt::Key_Right);
+    EXPECT_EQ(time->currentSection(), QDateTimeEdit::MinuteSection);
+    QTest::keyClick(time, Qt::Key_Backtab);
+    EXPECT_EQ(QApplication::focusWidget(), date);
+    QTest::keyClick(date, Qt::Key_Tab);
+    QTest::keyClick(time, Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), dialog.TypeList());
+    EXPECT_EQ(time->time(), QTime(13, 14, 15));
 }

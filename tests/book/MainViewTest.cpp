@@ -544,6 +544,11 @@ TEST_F(MainViewTest, AWiderWindowWidensTheListAndMoreSoTheDetails) {
     EXPECT_GT(listGrowth, 50);
     EXPECT_GT(notesGrowth, listGrowth);
     EXPECT_EQ(view_.PersonList()->height(), listHeight + 100);
+    // Name and Company fill the wider list between them.
+    QHeaderView* header = view_.PersonList()->header();
+    EXPECT_EQ(header->sectionSize(0) + header->sectionSize(1),
+              view_.PersonList()->viewport()->width());
+    EXPECT_NEAR(header->sectionSize(0), header->sectionSize(1), 1);
     EXPECT_EQ(view_.ContactList()->height(), contactsHeight + 100);
     EXPECT_EQ(view_.Control(1161)->height(), dateHeight);
     // Everything stays inside the window.

@@ -609,14 +609,15 @@ TEST_F(RecordCommandsTest, UserCompanyIsKeptAndPagerIsNot) {
     dialogs.Expect([](QDialog& d) {
         PersonSheet& sheet = Sheet(d);
         TypeInto(sheet, PersonRecord::Company, QStringLiteral("O'Neil & Sons"));
-        TypeInto(sheet, PersonRecord::Pager, QStringLiteral("555-9999"));
         TypeInto(sheet, PersonRecord::CelPhone, QStringLiteral("555-1111"));
         PressOk(sheet, sheet.OkButton());
     });
     QString pagerShown = QStringLiteral("<not opened>");
     QString companyShown;
+    bool pagerEnabled = true;
     dialogs.Expect([&](QDialog& d) {
         pagerShown = ShownText(Sheet(d), PersonRecord::Pager);
+        pagerEnabled = Sheet(d).Field(PersonRecord::Pager)->isEnabled();
         companyShown = ShownText(Sheet(d), PersonRecord::Company);
     });
     Run(cmd::kEditUser);
@@ -625,6 +626,7 @@ TEST_F(RecordCommandsTest, UserCompanyIsKeptAndPagerIsNot) {
     EXPECT_NE(Stamp(), kOldStamp);
     Run(cmd::kEditUser);
     EXPECT_EQ(pagerShown, QString());
+    EXPECT_FALSE(pagerEnabled);
     EXPECT_EQ(companyShown, QStringLiteral("O'Neil & Sons"));
     EXPECT_EQ(Query("SELECT count(*) FROM User"), "1");
 }

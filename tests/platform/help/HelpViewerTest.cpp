@@ -15,7 +15,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMargins>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextBrowser>
@@ -26,6 +28,7 @@
 
 #include "DialogUnits.h"
 #include "HelpViewer.h"
+#include "HelpWindow.h"
 
 // Lets failures print texts readably.
 inline void PrintTo(const QString& text, std::ostream* out) {
@@ -526,6 +529,52 @@ TEST_F(Help, AModalDialogDoesNotLockTheHelpWindowAndDoesNotTakeItAlong) {
     delete dialog;
     EXPECT_EQ(FindHelpWindow(), window);
     EXPECT_EQ(Browser(window)->documentTitle(), QStringLiteral("Logging Contacts"));
+}
+
+TEST(PlaceOverOwner, CentresOnTheOwnerAndKeepsTheFrameOnTheArea) {
+    const QRect area(0, 0, 1280, 870);
+    const QMargins frame(4, 30, 4, 4);
+    auto outer = [&frame](const QRect& client) { return client.marginsAdded(frame); };
+    // Room all round: centred on the owner.
+    const QRect middle =
+        help::PlaceOverOwner(QSize(800, 560), frame, QRect(200, 150, 880, 600), area);
+    EXPECT_EQ(middle.size(), QSize(800, 560));
+    EXPECT_EQ(outer(middle).center(), QRect(200, 150, 880, 600).center());
+    // An owner at the very top: the title bar stays on the area, not above it.
+    const QRect top = help::PlaceOverOwner(QSize(800, 560), frame, QRect(0, -20, 300, 120), area);
+    EXPECT_TRUE(area.contains(outer(top))) << top.y();
+    EXPECT_EQ(outer(top).top(), 0);
+    // Near the bottom right: nothing below or right of the area.
+    const QRect corner =
+        help::PlaceOverOwner(QSize(800, 560), frame, QRect(1100, 800, 300, 200), area);
+    EXPECT_TRUE(area.contains(outer(corner)));
+    // Larger than the area: shrunk to it, title bar first.
+    const QRect huge = help::PlaceOverOwner(QSize(3000, 2000), frame, QRect(), area);
+    EXPECT_EQ(outer(huge), area);
+    // The area of another screen, to the right of the first.
+    const QRect second(1280, 0, 1024, 738);
+    const QRect there =
+        help::PlaceOverOwner(QSize(800, 560), frame, QRect(1300, 10, 200, 100), second);
+    EXPECT_TRUE(second.contains(outer(there)));
+}
+
+TEST_F(Help, TheWindowOpensOnTheScreenOverTheDialogThatAsked) {
+    help::ShowTopic(nullptr, help::TopicReference(QString::fromLatin1(help::kContactTopic)));
+    QWidget* window = FindHelpWindow();
+    ASSERT_NE(window, nullptr);
+    window->close();
+    auto* dialog = new QDialog;
+    dialog->setWindowModality(Qt::ApplicationModal);
+    dialog->setGeometry(QRect(0, 0, 200, 100));  // at the very top of the screen
+    dialog->show();
+    help::ShowTopic(dialog, help::TopicReference(QString::fromLatin1(help::kContactTopic)));
+    ASSERT_TRUE(window->isVisible());
+    const QRect area = dialog->screen()->availableGeometry();
+    const QRect client = window->geometry();
+    EXPECT_TRUE(area.contains(client)) << client.x() << "," << client.y();
+    EXPECT_GE(client.top(), area.top());
+    EXPECT_LE(client.bottom(), area.bottom());
+    delete dialog;
 }
 
 TEST_F(Help, WithAHandlerTheRequestsGoToItInsteadOfTheWindow) {
