@@ -129,7 +129,27 @@ bool Document::Open(const QString& path) {
         if (!HasAddressBookTables(statement)) {
             return false;
         }
+        // A file from before the lookup indexes gets them now, with the stamp of this open: on
+        // a large file that takes a moment, and the user is told.
+        const bool indexing = !HasLookupIndexes(statement);
+        struct Busy {
+            const std::function<void(bool)>& notice;
+            bool on;
+            ~Busy() {
+                if (on && notice) {
+                    notice(false);
+                }
+            }
+        } busy{busyNotice_, indexing};
+        if (indexing && busyNotice_) {
+            busyNotice_(true);
+        }
+        statement.Execute("BEGIN TRANSACTION");
+        if (indexing) {
+            CreateLookupIndexes(statement);
+        }
         const GlobalsAtOpen globals = RewriteGlobalsAtOpen(statement);
+        statement.Execute("COMMIT");
         version_ = globals.version;
         created_ = globals.created;
         saved_ = globals.saved;

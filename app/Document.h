@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <vector>
 
 #include <QString>
@@ -32,6 +33,9 @@ public:
     void SetPath(const QString& path);
     void NotifyReload();
     void AttachView(DocumentView* view) { views_.push_back(view); }
+    // Told true before and false after long work at open, such as indexing an older file.
+    void SetBusyNotice(std::function<void(bool)> notice) { busyNotice_ = std::move(notice); }
+    const std::function<void(bool)>& BusyNotice() const { return busyNotice_; }
 
     const QString& Path() const { return path_; }
     // The path as the title and messages show it, "Untitled" when there is none.
@@ -51,4 +55,5 @@ private:
     DateTime created_;
     DateTime saved_;
     std::vector<DocumentView*> views_;
+    std::function<void(bool)> busyNotice_;
 };

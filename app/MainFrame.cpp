@@ -10,6 +10,7 @@
 #include <QStackedWidget>
 #include <QStatusBar>
 #include <QStatusTipEvent>
+#include <QTimer>
 #include <QToolBar>
 
 #include "AboutDialog.h"
@@ -115,6 +116,17 @@ MainFrame::MainFrame(const Options& options, QWidget* parent)
             [this](const QString& text) { statusBar()->showMessage(text); });
     connect(print_, &reports::PrintController::StateChanged, this, &MainFrame::UpdateCommands);
     document_.AttachView(view_);
+    document_.SetBusyNotice([this](bool busy) {
+        if (busy) {
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+            statusBar()->showMessage(
+                QStringLiteral("Preparing the address book for quick lookups..."));
+            statusBar()->repaint();
+        } else {
+            QApplication::restoreOverrideCursor();
+            statusBar()->showMessage(QStringLiteral("Ready"));
+        }
+    });
     connect(view_, &MainView::StateChanged, this, &MainFrame::UpdateCommands);
     connect(view_, &MainView::HelpRequested, this, &MainFrame::ShowViewControlHelp);
     connect(view_, &MainView::HelpModeEnded, this, &MainFrame::EndHelpMode);
@@ -363,7 +375,7 @@ bool MainFrame::Start(const QString& commandLine) {
     starting_ = true;
     if (!file.isEmpty()) {
         if (document_.Open(file)) {
-            document_.NotifyReload();
+            ShowOpenedFile();
             AddToRecentFiles(document_.Path());
             SetTitle(document_.DisplayName());
         } else {
@@ -398,7 +410,42 @@ bool MainFrame::Start(const QString& commandLine) {
         // Window managers stack a newly mapped window on top; the start-up screen stays above.
         startupScreen_->raise();
     }
+    if (loadAfterPaint_) {
+        // The list follows the window's first paint; should no paint come, it follows anyway.
+        view_->installEventFilter(this);
+        QTimer::singleShot(250, this, &MainFrame::LoadDeferredList);
+    }
     return opened;
+}
+
+void MainFrame::ShowOpenedFile() {
+    // A large file's list takes a moment: at start the window is shown first.
+    if (starting_ && QFileInfo(document_.Path()).size() > kLoadAfterPaintBytes) {
+        loadAfterPaint_ = true;
+        return;
+    }
+    document_.NotifyReload();
+}
+
+void MainFrame::LoadDeferredList() {
+    if (!loadAfterPaint_) {
+        return;
+    }
+    loadAfterPaint_ = false;
+    view_->removeEventFilter(this);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    statusBar()->showMessage(QStringLiteral("Loading the address book..."));
+    statusBar()->repaint();
+    document_.NotifyReload();
+    QApplication::restoreOverrideCursor();
+    statusBar()->showMessage(QStringLiteral("Ready"));
+}
+
+bool MainFrame::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == view_ && event->type() == QEvent::Paint && loadAfterPaint_) {
+        QTimer::singleShot(0, this, &MainFrame::LoadDeferredList);
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void MainFrame::OnCommand(int command) {
@@ -572,7 +619,7 @@ void MainFrame::OpenRecentFile(int command) {
         return;
     }
     if (document_.Open(path)) {
-        document_.NotifyReload();
+        ShowOpenedFile();
         recentFiles_.MoveToTop(command);
         SetTitle(document_.DisplayName());
     } else {

@@ -25,6 +25,9 @@ class QToolBar;
 class MainFrame : public QMainWindow {
     Q_OBJECT
 public:
+    // Files larger than this load their list after the window's first paint.
+    static constexpr qint64 kLoadAfterPaintBytes = 2 * 1024 * 1024;
+
     struct Options {
         bool startupScreen = true;
     };
@@ -59,6 +62,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     bool event(QEvent* event) override;
 
 private:
@@ -74,6 +78,9 @@ private:
     // Messages before the window shows stand alone, centred on the screen.
     QWidget* MessageOwner();
     void EndHelpMode();
+    // Shows the file just opened; at start a large file's list waits for the first paint.
+    void ShowOpenedFile();
+    void LoadDeferredList();
     // After a failed load: the file may be one of the first version, for the converter.
     void ExplainVersionOneFile(const QString& path);
     // The preview in place of the main view and its toolbar, or back.
@@ -94,6 +101,7 @@ private:
     QPointer<QWidget> startupScreen_;
     // Opening the file to start with, before the window shows.
     bool starting_ = false;
+    bool loadAfterPaint_ = false;
 };
 
 // "Tidemark [text]".

@@ -33,17 +33,50 @@ std::string ContactListQuery(const RecordId& personId, ContactOrder order, bool 
                                           : " ORDER BY TypeDescription, +DtTm DESC");
 }
 
-void LoadPersonList(const std::string& path, PersonOrder order, std::vector<PersonRow>& rows,
+std::string PersonRowList::Name(size_t row) const {
+    return PersonDisplayName(Field(row, FNameField), Field(row, LNameField),
+                             Field(row, CompanyField));
+}
+
+PersonRow PersonRowList::operator[](size_t row) const {
+    return {Name(row), std::string(Company(row)), std::string(Id(row))};
+}
+
+int PersonRowList::Find(const RecordId& id) const {
+    for (size_t row = 0; row < size(); ++row) {
+        if (Id(row) == id) {
+            return static_cast<int>(row);
+        }
+    }
+    return -1;
+}
+
+DateTime ContactRowList::When(size_t row) const {
+    return ParseDateTime(std::string(Field(row, DtTmField)));
+}
+
+ContactRow ContactRowList::operator[](size_t row) const {
+    const DateTime when = When(row);
+    return {FormatDisplayDate(when), FormatDisplayTime(when), std::string(Type(row)),
+            std::string(Notes(row)), std::string(Id(row)),    when};
+}
+
+int ContactRowList::Find(const RecordId& id) const {
+    for (size_t row = 0; row < size(); ++row) {
+        if (Id(row) == id) {
+            return static_cast<int>(row);
+        }
+    }
+    return -1;
+}
+
+void LoadPersonList(const std::string& path, PersonOrder order, PersonRowList& rows,
                     bool reversed) {
     Database db;
     db.Open(path);
     Query& q = db.CreateStatement().ExecuteQuery(PersonListQuery(order, reversed));
     while (q.Next()) {
-        PersonRow row;
-        row.id = q.GetString(1);
-        row.company = q.GetString(4);
-        row.name = PersonDisplayName(q.GetString(2), q.GetString(3), row.company);
-        rows.push_back(std::move(row));
+        rows.Append({q.GetText(1), q.GetText(2), q.GetText(3), q.GetText(4)});
     }
 }
 
@@ -61,37 +94,16 @@ bool LoadPerson(const std::string& path, const RecordId& id, PersonRecord& perso
 }
 
 void LoadContactList(const std::string& path, const RecordId& personId, ContactOrder order,
-                     std::vector<ContactRow>& rows, bool reversed) {
+                     ContactRowList& rows, bool reversed) {
+    if (personId.empty()) {
+        return;
+    }
     Database db;
     db.Open(path);
     Query& q = db.CreateStatement().ExecuteQuery(ContactListQuery(personId, order, reversed));
     while (q.Next()) {
-        const DateTime when = ParseDateTime(q.GetString(1));
-        rows.push_back({FormatDisplayDate(when), FormatDisplayTime(when), q.GetString(4),
-                        q.GetString(2), q.GetString(3)});
+        rows.Append({q.GetText(1), q.GetText(2), q.GetText(3), q.GetText(4)});
     }
-}
-
-bool LoadContact(const std::string& path, const RecordId& id, ContactDetails& contact) {
-    Database db;
-    db.Open(path);
-    cppsqlite3::Statement& st = db.CreateStatement();
-    st.Execute("BEGIN");
-    const std::string blanks(21, ' ');
-    Query& q = st.ExecuteQuery("SELECT Contact.Description, Contact.DtTm, " + blanks +
-                               "ContactType.Description AS TypeDesc, Contact.ID, " + blanks +
-                               "Contact.ContactTypeID FROM Contact, ContactType " + blanks +
-                               "WHERE Contact.ID = '" + QuoteSqlText(id) + "' AND " + blanks +
-                               "Contact.ContactTypeID = ContactType.ID");
-    bool found = false;
-    while (q.Next()) {
-        contact = {q.GetString(1), ParseDateTime(q.GetString(2)), q.GetString(3), q.GetString(4),
-                   q.GetString(5)};
-        found = true;
-    }
-    st.CloseQuery();
-    st.Execute("END");
-    return found;
 }
 
 std::string WorkPhoneText(const std::string& phone, const std::string& extension) {

@@ -1,6 +1,10 @@
 #pragma once
 
+#include <array>
+#include <cstddef>
+#include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "DateTime.h"
@@ -13,39 +17,122 @@
 enum class PersonOrder { ByName, ByCompany };
 enum class ContactOrder { ByDate, ByType };
 
+// One row of the person list as the view shows it, made when asked for.
 struct PersonRow {
     std::string name;  // the display name
     std::string company;
     RecordId id;
 };
 
+// One row of the contact list, made when asked for.
 struct ContactRow {
     std::string date;  // empty when DtTm is not a date
     std::string time;
     std::string type;
     std::string notes;
     RecordId id;
+    DateTime when;  // invalid when DtTm is not a date
 };
 
-struct ContactDetails {
-    std::string notes;
-    DateTime when;
-    std::string type;
-    RecordId id;
-    RecordId typeId;
+// Rows of Fields text fields each, with the text of all rows in one buffer: a load makes a few
+// allocations, not one per field, and a row takes its bytes and a few numbers.
+template <size_t Fields>
+class PackedRows {
+public:
+    size_t size() const { return rows_.size(); }
+    bool empty() const { return rows_.empty(); }
+    std::string_view Field(size_t row, size_t field) const {
+        const Entry& e = rows_[row];
+        size_t start = e.start;
+        for (size_t f = 0; f < field; ++f) {
+            start += e.length[f];
+        }
+        return std::string_view(text_.data() + start, e.length[field]);
+    }
+    void Append(const std::array<std::string_view, Fields>& fields) {
+        Entry e;
+        e.start = text_.size();
+        for (size_t f = 0; f < Fields; ++f) {
+            e.length[f] = static_cast<uint32_t>(fields[f].size());
+            text_.append(fields[f]);
+        }
+        rows_.push_back(e);
+    }
+    // The row goes from the list; its bytes stay in the buffer until the next load.
+    void Erase(size_t row) { rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(row)); }
+    void Reserve(size_t rows, size_t bytes) {
+        rows_.reserve(rows);
+        text_.reserve(bytes);
+    }
+
+private:
+    struct Entry {
+        size_t start;
+        uint32_t length[Fields];
+    };
+    std::string text_;
+    std::vector<Entry> rows_;
+};
+
+// Iterates a list of rows by value, for loops over the rows as the view shows them.
+template <typename List, typename Row>
+class RowIterator {
+public:
+    RowIterator(const List* list, size_t at) : list_(list), at_(at) {}
+    Row operator*() const { return (*list_)[at_]; }
+    RowIterator& operator++() {
+        ++at_;
+        return *this;
+    }
+    bool operator!=(const RowIterator& other) const { return at_ != other.at_; }
+    bool operator==(const RowIterator& other) const { return at_ == other.at_; }
+
+private:
+    const List* list_;
+    size_t at_;
+};
+
+// The person list: identifier, first and last name and company of each person in list order.
+class PersonRowList : public PackedRows<4> {
+public:
+    enum { IdField, FNameField, LNameField, CompanyField };
+    std::string_view Id(size_t row) const { return Field(row, IdField); }
+    std::string_view Company(size_t row) const { return Field(row, CompanyField); }
+    std::string Name(size_t row) const;
+    PersonRow operator[](size_t row) const;
+    PersonRow front() const { return (*this)[0]; }
+    // The row of the person with the identifier; -1 when none.
+    int Find(const RecordId& id) const;
+    RowIterator<PersonRowList, PersonRow> begin() const { return {this, 0}; }
+    RowIterator<PersonRowList, PersonRow> end() const { return {this, size()}; }
+};
+
+// A person's contact list: DtTm as stored, description, identifier and type of each contact.
+class ContactRowList : public PackedRows<4> {
+public:
+    enum { DtTmField, DescriptionField, IdField, TypeField };
+    std::string_view Id(size_t row) const { return Field(row, IdField); }
+    std::string_view Notes(size_t row) const { return Field(row, DescriptionField); }
+    std::string_view Type(size_t row) const { return Field(row, TypeField); }
+    DateTime When(size_t row) const;
+    ContactRow operator[](size_t row) const;
+    ContactRow front() const { return (*this)[0]; }
+    int Find(const RecordId& id) const;
+    RowIterator<ContactRowList, ContactRow> begin() const { return {this, 0}; }
+    RowIterator<ContactRowList, ContactRow> end() const { return {this, size()}; }
 };
 
 // reversed: the other way round (a second click on the list's column).
 std::string PersonListQuery(PersonOrder order, bool reversed = false);
 std::string ContactListQuery(const RecordId& personId, ContactOrder order, bool reversed = false);
 
-void LoadPersonList(const std::string& path, PersonOrder order, std::vector<PersonRow>& rows,
+void LoadPersonList(const std::string& path, PersonOrder order, PersonRowList& rows,
                     bool reversed = false);
 // False when no person has the identifier.
 bool LoadPerson(const std::string& path, const RecordId& id, PersonRecord& person);
+// An empty identifier names no person: no query is run.
 void LoadContactList(const std::string& path, const RecordId& personId, ContactOrder order,
-                     std::vector<ContactRow>& rows, bool reversed = false);
-bool LoadContact(const std::string& path, const RecordId& id, ContactDetails& contact);
+                     ContactRowList& rows, bool reversed = false);
 
 // The work phone as the details panel shows and dials it: "555-1234x12" with an extension;
 // empty when there is no work phone, even with an extension.

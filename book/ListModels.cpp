@@ -4,10 +4,13 @@
 
 namespace {
 
+QString Shown(std::string_view text) {
+    return FromStoredText(text);
+}
+
 // A list row shows one line; the notes column shows the first line of a description.
-QString FirstLine(const std::string& s) {
-    const size_t end = s.find_first_of("\r\n");
-    return FromStoredText(end == std::string::npos ? s : s.substr(0, end));
+QString FirstLine(std::string_view s) {
+    return Shown(s.substr(0, s.find_first_of("\r\n")));
 }
 
 }  // namespace
@@ -15,11 +18,11 @@ QString FirstLine(const std::string& s) {
 PersonListModel::PersonListModel(QObject* parent)
     : RowListModel({QStringLiteral("Name"), QStringLiteral("Company")}, parent) {}
 
-QVariant PersonListModel::Cell(const PersonRow& row, int column, int role) const {
+QVariant PersonListModel::Cell(size_t row, int column, int role) const {
     if (role != Qt::DisplayRole && role != Qt::ToolTipRole) {
         return QVariant();
     }
-    return column == 0 ? FromStoredText(row.name) : FromStoredText(row.company);
+    return column == 0 ? FromStoredText(Rows().Name(row)) : Shown(Rows().Company(row));
 }
 
 ContactListModel::ContactListModel(QObject* parent)
@@ -27,21 +30,21 @@ ContactListModel::ContactListModel(QObject* parent)
                     QStringLiteral("Notes")},
                    parent) {}
 
-QVariant ContactListModel::Cell(const ContactRow& row, int column, int role) const {
+QVariant ContactListModel::Cell(size_t row, int column, int role) const {
     if (role == Qt::ToolTipRole && column == 3) {
-        return FromStoredText(FromStoredLines(row.notes));
+        return FromStoredText(FromStoredLines(std::string(Rows().Notes(row))));
     }
     if (role != Qt::DisplayRole) {
         return QVariant();
     }
     switch (column) {
         case 0:
-            return FromStoredText(row.date);
+            return FromStoredText(FormatDisplayDate(Rows().When(row)));
         case 1:
-            return FromStoredText(row.time);
+            return FromStoredText(FormatDisplayTime(Rows().When(row)));
         case 2:
-            return FromStoredText(row.type);
+            return Shown(Rows().Type(row));
         default:
-            return FirstLine(row.notes);
+            return FirstLine(Rows().Notes(row));
     }
 }

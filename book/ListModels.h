@@ -8,29 +8,29 @@
 #include "AddressBook.h"
 
 // The rows of one of the main view's lists, each carrying its record's identifier. The rows are
-// replaced whole at every reload, so a reload paints once.
-template <typename Row>
+// replaced whole at every reload, so a reload paints once; the texts of a row are made only when
+// the view shows it.
+template <typename List>
 class RowListModel : public QAbstractTableModel {
 public:
     RowListModel(QStringList headers, QObject* parent)
         : QAbstractTableModel(parent), headers_(std::move(headers)) {}
 
-    void SetRows(std::vector<Row> rows) {
+    void SetRows(List rows) {
         beginResetModel();
         rows_ = std::move(rows);
         endResetModel();
     }
-    void Clear() { SetRows({}); }
-    const std::vector<Row>& Rows() const { return rows_; }
-    // The row whose identifier is id; -1 when none.
-    int Find(const RecordId& id) const {
-        for (size_t i = 0; i < rows_.size(); ++i) {
-            if (rows_[i].id == id) {
-                return static_cast<int>(i);
-            }
-        }
-        return -1;
+    void Clear() { SetRows(List()); }
+    // Takes one row out, as a delete does, without reading the list again.
+    void RemoveRow(int row) {
+        beginRemoveRows(QModelIndex(), row, row);
+        rows_.Erase(static_cast<size_t>(row));
+        endRemoveRows();
     }
+    const List& Rows() const { return rows_; }
+    // The row whose identifier is id; -1 when none.
+    int Find(const RecordId& id) const { return rows_.Find(id); }
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override {
         return parent.isValid() ? 0 : static_cast<int>(rows_.size());
@@ -39,7 +39,7 @@ public:
         return parent.isValid() ? 0 : static_cast<int>(headers_.size());
     }
     QVariant data(const QModelIndex& index, int role) const override {
-        return Cell(rows_[index.row()], index.column(), role);
+        return Cell(static_cast<size_t>(index.row()), index.column(), role);
     }
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
         if (orientation != Qt::Horizontal || section < 0 || section >= headers_.size()) {
@@ -52,27 +52,27 @@ public:
     }
 
 protected:
-    virtual QVariant Cell(const Row& row, int column, int role) const = 0;
+    virtual QVariant Cell(size_t row, int column, int role) const = 0;
 
 private:
     QStringList headers_;
-    std::vector<Row> rows_;
+    List rows_;
 };
 
 // "Name" and "Company".
-class PersonListModel : public RowListModel<PersonRow> {
+class PersonListModel : public RowListModel<PersonRowList> {
 public:
     explicit PersonListModel(QObject* parent = nullptr);
 
 protected:
-    QVariant Cell(const PersonRow& row, int column, int role) const override;
+    QVariant Cell(size_t row, int column, int role) const override;
 };
 
 // "Date", "Time", "Contact Type" and "Notes".
-class ContactListModel : public RowListModel<ContactRow> {
+class ContactListModel : public RowListModel<ContactRowList> {
 public:
     explicit ContactListModel(QObject* parent = nullptr);
 
 protected:
-    QVariant Cell(const ContactRow& row, int column, int role) const override;
+    QVariant Cell(size_t row, int column, int role) const override;
 };

@@ -291,9 +291,9 @@ void MainView::SelectRow(QTreeView* list, int row) {
 
 // Fills the list and finds the selection again: the remembered identifier's row if it is still
 // there, else the row at the old position, else none.
-template <typename Model, typename Row>
-void MainView::Reselect(QTreeView* list, Model& model, std::vector<Row> rows,
-                        const RecordId& remembered, int& selectedRow, RecordId& currentId) {
+template <typename Model, typename List>
+void MainView::Reselect(QTreeView* list, Model& model, List rows, const RecordId& remembered,
+                        int& selectedRow, RecordId& currentId) {
     {
         const QSignalBlocker block(list->selectionModel());
         model.SetRows(std::move(rows));
@@ -305,7 +305,7 @@ void MainView::Reselect(QTreeView* list, Model& model, std::vector<Row> rows,
     const int count = static_cast<int>(model.Rows().size());
     if (selectedRow >= 0 && selectedRow < count) {
         SelectRow(list, selectedRow);
-        currentId = model.Rows()[selectedRow].id;
+        currentId = model.Rows().Id(static_cast<size_t>(selectedRow));
     } else {
         SelectRow(list, -1);
         selectedRow = -1;
@@ -316,7 +316,7 @@ void MainView::Reselect(QTreeView* list, Model& model, std::vector<Row> rows,
 void MainView::Reload() {
     const RecordId remembered = currentPersonId_;
     form_->personList->setUpdatesEnabled(false);
-    std::vector<PersonRow> rows;
+    PersonRowList rows;
     bool failed = false;
     // With no file open there is nothing to read; the lists stay empty.
     if (!path_.empty()) {
@@ -411,7 +411,7 @@ void MainView::ShowPerson(const RecordId& id) {
 void MainView::ReloadContacts(const RecordId& personId) {
     const RecordId remembered = currentContactId_;
     form_->contactList->setUpdatesEnabled(false);
-    std::vector<ContactRow> rows;
+    ContactRowList rows;
     if (!path_.empty()) {
         try {
             LoadContactList(path_, personId, contactOrder_, rows, contactReversed_);
@@ -435,21 +435,18 @@ void MainView::ShowContact(const RecordId& id) {
         form_->time->clear();
         return;
     }
-    ContactDetails c;
-    try {
-        if (!LoadContact(path_, id, c)) {
-            return;
-        }
-    } catch (const cppsqlite3::SQLException& e) {
-        platform::ShowDatabaseFailure(nullptr, e.Message(),
-                                      "Error Loading Contact Entry Information",
-                                      platform::MessageIcon::None);
+    // The list's row holds every field the details show.
+    const ContactRowList& rows = contactModel_->Rows();
+    const int row = rows.Find(id);
+    if (row < 0) {
         return;
     }
-    form_->notes->setPlainText(FromStoredText(FromStoredLines(c.notes)));
-    form_->date->setText(FromStoredText(FormatDisplayDate(c.when)));
-    form_->time->setText(FromStoredText(FormatDisplayTime(c.when)));
-    form_->contactType->setText(FromStoredText(c.type));
+    const DateTime when = rows.When(static_cast<size_t>(row));
+    form_->notes->setPlainText(
+        FromStoredText(FromStoredLines(std::string(rows.Notes(static_cast<size_t>(row))))));
+    form_->date->setText(FromStoredText(FormatDisplayDate(when)));
+    form_->time->setText(FromStoredText(FormatDisplayTime(when)));
+    form_->contactType->setText(FromStoredText(rows.Type(static_cast<size_t>(row))));
 }
 
 void MainView::SetSelection(int personRow, const RecordId& personId, int contactRow,
@@ -463,21 +460,19 @@ void MainView::SetSelection(int personRow, const RecordId& personId, int contact
 
 template <typename Model>
 static void DropRow(QTreeView* list, Model& model, int& selectedRow, RecordId& currentId) {
-    auto rows = model.Rows();
-    if (selectedRow < 0 || selectedRow >= static_cast<int>(rows.size())) {
+    if (selectedRow < 0 || selectedRow >= static_cast<int>(model.Rows().size())) {
         return;
     }
-    rows.erase(rows.begin() + selectedRow);
     {
         const QSignalBlocker block(list->selectionModel());
-        model.SetRows(std::move(rows));
+        model.RemoveRow(selectedRow);
     }
     if (model.Rows().empty()) {
         selectedRow = -1;
         currentId.clear();
     } else {
         selectedRow = std::max(0, selectedRow - 1);
-        currentId = model.Rows()[selectedRow].id;
+        currentId = model.Rows().Id(static_cast<size_t>(selectedRow));
     }
 }
 
@@ -504,7 +499,7 @@ static void ReadSelection(const QTreeView* list, const Model& model, int& row, R
     if (row < 0) {
         id.clear();
     } else {
-        id = model.Rows()[row].id;
+        id = model.Rows().Id(static_cast<size_t>(row));
     }
 }
 

@@ -112,8 +112,8 @@ private:
     void OnPersonSelectionChanged();
     void OnContactSelectionChanged();
     void SelectRow(QTreeView* list, int row);
-    template <typename Model, typename Row>
-    void Reselect(QTreeView* list, Model& model, std::vector<Row> rows, const RecordId& remembered,
+    template <typename Model, typename List>
+    void Reselect(QTreeView* list, Model& model, List rows, const RecordId& remembered,
                   int& selectedRow, RecordId& currentId);
     bool ListKey(QTreeView* list, QEvent* event);
     void SendCommand(int command);

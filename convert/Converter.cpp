@@ -226,6 +226,9 @@ ConvertOutcome Convert(const std::string& path) {
         st.Execute("PRAGMA cache_size = -262144");
         st.Execute("BEGIN TRANSACTION");
         skipped = WriteRecords(document, ids, [&st](const std::string& sql) { st.Execute(sql); });
+        // The lookup indexes of a new file, built once over all the rows.
+        st.Execute(schema::kCreatePersonIdIndex);
+        st.Execute(schema::kCreateContactPersonIndex);
         st.Execute("COMMIT");
     } catch (const SQLException& e) {
         // The database is closed by now, and its open transaction abandoned with it.

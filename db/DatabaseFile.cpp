@@ -50,6 +50,8 @@ const DefaultContactType kDefaultContactTypes[4] = {
     {"B672E21B-848D-430C-98240E6DA171", "Personal"},
 };
 const char kStamp[] = "UPDATE Globals SET S = datetime('now', 'localtime')";
+const char kCreatePersonIdIndex[] = "CREATE INDEX PrsnIDIdx ON Person(ID)";
+const char kCreateContactPersonIndex[] = "CREATE INDEX ContactPrsnIdx ON Contact(PersonID)";
 
 #undef TM_PERSON_FIELDS
 #undef TM_T6
@@ -94,6 +96,8 @@ void CreateDatabaseFile(const std::string& path) {
         st.Execute(schema::kCreateGlobals);
         const std::string now = FormatStoredTimeStamp(FromLocalNow());
         st.Execute(GlobalsInsert(kGlobalsToken, now, now));
+        st.Execute(schema::kCreatePersonIdIndex);
+        st.Execute(schema::kCreateContactPersonIndex);
         st.Execute("COMMIT");
     } catch (const cppsqlite3::SQLException&) {
         // The Database above is closed by now, so the file can go.
@@ -141,6 +145,23 @@ bool HasAddressBookTables(cppsqlite3::Statement& statement) {
         }
     }
     return true;
+}
+
+bool HasLookupIndexes(cppsqlite3::Statement& statement) {
+    cppsqlite3::Query& query = statement.ExecuteQuery(
+        "SELECT count(*) FROM sqlite_master WHERE type = 'index' AND name IN ('PrsnIDIdx', "
+        "'ContactPrsnIdx')");
+    const bool both = query.Next() && query.GetInt(1) == 2;
+    statement.CloseQuery();
+    return both;
+}
+
+void CreateLookupIndexes(cppsqlite3::Statement& statement) {
+    for (const char* sql : {schema::kCreatePersonIdIndex, schema::kCreateContactPersonIndex}) {
+        std::string text = sql;
+        text.insert(std::string("CREATE INDEX ").size(), "IF NOT EXISTS ");
+        statement.Execute(text);
+    }
 }
 
 GlobalsAtOpen RewriteGlobalsAtOpen(cppsqlite3::Statement& statement) {

@@ -36,6 +36,11 @@ struct DefaultContactType {
 extern const DefaultContactType kDefaultContactTypes[4];
 // "UPDATE Globals SET S = datetime('now', 'localtime')": ends every change.
 extern const char kStamp[];
+// The lookups of a person by identifier and of a person's contacts. They follow the schema in a
+// new file and are added to older files at open; an index changes no table, so files with them
+// stay readable by every copy of the program.
+extern const char kCreatePersonIdIndex[];
+extern const char kCreateContactPersonIndex[];
 }  // namespace schema
 
 // "INSERT INTO Globals VALUES(20, 'U', 'C', 'S')" for the given texts, quoted.
@@ -49,6 +54,11 @@ void CreateDatabaseFile(const std::string& path);
 // Whether the file's five tables have the columns of the schema, by name and in order: the
 // program reads and writes rows by position, so a table of another shape is not its file.
 bool HasAddressBookTables(cppsqlite3::Statement& statement);
+
+// Whether the file has both lookup indexes.
+bool HasLookupIndexes(cppsqlite3::Statement& statement);
+// Adds whichever lookup index is missing.
+void CreateLookupIndexes(cppsqlite3::Statement& statement);
 
 struct GlobalsAtOpen {
     int version = -1;

@@ -2,18 +2,20 @@
 
 #include "Database.h"
 
-std::string PersonDisplayName(const std::string& firstName, const std::string& lastName,
-                              const std::string& company) {
+std::string PersonDisplayName(std::string_view firstName, std::string_view lastName,
+                              std::string_view company) {
     if (!lastName.empty() && !firstName.empty()) {
-        return lastName + ", " + firstName;
+        std::string name;
+        name.reserve(lastName.size() + 2 + firstName.size());
+        return name.append(lastName).append(", ").append(firstName);
     }
     if (!lastName.empty()) {
-        return lastName;
+        return std::string(lastName);
     }
     if (!firstName.empty()) {
-        return firstName;
+        return std::string(firstName);
     }
-    return company;
+    return std::string(company);
 }
 
 const char* PersonRecord::ColumnName(Field field) {

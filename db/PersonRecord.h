@@ -2,6 +2,7 @@
 
 #include <array>
 #include <string>
+#include <string_view>
 
 #include "RecordId.h"
 
@@ -11,8 +12,8 @@ class Query;
 
 // The name a person is listed and printed under: "Last, First", else whichever of last name,
 // first name and company is not empty.
-std::string PersonDisplayName(const std::string& firstName, const std::string& lastName,
-                              const std::string& company);
+std::string PersonDisplayName(std::string_view firstName, std::string_view lastName,
+                              std::string_view company);
 
 // A person (or the user record) in memory: its identifier and the text fields of table Person
 // in column order. The user table has the same columns without Pager.

@@ -102,8 +102,8 @@ std::string Latin1ToUtf8(const std::string& text) {
     return out;
 }
 
-QString FromStoredText(const std::string& text) {
-    if (IsValidUtf8(text)) {
+QString FromStoredText(std::string_view text) {
+    if (IsValidUtf8(text.data(), text.size())) {
         return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
     }
     QString decoded;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include <QString>
 
@@ -9,7 +10,7 @@
 // Windows-1252 code page. Every reader and writer of a field converts here and nowhere else.
 
 // A stored field as the widgets show it: UTF-8 when it is valid UTF-8, else Windows-1252.
-QString FromStoredText(const std::string& text);
+QString FromStoredText(std::string_view text);
 // What the widgets hold, as a changed field is stored: UTF-8.
 std::string ToStoredText(const QString& text);
 // What an editor writes back for a field it showed: the stored bytes as they were when the

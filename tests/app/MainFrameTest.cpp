@@ -259,6 +259,78 @@ TEST_F(MainFrameTest, ADatabaseOfAnotherShapeIsRefusedAndLeftUnwritten) {
     EXPECT_EQ(RecentMenuTexts().size(), 1);
 }
 
+TEST_F(MainFrameTest, AnOlderFileGetsItsLookupIndexesAtOpenWhileTheUserIsTold) {
+    const std::string path = book_.Create("older.tch");
+    TestBook::AddPerson(path, "Ann", "Adams");
+    TestBook::Execute(path, "DROP INDEX PrsnIDIdx");
+    TestBook::Execute(path, "DROP INDEX ContactPrsnIdx");
+    TestBook::Execute(path, "UPDATE Globals SET S = '2000-01-01 00:00:00'");
+    std::vector<bool> told;
+    QStringList shown;
+    frame_->Doc().SetBusyNotice([&](bool busy) {
+        told.push_back(busy);
+        shown << frame_->statusBar()->currentMessage();
+    });
+    OpenThroughMenu(path);
+    EXPECT_EQ(told, (std::vector<bool>{true, false}));
+    EXPECT_EQ(TestBook::QueryText(path,
+                                  "SELECT count(*) FROM sqlite_master WHERE name IN "
+                                  "('PrsnIDIdx', 'ContactPrsnIdx')"),
+              "2");
+    EXPECT_NE(Globals(path, "S"), "2000-01-01 00:00:00");
+    EXPECT_EQ(frame_->View()->PersonRows().Rows().size(), 1u);
+    // Opened again: nothing to build, nothing to tell.
+    told.clear();
+    OpenThroughMenu(path);
+    EXPECT_TRUE(told.empty());
+}
+
+TEST_F(MainFrameTest, TheBusyNoticeShowsTheWaitCursorAndAStatusText) {
+    const std::string path = book_.Create("older.tch");
+    TestBook::Execute(path, "DROP INDEX ContactPrsnIdx");
+    // The frame's own notice, looked at while the indexes are built.
+    const std::function<void(bool)> frameNotice = frame_->Doc().BusyNotice();
+    ASSERT_TRUE(frameNotice);
+    QString during;
+    Qt::CursorShape cursor = Qt::ArrowCursor;
+    frame_->Doc().SetBusyNotice([&](bool busy) {
+        frameNotice(busy);
+        if (busy) {
+            during = frame_->statusBar()->currentMessage();
+            ASSERT_NE(QApplication::overrideCursor(), nullptr);
+            cursor = QApplication::overrideCursor()->shape();
+        }
+    });
+    OpenThroughMenu(path);
+    EXPECT_EQ(cursor, Qt::WaitCursor);
+    EXPECT_EQ(during, QStringLiteral("Preparing the address book for quick lookups..."));
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);  // given back afterwards
+    EXPECT_EQ(frame_->statusBar()->currentMessage(), QStringLiteral("Ready"));
+}
+
+TEST_F(MainFrameTest, ALargeFileIsShownBeforeItsListIsRead) {
+    const std::string path = book_.Create("large.tch");
+    // Enough rows to pass the size from which the list waits for the first paint.
+    TestBook::Execute(path,
+                      "WITH RECURSIVE k(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM k WHERE n < "
+                      "6000) INSERT INTO Person(ID, FName, LName, Addr, TmStamp) SELECT printf("
+                      "'%08X-0000-0000-000000000000', n), 'F' || n, 'L' || n, "
+                      "hex(randomblob(200)), '2005-01-01 00:00:00' FROM k");
+    ASSERT_GT(QFileInfo(Q(path)).size(), MainFrame::kLoadAfterPaintBytes);
+    ASSERT_TRUE(frame_->Start(Q(path)));
+    EXPECT_EQ(CurrentDatabasePath, path);
+    EXPECT_EQ(frame_->windowTitle(), QStringLiteral("Tidemark [") + Q(path) + "]");
+    EXPECT_TRUE(frame_->View()->PersonRows().Rows().empty());  // not read yet
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !frame_->View()->PersonRows().Rows().empty(); }));
+    EXPECT_EQ(frame_->View()->PersonRows().Rows().size(), 6000u);
+    EXPECT_EQ(frame_->View()->SelectedPersonRow(), 0);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(frame_->statusBar()->currentMessage(), QStringLiteral("Ready"));
+    // Opened later, through the menu, it is read at once.
+    OpenThroughMenu(path);
+    EXPECT_EQ(frame_->View()->PersonRows().Rows().size(), 6000u);
+}
+
 TEST_F(MainFrameTest, CommandLineWithADatabaseOfAnotherShapeEndsTheProgram) {
     const std::string other = book_.Create("other.tch");
     TestBook::Execute(other, "ALTER TABLE Person DROP COLUMN Pager");

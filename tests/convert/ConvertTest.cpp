@@ -256,9 +256,9 @@ TEST_F(Conversion, WritesTheSchemaInItsOwnOrder) {
     for (const auto& row : schema) {
         names.push_back(row[1]);
     }
-    EXPECT_EQ(names,
-              (std::vector<std::string>{"User", "Person", "PrsnNmIdx", "PrsnCoIdx", "ContactType",
-                                        "TypeIdx", "Contact", "ContactDtIdx", "Globals"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"User", "Person", "PrsnNmIdx", "PrsnCoIdx",
+                                               "ContactType", "TypeIdx", "Contact", "ContactDtIdx",
+                                               "Globals", "PrsnIDIdx", "ContactPrsnIdx"}));
     // The User table of a converted file is the one of a new file, its time stamp optional.
     std::string user = schema::kCreateUser;
     const std::string required = "TmStamp TIMESTAMP NOT NULL)";

@@ -63,6 +63,9 @@ std::vector<SchemaRow> ExpectedSchema() {
         {"table", "Globals",
          "CREATE TABLE Globals(Version INTEGER NOT NULL, " + t6 + "U TEXT NOT NULL, " + t6 +
              "C TEXT NOT NULL, " + t6 + "S TEXT NOT NULL)"},
+        // The two lookups after the format's own statements.
+        {"index", "PrsnIDIdx", "CREATE INDEX PrsnIDIdx ON Person(ID)"},
+        {"index", "ContactPrsnIdx", "CREATE INDEX ContactPrsnIdx ON Contact(PersonID)"},
     };
 }
 
@@ -333,3 +336,29 @@ TEST_F(DatabaseFileTest, GlobalsInsertQuotesItsTexts) {
 }
 
 }  // namespace
+
+TEST_F(DatabaseFileTest, AnOlderFileGetsTheLookupIndexesOnce) {
+    const std::string path = Path("old.tch");
+    ASSERT_NO_THROW(CreateDatabaseFile(path));
+    Database db;
+    db.Open(path);
+    Statement& st = db.CreateStatement();
+    EXPECT_TRUE(HasLookupIndexes(st));
+    st.Execute("DROP INDEX PrsnIDIdx");
+    st.Execute("DROP INDEX ContactPrsnIdx");
+    st.Execute("INSERT INTO Person(ID, LName, TmStamp) VALUES('p1', 'Adams', '2005-03-01')");
+    EXPECT_FALSE(HasLookupIndexes(st));
+    CreateLookupIndexes(st);
+    EXPECT_TRUE(HasLookupIndexes(st));
+    CreateLookupIndexes(st);  // present already: nothing happens, nothing fails
+    st.Execute("DROP INDEX ContactPrsnIdx");
+    EXPECT_FALSE(HasLookupIndexes(st));  // one of the two is not enough
+    CreateLookupIndexes(st);
+    // Stored as a new file stores them.
+    Query& q = st.ExecuteQuery(
+        "SELECT group_concat(sql, '|') FROM (SELECT sql FROM sqlite_master WHERE name IN "
+        "('PrsnIDIdx', 'ContactPrsnIdx') ORDER BY name)");
+    ASSERT_TRUE(q.Next());
+    EXPECT_EQ(q.GetString(1),
+              std::string(schema::kCreateContactPersonIndex) + "|" + schema::kCreatePersonIdIndex);
+}
