@@ -72,6 +72,8 @@ const std::map<int, const char*>& Prompts() {
         {cmd::kZoomOut, "Decrease magnification of preview page\nZoom Out"},
         {cmd::kSaveAsPdf, "Write every page of the report to a PDF file\nSave as PDF"},
         {cmd::kUndoDelete, "Put back the person or contact deleted last\nUndo delete"},
+        {cmd::kFind, "Find persons by any of their fields or contact notes\nFind"},
+        {cmd::kLogLastCall, "Log the call, mail or visit just made with a button\nLog last call"},
     };
     return prompts;
 }
@@ -133,8 +135,15 @@ MainFrame::MainFrame(const Options& options, QWidget* parent)
     connect(view_, &MainView::RecordCommand, this, &MainFrame::CarryOutRecordCommand);
     connect(view_, &MainView::StatusMessage, this,
             [this](const QString& text) { statusBar()->showMessage(text); });
-    connect(view_, &MainView::ValueActivated, this,
-            [this](int control, const QString& text) { book::ActOnValue(view_, control, text); });
+    connect(view_, &MainView::ValueActivated, this, [this](int control, const QString& text) {
+        bool accepted = false;
+        book::ActOnValue(view_, control, text, &accepted);
+        if (accepted) {
+            view_->NoteValueUsed(control, control == book::kWorkPhoneButton
+                                              ? book::DialledNumber(control, text)
+                                              : text);
+        }
+    });
 
     // The window opens large enough for the view's whole form where the screen has room; it may
     // be made smaller, the details then scroll.
@@ -198,6 +207,9 @@ void MainFrame::BuildMenus() {
     AddCommand(edit, cmd::kUndoDelete, QStringLiteral("Un&do Delete"))
         ->setShortcuts(StandardKeys(QKeySequence::Undo, QStringLiteral("Ctrl+Z")));
     edit->addSeparator();
+    AddCommand(edit, cmd::kFind, QStringLiteral("&Find"))
+        ->setShortcuts(StandardKeys(QKeySequence::Find, QStringLiteral("Ctrl+F")));
+    edit->addSeparator();
     AddCommand(edit, cmd::kEditUser, QStringLiteral("&User..."));
     AddCommand(edit, cmd::kContactTypes, QStringLiteral("&Contact Types..."));
 
@@ -205,6 +217,9 @@ void MainFrame::BuildMenus() {
     AddCommand(contact, cmd::kAddContact, QStringLiteral("&Add"));
     AddCommand(contact, cmd::kEditContact, QStringLiteral("&Edit"));
     AddCommand(contact, cmd::kDeleteContact, QStringLiteral("&Delete"));
+    contact->addSeparator();
+    AddCommand(contact, cmd::kLogLastCall, QStringLiteral("&Log Last Call"))
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
 
     QMenu* person = menuBar()->addMenu(QStringLiteral("&Person"));
     AddCommand(person, cmd::kAddPerson, QStringLiteral("&Add"));
@@ -636,7 +651,9 @@ void MainFrame::CarryOutRecordCommand(int command) {
     transfer::CommandOutcome outcome;
     switch (command) {
         case cmd::kExportPersons:
-            outcome = transfer::ExportPersonsCommand(this, path);
+            // While the list is searched, the export offers just the persons it shows.
+            outcome = transfer::ExportPersonsCommand(
+                this, path, view_->Filtered() ? view_->ShownPersonIds() : std::vector<RecordId>());
             break;
         case cmd::kExportContacts:
             outcome = transfer::ExportContactsCommand(this, path);
@@ -645,19 +662,20 @@ void MainFrame::CarryOutRecordCommand(int command) {
             outcome = transfer::ImportPersonsCommand(this, view_, path);
             break;
         case cmd::kAddressBookReport:
-            ShowReport(reports::ChooseAddressBook(this, path));
+            ShowReport(reports::ChooseAddressBook(this, path, view_->ShownPersonIds()));
             return;
         case cmd::kContactsReport:
-            ShowReport(reports::ChooseContacts(this, path));
+            ShowReport(reports::ChooseContacts(this, path, view_->ShownPersonIds()));
             return;
         case cmd::kEnvelopesReport:
-            ShowReport(reports::ChooseEnvelopes(this, path, envelopeOptions_));
+            ShowReport(
+                reports::ChooseEnvelopes(this, path, envelopeOptions_, view_->ShownPersonIds()));
             return;
         default:
             return;
     }
     if (outcome.reload) {
-        view_->Reload();
+        view_->OnReload();
     }
     if (!outcome.status.isEmpty()) {
         statusBar()->showMessage(outcome.status, 10000);

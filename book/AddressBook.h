@@ -64,6 +64,16 @@ public:
         rows_.reserve(rows);
         text_.reserve(bytes);
     }
+    // Puts the rows in a new order: row i becomes the row that was order[i]. Only the small
+    // entries move; the text stays where it is.
+    void Reorder(const std::vector<uint32_t>& order) {
+        std::vector<Entry> reordered;
+        reordered.reserve(order.size());
+        for (uint32_t row : order) {
+            reordered.push_back(rows_[row]);
+        }
+        rows_.swap(reordered);
+    }
 
 private:
     struct Entry {
@@ -122,12 +132,20 @@ public:
     RowIterator<ContactRowList, ContactRow> end() const { return {this, size()}; }
 };
 
-// reversed: the other way round (a second click on the list's column).
+// reversed: the other way round (a second click on the list's column). The person list's query
+// orders by the stored bytes; LoadPersonList reads in file order and sorts as people read.
 std::string PersonListQuery(PersonOrder order, bool reversed = false);
 std::string ContactListQuery(const RecordId& personId, ContactOrder order, bool reversed = false);
 
+// The person list in the order people read names, by the collation of the default locale
+// (QLocale()): letters before accents and case, numbers by value ("Unit 2" before "Unit 10").
+// ByName: by last name, then first name; ByCompany: by company, then last and first name.
+// Persons alike in all of these keep the file's order. A person without the first field
+// (no last name, no company) comes first. reversed turns the whole list round.
 void LoadPersonList(const std::string& path, PersonOrder order, PersonRowList& rows,
                     bool reversed = false);
+// The sort of LoadPersonList, on rows read in any order.
+void SortPersonRows(PersonRowList& rows, PersonOrder order, bool reversed = false);
 // False when no person has the identifier.
 bool LoadPerson(const std::string& path, const RecordId& id, PersonRecord& person);
 // An empty identifier names no person: no query is run.

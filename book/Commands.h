@@ -28,6 +28,10 @@ constexpr int kContactTypes = 32827;
 constexpr int kSaveAsPdf = 32830;
 // Puts back what the last delete of persons or contacts took away.
 constexpr int kUndoDelete = 32831;
+// Logs the call, mail or visit just made with a value button of the details panel.
+constexpr int kLogLastCall = 32832;
+// Puts the keyboard focus in the search field above the person list.
+constexpr int kFind = 32833;
 constexpr int kFileNew = 57600;
 constexpr int kFileOpen = 57601;
 constexpr int kFileSaveAs = 57604;

@@ -8,10 +8,10 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextCursor>
 #include <QTimeEdit>
 
 #include "DateTimeFields.h"
-
 #include "DialogUnits.h"
 #include "HelpViewer.h"
 #include "StoredText.h"
@@ -111,12 +111,13 @@ void ContactDialog::Start() {
         const QSignalBlocker block(types_);
         int selected = -1;
         for (const auto& [text, id] : entries) {
-            if (!adding_ && selected < 0 && id == typeId_) {
+            // Editing shows the stored type; adding may start from a chosen one.
+            if (selected < 0 && !typeId_.empty() && id == typeId_) {
                 selected = types_->count();
             }
             types_->addItem(text, QByteArray::fromStdString(id));
         }
-        if (adding_ && types_->count() > 0) {
+        if (adding_ && selected < 0 && types_->count() > 0) {
             selected = 0;
         }
         types_->setCurrentIndex(selected);
@@ -130,6 +131,11 @@ void ContactDialog::Start() {
     shownDate_ = date_->date();
     shownTime_ = time_->time();
     descriptionField_->setPlainText(FromStoredText(FromStoredLines(description_)));
+    // Typing goes on after what is there, such as the number of a call being logged.
+    descriptionField_->moveCursor(QTextCursor::End);
+    if (startInDescription_) {
+        descriptionField_->setFocus(Qt::OtherFocusReason);
+    }
     UpdateOk();
 }
 

@@ -41,6 +41,10 @@ public:
     using Saver = std::function<bool(const ContactDialog& dialog)>;
     void SetSaver(Saver save) { save_ = std::move(save); }
 
+    // The description, not the date, has the focus at the start: a contact being logged as it
+    // happens needs only its notes.
+    void StartInDescription() { startInDescription_ = true; }
+
     // Fills the controls from the values and the types.
     void Start();
 
@@ -78,6 +82,7 @@ private:
     QDate shownDate_;
     QTime shownTime_;
     bool started_ = false;
+    bool startInDescription_ = false;
 
     QDateEdit* date_;
     QTimeEdit* time_;

@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QSplitter>
+#include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -27,6 +28,7 @@
 #include "RecordCommands.h"
 #include "SQLException.h"
 #include "StoredText.h"
+#include "ValueActions.h"
 
 const char kNotAvailable[] = "Not Available";
 
@@ -57,7 +59,8 @@ enum class Needs {
     File,
     Person,
     Contact,
-    Undo,  // a delete of this file's to take back
+    Undo,      // a delete of this file's to take back
+    LastCall,  // a call, mail or visit just made, still to log
 };
 
 // The record commands the view receives: when each is offered and who carries it out.
@@ -92,6 +95,10 @@ const ViewCommand* FindViewCommand(int command) {
         static const ViewCommand undo{cmd::kUndoDelete, Needs::Undo, nullptr, true};
         return &undo;
     }
+    if (command == cmd::kLogLastCall) {
+        static const ViewCommand log{cmd::kLogLastCall, Needs::LastCall, nullptr, true};
+        return &log;
+    }
     for (const ViewCommand& entry : kViewCommands) {
         if (entry.command == command) {
             return &entry;
@@ -120,6 +127,16 @@ MainView::MainView(QWidget* parent) : QWidget(parent) {
     const platform::DialogUnits du(font());
     auto* listLayout = new QVBoxLayout(listPane);
     listLayout->setContentsMargins(du.X(12), du.Y(7), du.X(4), du.Y(4));
+    listLayout->setSpacing(du.Y(3));
+    // The search field: the list shows only the persons it finds as the user types.
+    search_ = new QLineEdit(listPane);
+    search_->setPlaceholderText(QStringLiteral("Search (Ctrl+F)"));
+    search_->setClearButtonEnabled(true);
+    search_->setToolTip(
+        QStringLiteral("Shows the persons whose fields or contact notes hold every word typed. "
+                       "company:, city:, email:, phone: and note: limit a word to those fields."));
+    search_->installEventFilter(this);
+    listLayout->addWidget(search_);
     listLayout->addWidget(form_->personList);
     splitter_->addWidget(listPane);
     splitter_->addWidget(detailsScroll_);
@@ -163,6 +180,13 @@ MainView::MainView(QWidget* parent) : QWidget(parent) {
             &MainView::OnContactSelectionChanged);
     connect(persons->header(), &QHeaderView::sectionClicked, this,
             [this](int column) { SortBy(true, column); });
+    connect(search_, &QLineEdit::textChanged, this, &MainView::OnSearchEdited);
+    noMatch_ = new QLabel(persons->viewport());
+    noMatch_->setAlignment(Qt::AlignCenter);
+    noMatch_->setWordWrap(true);
+    noMatch_->setTextFormat(Qt::PlainText);
+    noMatch_->setEnabled(false);
+    noMatch_->hide();
     connect(contacts->header(), &QHeaderView::sectionClicked, this,
             [this](int column) { SortBy(false, column); });
     connect(persons, &QTreeView::doubleClicked, this, [this] {
@@ -207,6 +231,22 @@ QSize MainView::sizeHint() const {
                  std::max(list.height(), details.height() + frame));
 }
 
+void MainView::NoteValueUsed(int control, const QString& value) {
+    if (currentPersonId_.empty() || value.isEmpty()) {
+        return;
+    }
+    record_commands::ContactPreset preset;
+    preset.personId = currentPersonId_;
+    preset.typeName = book::IsPhoneButton(control)    ? "Telephone"
+                      : control == book::kEmailButton ? "Email"
+                                                      : "";
+    preset.when = FromLocalNow();
+    preset.description = ToStoredText(value) + ": ";
+    lastContact_ = preset;
+    emit StatusMessage(QStringLiteral("Log this contact (Ctrl+L)"));
+    emit StateChanged();
+}
+
 int MainView::ListPaneWidth() const {
     return splitter_->sizes().value(0);
 }
@@ -225,6 +265,148 @@ void MainView::OnPathChanged(const std::string& path) {
     selectedContactRow_ = -1;
     currentContactId_.clear();
     undo_.clear();
+    lastContact_.reset();
+    // Another file: nothing of the last one's search stays.
+    searchIndex_ = PersonSearchIndex();
+    searchIndexReady_ = false;
+    pinned_.clear();
+    matches_.clear();
+    if (!search_->text().isEmpty()) {
+        const QSignalBlocker quiet(search_);
+        search_->clear();
+        query_ = SearchQuery();
+        noMatch_->hide();
+    }
+    emit StateChanged();
+}
+
+void MainView::OnReload() {
+    // Whatever changed behind the view is read again, the search's index too.
+    searchIndexReady_ = false;
+    Reload();
+}
+
+std::vector<RecordId> MainView::ShownPersonIds() const {
+    const PersonRowList& rows = personModel_->Rows();
+    std::vector<RecordId> ids;
+    ids.reserve(rows.size());
+    for (size_t row = 0; row < rows.size(); ++row) {
+        ids.emplace_back(rows.Id(row));
+    }
+    return ids;
+}
+
+bool MainView::EnsureSearchIndex() {
+    if (searchIndexReady_) {
+        return true;
+    }
+    if (path_.empty()) {
+        return false;
+    }
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    try {
+        PersonSearchIndex index;
+        index.Build(path_);
+        searchIndex_ = std::move(index);
+        searchIndexReady_ = true;
+    } catch (const cppsqlite3::SQLException& e) {
+        QApplication::restoreOverrideCursor();
+        platform::ShowDatabaseFailure(nullptr, e.Message(), "Error Loading Address Book",
+                                      platform::MessageIcon::None);
+        return false;
+    }
+    QApplication::restoreOverrideCursor();
+    return true;
+}
+
+void MainView::RefreshSearchIndex(const std::vector<RecordId>& ids) {
+    if (!searchIndexReady_) {
+        return;
+    }
+    try {
+        for (const RecordId& id : ids) {
+            if (!id.empty()) {
+                searchIndex_.Refresh(path_, id);
+            }
+        }
+    } catch (const cppsqlite3::SQLException&) {
+        // Read whole again when next searched.
+        searchIndexReady_ = false;
+    }
+}
+
+PersonRowList MainView::ShownRows(bool narrowing) {
+    std::vector<uint32_t> found;
+    // Persons the index does not know (read behind the view's back) are read with the rest.
+    if (searchIndexReady_ && searchIndex_.size() != allPersons_.size()) {
+        searchIndexReady_ = false;
+        narrowing = false;
+    }
+    if (EnsureSearchIndex()) {
+        found = searchIndex_.Filter(allPersons_, query_, narrowing ? &matches_ : nullptr);
+    }
+    matches_ = found;
+    if (!pinned_.empty()) {
+        std::vector<char> shown(allPersons_.size(), 0);
+        for (uint32_t row : found) {
+            shown[row] = 1;
+        }
+        for (size_t row = 0; row < allPersons_.size(); ++row) {
+            if (!shown[row] && pinned_.count(RecordId(allPersons_.Id(row))) > 0) {
+                found.push_back(static_cast<uint32_t>(row));
+            }
+        }
+        std::sort(found.begin(), found.end());
+    }
+    PersonRowList rows;
+    for (uint32_t row : found) {
+        rows.Append({allPersons_.Id(row), allPersons_.Field(row, PersonRowList::FNameField),
+                     allPersons_.Field(row, PersonRowList::LNameField), allPersons_.Company(row)});
+    }
+    return rows;
+}
+
+void MainView::ShowSearchResult() {
+    const size_t shown = personModel_->Rows().size();
+    if (!Filtered()) {
+        noMatch_->hide();
+        emit StatusMessage(QStringLiteral("Ready"));
+        return;
+    }
+    emit StatusMessage(QStringLiteral("%1 of %2 persons").arg(shown).arg(allPersons_.size()));
+    if (shown == 0) {
+        noMatch_->setText(QStringLiteral("No person matches \"%1\".").arg(search_->text()));
+        noMatch_->setGeometry(form_->personList->viewport()->rect().adjusted(8, 8, -8, -8));
+        noMatch_->show();
+    } else {
+        noMatch_->hide();
+    }
+}
+
+void MainView::OnSearchEdited(const QString& text) {
+    const SearchQuery previous = query_;
+    query_ = SearchQuery::Parse(text);
+    // What the user added to the search can only narrow what it found.
+    const bool narrowing = !previous.Empty() && query_.Narrows(previous);
+    pinned_.clear();
+    const RecordId remembered = currentPersonId_;
+    form_->personList->setUpdatesEnabled(false);
+    PersonRowList rows = Filtered() ? ShownRows(narrowing) : allPersons_;
+    if (!Filtered()) {
+        matches_.clear();
+    }
+    // The person shown stays selected while the search finds them, else the first found.
+    if (personModel_->Rows().size() > 0 && rows.Find(remembered) < 0) {
+        selectedPersonRow_ = 0;
+    }
+    Reselect(form_->personList, *personModel_, std::move(rows), remembered, selectedPersonRow_,
+             currentPersonId_);
+    form_->personList->setUpdatesEnabled(true);
+    if (currentPersonId_ != remembered) {
+        ShowPerson(currentPersonId_);
+        ReloadContacts(currentPersonId_);
+    }
+    ShowSearchResult();
     emit StateChanged();
 }
 
@@ -328,7 +510,9 @@ void MainView::Reload() {
                                           platform::MessageIcon::None);
         }
     }
-    Reselect(form_->personList, *personModel_, std::move(rows), remembered, selectedPersonRow_,
+    allPersons_ = std::move(rows);
+    PersonRowList shown = Filtered() ? ShownRows(false) : allPersons_;
+    Reselect(form_->personList, *personModel_, std::move(shown), remembered, selectedPersonRow_,
              currentPersonId_);
     if (selectedPersonRow_ >= 0) {
         form_->personList->setFocus();
@@ -344,6 +528,9 @@ void MainView::Reload() {
         ReloadContacts(currentPersonId_);
     }
     form_->personList->setUpdatesEnabled(true);
+    if (Filtered()) {
+        ShowSearchResult();
+    }
     emit StateChanged();
 }
 
@@ -534,6 +721,8 @@ bool MainView::IsCommandEnabled(int command) const {
             return !currentContactId_.empty();
         case Needs::Undo:
             return !undo_.empty();
+        case Needs::LastCall:
+            return lastContact_.has_value() && !path_.empty();
         case Needs::NotRuled:
             break;
     }
@@ -541,12 +730,30 @@ bool MainView::IsCommandEnabled(int command) const {
 }
 
 bool MainView::HandleCommand(int command) {
+    if (command == cmd::kFind) {
+        search_->setFocus(Qt::ShortcutFocusReason);
+        search_->selectAll();
+        return true;
+    }
     if (command == cmd::kHelpMode) {
         EnterHelpMode();
         return true;
     }
     const Context context{
         this, path_, selectedPersonRow_, currentPersonId_, selectedContactRow_, currentContactId_};
+    if (command == cmd::kLogLastCall) {
+        if (lastContact_ && !path_.empty()) {
+            FocusKeeper focus;
+            const record_commands::Outcome outcome =
+                record_commands::LogContact(context, *lastContact_);
+            if (outcome.update != ViewUpdate::None) {
+                // Logged once; the next call is the next to log.
+                lastContact_.reset();
+                Apply(outcome);
+            }
+        }
+        return true;
+    }
     if (command == cmd::kUndoDelete) {
         if (!undo_.empty()) {
             const record_commands::Outcome outcome =
@@ -594,6 +801,18 @@ bool MainView::HandleCommand(int command) {
 }
 
 void MainView::Apply(const record_commands::Outcome& outcome) {
+    if (outcome.update != ViewUpdate::None) {
+        // The person the command worked on, and the one it leaves selected, are read again for
+        // the search; while searching, the one left selected stays shown.
+        RefreshSearchIndex({currentPersonId_, outcome.selectPerson,
+                            outcome.deleted ? outcome.deleted->personId : RecordId()});
+        if (Filtered() && !outcome.selectPerson.empty()) {
+            pinned_.insert(outcome.selectPerson);
+        }
+        if (Filtered() && outcome.update == ViewUpdate::Reload && !currentPersonId_.empty()) {
+            pinned_.insert(currentPersonId_);
+        }
+    }
     switch (outcome.update) {
         case ViewUpdate::None:
             break;
@@ -698,7 +917,44 @@ bool MainView::ListKey(QTreeView* list, QEvent* event) {
     }
 }
 
+bool MainView::SearchKey(QKeyEvent* key) {
+    switch (key->key()) {
+        case Qt::Key_Escape:
+            if (search_->text().isEmpty()) {
+                return false;
+            }
+            search_->clear();
+            return true;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            // Opens the person found, as Enter in the list does.
+            if (selectedPersonRow_ >= 0) {
+                SendCommand(cmd::kEditPerson);
+            }
+            return true;
+        case Qt::Key_Down:
+            form_->personList->setFocus();
+            return true;
+        default:
+            return false;
+    }
+}
+
 bool MainView::eventFilter(QObject* watched, QEvent* event) {
+    // The index is read when the user comes to search, before the first key: with a large file
+    // that first key is then as quick as the rest.
+    if (watched == search_ && event->type() == QEvent::FocusIn && !searchIndexReady_ &&
+        !path_.empty()) {
+        QTimer::singleShot(0, this, [this] {
+            if (search_->hasFocus()) {
+                EnsureSearchIndex();
+            }
+        });
+    }
+    if (watched == search_ && event->type() == QEvent::KeyPress &&
+        SearchKey(static_cast<QKeyEvent*>(event))) {
+        return true;
+    }
     if ((event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) &&
         (watched == form_->personList || watched == form_->contactList)) {
         if (ListKey(static_cast<QTreeView*>(watched), event)) {
@@ -719,6 +975,7 @@ bool MainView::eventFilter(QObject* watched, QEvent* event) {
         form_->Fit(details_->size());
     }
     if (event->type() == QEvent::Resize && watched == form_->personList->viewport()) {
+        noMatch_->setGeometry(form_->personList->viewport()->rect().adjusted(8, 8, -8, -8));
         // Name and Company share the list's width as they did before.
         QHeaderView* header = form_->personList->header();
         const int total = header->sectionSize(0) + header->sectionSize(1);

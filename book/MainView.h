@@ -1,7 +1,9 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include <QWidget>
@@ -9,8 +11,11 @@
 #include "AddressBook.h"
 #include "DocumentView.h"
 #include "HelpViewer.h"
+#include "PersonSearch.h"
 #include "RecordCommands.h"
 
+class QLabel;
+class QLineEdit;
 class QScrollArea;
 class QSplitter;
 class QTreeView;
@@ -30,7 +35,8 @@ public:
     // A new file: its first person is selected at the next reload, and the deletes of the last
     // file can no longer be undone.
     void OnPathChanged(const std::string& path) override;
-    void OnReload() override { Reload(); }
+    // The file changed behind the view (an import, another file): everything is read again.
+    void OnReload() override;
     // The file the view shows (local 8-bit), empty when none is open.
     const std::string& Path() const { return path_; }
 
@@ -54,6 +60,17 @@ public:
     // left empty. The reload that follows finds the new selection by its identifier.
     void DropSelectedPerson();
     void DropSelectedContact();
+
+    // The search field above the person list and what it leaves shown.
+    QLineEdit* SearchField() const { return search_; }
+    bool Filtered() const { return !query_.Empty(); }
+    // The persons the list shows, in its order: all of them when nothing is searched for.
+    std::vector<RecordId> ShownPersonIds() const;
+    // True once the search has read the file's persons for matching: when the search field
+    // first gets the focus, not before.
+    bool SearchIndexReady() const { return searchIndexReady_; }
+    // How many persons the file has, shown or not.
+    size_t PersonCount() const { return allPersons_.size(); }
 
     PersonOrder PersonSortOrder() const { return personOrder_; }
     ContactOrder ContactSortOrder() const { return contactOrder_; }
@@ -87,6 +104,9 @@ public:
     void SetListPaneWidth(int width);
     // How many deletes Undo Delete can take back.
     int UndoCount() const { return static_cast<int>(undo_.size()); }
+    // A value button's request was taken by the desktop: the contact it made can be logged
+    // (Log Last Call) for the person shown, with the time of now.
+    void NoteValueUsed(int control, const QString& value);
 
 signals:
     // The selection or the loaded file changed: the availability of commands may have too.
@@ -116,11 +136,19 @@ private:
     void Reselect(QTreeView* list, Model& model, List rows, const RecordId& remembered,
                   int& selectedRow, RecordId& currentId);
     bool ListKey(QTreeView* list, QEvent* event);
+    bool SearchKey(QKeyEvent* key);
     void SendCommand(int command);
     void Apply(const record_commands::Outcome& outcome);
     void SelectPerson(const RecordId& id);
     void SelectContact(const RecordId& id);
     void SortBy(bool persons, int column);
+    void OnSearchEdited(const QString& text);
+    // The rows the list shows: every person, or those the search finds and those pinned.
+    PersonRowList ShownRows(bool narrowing);
+    // The search's index of the file, read when first needed; false after a failure.
+    bool EnsureSearchIndex();
+    void RefreshSearchIndex(const std::vector<RecordId>& ids);
+    void ShowSearchResult();
 
     std::string path_;
     PersonOrder personOrder_ = PersonOrder::ByName;
@@ -136,6 +164,19 @@ private:
     bool personDescending_ = false;
     bool contactReversed_ = false;
     std::vector<editing::DeletedRecords> undo_;
+    std::optional<record_commands::ContactPreset> lastContact_;
+
+    // Every person of the file in list order; the list shows them all or those searched for.
+    PersonRowList allPersons_;
+    SearchQuery query_;
+    PersonSearchIndex searchIndex_;
+    bool searchIndexReady_ = false;
+    // The rows of allPersons_ the last search found, to narrow the next one from.
+    std::vector<uint32_t> matches_;
+    // Persons added or changed while searching stay shown until the search changes.
+    std::unordered_set<RecordId> pinned_;
+    QLineEdit* search_ = nullptr;
+    QLabel* noMatch_ = nullptr;
 
     QSplitter* splitter_ = nullptr;
     QScrollArea* detailsScroll_ = nullptr;

@@ -13,6 +13,7 @@
 #include "PersonSheet.h"
 #include "RecordEditing.h"
 #include "SQLException.h"
+#include "StoredText.h"
 
 namespace record_commands {
 
@@ -135,6 +136,48 @@ Outcome AddContact(const Context& context) {
     }
     Outcome outcome;
     outcome.update = ViewUpdate::ReloadContacts;
+    outcome.selectContact = added;
+    return outcome;
+}
+
+Outcome LogContact(const Context& context, const ContactPreset& preset) {
+    if (preset.personId.empty()) {
+        return {};
+    }
+    ContactDialog dialog(EditorOwner(context), true);
+    std::vector<editing::TypeChoice> choices;
+    try {
+        editing::LoadTypeChoices(context.path, choices);
+    } catch (const cppsqlite3::SQLException& e) {
+        ShowDatabaseFailure(&dialog, e.Message(), "Error Loading Contact Types",
+                            MessageIcon::Error);
+    }
+    for (const editing::TypeChoice& choice : choices) {
+        if (!preset.typeName.empty() &&
+            FromStoredText(choice.description)
+                    .compare(QString::fromStdString(preset.typeName), Qt::CaseInsensitive) == 0) {
+            dialog.SetTypeId(choice.id);
+            break;
+        }
+    }
+    dialog.SetTypes(choices);
+    dialog.SetWhen(preset.when);
+    dialog.SetDescription(preset.description);
+    dialog.StartInDescription();
+    RecordId added;
+    dialog.SetSaver([&](const ContactDialog& values) {
+        return Saved(context, "Error Creating Contact", [&] {
+            added = editing::AddContact(context.path, preset.personId, values.When(),
+                                        values.Description(), values.TypeId());
+        });
+    });
+    dialog.Start();
+    if (dialog.exec() != ContactDialog::Ok) {
+        return {};
+    }
+    Outcome outcome;
+    outcome.update = ViewUpdate::Reload;
+    outcome.selectPerson = preset.personId;
     outcome.selectContact = added;
     return outcome;
 }

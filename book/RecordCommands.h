@@ -57,6 +57,18 @@ Outcome EditContactTypes(const Context& context);
 // Delete") and changes nothing.
 Outcome UndoDelete(const Context& context, const editing::DeletedRecords& deleted);
 
+// A contact as the user just made it with a value button: whom, the contact type it is named
+// after ("Telephone", "Email"; empty for none), when and how (the number or address used).
+struct ContactPreset {
+    RecordId personId;
+    std::string typeName;
+    DateTime when;
+    std::string description;
+};
+// The contact dialog in add mode for the preset's person, filled from it; nothing is stored
+// until OK. The new contact is selected under its person.
+Outcome LogContact(const Context& context, const ContactPreset& preset);
+
 // The user record of the file, made on first use. False after a failure, which has been shown
 // ("Error Loading User Information").
 bool LoadUserInformation(const std::string& path, PersonRecord& user);

@@ -36,11 +36,13 @@ void ShowError(QWidget* owner, const QString& text, const QString& caption) {
                           platform::MessageButtons::Ok);
 }
 
-void OpenInBrowser(QWidget* owner, const QString& address) {
+bool OpenInBrowser(QWidget* owner, const QString& address) {
     if (!platform::OpenAddress(address)) {
         ShowError(owner, QStringLiteral("Error opening web browser"),
                   QStringLiteral("Web Browser Error"));
+        return false;
     }
+    return true;
 }
 
 }  // namespace
@@ -56,50 +58,66 @@ QString DialledNumber(int control, const QString& text) {
     return text;
 }
 
-void Dial(QWidget* owner, const QString& number) {
+bool IsPhoneButton(int control) {
+    return control == kHomePhoneButton || control == kWorkPhoneButton || control == kPagerButton ||
+           control == kCelPhoneButton;
+}
+
+bool Dial(QWidget* owner, const QString& number) {
     if (number.isEmpty()) {
-        return;
+        return false;
     }
     const int result = platform::RequestCall(number);
     if (result != platform::kCallAccepted) {
         ShowError(owner, CallErrorText(result), QStringLiteral("Calling Error"));
+        return false;
     }
+    return true;
 }
 
-void OpenMail(QWidget* owner, const QString& address) {
+bool OpenMail(QWidget* owner, const QString& address) {
     if (address.isEmpty()) {
-        return;
+        return false;
     }
     if (!platform::OpenAddress(QStringLiteral("mailto:") + address)) {
         ShowError(owner, QStringLiteral("Error opening E-mail client"),
                   QStringLiteral("E-Mail Error"));
+        return false;
     }
+    return true;
 }
 
-void OpenWebPage(QWidget* owner, const QString& address) {
+bool OpenWebPage(QWidget* owner, const QString& address) {
     if (address.isEmpty()) {
-        return;
+        return false;
     }
-    OpenInBrowser(owner, address);
+    return OpenInBrowser(owner, address);
 }
 
-bool ActOnValue(QWidget* owner, int control, const QString& text) {
+bool ActOnValue(QWidget* owner, int control, const QString& text, bool* accepted) {
+    bool took = false;
+    bool known = true;
     switch (control) {
         case kHomePhoneButton:
         case kWorkPhoneButton:
         case kPagerButton:
         case kCelPhoneButton:
-            Dial(owner, DialledNumber(control, text));
-            return true;
+            took = Dial(owner, DialledNumber(control, text));
+            break;
         case kEmailButton:
-            OpenMail(owner, text);
-            return true;
+            took = OpenMail(owner, text);
+            break;
         case kWebPageButton:
-            OpenWebPage(owner, text);
-            return true;
+            took = OpenWebPage(owner, text);
+            break;
         default:
-            return false;
+            known = false;
+            break;
     }
+    if (accepted) {
+        *accepted = took;
+    }
+    return known;
 }
 
 QString UpdatePageAddress(const QSettings& settingsKey) {

@@ -21,15 +21,18 @@ extern const char kDefaultUpdatePage[];  // "https://www.vantorel.com/tidemark/u
 
 // The number a phone button dials: the work phone without its extension, others as shown.
 QString DialledNumber(int control, const QString& text);
+// Whether the control is one of the phone buttons.
+bool IsPhoneButton(int control);
 
 // Each action reports a refusal in one message box owned by the owner; an empty text does
-// nothing.
-void Dial(QWidget* owner, const QString& number);
-void OpenMail(QWidget* owner, const QString& address);
-void OpenWebPage(QWidget* owner, const QString& address);
+// nothing. True when the desktop took the request.
+bool Dial(QWidget* owner, const QString& number);
+bool OpenMail(QWidget* owner, const QString& address);
+bool OpenWebPage(QWidget* owner, const QString& address);
 
-// Hands a value button's text to its action. False, doing nothing, for any other control.
-bool ActOnValue(QWidget* owner, int control, const QString& text);
+// Hands a value button's text to its action. False, doing nothing, for any other control;
+// accepted, when given, tells whether the desktop took the request.
+bool ActOnValue(QWidget* owner, int control, const QString& text, bool* accepted = nullptr);
 
 // The update page kept under the "Settings" subkey (the key given already opened on it).
 QString UpdatePageAddress(const QSettings& settingsKey);

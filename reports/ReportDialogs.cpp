@@ -1,15 +1,18 @@
 #include "ReportDialogs.h"
 
+#include <unordered_set>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QDateEdit>
-
 #include <QGroupBox>
+#include <QItemSelection>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
-#include "DateTimeFields.h"
+#include <QSignalBlocker>
 
+#include "DateTimeFields.h"
 #include "DialogUnits.h"
 #include "HelpViewer.h"
 #include "MessageBox.h"
@@ -131,9 +134,23 @@ void PersonPickDialog::Fill() {
 }
 
 void PersonPickDialog::Preselect(const std::vector<RecordId>& ids) {
+    const std::unordered_set<RecordId> wanted(ids.begin(), ids.end());
+    // One selection change for the whole list, not one per person.
+    QItemSelection selection;
+    int chosen = 0;
     for (int i = 0; i < list_->count(); ++i) {
         const RecordId id = list_->item(i)->data(Qt::UserRole).toByteArray().toStdString();
-        list_->item(i)->setSelected(std::find(ids.begin(), ids.end(), id) != ids.end());
+        if (wanted.count(id) > 0) {
+            const QModelIndex index = list_->model()->index(i, 0);
+            selection.select(index, index);
+            ++chosen;
+        }
+    }
+    list_->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+    // Every person chosen is what Select All says.
+    if (chosen > 0 && chosen == list_->count()) {
+        const QSignalBlocker quiet(selectAll_);
+        selectAll_->setChecked(true);
     }
 }
 

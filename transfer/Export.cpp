@@ -3,6 +3,9 @@
 #include <QFile>
 #include <QSaveFile>
 
+#include <string_view>
+#include <unordered_set>
+
 #include "Database.h"
 #include "DateTime.h"
 #include "DelimitedText.h"
@@ -114,8 +117,24 @@ std::string PersonsText(const std::string& databasePath, const TransferSettings&
     std::string text = Begin(settings, format, rows);
     const std::vector<int> positions = SelectedPositions(settings);
     std::string converted;
-    cppsqlite3::Query& query = statement.ExecuteQuery(kPersonsQuery);
+    // Only the persons the list shows: their identifiers come last in each row.
+    const bool onlyShown = settings.onlyShown;
+    std::unordered_set<std::string_view> shown;
+    if (onlyShown) {
+        shown.reserve(settings.shownPersons.size());
+        for (const RecordId& id : settings.shownPersons) {
+            shown.insert(id);
+        }
+    }
+    std::string sql = kPersonsQuery;
+    if (onlyShown) {
+        sql.insert(sql.rfind(" FROM Person"), ", ID");
+    }
+    cppsqlite3::Query& query = statement.ExecuteQuery(sql);
     while (query.Next()) {
+        if (onlyShown && shown.count(query.GetText(PersonRecord::FieldCount + 1)) == 0) {
+            continue;
+        }
         bool first = true;
         for (int position : positions) {
             // One record, one line: a line break of any field becomes a space (the address's
@@ -126,7 +145,8 @@ std::string PersonsText(const std::string& databasePath, const TransferSettings&
         DelimitedText::EndLine(text);
         ++records;
     }
-    return text;
+    // None of those shown is left: nothing to export, as for an empty table.
+    return records == 0 ? std::string() : text;
 }
 
 std::string ContactsText(const std::string& databasePath, const TransferSettings& settings,

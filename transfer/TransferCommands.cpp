@@ -65,8 +65,12 @@ CommandOutcome Export(QWidget* owner, const std::string& databasePath, TransferS
 
 }  // namespace
 
-CommandOutcome ExportPersonsCommand(QWidget* owner, const std::string& databasePath) {
-    return Export(owner, databasePath, TransferSettings::ForPersonExport(),
+CommandOutcome ExportPersonsCommand(QWidget* owner, const std::string& databasePath,
+                                    const std::vector<RecordId>& shown) {
+    TransferSettings settings = TransferSettings::ForPersonExport();
+    settings.shownPersons = shown;
+    settings.onlyShown = !shown.empty();
+    return Export(owner, databasePath, std::move(settings),
                   "Export Person Information To Text File", "Error Exporting Address Book",
                   "There are no persons to export.", "%1 persons exported to %2.");
 }

@@ -1,8 +1,11 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include <QString>
+
+#include "PersonRecord.h"
 
 class QWidget;
 
@@ -16,7 +19,10 @@ struct CommandOutcome {
     QString status;       // for the status bar; empty for none
 };
 
-CommandOutcome ExportPersonsCommand(QWidget* owner, const std::string& databasePath);
+// shown: the persons the filtered list shows, offered as the only ones to export; empty when
+// the list is not filtered.
+CommandOutcome ExportPersonsCommand(QWidget* owner, const std::string& databasePath,
+                                    const std::vector<RecordId>& shown = {});
 CommandOutcome ExportContactsCommand(QWidget* owner, const std::string& databasePath);
 // view: the owner of the count message.
 CommandOutcome ImportPersonsCommand(QWidget* owner, QWidget* view, const std::string& databasePath);

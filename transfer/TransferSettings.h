@@ -34,6 +34,10 @@ struct TransferSettings {
     std::string firstLine;
     // Export: the file starts with the UTF-8 byte-order mark that spreadsheet programs look for.
     bool utf8Mark = false;
+    // Person export while the list is filtered: the persons it shows, offered as the only ones
+    // to export; onlyShown when the user takes the offer.
+    std::vector<RecordId> shownPersons;
+    bool onlyShown = false;
 
     bool IsImport() const { return kind == TransferKind::ImportPersons; }
     char Separator() const { return separator.empty() ? ',' : separator[0]; }

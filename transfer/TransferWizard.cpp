@@ -126,6 +126,15 @@ SelectDocumentPage::SelectDocumentPage(TransferSettings& settings)
         emit completeChanged();
     });
     connect(browse_, &QPushButton::clicked, this, &SelectDocumentPage::Browse);
+    if (settings_.kind == TransferKind::ExportPersons && !settings_.shownPersons.empty()) {
+        onlyShown_ = new QCheckBox(QStringLiteral("&Only the persons shown in the list (%1)")
+                                       .arg(settings_.shownPersons.size()),
+                                   this);
+        units.Place(onlyShown_, kLeft, 46, kWidth, 12);
+        onlyShown_->setChecked(settings_.onlyShown);
+        connect(onlyShown_, &QCheckBox::toggled, this,
+                [this](bool on) { settings_.onlyShown = on; });
+    }
 }
 
 bool SelectDocumentPage::isComplete() const {

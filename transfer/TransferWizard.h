@@ -43,12 +43,15 @@ public:
 
     QLineEdit* FileField() const { return file_; }
     QPushButton* BrowseButton() const { return browse_; }
+    // Offered when the person list is filtered; null otherwise.
+    QCheckBox* OnlyShownBox() const { return onlyShown_; }
 
 private:
     void Browse();
 
     QLineEdit* file_;
     QPushButton* browse_;
+    QCheckBox* onlyShown_ = nullptr;
 };
 
 // "Document Structure": the separator, the encloser, whether the first line names the fields;

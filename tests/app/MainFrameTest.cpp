@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QWizard>
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
+#include <QDateEdit>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
@@ -12,12 +16,14 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QStatusBar>
 #include <QTest>
+#include <QTimeEdit>
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeView>
@@ -34,6 +40,7 @@
 #include "MessageRecorder.h"
 #include "ModalDriver.h"
 #include "PrintDialogRecorder.h"
+#include "ReportDialogs.h"
 #include "SettingsSandbox.h"
 #include "ShellActions.h"
 #include "TestBook.h"
@@ -701,6 +708,169 @@ TEST_F(MainFrameTest, ValueButtonsAndTheUpdatePageGoToTheDesktop) {
     ASSERT_EQ(shell.addresses.size(), 2);
     EXPECT_TRUE(shell.addresses[1].startsWith(QStringLiteral("http")))
         << shell.addresses[1].toStdString();
+}
+
+// A shell that takes nothing: every request is refused.
+class RefusingShell : public platform::ShellActions {
+public:
+    RefusingShell() { platform::SetShellActions(this); }
+    ~RefusingShell() override { platform::SetShellActions(nullptr); }
+    int RequestCall(const QString&) override { return platform::kCallNoRequestRecipient; }
+    bool OpenAddress(const QString&) override { return false; }
+};
+
+TEST_F(MainFrameTest, ACallJustMadeIsLoggedWithItsNumberTypeAndTime) {
+    RecordingShell shell;
+    const std::string path = book_.Create();
+    PersonRecord p;
+    p[PersonRecord::LName] = "Smith";
+    p[PersonRecord::WkPhone] = "555-1234";
+    p[PersonRecord::WkExt] = "12";
+    p[PersonRecord::Email] = "mary@example.com";
+    const RecordId smith = TestBook::AddPerson(path, p);
+    TestBook::AddPerson(path, "Bob", "Adams");
+    OpenThroughMenu(path);
+    QAction* log = frame_->Action(cmd::kLogLastCall);
+    EXPECT_EQ(log->shortcut(), QKeySequence(QStringLiteral("Ctrl+L")));
+    EXPECT_TRUE(log->text().startsWith(QStringLiteral("&Log Last Call")));
+    EXPECT_FALSE(log->isEnabled());  // nothing made yet
+
+    QTreeView* persons = frame_->View()->PersonList();
+    persons->selectionModel()->select(
+        persons->model()->index(frame_->View()->PersonRows().Rows().Find(smith), 0),
+        QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    const DateTime before = FromLocalNow();
+    QTest::mouseClick(frame_->View()->Control(1012), Qt::LeftButton);  // Work Phone
+    const DateTime after = FromLocalNow();
+    EXPECT_EQ(frame_->statusBar()->currentMessage(), QStringLiteral("Log this contact (Ctrl+L)"));
+    EXPECT_TRUE(log->isEnabled());
+    // The user looks at someone else meanwhile: the log still goes to the person called.
+    persons->selectionModel()->select(
+        persons->model()->index(frame_->View()->PersonRows().Rows().Find(smith) == 0 ? 1 : 0, 0),
+        QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+
+    QString type, description;
+    QDateTime shown;
+    {
+        ModalDriver dialogs;
+        dialogs.Expect([&](QDialog& d) {
+            auto* combo = d.findChild<QComboBox*>();
+            type = combo ? combo->currentText() : QString();
+            auto* notes = d.findChild<QPlainTextEdit*>();
+            description = notes ? notes->toPlainText() : QString();
+            auto* date = d.findChild<QDateEdit*>();
+            auto* time = d.findChild<QTimeEdit*>();
+            shown = QDateTime(date->date(), time->time());
+            // The user goes on writing after the number.
+            EXPECT_EQ(d.focusWidget(), notes);
+            EXPECT_EQ(notes->textCursor().position(), notes->toPlainText().size());
+            QTest::keyClicks(notes, QStringLiteral("left a message"));
+            for (QPushButton* b : d.findChildren<QPushButton*>()) {
+                if (b->text() == QStringLiteral("OK")) {
+                    b->click();
+                }
+            }
+        });
+        log->trigger();
+        EXPECT_EQ(dialogs.Captions(), QStringList{QStringLiteral("Add Contact")});
+    }
+    EXPECT_EQ(type, QStringLiteral("Telephone"));
+    EXPECT_EQ(description, QStringLiteral("555-1234: "));  // the number dialled, no extension
+    EXPECT_GE(
+        DateTime::FromDateAndTime(shown.date(), shown.time()).Value(),
+        DateTime::FromDateAndTime(before.Date(), QTime(before.Time().hour(), before.Time().minute(),
+                                                       before.Time().second()))
+            .Value());
+    EXPECT_LE(DateTime::FromDateAndTime(shown.date(), shown.time()).Value(), after.Value());
+    EXPECT_EQ(TestBook::QueryText(
+                  path, "SELECT Description FROM Contact WHERE PersonID = '" + smith + "'"),
+              "555-1234: left a message");
+    EXPECT_EQ(frame_->View()->CurrentPersonId(), smith);  // shown with its new contact
+    EXPECT_FALSE(frame_->View()->CurrentContactId().empty());
+    EXPECT_FALSE(log->isEnabled());  // logged once
+
+    // An e-mail: the Email type; cancelled, nothing is stored and it may still be logged.
+    QTest::mouseClick(frame_->View()->Control(1017), Qt::LeftButton);
+    {
+        ModalDriver dialogs;
+        dialogs.Expect([&](QDialog& d) {
+            type = d.findChild<QComboBox*>()->currentText();
+            description = d.findChild<QPlainTextEdit*>()->toPlainText();
+        });
+        log->trigger();
+    }
+    EXPECT_EQ(type, QStringLiteral("Email"));
+    EXPECT_EQ(description, QStringLiteral("mary@example.com: "));
+    EXPECT_EQ(TestBook::QueryText(path, "SELECT count(*) FROM Contact"), "1");
+    EXPECT_TRUE(log->isEnabled());
+    // Another file: nothing to log there.
+    OpenThroughMenu(book_.Create("other.tch"));
+    EXPECT_FALSE(log->isEnabled());
+}
+
+TEST_F(MainFrameTest, WithoutATelephoneTypeTheCallIsLoggedUnderTheFirstType) {
+    RecordingShell shell;
+    const std::string path = book_.Create();
+    TestBook::Execute(path, "DELETE FROM ContactType WHERE Description = 'Telephone'");
+    PersonRecord p;
+    p[PersonRecord::LName] = "Smith";
+    p[PersonRecord::HmPhone] = "555-9876";
+    TestBook::AddPerson(path, p);
+    OpenThroughMenu(path);
+    QTest::mouseClick(frame_->View()->Control(1009), Qt::LeftButton);  // Home Phone
+    QString type;
+    ModalDriver dialogs;
+    dialogs.Expect([&](QDialog& d) { type = d.findChild<QComboBox*>()->currentText(); });
+    frame_->Action(cmd::kLogLastCall)->trigger();
+    EXPECT_EQ(type, QStringLiteral("Correspondence"));  // the first in the list
+}
+
+TEST_F(MainFrameTest, ARefusedCallLeavesNothingToLog) {
+    RefusingShell shell;
+    const std::string path = book_.Create();
+    PersonRecord p;
+    p[PersonRecord::LName] = "Smith";
+    p[PersonRecord::HmPhone] = "555-9876";
+    TestBook::AddPerson(path, p);
+    OpenThroughMenu(path);
+    boxes_.Expect();
+    QTest::mouseClick(frame_->View()->Control(1009), Qt::LeftButton);
+    EXPECT_EQ(boxes_.Last().caption, QStringLiteral("Calling Error"));
+    EXPECT_FALSE(frame_->Action(cmd::kLogLastCall)->isEnabled());
+    EXPECT_NE(frame_->statusBar()->currentMessage(), QStringLiteral("Log this contact (Ctrl+L)"));
+}
+
+TEST_F(MainFrameTest, ReportsStartWithThePersonsTheListShows) {
+    const std::string path = book_.Create();
+    const RecordId ann = TestBook::AddPerson(path, "Ann", "Adams");
+    TestBook::AddPerson(path, "Bob", "Brown");
+    TestBook::AddPerson(path, "Cy", "Clark");
+    OpenThroughMenu(path);
+    auto selectedWhenOpened = [this](int command) {
+        std::vector<RecordId> ids;
+        bool all = false;
+        ModalDriver dialogs;
+        dialogs.Expect([&](QDialog& d) {
+            auto& dialog = static_cast<reports::PersonPickDialog&>(d);
+            for (QListWidgetItem* item : dialog.List()->selectedItems()) {
+                ids.push_back(item->data(Qt::UserRole).toByteArray().toStdString());
+            }
+            all = dialog.SelectAllBox()->isChecked();
+        });
+        frame_->OnCommand(command);
+        return std::make_pair(ids, all);
+    };
+    // Not searched: every person, as Select All says.
+    auto [ids, all] = selectedWhenOpened(cmd::kAddressBookReport);
+    EXPECT_EQ(ids.size(), 3u);
+    EXPECT_TRUE(all);
+    // Searched: the persons found.
+    QTest::keyClicks(frame_->View()->SearchField(), QStringLiteral("adams"));
+    for (int command : {cmd::kAddressBookReport, cmd::kEnvelopesReport}) {
+        std::tie(ids, all) = selectedWhenOpened(command);
+        EXPECT_EQ(ids, std::vector<RecordId>{ann}) << command;
+        EXPECT_FALSE(all);
+    }
 }
 
 TEST_F(MainFrameTest, HelpTopicsAndControlHelp) {

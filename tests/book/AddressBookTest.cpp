@@ -1,7 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+#include <numeric>
+#include <random>
+#include <tuple>
 
+#include <QCollator>
 #include <QFile>
 
 #include <QLocale>
@@ -9,6 +14,7 @@
 #include "AddressBook.h"
 #include "Database.h"
 #include "SQLException.h"
+#include "StoredText.h"
 #include "TestBook.h"
 
 namespace {
@@ -48,6 +54,253 @@ TEST(AddressBook, PersonListByCompanyPutsPersonsWithoutCompanyFirst) {
     LoadPersonList(path, PersonOrder::ByCompany, rows);
     EXPECT_EQ(Names(rows),
               (std::vector<std::string>{"Jones, Adam", "O'Brien, Sean", "Smith, Mary"}));
+}
+
+// ---- The person list in the user's order
+
+// The default locale for one test; the system's again however the test ends.
+class DefaultLocale {
+public:
+    explicit DefaultLocale(const QLocale& locale) { QLocale::setDefault(locale); }
+    ~DefaultLocale() { QLocale::setDefault(QLocale::system()); }
+    DefaultLocale(const DefaultLocale&) = delete;
+    DefaultLocale& operator=(const DefaultLocale&) = delete;
+};
+
+struct NewPerson {
+    std::string first, last, company;
+};
+
+std::vector<RecordId> AddPersons(const std::string& path, const std::vector<NewPerson>& persons) {
+    std::vector<RecordId> ids;
+    for (const NewPerson& p : persons) {
+        ids.push_back(TestBook::AddPerson(path, p.first, p.last, p.company));
+    }
+    return ids;
+}
+
+std::vector<RecordId> Ids(const PersonRowList& rows) {
+    std::vector<RecordId> ids;
+    for (size_t row = 0; row < rows.size(); ++row) {
+        ids.emplace_back(rows.Id(row));
+    }
+    return ids;
+}
+
+std::vector<std::string> Loaded(const std::string& path, PersonOrder order, bool reversed = false) {
+    PersonRowList rows;
+    LoadPersonList(path, order, rows, reversed);
+    return Names(rows);
+}
+
+// English and German read these names alike: case and accents count only between names that
+// are otherwise equal.
+class PersonListInLocale : public ::testing::TestWithParam<QLocale::Language> {
+protected:
+    PersonListInLocale()
+        : locale_(QLocale(GetParam(), GetParam() == QLocale::English ? QLocale::UnitedStates
+                                                                     : QLocale::Germany)) {}
+    TestBook book_;
+    const std::string path_ = book_.Create();
+
+private:
+    DefaultLocale locale_;
+};
+
+TEST_P(PersonListInLocale, ByNameIgnoresCaseAndAccentsFirstAndCountsNumbers) {
+    AddPersons(path_, {{"Tom", "Tanaka", ""},
+                       {"Eve", "Evans", ""},
+                       {"Jan", "de Vries", ""},
+                       {"Dan", "Davis", ""},
+                       {"Eli", "\xC3\x89mond", ""},  // Émond
+                       {"Eli", "Emond", ""},
+                       {"Al", "Adams", ""},
+                       {"Al", "adams", ""},
+                       {"Bo", "Baker", ""},
+                       {"", "Unit 10", ""},
+                       {"", "Unit 2", ""},
+                       {"Anders", "\xC3\xA5ngstr\xC3\xB6m", ""},  // ångström
+                       {"Cher", "", ""},
+                       {"Zed", "Smith10", ""},
+                       {"Zed", "Smith2", ""}});
+    EXPECT_EQ(Loaded(path_, PersonOrder::ByName),
+              (std::vector<std::string>{
+                  "Cher", "adams, Al", "Adams, Al", "\xC3\xA5ngstr\xC3\xB6m, Anders", "Baker, Bo",
+                  "Davis, Dan", "de Vries, Jan", "Emond, Eli", "\xC3\x89mond, Eli", "Evans, Eve",
+                  "Smith2, Zed", "Smith10, Zed", "Tanaka, Tom", "Unit 2", "Unit 10"}));
+}
+
+TEST_P(PersonListInLocale, TheFirstNameDecidesOnlyBetweenEqualLastNames) {
+    // The whole last name first, its accents too: "Emond, Zoe" before "Émond, Anna".
+    AddPersons(path_, {{"mary", "Smith", ""},
+                       {"Anna", "\xC3\x89mond", ""},
+                       {"\xC3\x89mile", "Smith", ""},  // Émile
+                       {"Zoe", "Emond", ""},
+                       {"Adam", "Smith", ""},
+                       {"Emil", "Smith", ""},
+                       {"", "Smith", ""}});
+    EXPECT_EQ(Loaded(path_, PersonOrder::ByName),
+              (std::vector<std::string>{"Emond, Zoe", "\xC3\x89mond, Anna", "Smith", "Smith, Adam",
+                                        "Smith, Emil", "Smith, \xC3\x89mile", "Smith, mary"}));
+}
+
+TEST_P(PersonListInLocale, NoLastNameComesBeforeAnyLastName) {
+    // Even before a last name the collator ignores wholly, such as a zero-width space.
+    AddPersons(
+        path_,
+        {{"Bo", "Adams", ""}, {"Al", "\xE2\x80\x8B", ""}, {"Zed", "", ""}, {"", "", "Solo Ltd"}});
+    EXPECT_EQ(Loaded(path_, PersonOrder::ByName),
+              (std::vector<std::string>{"Solo Ltd", "Zed", "\xE2\x80\x8B, Al", "Adams, Bo"}));
+}
+
+TEST_P(PersonListInLocale, ByCompanyThenByName) {
+    AddPersons(path_, {{"Ann", "Young", "Zeta"},
+                       {"Zed", "Adams", "Zeta"},
+                       {"Cy", "Cole", "Acme"},
+                       {"Bo", "Baker", "acme"},
+                       {"Di", "Dorn", "\xC3\x85ngstr\xC3\xB6m AB"},  // Ångström AB
+                       {"Ed", "Eng", "Unit 10"},
+                       {"Fa", "Fox", "Unit 2"},
+                       {"Gus", "Gray", ""},
+                       {"Al", "adams", "Zeta"}});
+    EXPECT_EQ(Loaded(path_, PersonOrder::ByCompany),
+              (std::vector<std::string>{"Gray, Gus", "Baker, Bo", "Cole, Cy", "Dorn, Di", "Fox, Fa",
+                                        "Eng, Ed", "adams, Al", "Adams, Zed", "Young, Ann"}));
+}
+
+TEST_P(PersonListInLocale, ReversedTurnsTheWholeListRound) {
+    // Two persons of the same name keep the file's order, and the other way round reversed.
+    const std::vector<RecordId> ids = AddPersons(path_, {{"Ann", "Smith", "Zeta"},
+                                                         {"Bo", "\xC3\x89mond", "Acme"},
+                                                         {"Ann", "Smith", "Zeta"},
+                                                         {"", "", "Solo"},
+                                                         {"Cy", "emond", ""},
+                                                         {"Di", "Unit 10", "Unit 2"},
+                                                         {"Di", "Unit 9", "Unit 10"}});
+    for (PersonOrder order : {PersonOrder::ByName, PersonOrder::ByCompany}) {
+        PersonRowList forward, backward;
+        LoadPersonList(path_, order, forward);
+        LoadPersonList(path_, order, backward, true);
+        const std::vector<RecordId> forwardIds = Ids(forward);
+        std::vector<RecordId> expected = forwardIds;
+        std::reverse(expected.begin(), expected.end());
+        EXPECT_EQ(Ids(backward), expected);
+        // The namesakes in the file's order, the first added first.
+        const auto first = std::find(forwardIds.begin(), forwardIds.end(), ids[0]);
+        const auto second = std::find(forwardIds.begin(), forwardIds.end(), ids[2]);
+        EXPECT_EQ(second - first, 1);
+    }
+    EXPECT_EQ(Loaded(path_, PersonOrder::ByName, true),
+              (std::vector<std::string>{"Unit 10, Di", "Unit 9, Di", "Smith, Ann", "Smith, Ann",
+                                        "\xC3\x89mond, Bo", "emond, Cy", "Solo"}));
+    EXPECT_EQ(Loaded(path_, PersonOrder::ByCompany, true),
+              (std::vector<std::string>{"Smith, Ann", "Smith, Ann", "Unit 9, Di", "Unit 10, Di",
+                                        "Solo", "\xC3\x89mond, Bo", "emond, Cy"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(EnglishAndGerman, PersonListInLocale,
+                         ::testing::Values(QLocale::English, QLocale::German),
+                         [](const ::testing::TestParamInfo<QLocale::Language>& info) {
+                             return QLocale::languageToCode(info.param).toStdString();
+                         });
+
+TEST(AddressBook, PersonListFollowsTheLocalesAlphabet) {
+    TestBook book;
+    const std::string path = book.Create();
+    AddPersons(path, {{"", "Zander", ""},
+                      {"", "\xC3\x85ngstr\xC3\xB6m", ""},  // Ångström
+                      {"", "Andersson", ""}});
+    {
+        const DefaultLocale english(QLocale(QLocale::English, QLocale::UnitedStates));
+        EXPECT_EQ(Loaded(path, PersonOrder::ByName),
+                  (std::vector<std::string>{"Andersson", "\xC3\x85ngstr\xC3\xB6m", "Zander"}));
+    }
+    {
+        // Swedish has Å after Z.
+        const DefaultLocale swedish(QLocale(QLocale::Swedish, QLocale::Sweden));
+        EXPECT_EQ(Loaded(path, PersonOrder::ByName),
+                  (std::vector<std::string>{"Andersson", "Zander", "\xC3\x85ngstr\xC3\xB6m"}));
+    }
+}
+
+TEST(AddressBook, PersonListReadsWindows1252NamesAsTheyShow) {
+    // Old files hold Windows-1252: byte C9 is "É", sorted next to "Emond" as when stored as
+    // UTF-8, not after every letter.
+    const DefaultLocale english(QLocale(QLocale::English, QLocale::UnitedStates));
+    TestBook book;
+    const std::string path = book.Create();
+    AddPersons(path, {{"", "\xC9mond", ""}, {"", "Fox", ""}, {"", "Emond", ""}, {"", "Dorn", ""}});
+    EXPECT_EQ(Loaded(path, PersonOrder::ByName),
+              (std::vector<std::string>{"Dorn", "Emond", "\xC9mond", "Fox"}));
+}
+
+// Many persons, sorted as the collator compares them two by two: names alike but for case,
+// accents or encoding, numbers, names shared and names missing, and more distinct names than
+// one thread keys.
+TEST(AddressBook, PersonListMatchesTheCollatorsComparisons) {
+    const DefaultLocale german(QLocale(QLocale::German, QLocale::Germany));
+    const char* const lastNames[] = {
+        "Smith",      "smith",         "\xC3\x89mond", "Emond",   "de Vries",
+        "van Dijk",   "M\xC3\xBCller", "Mueller",      "O'Brien", "\xC3\xA5ngstr\xC3\xB6m",
+        "Zo\xC3\xAB", "Unit"};
+    const char* const firstNames[] = {"Ann", "ann", "\xC3\x84nne", "Bob", "", "Zo\xC3\xAB", "Zoe"};
+    const char* const companies[] = {"",       "Acme",    "acme",  "\xC3\x85ngstr\xC3\xB6m AB",
+                                     "Zeta 2", "Zeta 10", "zeta 2"};
+    std::mt19937 random(11);
+    PersonRowList rows;
+    std::vector<std::array<std::string, 4>> persons;
+    for (int i = 0; i < 12000; ++i) {
+        std::string last = lastNames[random() % 12];
+        last += random() % 2 ? " " : "";
+        last += std::to_string(random() % 6000);
+        if (random() % 20 == 0) {
+            last.clear();
+        }
+        std::string first = firstNames[random() % 7];
+        std::string company = companies[random() % 7];
+        // Some rows as an old file holds them.
+        if (random() % 5 == 0) {
+            last = FromStoredText(last).toLatin1().toStdString();
+            first = FromStoredText(first).toLatin1().toStdString();
+        }
+        persons.push_back({std::to_string(i), first, last, company});
+        rows.Append({persons.back()[0], first, last, company});
+    }
+    QCollator collator(QLocale().collation());
+    collator.setNumericMode(true);
+    auto compare = [&collator](const std::string& a, const std::string& b) {
+        return collator.compare(FromStoredText(a), FromStoredText(b));
+    };
+    for (PersonOrder order : {PersonOrder::ByName, PersonOrder::ByCompany}) {
+        std::vector<size_t> expected(persons.size());
+        std::iota(expected.begin(), expected.end(), size_t(0));
+        std::stable_sort(expected.begin(), expected.end(), [&](size_t a, size_t b) {
+            const auto& p = persons[a];
+            const auto& q = persons[b];
+            int c = order == PersonOrder::ByCompany ? compare(p[3], q[3]) : 0;
+            c = c != 0 ? c : compare(p[2], q[2]);
+            c = c != 0 ? c : compare(p[1], q[1]);
+            return c < 0;
+        });
+        std::vector<RecordId> expectedIds;
+        for (size_t i : expected) {
+            expectedIds.push_back(persons[i][0]);
+        }
+        PersonRowList sorted = rows;
+        SortPersonRows(sorted, order);
+        EXPECT_EQ(Ids(sorted), expectedIds);
+        // The fields stay with their person.
+        for (size_t row = 0; row < sorted.size(); ++row) {
+            const auto& p = persons[std::stoul(std::string(sorted.Id(row)))];
+            ASSERT_EQ(sorted.Field(row, PersonRowList::LNameField), p[2]);
+            ASSERT_EQ(sorted.Field(row, PersonRowList::FNameField), p[1]);
+            ASSERT_EQ(sorted.Company(row), p[3]);
+        }
+        sorted = rows;
+        SortPersonRows(sorted, order, true);
+        std::reverse(expectedIds.begin(), expectedIds.end());
+        EXPECT_EQ(Ids(sorted), expectedIds);
+    }
 }
 
 TEST(AddressBook, PersonWithNoNameNorCompanyIsAnEmptyRow) {
@@ -160,6 +413,15 @@ TEST(AddressBook, PackedRowsKeepEveryFieldWhole) {
     EXPECT_EQ(rows.Find("id-2"), 0);
     EXPECT_EQ(rows[0].company, "Co");
     EXPECT_EQ(rows.Find("id-1"), -1);
+    // A new order moves whole rows.
+    rows.Append({"id-3", "Cy", "Cole", ""});
+    rows.Reorder({2, 0, 1});
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows.Name(0), "Cole, Cy");
+    EXPECT_EQ(rows.Field(1, PersonRowList::LNameField).size(), 70000u);
+    EXPECT_EQ(rows.Field(1, PersonRowList::FNameField), nul);
+    EXPECT_EQ(rows.Id(2), "");
+    EXPECT_EQ(rows.Find("id-3"), 0);
 }
 
 TEST(AddressBook, NoPersonMeansNoContactsAndNoQuery) {

@@ -102,6 +102,31 @@ TEST_F(ValueActionsTest, AcceptedCallShowsNothing) {
     EXPECT_EQ(shell_.calls.size(), 1u);
 }
 
+TEST_F(ValueActionsTest, EachActionSaysWhetherTheDesktopTookIt) {
+    bool accepted = false;
+    EXPECT_TRUE(
+        book::ActOnValue(&owner_, book::kHomePhoneButton, QStringLiteral("555"), &accepted));
+    EXPECT_TRUE(accepted);
+    EXPECT_TRUE(book::ActOnValue(&owner_, book::kEmailButton, QStringLiteral("a@b.c"), &accepted));
+    EXPECT_TRUE(accepted);
+    EXPECT_TRUE(book::ActOnValue(&owner_, book::kHomePhoneButton, QString(), &accepted));
+    EXPECT_FALSE(accepted);  // nothing to hand over
+    MessageRecorder messages;
+    messages.Expect();
+    messages.Expect();
+    shell_.callResult = platform::kCallRequestQueueFull;
+    shell_.openResult = false;
+    EXPECT_TRUE(book::ActOnValue(&owner_, book::kCelPhoneButton, QStringLiteral("555"), &accepted));
+    EXPECT_FALSE(accepted);
+    EXPECT_TRUE(
+        book::ActOnValue(&owner_, book::kWebPageButton, QStringLiteral("x.org"), &accepted));
+    EXPECT_FALSE(accepted);
+    EXPECT_FALSE(book::ActOnValue(&owner_, 1166, QStringLiteral("x"), &accepted));
+    EXPECT_FALSE(accepted);
+    EXPECT_TRUE(book::IsPhoneButton(book::kPagerButton));
+    EXPECT_FALSE(book::IsPhoneButton(book::kEmailButton));
+}
+
 struct CallCase {
     int result;
     const char* text;

@@ -404,3 +404,28 @@ TEST_F(ExportTest, LockedDatabaseIsADatabaseFailureAndWritesNoFile) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ExportTest, OnlyThePersonsShownInTheListWhenAsked) {
+    const RecordId ann = TestBook::AddPerson(path_, "Ann", "Adams");
+    TestBook::AddPerson(path_, "Bob", "Brown");
+    const RecordId cy = TestBook::AddPerson(path_, "Cy", "Clark");
+    TransferSettings settings = Persons({"LastName"}, ",", "");
+    settings.shownPersons = {cy, ann};
+    settings.onlyShown = true;
+    const ExportResult result = transfer::ExportPersons(path_, settings);
+    EXPECT_EQ(result.records, 2);
+    EXPECT_EQ(SortedLines(FileBytes(out_)),
+              (std::vector<std::string>{"LastName", "Adams", "Clark"}));
+    // Offered but not taken: every person goes out.
+    settings.onlyShown = false;
+    EXPECT_EQ(transfer::ExportPersons(path_, settings).records, 3);
+    // Taken, with none of those shown left in the file: nothing to export.
+    TestBook::Execute(path_, "DELETE FROM Person WHERE ID IN ('" + ann + "', '" + cy + "')");
+    settings.onlyShown = true;
+    EXPECT_EQ(transfer::ExportPersons(path_, settings).outcome,
+              ExportResult::Outcome::NothingToExport);
+}
+
+}  // namespace

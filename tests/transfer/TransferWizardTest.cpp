@@ -460,3 +460,58 @@ TEST_F(TransferWizardTest, PopupsAndTheHelpButtonExplainThePages) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(TransferWizardTest, AFilteredListOffersOnlyThePersonsItShows) {
+    const RecordId ann = TestBook::AddPerson(path_, "Ann", "Adams");
+    TestBook::AddPerson(path_, "Bob", "Brown");
+    const std::string file = book_.Path("shown.csv");
+    bool offered = false;
+    {
+        ModalDriver dialogs;
+        dialogs.Expect([&](QDialog& d) {
+            TransferWizard& wizard = Wizard(d);
+            QCheckBox* only = wizard.DocumentPage()->OnlyShownBox();
+            ASSERT_NE(only, nullptr);
+            offered = only->isVisible() && only->isChecked();
+            EXPECT_EQ(only->text(), QStringLiteral("&Only the persons shown in the list (1)"));
+            ChooseFile(wizard, file);
+            Press(wizard, QWizard::NextButton);
+            wizard.ColumnsPage()
+                ->List()
+                ->findItems(QStringLiteral("LastName"), Qt::MatchExactly)
+                .first()
+                ->setCheckState(0, Qt::Checked);
+            Press(wizard, QWizard::FinishButton);
+        });
+        transfer::ExportPersonsCommand(&owner_, path_, {ann});
+    }
+    EXPECT_TRUE(offered);
+    EXPECT_EQ(Bytes(file), QByteArray("\"LastName\"\n\"Adams\"\n"));
+    // Unchecked, everyone goes out; without a filter nothing is offered.
+    const transfer::CommandOutcome all = ExportPersons([&](TransferWizard& wizard) {
+        EXPECT_EQ(wizard.DocumentPage()->OnlyShownBox(), nullptr);
+        wizard.reject();
+    });
+    EXPECT_TRUE(all.status.isEmpty());
+    {
+        ModalDriver dialogs;
+        dialogs.Expect([&](QDialog& d) {
+            TransferWizard& wizard = Wizard(d);
+            wizard.DocumentPage()->OnlyShownBox()->setChecked(false);
+            ChooseFile(wizard, file);
+            Press(wizard, QWizard::NextButton);
+            wizard.ColumnsPage()
+                ->List()
+                ->findItems(QStringLiteral("LastName"), Qt::MatchExactly)
+                .first()
+                ->setCheckState(0, Qt::Checked);
+            Press(wizard, QWizard::FinishButton);
+        });
+        transfer::ExportPersonsCommand(&owner_, path_, {ann});
+    }
+    EXPECT_EQ(Bytes(file).count('\n'), 3);
+}
+
+}  // namespace
