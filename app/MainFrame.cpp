@@ -59,6 +59,8 @@ const std::map<int, const char*>& Prompts() {
         {cmd::kImportPersons, "Import persons information\nImport persons"},
         {cmd::kExportPersons, "Export persons information\nExport persons"},
         {cmd::kExportContacts, "Export contact information\nExport contacts"},
+        {cmd::kImportVCard, "Import persons from a vCard file\nImport vCard"},
+        {cmd::kExportVCard, "Export persons to a vCard file\nExport vCard"},
         {cmd::kEditUser, "Edit user information\nEdit user"},
         {cmd::kEnvelopesReport, "Print envelopes for selected persons\nPrint envelopes"},
         {cmd::kContactTypes, "Edit the list of contact types\nEdit contact types"},
@@ -183,9 +185,11 @@ void MainFrame::BuildMenus() {
     file->addSeparator();
     QMenu* import = file->addMenu(QStringLiteral("&Import"));
     AddCommand(import, cmd::kImportPersons, QStringLiteral("&Persons..."));
+    AddCommand(import, cmd::kImportVCard, QStringLiteral("&vCard..."));
     QMenu* exportMenu = file->addMenu(QStringLiteral("&Export"));
     AddCommand(exportMenu, cmd::kExportPersons, QStringLiteral("&Persons..."));
     AddCommand(exportMenu, cmd::kExportContacts, QStringLiteral("&Contacts..."));
+    AddCommand(exportMenu, cmd::kExportVCard, QStringLiteral("&vCard..."));
     file->addSeparator();
     AddCommand(file, cmd::kPageSetup, QStringLiteral("Page Set&up..."));
     AddCommand(file, cmd::kPrintSetup, QStringLiteral("P&rint Setup..."));
@@ -660,6 +664,13 @@ void MainFrame::CarryOutRecordCommand(int command) {
             break;
         case cmd::kImportPersons:
             outcome = transfer::ImportPersonsCommand(this, view_, path);
+            break;
+        case cmd::kImportVCard:
+            outcome = transfer::ImportVCardCommand(this, view_, path);
+            break;
+        case cmd::kExportVCard:
+            outcome = transfer::ExportVCardCommand(
+                this, path, view_->Filtered() ? view_->ShownPersonIds() : std::vector<RecordId>());
             break;
         case cmd::kAddressBookReport:
             ShowReport(reports::ChooseAddressBook(this, path, view_->ShownPersonIds()));

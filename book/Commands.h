@@ -32,6 +32,9 @@ constexpr int kUndoDelete = 32831;
 constexpr int kLogLastCall = 32832;
 // Puts the keyboard focus in the search field above the person list.
 constexpr int kFind = 32833;
+// Persons from a vCard file, and every person into one.
+constexpr int kImportVCard = 32834;
+constexpr int kExportVCard = 32835;
 constexpr int kFileNew = 57600;
 constexpr int kFileOpen = 57601;
 constexpr int kFileSaveAs = 57604;

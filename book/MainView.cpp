@@ -88,6 +88,8 @@ const ViewCommand kViewCommands[] = {
     {cmd::kContactsReport, Needs::Contact, nullptr, false},
     {cmd::kExportContacts, Needs::Contact, nullptr, false},
     {cmd::kImportPersons, Needs::NotRuled, nullptr, false},
+    {cmd::kImportVCard, Needs::File, nullptr, false},
+    {cmd::kExportVCard, Needs::Person, nullptr, false},
 };
 
 const ViewCommand* FindViewCommand(int command) {

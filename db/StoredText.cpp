@@ -33,6 +33,39 @@ void AppendUtf8(std::string& out, char32_t c) {
 
 }  // namespace
 
+size_t Utf8CharLength(const unsigned char* p, const unsigned char* end) {
+    const unsigned char c = *p;
+    if (c < 0x80) {
+        return 1;
+    }
+    size_t more;
+    char32_t code;
+    if (c >= 0xC2 && c <= 0xDF) {
+        more = 1, code = c & 0x1F;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+        more = 2, code = c & 0x0F;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        more = 3, code = c & 0x07;
+    } else {
+        return 0;
+    }
+    if (static_cast<size_t>(end - p) <= more) {
+        return 0;
+    }
+    for (size_t i = 1; i <= more; ++i) {
+        if ((p[i] & 0xC0) != 0x80) {
+            return 0;
+        }
+        code = (code << 6) | (p[i] & 0x3F);
+    }
+    // Overlong forms, surrogates and code points beyond Unicode are not UTF-8.
+    if ((more == 2 && code < 0x800) || (more == 3 && (code < 0x10000 || code > 0x10FFFF)) ||
+        (code >= 0xD800 && code <= 0xDFFF)) {
+        return 0;
+    }
+    return more + 1;
+}
+
 bool IsValidUtf8(const char* bytes, size_t length) {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes);
     const unsigned char* end = p + length;
@@ -49,37 +82,11 @@ bool IsValidUtf8(const char* bytes, size_t length) {
         if (p == end) {
             break;
         }
-        const unsigned char c = *p;
-        if (c < 0x80) {
-            ++p;
-            continue;
-        }
-        int more;
-        char32_t code;
-        if (c >= 0xC2 && c <= 0xDF) {
-            more = 1, code = c & 0x1F;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            more = 2, code = c & 0x0F;
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            more = 3, code = c & 0x07;
-        } else {
+        const size_t length = Utf8CharLength(p, end);
+        if (length == 0) {
             return false;
         }
-        if (end - p <= more) {
-            return false;
-        }
-        for (int i = 1; i <= more; ++i) {
-            if ((p[i] & 0xC0) != 0x80) {
-                return false;
-            }
-            code = (code << 6) | (p[i] & 0x3F);
-        }
-        // Overlong forms, surrogates and code points beyond Unicode are not UTF-8.
-        if ((more == 2 && code < 0x800) || (more == 3 && (code < 0x10000 || code > 0x10FFFF)) ||
-            (code >= 0xD800 && code <= 0xDFFF)) {
-            return false;
-        }
-        p += more + 1;
+        p += length;
     }
     return true;
 }

@@ -1,8 +1,10 @@
 #include "MessageBox.h"
 
 #include <QMessageBox>
+#include <QPushButton>
 
 #include <utility>
+#include <vector>
 
 namespace platform {
 
@@ -41,6 +43,8 @@ QMessageBox::StandardButtons ToQt(MessageButtons buttons) {
             return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
         case MessageButtons::RetryCancel:
             return QMessageBox::Retry | QMessageBox::Cancel;
+        case MessageButtons::Choices:
+            return QMessageBox::Cancel;
     }
     return QMessageBox::Ok;
 }
@@ -65,10 +69,36 @@ MessageResult FromQt(int button) {
 MessageResult ShowMessage(QWidget* owner, const QString& text, const QString& caption,
                           MessageIcon icon, MessageButtons buttons) {
     if (Handler()) {
-        return Handler()(MessageCall{owner, text, caption, icon, buttons});
+        return Handler()(MessageCall{owner, text, caption, icon, buttons, {}});
     }
     QMessageBox box(ToQt(icon), caption, text, ToQt(buttons), owner);
     return FromQt(box.exec());
+}
+
+MessageResult AskChoice(QWidget* owner, const QString& text, const QString& caption,
+                        MessageIcon icon, const QStringList& choices) {
+    if (Handler()) {
+        return Handler()(
+            MessageCall{owner, text, caption, icon, MessageButtons::Choices, choices.mid(0, 3)});
+    }
+    QMessageBox box(ToQt(icon), caption, text, QMessageBox::Cancel, owner);
+    std::vector<QPushButton*> buttons;
+    for (const QString& choice : choices.mid(0, 3)) {
+        buttons.push_back(box.addButton(choice, QMessageBox::AcceptRole));
+    }
+    if (!buttons.empty()) {
+        box.setDefaultButton(buttons.front());
+    }
+    box.setEscapeButton(QMessageBox::Cancel);
+    box.exec();
+    const MessageResult answers[] = {MessageResult::FirstChoice, MessageResult::SecondChoice,
+                                     MessageResult::ThirdChoice};
+    for (size_t i = 0; i < buttons.size(); ++i) {
+        if (box.clickedButton() == buttons[i]) {
+            return answers[i];
+        }
+    }
+    return MessageResult::Cancel;
 }
 
 void ShowDatabaseFailure(QWidget* owner, const std::string& message, const char* caption,

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QSaveFile>
 
+#include <functional>
 #include <string_view>
 #include <unordered_set>
 
@@ -73,31 +74,6 @@ std::string Begin(const TransferSettings& settings, const DelimitedText& format,
     }
     format.AppendHeader(text, HeaderNames(settings));
     return text;
-}
-
-ExportResult Export(const std::string& databasePath, const TransferSettings& settings,
-                    std::string (*makeText)(const std::string&, const TransferSettings&, int&)) {
-    ExportResult result;
-    std::string text;
-    try {
-        text = makeText(databasePath, settings, result.records);
-    } catch (const cppsqlite3::SQLException& e) {
-        result.outcome = ExportResult::Outcome::DatabaseFailure;
-        result.message = e.Message();
-        result.records = 0;
-        return result;
-    }
-    if (text.empty()) {
-        result.outcome = ExportResult::Outcome::NothingToExport;
-        return result;
-    }
-    if (!WriteWholeFile(settings.filePath, text, result.message)) {
-        result.outcome = ExportResult::Outcome::FileFailure;
-        result.records = 0;
-        return result;
-    }
-    result.outcome = ExportResult::Outcome::Written;
-    return result;
 }
 
 }  // namespace
@@ -211,12 +187,39 @@ bool WriteWholeFile(const std::string& path, const std::string& text, std::strin
     return true;
 }
 
+ExportResult WriteExport(const std::string& filePath,
+                         const std::function<std::string(int& records)>& makeText) {
+    ExportResult result;
+    std::string text;
+    try {
+        text = makeText(result.records);
+    } catch (const cppsqlite3::SQLException& e) {
+        result.outcome = ExportResult::Outcome::DatabaseFailure;
+        result.message = e.Message();
+        result.records = 0;
+        return result;
+    }
+    if (text.empty()) {
+        result.outcome = ExportResult::Outcome::NothingToExport;
+        return result;
+    }
+    if (!WriteWholeFile(filePath, text, result.message)) {
+        result.outcome = ExportResult::Outcome::FileFailure;
+        result.records = 0;
+        return result;
+    }
+    result.outcome = ExportResult::Outcome::Written;
+    return result;
+}
+
 ExportResult ExportPersons(const std::string& databasePath, const TransferSettings& settings) {
-    return Export(databasePath, settings, PersonsText);
+    return WriteExport(settings.filePath,
+                       [&](int& records) { return PersonsText(databasePath, settings, records); });
 }
 
 ExportResult ExportContacts(const std::string& databasePath, const TransferSettings& settings) {
-    return Export(databasePath, settings, ContactsText);
+    return WriteExport(settings.filePath,
+                       [&](int& records) { return ContactsText(databasePath, settings, records); });
 }
 
 }  // namespace transfer

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "TransferSettings.h"
@@ -33,6 +34,11 @@ std::string ContactsText(const std::string& databasePath, const TransferSettings
 // Writes the text to the settings' file, replacing an existing file only with a complete new one.
 // False with the system's reason when the file cannot be written.
 bool WriteWholeFile(const std::string& path, const std::string& text, std::string& reason);
+
+// The text makeText gives, written to the file: DatabaseFailure when it throws
+// cppsqlite3::SQLException, NothingToExport (no file touched) when it is empty.
+ExportResult WriteExport(const std::string& filePath,
+                         const std::function<std::string(int& records)>& makeText);
 
 // The export commands' work: the text, then the file.
 ExportResult ExportPersons(const std::string& databasePath, const TransferSettings& settings);

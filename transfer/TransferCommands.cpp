@@ -3,11 +3,14 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include "Export.h"
+#include "FileDialog.h"
 #include "Import.h"
 #include "MessageBox.h"
 #include "TransferWizard.h"
+#include "VCardTransfer.h"
 
 namespace transfer {
 
@@ -63,6 +66,14 @@ CommandOutcome Export(QWidget* owner, const std::string& databasePath, TransferS
     return {};
 }
 
+// The folder of the open address book, where its files are likely kept.
+QString BookFolder(const std::string& databasePath) {
+    return QFileInfo(QFile::decodeName(databasePath.c_str())).absolutePath();
+}
+
+const char kVCardImportCaption[] = "Import vCard";
+const char kVCardExportCaption[] = "Export vCard";
+
 }  // namespace
 
 CommandOutcome ExportPersonsCommand(QWidget* owner, const std::string& databasePath,
@@ -100,6 +111,160 @@ CommandOutcome ImportPersonsCommand(QWidget* owner, QWidget* view,
                           QStringLiteral("%1 names added to current database.").arg(result.persons),
                           QStringLiteral("Imported Names"), MessageIcon::Information);
     return {true, QString()};
+}
+
+CommandOutcome ImportVCardCommand(QWidget* owner, QWidget* view, const std::string& databasePath) {
+    platform::FileDialogRequest request;
+    request.owner = WizardOwner(owner);
+    request.kind = platform::FileDialogKind::Open;
+    request.folder = BookFolder(databasePath);
+    request.title = QString::fromLatin1(kVCardImportCaption);
+    request.filters = {QStringLiteral("vCard files (*.vcf *.vcard)"),
+                       QStringLiteral("All files (*)")};
+    const std::optional<QString> chosen = platform::AskFileName(request);
+    if (!chosen) {
+        return {};
+    }
+    const std::string filePath = QFile::encodeName(*chosen).toStdString();
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const VCardImportPlan plan = PlanVCardImport(databasePath, filePath);
+    QApplication::restoreOverrideCursor();
+    switch (plan.outcome) {
+        case VCardImportPlan::Outcome::Ready:
+            break;
+        case VCardImportPlan::Outcome::NotRead:
+            platform::ShowMessage(
+                nullptr,
+                QStringLiteral("The file %1 could not be read: %2")
+                    .arg(ShownPath(filePath), QString::fromStdString(plan.message)),
+                QString::fromLatin1(kVCardImportCaption), MessageIcon::Error);
+            return {};
+        case VCardImportPlan::Outcome::NotVCard:
+            platform::ShowMessage(nullptr,
+                                  QStringLiteral("The file %1 is not a vCard file: no card begins "
+                                                 "in it. Nothing was imported.")
+                                      .arg(ShownPath(filePath)),
+                                  QString::fromLatin1(kVCardImportCaption), MessageIcon::Warning);
+            return {};
+        case VCardImportPlan::Outcome::DatabaseFailure:
+            platform::ShowDatabaseFailure(nullptr, plan.message, "Error importing person",
+                                          MessageIcon::Error);
+            return {};
+    }
+    KnownCards known = KnownCards::AddAsNew;
+    if (plan.knownCount > 0) {
+        const QString text =
+            plan.knownCount == 1
+                ? QStringLiteral(
+                      "One card of this file is a person already in the address "
+                      "book. Update that person with the card, skip the card, or "
+                      "add it as a new person?")
+                : QStringLiteral(
+                      "%1 cards of this file are persons already in the address "
+                      "book. Update those persons with their cards, skip the cards, "
+                      "or add them as new persons?")
+                      .arg(plan.knownCount);
+        switch (platform::AskChoice(
+            WizardOwner(owner), text, QString::fromLatin1(kVCardImportCaption),
+            MessageIcon::Question,
+            {QStringLiteral("&Update"), QStringLiteral("&Skip"), QStringLiteral("&Add as New")})) {
+            case platform::MessageResult::FirstChoice:
+                known = KnownCards::Update;
+                break;
+            case platform::MessageResult::SecondChoice:
+                known = KnownCards::Skip;
+                break;
+            case platform::MessageResult::ThirdChoice:
+                known = KnownCards::AddAsNew;
+                break;
+            default:
+                return {};
+        }
+    }
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const VCardImportResult result = ImportVCards(databasePath, plan, known);
+    QApplication::restoreOverrideCursor();
+    if (result.outcome == VCardImportResult::Outcome::DatabaseFailure) {
+        platform::ShowDatabaseFailure(nullptr, result.message, "Error importing person",
+                                      MessageIcon::Error);
+        return {};
+    }
+    QString text = QStringLiteral("%1 names added to current database.").arg(result.added);
+    if (result.updated > 0) {
+        text += QStringLiteral("\n%1 persons already in it updated.").arg(result.updated);
+    }
+    if (result.skipped > 0) {
+        text += QStringLiteral("\n%1 persons already in it skipped.").arg(result.skipped);
+    }
+    if (plan.nameless > 0) {
+        text += QStringLiteral("\n%1 cards without a name or organisation left out.")
+                    .arg(plan.nameless);
+    }
+    platform::ShowMessage(view, text, QStringLiteral("Imported Names"), MessageIcon::Information);
+    return {result.added + result.updated > 0, QString()};
+}
+
+CommandOutcome ExportVCardCommand(QWidget* owner, const std::string& databasePath,
+                                  const std::vector<RecordId>& shown) {
+    bool onlyShown = false;
+    if (!shown.empty()) {
+        switch (platform::AskChoice(
+            WizardOwner(owner),
+            QStringLiteral("The search shows %1 of the persons. Which persons do you want to "
+                           "export?")
+                .arg(shown.size()),
+            QString::fromLatin1(kVCardExportCaption), MessageIcon::Question,
+            {QStringLiteral("&Only the %1 Shown").arg(shown.size()),
+             QStringLiteral("&All Persons")})) {
+            case platform::MessageResult::FirstChoice:
+                onlyShown = true;
+                break;
+            case platform::MessageResult::SecondChoice:
+                break;
+            default:
+                return {};
+        }
+    }
+    platform::FileDialogRequest request;
+    request.owner = WizardOwner(owner);
+    request.kind = platform::FileDialogKind::Save;
+    // The address book's own name, as a card file beside it.
+    const QFileInfo book(QFile::decodeName(databasePath.c_str()));
+    request.initialPath = book.dir().filePath(book.completeBaseName() + QStringLiteral(".vcf"));
+    request.title = QString::fromLatin1(kVCardExportCaption);
+    request.filters = {QStringLiteral("vCard files (*.vcf)"), QStringLiteral("All files (*)")};
+    request.defaultSuffix = QStringLiteral("vcf");
+    const std::optional<QString> chosen = platform::AskFileName(request);
+    if (!chosen) {
+        return {};
+    }
+    const std::string filePath = QFile::encodeName(*chosen).toStdString();
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const ExportResult result = ExportVCards(databasePath, filePath, onlyShown ? &shown : nullptr);
+    QApplication::restoreOverrideCursor();
+    const QString caption = QStringLiteral("Error Exporting Address Book");
+    switch (result.outcome) {
+        case ExportResult::Outcome::Written:
+            return {false, QStringLiteral("%1 persons exported to %2.")
+                               .arg(result.records)
+                               .arg(ShownPath(filePath))};
+        case ExportResult::Outcome::NothingToExport:
+            platform::ShowMessage(nullptr, QStringLiteral("There are no persons to export."),
+                                  caption, MessageIcon::Information);
+            break;
+        case ExportResult::Outcome::DatabaseFailure:
+            platform::ShowDatabaseFailure(nullptr, result.message, "Error Exporting Address Book",
+                                          MessageIcon::Error);
+            break;
+        case ExportResult::Outcome::FileFailure:
+            platform::ShowMessage(
+                nullptr,
+                QStringLiteral("The file %1 could not be written: %2")
+                    .arg(ShownPath(filePath), QString::fromStdString(result.message)),
+                caption, MessageIcon::Error);
+            break;
+    }
+    return {};
 }
 
 }  // namespace transfer

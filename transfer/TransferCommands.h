@@ -27,4 +27,11 @@ CommandOutcome ExportContactsCommand(QWidget* owner, const std::string& database
 // view: the owner of the count message.
 CommandOutcome ImportPersonsCommand(QWidget* owner, QWidget* view, const std::string& databasePath);
 
+// File, Import, vCard: a file dialog, the cards read, a question when some of them are persons
+// of the file already, then the count message over view.
+CommandOutcome ImportVCardCommand(QWidget* owner, QWidget* view, const std::string& databasePath);
+// File, Export, vCard: every person (or, asked first, only those shown) into a .vcf file.
+CommandOutcome ExportVCardCommand(QWidget* owner, const std::string& databasePath,
+                                  const std::vector<RecordId>& shown = {});
+
 }  // namespace transfer

@@ -2,7 +2,8 @@
 // file in the same run, and the peak memory of one export. Goals: the export at or below the
 // shell's "sqlite3 -csv" of the same columns, with a peak memory of at most 3 times the file
 // written; the import at most 1.2 times the shell running the same INSERT statements in one
-// transaction on an empty copy.
+// transaction on an empty copy. Then the vCard export and import of the same persons against
+// the delimited export and import, alternating in the same run (goal: at most 1.5 times each).
 //
 //   transfer_bench [folder]     (the address book is generated there once; default ./bench-data)
 
@@ -32,6 +33,7 @@
 #include "RecordEditing.h"
 #include "RecordId.h"
 #include "TransferSettings.h"
+#include "VCardTransfer.h"
 
 namespace {
 
@@ -239,5 +241,50 @@ int main(int argc, char* argv[]) {
     Print("sqlite3 shell on the same INSERTs", Of(shellImports));
     std::printf("  ratio of medians %.2f (goal: at most 1.2)\n",
                 Of(imports).median / Of(shellImports).median);
+
+    // vCard against delimited text, turn about.
+    const std::string cards = QDir(folder).filePath(QStringLiteral("export.vcf")).toStdString();
+    std::vector<double> delimitedOut, vcardOut, delimitedIn, vcardIn;
+    for (int i = 0; i < kRuns; ++i) {
+        QElapsedTimer t;
+        t.start();
+        transfer::ExportPersons(db, AllFields(file));
+        delimitedOut.push_back(Elapsed(t));
+        t.start();
+        const transfer::ExportResult exported = transfer::ExportVCards(db, cards);
+        vcardOut.push_back(Elapsed(t));
+        if (exported.records != kPersons) {
+            std::fprintf(stderr, "vCard export failed: %s\n", exported.message.c_str());
+            return 1;
+        }
+    }
+    for (int i = 0; i < kRuns; ++i) {
+        CreateDatabaseFile(target);
+        QElapsedTimer t;
+        t.start();
+        transfer::ImportPersons(target, settings);
+        delimitedIn.push_back(Elapsed(t));
+        CreateDatabaseFile(target);
+        t.start();
+        const transfer::VCardImportPlan plan = transfer::PlanVCardImport(target, cards);
+        const transfer::VCardImportResult result =
+            transfer::ImportVCards(target, plan, transfer::KnownCards::AddAsNew);
+        vcardIn.push_back(Elapsed(t));
+        if (result.added != kPersons) {
+            std::fprintf(stderr, "vCard import gave %d persons: %s\n", result.added,
+                         result.message.c_str());
+            return 1;
+        }
+    }
+    std::printf("vCard 3.0 of the same %d persons, %.1f MB written\n", kPersons,
+                QFileInfo(QString::fromStdString(cards)).size() / 1048576.0);
+    Print("ExportVCards", Of(vcardOut));
+    Print("ExportPersons (delimited, same run)", Of(delimitedOut));
+    std::printf("  ratio of medians %.2f (goal: at most 1.5)\n",
+                Of(vcardOut).median / Of(delimitedOut).median);
+    Print("PlanVCardImport + ImportVCards", Of(vcardIn));
+    Print("ImportPersons (delimited, same run)", Of(delimitedIn));
+    std::printf("  ratio of medians %.2f (goal: at most 1.5)\n",
+                Of(vcardIn).median / Of(delimitedIn).median);
     return 0;
 }

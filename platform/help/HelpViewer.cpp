@@ -152,6 +152,7 @@ std::vector<HelpTopic> ContentsTopics() {
         {QStringLiteral("html/contactdlg.htm"), QStringLiteral("Logging Contacts")},
         {QStringLiteral("html/userinfdlg.htm"), QStringLiteral("Your User Information")},
         {QStringLiteral("html/transfer.htm"), QStringLiteral("Exporting and Importing Text Files")},
+        {QStringLiteral("html/vcard.htm"), QStringLiteral("Importing and Exporting vCard Files")},
         {QStringLiteral("html/addrrptdlg.htm"), QStringLiteral("Printing an Address Book")},
         {QStringLiteral("html/cntrptdlg.htm"), QStringLiteral("Printing Contacts")},
         {QStringLiteral("html/envrptdlg.htm"), QStringLiteral("Printing Envelopes")},

@@ -15,6 +15,7 @@ inline constexpr char kPersonTopic[] = "::/html/addrinfdlg.htm>topic";
 inline constexpr char kUserTopic[] = "::/html/userinfdlg.htm>topic";
 inline constexpr char kContactTopic[] = "::/html/contactdlg.htm>topic";
 inline constexpr char kTransferTopic[] = "::/html/transfer.htm>topic";
+inline constexpr char kVCardTopic[] = "::/html/vcard.htm>topic";
 inline constexpr char kAddressBookReportTopic[] = "::/html/addrrptdlg.htm>topic";
 inline constexpr char kContactsReportTopic[] = "::/html/cntrptdlg.htm>topic";
 inline constexpr char kEnvelopeReportTopic[] = "::/html/envrptdlg.htm>topic";

@@ -46,6 +46,7 @@ const std::vector<std::pair<const char*, const char*>> kTopics = {
     {"::/html/userinfdlg.htm>topic", "html/userinfdlg.htm"},
     {"::/html/contactdlg.htm>topic", "html/contactdlg.htm"},
     {"::/html/transfer.htm>topic", "html/transfer.htm"},
+    {"::/html/vcard.htm>topic", "html/vcard.htm"},
     {"::/html/addrrptdlg.htm>topic", "html/addrrptdlg.htm"},
     {"::/html/cntrptdlg.htm>topic", "html/cntrptdlg.htm"},
     {"::/html/envrptdlg.htm>topic", "html/envrptdlg.htm"},
@@ -183,10 +184,15 @@ TEST(TopicReference, EachTopicPartNamesItsOwnPage) {
 }
 
 TEST(TopicReference, ConstantsAreTheTopicParts) {
-    const char* constants[] = {help::kMainTopic,           help::kPersonTopic,
-                               help::kUserTopic,           help::kContactTopic,
-                               help::kTransferTopic,       help::kAddressBookReportTopic,
-                               help::kContactsReportTopic, help::kEnvelopeReportTopic};
+    const char* constants[] = {help::kMainTopic,
+                               help::kPersonTopic,
+                               help::kUserTopic,
+                               help::kContactTopic,
+                               help::kTransferTopic,
+                               help::kVCardTopic,
+                               help::kAddressBookReportTopic,
+                               help::kContactsReportTopic,
+                               help::kEnvelopeReportTopic};
     ASSERT_EQ(std::size(constants), kTopics.size());
     for (size_t i = 0; i < kTopics.size(); ++i) {
         EXPECT_STREQ(constants[i], kTopics[i].first);
@@ -314,12 +320,27 @@ TEST(HelpPages, TheTransferPageFollowsTheUserInformationAndPrecedesTheReports) {
         QStringLiteral("Logging Contacts"),
         QStringLiteral("Your User Information"),
         QStringLiteral("Exporting and Importing Text Files"),
+        QStringLiteral("Importing and Exporting vCard Files"),
         QStringLiteral("Printing an Address Book"),
         QStringLiteral("Printing Contacts"),
         QStringLiteral("Printing Envelopes"),
     };
     EXPECT_EQ(titles, expected);
     EXPECT_EQ(help::ContentsTopics().at(4).page, QStringLiteral("html/transfer.htm"));
+}
+
+TEST(HelpPages, TheVCardPageNamesTheCommandsAndTheChoices) {
+    QTextDocument document;
+    document.setHtml(ReadPage(QStringLiteral("html/vcard.htm")));
+    const QString text = document.toPlainText().simplified();
+    for (const char* shown :
+         {"File > Import > vCard...", "File > Export > vCard...", ".vcf", "Update", "Skip",
+          "Add as New", "Cancel", "2.1", "3.0", "4.0", "UTF-8", "Pager", "Ext"}) {
+        EXPECT_TRUE(text.contains(QString::fromUtf8(shown))) << shown;
+    }
+    // The text file page leads to it.
+    EXPECT_TRUE(
+        ReadPage(QStringLiteral("html/transfer.htm")).contains(QStringLiteral("vcard.htm")));
 }
 
 TEST(HelpPages, TheTransferPageNamesWhatTheWizardShows) {
@@ -397,7 +418,7 @@ TEST_F(Help, ShowContentsOpensTheWindowWithTheContentsAtTheTopic) {
     ASSERT_NE(browser, nullptr);
     ASSERT_NE(contents, nullptr);
     EXPECT_TRUE(contents->isVisible());
-    ASSERT_EQ(contents->count(), 8);
+    ASSERT_EQ(contents->count(), 9);
     EXPECT_EQ(contents->item(0)->text(), QStringLiteral("Introduction"));
     EXPECT_TRUE(browser->source().toString().endsWith(QStringLiteral("/html/contactdlg.htm")))
         << browser->source().toString().toStdString();
@@ -452,7 +473,7 @@ TEST_F(Help, ChoosingAContentsEntryShowsItsPage) {
     QWidget* window = FindHelpWindow();
     ASSERT_NE(window, nullptr);
     QListWidget* contents = Contents(window);
-    ASSERT_EQ(contents->count(), 8);
+    ASSERT_EQ(contents->count(), 9);
     QRect row = contents->visualItemRect(contents->item(4));
     QTest::mouseClick(contents->viewport(), Qt::LeftButton, {}, row.center());
     EXPECT_EQ(Browser(window)->documentTitle(),
@@ -462,6 +483,10 @@ TEST_F(Help, ChoosingAContentsEntryShowsItsPage) {
     EXPECT_TRUE(
         window->windowTitle().contains(QStringLiteral("Exporting and Importing Text Files")));
     row = contents->visualItemRect(contents->item(5));
+    QTest::mouseClick(contents->viewport(), Qt::LeftButton, {}, row.center());
+    EXPECT_EQ(Browser(window)->documentTitle(),
+              QStringLiteral("Importing and Exporting vCard Files"));
+    row = contents->visualItemRect(contents->item(6));
     QTest::mouseClick(contents->viewport(), Qt::LeftButton, {}, row.center());
     EXPECT_EQ(Browser(window)->documentTitle(), QStringLiteral("Printing an Address Book"));
     EXPECT_TRUE(window->windowTitle().contains(QStringLiteral("Printing an Address Book")));
