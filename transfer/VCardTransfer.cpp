@@ -2,6 +2,7 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <string_view>
 #include <unordered_set>
 
@@ -169,11 +170,30 @@ std::string VCardsText(const std::string& databasePath, const std::vector<Record
     // The text is in memory already; mapped pages of a large file would count twice.
     statement.Execute("PRAGMA mmap_size = 0");
     std::string text;
-    cppsqlite3::Query& query = statement.ExecuteQuery("SELECT * FROM Person");
+    {
+        cppsqlite3::Query& count = statement.ExecuteQuery("SELECT COUNT(*) FROM Person");
+        const size_t rows = count.Next() ? static_cast<size_t>(count.GetInt(1)) : 0;
+        statement.CloseQuery();
+        // Room for every card at once: pages a large buffer does not use are never touched,
+        // while growing by copies would hold two texts at a time.
+        text.reserve((only ? std::min(rows, only->size()) : rows) * 512 + 4096);
+    }
+    std::string sql = "SELECT ID";
+    for (int f = 0; f < PersonRecord::FieldCount; ++f) {
+        sql += std::string(", ") + PersonRecord::ColumnName(static_cast<PersonRecord::Field>(f));
+    }
+    sql += " FROM Person";
+    // One record for every row: its strings keep their room from person to person.
+    PersonRecord person;
+    cppsqlite3::Query& query = statement.ExecuteQuery(sql);
     while (query.Next()) {
-        const PersonRecord person = ReadPersonRow(query);
-        if (only && wanted.count(person.id) == 0) {
+        const std::string_view id = query.GetText(1);
+        if (only && wanted.count(id) == 0) {
             continue;
+        }
+        person.id.assign(id);
+        for (int f = 0; f < PersonRecord::FieldCount; ++f) {
+            person.fields[f].assign(query.GetText(f + 2));
         }
         AppendVCard(text, person);
         ++records;
