@@ -302,10 +302,17 @@ bool MainView::EnsureSearchIndex() {
     if (searchIndexReady_) {
         return true;
     }
-    if (path_.empty()) {
+    if (path_.empty() || buildingIndex_) {
         return false;
     }
+    buildingIndex_ = true;
     QApplication::setOverrideCursor(Qt::WaitCursor);
+    // A large file takes a moment to read; the status bar says why the program waits.
+    const bool large = allPersons_.size() >= kSearchNoticeFrom;
+    if (large) {
+        emit StatusMessage(QStringLiteral("Preparing the address book for searching..."));
+        QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    }
     try {
         PersonSearchIndex index;
         index.Build(path_);
@@ -313,11 +320,16 @@ bool MainView::EnsureSearchIndex() {
         searchIndexReady_ = true;
     } catch (const cppsqlite3::SQLException& e) {
         QApplication::restoreOverrideCursor();
+        buildingIndex_ = false;
         platform::ShowDatabaseFailure(nullptr, e.Message(), "Error Loading Address Book",
                                       platform::MessageIcon::None);
         return false;
     }
     QApplication::restoreOverrideCursor();
+    buildingIndex_ = false;
+    if (large && !Filtered()) {
+        emit StatusMessage(QStringLiteral("Ready"));
+    }
     return true;
 }
 

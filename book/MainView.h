@@ -69,6 +69,8 @@ public:
     // True once the search has read the file's persons for matching: when the search field
     // first gets the focus, not before.
     bool SearchIndexReady() const { return searchIndexReady_; }
+    // From this many persons, reading them for the search is announced in the status bar.
+    static constexpr size_t kSearchNoticeFrom = 20000;
     // How many persons the file has, shown or not.
     size_t PersonCount() const { return allPersons_.size(); }
 
@@ -171,6 +173,7 @@ private:
     SearchQuery query_;
     PersonSearchIndex searchIndex_;
     bool searchIndexReady_ = false;
+    bool buildingIndex_ = false;  // while the file is read for the search
     // The rows of allPersons_ the last search found, to narrow the next one from.
     std::vector<uint32_t> matches_;
     // Persons added or changed while searching stay shown until the search changes.

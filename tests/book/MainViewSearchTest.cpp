@@ -120,6 +120,30 @@ TEST_F(MainViewSearchTest, TheFileIsReadForSearchingWhenTheFieldIsFocusedNotBefo
     EXPECT_EQ(Listed(), (std::vector<std::string>{"Dunn, Dora"}));
 }
 
+TEST_F(MainViewSearchTest, ALargeFileIsReadForSearchingWithANotice) {
+    // Enough persons at once, by the engine itself.
+    TestBook::Execute(path_,
+                      "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " +
+                          std::to_string(MainView::kSearchNoticeFrom) +
+                          ") INSERT INTO Person (ID, FName, LName, TmStamp) SELECT "
+                          "printf('%08X-0000-0000-%012X', i, i), 'Ned', 'Number' || i, "
+                          "'2026-01-01 00:00:00' FROM n");
+    view_.OnReload();
+    ASSERT_GE(view_.PersonCount(), MainView::kSearchNoticeFrom);
+    view_.PersonList()->setFocus();
+    QApplication::processEvents();
+    status_->clear();
+    view_.SearchField()->setFocus();
+    QApplication::processEvents();
+    ASSERT_TRUE(view_.SearchIndexReady());
+    ASSERT_GE(status_->size(), 2);
+    EXPECT_EQ(status_->at(0).at(0).toString(),
+              QStringLiteral("Preparing the address book for searching..."));
+    EXPECT_EQ(LastStatus(), QStringLiteral("Ready"));
+    Type(QStringLiteral("number12345"));
+    EXPECT_EQ(Listed(), (std::vector<std::string>{"Number12345, Ned"}));
+}
+
 TEST_F(MainViewSearchTest, AnEmptyResultSaysSoInTheList) {
     Type(QStringLiteral("zzz"));
     QLabel* label = NoMatchLabel();
