@@ -53,7 +53,8 @@ bool RunSheet(const Context& context, const char* title, const char* topic,
 
 // The contact dialog over the file's contact types; a failure to read them is shown and the
 // dialog goes on with those read.
-void OfferTypes(const Context& context, ContactDialog& dialog) {
+// The contact types to choose from; none after a failure shown over the dialog.
+std::vector<editing::TypeChoice> TypeChoices(const Context& context, ContactDialog& dialog) {
     std::vector<editing::TypeChoice> choices;
     try {
         editing::LoadTypeChoices(context.path, choices);
@@ -61,7 +62,24 @@ void OfferTypes(const Context& context, ContactDialog& dialog) {
         ShowDatabaseFailure(&dialog, e.Message(), "Error Loading Contact Types",
                             MessageIcon::Error);
     }
-    dialog.SetTypes(choices);
+    return choices;
+}
+
+// Shows the dialog in add mode and stores its contact with the person at OK: the new
+// contact's identifier, empty when the user cancelled.
+RecordId RunAddContact(const Context& context, ContactDialog& dialog, const RecordId& personId) {
+    RecordId added;
+    dialog.SetSaver([&](const ContactDialog& values) {
+        return Saved(context, "Error Creating Contact", [&] {
+            added = editing::AddContact(context.path, personId, values.When(), values.Description(),
+                                        values.TypeId());
+        });
+    });
+    dialog.Start();
+    if (dialog.exec() != ContactDialog::Ok) {
+        return {};
+    }
+    return added;
 }
 
 }  // namespace
@@ -122,16 +140,9 @@ Outcome AddContact(const Context& context) {
         return {};
     }
     ContactDialog dialog(EditorOwner(context), true);
-    OfferTypes(context, dialog);
-    RecordId added;
-    dialog.SetSaver([&](const ContactDialog& values) {
-        return Saved(context, "Error Creating Contact", [&] {
-            added = editing::AddContact(context.path, context.personId, values.When(),
-                                        values.Description(), values.TypeId());
-        });
-    });
-    dialog.Start();
-    if (dialog.exec() != ContactDialog::Ok) {
+    dialog.SetTypes(TypeChoices(context, dialog));
+    const RecordId added = RunAddContact(context, dialog, context.personId);
+    if (added.empty()) {
         return {};
     }
     Outcome outcome;
@@ -145,13 +156,7 @@ Outcome LogContact(const Context& context, const ContactPreset& preset) {
         return {};
     }
     ContactDialog dialog(EditorOwner(context), true);
-    std::vector<editing::TypeChoice> choices;
-    try {
-        editing::LoadTypeChoices(context.path, choices);
-    } catch (const cppsqlite3::SQLException& e) {
-        ShowDatabaseFailure(&dialog, e.Message(), "Error Loading Contact Types",
-                            MessageIcon::Error);
-    }
+    const std::vector<editing::TypeChoice> choices = TypeChoices(context, dialog);
     for (const editing::TypeChoice& choice : choices) {
         if (!preset.typeName.empty() &&
             FromStoredText(choice.description)
@@ -164,15 +169,8 @@ Outcome LogContact(const Context& context, const ContactPreset& preset) {
     dialog.SetWhen(preset.when);
     dialog.SetDescription(preset.description);
     dialog.StartInDescription();
-    RecordId added;
-    dialog.SetSaver([&](const ContactDialog& values) {
-        return Saved(context, "Error Creating Contact", [&] {
-            added = editing::AddContact(context.path, preset.personId, values.When(),
-                                        values.Description(), values.TypeId());
-        });
-    });
-    dialog.Start();
-    if (dialog.exec() != ContactDialog::Ok) {
+    const RecordId added = RunAddContact(context, dialog, preset.personId);
+    if (added.empty()) {
         return {};
     }
     Outcome outcome;
@@ -199,7 +197,7 @@ Outcome EditContact(const Context& context) {
         ShowDatabaseFailure(context.view, e.Message(), "Error Loading Contact", MessageIcon::Error);
         return {};
     }
-    OfferTypes(context, dialog);
+    dialog.SetTypes(TypeChoices(context, dialog));
     dialog.SetSaver([&](const ContactDialog& values) {
         // A date the user did not touch stays as stored, even one that does not read as a date.
         const std::string dtTm = values.WhenChanged() || stored.dtTm.empty()

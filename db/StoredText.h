@@ -19,6 +19,8 @@ std::string ToStoredText(const QString& text);
 std::string ToStoredText(const QString& edited, const std::string& stored);
 
 bool IsValidUtf8(const char* bytes, size_t length);
+// The code point (at most U+10FFFF) as UTF-8, at the end of out.
+void AppendUtf8(std::string& out, char32_t c);
 // The length of the UTF-8 character at p (p < end), or 0 when the bytes there are not one.
 size_t Utf8CharLength(const unsigned char* p, const unsigned char* end);
 inline bool IsValidUtf8(const std::string& text) {

@@ -59,3 +59,17 @@ TEST(StoredText, UnchangedFieldsKeepTheirBytes) {
 }
 
 }  // namespace
+
+TEST(StoredText, CodePointsOfEveryLengthAreWrittenAsUtf8AndMeasuredBack) {
+    for (char32_t c : {U'A', U'\u00E9', U'\u20AC', U'\uFFFD', U'\U0001F600', U'\U0010FFFF'}) {
+        std::string out;
+        AppendUtf8(out, c);
+        EXPECT_EQ(out, QString::fromUcs4(&c, 1).toStdString()) << static_cast<uint32_t>(c);
+        const auto* p = reinterpret_cast<const unsigned char*>(out.data());
+        EXPECT_EQ(Utf8CharLength(p, p + out.size()), out.size());
+        // Cut short, the same bytes are no character.
+        if (out.size() > 1) {
+            EXPECT_EQ(Utf8CharLength(p, p + out.size() - 1), 0u);
+        }
+    }
+}
