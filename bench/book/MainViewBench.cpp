@@ -42,6 +42,7 @@
 #include "ListModels.h"
 #include "MainFrame.h"
 #include "MainView.h"
+#include "Spread.h"
 
 extern char** environ;
 
@@ -82,15 +83,6 @@ void Generate(const std::string& path, int persons, int contactsEach) {
                std::string(types[0]) + "' WHEN 1 THEN '" + types[1] + "' WHEN 2 THEN '" + types[2] +
                "' ELSE '" + types[3] + "' END, datetime('now', 'localtime') FROM Person, c");
     st.Execute("COMMIT");
-}
-
-struct Spread {
-    double min, median, max;
-};
-
-Spread Summary(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return {v.front(), v[v.size() / 2], v.back()};
 }
 
 void Print(const char* what, const Spread& s, const char* unit = "ms") {

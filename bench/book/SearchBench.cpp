@@ -34,6 +34,7 @@
 #include "AddressBook.h"
 #include "Database.h"
 #include "PersonSearch.h"
+#include "Spread.h"
 
 extern char** environ;
 
@@ -43,15 +44,6 @@ using Clock = std::chrono::steady_clock;
 
 double MsSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-struct Spread {
-    double min, median, max;
-};
-
-Spread Summary(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return {v.front(), v[v.size() / 2], v.back()};
 }
 
 void Print(const char* what, const Spread& s, const char* unit = "ms") {

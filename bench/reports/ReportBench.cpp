@@ -29,6 +29,7 @@
 #include "PrintController.h"
 #include "RecordEditing.h"
 #include "ReportData.h"
+#include "Spread.h"
 
 namespace {
 
@@ -71,15 +72,6 @@ void Generate(const std::string& path) {
         }
     }
     st.Execute("COMMIT");
-}
-
-struct Spread {
-    double min, median, max;
-};
-
-Spread Of(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return {v.front(), v[v.size() / 2], v.back()};
 }
 
 void Print(const char* what, const Spread& s, const char* goal) {
@@ -215,10 +207,11 @@ int main(int argc, char* argv[]) {
         floor.push_back(Ms(t));
     }
     std::printf("address book of %d persons, %d pages\n", kPersons, pages);
-    Print("dialog OK to the first preview page painted", Of(first), "(goal: under 500)");
-    Print("one page turn", Of(turn), "(goal: under 50)");
-    Print("whole address book to PDF", Of(pdf), "");
-    Print("floor: sqlite3 shell + plain QPdfWriter", Of(floor), "");
-    std::printf("  ratio of medians %.2f (goal: at most 1.5)\n", Of(pdf).median / Of(floor).median);
+    Print("dialog OK to the first preview page painted", Summary(first), "(goal: under 500)");
+    Print("one page turn", Summary(turn), "(goal: under 50)");
+    Print("whole address book to PDF", Summary(pdf), "");
+    Print("floor: sqlite3 shell + plain QPdfWriter", Summary(floor), "");
+    std::printf("  ratio of medians %.2f (goal: at most 1.5)\n",
+                Summary(pdf).median / Summary(floor).median);
     return 0;
 }

@@ -32,6 +32,7 @@
 #include "LineTokenizer.h"
 #include "RecordEditing.h"
 #include "RecordId.h"
+#include "Spread.h"
 #include "TransferSettings.h"
 #include "VCardTransfer.h"
 
@@ -76,15 +77,6 @@ void Generate(const std::string& path) {
         st.Execute(editing::InsertPersonSql(NewRecordId(), p));
     }
     st.Execute("COMMIT");
-}
-
-struct Spread {
-    double min, median, max;
-};
-
-Spread Of(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return {v.front(), v[v.size() / 2], v.back()};
 }
 
 void Print(const char* what, const Spread& s) {
@@ -197,10 +189,10 @@ int main(int argc, char* argv[]) {
     const qint64 written = QFileInfo(QString::fromStdString(file)).size();
     std::printf("export of %d persons, all 17 fields, %.1f MB written\n", kPersons,
                 written / 1048576.0);
-    Print("ExportPersons", Of(ours));
-    Print("sqlite3 -csv of the same columns", Of(shell));
+    Print("ExportPersons", Summary(ours));
+    Print("sqlite3 -csv of the same columns", Summary(shell));
     std::printf("  ratio of medians %.2f (goal: at most 1.0)\n",
-                Of(ours).median / Of(shell).median);
+                Summary(ours).median / Summary(shell).median);
     const long peak = PeakOfOneExport(argv[0], db, file);
     std::printf("  peak memory of one export %.1f MB = %.2f x the file (goal: at most 3)\n",
                 peak / 1024.0, peak * 1024.0 / written);
@@ -237,10 +229,10 @@ int main(int argc, char* argv[]) {
         shellImports.push_back(RunShell({QString::fromStdString(target)}, script, QString()));
     }
     std::printf("import of that file, %d persons\n", kPersons);
-    Print("ImportPersons (read, split, insert)", Of(imports));
-    Print("sqlite3 shell on the same INSERTs", Of(shellImports));
+    Print("ImportPersons (read, split, insert)", Summary(imports));
+    Print("sqlite3 shell on the same INSERTs", Summary(shellImports));
     std::printf("  ratio of medians %.2f (goal: at most 1.2)\n",
-                Of(imports).median / Of(shellImports).median);
+                Summary(imports).median / Summary(shellImports).median);
 
     // vCard against delimited text, turn about.
     const std::string cards = QDir(folder).filePath(QStringLiteral("export.vcf")).toStdString();
@@ -278,13 +270,13 @@ int main(int argc, char* argv[]) {
     }
     std::printf("vCard 3.0 of the same %d persons, %.1f MB written\n", kPersons,
                 QFileInfo(QString::fromStdString(cards)).size() / 1048576.0);
-    Print("ExportVCards", Of(vcardOut));
-    Print("ExportPersons (delimited, same run)", Of(delimitedOut));
+    Print("ExportVCards", Summary(vcardOut));
+    Print("ExportPersons (delimited, same run)", Summary(delimitedOut));
     std::printf("  ratio of medians %.2f (goal: at most 1.5)\n",
-                Of(vcardOut).median / Of(delimitedOut).median);
-    Print("PlanVCardImport + ImportVCards", Of(vcardIn));
-    Print("ImportPersons (delimited, same run)", Of(delimitedIn));
+                Summary(vcardOut).median / Summary(delimitedOut).median);
+    Print("PlanVCardImport + ImportVCards", Summary(vcardIn));
+    Print("ImportPersons (delimited, same run)", Summary(delimitedIn));
     std::printf("  ratio of medians %.2f (goal: at most 1.5)\n",
-                Of(vcardIn).median / Of(delimitedIn).median);
+                Summary(vcardIn).median / Summary(delimitedIn).median);
     return 0;
 }
