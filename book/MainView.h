@@ -63,6 +63,7 @@ public:
 
     // The search field above the person list and what it leaves shown.
     QLineEdit* SearchField() const { return search_; }
+    static constexpr int kSearchFieldId = 1080;
     bool Filtered() const { return !query_.Empty(); }
     // The persons the list shows, in its order: all of them when nothing is searched for.
     std::vector<RecordId> ShownPersonIds() const;

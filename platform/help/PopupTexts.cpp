@@ -47,6 +47,11 @@ constexpr PopupEntry kPopups[] = {
     {1220,
      "The selected person's home phone number. Click it to have your phone dialler call the "
      "number; it shows Not Available when there is none."},
+    {1230,
+     "Type to show only the persons you look for: each word must be found in a field of theirs "
+     "or in the notes of one of their contacts; capitals and accents do not matter. Put "
+     "company:, city:, email:, phone: or note: before a word to look only there. Esc shows "
+     "everybody again."},
     {1221,
      "The selected person's work phone number, with the extension after an x. Click it to "
      "have your phone dialler call the number (without the extension)."},

@@ -906,6 +906,14 @@ TEST_F(MainFrameTest, HelpTopicsAndControlHelp) {
                         list->mapTo(frame_->View(), list->rect().center()));
     ASSERT_EQ(requests.size(), 5u);
     EXPECT_EQ(requests[4].popup, 2000);
+
+    // The search field explains itself too, and its text says how to search.
+    QWidget* search = frame_->View()->SearchField();
+    search->setFocus();
+    QTest::keyClick(search, Qt::Key_F1);
+    ASSERT_EQ(requests.size(), 6u);
+    EXPECT_EQ(requests[5].popup, 1230);
+    EXPECT_TRUE(help::PopupText(1230).contains(QStringLiteral("city:")));
     help::SetHelpRequestHandler(nullptr);
 }
 
