@@ -57,7 +57,12 @@ const DemoPerson kPersons[] = {
     {"Mrs.", "Elsa", "Lindqvist", "", "", "Storgatan 4", "Uppsala", "", "753 20", "018-55 50 12",
      "", "", "", "", "", "elsa@lindqvist.example", ""},
     {"Mr.", "Liam", "D'Arcy", "D'Arcy Marine", "Skipper", "Pier 39", "Boston", "MA", "02110", "",
-     "617-555-0139", "", "617-555-0140", "", "", "liam@darcymarine.example", ""},
+     "617-555-0139", "", "617-555-0140", "", "", "liam@darcymarine.example", ""},    // Names that sort as people read them, not by their bytes.
+    {"", "Jan", "de Vries", "Tulip Exports", "Director", "Keizersgracht 12", "Amsterdam", "",
+     "1015 CS", "020 555 0134", "020 555 0135", "", "06 5555 0136", "", "",
+     "jan@tulipexports.example", "www.tulipexports.example"},
+    {"Mme", "Claire", "\u00C9mond", "", "", "350 rue Sherbrooke Est", "Montr\u00E9al", "QC",
+     "H2X 1E3", "514-555-0177", "", "", "", "", "", "claire.emond@example.ca", ""},
 };
 
 struct DemoContact {
@@ -92,6 +97,8 @@ const DemoContact kContacts[] = {
     {9, "2026-11-02 13:00:00", kVisit, "Kick-off meeting at Market St."},
     {10, "2026-06-21 17:00:00", kLetter, "Midsummer invitation."},
     {11, "2026-12-06 11:00:00", kPhone, "Boat is out of the water for the winter."},
+    {12, "2026-11-14 16:00:00", kMail, "Bulb catalogue for the spring season."},
+    {13, "2026-10-27 12:30:00", kVisit, "Lunch in the Plateau; she'll visit in March."},
 };
 
 }  // namespace

@@ -109,6 +109,21 @@ SortedPart SortPart(const std::vector<std::string_view>& texts,
     return part;
 }
 
+}  // namespace
+
+QLocale PersonSortLocale() {
+    const QLocale locale = QLocale().collation();
+    // A session without a language (LANG=C, C.UTF-8, POSIX) would get the order of the code
+    // points: "de Vries" and "\u00C9mond" after "Tanaka". Unicode's default order is what such a
+    // user expects, and English collates by it unchanged.
+    if (locale.language() == QLocale::C) {
+        return QLocale(QLocale::English, QLocale::UnitedStates);
+    }
+    return locale;
+}
+
+namespace {
+
 // From this many distinct texts, keying and sorting them on two threads pays.
 constexpr size_t kTwoThreadsFrom = 8192;
 
@@ -117,7 +132,7 @@ constexpr size_t kTwoThreadsFrom = 8192;
 // even one of characters the collator ignores.
 std::vector<uint32_t> CollationRanks(const std::vector<std::string_view>& texts,
                                      uint32_t& rankCount) {
-    const QLocale locale = QLocale().collation();
+    const QLocale locale = PersonSortLocale();
     std::vector<uint32_t> numbers;
     numbers.reserve(texts.size());
     for (uint32_t n = 0; n < texts.size(); ++n) {

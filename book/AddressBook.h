@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include <QLocale>
+
 #include "DateTime.h"
 #include "PersonRecord.h"
 
@@ -144,6 +146,9 @@ std::string ContactListQuery(const RecordId& personId, ContactOrder order, bool 
 // (no last name, no company) comes first. reversed turns the whole list round.
 void LoadPersonList(const std::string& path, PersonOrder order, PersonRowList& rows,
                     bool reversed = false);
+// The locale whose collation the person list follows: the default locale's, or, when that has
+// no language (the C locale), the Unicode default order.
+QLocale PersonSortLocale();
 // The sort of LoadPersonList, on rows read in any order.
 void SortPersonRows(PersonRowList& rows, PersonOrder order, bool reversed = false);
 // False when no person has the identifier.

@@ -223,6 +223,26 @@ TEST(AddressBook, PersonListFollowsTheLocalesAlphabet) {
     }
 }
 
+TEST(AddressBook, WithoutALanguageThePersonListFollowsUnicodesDefaultOrder) {
+    // LANG=C or C.UTF-8, as on many servers and fresh installs.
+    const DefaultLocale c(QLocale::c());
+    EXPECT_EQ(PersonSortLocale().language(), QLocale::English);
+    TestBook book;
+    const std::string path = book.Create();
+    AddPersons(path, {{"", "Tanaka", ""},
+                      {"", "\xC3\x89mond", ""},
+                      {"", "Evans", ""},
+                      {"", "de Vries", ""},
+                      {"", "Davis", ""},
+                      {"", "Emond", ""}});
+    EXPECT_EQ(Loaded(path, PersonOrder::ByName),
+              (std::vector<std::string>{"Davis", "de Vries", "Emond", "\xC3\x89mond", "Evans",
+                                        "Tanaka"}));
+    // A language of its own is kept.
+    const DefaultLocale swedish(QLocale(QLocale::Swedish, QLocale::Sweden));
+    EXPECT_EQ(PersonSortLocale().language(), QLocale::Swedish);
+}
+
 TEST(AddressBook, PersonListReadsWindows1252NamesAsTheyShow) {
     // Old files hold Windows-1252: byte C9 is "É", sorted next to "Emond" as when stored as
     // UTF-8, not after every letter.
