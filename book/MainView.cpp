@@ -280,6 +280,7 @@ void MainView::OnPathChanged(const std::string& path) {
         const QSignalBlocker quiet(search_);
         search_->clear();
         query_ = SearchQuery();
+        allPersons_ = PersonRowList();
         noMatch_->hide();
     }
     emit StateChanged();
@@ -289,6 +290,10 @@ void MainView::OnReload() {
     // Whatever changed behind the view is read again, the search's index too.
     searchIndexReady_ = false;
     Reload();
+}
+
+size_t MainView::PersonCount() const {
+    return Filtered() ? allPersons_.size() : personModel_->Rows().size();
 }
 
 std::vector<RecordId> MainView::ShownPersonIds() const {
@@ -311,7 +316,7 @@ bool MainView::EnsureSearchIndex() {
     buildingIndex_ = true;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     // A large file takes a moment to read; the status bar says why the program waits.
-    const bool large = allPersons_.size() >= kSearchNoticeFrom;
+    const bool large = PersonCount() >= kSearchNoticeFrom;
     if (large) {
         emit StatusMessage(QStringLiteral("Preparing the address book for searching..."));
         QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
@@ -390,7 +395,7 @@ void MainView::ShowSearchResult() {
         emit StatusMessage(QStringLiteral("Ready"));
         return;
     }
-    emit StatusMessage(QStringLiteral("%1 of %2 persons").arg(shown).arg(allPersons_.size()));
+    emit StatusMessage(QStringLiteral("%1 of %2 persons").arg(shown).arg(PersonCount()));
     if (shown == 0) {
         noMatch_->setText(QStringLiteral("No person matches \"%1\".").arg(search_->text()));
         noMatch_->setGeometry(form_->personList->viewport()->rect().adjusted(8, 8, -8, -8));
@@ -408,8 +413,16 @@ void MainView::OnSearchEdited(const QString& text) {
     pinned_.clear();
     const RecordId remembered = currentPersonId_;
     form_->personList->setUpdatesEnabled(false);
-    PersonRowList rows = Filtered() ? ShownRows(narrowing) : allPersons_;
-    if (!Filtered()) {
+    PersonRowList rows;
+    if (Filtered()) {
+        // The whole list is kept aside only while a search leaves part of it shown.
+        if (previous.Empty()) {
+            allPersons_ = personModel_->Rows();
+        }
+        rows = ShownRows(narrowing);
+    } else {
+        rows = std::move(allPersons_);
+        allPersons_ = PersonRowList();
         matches_.clear();
     }
     // The person shown stays selected while the search finds them, else the first found.
@@ -527,8 +540,13 @@ void MainView::Reload() {
                                           platform::MessageIcon::None);
         }
     }
-    allPersons_ = std::move(rows);
-    PersonRowList shown = Filtered() ? ShownRows(false) : allPersons_;
+    PersonRowList shown;
+    if (Filtered()) {
+        allPersons_ = std::move(rows);
+        shown = ShownRows(false);
+    } else {
+        shown = std::move(rows);
+    }
     Reselect(form_->personList, *personModel_, std::move(shown), remembered, selectedPersonRow_,
              currentPersonId_);
     if (selectedPersonRow_ >= 0) {

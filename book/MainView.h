@@ -73,7 +73,7 @@ public:
     // From this many persons, reading them for the search is announced in the status bar.
     static constexpr size_t kSearchNoticeFrom = 20000;
     // How many persons the file has, shown or not.
-    size_t PersonCount() const { return allPersons_.size(); }
+    size_t PersonCount() const;
 
     PersonOrder PersonSortOrder() const { return personOrder_; }
     ContactOrder ContactSortOrder() const { return contactOrder_; }
@@ -169,7 +169,8 @@ private:
     std::vector<editing::DeletedRecords> undo_;
     std::optional<record_commands::ContactPreset> lastContact_;
 
-    // Every person of the file in list order; the list shows them all or those searched for.
+    // While searching, every person of the file in list order (the list shows those found);
+    // otherwise empty, the list itself holding every person.
     PersonRowList allPersons_;
     SearchQuery query_;
     PersonSearchIndex searchIndex_;

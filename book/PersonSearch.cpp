@@ -437,10 +437,6 @@ PersonSearchIndex::~PersonSearchIndex() = default;
 PersonSearchIndex::PersonSearchIndex(PersonSearchIndex&&) noexcept = default;
 PersonSearchIndex& PersonSearchIndex::operator=(PersonSearchIndex&&) noexcept = default;
 
-void PersonSearchIndex::Clear() {
-    *this = PersonSearchIndex();
-}
-
 std::string_view PersonSearchIndex::IdOf(uint32_t entry) const {
     return std::string_view(idText_.data() + idStart_[entry],
                             idStart_[entry + 1] - idStart_[entry]);

@@ -60,7 +60,7 @@ private:
 };
 
 // Every person's fields and contact descriptions, folded, keyed by the person's identifier.
-// Const members may be called from several threads at once; Build, Refresh and Clear may not.
+// Const members may be called from several threads at once; Build and Refresh may not.
 class PersonSearchIndex {
 public:
     PersonSearchIndex();
@@ -76,7 +76,6 @@ public:
     // Reads one person again after an edit, with their contacts: a person no longer in the file
     // is dropped, a new one is added. On failure the index is as it was.
     void Refresh(const std::string& path, const RecordId& id);
-    void Clear();
 
     // A person the index does not know matches no word (refresh or build again); every person
     // matches the empty query.

@@ -51,19 +51,6 @@ std::vector<std::string> HeaderNames(const TransferSettings& settings) {
     return names;
 }
 
-// Reads the file through the engine's own small cache instead of mapping all of it: the whole
-// text is in memory already, and a large file's mapped pages would count twice.
-void ReadWithoutMapping(cppsqlite3::Statement& statement) {
-    statement.Execute("PRAGMA mmap_size = 0");
-}
-
-int Count(cppsqlite3::Statement& statement, const char* table) {
-    cppsqlite3::Query& query = statement.ExecuteQuery(std::string("SELECT COUNT(*) FROM ") + table);
-    const int count = query.Next() ? query.GetInt(1) : 0;
-    statement.CloseQuery();
-    return count;
-}
-
 // Room for the whole text at once: pages a large buffer does not use are never touched, so
 // being generous costs no memory, while growing by copies would hold two texts at a time.
 std::string Begin(const TransferSettings& settings, const DelimitedText& format, int rows) {
@@ -77,6 +64,26 @@ std::string Begin(const TransferSettings& settings, const DelimitedText& format,
 }
 
 }  // namespace
+
+void ReadWithoutMapping(cppsqlite3::Statement& statement) {
+    statement.Execute("PRAGMA mmap_size = 0");
+}
+
+int Count(cppsqlite3::Statement& statement, const char* table) {
+    cppsqlite3::Query& query = statement.ExecuteQuery(std::string("SELECT COUNT(*) FROM ") + table);
+    const int count = query.Next() ? query.GetInt(1) : 0;
+    statement.CloseQuery();
+    return count;
+}
+
+std::unordered_set<std::string_view> IdentifierSet(const std::vector<RecordId>& ids) {
+    std::unordered_set<std::string_view> set;
+    set.reserve(ids.size());
+    for (const RecordId& id : ids) {
+        set.insert(id);
+    }
+    return set;
+}
 
 std::string PersonsText(const std::string& databasePath, const TransferSettings& settings,
                         int& records) {
@@ -95,13 +102,8 @@ std::string PersonsText(const std::string& databasePath, const TransferSettings&
     std::string converted;
     // Only the persons the list shows: their identifiers come last in each row.
     const bool onlyShown = settings.onlyShown;
-    std::unordered_set<std::string_view> shown;
-    if (onlyShown) {
-        shown.reserve(settings.shownPersons.size());
-        for (const RecordId& id : settings.shownPersons) {
-            shown.insert(id);
-        }
-    }
+    const std::unordered_set<std::string_view> shown =
+        onlyShown ? IdentifierSet(settings.shownPersons) : std::unordered_set<std::string_view>();
     std::string sql = kPersonsQuery;
     if (onlyShown) {
         sql.insert(sql.rfind(" FROM Person"), ", ID");

@@ -2,8 +2,16 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
+#include <unordered_set>
+#include <vector>
 
+#include "RecordId.h"
 #include "TransferSettings.h"
+
+namespace cppsqlite3 {
+class Statement;
+}
 
 namespace transfer {
 
@@ -22,6 +30,14 @@ struct ExportResult {
     int records = 0;
     std::string message;
 };
+
+// Reads the file through the engine's own small cache instead of mapping all of it: an export's
+// whole text is in memory already, and a large file's mapped pages would count twice.
+void ReadWithoutMapping(cppsqlite3::Statement& statement);
+// The number of rows of the table.
+int Count(cppsqlite3::Statement& statement, const char* table);
+// The identifiers as a set of views into ids, which must outlive it.
+std::unordered_set<std::string_view> IdentifierSet(const std::vector<RecordId>& ids);
 
 // The persons of the database file, or all contacts with their person and contact type, as the
 // lines of a delimited text file (header included). Empty when the table is empty. Throws

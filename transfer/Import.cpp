@@ -35,13 +35,6 @@ std::string Decoded(const QByteArray& bytes) {
     return IsValidUtf8(text) ? text : Windows1252ToUtf8(text);
 }
 
-void TrimInPlace(std::string& text) {
-    const std::string_view trimmed = Trimmed(text);
-    if (trimmed.size() != text.size()) {
-        text = std::string(trimmed);
-    }
-}
-
 }  // namespace
 
 std::optional<std::string> ReadTextFile(const std::string& path) {
@@ -178,6 +171,12 @@ std::vector<PersonRecord> ReadPersons(std::string_view text, const TransferSetti
     return persons;
 }
 
+void BeginImport(cppsqlite3::Statement& statement) {
+    // Room for a large import's pages until its COMMIT, for this connection only.
+    statement.Execute("PRAGMA cache_size = -65536");
+    statement.Execute("BEGIN TRANSACTION");
+}
+
 ImportResult ImportPersons(const std::string& databasePath, const TransferSettings& settings) {
     ImportResult result;
     const std::optional<std::string> text = ReadTextFile(settings.filePath);
@@ -194,9 +193,7 @@ ImportResult ImportPersons(const std::string& databasePath, const TransferSettin
         cppsqlite3::Database db;
         db.Open(databasePath);
         cppsqlite3::Statement& statement = db.CreateStatement();
-        // Room for a large import's pages until its COMMIT, for this connection only.
-        statement.Execute("PRAGMA cache_size = -65536");
-        statement.Execute("BEGIN TRANSACTION");
+        BeginImport(statement);
         for (const PersonRecord& person : persons) {
             statement.Execute(editing::InsertPersonSql(NewRecordId(), person, stamp));
         }

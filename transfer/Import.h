@@ -9,6 +9,10 @@
 #include "PersonRecord.h"
 #include "TransferSettings.h"
 
+namespace cppsqlite3 {
+class Statement;
+}
+
 namespace transfer {
 
 // The file as UTF-8 text: a UTF-8 byte-order mark is skipped, a file that starts with a UTF-16
@@ -58,6 +62,9 @@ struct ImportResult {
     int persons = 0;
     std::string message;
 };
+
+// Begins the one transaction an import runs in, with room for its pages until the COMMIT.
+void BeginImport(cppsqlite3::Statement& statement);
 
 // Reads the settings' file and inserts its persons into the database file in one transaction,
 // all with the same time stamp. The last-saved stamp of the file is not changed.

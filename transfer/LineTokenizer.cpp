@@ -22,6 +22,13 @@ std::string_view Trimmed(std::string_view text) {
     return text;
 }
 
+void TrimInPlace(std::string& text) {
+    const std::string_view trimmed = Trimmed(text);
+    if (trimmed.size() != text.size()) {
+        text = std::string(trimmed);
+    }
+}
+
 bool LineTokenizer::NextField(std::string_view& line, std::string& field, Ending& ending) const {
     field.clear();
     ending = Ending::Plain;

@@ -50,5 +50,7 @@ inline bool IsLineSpace(char c) {
 
 // The text without white space at either end.
 std::string_view Trimmed(std::string_view text);
+// The same, in place.
+void TrimInPlace(std::string& text);
 
 }  // namespace transfer

@@ -32,22 +32,13 @@ bool RunWizard(QWidget* owner, TransferSettings& settings, const char* title) {
     return wizard.exec() == QDialog::Accepted;
 }
 
-CommandOutcome Export(QWidget* owner, const std::string& databasePath, TransferSettings settings,
-                      const char* title, const char* caption, const char* nothingText,
-                      const char* doneText) {
-    if (!RunWizard(owner, settings, title)) {
-        return {};
-    }
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const ExportResult result = settings.kind == TransferKind::ExportContacts
-                                    ? ExportContacts(databasePath, settings)
-                                    : ExportPersons(databasePath, settings);
-    QApplication::restoreOverrideCursor();
+// What an export came to: the status-bar text when written, else a message.
+CommandOutcome Reported(const ExportResult& result, const std::string& filePath,
+                        const char* caption, const char* nothingText, const char* doneText) {
     switch (result.outcome) {
         case ExportResult::Outcome::Written:
-            return {
-                false,
-                QString::fromUtf8(doneText).arg(result.records).arg(ShownPath(settings.filePath))};
+            return {false,
+                    QString::fromUtf8(doneText).arg(result.records).arg(ShownPath(filePath))};
         case ExportResult::Outcome::NothingToExport:
             platform::ShowMessage(nullptr, QString::fromUtf8(nothingText),
                                   QString::fromUtf8(caption), MessageIcon::Information);
@@ -59,12 +50,31 @@ CommandOutcome Export(QWidget* owner, const std::string& databasePath, TransferS
             platform::ShowMessage(
                 nullptr,
                 QStringLiteral("The file %1 could not be written: %2")
-                    .arg(ShownPath(settings.filePath), QString::fromStdString(result.message)),
+                    .arg(ShownPath(filePath), QString::fromStdString(result.message)),
                 QString::fromUtf8(caption), MessageIcon::Error);
             break;
     }
     return {};
 }
+
+CommandOutcome Export(QWidget* owner, const std::string& databasePath, TransferSettings settings,
+                      const char* title, const char* caption, const char* nothingText,
+                      const char* doneText) {
+    if (!RunWizard(owner, settings, title)) {
+        return {};
+    }
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const ExportResult result = settings.kind == TransferKind::ExportContacts
+                                    ? ExportContacts(databasePath, settings)
+                                    : ExportPersons(databasePath, settings);
+    QApplication::restoreOverrideCursor();
+    return Reported(result, settings.filePath, caption, nothingText, doneText);
+}
+
+// The person exports' texts, delimited or vCard.
+const char kPersonExportCaption[] = "Error Exporting Address Book";
+const char kNoPersonsText[] = "There are no persons to export.";
+const char kPersonsExportedText[] = "%1 persons exported to %2.";
 
 // The folder of the open address book, where its files are likely kept.
 QString BookFolder(const std::string& databasePath) {
@@ -82,8 +92,8 @@ CommandOutcome ExportPersonsCommand(QWidget* owner, const std::string& databaseP
     settings.shownPersons = shown;
     settings.onlyShown = !shown.empty();
     return Export(owner, databasePath, std::move(settings),
-                  "Export Person Information To Text File", "Error Exporting Address Book",
-                  "There are no persons to export.", "%1 persons exported to %2.");
+                  "Export Person Information To Text File", kPersonExportCaption, kNoPersonsText,
+                  kPersonsExportedText);
 }
 
 CommandOutcome ExportContactsCommand(QWidget* owner, const std::string& databasePath) {
@@ -152,18 +162,18 @@ CommandOutcome ImportVCardCommand(QWidget* owner, QWidget* view, const std::stri
             return {};
     }
     KnownCards known = KnownCards::AddAsNew;
-    if (plan.knownCount > 0) {
+    const int knownCount = plan.KnownCount();
+    if (knownCount > 0) {
         const QString text =
-            plan.knownCount == 1
-                ? QStringLiteral(
-                      "One card of this file is a person already in the address "
-                      "book. Update that person with the card, skip the card, or "
-                      "add it as a new person?")
-                : QStringLiteral(
-                      "%1 cards of this file are persons already in the address "
-                      "book. Update those persons with their cards, skip the cards, "
-                      "or add them as new persons?")
-                      .arg(plan.knownCount);
+            knownCount == 1 ? QStringLiteral(
+                                  "One card of this file is a person already in the address "
+                                  "book. Update that person with the card, skip the card, or "
+                                  "add it as a new person?")
+                            : QStringLiteral(
+                                  "%1 cards of this file are persons already in the address "
+                                  "book. Update those persons with their cards, skip the cards, "
+                                  "or add them as new persons?")
+                                  .arg(knownCount);
         switch (platform::AskChoice(
             WizardOwner(owner), text, QString::fromLatin1(kVCardImportCaption),
             MessageIcon::Question,
@@ -242,29 +252,7 @@ CommandOutcome ExportVCardCommand(QWidget* owner, const std::string& databasePat
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const ExportResult result = ExportVCards(databasePath, filePath, onlyShown ? &shown : nullptr);
     QApplication::restoreOverrideCursor();
-    const QString caption = QStringLiteral("Error Exporting Address Book");
-    switch (result.outcome) {
-        case ExportResult::Outcome::Written:
-            return {false, QStringLiteral("%1 persons exported to %2.")
-                               .arg(result.records)
-                               .arg(ShownPath(filePath))};
-        case ExportResult::Outcome::NothingToExport:
-            platform::ShowMessage(nullptr, QStringLiteral("There are no persons to export."),
-                                  caption, MessageIcon::Information);
-            break;
-        case ExportResult::Outcome::DatabaseFailure:
-            platform::ShowDatabaseFailure(nullptr, result.message, "Error Exporting Address Book",
-                                          MessageIcon::Error);
-            break;
-        case ExportResult::Outcome::FileFailure:
-            platform::ShowMessage(
-                nullptr,
-                QStringLiteral("The file %1 could not be written: %2")
-                    .arg(ShownPath(filePath), QString::fromStdString(result.message)),
-                caption, MessageIcon::Error);
-            break;
-    }
-    return {};
+    return Reported(result, filePath, kPersonExportCaption, kNoPersonsText, kPersonsExportedText);
 }
 
 }  // namespace transfer

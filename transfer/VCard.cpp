@@ -6,6 +6,8 @@
 
 #include <QStringDecoder>
 
+#include "DelimitedText.h"
+#include "LineTokenizer.h"
 #include "StoredText.h"
 
 namespace transfer {
@@ -23,10 +25,6 @@ char Upper(char c) {
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t';
-}
-
-bool IsSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
 }
 
 bool IsDigit(char c) {
@@ -52,31 +50,6 @@ bool Is(std::string_view text, std::string_view upper) {
 
 bool StartsWith(std::string_view text, std::string_view upper) {
     return text.size() >= upper.size() && Is(text.substr(0, upper.size()), upper);
-}
-
-std::string_view Trimmed(std::string_view text) {
-    size_t begin = 0;
-    size_t end = text.size();
-    while (begin < end && IsSpace(text[begin])) {
-        ++begin;
-    }
-    while (end > begin && IsSpace(text[end - 1])) {
-        --end;
-    }
-    return text.substr(begin, end - begin);
-}
-
-void Trim(std::string& text) {
-    size_t end = text.size();
-    while (end > 0 && IsSpace(text[end - 1])) {
-        --end;
-    }
-    text.resize(end);
-    size_t begin = 0;
-    while (begin < text.size() && IsSpace(text[begin])) {
-        ++begin;
-    }
-    text.erase(0, begin);
 }
 
 bool IsAscii(std::string_view text) {
@@ -450,7 +423,7 @@ void AppendUnescaped(std::string& out, std::string_view in, Escapes escapes) {
 void SetText(std::string& field, std::string_view in, Escapes escapes) {
     field.clear();
     AppendUnescaped(field, Trimmed(in), escapes);
-    Trim(field);
+    TrimInPlace(field);
 }
 
 // The components of a structured value (N, ADR, ORG), split at the semicolons no backslash
@@ -610,7 +583,7 @@ struct Property {
 // semicolons between empty components.
 bool HasContent(std::string_view value, Kind kind) {
     for (char c : value) {
-        if (!IsSpace(c) && (c != ';' || kind != Kind::Adr)) {
+        if (!IsLineSpace(c) && (c != ';' || kind != Kind::Adr)) {
             return true;
         }
     }
@@ -789,7 +762,7 @@ void Card::ReadName(PersonRecord& person) {
     if (!title.empty() && formatted.size() > title.size() &&
         formatted.compare(0, title.size(), title) == 0 && IsBlank(formatted[title.size()])) {
         formatted.erase(0, title.size());
-        Trim(formatted);
+        TrimInPlace(formatted);
     }
     if (formatted.empty() || notPerson_ || formatted == person[P::Company] || formatted == title) {
         return;
@@ -801,7 +774,7 @@ void Card::ReadName(PersonRecord& person) {
     }
     person[P::LName] = formatted.substr(blank + 1);
     formatted.resize(blank);
-    Trim(formatted);
+    TrimInPlace(formatted);
     person[P::FName] = std::move(formatted);
 }
 
@@ -905,7 +878,7 @@ bool Card::Finish(VCardPerson& out) {
         Text(person[P::Email], *email);
         if (StartsWith(person[P::Email], "MAILTO:")) {
             person[P::Email].erase(0, 7);
-            Trim(person[P::Email]);
+            TrimInPlace(person[P::Email]);
         }
     }
     if (const Property* url = Best(Kind::Url, 0)) {
@@ -1101,13 +1074,7 @@ void AppendVCard(std::string& out, const PersonRecord& person) {
     std::string converted[P::FieldCount];
     std::string_view f[P::FieldCount];
     for (int i = 0; i < P::FieldCount; ++i) {
-        const std::string& field = person.fields[i];
-        if (IsValidUtf8(field)) {
-            f[i] = field;
-        } else {
-            converted[i] = Windows1252ToUtf8(field);
-            f[i] = converted[i];
-        }
+        f[i] = AsUtf8(person.fields[i], converted[i]);
     }
     size_t begin = 0;
     const auto start = [&](const char* name) {

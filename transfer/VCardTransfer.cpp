@@ -9,6 +9,7 @@
 #include "Database.h"
 #include "DatabaseFile.h"
 #include "DateTime.h"
+#include "Import.h"
 #include "RecordEditing.h"
 
 namespace transfer {
@@ -83,7 +84,6 @@ VCardImportPlan PlanVCardImport(const std::string& databasePath, const std::stri
         for (size_t i = 0; i < plan.persons.size(); ++i) {
             if (!plan.persons[i].uid.empty() && ids.count(plan.persons[i].uid) > 0) {
                 plan.known[i] = true;
-                ++plan.knownCount;
             }
         }
     } catch (const cppsqlite3::SQLException& e) {
@@ -105,9 +105,7 @@ VCardImportResult ImportVCards(const std::string& databasePath, const VCardImpor
         cppsqlite3::Database db;
         db.Open(databasePath);
         cppsqlite3::Statement& statement = db.CreateStatement();
-        // Room for a large import's pages until its COMMIT, for this connection only.
-        statement.Execute("PRAGMA cache_size = -65536");
-        statement.Execute("BEGIN TRANSACTION");
+        BeginImport(statement);
         // Read inside the transaction: no identifier can be taken meanwhile.
         std::unordered_set<std::string> taken = PersonIds(statement);
         for (size_t i = 0; i < plan.persons.size(); ++i) {
@@ -157,27 +155,17 @@ VCardImportResult ImportVCards(const std::string& databasePath, const VCardImpor
 std::string VCardsText(const std::string& databasePath, const std::vector<RecordId>* only,
                        int& records) {
     records = 0;
-    std::unordered_set<std::string_view> wanted;
-    if (only) {
-        wanted.reserve(only->size());
-        for (const RecordId& id : *only) {
-            wanted.insert(id);
-        }
-    }
+    const std::unordered_set<std::string_view> wanted =
+        only ? IdentifierSet(*only) : std::unordered_set<std::string_view>();
     cppsqlite3::Database db;
     db.Open(databasePath);
     cppsqlite3::Statement& statement = db.CreateStatement();
-    // The text is in memory already; mapped pages of a large file would count twice.
-    statement.Execute("PRAGMA mmap_size = 0");
+    ReadWithoutMapping(statement);
+    const size_t rows = static_cast<size_t>(Count(statement, "Person"));
     std::string text;
-    {
-        cppsqlite3::Query& count = statement.ExecuteQuery("SELECT COUNT(*) FROM Person");
-        const size_t rows = count.Next() ? static_cast<size_t>(count.GetInt(1)) : 0;
-        statement.CloseQuery();
-        // Room for every card at once: pages a large buffer does not use are never touched,
-        // while growing by copies would hold two texts at a time.
-        text.reserve((only ? std::min(rows, only->size()) : rows) * 512 + 4096);
-    }
+    // Room for every card at once: pages a large buffer does not use are never touched, while
+    // growing by copies would hold two texts at a time.
+    text.reserve((only ? std::min(rows, only->size()) : rows) * 512 + 4096);
     std::string sql = "SELECT ID";
     for (int f = 0; f < PersonRecord::FieldCount; ++f) {
         sql += std::string(", ") + PersonRecord::ColumnName(static_cast<PersonRecord::Field>(f));

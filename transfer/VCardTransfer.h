@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -27,7 +28,9 @@ struct VCardImportPlan {
     int nameless = 0;
     // For each person: their card's UID names a person already in the file.
     std::vector<bool> known;
-    int knownCount = 0;
+    int KnownCount() const {
+        return static_cast<int>(std::count(known.begin(), known.end(), true));
+    }
 };
 
 VCardImportPlan PlanVCardImport(const std::string& databasePath, const std::string& filePath);

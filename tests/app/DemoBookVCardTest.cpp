@@ -71,7 +71,7 @@ TEST_F(DemoBookVCardTest, EveryPersonComesBackIntoAnEmptyFileWithAllFieldsEqual)
 TEST_F(DemoBookVCardTest, ReadingOnesOwnExportAgainAddsNobody) {
     const size_t before = Persons(demo_).size();
     const transfer::VCardImportPlan plan = transfer::PlanVCardImport(demo_, file_);
-    EXPECT_EQ(plan.knownCount, static_cast<int>(before));
+    EXPECT_EQ(plan.KnownCount(), static_cast<int>(before));
     for (transfer::KnownCards choice : {transfer::KnownCards::Skip, transfer::KnownCards::Update}) {
         const transfer::VCardImportResult result = transfer::ImportVCards(demo_, plan, choice);
         EXPECT_EQ(result.added, 0);

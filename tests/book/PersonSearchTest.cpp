@@ -506,7 +506,7 @@ TEST_F(PersonSearch, FailedBuildOrRefreshKeepsTheIndex) {
     EXPECT_THROW(index_.Refresh(missing, "x"), cppsqlite3::SQLException);
     EXPECT_EQ(index_.size(), 1u);
     EXPECT_EQ(Found("lee"), (Names{"Lee, Ann"}));
-    index_.Clear();
+    index_ = PersonSearchIndex();
     EXPECT_TRUE(index_.Empty());
     EXPECT_EQ(Found("lee"), Names{});
 }

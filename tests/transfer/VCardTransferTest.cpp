@@ -73,7 +73,7 @@ TEST_F(VCardTransferTest, ExportAndImportIntoAnEmptyFileKeepEveryFieldAndIdentif
     const transfer::VCardImportPlan plan = transfer::PlanVCardImport(empty, file);
     ASSERT_EQ(plan.outcome, transfer::VCardImportPlan::Outcome::Ready);
     EXPECT_EQ(plan.persons.size(), 3u);
-    EXPECT_EQ(plan.knownCount, 0);
+    EXPECT_EQ(plan.KnownCount(), 0);
     const transfer::VCardImportResult result =
         transfer::ImportVCards(empty, plan, transfer::KnownCards::Skip);
     EXPECT_EQ(result.added, 3);
@@ -108,7 +108,7 @@ TEST_F(VCardTransferTest, CardsOfPersonsAlreadyInTheFileAreUpdatedSkippedOrAdded
 
     transfer::VCardImportPlan plan = transfer::PlanVCardImport(path_, file);
     ASSERT_EQ(plan.outcome, transfer::VCardImportPlan::Outcome::Ready);
-    EXPECT_EQ(plan.knownCount, 2);
+    EXPECT_EQ(plan.KnownCount(), 2);
 
     // Skipped: a re-import adds only the stranger.
     transfer::VCardImportResult skipped =
