@@ -115,6 +115,7 @@ bool Document::OpenWithDialog(bool& failed) {
 }
 
 bool Document::Open(const QString& path) {
+    failureReason_.clear();
     // The engine would create a missing file as an empty database; a mistyped name should not
     // leave a stray file behind.
     if (!QFileInfo(path).isFile()) {
@@ -155,6 +156,10 @@ bool Document::Open(const QString& path) {
         saved_ = globals.saved;
         SetPath(QFileInfo(path).absoluteFilePath());
         return true;
+    } catch (const StoredCodeRefused& e) {
+        failureReason_ =
+            QString::fromLocal8Bit(e.Message().data(), static_cast<qsizetype>(e.Message().size()));
+        return false;
     } catch (const cppsqlite3::SQLException&) {
         return false;
     }

@@ -26,6 +26,9 @@ public:
     // Opens the file and rewrites its Globals row. False on any failure, not reported here,
     // and for a database whose tables are not those of an address book.
     bool Open(const QString& path);
+    // Why the last Open failed, when there is more to tell the user than that it did (a file
+    // holding code of its own); empty otherwise.
+    const QString& FailureReason() const { return failureReason_; }
     // Copies the current file under a new name and makes the copy current.
     bool SaveAs(bool& failed);
 
@@ -51,6 +54,7 @@ private:
     QWidget* owner_;
     QString path_;
     QString lastAsked_;
+    QString failureReason_;
     int version_ = -1;
     DateTime created_;
     DateTime saved_;

@@ -401,7 +401,8 @@ bool MainFrame::Start(const QString& commandLine) {
             // The window is not shown yet: the message stands on its own, centred.
             platform::ShowMessage(
                 MessageOwner(),
-                QStringLiteral("Unable to open the file %1. Exiting Tidemark.").arg(file),
+                WithFailureReason(
+                    QStringLiteral("Unable to open the file %1. Exiting Tidemark.").arg(file)),
                 QStringLiteral("Unable To Load File"), platform::MessageIcon::Error);
             ExplainVersionOneFile(file);
             opened = false;
@@ -587,6 +588,11 @@ void MainFrame::ExplainVersionOneFile(const QString& path) {
         QStringLiteral("Tidemark"), platform::MessageIcon::Information);
 }
 
+QString MainFrame::WithFailureReason(const QString& message) const {
+    const QString& reason = document_.FailureReason();
+    return reason.isEmpty() ? message : message + QLatin1Char('\n') + reason;
+}
+
 void MainFrame::FileNew() {
     if (document_.New()) {
         AddToRecentFiles(document_.Path());
@@ -603,7 +609,7 @@ void MainFrame::FileOpen() {
         AddToRecentFiles(document_.Path());
         SetTitle(document_.DisplayName());
     } else if (failed) {
-        platform::ShowMessage(this, QStringLiteral("Error loading file."),
+        platform::ShowMessage(this, WithFailureReason(QStringLiteral("Error loading file.")),
                               QStringLiteral("Tidemark"), platform::MessageIcon::Error);
         ExplainVersionOneFile(document_.LastAsked());
     }
@@ -642,7 +648,8 @@ void MainFrame::OpenRecentFile(int command) {
         recentFiles_.MoveToTop(command);
         SetTitle(document_.DisplayName());
     } else {
-        platform::ShowMessage(MessageOwner(), QStringLiteral("Error loading file."),
+        platform::ShowMessage(MessageOwner(),
+                              WithFailureReason(QStringLiteral("Error loading file.")),
                               QStringLiteral("Tidemark"), platform::MessageIcon::Error);
         ExplainVersionOneFile(path);
         recentFiles_.Remove(command);

@@ -83,6 +83,8 @@ private:
     void LoadDeferredList();
     // After a failed load: the file may be one of the first version, for the converter.
     void ExplainVersionOneFile(const QString& path);
+    // The message of a failed open, with the document's reason on a line of its own.
+    QString WithFailureReason(const QString& message) const;
     // The preview in place of the main view and its toolbar, or back.
     void EnterPreview();
     void LeavePreview();

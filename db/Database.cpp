@@ -1,5 +1,6 @@
 #include "Database.h"
 
+#include "DatabaseFile.h"
 #include "RecordId.h"
 
 #include <sqlite3.h>
@@ -21,6 +22,26 @@ const char kInvalidColumnName[] = "Invalid column name";
 
 bool IsStepError(int result) {
     return result != SQLITE_OK && result != SQLITE_ROW && result != SQLITE_DONE;
+}
+
+// A file may come from anyone, so a connection takes its schema as data: no statement can bend
+// the file's structure (writable_schema and the like), the schema calls only harmless functions,
+// and the file's own triggers and views never run, not even those another program adds while
+// the connection is open. A library that does not take a setting gets no connection.
+void TrustNothingStored(sqlite3* handle) {
+    static const int kSettings[][2] = {
+        {SQLITE_DBCONFIG_DEFENSIVE, 1},
+        {SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0},
+        {SQLITE_DBCONFIG_ENABLE_TRIGGER, 0},
+        {SQLITE_DBCONFIG_ENABLE_VIEW, 0},
+    };
+    for (const auto& setting : kSettings) {
+        int now = -1;
+        const int result = sqlite3_db_config(handle, setting[0], setting[1], &now);
+        if (result != SQLITE_OK || now != setting[1]) {
+            throw SQLException(result != SQLITE_OK ? result : SQLITE_ERROR);
+        }
+    }
 }
 
 }  // namespace
@@ -294,11 +315,18 @@ void Database::OpenWith(const std::string& path, bool create) {
         Close();
         throw SQLException(result);
     }
-    // Every operation opens its own connection, so the page cache always starts cold; mapping
-    // the file lets its reads come straight from the system's cache.
-    sqlite3_exec(handle_, "PRAGMA mmap_size=1073741824", nullptr, nullptr, nullptr);
     try {
+        TrustNothingStored(handle_);
+        // Every operation opens its own connection, so the page cache always starts cold;
+        // mapping the file lets its reads come straight from the system's cache.
+        sqlite3_exec(handle_, "PRAGMA mmap_size=1073741824", nullptr, nullptr, nullptr);
         ReadSchema();
+        // Checked on every connection, so a book that gained a trigger after it was opened is
+        // refused by the next operation, before that writes anything.
+        const StoredCode found = FindStoredCode(*this);
+        if (found != StoredCode::None) {
+            throw StoredCodeRefused(found);
+        }
     } catch (...) {
         Close();
         throw;

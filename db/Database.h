@@ -90,9 +90,11 @@ public:
 
     // Reads the schema at once: the engine opens lazily, and this first read is what makes a
     // file that is not a database fail here rather than at the first real query. A missing file
-    // fails with "The file %s no longer exists." and is not created.
+    // fails with "The file %s no longer exists." and is not created. A file holding code of its
+    // own (FindStoredCode in DatabaseFile.h) fails with StoredCodeRefused, unwritten.
     void Open(const std::string& path);
     // Opens the file, creating an empty database when there is none: for writing a new file.
+    // An existing file is refused as Open refuses it.
     void Create(const std::string& path);
     void Close();
     bool IsOpen() const { return handle_ != nullptr; }

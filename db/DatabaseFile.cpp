@@ -1,8 +1,10 @@
 #include "DatabaseFile.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QString>
 
+#include <strings.h>
 #include <iterator>
 #include <vector>
 
@@ -59,6 +61,36 @@ const char kCreateContactPersonIndex[] = "CREATE INDEX ContactPrsnIdx ON Contact
 
 }  // namespace schema
 
+namespace {
+
+struct BookTable {
+    const char* name;
+    std::vector<std::string> columns;
+};
+
+// The five tables of the format, each with its columns in order.
+const std::vector<BookTable>& BookTables() {
+    static const std::vector<BookTable> tables = [] {
+        static const char* const kPersonColumns[] = {
+            "ID",    "Title", "FName", "LName",   "Company", "Position", "Addr",
+            "City",  "State", "Zip",   "HmPhone", "WkPhone", "WkExt",    "CelPhone",
+            "Pager", "WkFax", "Email", "WebPage", "TmStamp"};
+        std::vector<std::string> person(std::begin(kPersonColumns), std::end(kPersonColumns));
+        std::vector<std::string> user = person;
+        user.erase(user.begin() + 14);  // the user has no Pager
+        return std::vector<BookTable>{
+            {"User", user},
+            {"Person", person},
+            {"ContactType", {"ID", "Description"}},
+            {"Contact", {"ID", "PersonID", "DtTm", "Description", "ContactTypeID", "TmStamp"}},
+            {"Globals", {"Version", "U", "C", "S"}},
+        };
+    }();
+    return tables;
+}
+
+}  // namespace
+
 std::string GlobalsInsert(const std::string& token, const std::string& created,
                           const std::string& saved) {
     return "INSERT INTO Globals VALUES(" + std::to_string(kDatabaseVersion) + ", '" +
@@ -107,25 +139,7 @@ void CreateDatabaseFile(const std::string& path) {
 }
 
 bool HasAddressBookTables(cppsqlite3::Statement& statement) {
-    static const char* const kPersonColumns[] = {
-        "ID",    "Title", "FName", "LName",   "Company", "Position", "Addr",
-        "City",  "State", "Zip",   "HmPhone", "WkPhone", "WkExt",    "CelPhone",
-        "Pager", "WkFax", "Email", "WebPage", "TmStamp"};
-    struct Table {
-        const char* name;
-        std::vector<std::string> columns;
-    };
-    std::vector<std::string> person(std::begin(kPersonColumns), std::end(kPersonColumns));
-    std::vector<std::string> user = person;
-    user.erase(user.begin() + 14);  // the user has no Pager
-    const Table tables[] = {
-        {"User", user},
-        {"Person", person},
-        {"ContactType", {"ID", "Description"}},
-        {"Contact", {"ID", "PersonID", "DtTm", "Description", "ContactTypeID", "TmStamp"}},
-        {"Globals", {"Version", "U", "C", "S"}},
-    };
-    for (const Table& table : tables) {
+    for (const BookTable& table : BookTables()) {
         std::vector<std::string> found;
         cppsqlite3::Query& query =
             statement.ExecuteQuery(std::string("PRAGMA table_info(") + table.name + ")");
@@ -146,6 +160,37 @@ bool HasAddressBookTables(cppsqlite3::Statement& statement) {
     }
     return true;
 }
+
+StoredCode FindStoredCode(const cppsqlite3::Database& db) {
+    StoredCode found = StoredCode::None;
+    for (int entry = 1; entry <= db.SchemaEntryCount(); ++entry) {
+        const std::string type = db.SchemaType(entry);
+        if (type == "trigger") {
+            return StoredCode::Triggers;
+        }
+        if (type != "view") {
+            continue;
+        }
+        // The program reads no view of another name, but would read one in place of a table;
+        // the engine compares names without regard to (ASCII) case.
+        const std::string name = db.SchemaName(entry);
+        for (const BookTable& table : BookTables()) {
+            if (strcasecmp(name.c_str(), table.name) == 0) {
+                found = StoredCode::Views;
+            }
+        }
+    }
+    return found;
+}
+
+StoredCodeRefused::StoredCodeRefused(StoredCode found)
+    : SQLException(QCoreApplication::translate(
+                       "DatabaseFile",
+                       "The file holds triggers or views: code of its own that would run when it "
+                       "is changed. Tidemark does not open such files.")
+                       .toLocal8Bit()
+                       .toStdString()),
+      found_(found) {}
 
 bool HasLookupIndexes(cppsqlite3::Statement& statement) {
     cppsqlite3::Query& query = statement.ExecuteQuery(

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "DateTime.h"
+#include "SQLException.h"
 
 namespace cppsqlite3 {
 class Database;
@@ -54,6 +55,27 @@ void CreateDatabaseFile(const std::string& path);
 // Whether the file's five tables have the columns of the schema, by name and in order: the
 // program reads and writes rows by position, so a table of another shape is not its file.
 bool HasAddressBookTables(cppsqlite3::Statement& statement);
+
+// Code a file can hold that the engine would run of its own accord when the file is read or
+// changed. A book may come from elsewhere; it is data, and such a file is not opened.
+enum class StoredCode {
+    None,
+    Triggers,  // any trigger, on any table
+    Views,     // a view under the name of one of the five tables
+};
+// What the schema the connection read at open holds of such code; triggers first.
+StoredCode FindStoredCode(const cppsqlite3::Database& db);
+
+// Thrown by every open of a file that holds such code, before anything of it is written. The
+// message tells the user why the file is not opened.
+class StoredCodeRefused : public cppsqlite3::SQLException {
+public:
+    explicit StoredCodeRefused(StoredCode found);
+    StoredCode Found() const { return found_; }
+
+private:
+    StoredCode found_;
+};
 
 // Whether the file has both lookup indexes.
 bool HasLookupIndexes(cppsqlite3::Statement& statement);

@@ -20,8 +20,9 @@ const char kPersonsQuery[] =
     "Email, WebPage FROM Person";
 
 const char kContactsQuery[] =
-    "SELECT Person.FName AS FName, Person.LName AS LName, Contact.DtTm, Contact.Description, "
-    "ContactType.Description AS TypeDesc FROM Contact, Person, ContactType WHERE "
+    "SELECT Person.FName AS FName, Person.LName AS LName, Person.Company AS Company, "
+    "Contact.DtTm, Contact.Description, ContactType.Description AS TypeDesc FROM Contact, "
+    "Person, ContactType WHERE "
     "Contact.PersonID = Person.ID AND Contact.ContactTypeID = ContactType.ID";
 
 namespace {
@@ -145,26 +146,28 @@ std::string ContactsText(const std::string& databasePath, const TransferSettings
     cppsqlite3::Query& query = statement.ExecuteQuery(kContactsQuery);
     while (query.Next()) {
         // A DtTm that does not read as a date gives an empty Date and Time.
-        const DateTime when = ParseDateTime(query.GetString(3));
+        const DateTime when = ParseDateTime(query.GetString(4));
         bool first = true;
         for (int position : positions) {
+            // The columns of the query: FName, LName, Company, DtTm, Description, TypeDesc.
             switch (position) {
                 case 0:  // FirstName
                 case 1:  // LastName
+                case 2:  // Company
                     format.AppendValue(text, AsUtf8(query.GetText(position + 1), converted), first,
                                        " ");
                     break;
-                case 2:
+                case 3:
                     format.AppendValue(text, FormatDisplayDate(when), first);
                     break;
-                case 3:
+                case 4:
                     format.AppendValue(text, FormatDisplayTime(when), first);
                     break;
-                case 4:
-                    format.AppendValue(text, AsUtf8(query.GetText(4), converted), first, "  ");
+                case 5:
+                    format.AppendValue(text, AsUtf8(query.GetText(5), converted), first, "  ");
                     break;
                 default:
-                    format.AppendValue(text, AsUtf8(query.GetText(5), converted), first, " ");
+                    format.AppendValue(text, AsUtf8(query.GetText(6), converted), first, " ");
                     break;
             }
             first = false;

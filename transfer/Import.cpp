@@ -1,75 +1,95 @@
 #include "Import.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QString>
+#include <QStringList>
+
+#include <algorithm>
+#include <climits>
 
 #include "Database.h"
 #include "DateTime.h"
 #include "RecordEditing.h"
 #include "StoredText.h"
+#include "TextEncoding.h"
 
 namespace transfer {
 
 namespace {
 
-std::string Decoded(const QByteArray& bytes) {
-    const auto starts = [&bytes](const char* mark, int length) {
-        return bytes.size() >= length && bytes.startsWith(QByteArray::fromRawData(mark, length));
-    };
-    if (starts("\xEF\xBB\xBF", 3)) {
-        const std::string text(bytes.constData() + 3, static_cast<size_t>(bytes.size() - 3));
-        return IsValidUtf8(text) ? text : Windows1252ToUtf8(text);
-    }
-    if (starts("\xFF\xFE", 2) || starts("\xFE\xFF", 2)) {
-        const bool little = bytes[0] == '\xFF';
-        QString text;
-        text.reserve((bytes.size() - 2) / 2);
-        for (qsizetype i = 2; i + 1 < bytes.size(); i += 2) {
-            const auto a = static_cast<unsigned char>(bytes[i]);
-            const auto b = static_cast<unsigned char>(bytes[i + 1]);
-            text += QChar(little ? char16_t(a | b << 8) : char16_t(b | a << 8));
-        }
-        return text.toUtf8().toStdString();
-    }
-    std::string text(bytes.constData(), static_cast<size_t>(bytes.size()));
-    return IsValidUtf8(text) ? text : Windows1252ToUtf8(text);
+QString Tr(const char* text) {
+    return QCoreApplication::translate("transfer::Import", text);
 }
 
 }  // namespace
 
-std::optional<std::string> ReadTextFile(const std::string& path) {
+std::optional<std::string> ReadFileBytes(const std::string& path, size_t limit,
+                                         std::string* reason) {
     QFile file(QFile::decodeName(path.c_str()));
     if (!file.open(QIODevice::ReadOnly)) {
+        if (reason) {
+            *reason = ToStoredText(file.errorString());
+        }
         return std::nullopt;
     }
-    const QByteArray bytes = file.readAll();
+    const QByteArray bytes =
+        limit == SIZE_MAX ? file.readAll()
+                          : file.read(static_cast<qint64>(std::min<size_t>(limit, INT64_MAX)));
     if (file.error() != QFileDevice::NoError) {
+        if (reason) {
+            *reason = ToStoredText(file.errorString());
+        }
         return std::nullopt;
     }
-    return Decoded(bytes);
+    return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
+}
+
+std::string DecodedText(std::string_view bytes, const std::string& encoding) {
+    std::string text;
+    if (!encoding.empty() && DecodeToUtf8(bytes, encoding, text)) {
+        return text;
+    }
+    const DetectedEncoding detected = DetectEncoding(bytes);
+    DecodeToUtf8(bytes, detected.name, text);
+    return text;
+}
+
+std::optional<std::string> ReadTextFile(const std::string& path, const std::string& encoding) {
+    const std::optional<std::string> bytes = ReadFileBytes(path);
+    if (!bytes) {
+        return std::nullopt;
+    }
+    return DecodedText(*bytes, encoding);
+}
+
+bool IsBlankLine(std::string_view line) {
+    return Trimmed(line).empty();
 }
 
 std::string FirstLine(std::string_view text) {
-    const size_t end = text.find('\n');
-    return std::string(Trimmed(end == std::string_view::npos ? text : text.substr(0, end)));
+    TextLines lines(text);
+    std::string_view line;
+    while (lines.Next(line)) {
+        if (!IsBlankLine(line)) {
+            return std::string(line);
+        }
+    }
+    return std::string();
+}
+
+std::vector<std::string> FirstLines(std::string_view text, int count) {
+    std::vector<std::string> first;
+    TextLines lines(text);
+    std::string_view line;
+    while (static_cast<int>(first.size()) < count && lines.Next(line)) {
+        first.emplace_back(line);
+    }
+    return first;
 }
 
 bool RecordReader::NextLine(std::string_view& line) {
-    if (rest_.empty()) {
-        return false;
-    }
-    const size_t end = rest_.find('\n');
-    if (end == std::string_view::npos) {
-        line = rest_;
-        rest_ = std::string_view();
-    } else {
-        line = rest_.substr(0, end);
-        rest_.remove_prefix(end + 1);
-    }
-    if (!line.empty() && line.back() == '\r') {
-        line.remove_suffix(1);
-    }
-    return true;
+    return lines_.Next(line);
 }
 
 bool RecordReader::EndsInsideEncloser(std::string_view record) {
@@ -102,11 +122,11 @@ bool RecordReader::Next(std::string_view& record, std::string& storage) {
         return false;
     }
     record = line;
-    if (rest_.empty() || !EndsInsideEncloser(record)) {
+    if (lines_.AtEnd() || !EndsInsideEncloser(record)) {
         return true;
     }
     storage.assign(line);
-    while (!rest_.empty() && EndsInsideEncloser(storage)) {
+    while (!lines_.AtEnd() && EndsInsideEncloser(storage)) {
         NextLine(line);
         storage += "\r\n";
         storage.append(line);
@@ -125,50 +145,141 @@ bool RecordReader::Next(std::string& record) {
     return true;
 }
 
-std::vector<PersonRecord> ReadPersons(std::string_view text, const TransferSettings& settings) {
+std::vector<PersonRecord> ReadPersons(std::string_view text, const TransferSettings& settings,
+                                      LeftOut* leftOut) {
     const LineTokenizer tokenizer(settings.Separator(), settings.Encloser());
-    // Where each column goes; FieldCount for a column that is not imported.
-    std::vector<PersonRecord::Field> targets;
-    for (int column = 0; column < settings.columnCount; ++column) {
-        targets.push_back(column < static_cast<int>(settings.selectedFields.size())
-                              ? ImportField(settings.selectedFields[column])
-                              : PersonRecord::FieldCount);
+    const size_t columns = static_cast<size_t>(std::max(settings.columnCount, 0));
+    std::vector<std::string> assigned(columns);
+    for (size_t i = 0; i < columns && i < settings.selectedFields.size(); ++i) {
+        assigned[i] = settings.selectedFields[i];
     }
+    const ColumnPlan plan(settings.columnLabels, assigned, settings.firstLineHasNames);
+    std::vector<int> unused;
+    for (size_t i = 0; i < columns; ++i) {
+        if (!plan.Uses(static_cast<int>(i))) {
+            unused.push_back(static_cast<int>(i));
+        }
+    }
+    std::vector<bool> unusedHeldData(columns, false);
+    LeftOut counted;
     std::vector<PersonRecord> persons;
     RecordReader reader(text, tokenizer);
     std::string_view record;
     std::string storage;
-    std::string field;
-    if (settings.firstLineHasNames && !reader.Next(record, storage)) {
-        return persons;
+    if (settings.firstLineHasNames) {
+        // The names are on the first line that is not blank.
+        do {
+            if (!reader.Next(record, storage)) {
+                return persons;
+            }
+        } while (IsBlankLine(record));
     }
+    std::vector<std::string> values(columns);
     while (reader.Next(record, storage)) {
-        PersonRecord person;
-        std::string_view rest = record;
-        for (const PersonRecord::Field target : targets) {
-            if (!tokenizer.NextField(rest, field)) {
-                field.clear();
-            }
-            if (target == PersonRecord::FieldCount) {
-                continue;
-            }
-            if (field == "EMPTY FIELD" || field == "EOF") {
-                field.clear();
-            }
-            if (field.find_first_of("\r\n") != std::string::npos) {
-                field = ToStoredLines(field);
-            }
-            person[target].swap(field);
+        if (IsBlankLine(record)) {
+            continue;
         }
+        std::string_view rest = record;
+        bool anyValue = false;
+        for (std::string& value : values) {
+            if (!tokenizer.NextField(rest, value)) {
+                value.clear();
+            }
+            if (value == "EMPTY FIELD" || value == "EOF") {
+                value.clear();
+            }
+            if (value.find_first_of("\r\n") != std::string::npos) {
+                value = ToStoredLines(value);
+            }
+            anyValue = anyValue || !value.empty();
+        }
+        PersonRecord person;
+        LeftOut ofRecord;
+        plan.Apply(values, person, ofRecord);
         TrimInPlace(person[PersonRecord::FName]);
         TrimInPlace(person[PersonRecord::LName]);
         if (person[PersonRecord::FName].empty() && person[PersonRecord::LName].empty() &&
             person[PersonRecord::Company].empty()) {
+            // A record of separators only is no more than a blank line.
+            counted.nameless += anyValue;
             continue;
+        }
+        counted.phones += ofRecord.phones;
+        counted.emails += ofRecord.emails;
+        counted.webPages += ofRecord.webPages;
+        counted.addresses += ofRecord.addresses;
+        counted.values += ofRecord.values;
+        for (const int column : unused) {
+            if (!unusedHeldData[column] && !Trimmed(values[column]).empty()) {
+                unusedHeldData[column] = true;
+            }
         }
         persons.push_back(std::move(person));
     }
+    if (leftOut) {
+        for (const int column : unused) {
+            if (unusedHeldData[column]) {
+                counted.columns.push_back(plan.ShownName(column));
+            }
+        }
+        *leftOut = std::move(counted);
+    }
     return persons;
+}
+
+QString ImportMessage(int persons, const LeftOut& leftOut) {
+    QStringList lines;
+    if (persons > 0) {
+        lines << Tr("%1 names added to current database.").arg(persons);
+    } else if (leftOut.nameless > 0) {
+        lines << Tr(
+            "No person was added to the current database: no record of the file has a "
+            "first name, last name or company in the columns assigned to them.");
+    } else {
+        lines << Tr("No person was added to the current database: the file holds no records.");
+    }
+    const auto count = [&lines](int n, const char* one, const char* many) {
+        if (n == 1) {
+            lines << Tr(one);
+        } else if (n > 1) {
+            lines << Tr(many).arg(n);
+        }
+    };
+    count(leftOut.phones, "1 phone number had no free field and was left out.",
+          "%1 phone numbers had no free field and were left out.");
+    count(leftOut.emails, "1 e-mail address had no free field and was left out.",
+          "%1 e-mail addresses had no free field and were left out.");
+    count(leftOut.webPages, "1 web page had no free field and was left out.",
+          "%1 web pages had no free field and were left out.");
+    count(leftOut.addresses, "1 further address was left out: each person keeps one.",
+          "%1 further addresses were left out: each person keeps one.");
+    count(leftOut.values, "1 further value had no free field and was left out.",
+          "%1 further values had no free field and were left out.");
+    if (persons > 0) {
+        count(leftOut.nameless, "1 record without a first name, last name or company was left out.",
+              "%1 records without a first name, last name or company were left out.");
+    }
+    const std::vector<std::string>& columns = leftOut.columns;
+    if (!columns.empty()) {
+        QStringList names;
+        for (size_t i = 0; i < columns.size() && i < 3; ++i) {
+            names << QString::fromStdString(columns[i]);
+        }
+        const int more = static_cast<int>(columns.size()) - static_cast<int>(names.size());
+        const QString listed = names.join(QStringLiteral(", "));
+        QString list;
+        if (more == 0) {
+            const QString last = names.takeLast();
+            list = names.isEmpty() ? last
+                                   : Tr("%1 and %2").arg(names.join(QStringLiteral(", ")), last);
+        } else if (more == 1) {
+            list = Tr("%1 and 1 more column").arg(listed);
+        } else {
+            list = Tr("%1 and %2 more columns").arg(listed, QString::number(more));
+        }
+        lines << Tr("Not imported: %1.").arg(list);
+    }
+    return lines.join(QLatin1Char('\n'));
 }
 
 void BeginImport(cppsqlite3::Statement& statement) {
@@ -179,12 +290,12 @@ void BeginImport(cppsqlite3::Statement& statement) {
 
 ImportResult ImportPersons(const std::string& databasePath, const TransferSettings& settings) {
     ImportResult result;
-    const std::optional<std::string> text = ReadTextFile(settings.filePath);
+    const std::optional<std::string> text = ReadTextFile(settings.filePath, settings.encoding);
     if (!text) {
         result.outcome = ImportResult::Outcome::NotRead;
         return result;
     }
-    const std::vector<PersonRecord> persons = ReadPersons(*text, settings);
+    const std::vector<PersonRecord> persons = ReadPersons(*text, settings, &result.leftOut);
     if (persons.empty()) {
         return result;
     }

@@ -1,12 +1,17 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include <QString>
+
+#include "ColumnPlan.h"
 #include "LineTokenizer.h"
 #include "PersonRecord.h"
+#include "TextLines.h"
 #include "TransferSettings.h"
 
 namespace cppsqlite3 {
@@ -15,13 +20,29 @@ class Statement;
 
 namespace transfer {
 
-// The file as UTF-8 text: a UTF-8 byte-order mark is skipped, a file that starts with a UTF-16
-// mark is read as UTF-16, and a file whose bytes are not valid UTF-8 is read as Windows-1252
-// (what spreadsheets on Windows write). Nothing when the file cannot be read.
-std::optional<std::string> ReadTextFile(const std::string& path);
+// The file's bytes, at most limit of them. Nothing when the file cannot be read, with the
+// system's reason in reason when it is given.
+std::optional<std::string> ReadFileBytes(const std::string& path, size_t limit = SIZE_MAX,
+                                         std::string* reason = nullptr);
 
-// The first line of the text, without white space at either end, whatever its length.
+// The bytes as UTF-8 text: read in the encoding named, or when it is empty (or unknown here) in
+// the one DetectEncoding tells or guesses. A byte-order mark is skipped.
+std::string DecodedText(std::string_view bytes, const std::string& encoding = std::string());
+
+// The file as UTF-8 text, as DecodedText reads it. Nothing when the file cannot be read.
+std::optional<std::string> ReadTextFile(const std::string& path,
+                                        const std::string& encoding = std::string());
+
+// Whether the line holds nothing but white space: such lines before the names and between the
+// records are no records.
+bool IsBlankLine(std::string_view line);
+
+// The first line of the text that is not blank, without its line end (the tokenizer trims
+// each field, but not the separator where it is white space).
 std::string FirstLine(std::string_view text);
+
+// The first lines of the text, at most count of them, for the user to see how the file reads.
+std::vector<std::string> FirstLines(std::string_view text, int count);
 
 // The records of a text, front to back: its lines without their line ends, except that a line
 // ending inside an enclosed field goes on with the next line, joined with CR LF as multi-line
@@ -29,7 +50,7 @@ std::string FirstLine(std::string_view text);
 class RecordReader {
 public:
     RecordReader(std::string_view text, const LineTokenizer& tokenizer)
-        : rest_(text), tokenizer_(tokenizer) {}
+        : lines_(text), tokenizer_(tokenizer) {}
 
     // False when the text has no more lines. The last line counts also without an LF after it.
     bool Next(std::string& record);
@@ -41,16 +62,18 @@ private:
     bool NextLine(std::string_view& line);
     bool EndsInsideEncloser(std::string_view record);
 
-    std::string_view rest_;
+    TextLines lines_;
     const LineTokenizer& tokenizer_;
     std::string field_;
 };
 
-// The persons the text holds, with its columns going where the settings' selected fields say.
-// "EMPTY FIELD" and "EOF" read as empty, first and last names lose the white space at their
-// ends, and a record without a first name, last name or company is left out. Line breaks inside
-// a field are stored as CR LF.
-std::vector<PersonRecord> ReadPersons(std::string_view text, const TransferSettings& settings);
+// The persons the text holds, with its columns going where the settings' selected fields say
+// (ColumnPlan). Blank lines before the names are skipped. "EMPTY FIELD" and "EOF" read as
+// empty, first and last names lose the white space at their ends, and a record without a first
+// name, last name or company is left out. Line breaks inside a field are stored as CR LF. What
+// found no place is counted in leftOut when it is given.
+std::vector<PersonRecord> ReadPersons(std::string_view text, const TransferSettings& settings,
+                                      LeftOut* leftOut = nullptr);
 
 struct ImportResult {
     enum class Outcome {
@@ -61,7 +84,12 @@ struct ImportResult {
     Outcome outcome = Outcome::Imported;
     int persons = 0;
     std::string message;
+    LeftOut leftOut;
 };
+
+// The closing message of an import that stored persons persons: how many were added, or that
+// none was and why, then what was left out. Lines joined by LF.
+QString ImportMessage(int persons, const LeftOut& leftOut);
 
 // Begins the one transaction an import runs in, with room for its pages until the COMMIT.
 void BeginImport(cppsqlite3::Statement& statement);

@@ -22,6 +22,16 @@ std::string_view Trimmed(std::string_view text) {
     return text;
 }
 
+std::string_view TrimmedKeeping(std::string_view text, char kept) {
+    while (!text.empty() && IsLineSpace(text.front()) && text.front() != kept) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && IsLineSpace(text.back()) && text.back() != kept) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
 void TrimInPlace(std::string& text) {
     const std::string_view trimmed = Trimmed(text);
     if (trimmed.size() != text.size()) {
@@ -32,7 +42,7 @@ void TrimInPlace(std::string& text) {
 bool LineTokenizer::NextField(std::string_view& line, std::string& field, Ending& ending) const {
     field.clear();
     ending = Ending::Plain;
-    line = Trimmed(line);
+    line = TrimmedKeeping(line, separator_);
     if (line.empty()) {
         return false;
     }

@@ -18,14 +18,15 @@ public:
     // Takes the next field off the front of the line, which is left holding what follows it.
     // False when the line has no field left (it was empty or white space only).
     //
-    // White space is trimmed off both ends of the line first. A line starting with the
-    // separator gives an empty field. A plain field runs to the next separator. An enclosed
-    // field runs to an encloser that is not doubled; inside it two enclosers stand for one, a
-    // separator and line breaks are part of the field, and a backslash escapes the character
-    // after it (\a \b \f \n \r \t \v, one to three octal digits, or the character itself). The
-    // closing encloser is dropped; when anything but the separator follows it, the field goes on
-    // with that text as a plain field does. Two enclosers followed by the separator or the end
-    // are an empty field.
+    // White space is trimmed off both ends of the line first, but for the separator itself when
+    // it is white space (a tab, a blank): two separators in a row are always an empty field
+    // between them. A line starting with the separator gives an empty field. A plain field runs to
+    // the next separator. An enclosed field runs to an encloser that is not doubled; inside it two
+    // enclosers stand for one, a separator and line breaks are part of the field, and a backslash
+    // escapes the character after it (\a \b \f \n \r \t \v, one to three octal digits, or the
+    // character itself). The closing encloser is dropped; when anything but the separator follows
+    // it, the field goes on with that text as a plain field does. Two enclosers followed by the
+    // separator or the end are an empty field.
     bool NextField(std::string_view& line, std::string& field) const {
         Ending ending;
         return NextField(line, field, ending);
@@ -50,6 +51,8 @@ inline bool IsLineSpace(char c) {
 
 // The text without white space at either end.
 std::string_view Trimmed(std::string_view text);
+// The same, but for the character kept, which stays wherever it is.
+std::string_view TrimmedKeeping(std::string_view text, char kept);
 // The same, in place.
 void TrimInPlace(std::string& text);
 

@@ -111,16 +111,26 @@ CommandOutcome ImportPersonsCommand(QWidget* owner, QWidget* view,
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const ImportResult result = ImportPersons(databasePath, settings);
     QApplication::restoreOverrideCursor();
-    if (result.outcome == ImportResult::Outcome::DatabaseFailure) {
-        // Nothing was stored, so no count is claimed.
-        platform::ShowDatabaseFailure(nullptr, result.message, "Error importing person",
-                                      MessageIcon::Error);
-        return {};
+    switch (result.outcome) {
+        case ImportResult::Outcome::Imported:
+            break;
+        case ImportResult::Outcome::DatabaseFailure:
+            // Nothing was stored, so no count is claimed.
+            platform::ShowDatabaseFailure(nullptr, result.message, "Error importing person",
+                                          MessageIcon::Error);
+            return {};
+        case ImportResult::Outcome::NotRead:
+            platform::ShowMessage(
+                nullptr,
+                QObject::tr("The file %1 could not be read. Nothing was imported.")
+                    .arg(ShownPath(settings.filePath)),
+                QStringLiteral("Imported Names"), MessageIcon::Error);
+            return {};
     }
-    platform::ShowMessage(view,
-                          QStringLiteral("%1 names added to current database.").arg(result.persons),
-                          QStringLiteral("Imported Names"), MessageIcon::Information);
-    return {true, QString()};
+    platform::ShowMessage(view, ImportMessage(result.persons, result.leftOut),
+                          QStringLiteral("Imported Names"),
+                          result.persons > 0 ? MessageIcon::Information : MessageIcon::Warning);
+    return {result.persons > 0, QString()};
 }
 
 CommandOutcome ImportVCardCommand(QWidget* owner, QWidget* view, const std::string& databasePath) {
@@ -199,7 +209,9 @@ CommandOutcome ImportVCardCommand(QWidget* owner, QWidget* view, const std::stri
                                       MessageIcon::Error);
         return {};
     }
-    QString text = QStringLiteral("%1 names added to current database.").arg(result.added);
+    QString text = result.added > 0
+                       ? QStringLiteral("%1 names added to current database.").arg(result.added)
+                       : QObject::tr("No person was added to the current database.");
     if (result.updated > 0) {
         text += QStringLiteral("\n%1 persons already in it updated.").arg(result.updated);
     }

@@ -55,8 +55,11 @@ TransferSettings TransferSettings::ForPersonExport() {
 TransferSettings TransferSettings::ForContactExport() {
     TransferSettings settings =
         Make(TransferKind::ExportContacts,
-             {"FirstName", "LastName", "Date", "Time", "Description", "ContactType"}, "Contacts");
+             {"FirstName", "LastName", "Company", "Date", "Time", "Description", "ContactType"},
+             "Contacts");
     settings.requiredFields = {"LastName", "Description"};
+    // Whose a contact is, also for a company without a person's name.
+    settings.checkedAtStart = {"Company"};
     return settings;
 }
 

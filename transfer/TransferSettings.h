@@ -22,6 +22,8 @@ struct TransferSettings {
     std::vector<std::string> columnLabels;
     // Import: the fields that must be assigned before the wizard may finish.
     std::vector<std::string> requiredFields;
+    // Export: the fields ticked when the Fields page comes up.
+    std::vector<std::string> checkedAtStart;
     bool firstLineHasNames = true;
     std::string encloser;   // "\"", "'" or empty
     std::string separator;  // ",", ";", "|", " " or "\t"
@@ -30,8 +32,14 @@ struct TransferSettings {
     int columnCount = 0;
     // The first word of the heading of the Fields page's list ("Persons", "Contacts").
     std::string listLabel;
-    // Import: the first line of the file, trimmed.
+    // Import: the first line of the file that is not blank, read in the encoding.
     std::string firstLine;
+    // Import: the encoding the file is read in (a name Qt's converters know); empty to tell it
+    // from the file's bytes.
+    std::string encoding;
+    // Import: the start of the file as it is, for the Document Structure page to read again
+    // when another encoding is chosen.
+    std::string fileStart;
     // Export: the file starts with the UTF-8 byte-order mark that spreadsheet programs look for.
     bool utf8Mark = false;
     // Person export while the list is filtered: the persons it shows, offered as the only ones

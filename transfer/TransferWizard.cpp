@@ -5,17 +5,21 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QFontDatabase>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QTreeWidget>
 
 #include <algorithm>
 #include <limits>
 
 #include "ColumnNames.h"
+#include "ColumnPlan.h"
 #include "DialogUnits.h"
 #include "FileDialog.h"
 #include "HelpViewer.h"
@@ -24,6 +28,7 @@
 #include "MessageBox.h"
 #include "Picture.h"
 #include "StoredText.h"
+#include "TextEncoding.h"
 
 namespace transfer {
 
@@ -52,9 +57,10 @@ enum Control {
     kEncloserGroup = 1011,
     kFieldList = 1012,
     kFieldsGroup = 1013,
+    kEncodingList = 1014,
+    kEncodingLabel = 1015,
     kAssignList = 1101,
     kAssignLabel = 1102,
-    kImportBox = 1103,
 };
 
 const help::PopupTable& WizardPopups() {
@@ -65,7 +71,8 @@ const help::PopupTable& WizardPopups() {
         {kNamesGroup, 4004},      {kSeparatorList, 4006},
         {kSeparatorGroup, 4006},  {kEncloserList, 4008},
         {kEncloserGroup, 4008},   {kFieldList, 4010},
-        {kFieldsGroup, 4010},     {0, 0},
+        {kFieldsGroup, 4010},     {kEncodingList, 4012},
+        {kEncodingLabel, 4012},   {0, 0},
     };
     return table;
 }
@@ -78,6 +85,16 @@ const std::pair<const char*, const char*> kEnclosers[] = {
 
 const char kEmptyField[] = "EMPTY FIELD";
 const char kNotImported[] = "(not imported)";
+
+// How much of the file the Document Structure page reads: enough for the first lines in any
+// encoding.
+constexpr size_t kFileStartBytes = 256 * 1024;
+// The lines shown of it.
+constexpr int kShownLines = 12;
+
+QString Tr(const char* text) {
+    return QCoreApplication::translate("transfer::TransferWizard", text);
+}
 
 platform::DialogUnits Units(const QWidget* widget) {
     return platform::DialogUnits(widget->font());
@@ -165,12 +182,19 @@ bool SelectDocumentPage::validatePage() {
     if (!settings_.IsImport()) {
         return true;
     }
-    const std::optional<std::string> text = ReadTextFile(settings_.filePath);
-    if (!text) {
+    const std::optional<std::string> bytes = ReadFileBytes(settings_.filePath);
+    if (!bytes) {
         ShowInformation(this, "Unable to open file", "File Error");
         return false;
     }
-    settings_.firstLine = FirstLine(*text);
+    const std::string start(SampleOf(*bytes, kFileStartBytes));
+    // Another file (or the same one changed): its encoding is told again from all its bytes;
+    // coming back to the same file keeps the one chosen.
+    if (start != settings_.fileStart || settings_.encoding.empty()) {
+        settings_.fileStart = start;
+        settings_.encoding = DetectEncoding(*bytes).name;
+    }
+    settings_.firstLine = FirstLine(DecodedText(settings_.fileStart, settings_.encoding));
     return true;
 }
 
@@ -202,14 +226,27 @@ DocumentStructurePage::DocumentStructurePage(TransferSettings& settings)
     }
 
     if (settings_.IsImport()) {
-        AddGroup(this, QStringLiteral("First line of document"), kFirstLineGroup, kLeft, 74, kWidth,
-                 60);
-        firstLine_ = new QLabel(this);
-        firstLine_->setTextFormat(Qt::PlainText);
-        firstLine_->setWordWrap(true);
-        firstLine_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        platform::SetControlId(firstLine_, kFirstLineText);
-        units.Place(firstLine_, kLeft + 8, 89, kWidth - 16, 60);
+        auto* label = new QLabel(Tr("&Encoding:"), this);
+        platform::SetControlId(label, kEncodingLabel);
+        units.Place(label, kLeft, 78, 40, 8);
+        encodings_ = new QComboBox(this);
+        platform::SetControlId(encodings_, kEncodingList);
+        units.Place(encodings_, kLeft + 42, 76, kWidth - 42, 12);
+        label->setBuddy(encodings_);
+        connect(encodings_, qOverload<int>(&QComboBox::currentIndexChanged), this, [this](int) {
+            settings_.encoding = encodings_->currentData().toString().toStdString();
+            ReadInEncoding();
+        });
+        AddGroup(this, Tr("First lines of document"), kFirstLineGroup, kLeft, 94, kWidth,
+                 kPageHeight - 94);
+        firstLines_ = new QPlainTextEdit(this);
+        firstLines_->setReadOnly(true);
+        firstLines_->setLineWrapMode(QPlainTextEdit::NoWrap);
+        firstLines_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+        // Read only: Tab goes on to the next control rather than into the text.
+        firstLines_->setTabChangesFocus(true);
+        platform::SetControlId(firstLines_, kFirstLineText);
+        units.Place(firstLines_, kLeft + 8, 108, kWidth - 16, kPageHeight - 114);
     } else {
         utf8Mark_ =
             new QCheckBox(QStringLiteral("Add a UTF-8 mark for spreadsheet programs"), this);
@@ -219,16 +256,26 @@ DocumentStructurePage::DocumentStructurePage(TransferSettings& settings)
 }
 
 void DocumentStructurePage::initializePage() {
-    if (!firstLine_) {
+    if (!encodings_) {
         return;
     }
-    const QString line = QString::fromStdString(settings_.firstLine);
-    // Only the start of a very long line fits; the whole of it is in the tooltip.
-    firstLine_->setText(line.size() > 300 ? line.left(300) + QChar(0x2026) : line);
-    firstLine_->setToolTip(line);
-    // The list starts on the separator that splits the line best, once per line read.
-    if (guessedFor_ != settings_.firstLine) {
-        guessedFor_ = settings_.firstLine;
+    // Each file gets the likeliest encodings first, and the separator that splits its first
+    // line best; coming back to the page keeps what the user chose.
+    const bool newFile = listedFor_ != settings_.fileStart;
+    if (newFile) {
+        listedFor_ = settings_.fileStart;
+        const QSignalBlocker blocker(encodings_);
+        encodings_->clear();
+        for (const std::string& name :
+             EncodingsByLikelihood(settings_.fileStart, settings_.encoding)) {
+            encodings_->addItem(QString::fromStdString(EncodingLabel(name)),
+                                QString::fromStdString(name));
+        }
+        encodings_->setCurrentIndex(
+            std::max(0, encodings_->findData(QString::fromStdString(settings_.encoding))));
+    }
+    ReadInEncoding();
+    if (newFile) {
         const char guessed = LikeliestSeparator(settings_.firstLine, '"');
         for (int i = 0; i < separators_->count(); ++i) {
             if (separators_->itemData(i).toString() == QString(QLatin1Char(guessed))) {
@@ -236,6 +283,21 @@ void DocumentStructurePage::initializePage() {
             }
         }
     }
+}
+
+void DocumentStructurePage::ReadInEncoding() {
+    const std::string text = DecodedText(settings_.fileStart, settings_.encoding);
+    settings_.firstLine = FirstLine(text);
+    QStringList lines;
+    for (const std::string& line : FirstLines(text, kShownLines)) {
+        QString shown = QString::fromStdString(line);
+        // Only the start of a very long line is of use here.
+        if (shown.size() > 1000) {
+            shown = shown.left(1000) + QChar(0x2026);
+        }
+        lines << shown;
+    }
+    firstLines_->setPlainText(lines.join(QLatin1Char('\n')));
 }
 
 bool DocumentStructurePage::validatePage() {
@@ -249,6 +311,9 @@ bool DocumentStructurePage::validatePage() {
     settings_.separator = separators_->currentData().toString().toStdString();
     settings_.encloser = enclosers_->currentData().toString().toStdString();
     settings_.firstLineHasNames = names_->isChecked();
+    if (encodings_) {
+        settings_.encoding = encodings_->currentData().toString().toStdString();
+    }
     if (utf8Mark_) {
         settings_.utf8Mark = utf8Mark_->isChecked();
     }
@@ -271,7 +336,9 @@ FieldsPage::FieldsPage(TransferSettings& settings)
     list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list_->header()->setSectionsMovable(false);
     list_->header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    units.Place(list_, kLeft + 8, 15, kWidth - 16, kPageHeight - 33);
+    // An import keeps room under the list for what the current row's assignment comes to.
+    const int listHeight = settings_.IsImport() ? kPageHeight - 59 : kPageHeight - 33;
+    units.Place(list_, kLeft + 8, 15, kWidth - 16, listHeight);
     const QString heading = QString::fromStdString(settings_.listLabel) + QStringLiteral(" Fields");
     refusal_ = new QLabel(this);
     refusal_->setTextFormat(Qt::PlainText);
@@ -284,19 +351,34 @@ FieldsPage::FieldsPage(TransferSettings& settings)
         for (const std::string& field : settings_.availableFields) {
             auto* item = new QTreeWidgetItem(list_, {QString::fromStdString(field)});
             item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-            item->setCheckState(0, Qt::Unchecked);
+            const bool ticked =
+                std::find(settings_.checkedAtStart.begin(), settings_.checkedAtStart.end(),
+                          field) != settings_.checkedAtStart.end();
+            item->setCheckState(0, ticked ? Qt::Checked : Qt::Unchecked);
         }
+        // Ticking a field is what the refusal asked for.
+        connect(list_, &QTreeWidget::itemChanged, this, [this] {
+            if (refusal_->isVisible()) {
+                validatePage();
+            }
+        });
         return;
     }
     list_->setColumnCount(2);
     list_->setHeaderLabels({QStringLiteral("Import Fields"), heading});
     list_->header()->setStretchLastSection(true);
     list_->setColumnWidth(0, (units.X(kWidth - 16) - 2 * list_->frameWidth()) / 2);
+    description_ = new QLabel(this);
+    description_->setTextFormat(Qt::PlainText);
+    description_->setWordWrap(true);
+    description_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    units.Place(description_, kLeft + 8, 15 + listHeight + 3, kWidth - 16, 24);
     // A click (or Enter, or Space) on a row assigns its column.
     connect(list_, &QTreeWidget::itemClicked, this,
             [this](QTreeWidgetItem* item) { EditAssignment(list_->indexOfTopLevelItem(item)); });
     connect(list_, &QTreeWidget::itemActivated, this,
             [this](QTreeWidgetItem* item) { EditAssignment(list_->indexOfTopLevelItem(item)); });
+    connect(list_, &QTreeWidget::currentItemChanged, this, [this] { ShowAssignments(); });
 }
 
 void FieldsPage::FillColumns() {
@@ -316,12 +398,14 @@ void FieldsPage::FillColumns() {
         const std::string& label = settings_.columnLabels[i];
         auto* item = new QTreeWidgetItem(list_, {label.empty() ? QString::fromLatin1(kEmptyField)
                                                                : QString::fromStdString(label)});
-        ShowAssignment(item, QString::fromStdString(assigned[i]));
+        item->setData(1, Qt::UserRole, QString::fromStdString(assigned[i]));
     }
+    ShowAssignments();
 }
 
 void FieldsPage::initializePage() {
     if (!settings_.IsImport()) {
+        refusal_->hide();
         return;
     }
     // The rows follow the line and how it is split; they are made again only when those change,
@@ -335,14 +419,35 @@ void FieldsPage::initializePage() {
     refusal_->hide();
 }
 
-void FieldsPage::ShowAssignment(QTreeWidgetItem* item, const QString& field) {
-    item->setData(1, Qt::UserRole, field);
-    QFont font = list_->font();
-    font.setItalic(field.isEmpty());
-    item->setFont(1, font);
-    item->setForeground(1, field.isEmpty() ? list_->palette().brush(QPalette::PlaceholderText)
-                                           : list_->palette().brush(QPalette::Text));
-    item->setText(1, field.isEmpty() ? QString::fromLatin1(kNotImported) : field);
+std::vector<std::string> FieldsPage::Assignments() const {
+    std::vector<std::string> assigned;
+    for (int i = 0; i < list_->topLevelItemCount(); ++i) {
+        assigned.push_back(Assignment(i).toStdString());
+    }
+    return assigned;
+}
+
+void FieldsPage::ShowAssignments() {
+    const ColumnPlan plan(settings_.columnLabels, Assignments(), settings_.firstLineHasNames);
+    for (int i = 0; i < list_->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* item = list_->topLevelItem(i);
+        const QString field = Assignment(i);
+        QString shown = field;
+        if (field.isEmpty()) {
+            // A column of kinds works with the column it names the kinds of.
+            shown =
+                plan.Uses(i) ? Tr("(used with other columns)") : QString::fromLatin1(kNotImported);
+        }
+        QFont font = list_->font();
+        font.setItalic(field.isEmpty());
+        item->setFont(1, font);
+        item->setForeground(1, field.isEmpty() ? list_->palette().brush(QPalette::PlaceholderText)
+                                               : list_->palette().brush(QPalette::Text));
+        item->setText(1, shown);
+        item->setToolTip(1, plan.Describe(i));
+    }
+    const int current = list_->indexOfTopLevelItem(list_->currentItem());
+    description_->setText(current >= 0 ? plan.Describe(current) : QString());
 }
 
 QString FieldsPage::Assignment(int row) const {
@@ -355,16 +460,18 @@ void FieldsPage::Assign(int row, const QString& field) {
     if (!item) {
         return;
     }
-    // A field goes into one column only: the first other row that held it lets it go.
-    if (!field.isEmpty()) {
+    // A field goes into one column: the other rows that held it let it go. The address takes
+    // several columns, its lines joined, and numbers that go by their kind keep going so.
+    const bool several = field == QLatin1String("Address") || field == QLatin1String(kPhoneByType);
+    if (!field.isEmpty() && !several) {
         for (int i = 0; i < list_->topLevelItemCount(); ++i) {
             if (i != row && Assignment(i) == field) {
-                ShowAssignment(list_->topLevelItem(i), QString());
-                break;
+                list_->topLevelItem(i)->setData(1, Qt::UserRole, QString());
             }
         }
     }
-    ShowAssignment(item, field);
+    item->setData(1, Qt::UserRole, field);
+    ShowAssignments();
     if (refusal_->isVisible()) {
         validatePage();
     }
@@ -374,7 +481,12 @@ void FieldsPage::EditAssignment(int row) {
     if (row < 0 || row >= list_->topLevelItemCount()) {
         return;
     }
-    FieldAssignDialog dialog(this, settings_.availableFields, Assignment(row));
+    const std::string label =
+        static_cast<size_t>(row) < settings_.columnLabels.size() ? settings_.columnLabels[row] : "";
+    const bool byType =
+        settings_.firstLineHasNames && MeaningOfColumn(label).role == ColumnMeaning::Role::Typed;
+    FieldAssignDialog dialog(this, settings_.availableFields, Assignment(row),
+                             list_->topLevelItem(row)->text(0), byType);
     if (dialog.exec() == QDialog::Accepted) {
         Assign(row, dialog.Chosen());
     }
@@ -388,11 +500,16 @@ bool FieldsPage::validatePage() {
                 settings_.selectedFields.push_back(list_->topLevelItem(i)->text(0).toStdString());
             }
         }
+        // A file of empty lines is no export.
+        if (settings_.selectedFields.empty()) {
+            refusal_->setText(Tr("Tick at least one field to export."));
+            refusal_->show();
+            return false;
+        }
+        refusal_->hide();
         return true;
     }
-    for (int i = 0; i < list_->topLevelItemCount(); ++i) {
-        settings_.selectedFields.push_back(Assignment(i).toStdString());
-    }
+    settings_.selectedFields = Assignments();
     for (const std::string& required : settings_.requiredFields) {
         if (std::find(settings_.selectedFields.begin(), settings_.selectedFields.end(), required) ==
             settings_.selectedFields.end()) {
@@ -438,52 +555,41 @@ TransferWizard::TransferWizard(QWidget* owner, TransferSettings& settings, const
 // ---- FieldAssignDialog
 
 FieldAssignDialog::FieldAssignDialog(QWidget* owner, const std::vector<std::string>& fields,
-                                     const QString& assigned)
+                                     const QString& assigned, const QString& column, bool byType)
     : QDialog(owner, platform::kDialogFlags) {
     setFont(platform::DialogFont());
     setWindowTitle(QStringLiteral("Fields"));
     const platform::DialogUnits units(font());
-    setFixedSize(units.X(186), units.Y(66));
+    setFixedSize(units.X(186), units.Y(64));
 
-    auto* label = new QLabel(QStringLiteral("Assign imported field to this field:"), this);
-    label->setTextFormat(Qt::PlainText);
-    platform::SetControlId(label, kAssignLabel);
-    units.Place(label, 7, 7, 172, 8);
+    label_ = new QLabel(Tr("Assign the column \"%1\" to:").arg(column), this);
+    label_->setTextFormat(Qt::PlainText);
+    label_->setWordWrap(true);
+    label_->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
+    platform::SetControlId(label_, kAssignLabel);
+    units.Place(label_, 7, 4, 172, 17);
     list_ = new QComboBox(this);
     platform::SetControlId(list_, kAssignList);
-    units.Place(list_, 7, 18, 172, 12);
+    units.Place(list_, 7, 24, 172, 12);
+    // Choosing a field is importing the column into it; the first entry leaves it out.
+    list_->addItem(QString::fromLatin1(kNotImported), QString());
     for (const std::string& field : fields) {
-        list_->addItem(QString::fromStdString(field));
+        list_->addItem(QString::fromStdString(field), QString::fromStdString(field));
     }
-    import_ = new QCheckBox(QStringLiteral("Import this field"), this);
-    platform::SetControlId(import_, kImportBox);
-    units.Place(import_, 7, 35, 100, 10);
-    ok_ = platform::PlaceButton(this, units, "OK", 1, 75, 47, 50, 14);
+    if (byType || assigned == QLatin1String(kPhoneByType)) {
+        list_->addItem(QString::fromLatin1(kPhoneByType), QString::fromLatin1(kPhoneByType));
+    }
+    label_->setBuddy(list_);
+    ok_ = platform::PlaceButton(this, units, "OK", 1, 75, 44, 50, 14);
     ok_->setDefault(true);
-    cancel_ = platform::PlaceButton(this, units, "Cancel", 2, 129, 47, 50, 14);
+    cancel_ = platform::PlaceButton(this, units, "Cancel", 2, 129, 44, 50, 14);
 
-    const int current = assigned.isEmpty() ? -1 : list_->findText(assigned);
-    list_->setCurrentIndex(current);
-    import_->setChecked(current >= 0);
-    ok_->setEnabled(current >= 0);
-    connect(list_, qOverload<int>(&QComboBox::activated), this, [this](int index) {
-        ok_->setEnabled(index >= 0);
-        // Choosing a field is meant to import the column into it.
-        import_->setChecked(true);
-    });
-    connect(ok_, &QPushButton::clicked, this, [this] {
-        if (ok_->isEnabled()) {
-            accept();
-        }
-    });
+    list_->setCurrentIndex(std::max(0, list_->findData(assigned)));
+    connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
-    help::InstallPopupHelp(this, help::HelpFilePath(),
-                           {{kAssignList, 5000},
-                            {kAssignLabel, 5000},
-                            {kImportBox, 5001},
-                            {1, 1000},
-                            {2, 1001},
-                            {0, 0}});
+    help::InstallPopupHelp(
+        this, help::HelpFilePath(),
+        {{kAssignList, 5000}, {kAssignLabel, 5000}, {1, 1000}, {2, 1001}, {0, 0}});
     // Centred on its owner's window.
     if (owner) {
         QRect frame(QPoint(), size());
@@ -493,7 +599,7 @@ FieldAssignDialog::FieldAssignDialog(QWidget* owner, const std::vector<std::stri
 }
 
 QString FieldAssignDialog::Chosen() const {
-    return import_->isChecked() && list_->currentIndex() >= 0 ? list_->currentText() : QString();
+    return list_->currentData().toString();
 }
 
 }  // namespace transfer

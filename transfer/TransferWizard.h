@@ -12,6 +12,7 @@ class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QPlainTextEdit;
 class QPushButton;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -55,7 +56,8 @@ private:
 };
 
 // "Document Structure": the separator, the encloser, whether the first line names the fields;
-// for an import the file's first line, for an export the UTF-8 mark.
+// for an import the file's encoding and its first lines read in it, for an export the UTF-8
+// mark.
 class DocumentStructurePage : public TransferPage {
     Q_OBJECT
 public:
@@ -67,15 +69,21 @@ public:
     QComboBox* EncloserList() const { return enclosers_; }
     QCheckBox* NamesBox() const { return names_; }
     QCheckBox* Utf8MarkBox() const { return utf8Mark_; }
-    QLabel* FirstLineText() const { return firstLine_; }
+    // Import: the encodings, the likeliest first, and the file's first lines read in the one
+    // chosen.
+    QComboBox* EncodingList() const { return encodings_; }
+    QPlainTextEdit* FirstLinesText() const { return firstLines_; }
 
 private:
+    void ReadInEncoding();
+
     QComboBox* separators_;
     QComboBox* enclosers_;
     QCheckBox* names_;
     QCheckBox* utf8Mark_ = nullptr;
-    QLabel* firstLine_ = nullptr;
-    std::string guessedFor_;  // the first line the separator was last guessed from
+    QComboBox* encodings_ = nullptr;
+    QPlainTextEdit* firstLines_ = nullptr;
+    std::string listedFor_;  // the file start the encodings and separator were last chosen for
 };
 
 // "Fields To Export": the fields to write, checked; "Fields To Import": the columns of the file
@@ -90,6 +98,9 @@ public:
     QTreeWidget* List() const { return list_; }
     // The line that says why Finish was refused.
     QLabel* RefusalLine() const { return refusal_; }
+    // Import: how the current row's column is imported, where there is more to it than one
+    // column into one field.
+    QLabel* DescriptionText() const { return description_; }
     // Import: a column's assignment, empty when the column is not imported.
     QString Assignment(int row) const;
     void Assign(int row, const QString& field);
@@ -98,10 +109,13 @@ public:
 
 private:
     void FillColumns();
-    void ShowAssignment(QTreeWidgetItem* item, const QString& field);
+    // Shows every row's assignment, and what the current row's comes to.
+    void ShowAssignments();
+    std::vector<std::string> Assignments() const;
 
     QTreeWidget* list_;
     QLabel* refusal_;
+    QLabel* description_ = nullptr;
     std::string builtFrom_;  // what the import's rows were made from
 };
 
@@ -127,21 +141,22 @@ private:
 class FieldAssignDialog : public QDialog {
     Q_OBJECT
 public:
-    // assigned: the column's current assignment, empty when it has none.
+    // assigned: the column's current assignment, empty when it has none; column: its name as
+    // the Fields page shows it; byType: the column's phone numbers may go by their kind.
     FieldAssignDialog(QWidget* owner, const std::vector<std::string>& fields,
-                      const QString& assigned);
+                      const QString& assigned, const QString& column, bool byType = false);
 
     // After OK: the chosen field, or empty when the column is not to be imported.
     QString Chosen() const;
 
+    QLabel* Label() const { return label_; }
     QComboBox* FieldList() const { return list_; }
-    QCheckBox* ImportBox() const { return import_; }
     QPushButton* OkButton() const { return ok_; }
     QPushButton* CancelButton() const { return cancel_; }
 
 private:
+    QLabel* label_;
     QComboBox* list_;
-    QCheckBox* import_;
     QPushButton* ok_;
     QPushButton* cancel_;
 };

@@ -4,11 +4,11 @@
 #include <climits>
 #include <cstring>
 
-#include <QStringDecoder>
-
 #include "DelimitedText.h"
 #include "LineTokenizer.h"
 #include "StoredText.h"
+#include "TextEncoding.h"
+#include "TextLines.h"
 
 namespace transfer {
 
@@ -61,26 +61,6 @@ bool IsAscii(std::string_view text) {
     return true;
 }
 
-// Text that says it is UTF-8 but is not quite: its UTF-8 characters kept, each stray byte read
-// as Windows-1252, so one bad byte does not garble the rest.
-std::string RepairedUtf8(std::string_view text) {
-    std::string out;
-    out.reserve(text.size() + 8);
-    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
-    const unsigned char* end = p + text.size();
-    while (p < end) {
-        const size_t length = Utf8CharLength(p, end);
-        if (length == 0) {
-            out += Windows1252ToUtf8(std::string(1, static_cast<char>(*p)));
-            ++p;
-        } else {
-            out.append(reinterpret_cast<const char*>(p), length);
-            p += length;
-        }
-    }
-    return out;
-}
-
 int HexValue(char c) {
     if (c >= '0' && c <= '9') {
         return c - '0';
@@ -119,50 +99,30 @@ void AppendQuotedPrintableDecoded(std::string& out, std::string_view in) {
 // ---------------------------------------------------------------------------------------------
 // Lines
 
-// The physical lines of the file. A line ends at LF, or at CR in a file without any LF; the CRs
-// before an LF belong to the line end, so CR LF and CR CR LF end one line while a CR inside a
-// line stays part of it.
+// The physical lines of the file: LF, CR LF and a CR alone end a line, in any mix, and CRs
+// before an LF (CR CR LF) end one line with it.
 class PhysicalLines {
 public:
-    explicit PhysicalLines(std::string_view text)
-        : rest_(text), end_(std::memchr(text.data(), '\n', text.size()) != nullptr ? '\n' : '\r') {}
+    explicit PhysicalLines(std::string_view text) : lines_(text) {}
 
-    bool AtEnd() const { return rest_.empty(); }
-    char PeekByte() const { return rest_.front(); }
+    bool AtEnd() const { return lines_.AtEnd(); }
+    char PeekByte() const { return lines_.Rest().front(); }
 
     std::string_view PeekLine() const {
-        std::string_view rest = rest_;
+        TextLines ahead = lines_;
         std::string_view line;
-        Take(rest, line);
+        ahead.Next(line);
         return line;
     }
 
-    bool Next(std::string_view& line) {
-        if (rest_.empty()) {
-            return false;
-        }
-        Take(rest_, line);
-        return true;
-    }
+    bool Next(std::string_view& line) { return lines_.Next(line); }
 
 private:
-    void Take(std::string_view& rest, std::string_view& line) const {
-        const void* found = std::memchr(rest.data(), end_, rest.size());
-        const size_t length =
-            found != nullptr ? static_cast<const char*>(found) - rest.data() : rest.size();
-        line = rest.substr(0, length);
-        rest.remove_prefix(std::min(length + 1, rest.size()));
-        while (!line.empty() && line.back() == '\r') {
-            line.remove_suffix(1);
-        }
-    }
-
-    std::string_view rest_;
-    char end_;
+    TextLines lines_;
 };
 
 enum class Encoding { Plain, QuotedPrintable, Base64 };
-enum class Charset { Unstated, Utf8, Windows1252, Latin1 };
+enum class Charset { Unstated, Utf8, Windows1252, Latin1, Named };
 
 enum TypeBit : unsigned {
     kHome = 1u << 0,
@@ -180,6 +140,7 @@ struct ContentLine {
     int pref = 0;  // 0 when not preferred, else the rank: 1 is the most preferred
     Encoding encoding = Encoding::Plain;
     Charset charset = Charset::Unstated;
+    std::string_view charsetName;  // for Named: as the parameter gives it
     std::string_view value;
 };
 
@@ -208,6 +169,11 @@ void ApplyWord(std::string_view word, ContentLine& line) {
         line.types |= kPager;
     } else if (Is(word, "FAX")) {
         line.types |= kFax;
+    } else if (Is(word, "HOMEFAX")) {
+        // Some webmail programs write the two words as one.
+        line.types |= kHome | kFax;
+    } else if (Is(word, "WORKFAX")) {
+        line.types |= kWork | kFax;
     } else if (Is(word, "PREF")) {
         Prefer(line, 1);
     } else if (Is(word, "QUOTED-PRINTABLE")) {
@@ -251,6 +217,10 @@ void ApplyParameter(std::string_view parameter, ContentLine& line) {
             line.charset = Charset::Windows1252;
         } else if (Is(value, "ISO-8859-1") || Is(value, "ISO8859-1") || Is(value, "LATIN1")) {
             line.charset = Charset::Latin1;
+        } else if (!value.empty()) {
+            // Any other the converters know: SHIFT_JIS from Japanese phones, GB18030, KOI8-R.
+            line.charset = Charset::Named;
+            line.charsetName = value;
         }
     } else if (Is(name, "PREF")) {
         int rank = 0;
@@ -372,9 +342,10 @@ private:
 // ---------------------------------------------------------------------------------------------
 // Values
 
-// How backslashes read: not at all (2.1 text), "\;" only (2.1 structured values), or the
-// escapes of 3.0 and 4.0 text.
-enum class Escapes { None, Semicolon, Text };
+// How backslashes read: in 2.1 a backslash escapes only a semicolon, and itself before one
+// ("\\;" is a backslash and then a semicolon that separates), every other stays as it is; 3.0
+// and 4.0 have the escapes of their text values.
+enum class Escapes { Semicolon, Text };
 
 // The value with its escapes undone and every line break as CR LF, as multi-line fields are
 // stored.
@@ -395,11 +366,14 @@ void AppendUnescaped(std::string& out, std::string_view in, Escapes escapes) {
             }
         } else if (c == '\n') {
             out += "\r\n";
-        } else if (i + 1 < n && escapes != Escapes::None) {
+        } else if (i + 1 < n) {
             const char next = in[i + 1];
             if (escapes == Escapes::Semicolon) {
                 if (next == ';') {
                     out += ';';
+                    ++i, ++run;
+                } else if (next == '\\' && i + 2 < n && in[i + 2] == ';') {
+                    out += '\\';
                     ++i, ++run;
                 } else {
                     out += '\\';
@@ -432,10 +406,16 @@ void SplitComponents(std::string_view value, Escapes escapes,
                      std::vector<std::string_view>& components) {
     components.clear();
     size_t begin = 0;
-    for (size_t i = 0; i < value.size(); ++i) {
-        if (value[i] == '\\' && i + 1 < value.size() && escapes != Escapes::None) {
+    const size_t n = value.size();
+    for (size_t i = 0; i < n; ++i) {
+        if (value[i] == '\\' && i + 1 < n) {
             if (escapes == Escapes::Text || value[i + 1] == ';') {
                 ++i;
+            } else if (value[i + 1] == '\\' && i + 2 < n && value[i + 2] == ';') {
+                // 2.1: the component ends in one backslash, and the semicolon separates.
+                components.push_back(value.substr(begin, i + 1 - begin));
+                begin = i + 3;
+                i += 2;
             }
         } else if (value[i] == ';') {
             components.push_back(value.substr(begin, i - begin));
@@ -577,6 +557,7 @@ struct Property {
     const char* data;  // the value in the file, or nullptr when it is in the card's bytes
     size_t offset;     // of the value in the card's bytes
     size_t size;
+    std::string charsetName;  // for Charset::Named
 };
 
 // Whether the raw value holds anything: not only blanks, nor, for an address, only the
@@ -620,7 +601,7 @@ public:
     void Add(Kind kind, const ContentLine& line, bool inFile) {
         properties_.push_back(Property{kind, line.types, line.pref, line.encoding, line.charset,
                                        inFile ? line.value.data() : nullptr, bytes_.size(),
-                                       line.value.size()});
+                                       line.value.size(), std::string(line.charsetName)});
         if (!inFile) {
             bytes_.append(line.value);
         }
@@ -637,7 +618,7 @@ private:
     }
     std::string_view Utf8(const Property& property);
     void Text(std::string& field, const Property& property) {
-        SetText(field, Utf8(property), version21_ ? Escapes::None : Escapes::Text);
+        SetText(field, Utf8(property), version21_ ? Escapes::Semicolon : Escapes::Text);
     }
     // The components of a structured value, each unescaped and trimmed.
     void Components(const Property& property, size_t count, std::string* components[]);
@@ -679,6 +660,11 @@ std::string_view Card::Utf8(const Property& property) {
             }
             converted_ = Latin1ToUtf8(std::string(bytes));
             return converted_;
+        case Charset::Named:
+            if (DecodeToUtf8(bytes, property.charsetName, converted_)) {
+                return converted_;
+            }
+            break;
         case Charset::Utf8:
         case Charset::Unstated:
             break;
@@ -686,8 +672,11 @@ std::string_view Card::Utf8(const Property& property) {
     if (IsValidUtf8(bytes.data(), bytes.size())) {
         return bytes;
     }
-    converted_ = property.charset == Charset::Utf8 ? RepairedUtf8(bytes)
-                                                   : Windows1252ToUtf8(std::string(bytes));
+    if (property.charset == Charset::Utf8) {
+        DecodeToUtf8(bytes, "UTF-8", converted_);
+    } else {
+        converted_ = Windows1252ToUtf8(std::string(bytes));
+    }
     return converted_;
 }
 
@@ -975,14 +964,12 @@ void EndLine(std::string& out, size_t begin) {
 }  // namespace
 
 VCardReadResult ReadVCards(std::string_view bytes) {
-    // A file with a UTF-16 mark is read as its UTF-8 text.
-    const bool littleEndian = bytes.substr(0, 2) == "\xFF\xFE";
-    if (littleEndian || bytes.substr(0, 2) == "\xFE\xFF") {
-        QStringDecoder decoder(littleEndian ? QStringConverter::Utf16LE
-                                            : QStringConverter::Utf16BE);
-        const QString text =
-            decoder(QByteArrayView(bytes.data() + 2, static_cast<qsizetype>(bytes.size() - 2)));
-        return ReadVCards(text.toUtf8().toStdString());
+    // A file in UTF-16, with a mark or without, is read as its UTF-8 text.
+    bool littleEndian = bytes.substr(0, 2) == "\xFF\xFE";
+    if (littleEndian || bytes.substr(0, 2) == "\xFE\xFF" || LooksLikeUtf16(bytes, littleEndian)) {
+        std::string text;
+        DecodeToUtf8(bytes, littleEndian ? "UTF-16LE" : "UTF-16BE", text);
+        return ReadVCards(text);
     }
     VCardReadResult result;
     if (bytes.substr(0, 3) == "\xEF\xBB\xBF") {

@@ -107,8 +107,8 @@ constexpr PopupEntry kPopups[] = {
      "the file."},
     {4001, "Choose the text file that the persons or contacts are written to or read from."},
     {4002,
-     "The first line of the chosen file, so you can see which characters separate and enclose "
-     "its fields."},
+     "The first lines of the chosen file, read in the encoding chosen above, so you can see "
+     "whether the names read right and which characters separate and enclose the fields."},
     {4004,
      "Check this box when the first line of the file holds the names of the fields rather than "
      "a record."},
@@ -121,8 +121,12 @@ constexpr PopupEntry kPopups[] = {
     {4010,
      "The fields to export (check each one you want), or, when importing, the columns of the "
      "file: click a column to choose the person field it goes into."},
-    {5000, "The person field that this column of the file is imported into."},
-    {5001, "Check this box to import this column; clear it to leave the column out."},
+    {4012,
+     "The character encoding the file was written in. The likeliest comes first; if the names "
+     "below do not read right, choose another."},
+    {5000,
+     "The person field that this column of the file is imported into; \"(not imported)\" "
+     "leaves the column out."},
 
     // The person and user information sheet.
     {6001, "The person's first name."},

@@ -51,6 +51,28 @@ QString Q(const std::string& s) {
     return QString::fromStdString(s);
 }
 
+QByteArray Bytes(const std::string& path) {
+    QFile file(QString::fromStdString(path));
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path;
+    return file.readAll();
+}
+
+// The second line of the message about a book that holds code of its own.
+const QString kStoredCodeReason = QStringLiteral(
+    "The file holds triggers or views: code of its own that would run when it is changed. "
+    "Tidemark does not open such files.");
+
+// Code a book received from elsewhere could hold, each set off by opening it or by an edit.
+const char* const kStoredCode[] = {
+    "CREATE TRIGGER Rewrite AFTER UPDATE ON User BEGIN UPDATE Person SET LName = 'x'; END",
+    "CREATE TRIGGER Rewrite AFTER UPDATE ON Person BEGIN DELETE FROM Contact; END",
+    "CREATE TRIGGER Rewrite AFTER INSERT ON ContactType BEGIN UPDATE Person SET LName = 'x'; "
+    "END",
+    "CREATE TRIGGER Rewrite BEFORE DELETE ON Contact BEGIN UPDATE Person SET LName = 'x'; END",
+    "CREATE TRIGGER Rewrite AFTER UPDATE ON Globals BEGIN UPDATE Person SET LName = 'x'; END",
+    "ALTER TABLE Person RENAME TO Persons; CREATE VIEW Person AS SELECT * FROM Persons",
+};
+
 class MainFrameTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -264,6 +286,94 @@ TEST_F(MainFrameTest, ADatabaseOfAnotherShapeIsRefusedAndLeftUnwritten) {
     EXPECT_EQ(CurrentDatabasePath, current);
     EXPECT_EQ(Globals(other, "S"), "untouched");
     EXPECT_EQ(RecentMenuTexts().size(), 1);
+}
+
+TEST_F(MainFrameTest, ABookHoldingTriggersOrViewsIsRefusedAndLeftByteForByte) {
+    const std::string current = book_.Create("current.tch");
+    OpenThroughMenu(current);
+    const QString title = frame_->windowTitle();
+    int made = 0;
+    for (const char* code : kStoredCode) {
+        const std::string name = "code" + std::to_string(++made) + ".tch";
+        // Older than the lookup indexes too, so that an open that went on would also add them.
+        const std::string path = book_.Create(name.c_str());
+        TestBook::AddPerson(path, "Ann", "Adams");
+        TestBook::Execute(path, "DROP INDEX PrsnIDIdx");
+        TestBook::Execute(path, code);
+        const QByteArray before = Bytes(path);
+        boxes_.Expect();
+        OpenThroughMenu(path);
+        EXPECT_EQ(boxes_.Last().text, QStringLiteral("Error loading file.\n") + kStoredCodeReason)
+            << code;
+        EXPECT_EQ(boxes_.Last().caption, QStringLiteral("Tidemark"));
+        EXPECT_EQ(boxes_.Last().icon, platform::MessageIcon::Error);
+        EXPECT_EQ(CurrentDatabasePath, current);
+        EXPECT_EQ(frame_->windowTitle(), title);
+        EXPECT_EQ(Bytes(path), before) << code;
+        EXPECT_FALSE(QFile::exists(Q(path + "-journal"))) << code;
+    }
+    EXPECT_EQ(RecentMenuTexts(), QStringList{"&1 " + Q(current)});
+    // The reason belongs to that file alone: other failures read as before.
+    const std::string broken = book_.Create("broken.tch");
+    TestBook::Execute(broken, "DROP TABLE Globals");
+    boxes_.Expect();
+    OpenThroughMenu(broken);
+    EXPECT_EQ(boxes_.Last().text, QStringLiteral("Error loading file."));
+    // And a book without such code opens.
+    const std::string plain = book_.Create("plain.tch");
+    OpenThroughMenu(plain);
+    EXPECT_EQ(CurrentDatabasePath, plain);
+}
+
+TEST_F(MainFrameTest, ARecentBookThatGainedATriggerIsRefusedAndDropped) {
+    const std::string a = book_.Create("a.tch");
+    const std::string b = book_.Create("b.tch");
+    OpenThroughMenu(a);
+    OpenThroughMenu(b);
+    TestBook::Execute(a,
+                      "CREATE TRIGGER Rewrite AFTER UPDATE ON Globals BEGIN DELETE FROM "
+                      "ContactType; END");
+    const QByteArray before = Bytes(a);
+    boxes_.Expect();
+    RecentAction(2)->trigger();
+    EXPECT_EQ(boxes_.Last().text, QStringLiteral("Error loading file.\n") + kStoredCodeReason);
+    EXPECT_EQ(boxes_.Last().owner, frame_.get());
+    EXPECT_EQ(CurrentDatabasePath, b);
+    EXPECT_EQ(RecentMenuTexts(), QStringList{"&1 " + Q(b)});
+    QSettings stored(sandbox_.StoreFile(), QSettings::IniFormat);
+    EXPECT_FALSE(stored.contains(QStringLiteral("Recent Document List/Document2")));
+    EXPECT_EQ(Bytes(a), before);
+}
+
+TEST_F(MainFrameTest, ABookHoldingATriggerIsRefusedAtStartUp) {
+    const std::string path = book_.Create("code.tch");
+    OpenThroughMenu(path);
+    TestBook::Execute(path,
+                      "CREATE TRIGGER Rewrite AFTER UPDATE ON Globals BEGIN UPDATE Person SET "
+                      "LName = 'x'; END");
+    const QByteArray before = Bytes(path);
+
+    // Named on the command line: the program ends, after saying why.
+    frame_ = std::make_unique<MainFrame>(MainFrame::Options{false});
+    CurrentDatabasePath.clear();
+    boxes_.Expect();
+    EXPECT_FALSE(frame_->Start(Q(path)));
+    EXPECT_EQ(boxes_.Last().text, QStringLiteral("Unable to open the file ") + Q(path) +
+                                      ". Exiting Tidemark.\n" + kStoredCodeReason);
+    EXPECT_EQ(boxes_.Last().caption, QStringLiteral("Unable To Load File"));
+    EXPECT_TRUE(CurrentDatabasePath.empty());
+
+    // The file used last: the window comes up without it, and the list forgets it.
+    frame_ = std::make_unique<MainFrame>(MainFrame::Options{false});
+    boxes_.Expect();
+    ASSERT_TRUE(frame_->Start(QString()));
+    ASSERT_EQ(boxes_.Calls().size(), 2u);
+    EXPECT_EQ(boxes_.Last().text, QStringLiteral("Error loading file.\n") + kStoredCodeReason);
+    EXPECT_EQ(boxes_.Last().owner, nullptr);  // before the window shows
+    EXPECT_TRUE(CurrentDatabasePath.empty());
+    EXPECT_EQ(frame_->windowTitle(), QStringLiteral("Tidemark [No Database]"));
+    EXPECT_EQ(RecentMenuTexts(), QStringList{QStringLiteral("(Empty)")});
+    EXPECT_EQ(Bytes(path), before);
 }
 
 TEST_F(MainFrameTest, AnOlderFileGetsItsLookupIndexesAtOpenWhileTheUserIsTold) {

@@ -97,11 +97,12 @@ TEST(ExportQueries, AreSentAsWritten) {
               "SELECT Title, FName, LName, Company, Position,                                 "
               "Addr, City, State, Zip, HmPhone, WkPhone, WkExt,                                 "
               "WkFax, Pager, CelPhone, Email, WebPage FROM Person");
+    // The person's company names whose contact it is where the person has no name.
     EXPECT_EQ(std::string(transfer::kContactsQuery),
-              "SELECT Person.FName AS FName, Person.LName AS LName, Contact.DtTm, "
-              "Contact.Description, ContactType.Description AS TypeDesc FROM Contact, Person, "
-              "ContactType WHERE Contact.PersonID = Person.ID AND Contact.ContactTypeID = "
-              "ContactType.ID");
+              "SELECT Person.FName AS FName, Person.LName AS LName, Person.Company AS Company, "
+              "Contact.DtTm, Contact.Description, ContactType.Description AS TypeDesc FROM "
+              "Contact, Person, ContactType WHERE Contact.PersonID = Person.ID AND "
+              "Contact.ContactTypeID = ContactType.ID");
 }
 
 TEST(ExportSettings, ListTheFieldsInTheirOrder) {
@@ -111,8 +112,12 @@ TEST(ExportSettings, ListTheFieldsInTheirOrder) {
                                         "WorkPhone", "WorkExtension", "Fax", "Pager", "CelPhone",
                                         "E-Mail", "WebPage"}));
     EXPECT_EQ(TransferSettings::ForContactExport().availableFields,
-              (std::vector<std::string>{"FirstName", "LastName", "Date", "Time", "Description",
-                                        "ContactType"}));
+              (std::vector<std::string>{"FirstName", "LastName", "Company", "Date", "Time",
+                                        "Description", "ContactType"}));
+    // Only the company is ticked at the start, so that every contact says whose it is.
+    EXPECT_EQ(TransferSettings::ForContactExport().checkedAtStart,
+              (std::vector<std::string>{"Company"}));
+    EXPECT_TRUE(TransferSettings::ForPersonExport().checkedAtStart.empty());
 }
 
 TEST_F(ExportTest, EveryPersonFieldGoesOutInListOrderWhateverOrderItWasChosenIn) {
@@ -253,7 +258,7 @@ TEST_F(ExportTest, ContactsInTheLocalesDateAndTimeFormats) {
     TestBook::AddContact(path_, mary, "2005-03-03 10:00:00", "untyped", "no such type");
     const std::vector<std::string> all = TransferSettings::ForContactExport().availableFields;
     const std::string header =
-        R"("FirstName","LastName","Date","Time","Description","ContactType")";
+        R"("FirstName","LastName","Company","Date","Time","Description","ContactType")";
     {
         LocaleScope german(QLocale(QLocale::German, QLocale::Germany));
         int records = 0;
@@ -261,8 +266,8 @@ TEST_F(ExportTest, ContactsInTheLocalesDateAndTimeFormats) {
                   (std::vector<std::string>{
                       header,
                       // '"' sorts before ','.
-                      R"("Mary","Smith","01.03.2005","21:05:00","call  back","Telephone")",
-                      R"("Mary","Smith",,,"broken","Email")"}));
+                      R"("Mary","Smith",,"01.03.2005","21:05:00","call  back","Telephone")",
+                      R"("Mary","Smith",,,,"broken","Email")"}));
         EXPECT_EQ(records, 2);
     }
     {
@@ -274,9 +279,26 @@ TEST_F(ExportTest, ContactsInTheLocalesDateAndTimeFormats) {
         EXPECT_EQ(
             SortedLines(transfer::ContactsText(path_, Contacts(all), records)),
             (std::vector<std::string>{
-                header, R"("Mary","Smith","3/1/2005",")" + time + R"(","call  back","Telephone")",
-                R"("Mary","Smith",,,"broken","Email")"}));
+                header, R"("Mary","Smith",,"3/1/2005",")" + time + R"(","call  back","Telephone")",
+                R"("Mary","Smith",,,,"broken","Email")"}));
     }
+}
+
+TEST_F(ExportTest, ContactsOfACompanyWithoutANameSayWhoseTheyAre) {
+    const RecordId acme = TestBook::AddPerson(path_, "", "", "Acme \"Tools\"");
+    const RecordId ann = TestBook::AddPerson(path_, "Ann", "Lee", "Lee & Co");
+    TestBook::AddContact(path_, acme, "2005-03-01 21:05:00", "order", kTelephoneId);
+    TestBook::AddContact(path_, ann, "2005-03-02 09:00:00", "visit", kTelephoneId);
+    LocaleScope german(QLocale(QLocale::German, QLocale::Germany));
+    int records = 0;
+    EXPECT_EQ(SortedLines(transfer::ContactsText(
+                  path_, Contacts({"FirstName", "LastName", "Company", "Description"}), records)),
+              (std::vector<std::string>{R"("FirstName","LastName","Company","Description")",
+                                        R"("Ann","Lee","Lee & Co","visit")",
+                                        R"(,,"Acme ""Tools""","order")"}));
+    // The company alone, as the Fields page starts.
+    EXPECT_EQ(SortedLines(transfer::ContactsText(path_, Contacts({"Company"}), records)),
+              (std::vector<std::string>{R"("Company")", R"("Acme ""Tools""")", R"("Lee & Co")"}));
 }
 
 TEST_F(ExportTest, ChosenContactFieldsInListOrderAndWindows1252AsUtf8) {

@@ -37,9 +37,29 @@ TEST(LineTokenizer, TrimsWhiteSpaceAtTheEndsBeforeEachField) {
         {',', '"', "Mary Ann, van Dyke", {"Mary Ann", "van Dyke"}},
         {',', '"', "", {}},
         {',', '"', " \t\r\n", {}},
-        {'\t', '"', "a\t\tb", {"a", "b"}},
-        {'\t', '"', "\ta\tb", {"a", "b"}},
+        // White space that is the separator is never trimmed: each tab ends a field.
+        {'\t', '"', "a\t\tb", {"a", "", "b"}},
+        {'\t', '"', "\ta\tb", {"", "a", "b"}},
+        {'\t', '"', " a\t \t\t\"b\"\t", {"a", "", "", "b"}},
+        {' ', '"', "a  b", {"a", "", "b"}},
+        {' ', '"', "\ta b\t", {"a", "b"}},
     });
+}
+
+TEST(LineTokenizer, TabSeparatedRunsOfEmptyFieldsKeepEveryColumn) {
+    // As mail programs export: most fields empty, the tab as separator.
+    const std::string line =
+        "Ann\t\t\tLee\t\t\t\t\tann@example.com\t\t\"Head of Sales\"\t\t\tnotes";
+    const std::vector<std::string> fields = Fields(LineTokenizer('\t', '"'), line);
+    ASSERT_EQ(fields.size(), 14u);
+    EXPECT_EQ(fields[0], "Ann");
+    EXPECT_EQ(fields[3], "Lee");
+    EXPECT_EQ(fields[8], "ann@example.com");
+    EXPECT_EQ(fields[10], "Head of Sales");
+    EXPECT_EQ(fields[13], "notes");
+    for (size_t i : {1, 2, 4, 5, 6, 7, 9, 11, 12}) {
+        EXPECT_EQ(fields[i], "") << i;
+    }
 }
 
 TEST(LineTokenizer, SeparatorsAtTheEndsAndInARow) {

@@ -7,9 +7,11 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTreeWidget>
@@ -112,8 +114,9 @@ TEST_F(TransferWizardTest, PagesTakeTheCaptionAndTheButtonsOfTheirStep) {
         EXPECT_EQ(wizard.StructurePage()->EncloserList()->currentText(),
                   QStringLiteral("Double Quote(\")"));
         EXPECT_TRUE(wizard.StructurePage()->NamesBox()->isChecked());
-        // The export has no first line to show, and offers the UTF-8 mark, off.
-        EXPECT_EQ(wizard.StructurePage()->FirstLineText(), nullptr);
+        // The export has no encoding or first lines to show, and offers the UTF-8 mark, off.
+        EXPECT_EQ(wizard.StructurePage()->FirstLinesText(), nullptr);
+        EXPECT_EQ(wizard.StructurePage()->EncodingList(), nullptr);
         ASSERT_NE(wizard.StructurePage()->Utf8MarkBox(), nullptr);
         EXPECT_FALSE(wizard.StructurePage()->Utf8MarkBox()->isChecked());
         Press(wizard, QWizard::NextButton);
@@ -181,6 +184,7 @@ TEST_F(TransferWizardTest, NothingToExportSaysSoAndLeavesTheFile) {
     ExportPersons([&](TransferWizard& wizard) {
         ChooseFile(wizard, file);
         Press(wizard, QWizard::NextButton);
+        wizard.ColumnsPage()->List()->topLevelItem(0)->setCheckState(0, Qt::Checked);
         Press(wizard, QWizard::FinishButton);
     });
     EXPECT_EQ(boxes.Last().text, QStringLiteral("There are no persons to export."));
@@ -199,6 +203,7 @@ TEST_F(TransferWizardTest, AFileThatCannotBeWrittenIsReported) {
     ExportPersons([&](TransferWizard& wizard) {
         ChooseFile(wizard, file);
         Press(wizard, QWizard::NextButton);
+        wizard.ColumnsPage()->List()->topLevelItem(0)->setCheckState(0, Qt::Checked);
         Press(wizard, QWizard::FinishButton);
     });
     EXPECT_EQ(boxes.Last().caption, QStringLiteral("Error Exporting Address Book"));
@@ -218,17 +223,43 @@ TEST_F(TransferWizardTest, ContactsExportHasItsOwnTitleAndFields) {
         EXPECT_EQ(wizard.Title(), QStringLiteral("Export Contact Information To Text File"));
         ChooseFile(wizard, file);
         Press(wizard, QWizard::NextButton);
-        EXPECT_EQ(wizard.ColumnsPage()->List()->headerItem()->text(0),
-                  QStringLiteral("Contacts Fields"));
-        for (int i = 0; i < wizard.ColumnsPage()->List()->topLevelItemCount(); ++i) {
-            wizard.ColumnsPage()->List()->topLevelItem(i)->setCheckState(0, Qt::Checked);
+        QTreeWidget* list = wizard.ColumnsPage()->List();
+        EXPECT_EQ(list->headerItem()->text(0), QStringLiteral("Contacts Fields"));
+        // The company after the names, ticked from the start.
+        ASSERT_EQ(list->topLevelItemCount(), 7);
+        EXPECT_EQ(list->topLevelItem(2)->text(0), QStringLiteral("Company"));
+        for (int i = 0; i < list->topLevelItemCount(); ++i) {
+            EXPECT_EQ(list->topLevelItem(i)->checkState(0), i == 2 ? Qt::Checked : Qt::Unchecked)
+                << i;
+            list->topLevelItem(i)->setCheckState(0, Qt::Checked);
         }
         Press(wizard, QWizard::FinishButton);
     });
     transfer::ExportContactsCommand(&owner_, path_);
-    EXPECT_EQ(Bytes(file), QByteArray("\"FirstName\",\"LastName\",\"Date\",\"Time\","
+    EXPECT_EQ(Bytes(file), QByteArray("\"FirstName\",\"LastName\",\"Company\",\"Date\",\"Time\","
                                       "\"Description\",\"ContactType\"\n"
-                                      "\"Ann\",\"Adams\",,,\"first  second\",\"Telephone\"\n"));
+                                      "\"Ann\",\"Adams\",,,,\"first  second\",\"Telephone\"\n"));
+}
+
+TEST_F(TransferWizardTest, AnExportWithNoFieldTickedIsRefusedWithALine) {
+    TestBook::AddPerson(path_, "Ann", "Adams");
+    const std::string file = book_.Path("none.csv");
+    ExportPersons([&](TransferWizard& wizard) {
+        ChooseFile(wizard, file);
+        Press(wizard, QWizard::NextButton);
+        transfer::FieldsPage* page = wizard.ColumnsPage();
+        EXPECT_FALSE(page->RefusalLine()->isVisible());
+        Press(wizard, QWizard::FinishButton);
+        EXPECT_TRUE(wizard.isVisible());
+        EXPECT_TRUE(page->RefusalLine()->isVisible());
+        EXPECT_EQ(page->RefusalLine()->text(),
+                  QStringLiteral("Tick at least one field to export."));
+        // Ticking one takes the line away, and Finish writes.
+        page->List()->topLevelItem(2)->setCheckState(0, Qt::Checked);
+        EXPECT_FALSE(page->RefusalLine()->isVisible());
+        Press(wizard, QWizard::FinishButton);
+    });
+    EXPECT_EQ(Bytes(file), QByteArray("\"LastName\"\n\"Adams\"\n"));
 }
 
 TEST_F(TransferWizardTest, AnUnreadableFileKeepsTheFirstPage) {
@@ -276,8 +307,10 @@ TEST_F(TransferWizardTest, OwnExportComesBackWithNoColumnAssignedByHand) {
     MessageRecorder boxes;
     boxes.Expect();
     const transfer::CommandOutcome outcome = Import(target, file, [](TransferWizard& wizard) {
-        EXPECT_TRUE(wizard.StructurePage()->FirstLineText()->text().startsWith(
+        EXPECT_TRUE(wizard.StructurePage()->FirstLinesText()->toPlainText().startsWith(
             QStringLiteral("\"Title\",\"FirstName\",\"LastName\",")));
+        EXPECT_EQ(wizard.StructurePage()->EncodingList()->currentData().toString(),
+                  QStringLiteral("UTF-8"));
         Press(wizard, QWizard::NextButton);
         QTreeWidget* list = wizard.ColumnsPage()->List();
         ASSERT_EQ(list->topLevelItemCount(), 17);
@@ -332,7 +365,9 @@ TEST_F(TransferWizardTest, FinishWaitsForALastNameAndSaysSo) {
         EXPECT_TRUE(page->Assignment(2).isEmpty());
         Press(wizard, QWizard::FinishButton);
     });
-    EXPECT_EQ(boxes.Last().text, QStringLiteral("1 names added to current database."));
+    // The column left out held data: the message names it.
+    EXPECT_EQ(boxes.Last().text,
+              QStringLiteral("1 names added to current database.\nNot imported: Notes."));
     EXPECT_EQ(Query("SELECT FName || ' ' || LName FROM Person"), "Ann Adams");
 }
 
@@ -374,27 +409,135 @@ TEST_F(TransferWizardTest, ALockedFileAddsNobodyAndClaimsNothing) {
     EXPECT_EQ(Query("SELECT count(*) FROM Person"), "0");
 }
 
-TEST_F(TransferWizardTest, TheAssignDialogOffersOkOnlyWithAFieldAndChoosingChecksImport) {
-    transfer::FieldAssignDialog unassigned(&owner_, {"Title", "FirstName", "LastName"}, QString());
+TEST_F(TransferWizardTest, TheAssignDialogNamesTheColumnAndChoosingAFieldImportsIt) {
+    transfer::FieldAssignDialog unassigned(&owner_, {"Title", "FirstName", "LastName"}, QString(),
+                                           QStringLiteral("Business Street 2"));
     EXPECT_EQ(unassigned.windowTitle(), QStringLiteral("Fields"));
-    EXPECT_EQ(unassigned.FieldList()->currentIndex(), -1);
-    EXPECT_FALSE(unassigned.ImportBox()->isChecked());
-    EXPECT_FALSE(unassigned.OkButton()->isEnabled());
+    EXPECT_EQ(unassigned.Label()->text(),
+              QStringLiteral("Assign the column \"Business Street 2\" to:"));
+    // No tick beside the list: its first entry leaves the column out, any other imports it.
+    EXPECT_TRUE(unassigned.findChildren<QCheckBox*>().isEmpty());
+    EXPECT_EQ(unassigned.FieldList()->count(), 4);
+    EXPECT_EQ(unassigned.FieldList()->currentText(), QStringLiteral("(not imported)"));
+    EXPECT_TRUE(unassigned.OkButton()->isEnabled());
+    EXPECT_TRUE(unassigned.Chosen().isEmpty());
     unassigned.show();
     unassigned.FieldList()->setFocus();
     QTest::keyClick(unassigned.FieldList(), Qt::Key_Down);
-    EXPECT_TRUE(unassigned.OkButton()->isEnabled());
-    EXPECT_TRUE(unassigned.ImportBox()->isChecked());
-    EXPECT_FALSE(unassigned.Chosen().isEmpty());
-    unassigned.ImportBox()->setChecked(false);
-    EXPECT_TRUE(unassigned.Chosen().isEmpty());
+    EXPECT_EQ(unassigned.Chosen(), QStringLiteral("Title"));
 
     transfer::FieldAssignDialog assigned(&owner_, {"Title", "FirstName", "LastName"},
-                                         QStringLiteral("LastName"));
+                                         QStringLiteral("LastName"), QStringLiteral("Name"));
     EXPECT_EQ(assigned.FieldList()->currentText(), QStringLiteral("LastName"));
-    EXPECT_TRUE(assigned.ImportBox()->isChecked());
-    EXPECT_TRUE(assigned.OkButton()->isEnabled());
     EXPECT_EQ(assigned.Chosen(), QStringLiteral("LastName"));
+    assigned.FieldList()->setCurrentIndex(0);
+    EXPECT_TRUE(assigned.Chosen().isEmpty());
+    // Numbers that go by their kind are offered for the columns that have one.
+    transfer::FieldAssignDialog typed(&owner_, {"HomePhone"}, QString(),
+                                      QStringLiteral("Phone 1 - Value"), true);
+    EXPECT_EQ(typed.FieldList()->itemText(typed.FieldList()->count() - 1),
+              QStringLiteral("Phone (by type)"));
+}
+
+TEST_F(TransferWizardTest, AShiftJisFileIsOfferedInItsEncodingAndReadAsTheUserChooses) {
+    const std::string file = book_.Path("japan.csv");
+    // Last Name,First Name,Company and 山田,太郎,株式会社テスト in Shift_JIS.
+    Write(file,
+          "Last Name,First Name,Company\r\n\x8E\x52\x93\x63,\x91\xBE\x98\x59,"
+          "\x8A\x94\x8E\xAE\x89\xEF\x8E\xD0\x83\x65\x83\x58\x83\x67\r\n");
+    for (const bool keepTheGuess : {true, false}) {
+        TestBook::Execute(path_, "DELETE FROM Person");
+        MessageRecorder boxes;
+        boxes.Expect();
+        Import(path_, file, [&](TransferWizard& wizard) {
+            transfer::DocumentStructurePage* page = wizard.StructurePage();
+            QComboBox* encodings = page->EncodingList();
+            ASSERT_NE(encodings, nullptr);
+            EXPECT_EQ(encodings->currentIndex(), 0);
+            EXPECT_EQ(encodings->currentText(), QStringLiteral("Shift_JIS (Japanese)"));
+            EXPECT_EQ(page->FirstLinesText()->toPlainText(),
+                      QStringLiteral("Last Name,First Name,Company\n山田,太郎,株式会社テスト"));
+            Choose(encodings, QStringLiteral("Windows-1252 (Western European)"));
+            EXPECT_FALSE(page->FirstLinesText()->toPlainText().contains(QStringLiteral("山田")));
+            EXPECT_TRUE(page->FirstLinesText()->toPlainText().startsWith(
+                QStringLiteral("Last Name,First Name,Company\n")));
+            if (keepTheGuess) {
+                Choose(encodings, QStringLiteral("Shift_JIS (Japanese)"));
+            }
+            Press(wizard, QWizard::NextButton);
+            // Back and forth keeps the choice.
+            Press(wizard, QWizard::BackButton);
+            EXPECT_EQ(encodings->currentText(),
+                      keepTheGuess ? QStringLiteral("Shift_JIS (Japanese)")
+                                   : QStringLiteral("Windows-1252 (Western European)"));
+            Press(wizard, QWizard::NextButton);
+            Press(wizard, QWizard::FinishButton);
+        });
+        EXPECT_EQ(boxes.Last().text, QStringLiteral("1 names added to current database."));
+        const std::string name =
+            Query("SELECT LName || ' ' || FName || ' ' || Company FROM Person");
+        if (keepTheGuess) {
+            EXPECT_EQ(name, "山田 太郎 株式会社テスト");
+        } else {
+            // What the page showed is what was stored.
+            EXPECT_EQ(
+                name,
+                "\xC5\xBD"
+                "R\xE2\x80\x9C"
+                "c \xE2\x80\x98\xC2\xBE\xCB\x9CY "
+                "\xC5\xA0\xE2\x80\x9D\xC5\xBD\xC2\xAE\xE2\x80\xB0\xC3\xAF\xC5\xBD\xC3\x90\xC6\x92"
+                "e\xC6\x92X\xC6\x92g");
+        }
+    }
+}
+
+TEST_F(TransferWizardTest, SeveralColumnsOfOneAddressAndTheClosingMessage) {
+    const std::string file = book_.Path("outlook.csv");
+    Write(file,
+          "First Name,Last Name,Business Street,Business Street 2,Business City,Notes\n"
+          "Ann,Adams,Hauptstr. 1,2b,Berlin,likes tea\n,,,,,\n");
+    MessageRecorder boxes;
+    boxes.Expect();
+    Import(path_, file, [](TransferWizard& wizard) {
+        Press(wizard, QWizard::NextButton);
+        transfer::FieldsPage* page = wizard.ColumnsPage();
+        EXPECT_EQ(page->Assignment(2), QStringLiteral("Address"));
+        EXPECT_EQ(page->Assignment(3), QStringLiteral("Address"));
+        EXPECT_EQ(page->List()->topLevelItem(5)->text(1), QStringLiteral("(not imported)"));
+        // The current row says how its column goes in.
+        page->List()->setCurrentItem(page->List()->topLevelItem(3));
+        EXPECT_EQ(page->DescriptionText()->text(),
+                  QStringLiteral("Address: Business Street + Business Street 2"));
+        // Assigning the second street line by hand keeps the first.
+        page->Assign(3, QString());
+        EXPECT_EQ(page->DescriptionText()->text(), QString());
+        page->Assign(3, QStringLiteral("Address"));
+        EXPECT_EQ(page->Assignment(2), QStringLiteral("Address"));
+        EXPECT_EQ(page->DescriptionText()->text(),
+                  QStringLiteral("Address: Business Street + Business Street 2"));
+        Press(wizard, QWizard::FinishButton);
+    });
+    EXPECT_EQ(Query("SELECT Addr FROM Person"), "Hauptstr. 1\r\n2b");
+    EXPECT_EQ(boxes.Last().text,
+              QStringLiteral("1 names added to current database.\nNot imported: Notes."));
+    EXPECT_EQ(boxes.Last().icon, MessageIcon::Information);
+}
+
+TEST_F(TransferWizardTest, AFileWithoutPersonsSaysThatNoneWasAdded) {
+    const std::string file = book_.Path("notes.csv");
+    Write(file, "\r\rFirst Name,Last Name,Notes\r,,a note\r");
+    MessageRecorder boxes;
+    boxes.Expect();
+    const transfer::CommandOutcome outcome = Import(path_, file, [](TransferWizard& wizard) {
+        Press(wizard, QWizard::NextButton);
+        Press(wizard, QWizard::FinishButton);
+    });
+    EXPECT_EQ(boxes.Last().caption, QStringLiteral("Imported Names"));
+    EXPECT_EQ(boxes.Last().icon, MessageIcon::Warning);
+    EXPECT_TRUE(
+        boxes.Last().text.startsWith(QStringLiteral("No person was added to the current database")))
+        << boxes.Last().text.toStdString();
+    EXPECT_FALSE(outcome.reload);
 }
 
 TEST_F(TransferWizardTest, AClickOnARowAssignsItsColumn) {

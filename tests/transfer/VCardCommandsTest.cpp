@@ -68,7 +68,7 @@ TEST_F(VCardCommandsTest, ImportAsksOnceAboutKnownPersonsAndCountsWhatItDid) {
     EXPECT_TRUE(question.text.startsWith(QStringLiteral("2 cards of this file are persons")))
         << question.text.toStdString();
     EXPECT_EQ(boxes.Calls()[1].text,
-              QStringLiteral("0 names added to current database.\n"
+              QStringLiteral("No person was added to the current database.\n"
                              "2 persons already in it skipped.\n"
                              "1 cards without a name or organisation left out."));
     EXPECT_EQ(boxes.Calls()[1].caption, QStringLiteral("Imported Names"));

@@ -117,12 +117,15 @@ TEST(VCardLines, LineEndsOfEveryKind) {
               expected);
 }
 
-TEST(VCardLines, ACarriageReturnInsideALineIsNoLineEnd) {
-    // The CR inside the unknown property does not start a line of its own, nor does it end the
-    // value of a known one.
-    EXPECT_EQ(One(Card({"X-CUSTOM3;VALUE=TEXT:custom\r3", "X-NOTE:a\rN:Wrong;Name", "N:Lee;Ann",
-                        "TITLE:Head\rBuyer"})),
-              Person({{P::LName, "Lee"}, {P::FName, "Ann"}, {P::Position, "Head\r\nBuyer"}}));
+TEST(VCardLines, ACarriageReturnAloneEndsALineInAnyMix) {
+    // Older Mac programs end lines with CR only, also in files that elsewhere have CR LF.
+    EXPECT_EQ(
+        One("BEGIN:VCARD\r\nVERSION:3.0\rN:Lee;Ann\nTITLE:Head\r\nORG:Acme\rEND:VCARD"),
+        Person(
+            {{P::LName, "Lee"}, {P::FName, "Ann"}, {P::Position, "Head"}, {P::Company, "Acme"}}));
+    // What follows a CR inside a value is a line of its own: here one without a colon, skipped.
+    EXPECT_EQ(One(Card({"X-CUSTOM3;VALUE=TEXT:custom\r3", "N:Lee;Ann", "TITLE:Head\rBuyer"})),
+              Person({{P::LName, "Lee"}, {P::FName, "Ann"}, {P::Position, "Head"}}));
 }
 
 TEST(VCardLines, ByteOrderMarksAreSkippedAndUtf16IsRead) {
@@ -252,8 +255,9 @@ TEST(VCardEncodings, CharacterSetsAndUnlabelledEightBitText) {
     // Labelled UTF-8 with a stray byte keeps its characters.
     EXPECT_EQ(One(Card21({"N;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:=C3=91=C3=91=80"}))[P::LName],
               "ÑÑ€");
-    // A character set this reader does not know counts as unlabelled.
-    EXPECT_EQ(One(Card21({"N;CHARSET=SHIFT_JIS:J\xF6rg"}))[P::LName], "Jörg");
+    // A character set the converters do not know counts as unlabelled.
+    EXPECT_EQ(One(Card21({"N;CHARSET=X-NO-SUCH-SET:J\xF6rg"}))[P::LName], "Jörg");
+    EXPECT_EQ(One(Card21({"N;CHARSET=X-NO-SUCH-SET:J\xC3\xB6rg"}))[P::LName], "Jörg");
 }
 
 TEST(VCardEncodings, PicturesKeysAndSoundsAreSkipped) {
@@ -310,14 +314,23 @@ TEST(VCardEscapes, TextEscapesOf30And40) {
     EXPECT_EQ(One(Card({"N:Lee", "TITLE:C:\\temp\\x"}))[P::Position], "C:\\temp\\x");
 }
 
-TEST(VCardEscapes, In21OnlySemicolonsOfStructuredValuesAreEscaped) {
+TEST(VCardEscapes, In21ABackslashEscapesOnlyASemicolon) {
     EXPECT_EQ(One(Card21({"N:Back\\slash;Ann\\;Marie", "ORG:Company, The;Dept",
                           "TITLE:a\\nb\\,c\\;d", "URL:http\\://x"})),
               Person({{P::LName, "Back\\slash"},
                       {P::FName, "Ann;Marie"},
                       {P::Company, "Company, The"},
-                      {P::Position, "a\\nb\\,c\\;d"},
+                      {P::Position, "a\\nb\\,c;d"},
                       {P::WebPage, "http\\://x"}}));
+    // And itself before one: two backslashes and a semicolon are one backslash and then a
+    // semicolon that separates, as 2.1 readers have it.
+    EXPECT_EQ(One(Card21({"N:A;B\\;C\\\\;"})), Person({{P::LName, "A"}, {P::FName, "B;C\\"}}));
+    EXPECT_EQ(One(Card21({"N:Lee;Ann", "TITLE:x\\\\;y"}))[P::Position], "x\\;y");
+    // A lone backslash and one before a colon or at the end stay as they are.
+    EXPECT_EQ(One(Card21({"N:Lee;Ann", "TITLE:a\\:b\\"}))[P::Position], "a\\:b\\");
+    EXPECT_EQ(One(Card21({"N:Lee\\\\x;Ann"}))[P::LName], "Lee\\\\x");
+    // 3.0 keeps its own escapes: two backslashes are one.
+    EXPECT_EQ(One(Card({"N:A;B\\;C\\\\;"})), Person({{P::LName, "A"}, {P::FName, "B;C\\"}}));
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -103,7 +103,7 @@ const std::map<int, const char*> kDialogPopups = {
     {4008, "wizard: Field Encloser"},
     {4010, "wizard: Available Fields"},
     {5000, "field assignment: field list"},
-    {5001, "field assignment: Import this field"},
+    {4012, "wizard: Encoding"},
     {3000, "printout: person list"},
     {3004, "printout: Select All"},
     {3002, "contacts printout: Beginning Date"},
