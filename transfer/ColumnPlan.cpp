@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 
 #include <algorithm>
+#include <cstring>
 
 #include "LineTokenizer.h"
 #include "TransferSettings.h"
@@ -87,6 +88,10 @@ QString FieldName(P::Field field) {
 }  // namespace
 
 int KeepFirstValue(std::string& value) {
+    // Most values hold no colon at all.
+    if (std::memchr(value.data(), ':', value.size()) == nullptr) {
+        return 0;
+    }
     const size_t joint = value.find(":::");
     if (joint == std::string::npos) {
         return 0;
@@ -203,6 +208,11 @@ ColumnPlan::ColumnPlan(const std::vector<std::string>& labels,
     // the post office box.
     std::stable_sort(slots_[P::Addr].begin(), slots_[P::Addr].end(),
                      [](const Slot& a, const Slot& b) { return a.rank < b.rank; });
+    oneColumnEach_ = addresses_.empty() && typed_.empty();
+    for (int f = 0; f < P::FieldCount; ++f) {
+        oneColumnEach_ = oneColumnEach_ && slots_[f].size() <= 1;
+        single_[f] = slots_[f].empty() ? -1 : slots_[f][0].column;
+    }
     // A whole address left out because its parts are imported is not missed.
     for (Column& column : columns_) {
         if (column.meaning.role != Role::Block || column.field != P::FieldCount) {
@@ -276,8 +286,24 @@ int ColumnPlan::ChosenAddress(const std::vector<std::string>& values, bool hasCo
     return chosen;
 }
 
-void ColumnPlan::Apply(std::vector<std::string>& values, PersonRecord& person,
-                       LeftOut& leftOut) const {
+void ColumnPlan::Apply(std::vector<std::string>& values, PersonRecord& person, LeftOut& leftOut,
+                       bool joined) const {
+    // The common file: each field from one column at most, nothing to weigh.
+    if (oneColumnEach_) {
+        for (int f = 0; f < PersonRecord::FieldCount; ++f) {
+            std::string& out = person.fields[f];
+            if (single_[f] < 0) {
+                out.clear();
+                continue;
+            }
+            std::string& value = values[single_[f]];
+            if (joined) {
+                CountLeftOut(static_cast<P::Field>(f), KeepFirstValue(value), leftOut);
+            }
+            out.swap(value);
+        }
+        return;
+    }
     int chosen = -1;
     const auto fill = [&](P::Field field) {
         const std::vector<Slot>& places = slots_[field];
@@ -434,8 +460,8 @@ QString ColumnPlan::Describe(int column) const {
         QString text = field + QStringLiteral(": ") + Columns(places, c.address, joint);
         if (addresses_.size() > 1) {
             text +=
-                Tr(". Each person keeps one of the addresses: the business address when the "
-                   "person has a company, else the home address, else another one.");
+                Tr(". A person keeps one address: the business address with a company, "
+                   "else the home address, else another.");
         }
         return text;
     }

@@ -40,8 +40,10 @@ public:
     int ColumnCount() const { return static_cast<int>(columns_.size()); }
 
     // Puts one record's values (one per column, taken) into the person, and counts what found
-    // no place. Several values in one field (" ::: ") keep the first.
-    void Apply(std::vector<std::string>& values, PersonRecord& person, LeftOut& leftOut) const;
+    // no place. Several values in one field (" ::: ") keep the first; joined: the file may hold
+    // such values.
+    void Apply(std::vector<std::string>& values, PersonRecord& person, LeftOut& leftOut,
+               bool joined = true) const;
 
     // Whether the column's values are imported, or used to place those of another column.
     bool Uses(int column) const;
@@ -85,6 +87,9 @@ private:
     std::vector<Slot> slots_[PersonRecord::FieldCount];
     std::vector<Address> addresses_;
     std::vector<int> typed_;
+    // Each field from one column at most, no addresses to choose, no numbers to place by kind.
+    bool oneColumnEach_ = false;
+    int single_[PersonRecord::FieldCount] = {};
 };
 
 // The value's first part when it holds several joined by " ::: " (as Google writes several

@@ -9,9 +9,7 @@
 #include <QString>
 
 #include "ColumnPlan.h"
-#include "LineTokenizer.h"
-#include "PersonRecord.h"
-#include "TextLines.h"
+#include "PersonReader.h"
 #include "TransferSettings.h"
 
 namespace cppsqlite3 {
@@ -33,47 +31,12 @@ std::string DecodedText(std::string_view bytes, const std::string& encoding = st
 std::optional<std::string> ReadTextFile(const std::string& path,
                                         const std::string& encoding = std::string());
 
-// Whether the line holds nothing but white space: such lines before the names and between the
-// records are no records.
-bool IsBlankLine(std::string_view line);
-
 // The first line of the text that is not blank, without its line end (the tokenizer trims
 // each field, but not the separator where it is white space).
 std::string FirstLine(std::string_view text);
 
 // The first lines of the text, at most count of them, for the user to see how the file reads.
 std::vector<std::string> FirstLines(std::string_view text, int count);
-
-// The records of a text, front to back: its lines without their line ends, except that a line
-// ending inside an enclosed field goes on with the next line, joined with CR LF as multi-line
-// fields are stored.
-class RecordReader {
-public:
-    RecordReader(std::string_view text, const LineTokenizer& tokenizer)
-        : lines_(text), tokenizer_(tokenizer) {}
-
-    // False when the text has no more lines. The last line counts also without an LF after it.
-    bool Next(std::string& record);
-    // The same without a copy: the record is a view into the text, or into storage when it is
-    // made of several lines.
-    bool Next(std::string_view& record, std::string& storage);
-
-private:
-    bool NextLine(std::string_view& line);
-    bool EndsInsideEncloser(std::string_view record);
-
-    TextLines lines_;
-    const LineTokenizer& tokenizer_;
-    std::string field_;
-};
-
-// The persons the text holds, with its columns going where the settings' selected fields say
-// (ColumnPlan). Blank lines before the names are skipped. "EMPTY FIELD" and "EOF" read as
-// empty, first and last names lose the white space at their ends, and a record without a first
-// name, last name or company is left out. Line breaks inside a field are stored as CR LF. What
-// found no place is counted in leftOut when it is given.
-std::vector<PersonRecord> ReadPersons(std::string_view text, const TransferSettings& settings,
-                                      LeftOut* leftOut = nullptr);
 
 struct ImportResult {
     enum class Outcome {

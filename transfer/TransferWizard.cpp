@@ -230,6 +230,8 @@ DocumentStructurePage::DocumentStructurePage(TransferSettings& settings)
         platform::SetControlId(label, kEncodingLabel);
         units.Place(label, kLeft, 78, 40, 8);
         encodings_ = new QComboBox(this);
+        // A list of some length, not one that covers the screen.
+        encodings_->setMaxVisibleItems(12);
         platform::SetControlId(encodings_, kEncodingList);
         units.Place(encodings_, kLeft + 42, 76, kWidth - 42, 12);
         label->setBuddy(encodings_);
@@ -337,7 +339,7 @@ FieldsPage::FieldsPage(TransferSettings& settings)
     list_->header()->setSectionsMovable(false);
     list_->header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     // An import keeps room under the list for what the current row's assignment comes to.
-    const int listHeight = settings_.IsImport() ? kPageHeight - 59 : kPageHeight - 33;
+    const int listHeight = settings_.IsImport() ? kPageHeight - 69 : kPageHeight - 33;
     units.Place(list_, kLeft + 8, 15, kWidth - 16, listHeight);
     const QString heading = QString::fromStdString(settings_.listLabel) + QStringLiteral(" Fields");
     refusal_ = new QLabel(this);
@@ -372,7 +374,7 @@ FieldsPage::FieldsPage(TransferSettings& settings)
     description_->setTextFormat(Qt::PlainText);
     description_->setWordWrap(true);
     description_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    units.Place(description_, kLeft + 8, 15 + listHeight + 3, kWidth - 16, 24);
+    units.Place(description_, kLeft + 8, 15 + listHeight + 2, kWidth - 16, 36);
     // A click (or Enter, or Space) on a row assigns its column.
     connect(list_, &QTreeWidget::itemClicked, this,
             [this](QTreeWidgetItem* item) { EditAssignment(list_->indexOfTopLevelItem(item)); });

@@ -1057,11 +1057,20 @@ VCardReadResult ReadVCards(std::string_view bytes) {
 }
 
 void AppendVCard(std::string& out, const PersonRecord& person) {
+    std::string_view fields[P::FieldCount];
+    for (int i = 0; i < P::FieldCount; ++i) {
+        fields[i] = person.fields[i];
+    }
+    AppendVCard(out, person.id, fields);
+}
+
+void AppendVCard(std::string& out, std::string_view id,
+                 const std::string_view (&stored)[PersonRecord::FieldCount]) {
     // Stored text that is not UTF-8 is Windows-1252.
     std::string converted[P::FieldCount];
     std::string_view f[P::FieldCount];
     for (int i = 0; i < P::FieldCount; ++i) {
-        f[i] = AsUtf8(person.fields[i], converted[i]);
+        f[i] = AsUtf8(stored[i], converted[i]);
     }
     size_t begin = 0;
     const auto start = [&](const char* name) {
@@ -1139,7 +1148,7 @@ void AppendVCard(std::string& out, const PersonRecord& person) {
     plain("URL:", P::WebPage);
 
     start("UID:");
-    AppendPlain(out, person.id);
+    AppendPlain(out, id);
     EndLine(out, begin);
     out += "END:VCARD\r\n";
 }

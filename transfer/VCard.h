@@ -31,5 +31,8 @@ VCardReadResult ReadVCards(std::string_view bytes);
 // Appends one card of vCard 3.0 for the person (fields in stored text, possibly Windows-1252),
 // UTF-8, CR LF line ends, folded at 75 bytes.
 void AppendVCard(std::string& out, const PersonRecord& person);
+// The same for a person's identifier and fields as they stand in a query's row, uncopied.
+void AppendVCard(std::string& out, std::string_view id,
+                 const std::string_view (&fields)[PersonRecord::FieldCount]);
 
 }  // namespace transfer

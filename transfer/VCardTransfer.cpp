@@ -171,19 +171,18 @@ std::string VCardsText(const std::string& databasePath, const std::vector<Record
         sql += std::string(", ") + PersonRecord::ColumnName(static_cast<PersonRecord::Field>(f));
     }
     sql += " FROM Person";
-    // One record for every row: its strings keep their room from person to person.
-    PersonRecord person;
+    // The fields as the row holds them, written without a copy.
+    std::string_view fields[PersonRecord::FieldCount];
     cppsqlite3::Query& query = statement.ExecuteQuery(sql);
     while (query.Next()) {
         const std::string_view id = query.GetText(1);
         if (only && wanted.count(id) == 0) {
             continue;
         }
-        person.id.assign(id);
         for (int f = 0; f < PersonRecord::FieldCount; ++f) {
-            person.fields[f].assign(query.GetText(f + 2));
+            fields[f] = query.GetText(f + 2);
         }
-        AppendVCard(text, person);
+        AppendVCard(text, id, fields);
         ++records;
     }
     return text;
