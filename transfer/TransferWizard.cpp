@@ -230,7 +230,7 @@ DocumentStructurePage::DocumentStructurePage(TransferSettings& settings)
         platform::SetControlId(label, kEncodingLabel);
         units.Place(label, kLeft, 78, 40, 8);
         encodings_ = new QComboBox(this);
-        // A list of some length, not one that covers the screen.
+        // A list of some length, where the style does not open it at full length anyway.
         encodings_->setMaxVisibleItems(12);
         platform::SetControlId(encodings_, kEncodingList);
         units.Place(encodings_, kLeft + 42, 76, kWidth - 42, 12);
