@@ -1,4 +1,5 @@
 #include "DemoBook.h"
+#include "Transaction.h"
 
 #include "Database.h"
 #include "DatabaseFile.h"
@@ -57,7 +58,8 @@ const DemoPerson kPersons[] = {
     {"Mrs.", "Elsa", "Lindqvist", "", "", "Storgatan 4", "Uppsala", "", "753 20", "018-55 50 12",
      "", "", "", "", "", "elsa@lindqvist.example", ""},
     {"Mr.", "Liam", "D'Arcy", "D'Arcy Marine", "Skipper", "Pier 39", "Boston", "MA", "02110", "",
-     "617-555-0139", "", "617-555-0140", "", "", "liam@darcymarine.example", ""},    // Names that sort as people read them, not by their bytes.
+     "617-555-0139", "", "617-555-0140", "", "", "liam@darcymarine.example",
+     ""},  // Names that sort as people read them, not by their bytes.
     {"", "Jan", "de Vries", "Tulip Exports", "Director", "Keizersgracht 12", "Amsterdam", "",
      "1015 CS", "020 555 0134", "020 555 0135", "", "06 5555 0136", "", "",
      "jan@tulipexports.example", "www.tulipexports.example"},
@@ -108,7 +110,7 @@ void WriteDemoBook(const std::string& path) {
     cppsqlite3::Database db;
     db.Open(path);
     cppsqlite3::Statement& st = db.CreateStatement();
-    st.Execute("BEGIN TRANSACTION");
+    cppsqlite3::Transaction transaction(st);
     std::vector<RecordId> ids;
     for (const DemoPerson& p : kPersons) {
         const RecordId id = NewRecordId();
@@ -134,6 +136,5 @@ void WriteDemoBook(const std::string& path) {
         "'4 Lighthouse Lane\r\nUnit 2', 'Falmouth', 'MA', '02540', '508-555-0110', '508-555-0111', "
         "'', '508-555-0112', '', 'robin@tidemark.example', 'www.tidemark.example', "
         "datetime('now', 'localtime'))");
-    st.Execute(schema::kStamp);
-    st.Execute("COMMIT");
+    transaction.Commit();
 }

@@ -11,6 +11,7 @@
 #include "DocumentView.h"
 #include "FileDialog.h"
 #include "MessageBox.h"
+#include "Transaction.h"
 
 namespace {
 
@@ -145,12 +146,13 @@ bool Document::Open(const QString& path) {
         if (indexing && busyNotice_) {
             busyNotice_(true);
         }
-        statement.Execute("BEGIN TRANSACTION");
+        cppsqlite3::Transaction open(statement);
         if (indexing) {
             CreateLookupIndexes(statement);
         }
+        // The open writes Globals itself, S among them.
         const GlobalsAtOpen globals = RewriteGlobalsAtOpen(statement);
-        statement.Execute("COMMIT");
+        open.CommitUnstamped();
         version_ = globals.version;
         created_ = globals.created;
         saved_ = globals.saved;

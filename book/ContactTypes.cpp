@@ -1,4 +1,5 @@
 #include "ContactTypes.h"
+#include "Transaction.h"
 
 #include "DatabaseFile.h"
 
@@ -41,11 +42,10 @@ RecordId Add(const std::string& path, const std::string& description) {
     cppsqlite3::Database database;
     database.Open(path);
     cppsqlite3::Statement& statement = database.CreateStatement();
-    statement.Execute("BEGIN TRANSACTION");
+    cppsqlite3::Transaction transaction(statement);
     statement.Execute("INSERT INTO ContactType VALUES(" + Literal(id) + ", " +
                       Literal(description) + ")");
-    statement.Execute(schema::kStamp);
-    statement.Execute("COMMIT");
+    transaction.Commit();
     return id;
 }
 
@@ -62,7 +62,7 @@ int DeleteUnlessInUse(const std::string& path, const RecordId& id) {
     }
     // Each in its own automatic transaction: a deletion stays even if the stamp then fails.
     statement.Execute("DELETE FROM ContactType WHERE ID = " + Literal(id));
-    statement.Execute(schema::kStamp);
+    cppsqlite3::StampLastChange(statement);
     return 0;
 }
 
@@ -71,13 +71,13 @@ std::string Edit::Begin(const std::string& path, const RecordId& id) {
     id_ = id;
     database_.Open(path);
     cppsqlite3::Statement& statement = database_.CreateStatement();
-    statement.Execute("BEGIN");
+    cppsqlite3::Transaction read(statement, "BEGIN");
     cppsqlite3::Query& query = statement.ExecuteQuery(
         "SELECT Description FROM ContactType WHERE ID = " + Literal(id) + " LIMIT 1");
     std::string description = query.Next() ? query.GetString(1) : std::string();
     statement.CloseQuery();
     // Ends the read so that the connection holds no lock while the user edits.
-    statement.Execute("END");
+    read.CommitUnstamped("END");
     return description;
 }
 
@@ -87,11 +87,10 @@ void Edit::Save(const std::string& description) {
     }
     try {
         cppsqlite3::Statement& statement = database_.CreateStatement();
-        statement.Execute("BEGIN EXCLUSIVE");
+        cppsqlite3::Transaction transaction(statement, "BEGIN EXCLUSIVE");
         statement.Execute("UPDATE ContactType SET Description = " + Literal(description) +
                           " WHERE ID = " + Literal(id_));
-        statement.Execute("UPDATE Globals SET S= datetime('now', 'localtime')");
-        statement.Execute("COMMIT");
+        transaction.Commit("COMMIT", "UPDATE Globals SET S= datetime('now', 'localtime')");
     } catch (const cppsqlite3::SQLException&) {
         database_.Close();
         throw;

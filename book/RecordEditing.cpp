@@ -1,4 +1,5 @@
 #include "RecordEditing.h"
+#include "Transaction.h"
 
 #include "Database.h"
 #include "DatabaseFile.h"
@@ -101,12 +102,11 @@ void RunChange(const std::string& path, const std::vector<std::string>& statemen
     cppsqlite3::Database database;
     database.Open(path);
     cppsqlite3::Statement& statement = database.CreateStatement();
-    statement.Execute("BEGIN TRANSACTION");
+    cppsqlite3::Transaction transaction(statement);
     for (const std::string& sql : statements) {
         statement.Execute(sql);
     }
-    statement.Execute(schema::kStamp);
-    statement.Execute("COMMIT");
+    transaction.Commit();
 }
 
 RecordId AddPerson(const std::string& path, const PersonRecord& person) {
@@ -164,7 +164,7 @@ DeletedRecords ReadAndDelete(const std::string& path, const std::string& personS
     cppsqlite3::Database database;
     database.Open(path);
     cppsqlite3::Statement& statement = database.CreateStatement();
-    statement.Execute("BEGIN TRANSACTION");
+    cppsqlite3::Transaction transaction(statement);
     DeletedRecords deleted;
     deleted.contacts = Rows(statement, contactsSql);
     const std::vector<std::vector<std::string>> persons =
@@ -172,8 +172,7 @@ DeletedRecords ReadAndDelete(const std::string& path, const std::string& personS
     for (const std::string& sql : deletes) {
         statement.Execute(sql);
     }
-    statement.Execute(schema::kStamp);
-    statement.Execute("COMMIT");
+    transaction.Commit();
     if (!persons.empty() && personGoes) {
         deleted.person = persons.front();
     }
@@ -194,7 +193,7 @@ void RestoreDeleted(const std::string& path, const DeletedRecords& deleted) {
     cppsqlite3::Database database;
     database.Open(path);
     cppsqlite3::Statement& statement = database.CreateStatement();
-    statement.Execute("BEGIN TRANSACTION");
+    cppsqlite3::Transaction transaction(statement);
     auto count = [&statement](const std::string& sql) {
         cppsqlite3::Query& query = statement.ExecuteQuery(sql);
         const int n = query.Next() ? query.GetInt(1) : 0;
@@ -221,8 +220,7 @@ void RestoreDeleted(const std::string& path, const DeletedRecords& deleted) {
     for (const std::vector<std::string>& contact : deleted.contacts) {
         statement.Execute("INSERT INTO Contact VALUES(" + RowValues(contact) + ")");
     }
-    statement.Execute(schema::kStamp);
-    statement.Execute("COMMIT");
+    transaction.Commit();
 }
 
 void LoadUserRecord(const std::string& path, PersonRecord& user) {

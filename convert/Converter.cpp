@@ -1,4 +1,5 @@
 #include "Converter.h"
+#include "Transaction.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,6 +17,7 @@
 using cppsqlite3::Database;
 using cppsqlite3::SQLException;
 using cppsqlite3::Statement;
+using cppsqlite3::Transaction;
 
 namespace {
 
@@ -155,7 +157,7 @@ std::optional<ConvertMessage> CreateDatabase(const std::string& path, const V1Do
         Database db;
         db.Create(path);
         Statement& st = db.CreateStatement();
-        st.Execute("BEGIN TRANSACTION");
+        Transaction creation(st);
         st.Execute(CreateUserStatement());
         for (const char* sql : {schema::kCreatePerson, schema::kCreatePersonNameIndex,
                                 schema::kCreatePersonCompanyIndex, schema::kCreateContactType,
@@ -165,7 +167,8 @@ std::optional<ConvertMessage> CreateDatabase(const std::string& path, const V1Do
         }
         st.Execute(GlobalsInsert(document.token, FormatStoredTimeStamp(document.created),
                                  FormatStoredTimeStamp(document.lastSaved)));
-        st.Execute("COMMIT");
+        // The file keeps the times of the version-1 document.
+        creation.CommitUnstamped();
         return std::nullopt;
     } catch (const SQLException& e) {
         return ConvertMessage{FromStoredText(e.Message()),
@@ -224,12 +227,12 @@ ConvertOutcome Convert(const std::string& path) {
         // Room for the whole new file in memory, so that a large conversion does not keep
         // spilling half-written pages to disk before its COMMIT. It lasts for this connection only.
         st.Execute("PRAGMA cache_size = -262144");
-        st.Execute("BEGIN TRANSACTION");
+        Transaction records(st);
         skipped = WriteRecords(document, ids, [&st](const std::string& sql) { st.Execute(sql); });
         // The lookup indexes of a new file, built once over all the rows.
         st.Execute(schema::kCreatePersonIdIndex);
         st.Execute(schema::kCreateContactPersonIndex);
-        st.Execute("COMMIT");
+        records.CommitUnstamped();
     } catch (const SQLException& e) {
         // The database is closed by now, and its open transaction abandoned with it.
         RemoveFile(newPath);

@@ -1,4 +1,5 @@
 #include "DatabaseFile.h"
+#include "Transaction.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -107,8 +108,8 @@ void CreateDatabaseFile(const std::string& path) {
         cppsqlite3::Database db;
         db.Create(path);
         cppsqlite3::Statement& st = db.CreateStatement();
+        cppsqlite3::Transaction creation(st);
         static const char* const statements[] = {
-            "BEGIN TRANSACTION",
             schema::kCreateUser,
             schema::kCreatePerson,
             schema::kCreatePersonNameIndex,
@@ -130,7 +131,8 @@ void CreateDatabaseFile(const std::string& path) {
         st.Execute(GlobalsInsert(kGlobalsToken, now, now));
         st.Execute(schema::kCreatePersonIdIndex);
         st.Execute(schema::kCreateContactPersonIndex);
-        st.Execute("COMMIT");
+        // The new file's Globals row carries its times already.
+        creation.CommitUnstamped();
     } catch (const cppsqlite3::SQLException&) {
         // The Database above is closed by now, so the file can go.
         QFile::remove(file);

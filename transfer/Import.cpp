@@ -18,6 +18,7 @@
 #include "RecordEditing.h"
 #include "StoredText.h"
 #include "TextEncoding.h"
+#include "Transaction.h"
 
 namespace transfer {
 
@@ -148,10 +149,8 @@ QString ImportMessage(int persons, const LeftOut& leftOut) {
     return lines.join(QLatin1Char('\n'));
 }
 
-void BeginImport(cppsqlite3::Statement& statement) {
-    // Room for a large import's pages until its COMMIT, for this connection only.
+void PrepareImport(cppsqlite3::Statement& statement) {
     statement.Execute("PRAGMA cache_size = -65536");
-    statement.Execute("BEGIN TRANSACTION");
 }
 
 namespace {
@@ -265,14 +264,16 @@ ImportResult ImportPersons(const std::string& databasePath, const TransferSettin
         cppsqlite3::Database db;
         db.Open(databasePath);
         cppsqlite3::Statement& statement = db.CreateStatement();
-        BeginImport(statement);
+        PrepareImport(statement);
+        cppsqlite3::Transaction transaction(statement);
         do {
             for (const PersonRecord& person : batch) {
                 statement.Execute(editing::InsertPersonSql(NewRecordId(), person, stamp));
             }
             stored += static_cast<int>(batch.size());
         } while (persons.Next(batch));
-        statement.Execute("COMMIT TRANSACTION");
+        // An import keeps the file's last-saved stamp.
+        transaction.CommitUnstamped("COMMIT TRANSACTION");
     } catch (const cppsqlite3::SQLException& e) {
         // Nothing was committed: the closed connection has abandoned the transaction.
         result.outcome = ImportResult::Outcome::DatabaseFailure;

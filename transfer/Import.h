@@ -54,8 +54,8 @@ struct ImportResult {
 // none was and why, then what was left out. Lines joined by LF.
 QString ImportMessage(int persons, const LeftOut& leftOut);
 
-// Begins the one transaction an import runs in, with room for its pages until the COMMIT.
-void BeginImport(cppsqlite3::Statement& statement);
+// Room for a large import's pages until its commit, for the connection of one import.
+void PrepareImport(cppsqlite3::Statement& statement);
 
 // Reads the settings' file and inserts its persons into the database file in one transaction,
 // all with the same time stamp. The last-saved stamp of the file is not changed.

@@ -11,6 +11,7 @@
 #include "DateTime.h"
 #include "Import.h"
 #include "RecordEditing.h"
+#include "Transaction.h"
 
 namespace transfer {
 
@@ -105,7 +106,8 @@ VCardImportResult ImportVCards(const std::string& databasePath, const VCardImpor
         cppsqlite3::Database db;
         db.Open(databasePath);
         cppsqlite3::Statement& statement = db.CreateStatement();
-        BeginImport(statement);
+        PrepareImport(statement);
+        cppsqlite3::Transaction transaction(statement);
         // Read inside the transaction: no identifier can be taken meanwhile.
         std::unordered_set<std::string> taken = PersonIds(statement);
         for (size_t i = 0; i < plan.persons.size(); ++i) {
@@ -137,9 +139,10 @@ VCardImportResult ImportVCards(const std::string& databasePath, const VCardImpor
             ++added;
         }
         if (added + updated > 0) {
-            statement.Execute(schema::kStamp);
+            transaction.Commit("COMMIT TRANSACTION");
+        } else {
+            transaction.CommitUnstamped("COMMIT TRANSACTION");
         }
-        statement.Execute("COMMIT TRANSACTION");
     } catch (const cppsqlite3::SQLException& e) {
         // Nothing was committed: the closed connection has abandoned the transaction.
         result.outcome = VCardImportResult::Outcome::DatabaseFailure;

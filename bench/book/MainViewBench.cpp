@@ -43,6 +43,7 @@
 #include "MainFrame.h"
 #include "MainView.h"
 #include "Spread.h"
+#include "Transaction.h"
 
 extern char** environ;
 
@@ -55,7 +56,7 @@ void Generate(const std::string& path, int persons, int contactsEach) {
     db.Open(path);
     cppsqlite3::Statement& st = db.CreateStatement();
     st.Execute("PRAGMA cache_size = -262144");
-    st.Execute("BEGIN TRANSACTION");
+    cppsqlite3::Transaction transaction(st);
     // An identifier in the program's form from a number, scattered so that list order and
     // insertion order differ.
     const std::string id =
@@ -82,7 +83,7 @@ void Generate(const std::string& path, int persons, int contactsEach) {
                "about the order and the next visit', CASE (Person.rowid + j) % 4 WHEN 0 THEN '" +
                std::string(types[0]) + "' WHEN 1 THEN '" + types[1] + "' WHEN 2 THEN '" + types[2] +
                "' ELSE '" + types[3] + "' END, datetime('now', 'localtime') FROM Person, c");
-    st.Execute("COMMIT");
+    transaction.Commit();
 }
 
 void Print(const char* what, const Spread& s, const char* unit = "ms") {

@@ -30,6 +30,7 @@
 #include "RecordEditing.h"
 #include "ReportData.h"
 #include "Spread.h"
+#include "Transaction.h"
 
 namespace {
 
@@ -41,7 +42,7 @@ void Generate(const std::string& path) {
     cppsqlite3::Database db;
     db.Open(path);
     cppsqlite3::Statement& st = db.CreateStatement();
-    st.Execute("BEGIN TRANSACTION");
+    cppsqlite3::Transaction transaction(st);
     std::mt19937 random(7);
     static const char* const types[] = {
         "9DC618A3-8452-4D33-A70BDB1C91FE", "03F6262A-4362-44A9-B770293650BB",
@@ -71,7 +72,7 @@ void Generate(const std::string& path) {
                                                  types[random() % 4]));
         }
     }
-    st.Execute("COMMIT");
+    transaction.Commit();
 }
 
 void Print(const char* what, const Spread& s, const char* goal) {

@@ -35,6 +35,7 @@
 #include "RecordId.h"
 #include "Spread.h"
 #include "TextEncoding.h"
+#include "Transaction.h"
 #include "TransferSettings.h"
 #include "VCardTransfer.h"
 
@@ -52,7 +53,7 @@ void Generate(const std::string& path) {
     cppsqlite3::Database db;
     db.Open(path);
     cppsqlite3::Statement& st = db.CreateStatement();
-    st.Execute("BEGIN TRANSACTION");
+    cppsqlite3::Transaction transaction(st);
     std::mt19937 random(42);
     for (int i = 0; i < kPersons; ++i) {
         PersonRecord p;
@@ -78,7 +79,7 @@ void Generate(const std::string& path) {
         p[PersonRecord::WebPage] = "www.example" + n + ".com";
         st.Execute(editing::InsertPersonSql(NewRecordId(), p));
     }
-    st.Execute("COMMIT");
+    transaction.Commit();
 }
 
 void Print(const char* what, const Spread& s) {
