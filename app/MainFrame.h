@@ -20,8 +20,10 @@ class PrintController;
 class QMenu;
 class QToolBar;
 
-// The main window of tidemark: menus, toolbars, status bar and the main view. It carries out
-// the file, view and help commands and passes every other command to the view.
+// The main window of tidemark: menus, toolbars, status bar and the main view. Each command goes
+// one way from its action: the file, view, help and printing commands are carried out here, the
+// record commands through book::RunViewCommand, the transfers and reports on the view's file
+// and the persons it shows; the view is then told what to show.
 class MainFrame : public QMainWindow {
     Q_OBJECT
 public:
@@ -55,11 +57,6 @@ public:
     QToolBar* PreviewToolBar() const { return previewBar_; }
     reports::PrintController& Printing() { return *print_; }
 
-    // The pop-up help of a control of the main view, as F1 and help mode show it.
-    void ShowViewControlHelp(QWidget* control);
-    // The record commands the view hands on: export, import and the reports.
-    void CarryOutRecordCommand(int command);
-
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -77,7 +74,10 @@ private:
     void AddToRecentFiles(const QString& path);
     // Messages before the window shows stand alone, centred on the screen.
     QWidget* MessageOwner();
-    void EndHelpMode();
+    // The command's work, any failure passed on to OnCommand.
+    void CarryOut(int command);
+    // The transfers and the reports, on the view's file and the persons it shows.
+    void CarryOutRecordCommand(int command);
     // Shows the file just opened; at start a large file's list waits for the first paint.
     void ShowOpenedFile();
     void LoadDeferredList();
@@ -108,3 +108,5 @@ private:
 
 // "Tidemark [text]".
 QString MainFrameTitle(const QString& text);
+// The command's short name, as its tooltip gives it ("Add person"); "Tidemark" for one without.
+QString CommandName(int command);

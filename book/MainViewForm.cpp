@@ -4,6 +4,7 @@
 #include <limits>
 
 #include <QAbstractItemModel>
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QFontMetrics>
 #include <QGroupBox>
@@ -17,6 +18,9 @@
 
 #include "DateTime.h"
 #include "DialogUnits.h"
+#include "StoredText.h"
+
+const char kNotAvailable[] = "Not Available";
 
 namespace {
 
@@ -260,4 +264,87 @@ void MainViewForm::Fit(const QSize& detailsSize) {
     contactList->setColumnWidth(
         3, std::max(0, ClientWidth(contactList) - contactList->columnWidth(0) -
                            contactList->columnWidth(1) - contactList->columnWidth(2)));
+}
+
+void MainViewForm::SetValue(QWidget* control, const std::string& value) {
+    const QString text = FromStoredText(value);
+    const bool empty = value.empty();
+    const QString none = QCoreApplication::translate("MainView", kNotAvailable);
+    if (auto* button = qobject_cast<QPushButton*>(control)) {
+        QString shown = empty ? none : text;
+        // A button would take "&" for a mnemonic.
+        button->setText(shown.replace(QLatin1Char('&'), QLatin1String("&&")));
+        button->setProperty("value", empty ? QString() : text);
+        button->setToolTip(empty ? QString() : text);
+    } else if (auto* label = qobject_cast<QLabel*>(control)) {
+        label->setText(empty ? none : text);
+    }
+    control->setEnabled(!empty);
+}
+
+void MainViewForm::ShowPerson(const PersonRecord* person) {
+    static const PersonRecord kNobody;
+    const PersonRecord& p = person ? *person : kNobody;
+    const auto set = [](QLineEdit* field, const std::string& value) {
+        field->setText(FromStoredText(value));
+        field->setCursorPosition(0);
+    };
+    set(title, p[PersonRecord::Title]);
+    set(firstName, p[PersonRecord::FName]);
+    set(lastName, p[PersonRecord::LName]);
+    set(company, p[PersonRecord::Company]);
+    set(position, p[PersonRecord::Position]);
+    address->setPlainText(FromStoredText(FromStoredLines(p[PersonRecord::Addr])));
+    set(city, p[PersonRecord::City]);
+    set(state, p[PersonRecord::State]);
+    set(zip, p[PersonRecord::Zip]);
+    SetValue(homePhone, p[PersonRecord::HmPhone]);
+    SetValue(workPhone, WorkPhoneText(p[PersonRecord::WkPhone], p[PersonRecord::WkExt]));
+    SetValue(celPhone, p[PersonRecord::CelPhone]);
+    SetValue(pager, p[PersonRecord::Pager]);
+    SetValue(fax, p[PersonRecord::WkFax]);
+    SetValue(email, p[PersonRecord::Email]);
+    SetValue(webPage, p[PersonRecord::WebPage]);
+}
+
+void MainViewForm::ShowContact(const ContactRowList& rows, int row) {
+    if (row < 0 || row >= static_cast<int>(rows.size())) {
+        // No contact: nothing to show, not even the time of day.
+        notes->clear();
+        contactType->clear();
+        date->clear();
+        time->clear();
+        return;
+    }
+    const auto at = static_cast<size_t>(row);
+    const DateTime when = rows.When(at);
+    notes->setPlainText(FromStoredText(FromStoredLines(std::string(rows.Notes(at)))));
+    date->setText(FromStoredText(FormatDisplayDate(when)));
+    time->setText(FromStoredText(FormatDisplayTime(when)));
+    contactType->setText(FromStoredText(rows.Type(at)));
+}
+
+void MainViewForm::FitPersonColumns() {
+    QHeaderView* header = personList->header();
+    const int total = header->sectionSize(0) + header->sectionSize(1);
+    const int width = personList->viewport()->width();
+    if (total > 0 && width > 0 && total != width) {
+        const int first = static_cast<int>(qint64{header->sectionSize(0)} * width / total);
+        header->resizeSection(0, first);
+        header->resizeSection(1, width - first);
+    }
+}
+
+const help::PopupTable& MainViewForm::Popups() {
+    static const help::PopupTable table = {
+        {1006, 1200}, {1045, 1205}, {1027, 1205}, {1028, 1201}, {1036, 1201}, {1031, 1202},
+        {1041, 1202}, {1023, 1203}, {1037, 1203}, {1024, 1204}, {1042, 1204}, {1026, 1207},
+        {1032, 1207}, {1029, 1209}, {1033, 1209}, {1030, 1210}, {1034, 1210}, {1025, 1211},
+        {1079, 1211}, {1009, 1220}, {1062, 1220}, {1012, 1221}, {1064, 1221}, {1015, 1226},
+        {1068, 1226}, {1018, 1225}, {1047, 1225}, {1016, 1223}, {1039, 1223}, {1017, 1224},
+        {1040, 1224}, {1019, 1227}, {1072, 1227}, {1165, 2001}, {1161, 2002}, {1043, 2002},
+        {1162, 2004}, {1078, 2004}, {1163, 2003}, {1044, 2003}, {1021, 2000}, {1080, 1230},
+        {0, 0},
+    };
+    return table;
 }

@@ -6,6 +6,10 @@
 #include <QRect>
 #include <QSize>
 
+#include "AddressBook.h"
+#include "HelpViewer.h"
+#include "PersonRecord.h"
+
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -35,6 +39,16 @@ public:
     QSize ListPaneSize() const { return listPaneSize_; }
     // The control with the given number (1006, 1021, 1028, ...), null if none.
     QWidget* Control(int id) const;
+    // The pop-up help numbers of the fields and labels, and of the search field above the list
+    // (1080).
+    static const help::PopupTable& Popups();
+
+    // The person's fields in the details; all empty without one.
+    void ShowPerson(const PersonRecord* person);
+    // The contact of the row in the contact details; all empty for none (row -1).
+    void ShowContact(const ContactRowList& rows, int row);
+    // Name and Company share the person list's new width as they did the old one.
+    void FitPersonColumns();
 
     QTreeView* personList = nullptr;
     QTreeView* contactList = nullptr;
@@ -61,6 +75,9 @@ public:
 
 private:
     enum Follow { MoveX = 1, SizeX = 2, SizeY = 4 };
+
+    // A value button or label: its text, or "Not Available" and greyed when empty.
+    static void SetValue(QWidget* control, const std::string& value);
     struct Placed {
         QWidget* widget;
         QRect designed;
@@ -83,3 +100,6 @@ private:
     std::vector<Placed> placed_;
     std::map<int, QWidget*> controls_;
 };
+
+// The text of a value control that has nothing to show.
+extern const char kNotAvailable[];

@@ -51,6 +51,9 @@ void ShowPopupAt(QWidget* at, int popup, const QString& helpFile) {
     if (!at || popup == 0) {
         return;
     }
+    // The click that asked in what's-this mode is answered: the mode ends, as it does when the
+    // text is shown.
+    QWhatsThis::leaveWhatsThisMode();
     if (Handler()) {
         HelpRequest request;
         request.kind = HelpRequest::Popup;

@@ -9,6 +9,8 @@
 #include <QTest>
 #include <QTreeView>
 
+#include "CommandAvailability.h"
+#include "CommandKeys.h"
 #include "Commands.h"
 #include "ContactDialog.h"
 #include "EditorDriving.h"
@@ -17,6 +19,7 @@
 #include "ModalDriver.h"
 #include "PersonSheet.h"
 #include "TestBook.h"
+#include "ViewCommands.h"
 
 namespace {
 
@@ -43,6 +46,8 @@ protected:
         emond_ = TestBook::AddPerson(path_, emond);
         TestBook::AddContact(path_, bob_, "2005-03-01 09:05:00", "Sent the invoice");
         view_.OnPathChanged(path_);
+        // The keys run their commands as the main window has them do.
+        CommandKeys::Install(view_, [this](int command) { book::RunViewCommand(view_, command); });
         view_.Reload();
         view_.show();
         status_ = std::make_unique<QSignalSpy>(&view_, &MainView::StatusMessage);
@@ -150,7 +155,7 @@ TEST_F(MainViewSearchTest, AnEmptyResultSaysSoInTheList) {
     ASSERT_NE(label, nullptr);
     EXPECT_EQ(label->text(), QStringLiteral("No person matches \"zzz\"."));
     EXPECT_EQ(view_.SelectedPersonRow(), -1);
-    EXPECT_FALSE(view_.IsCommandEnabled(cmd::kEditPerson));
+    EXPECT_FALSE(book::IsAvailable(cmd::kEditPerson, view_.State()));
     Type(QStringLiteral("ann"));
     EXPECT_EQ(NoMatchLabel(), nullptr);
 }
@@ -164,7 +169,7 @@ TEST_F(MainViewSearchTest, TheSelectionFollowsTheFilteredList) {
     EXPECT_EQ(view_.CurrentPersonId(), bob_);
     EXPECT_EQ(view_.SelectedPersonRow(), 0);
     EXPECT_EQ(view_.ContactRows().Rows().size(), 1u);  // Bob's contact shown
-    EXPECT_TRUE(view_.IsCommandEnabled(cmd::kEditPerson));
+    EXPECT_TRUE(book::IsAvailable(cmd::kEditPerson, view_.State()));
     EXPECT_EQ(view_.ShownPersonIds(), (std::vector<RecordId>{bob_}));
     // A reload reads the file again and keeps the search and the selection.
     TestBook::AddPerson(path_, "Brenda", "Bright");
@@ -184,7 +189,7 @@ TEST_F(MainViewSearchTest, EditsWhileSearchingAreFoundAtOnceAndTheChangedStaySho
             TypeInto(Sheet(d), PersonRecord::LName, QStringLiteral("Zimmer"));
             PressOk(d, Sheet(d).OkButton());
         });
-        ASSERT_TRUE(view_.HandleCommand(cmd::kAddPerson));
+        ASSERT_TRUE(book::RunViewCommand(view_, cmd::kAddPerson));
     }
     EXPECT_EQ(Listed(), (std::vector<std::string>{"Brown, Bob", "Zimmer"}));
     EXPECT_EQ(view_.PersonRows().Rows()[view_.SelectedPersonRow()].name, "Zimmer");
@@ -201,7 +206,7 @@ TEST_F(MainViewSearchTest, EditsWhileSearchingAreFoundAtOnceAndTheChangedStaySho
             QTest::keyClicks(dialog.DescriptionField(), QStringLiteral("Quote for Ölberg"));
             PressOk(d, dialog.OkButton());
         });
-        ASSERT_TRUE(view_.HandleCommand(cmd::kAddContact));
+        ASSERT_TRUE(book::RunViewCommand(view_, cmd::kAddContact));
     }
     Type(QStringLiteral("olberg"));
     EXPECT_EQ(Listed(), (std::vector<std::string>{"Adams, Ann"}));
@@ -215,7 +220,7 @@ TEST_F(MainViewSearchTest, EditsWhileSearchingAreFoundAtOnceAndTheChangedStaySho
         });
         Type(QStringLiteral("acme"));
         ASSERT_EQ(view_.CurrentPersonId(), ann_);
-        ASSERT_TRUE(view_.HandleCommand(cmd::kEditPerson));
+        ASSERT_TRUE(book::RunViewCommand(view_, cmd::kEditPerson));
     }
     EXPECT_EQ(Listed(), (std::vector<std::string>{"Adams, Ann"}));
     Type(QStringLiteral("acm"));
@@ -229,7 +234,7 @@ TEST_F(MainViewSearchTest, KeysOfTheSearchField) {
     view_.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&view_));
     view_.PersonList()->setFocus();
-    ASSERT_TRUE(view_.HandleCommand(cmd::kFind));  // Ctrl+F
+    ASSERT_TRUE(book::RunViewCommand(view_, cmd::kFind));  // Ctrl+F
     EXPECT_EQ(QApplication::focusWidget(), search);
     QTest::keyClicks(search, QStringLiteral("brown"));
     EXPECT_EQ(Listed().size(), 1u);
@@ -252,12 +257,12 @@ TEST_F(MainViewSearchTest, DeletingAFoundPersonLeavesTheRestFound) {
     Type(QStringLiteral("a"));  // Adams, Émond (Claire)
     ASSERT_EQ(Listed().size(), 2u);
     ASSERT_EQ(view_.CurrentPersonId(), ann_);
-    ASSERT_TRUE(view_.HandleCommand(cmd::kDeletePerson));
+    ASSERT_TRUE(book::RunViewCommand(view_, cmd::kDeletePerson));
     EXPECT_EQ(Listed(), (std::vector<std::string>{"Émond, Claire"}));
     EXPECT_EQ(view_.CurrentPersonId(), emond_);
     EXPECT_EQ(LastStatus(), QStringLiteral("1 of 2 persons"));
     // Undone, the person is back in the search.
-    ASSERT_TRUE(view_.HandleCommand(cmd::kUndoDelete));
+    ASSERT_TRUE(book::RunViewCommand(view_, cmd::kUndoDelete));
     EXPECT_EQ(Listed().size(), 2u);
     EXPECT_EQ(view_.CurrentPersonId(), ann_);
 }

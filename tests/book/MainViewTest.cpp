@@ -11,13 +11,17 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTreeView>
+#include <QWhatsThis>
 
+#include "CommandAvailability.h"
+#include "CommandKeys.h"
 #include "Commands.h"
 #include "ListModels.h"
 #include "MainView.h"
 #include "MessageRecorder.h"
 #include "ModalDriver.h"
 #include "TestBook.h"
+#include "ViewCommands.h"
 
 namespace {
 
@@ -26,6 +30,8 @@ protected:
     void SetUp() override {
         path_ = book_.Create();
         view_.OnPathChanged(path_);
+        // The keys run their commands as the main window has them do.
+        CommandKeys::Install(view_, [this](int command) { book::RunViewCommand(view_, command); });
         // Laid out as on screen: headers and panes get their sizes only when shown.
         view_.show();
     }
@@ -369,13 +375,13 @@ TEST_F(MainViewTest, AvailabilityFollowsFileAndSelection) {
     view_.OnPathChanged("");
     view_.Reload();
     for (int c : fileCommands)
-        EXPECT_FALSE(view_.IsCommandEnabled(c)) << c;
+        EXPECT_FALSE(book::IsAvailable(c, view_.State())) << c;
     view_.OnPathChanged(path_);
     view_.Reload();  // an empty book: nothing to select
     for (int c : fileCommands)
-        EXPECT_TRUE(view_.IsCommandEnabled(c)) << c;
+        EXPECT_TRUE(book::IsAvailable(c, view_.State())) << c;
     for (int c : personCommands)
-        EXPECT_FALSE(view_.IsCommandEnabled(c)) << c;
+        EXPECT_FALSE(book::IsAvailable(c, view_.State())) << c;
 
     const RecordId a = TestBook::AddPerson(path_, "Ann", "Adams");
     TestBook::AddContact(path_, a, "2005-03-01 09:05:00", "call");
@@ -384,13 +390,13 @@ TEST_F(MainViewTest, AvailabilityFollowsFileAndSelection) {
     EXPECT_EQ(view_.SelectedPersonRow(), 0);
     EXPECT_EQ(view_.CurrentPersonId(), a);
     for (int c : personCommands)
-        EXPECT_TRUE(view_.IsCommandEnabled(c)) << c;
+        EXPECT_TRUE(book::IsAvailable(c, view_.State())) << c;
     for (int c : contactCommands)
-        EXPECT_FALSE(view_.IsCommandEnabled(c)) << c;
+        EXPECT_FALSE(book::IsAvailable(c, view_.State())) << c;
     ClickContact(0);
     for (int c : contactCommands)
-        EXPECT_TRUE(view_.IsCommandEnabled(c)) << c;
-    EXPECT_FALSE(MainView::RulesCommand(cmd::kImportPersons));
+        EXPECT_TRUE(book::IsAvailable(c, view_.State())) << c;
+    EXPECT_FALSE(book::RulesCommand(cmd::kImportPersons));
 }
 
 TEST_F(MainViewTest, KeysAndDoubleClicksOpenTheirEditors) {
@@ -576,19 +582,26 @@ TEST_F(MainViewTest, TheHandleMovesTheSplitAndTheDetailsScrollWhenNarrow) {
     EXPECT_GE(view_.Control(1165)->height(), 20);
 }
 
-TEST_F(MainViewTest, HelpModeReportsTheControlUnderTheClick) {
+TEST_F(MainViewTest, WhatsThisModeShowsTheHelpOfTheControlClicked) {
     view_.resize(view_.FormSize());
-    view_.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&view_));
-    QSignalSpy spy(&view_, &MainView::HelpRequested);
-    EXPECT_TRUE(view_.HandleCommand(cmd::kHelpMode));
-    EXPECT_TRUE(view_.InHelpMode());
+    std::vector<help::HelpRequest> requests;
+    help::SetHelpRequestHandler([&](const help::HelpRequest& r) { requests.push_back(r); });
+    QWhatsThis::enterWhatsThisMode();
+    ASSERT_TRUE(QWhatsThis::inWhatsThisMode());
     QWidget* city = view_.Control(1029);
-    const QPoint at = city->mapTo(&view_, city->rect().center());
-    QTest::mouseRelease(&view_, Qt::LeftButton, {}, at);
-    EXPECT_FALSE(view_.InHelpMode());
-    ASSERT_EQ(spy.count(), 1);
-    EXPECT_EQ(spy[0][0].value<QWidget*>(), city);
+    QTest::mouseClick(city, Qt::LeftButton, {}, city->rect().center());
+    EXPECT_FALSE(QWhatsThis::inWhatsThisMode());
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].kind, help::HelpRequest::Popup);
+    EXPECT_EQ(requests[0].popup, 1209);
+    // A label speaks for its field, and the search field for itself.
+    QWhatsThis::enterWhatsThisMode();
+    QTest::mouseClick(view_.SearchField(), Qt::LeftButton, {},
+                      view_.SearchField()->rect().center());
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[1].popup, 1230);
+    help::SetHelpRequestHandler(nullptr);
 }
 
 }  // namespace

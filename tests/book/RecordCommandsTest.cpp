@@ -18,6 +18,8 @@
 #include <QTimeEdit>
 #include <QTreeView>
 
+#include "CommandAvailability.h"
+#include "CommandKeys.h"
 #include "Commands.h"
 #include "ContactDialog.h"
 #include "Database.h"
@@ -31,6 +33,7 @@
 #include "RecordCommands.h"
 #include "SQLException.h"
 #include "TestBook.h"
+#include "ViewCommands.h"
 
 namespace {
 
@@ -46,6 +49,8 @@ protected:
     void SetUp() override {
         path_ = book_.Create();
         view_.OnPathChanged(path_);
+        // The keys run their commands as the main window has them do.
+        CommandKeys::Install(view_, [this](int command) { book::RunViewCommand(view_, command); });
         ResetStamp();
     }
     void TearDown() override { help::SetHelpRequestHandler(nullptr); }
@@ -61,7 +66,7 @@ protected:
         return file.readAll();
     }
 
-    void Run(int command) { EXPECT_TRUE(view_.HandleCommand(command)) << command; }
+    void Run(int command) { EXPECT_TRUE(book::RunViewCommand(view_, command)) << command; }
 
     void SelectPerson(int row) {
         QTreeView* list = view_.PersonList();
@@ -307,7 +312,7 @@ TEST_F(RecordCommandsTest, DeletingTheOnlyPersonEmptiesListAndDetails) {
     EXPECT_TRUE(view_.ContactRows().Rows().empty());
     EXPECT_EQ(ViewText(1028), QString());
     EXPECT_EQ(Query("SELECT count(*) FROM Contact"), "0");
-    EXPECT_FALSE(view_.IsCommandEnabled(cmd::kDeletePerson));
+    EXPECT_FALSE(book::IsAvailable(cmd::kDeletePerson, view_.State()));
 }
 
 TEST_F(RecordCommandsTest, DeleteWithoutSelectedPersonDoesNothing) {

@@ -6,6 +6,8 @@
 #include <QTest>
 #include <QTreeView>
 
+#include "CommandAvailability.h"
+#include "CommandKeys.h"
 #include "Commands.h"
 #include "Database.h"
 #include "ListModels.h"
@@ -13,6 +15,7 @@
 #include "MessageRecorder.h"
 #include "SQLException.h"
 #include "TestBook.h"
+#include "ViewCommands.h"
 
 namespace {
 
@@ -56,6 +59,8 @@ protected:
         other_ = TestBook::AddPerson(path_, "Bob", "Brown");
         otherCall_ = TestBook::AddContact(path_, other_, "2007-07-07 07:07:07", "bob's call");
         view_.OnPathChanged(path_);
+        // The keys run their commands as the main window has them do.
+        CommandKeys::Install(view_, [this](int command) { book::RunViewCommand(view_, command); });
         view_.Reload();
         view_.show();
         TestBook::Execute(path_, std::string("UPDATE Globals SET S = '") + kOldStamp + "'");
@@ -63,7 +68,7 @@ protected:
 
     std::string Stamp() const { return TestBook::QueryText(path_, "SELECT S FROM Globals"); }
     std::string Everything() const { return Dump(path_, "Person") + "#" + Dump(path_, "Contact"); }
-    void Run(int command) { EXPECT_TRUE(view_.HandleCommand(command)) << command; }
+    void Run(int command) { EXPECT_TRUE(book::RunViewCommand(view_, command)) << command; }
     void SelectPerson(const RecordId& id) {
         QTreeView* list = view_.PersonList();
         const int row = view_.PersonRows().Find(id);
@@ -91,7 +96,7 @@ TEST_F(UndoDeleteTest, APersonComesBackWithItsContactsExactlyAsStored) {
     const std::string before = Everything();
     ASSERT_NE(before.find("null:"), std::string::npos);  // the fixture holds what it claims
     ASSERT_NE(before.find("blob:00FF41"), std::string::npos);
-    EXPECT_FALSE(view_.IsCommandEnabled(cmd::kUndoDelete));
+    EXPECT_FALSE(book::IsAvailable(cmd::kUndoDelete, view_.State()));
 
     QSignalSpy status(&view_, &MainView::StatusMessage);
     SelectPerson(person_);
@@ -102,7 +107,7 @@ TEST_F(UndoDeleteTest, APersonComesBackWithItsContactsExactlyAsStored) {
     const QString said = status.last().at(0).toString();
     EXPECT_TRUE(said.contains(QStringLiteral("2 contacts"))) << said.toStdString();
     EXPECT_TRUE(said.contains(QStringLiteral("Ctrl+Z"))) << said.toStdString();
-    EXPECT_TRUE(view_.IsCommandEnabled(cmd::kUndoDelete));
+    EXPECT_TRUE(book::IsAvailable(cmd::kUndoDelete, view_.State()));
 
     TestBook::Execute(path_, std::string("UPDATE Globals SET S = '") + kOldStamp + "'");
     Run(cmd::kUndoDelete);
@@ -111,7 +116,7 @@ TEST_F(UndoDeleteTest, APersonComesBackWithItsContactsExactlyAsStored) {
     EXPECT_EQ(view_.CurrentPersonId(), person_);
     EXPECT_EQ(view_.ContactRows().Rows().size(), 2u);
     EXPECT_EQ(view_.UndoCount(), 0);
-    EXPECT_FALSE(view_.IsCommandEnabled(cmd::kUndoDelete));
+    EXPECT_FALSE(book::IsAvailable(cmd::kUndoDelete, view_.State()));
     EXPECT_EQ(status.count(), 2);
 }
 
@@ -147,7 +152,7 @@ TEST_F(UndoDeleteTest, OpeningAFileForgetsTheDeletes) {
     view_.OnPathChanged(other.Create("other.tch"));
     view_.Reload();
     EXPECT_EQ(view_.UndoCount(), 0);
-    EXPECT_FALSE(view_.IsCommandEnabled(cmd::kUndoDelete));
+    EXPECT_FALSE(book::IsAvailable(cmd::kUndoDelete, view_.State()));
     // Even the same file opened again starts with nothing to undo.
     view_.OnPathChanged(path_);
     EXPECT_EQ(view_.UndoCount(), 0);

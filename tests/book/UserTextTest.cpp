@@ -13,6 +13,8 @@
 #include <QTest>
 #include <QTreeView>
 
+#include "CommandAvailability.h"
+#include "CommandKeys.h"
 #include "Commands.h"
 #include "ContactDialog.h"
 #include "Database.h"
@@ -22,6 +24,7 @@
 #include "ModalDriver.h"
 #include "PersonSheet.h"
 #include "TestBook.h"
+#include "ViewCommands.h"
 
 namespace {
 
@@ -33,10 +36,12 @@ protected:
     void SetUp() override {
         path_ = book_.Create();
         view_.OnPathChanged(path_);
+        // The keys run their commands as the main window has them do.
+        CommandKeys::Install(view_, [this](int command) { book::RunViewCommand(view_, command); });
     }
 
     std::string Query(const std::string& sql) const { return TestBook::QueryText(path_, sql); }
-    void Run(int command) { EXPECT_TRUE(view_.HandleCommand(command)) << command; }
+    void Run(int command) { EXPECT_TRUE(book::RunViewCommand(view_, command)) << command; }
 
     void SelectFirst(QTreeView* list) {
         const QRect r = list->visualRect(list->model()->index(0, 0));

@@ -1,0 +1,167 @@
+#include "ViewCommands.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QPointer>
+
+#include <exception>
+#include <optional>
+
+#include "Commands.h"
+#include "MainView.h"
+#include "MessageBox.h"
+#include "RecordCommands.h"
+#include "StoredText.h"
+#include "ValueActions.h"
+
+namespace book {
+
+namespace {
+
+using record_commands::Context;
+using record_commands::Outcome;
+using record_commands::ViewUpdate;
+
+QString Tr(const char* text) {
+    return QCoreApplication::translate("book::ViewCommands", text);
+}
+
+// Gives the keyboard focus back to the control that had it when the command began.
+class FocusKeeper {
+public:
+    FocusKeeper() : widget_(QApplication::focusWidget()) {}
+    ~FocusKeeper() {
+        if (widget_) {
+            widget_->setFocus();
+        }
+    }
+    FocusKeeper(const FocusKeeper&) = delete;
+    FocusKeeper& operator=(const FocusKeeper&) = delete;
+
+private:
+    QPointer<QWidget> widget_;
+};
+
+Outcome LogLastCall(MainView& view, const Context& context) {
+    const Outcome outcome = record_commands::LogContact(context, *view.LastContact());
+    if (outcome.update != ViewUpdate::None) {
+        // Logged once; the next call is the next to log.
+        view.SetLastContact(std::nullopt);
+    }
+    return outcome;
+}
+
+Outcome UndoLastDelete(MainView& view, const Context& context) {
+    const editing::DeletedRecords restored = view.Deletes().back();
+    const Outcome outcome = record_commands::UndoDelete(context, restored);
+    if (outcome.update != ViewUpdate::None) {
+        view.Deletes().pop_back();
+        view.ShowStatus(restored.person.empty()
+                            ? Tr("The contact with %1 is back.").arg(FromStoredText(restored.name))
+                            : Tr("%1 is back with %2 contacts.")
+                                  .arg(FromStoredText(restored.name))
+                                  .arg(restored.contacts.size()));
+    }
+    return outcome;
+}
+
+struct ViewCommand {
+    int command;
+    Outcome (*run)(MainView& view, const Context& context);
+    // The focus goes back where the command found it, after the view is up to date.
+    bool keepsFocus;
+    // What a failure that no part of the command expected is shown under.
+    const char* caption;
+};
+
+template <Outcome (*Run)(const Context&)>
+Outcome Plain(MainView&, const Context& context) {
+    return Run(context);
+}
+
+const ViewCommand kCommands[] = {
+    {cmd::kAddPerson, Plain<record_commands::AddPerson>, true, "Error Adding Person"},
+    {cmd::kEditPerson, Plain<record_commands::EditPerson>, true, "Error Editing Person"},
+    {cmd::kDeletePerson, Plain<record_commands::DeletePerson>, true, "Error Deleting Person"},
+    {cmd::kAddContact, Plain<record_commands::AddContact>, true, "Error Creating Contact"},
+    {cmd::kEditContact, Plain<record_commands::EditContact>, true, "Error Changing Contact"},
+    {cmd::kDeleteContact, Plain<record_commands::DeleteContact>, true, "Error Deleting Contact"},
+    {cmd::kEditUser, Plain<record_commands::EditUser>, false, "Error Updating User Information"},
+    {cmd::kContactTypes, Plain<record_commands::EditContactTypes>, false,
+     "Error Loading Contact Types"},
+    {cmd::kUndoDelete, UndoLastDelete, true, "Error Undoing Delete"},
+    {cmd::kLogLastCall, LogLastCall, true, "Error Creating Contact"},
+};
+
+const ViewCommand* Find(int command) {
+    for (const ViewCommand& entry : kCommands) {
+        if (entry.command == command) {
+            return &entry;
+        }
+    }
+    return nullptr;
+}
+
+// What a delete took away goes on the view's undo list, and the status bar says so.
+void Remember(MainView& view, const editing::DeletedRecords& deleted) {
+    view.Deletes().push_back(deleted);
+    view.ShowStatus(deleted.person.empty()
+                        ? Tr("Deleted a contact with %1. Ctrl+Z brings it back.")
+                              .arg(FromStoredText(deleted.name))
+                        : Tr("Deleted %1 and %2 contacts. Ctrl+Z brings them back.")
+                              .arg(FromStoredText(deleted.name))
+                              .arg(deleted.contacts.size()));
+}
+
+}  // namespace
+
+bool IsViewCommand(int command) {
+    return command == cmd::kFind || Find(command) != nullptr;
+}
+
+bool RunViewCommand(MainView& view, int command) {
+    if (command == cmd::kFind) {
+        view.FocusSearch();
+        return true;
+    }
+    const ViewCommand* entry = Find(command);
+    if (!entry) {
+        return false;
+    }
+    // Keys and menus follow the same availability.
+    if (!IsAvailable(command, view.State())) {
+        return true;
+    }
+    std::optional<FocusKeeper> focus;
+    if (entry->keepsFocus) {
+        focus.emplace();
+    }
+    try {
+        const Outcome outcome = entry->run(view, view.CommandContext());
+        if (outcome.deleted) {
+            Remember(view, *outcome.deleted);
+        }
+        view.Apply(outcome);
+    } catch (const std::exception& e) {
+        // The file is as the command found it or as far as one transaction got: read it again.
+        platform::ShowDatabaseFailure(&view, e.what(), entry->caption,
+                                      platform::MessageIcon::Error);
+        view.Reload();
+    }
+    return true;
+}
+
+void NoteValueUsed(MainView& view, int control, const QString& value) {
+    if (view.CurrentPersonId().empty() || value.isEmpty()) {
+        return;
+    }
+    record_commands::ContactPreset preset;
+    preset.personId = view.CurrentPersonId();
+    preset.typeName = IsPhoneButton(control) ? "Telephone" : control == kEmailButton ? "Email" : "";
+    preset.when = FromLocalNow();
+    preset.description = ToStoredText(value) + ": ";
+    view.SetLastContact(preset);
+    view.ShowStatus(Tr("Log this contact (Ctrl+L)"));
+}
+
+}  // namespace book
