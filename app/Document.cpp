@@ -162,7 +162,7 @@ bool Document::Open(const QString& path) {
         failureReason_ =
             QString::fromLocal8Bit(e.Message().data(), static_cast<qsizetype>(e.Message().size()));
         return false;
-    } catch (const cppsqlite3::SQLException&) {
+    } catch (const std::exception&) {
         return false;
     }
 }

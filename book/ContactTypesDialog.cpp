@@ -79,9 +79,9 @@ void ContactTypeDialog::CheckAndAccept() {
             field_->selectAll();
             return;
         }
-    } catch (const cppsqlite3::SQLException& e) {
+    } catch (const std::exception& e) {
         // The write that follows meets the same file and reports its own failure.
-        ShowDatabaseFailure(this, e.Message(), "Error Checking Contact Types List",
+        ShowDatabaseFailure(this, e.what(), "Error Checking Contact Types List",
                             platform::MessageIcon::Error);
     }
     if (save_ && !save_(description)) {
@@ -139,12 +139,12 @@ void ContactTypesDialog::FillList() {
     list_->clear();
     std::vector<contact_types::ContactType> rows;
     bool failed = false;
-    cppsqlite3::SQLException failure(0);
+    std::string failure;
     try {
         contact_types::Load(path_, rows);
-    } catch (const cppsqlite3::SQLException& e) {
+    } catch (const std::exception& e) {
         failed = true;
-        failure = e;
+        failure = e.what();
     }
     for (const contact_types::ContactType& row : rows) {
         auto* item = new QTreeWidgetItem(list_, {FromStoredText(row.description)});
@@ -159,7 +159,7 @@ void ContactTypesDialog::FillList() {
     edit_->setEnabled(list_->topLevelItemCount() > 0);
     QApplication::restoreOverrideCursor();
     if (failed) {
-        ShowDatabaseFailure(this, failure.Message(), "Error Filling Contact Types List",
+        ShowDatabaseFailure(this, failure, "Error Filling Contact Types List",
                             platform::MessageIcon::Error);
     }
 }
@@ -181,8 +181,8 @@ void ContactTypesDialog::AddType() {
     const auto save = [this](const std::string& description) {
         try {
             contact_types::Add(path_, description);
-        } catch (const cppsqlite3::SQLException& e) {
-            ShowDatabaseFailure(this, e.Message(), "Error Adding Contact Type",
+        } catch (const std::exception& e) {
+            ShowDatabaseFailure(this, e.what(), "Error Adding Contact Type",
                                 platform::MessageIcon::Information);
             return false;
         }
@@ -217,8 +217,8 @@ void ContactTypesDialog::DeleteType() {
                                   platform::MessageIcon::Information);
             return;
         }
-    } catch (const cppsqlite3::SQLException& e) {
-        ShowDatabaseFailure(this, e.Message(), "Error Deleting Contact Type",
+    } catch (const std::exception& e) {
+        ShowDatabaseFailure(this, e.what(), "Error Deleting Contact Type",
                             platform::MessageIcon::Information);
     }
     FillList();
@@ -233,16 +233,16 @@ void ContactTypesDialog::EditType() {
     std::string description;
     try {
         description = edit.Begin(path_, id);
-    } catch (const cppsqlite3::SQLException& e) {
-        ShowDatabaseFailure(this, e.Message(), "Error Editing Contact Type",
+    } catch (const std::exception& e) {
+        ShowDatabaseFailure(this, e.what(), "Error Editing Contact Type",
                             platform::MessageIcon::Error);
         return;
     }
     const auto save = [this, &edit](const std::string& changed) {
         try {
             edit.Save(changed);
-        } catch (const cppsqlite3::SQLException& e) {
-            ShowDatabaseFailure(this, e.Message(), "Error Editing Contact Type",
+        } catch (const std::exception& e) {
+            ShowDatabaseFailure(this, e.what(), "Error Editing Contact Type",
                                 platform::MessageIcon::Error);
             return false;
         }

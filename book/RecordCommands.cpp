@@ -34,8 +34,8 @@ template <typename Write>
 bool Saved(const Context& context, const char* caption, Write write) {
     try {
         write();
-    } catch (const cppsqlite3::SQLException& e) {
-        ShowDatabaseFailure(context.view, e.Message(), caption, MessageIcon::Error);
+    } catch (const std::exception& e) {
+        ShowDatabaseFailure(context.view, e.what(), caption, MessageIcon::Error);
         return false;
     }
     return true;
@@ -58,9 +58,8 @@ std::vector<editing::TypeChoice> TypeChoices(const Context& context, ContactDial
     std::vector<editing::TypeChoice> choices;
     try {
         editing::LoadTypeChoices(context.path, choices);
-    } catch (const cppsqlite3::SQLException& e) {
-        ShowDatabaseFailure(&dialog, e.Message(), "Error Loading Contact Types",
-                            MessageIcon::Error);
+    } catch (const std::exception& e) {
+        ShowDatabaseFailure(&dialog, e.what(), "Error Loading Contact Types", MessageIcon::Error);
     }
     return choices;
 }
@@ -108,9 +107,9 @@ Outcome EditPerson(const Context& context) {
             // Gone since the list was read: the list is brought up to date instead.
             return {ViewUpdate::Reload, {}, {}, std::nullopt};
         }
-    } catch (const cppsqlite3::SQLException& e) {
+    } catch (const std::exception& e) {
         // An empty sheet would overwrite the person with nothing at OK.
-        ShowDatabaseFailure(context.view, e.Message(), "Error Loading Person", MessageIcon::Error);
+        ShowDatabaseFailure(context.view, e.what(), "Error Loading Person", MessageIcon::Error);
         return {};
     }
     person.id = context.personId;
@@ -127,8 +126,8 @@ Outcome DeletePerson(const Context& context) {
     Outcome outcome;
     try {
         outcome.deleted = editing::DeletePerson(context.path, context.personId);
-    } catch (const cppsqlite3::SQLException& e) {
-        ShowDatabaseFailure(nullptr, e.Message(), "Error Deleting Person", MessageIcon::None);
+    } catch (const std::exception& e) {
+        ShowDatabaseFailure(nullptr, e.what(), "Error Deleting Person", MessageIcon::None);
         return {};
     }
     outcome.update = ViewUpdate::DropPersonAndReload;
@@ -193,8 +192,8 @@ Outcome EditContact(const Context& context) {
             dialog.SetDescription(stored.description);
             dialog.SetTypeId(stored.typeId);
         }
-    } catch (const cppsqlite3::SQLException& e) {
-        ShowDatabaseFailure(context.view, e.Message(), "Error Loading Contact", MessageIcon::Error);
+    } catch (const std::exception& e) {
+        ShowDatabaseFailure(context.view, e.what(), "Error Loading Contact", MessageIcon::Error);
         return {};
     }
     dialog.SetTypes(TypeChoices(context, dialog));
@@ -221,8 +220,8 @@ Outcome DeleteContact(const Context& context) {
     Outcome outcome;
     try {
         outcome.deleted = editing::DeleteContact(context.path, context.contactId);
-    } catch (const cppsqlite3::SQLException& e) {
-        ShowDatabaseFailure(nullptr, e.Message(), "Error Deleting Contact", MessageIcon::None);
+    } catch (const std::exception& e) {
+        ShowDatabaseFailure(nullptr, e.what(), "Error Deleting Contact", MessageIcon::None);
         return {};
     }
     outcome.update = ViewUpdate::DropContactAndReload;
@@ -232,8 +231,8 @@ Outcome DeleteContact(const Context& context) {
 bool LoadUserInformation(const std::string& path, PersonRecord& user) {
     try {
         editing::LoadUserRecord(path, user);
-    } catch (const cppsqlite3::SQLException& e) {
-        ShowDatabaseFailure(nullptr, e.Message(), "Error Loading User Information",
+    } catch (const std::exception& e) {
+        ShowDatabaseFailure(nullptr, e.what(), "Error Loading User Information",
                             MessageIcon::Error);
         return false;
     }
@@ -264,8 +263,8 @@ Outcome EditContactTypes(const Context& context) {
 Outcome UndoDelete(const Context& context, const editing::DeletedRecords& deleted) {
     try {
         editing::RestoreDeleted(context.path, deleted);
-    } catch (const cppsqlite3::SQLException& e) {
-        ShowDatabaseFailure(context.view, e.Message(), "Error Undoing Delete", MessageIcon::Error);
+    } catch (const std::exception& e) {
+        ShowDatabaseFailure(context.view, e.what(), "Error Undoing Delete", MessageIcon::Error);
         return {};
     }
     Outcome outcome;

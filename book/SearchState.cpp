@@ -58,7 +58,7 @@ void SearchState::RefreshIndex(const std::string& path, const std::vector<Record
                 index_.Refresh(path, id);
             }
         }
-    } catch (const cppsqlite3::SQLException&) {
+    } catch (const std::exception&) {
         indexReady_ = false;
     }
 }

@@ -43,3 +43,40 @@ function(tidemark_forbid_qt_modules target)
     endforeach()
   endforeach()
 endfunction()
+
+# A core of floor 2 (and db/ on floor 1) links only cores, db and Qt: never a ui target, the
+# platform seams or a program. Checked once every folder has added its links.
+function(tidemark_check_core_links target)
+  get_target_property(libs ${target} LINK_LIBRARIES)
+  if(NOT libs)
+    return()
+  endif()
+  foreach(lib ${libs})
+    if(lib MATCHES "^tidemark_" AND NOT lib MATCHES "_core$" AND NOT lib STREQUAL "tidemark_db")
+      message(FATAL_ERROR "${target} links ${lib}: a core stays below every ui and the platform")
+    endif()
+  endforeach()
+endfunction()
+
+# tidemark_core(target): the checks of a core target, its includes now and its links at the end.
+function(tidemark_core target)
+  # A deferred call reads its arguments when it runs: the name goes in now.
+  cmake_language(EVAL CODE
+    "cmake_language(DEFER DIRECTORY [[${CMAKE_SOURCE_DIR}]] CALL tidemark_check_core_links [[${target}]])")
+endfunction()
+
+# db/ and platform/ stand side by side: neither links the other.
+function(tidemark_check_side_by_side)
+  foreach(pair "tidemark_db;tidemark_platform" "tidemark_platform;tidemark_db"
+               "tidemark_help;tidemark_db")
+    list(GET pair 0 target)
+    list(GET pair 1 other)
+    if(TARGET ${target})
+      get_target_property(libs ${target} LINK_LIBRARIES)
+      if(libs AND other IN_LIST libs)
+        message(FATAL_ERROR "${target} links ${other}: db/ and platform/ do not use each other")
+      endif()
+    endif()
+  endforeach()
+endfunction()
+cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL tidemark_check_side_by_side)

@@ -160,7 +160,16 @@ void ConverterDialog::Convert() {
         WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
         ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
     } wait;
-    const ConvertOutcome outcome = ::Convert(QFile::encodeName(fileName_).toStdString());
+    ConvertOutcome outcome;
+    try {
+        outcome = ::Convert(QFile::encodeName(fileName_).toStdString());
+    } catch (const std::exception& e) {
+        // What the conversion did not foresee still reaches the user.
+        outcome = ConvertOutcome{
+            ConvertResult::Failed,
+            {ConvertMessage{QString::fromLocal8Bit(e.what()), tr("Error Converting Database"),
+                            ConvertIcon::Error, ConvertMessageOwner::Window}}};
+    }
     ShowConvertMessages(this, outcome.messages);
     lastResult_ = outcome.result;
 }

@@ -123,8 +123,8 @@ void PersonPickDialog::Fill() {
     std::vector<NameEntry> names;
     try {
         LoadNameList(path_, names);
-    } catch (const cppsqlite3::SQLException& e) {
-        platform::ShowDatabaseFailure(this, e.Message(), "Error Loading Names", MessageIcon::Error);
+    } catch (const std::exception& e) {
+        platform::ShowDatabaseFailure(this, e.what(), "Error Loading Names", MessageIcon::Error);
     }
     for (const NameEntry& entry : names) {
         auto* item = new QListWidgetItem(FromStoredText(entry.name));
@@ -174,8 +174,8 @@ void PersonPickDialog::done(int result) {
     std::vector<PersonRecord> chosen;
     try {
         LoadChosenPersons(path_, ids, chosen);
-    } catch (const cppsqlite3::SQLException& e) {
-        platform::ShowDatabaseFailure(this, e.Message(), "Error Selecting Address Book Names",
+    } catch (const std::exception& e) {
+        platform::ShowDatabaseFailure(this, e.what(), "Error Selecting Address Book Names",
                                       MessageIcon::Error);
         return;
     }
@@ -279,8 +279,8 @@ std::optional<ReportRequest> ChooseContacts(QWidget* owner, const std::string& p
     request.ending = dialog.Ending();
     try {
         LoadAllContacts(path, request.contacts);
-    } catch (const cppsqlite3::SQLException& e) {
-        platform::ShowDatabaseFailure(owner, e.Message(), "Error Loading Contacts List",
+    } catch (const std::exception& e) {
+        platform::ShowDatabaseFailure(owner, e.what(), "Error Loading Contacts List",
                                       MessageIcon::Error);
         return std::nullopt;
     }
@@ -302,8 +302,8 @@ std::optional<ReportRequest> ChooseEnvelopes(QWidget* owner, const std::string& 
     request.options = options;
     try {
         editing::LoadUserRecord(path, request.user);
-    } catch (const cppsqlite3::SQLException& e) {
-        platform::ShowDatabaseFailure(nullptr, e.Message(), "Error Loading User Information",
+    } catch (const std::exception& e) {
+        platform::ShowDatabaseFailure(nullptr, e.what(), "Error Loading User Information",
                                       MessageIcon::Error);
         return std::nullopt;
     }
