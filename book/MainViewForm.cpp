@@ -18,6 +18,7 @@
 
 #include "DateTime.h"
 #include "DialogUnits.h"
+#include "FlatListView.h"
 #include "StoredText.h"
 
 const char kNotAvailable[] = "Not Available";
@@ -174,10 +175,7 @@ QGroupBox* MainViewForm::AddFrame(int id, const QString& caption, int x, int y, 
 }
 
 QTreeView* MainViewForm::AddList(int id, int x, int y, int w, int h, int group, int follow) {
-    auto* view = new QTreeView(host_);
-    view->setRootIsDecorated(false);
-    view->setItemsExpandable(false);
-    view->setUniformRowHeights(true);
+    auto* view = new FlatListView(host_);
     view->setSelectionMode(QAbstractItemView::SingleSelection);
     view->setSelectionBehavior(QAbstractItemView::SelectRows);
     view->setAllColumnsShowFocus(true);
