@@ -18,7 +18,7 @@ QLabel* AddLine(QWidget* parent, const platform::DialogUnits& units, const QStri
 }  // namespace
 
 AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
-    setWindowTitle(QStringLiteral("About Tidemark"));
+    setWindowTitle(tr("About Tidemark"));
     setFont(platform::DialogFont());
     const platform::DialogUnits units(font());
     setFixedSize(units.X(221), units.Y(62));
@@ -26,13 +26,14 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
     auto* picture = new platform::PictureControl(this);
     platform::SetControlId(picture, 1088);
     units.Place(picture, 7, 7, 48, 36);
-    QLabel* name = AddLine(this, units, QStringLiteral("Tidemark"), 8);
+    QLabel* name = AddLine(this, units, tr("Tidemark"), 8);
     QFont bold = name->font();
     bold.setBold(true);
     name->setFont(bold);
-    AddLine(this, units, QStringLiteral("Version 2.02"), 20);
-    AddLine(this, units, QStringLiteral("Know When and How You Keep In Touch!"), 32);
-    QPushButton* ok = platform::PlaceButton(this, units, "OK", 1, 164, 43, 50, 14);
+    AddLine(this, units, tr("Version 2.02"), 20);
+    AddLine(this, units, tr("Know When and How You Keep In Touch!"), 32);
+    QPushButton* ok = platform::PlaceButton(
+        this, units, QT_TRANSLATE_NOOP("platform::DialogButton", "OK"), 1, 164, 43, 50, 14);
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 }

@@ -21,7 +21,7 @@ platform::FileDialogRequest TidemarkFileRequest(QWidget* owner, platform::FileDi
     request.owner = owner;
     request.kind = kind;
     request.initialPath = initialPath;
-    request.filters = {QStringLiteral("Tidemark Files (*.tch)"), QStringLiteral("All Files (*.*)")};
+    request.filters = {Document::tr("Tidemark Files (*.tch)"), Document::tr("All Files (*.*)")};
     request.defaultSuffix = QStringLiteral("tch");
     request.confirmOverwrite = true;
     return request;
@@ -62,7 +62,7 @@ bool CopyReplacing(const QString& source, const QString& target) {
 }  // namespace
 
 QString Document::DisplayName() const {
-    return path_.isEmpty() ? QStringLiteral("Untitled") : QDir::toNativeSeparators(path_);
+    return path_.isEmpty() ? tr("Untitled") : QDir::toNativeSeparators(path_);
 }
 
 QString Document::StartFolder() const {
@@ -79,7 +79,7 @@ QString Document::StartFolder() const {
 bool Document::New() {
     platform::FileDialogRequest request =
         TidemarkFileRequest(owner_, platform::FileDialogKind::Save, QString());
-    request.title = QStringLiteral("New Address Book");
+    request.title = tr("New Address Book");
     request.folder = StartFolder();
     const std::optional<QString> chosen = platform::AskFileName(request);
     if (!chosen) {
@@ -88,8 +88,10 @@ bool Document::New() {
     try {
         CreateDatabaseFile(LocalPath(*chosen));
     } catch (const cppsqlite3::SQLException& e) {
-        platform::ShowDatabaseFailure(nullptr, e.Message(), "Error Creating Database",
-                                      platform::MessageIcon::Error);
+        platform::ShowDatabaseFailure(
+            nullptr, e.Message(),
+            QT_TRANSLATE_NOOP("platform::MessageBox", "Error Creating Database"),
+            platform::MessageIcon::Error);
         return false;
     }
     SetPath(*chosen);
@@ -179,9 +181,8 @@ bool Document::SaveAs(bool& failed) {
     const bool copied =
         !path_.isEmpty() && (IsSameFile(path_, *chosen) || CopyReplacing(path_, *chosen));
     if (!copied) {
-        platform::ShowMessage(owner_, QStringLiteral("Error saving %1.").arg(before),
-                              QStringLiteral("Tidemark"), platform::MessageIcon::Error,
-                              platform::MessageButtons::RetryCancel);
+        platform::ShowMessage(owner_, tr("Error saving %1.").arg(before), tr("Tidemark"),
+                              platform::MessageIcon::Error, platform::MessageButtons::RetryCancel);
         failed = true;
         return false;
     }

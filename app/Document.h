@@ -3,6 +3,7 @@
 #include <functional>
 #include <vector>
 
+#include <QCoreApplication>
 #include <QString>
 
 #include "DateTime.h"
@@ -13,6 +14,8 @@ class DocumentView;
 // The current database file. Nothing is ever unsaved: every edit is committed by the operation
 // that makes it, so the document only knows which file is current and tells its views.
 class Document {
+    Q_DECLARE_TR_FUNCTIONS(Document)
+
 public:
     explicit Document(QWidget* dialogOwner = nullptr) : owner_(dialogOwner) {}
 

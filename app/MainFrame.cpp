@@ -36,7 +36,7 @@
 #include "WindowPlacement.h"
 
 QString MainFrameTitle(const QString& text) {
-    return QStringLiteral("Tidemark [") + text + QLatin1Char(']');
+    return QCoreApplication::translate("MainFrame", "Tidemark [%1]").arg(text);
 }
 
 MainFrame::MainFrame(const Options& options, QWidget* parent)
@@ -49,7 +49,7 @@ MainFrame::MainFrame(const Options& options, QWidget* parent)
     }
     QStatusBar* bar = statusBar();
     bar->setSizeGripEnabled(true);
-    bar->showMessage(QStringLiteral("Ready"));
+    bar->showMessage(tr("Ready"));
 
     recentFiles_.Attach(recentMenu_);
     recentFiles_.ReadFromSettings(QString::fromLatin1(kProductKey));
@@ -67,12 +67,11 @@ MainFrame::MainFrame(const Options& options, QWidget* parent)
     document_.SetBusyNotice([this](bool busy) {
         if (busy) {
             QApplication::setOverrideCursor(Qt::WaitCursor);
-            statusBar()->showMessage(
-                QStringLiteral("Preparing the address book for quick lookups..."));
+            statusBar()->showMessage(tr("Preparing the address book for quick lookups..."));
             statusBar()->repaint();
         } else {
             QApplication::restoreOverrideCursor();
-            statusBar()->showMessage(QStringLiteral("Ready"));
+            statusBar()->showMessage(tr("Ready"));
         }
     });
     connect(view_, &MainView::StateChanged, this, &MainFrame::UpdateCommands);
@@ -94,7 +93,7 @@ MainFrame::MainFrame(const Options& options, QWidget* parent)
     // be made smaller, the details then scroll.
     const QRect available = screen()->availableGeometry();
     resize(sizeHint().boundedTo(available.size() * 9 / 10));
-    SetTitle(QStringLiteral("No Database"));
+    SetTitle(tr("No Database"));
     UpdateCommands();
 }
 
@@ -113,7 +112,7 @@ bool MainFrame::event(QEvent* event) {
     // At rest the status bar says "Ready" instead of going blank.
     if (event->type() == QEvent::StatusTip &&
         static_cast<QStatusTipEvent*>(event)->tip().isEmpty()) {
-        statusBar()->showMessage(QStringLiteral("Ready"));
+        statusBar()->showMessage(tr("Ready"));
         return true;
     }
     return QMainWindow::event(event);
@@ -185,9 +184,8 @@ bool MainFrame::Start(const QString& commandLine) {
             // The window is not shown yet: the message stands on its own, centred.
             platform::ShowMessage(
                 MessageOwner(),
-                WithFailureReason(
-                    QStringLiteral("Unable to open the file %1. Exiting Tidemark.").arg(file)),
-                QStringLiteral("Unable To Load File"), platform::MessageIcon::Error);
+                WithFailureReason(tr("Unable to open the file %1. Exiting Tidemark.").arg(file)),
+                tr("Unable To Load File"), platform::MessageIcon::Error);
             ExplainVersionOneFile(file);
             opened = false;
         }
@@ -238,11 +236,11 @@ void MainFrame::LoadDeferredList() {
     loadAfterPaint_ = false;
     view_->removeEventFilter(this);
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    statusBar()->showMessage(QStringLiteral("Loading the address book..."));
+    statusBar()->showMessage(tr("Loading the address book..."));
     statusBar()->repaint();
     document_.NotifyReload();
     QApplication::restoreOverrideCursor();
-    statusBar()->showMessage(QStringLiteral("Ready"));
+    statusBar()->showMessage(tr("Ready"));
 }
 
 bool MainFrame::eventFilter(QObject* watched, QEvent* event) {
@@ -369,11 +367,11 @@ void MainFrame::ExplainVersionOneFile(const QString& path) {
     }
     platform::ShowMessage(
         MessageOwner(),
-        QStringLiteral("%1 is an address book of the first version, which Tidemark no longer "
-                       "reads.\nConvert it with the Tidemark Converter (tideconv); afterwards it "
-                       "opens here under the same name.")
+        tr("%1 is an address book of the first version, which Tidemark no longer "
+           "reads.\nConvert it with the Tidemark Converter (tideconv); afterwards it "
+           "opens here under the same name.")
             .arg(QDir::toNativeSeparators(path)),
-        QStringLiteral("Tidemark"), platform::MessageIcon::Information);
+        tr("Tidemark"), platform::MessageIcon::Information);
 }
 
 QString MainFrame::WithFailureReason(const QString& message) const {
@@ -397,8 +395,8 @@ void MainFrame::FileOpen() {
         AddToRecentFiles(document_.Path());
         SetTitle(document_.DisplayName());
     } else if (failed) {
-        platform::ShowMessage(this, WithFailureReason(QStringLiteral("Error loading file.")),
-                              QStringLiteral("Tidemark"), platform::MessageIcon::Error);
+        platform::ShowMessage(this, WithFailureReason(tr("Error loading file.")), tr("Tidemark"),
+                              platform::MessageIcon::Error);
         ExplainVersionOneFile(document_.LastAsked());
     }
 }
@@ -422,12 +420,11 @@ void MainFrame::OpenRecentFile(int command) {
         return;
     }
     if (!QFileInfo::exists(path)) {
-        platform::ShowMessage(
-            MessageOwner(),
-            QStringLiteral("The database you have tried to open (\"%1\") was not found.\n "
-                           "\t\t\tIt has been deleted or moved to a different location.")
-                .arg(path),
-            QStringLiteral("Error Loading File"), platform::MessageIcon::Error);
+        platform::ShowMessage(MessageOwner(),
+                              tr("The database you have tried to open (\"%1\") was not found.\n "
+                                 "\t\t\tIt has been deleted or moved to a different location.")
+                                  .arg(path),
+                              tr("Error Loading File"), platform::MessageIcon::Error);
         recentFiles_.Remove(command);
         return;
     }
@@ -436,9 +433,8 @@ void MainFrame::OpenRecentFile(int command) {
         recentFiles_.MoveToTop(command);
         SetTitle(document_.DisplayName());
     } else {
-        platform::ShowMessage(MessageOwner(),
-                              WithFailureReason(QStringLiteral("Error loading file.")),
-                              QStringLiteral("Tidemark"), platform::MessageIcon::Error);
+        platform::ShowMessage(MessageOwner(), WithFailureReason(tr("Error loading file.")),
+                              tr("Tidemark"), platform::MessageIcon::Error);
         ExplainVersionOneFile(path);
         recentFiles_.Remove(command);
     }

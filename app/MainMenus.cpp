@@ -13,49 +13,85 @@
 
 namespace {
 
-// Status-bar prompt and tooltip of each command, split at the line break.
+// Status-bar prompt and tooltip of each command, split at the line break; translated where they
+// are shown.
 const std::map<int, const char*>& Prompts() {
     static const std::map<int, const char*> prompts = {
-        {cmd::kFileNew, "Create a new document\nNew"},
-        {cmd::kFileOpen, "Open an existing document\nOpen"},
-        {cmd::kFileSaveAs, "Save the active document with a new name\nSave As"},
-        {cmd::kPageSetup, "Change the page setup options\nPage Setup"},
-        {cmd::kPrintSetup, "Change the printer and printing options\nPrint Setup"},
-        {cmd::kFirstRecentFile, "Open this file\nOpen file"},
-        {cmd::kExit, "Quit the application; prompts to save documents\nExit"},
-        {cmd::kViewToolbar, "Show or hide the toolbar\nToggle ToolBar"},
-        {cmd::kViewStatusBar, "Show or hide the status bar\nToggle StatusBar"},
-        {cmd::kHelpTopics, "Display help file\nDisplay help"},
-        {cmd::kHelpMode, "Puts application in help mode\nHelp mode"},
-        {cmd::kAddContact, "Add a new contact\nAdd contact"},
-        {cmd::kAddPerson, "Add a new person\nAdd person"},
-        {cmd::kDeleteContact, "Delete the selected contact\nDelete contact"},
-        {cmd::kDeletePerson, "Delete the selected person\nDelete person"},
-        {cmd::kEditPerson, "Edit the selected person\nEdit person"},
-        {cmd::kEditContact, "Edit selected contact\nEdit contact"},
-        {cmd::kAddressBookReport, "Print an address book of selected persons\nPrint addresses"},
-        {cmd::kContactsReport, "Print a list of contacts with the selected person\nPrint contacts"},
-        {cmd::kReportFont, "Select the font to use on reports\nReport font"},
-        {cmd::kImportPersons, "Import persons information\nImport persons"},
-        {cmd::kExportPersons, "Export persons information\nExport persons"},
-        {cmd::kExportContacts, "Export contact information\nExport contacts"},
-        {cmd::kImportVCard, "Import persons from a vCard file\nImport vCard"},
-        {cmd::kExportVCard, "Export persons to a vCard file\nExport vCard"},
-        {cmd::kEditUser, "Edit user information\nEdit user"},
-        {cmd::kEnvelopesReport, "Print envelopes for selected persons\nPrint envelopes"},
-        {cmd::kContactTypes, "Edit the list of contact types\nEdit contact types"},
-        {cmd::kAbout, "Display program information, version number and copyright\nAbout"},
-        {cmd::kPrint, "Print the active document\nPrint"},
-        {cmd::kPrintPreview, "Display full pages\nPrint Preview"},
-        {cmd::kClosePreview, "Close print preview mode\nCancel Preview"},
-        {cmd::kNextPage, "Go to the next page\nNext Page"},
-        {cmd::kPreviousPage, "Go to the previous page\nPrevious Page"},
-        {cmd::kZoomIn, "Increase magnification of preview page\nZoom In"},
-        {cmd::kZoomOut, "Decrease magnification of preview page\nZoom Out"},
-        {cmd::kSaveAsPdf, "Write every page of the report to a PDF file\nSave as PDF"},
-        {cmd::kUndoDelete, "Put back the person or contact deleted last\nUndo delete"},
-        {cmd::kFind, "Find persons by any of their fields or contact notes\nFind"},
-        {cmd::kLogLastCall, "Log the call, mail or visit just made with a button\nLog last call"},
+        {cmd::kFileNew, QT_TRANSLATE_NOOP("MainFrame", "Create a new document\nNew")},
+        {cmd::kFileOpen, QT_TRANSLATE_NOOP("MainFrame", "Open an existing document\nOpen")},
+        {cmd::kFileSaveAs,
+         QT_TRANSLATE_NOOP("MainFrame", "Save the active document with a new name\nSave As")},
+        {cmd::kPageSetup,
+         QT_TRANSLATE_NOOP("MainFrame", "Change the page setup options\nPage Setup")},
+        {cmd::kPrintSetup,
+         QT_TRANSLATE_NOOP("MainFrame", "Change the printer and printing options\nPrint Setup")},
+        {cmd::kFirstRecentFile, QT_TRANSLATE_NOOP("MainFrame", "Open this file\nOpen file")},
+        {cmd::kExit,
+         QT_TRANSLATE_NOOP("MainFrame", "Quit the application; prompts to save documents\nExit")},
+        {cmd::kViewToolbar,
+         QT_TRANSLATE_NOOP("MainFrame", "Show or hide the toolbar\nToggle ToolBar")},
+        {cmd::kViewStatusBar,
+         QT_TRANSLATE_NOOP("MainFrame", "Show or hide the status bar\nToggle StatusBar")},
+        {cmd::kHelpTopics, QT_TRANSLATE_NOOP("MainFrame", "Display help file\nDisplay help")},
+        {cmd::kHelpMode,
+         QT_TRANSLATE_NOOP("MainFrame", "Puts application in help mode\nHelp mode")},
+        {cmd::kAddContact, QT_TRANSLATE_NOOP("MainFrame", "Add a new contact\nAdd contact")},
+        {cmd::kAddPerson, QT_TRANSLATE_NOOP("MainFrame", "Add a new person\nAdd person")},
+        {cmd::kDeleteContact,
+         QT_TRANSLATE_NOOP("MainFrame", "Delete the selected contact\nDelete contact")},
+        {cmd::kDeletePerson,
+         QT_TRANSLATE_NOOP("MainFrame", "Delete the selected person\nDelete person")},
+        {cmd::kEditPerson, QT_TRANSLATE_NOOP("MainFrame", "Edit the selected person\nEdit person")},
+        {cmd::kEditContact, QT_TRANSLATE_NOOP("MainFrame", "Edit selected contact\nEdit contact")},
+        {cmd::kAddressBookReport,
+         QT_TRANSLATE_NOOP("MainFrame",
+                           "Print an address book of selected persons\nPrint addresses")},
+        {cmd::kContactsReport,
+         QT_TRANSLATE_NOOP("MainFrame",
+                           "Print a list of contacts with the selected person\nPrint contacts")},
+        {cmd::kReportFont,
+         QT_TRANSLATE_NOOP("MainFrame", "Select the font to use on reports\nReport font")},
+        {cmd::kImportPersons,
+         QT_TRANSLATE_NOOP("MainFrame", "Import persons information\nImport persons")},
+        {cmd::kExportPersons,
+         QT_TRANSLATE_NOOP("MainFrame", "Export persons information\nExport persons")},
+        {cmd::kExportContacts,
+         QT_TRANSLATE_NOOP("MainFrame", "Export contact information\nExport contacts")},
+        {cmd::kImportVCard,
+         QT_TRANSLATE_NOOP("MainFrame", "Import persons from a vCard file\nImport vCard")},
+        {cmd::kExportVCard,
+         QT_TRANSLATE_NOOP("MainFrame", "Export persons to a vCard file\nExport vCard")},
+        {cmd::kEditUser, QT_TRANSLATE_NOOP("MainFrame", "Edit user information\nEdit user")},
+        {cmd::kEnvelopesReport,
+         QT_TRANSLATE_NOOP("MainFrame", "Print envelopes for selected persons\nPrint envelopes")},
+        {cmd::kContactTypes,
+         QT_TRANSLATE_NOOP("MainFrame", "Edit the list of contact types\nEdit contact types")},
+        {cmd::kAbout,
+         QT_TRANSLATE_NOOP("MainFrame",
+                           "Display program information, version number and copyright\nAbout")},
+        {cmd::kPrint, QT_TRANSLATE_NOOP("MainFrame", "Print the active document\nPrint")},
+        {cmd::kPrintPreview, QT_TRANSLATE_NOOP("MainFrame", "Display full pages\nPrint Preview")},
+        {cmd::kClosePreview,
+         QT_TRANSLATE_NOOP("MainFrame", "Close print preview mode\nCancel Preview")},
+        {cmd::kNextPage, QT_TRANSLATE_NOOP("MainFrame", "Go to the next page\nNext Page")},
+        {cmd::kPreviousPage,
+         QT_TRANSLATE_NOOP("MainFrame", "Go to the previous page\nPrevious Page")},
+        {cmd::kZoomIn,
+         QT_TRANSLATE_NOOP("MainFrame", "Increase magnification of preview page\nZoom In")},
+        {cmd::kZoomOut,
+         QT_TRANSLATE_NOOP("MainFrame", "Decrease magnification of preview page\nZoom Out")},
+        {cmd::kSaveAsPdf,
+         QT_TRANSLATE_NOOP("MainFrame",
+                           "Write every page of the report to a PDF file\nSave as PDF")},
+        {cmd::kUndoDelete,
+         QT_TRANSLATE_NOOP("MainFrame",
+                           "Put back the person or contact deleted last\nUndo delete")},
+        {cmd::kFind,
+         QT_TRANSLATE_NOOP("MainFrame",
+                           "Find persons by any of their fields or contact notes\nFind")},
+        {cmd::kLogLastCall,
+         QT_TRANSLATE_NOOP("MainFrame",
+                           "Log the call, mail or visit just made with a button\nLog last call")},
     };
     return prompts;
 }
@@ -73,7 +109,7 @@ QList<QKeySequence> StandardKeys(QKeySequence::StandardKey key, const QString& u
 
 QString CommandName(int command) {
     const auto prompt = Prompts().find(command);
-    return prompt == Prompts().end() ? QStringLiteral("Tidemark")
+    return prompt == Prompts().end() ? MainFrame::tr("Tidemark")
                                      : QCoreApplication::translate("MainFrame", prompt->second)
                                            .section(QLatin1Char('\n'), 1);
 }
@@ -96,96 +132,96 @@ QAction* MainFrame::AddCommand(QMenu* menu, int command, const QString& text) {
 }
 
 void MainFrame::BuildMenus() {
-    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
-    AddCommand(file, cmd::kFileNew, QStringLiteral("&New\tCtrl+N"))
+    QMenu* file = menuBar()->addMenu(tr("&File"));
+    AddCommand(file, cmd::kFileNew, tr("&New\tCtrl+N"))
         ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
-    AddCommand(file, cmd::kFileOpen, QStringLiteral("&Open...\tCtrl+O"))
+    AddCommand(file, cmd::kFileOpen, tr("&Open...\tCtrl+O"))
         ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-    AddCommand(file, cmd::kFileSaveAs, QStringLiteral("Save &As..."))
+    AddCommand(file, cmd::kFileSaveAs, tr("Save &As..."))
         ->setShortcuts(StandardKeys(QKeySequence::SaveAs, QStringLiteral("Ctrl+Shift+S")));
     file->addSeparator();
-    QMenu* import = file->addMenu(QStringLiteral("&Import"));
-    AddCommand(import, cmd::kImportPersons, QStringLiteral("&Persons..."));
-    AddCommand(import, cmd::kImportVCard, QStringLiteral("&vCard..."));
-    QMenu* exportMenu = file->addMenu(QStringLiteral("&Export"));
-    AddCommand(exportMenu, cmd::kExportPersons, QStringLiteral("&Persons..."));
-    AddCommand(exportMenu, cmd::kExportContacts, QStringLiteral("&Contacts..."));
-    AddCommand(exportMenu, cmd::kExportVCard, QStringLiteral("&vCard..."));
+    QMenu* import = file->addMenu(tr("&Import"));
+    AddCommand(import, cmd::kImportPersons, tr("&Persons..."));
+    AddCommand(import, cmd::kImportVCard, tr("&vCard..."));
+    QMenu* exportMenu = file->addMenu(tr("&Export"));
+    AddCommand(exportMenu, cmd::kExportPersons, tr("&Persons..."));
+    AddCommand(exportMenu, cmd::kExportContacts, tr("&Contacts..."));
+    AddCommand(exportMenu, cmd::kExportVCard, tr("&vCard..."));
     file->addSeparator();
-    AddCommand(file, cmd::kPageSetup, QStringLiteral("Page Set&up..."));
-    AddCommand(file, cmd::kPrintSetup, QStringLiteral("P&rint Setup..."));
+    AddCommand(file, cmd::kPageSetup, tr("Page Set&up..."));
+    AddCommand(file, cmd::kPrintSetup, tr("P&rint Setup..."));
     // Offered while a report is previewed.
-    AddCommand(file, cmd::kSaveAsPdf, QStringLiteral("Save as &PDF..."))->setVisible(false);
+    AddCommand(file, cmd::kSaveAsPdf, tr("Save as &PDF..."))->setVisible(false);
     file->addSeparator();
-    recentMenu_ = file->addMenu(QStringLiteral("Recent &Files"));
-    auto* empty = new QAction(QStringLiteral("(Empty)"), recentMenu_);
+    recentMenu_ = file->addMenu(tr("Recent &Files"));
+    auto* empty = new QAction(tr("(Empty)"), recentMenu_);
     empty->setData(cmd::kFirstRecentFile);
     empty->setEnabled(false);
     recentMenu_->addAction(empty);
     connect(recentMenu_, &QMenu::triggered, this,
             [this](QAction* action) { OnCommand(action->data().toInt()); });
     file->addSeparator();
-    AddCommand(file, cmd::kExit, QStringLiteral("E&xit"))
+    AddCommand(file, cmd::kExit, tr("E&xit"))
         ->setShortcuts(StandardKeys(QKeySequence::Quit, QStringLiteral("Ctrl+Q")));
 
-    QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
-    AddCommand(edit, cmd::kUndoDelete, QStringLiteral("Un&do Delete"))
+    QMenu* edit = menuBar()->addMenu(tr("&Edit"));
+    AddCommand(edit, cmd::kUndoDelete, tr("Un&do Delete"))
         ->setShortcuts(StandardKeys(QKeySequence::Undo, QStringLiteral("Ctrl+Z")));
     edit->addSeparator();
-    AddCommand(edit, cmd::kFind, QStringLiteral("&Find"))
+    AddCommand(edit, cmd::kFind, tr("&Find"))
         ->setShortcuts(StandardKeys(QKeySequence::Find, QStringLiteral("Ctrl+F")));
     edit->addSeparator();
-    AddCommand(edit, cmd::kEditUser, QStringLiteral("&User..."));
-    AddCommand(edit, cmd::kContactTypes, QStringLiteral("&Contact Types..."));
+    AddCommand(edit, cmd::kEditUser, tr("&User..."));
+    AddCommand(edit, cmd::kContactTypes, tr("&Contact Types..."));
 
-    QMenu* contact = menuBar()->addMenu(QStringLiteral("&Contact"));
-    AddCommand(contact, cmd::kAddContact, QStringLiteral("&Add"));
-    AddCommand(contact, cmd::kEditContact, QStringLiteral("&Edit"));
-    AddCommand(contact, cmd::kDeleteContact, QStringLiteral("&Delete"));
+    QMenu* contact = menuBar()->addMenu(tr("&Contact"));
+    AddCommand(contact, cmd::kAddContact, tr("&Add"));
+    AddCommand(contact, cmd::kEditContact, tr("&Edit"));
+    AddCommand(contact, cmd::kDeleteContact, tr("&Delete"));
     contact->addSeparator();
-    AddCommand(contact, cmd::kLogLastCall, QStringLiteral("&Log Last Call"))
+    AddCommand(contact, cmd::kLogLastCall, tr("&Log Last Call"))
         ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
 
-    QMenu* person = menuBar()->addMenu(QStringLiteral("&Person"));
-    AddCommand(person, cmd::kAddPerson, QStringLiteral("&Add"));
-    AddCommand(person, cmd::kEditPerson, QStringLiteral("&Edit"));
-    AddCommand(person, cmd::kDeletePerson, QStringLiteral("&Delete"));
+    QMenu* person = menuBar()->addMenu(tr("&Person"));
+    AddCommand(person, cmd::kAddPerson, tr("&Add"));
+    AddCommand(person, cmd::kEditPerson, tr("&Edit"));
+    AddCommand(person, cmd::kDeletePerson, tr("&Delete"));
 
-    QMenu* reports = menuBar()->addMenu(QStringLiteral("&Reports"));
-    AddCommand(reports, cmd::kAddressBookReport, QStringLiteral("&Address Book..."));
-    AddCommand(reports, cmd::kContactsReport, QStringLiteral("&Contacts..."));
-    AddCommand(reports, cmd::kEnvelopesReport, QStringLiteral("&Envelopes..."));
+    QMenu* reports = menuBar()->addMenu(tr("&Reports"));
+    AddCommand(reports, cmd::kAddressBookReport, tr("&Address Book..."));
+    AddCommand(reports, cmd::kContactsReport, tr("&Contacts..."));
+    AddCommand(reports, cmd::kEnvelopesReport, tr("&Envelopes..."));
     reports->addSeparator();
-    AddCommand(reports, cmd::kReportFont, QStringLiteral("&Font..."));
+    AddCommand(reports, cmd::kReportFont, tr("&Font..."));
 
-    QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
-    AddCommand(view, cmd::kViewToolbar, QStringLiteral("&Toolbar"))->setCheckable(true);
-    AddCommand(view, cmd::kViewStatusBar, QStringLiteral("&Status Bar"))->setCheckable(true);
+    QMenu* view = menuBar()->addMenu(tr("&View"));
+    AddCommand(view, cmd::kViewToolbar, tr("&Toolbar"))->setCheckable(true);
+    AddCommand(view, cmd::kViewStatusBar, tr("&Status Bar"))->setCheckable(true);
     actions_[cmd::kViewToolbar]->setChecked(true);
     actions_[cmd::kViewStatusBar]->setChecked(true);
 
-    QMenu* helpMenu = menuBar()->addMenu(QStringLiteral("&Help"));
-    AddCommand(helpMenu, cmd::kHelpTopics, QStringLiteral("&Help Topics..."));
-    AddCommand(helpMenu, cmd::kAbout, QStringLiteral("&About Tidemark..."));
+    QMenu* helpMenu = menuBar()->addMenu(tr("&Help"));
+    AddCommand(helpMenu, cmd::kHelpTopics, tr("&Help Topics..."));
+    AddCommand(helpMenu, cmd::kAbout, tr("&About Tidemark..."));
     helpMenu->addSeparator();
-    AddCommand(helpMenu, cmd::kCheckForUpdate, QStringLiteral("&Check For Update..."));
+    AddCommand(helpMenu, cmd::kCheckForUpdate, tr("&Check For Update..."));
 
     // Commands of the toolbars only.
-    AddCommand(nullptr, cmd::kHelpMode, QStringLiteral("Help"));
+    AddCommand(nullptr, cmd::kHelpMode, tr("Help"));
     for (const auto& [command, text] : std::initializer_list<std::pair<int, const char*>>{
-             {cmd::kPreviousPage, "Prev Page"},
-             {cmd::kNextPage, "Next Page"},
-             {cmd::kPrint, "Print..."},
-             {cmd::kZoomIn, "Zoom In"},
-             {cmd::kZoomOut, "Zoom Out"},
-             {cmd::kClosePreview, "Close"},
-             {cmd::kPrintPreview, "Print Preview"}}) {
-        AddCommand(nullptr, command, QString::fromLatin1(text));
+             {cmd::kPreviousPage, QT_TR_NOOP("Prev Page")},
+             {cmd::kNextPage, QT_TR_NOOP("Next Page")},
+             {cmd::kPrint, QT_TR_NOOP("Print...")},
+             {cmd::kZoomIn, QT_TR_NOOP("Zoom In")},
+             {cmd::kZoomOut, QT_TR_NOOP("Zoom Out")},
+             {cmd::kClosePreview, QT_TR_NOOP("Close")},
+             {cmd::kPrintPreview, QT_TR_NOOP("Print Preview")}}) {
+        AddCommand(nullptr, command, tr(text));
     }
 }
 
 void MainFrame::BuildToolBars() {
-    toolBar_ = addToolBar(QStringLiteral("Standard"));
+    toolBar_ = addToolBar(tr("Standard"));
     toolBar_->setObjectName(QStringLiteral("MainToolBar"));
     toolBar_->setIconSize(QSize(16, 15));
     toolBar_->setMovable(false);
@@ -209,7 +245,7 @@ void MainFrame::BuildToolBars() {
     }
 
     addToolBarBreak();
-    previewBar_ = addToolBar(QStringLiteral("Print Preview"));
+    previewBar_ = addToolBar(tr("Print Preview"));
     previewBar_->setObjectName(QStringLiteral("PreviewToolBar"));
     previewBar_->setMovable(false);
     previewBar_->setToolButtonStyle(Qt::ToolButtonTextOnly);

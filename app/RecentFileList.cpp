@@ -48,7 +48,7 @@ bool Keepable(const QString& path) {
 
 void RecentFileList::Attach(QMenu* menu) {
     menu_ = menu;
-    emptyText_ = QStringLiteral("(empty)");
+    emptyText_ = tr("(empty)");
     if (menu != nullptr) {
         if (const QAction* first = FindCommand(menu, kFirstCommand)) {
             emptyText_ = first->text();

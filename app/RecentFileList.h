@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QPointer>
 #include <QString>
 #include <QStringList>
@@ -11,6 +12,8 @@ class QMenu;
 // The "Recent &Files" list of the File menu. Its menu items carry their command number
 // (57616 for the most recent entry and up) as the action's data.
 class RecentFileList {
+    Q_DECLARE_TR_FUNCTIONS(RecentFileList)
+
 public:
     static constexpr int kFirstCommand = cmd::kFirstRecentFile;
     static constexpr int kLastCommand = cmd::kLastRecentFile;
@@ -48,7 +51,7 @@ private:
     int IndexOf(int command) const;
 
     QPointer<QMenu> menu_;
-    QString emptyText_ = QStringLiteral("(empty)");
+    QString emptyText_ = tr("(empty)");
     QStringList entries_;  // oldest first
     int maximum_ = kDefaultMaximum;
 };

@@ -40,7 +40,7 @@ ContactDialog::ContactDialog(QWidget* owner, bool adding)
     setFixedSize(units.X(361), units.Y(103));
 
     // Created in the tab order.
-    QLabel* dateLabel = MakeLabel(this, units, QStringLiteral("Date:"), 13);
+    QLabel* dateLabel = MakeLabel(this, units, tr("Date:"), 13);
     date_ = new platform::DateField(this);
     date_->setCalendarPopup(true);
     date_->setDisplayFormat(DisplayDateFormat());
@@ -49,21 +49,20 @@ ContactDialog::ContactDialog(QWidget* owner, bool adding)
     units.Place(date_, 60, 13, 90, 12);
     dateLabel->setBuddy(date_);
 
-    QLabel* timeLabel = MakeLabel(this, units, QStringLiteral("Time:"), 35);
+    QLabel* timeLabel = MakeLabel(this, units, tr("Time:"), 35);
     time_ = new platform::TimeField(this);
     time_->setDisplayFormat(DisplayTimeFormat());
     platform::SetControlId(time_, 1076);
     units.Place(time_, 60, 35, 90, 12);
     timeLabel->setBuddy(time_);
 
-    QLabel* typeLabel = MakeLabel(this, units, QStringLiteral("Contact Type:"), 59);
+    QLabel* typeLabel = MakeLabel(this, units, tr("Contact Type:"), 59);
     types_ = new QComboBox(this);
     platform::SetControlId(types_, 1020);
     units.Place(types_, 60, 59, 90, 12);
     typeLabel->setBuddy(types_);
 
-    noTypes_ =
-        new QLabel(QStringLiteral("Add a contact type first (Edit, Contact Types...)."), this);
+    noTypes_ = new QLabel(tr("Add a contact type first (Edit, Contact Types...)."), this);
     noTypes_->setTextFormat(Qt::PlainText);
     noTypes_->setWordWrap(true);
     units.Place(noTypes_, 8, 75, 190, 20);
@@ -75,10 +74,14 @@ ContactDialog::ContactDialog(QWidget* owner, bool adding)
     platform::SetControlId(descriptionField_, 1022);
     units.Place(descriptionField_, 159, 12, 192, 61);
 
-    ok_ = platform::PlaceButton(this, units, "OK", 1, 202, 79, 50, 14);
+    ok_ = platform::PlaceButton(this, units, QT_TRANSLATE_NOOP("platform::DialogButton", "OK"), 1,
+                                202, 79, 50, 14);
     ok_->setDefault(true);
-    cancel_ = platform::PlaceButton(this, units, "Cancel", 2, 252, 79, 50, 14);
-    help_ = platform::PlaceButton(this, units, "&Help...", 1052, 302, 79, 50, 14);
+    cancel_ = platform::PlaceButton(
+        this, units, QT_TRANSLATE_NOOP("platform::DialogButton", "Cancel"), 2, 252, 79, 50, 14);
+    help_ =
+        platform::PlaceButton(this, units, QT_TRANSLATE_NOOP("platform::DialogButton", "&Help..."),
+                              1052, 302, 79, 50, 14);
 
     connect(ok_, &QPushButton::clicked, this, &ContactDialog::accept);
     connect(cancel_, &QPushButton::clicked, this, &ContactDialog::reject);
@@ -99,7 +102,7 @@ void ContactDialog::Start() {
         return;
     }
     started_ = true;
-    setWindowTitle(adding_ ? QStringLiteral("Add Contact") : QStringLiteral("Edit Contact"));
+    setWindowTitle(adding_ ? tr("Add Contact") : tr("Edit Contact"));
 
     std::vector<std::pair<QString, RecordId>> entries;
     for (const editing::TypeChoice& choice : choices_) {

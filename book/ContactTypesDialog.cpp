@@ -28,11 +28,11 @@ ContactTypeDialog::ContactTypeDialog(QWidget* owner, const std::string& descript
       isDuplicate_(std::move(isDuplicate)),
       save_(std::move(save)) {
     setFont(platform::DialogFont());
-    setWindowTitle(QStringLiteral("Contact Type Details"));
+    setWindowTitle(tr("Contact Type Details"));
     const platform::DialogUnits units(font());
     setFixedSize(units.X(192), units.Y(41));
 
-    auto* label = new QLabel(QStringLiteral("Description:"), this);
+    auto* label = new QLabel(tr("Description:"), this);
     platform::SetControlId(label, 1092);
     units.Place(label, 3, 15, 42, 8);
     field_ = new QLineEdit(this);
@@ -40,9 +40,11 @@ ContactTypeDialog::ContactTypeDialog(QWidget* owner, const std::string& descript
     platform::SetControlId(field_, 1055);
     units.Place(field_, 46, 13, 89, 12);
     label->setBuddy(field_);
-    ok_ = platform::PlaceButton(this, units, "OK", 1, 139, 5, 50, 14);
+    ok_ = platform::PlaceButton(this, units, QT_TRANSLATE_NOOP("platform::DialogButton", "OK"), 1,
+                                139, 5, 50, 14);
     ok_->setDefault(true);
-    cancel_ = platform::PlaceButton(this, units, "Cancel", 2, 139, 22, 50, 14);
+    cancel_ = platform::PlaceButton(
+        this, units, QT_TRANSLATE_NOOP("platform::DialogButton", "Cancel"), 2, 139, 22, 50, 14);
 
     field_->setText(FromStoredText(description));
     ok_->setEnabled(!field_->text().isEmpty());
@@ -71,18 +73,20 @@ void ContactTypeDialog::CheckAndAccept() {
         if (isDuplicate_(description)) {
             platform::ShowMessage(
                 this,
-                typed + QStringLiteral(" is already listed in the table of Contact "
-                                       "Types. \nPlease enter a different "
-                                       "description."),
-                QStringLiteral("Duplicate Contact Type"), platform::MessageIcon::Error);
+                tr("%1 is already listed in the table of Contact Types. \nPlease enter a "
+                   "different description.")
+                    .arg(typed),
+                tr("Duplicate Contact Type"), platform::MessageIcon::Error);
             field_->setFocus();
             field_->selectAll();
             return;
         }
     } catch (const std::exception& e) {
         // The write that follows meets the same file and reports its own failure.
-        ShowDatabaseFailure(this, e.what(), "Error Checking Contact Types List",
-                            platform::MessageIcon::Error);
+        ShowDatabaseFailure(
+            this, e.what(),
+            QT_TRANSLATE_NOOP("platform::MessageBox", "Error Checking Contact Types List"),
+            platform::MessageIcon::Error);
     }
     if (save_ && !save_(description)) {
         return;
@@ -96,7 +100,7 @@ void ContactTypeDialog::CheckAndAccept() {
 ContactTypesDialog::ContactTypesDialog(QWidget* owner, const std::string& path)
     : QDialog(owner, platform::kDialogFlags), path_(path) {
     setFont(platform::DialogFont());
-    setWindowTitle(QStringLiteral("Contact Types"));
+    setWindowTitle(tr("Contact Types"));
     const platform::DialogUnits units(font());
     setFixedSize(units.X(205), units.Y(94));
 
@@ -104,7 +108,7 @@ ContactTypesDialog::ContactTypesDialog(QWidget* owner, const std::string& path)
     platform::SetControlId(list_, 1103);
     units.Place(list_, 3, 3, 139, 87);
     list_->setColumnCount(1);
-    list_->setHeaderLabels({QStringLiteral("Activity")});
+    list_->setHeaderLabels({tr("Activity")});
     list_->header()->setStretchLastSection(true);
     list_->header()->setSectionsMovable(false);
     list_->setRootIsDecorated(false);
@@ -114,10 +118,14 @@ ContactTypesDialog::ContactTypesDialog(QWidget* owner, const std::string& path)
     list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list_->setSortingEnabled(false);
 
-    add_ = platform::PlaceButton(this, units, "&Add", 1003, 150, 5, 50, 12);
-    delete_ = platform::PlaceButton(this, units, "&Delete", 1004, 150, 21, 50, 12);
-    edit_ = platform::PlaceButton(this, units, "&Edit", 1005, 150, 37, 50, 12);
-    close_ = platform::PlaceButton(this, units, "&Close", 1, 150, 53, 50, 12);
+    add_ = platform::PlaceButton(this, units, QT_TRANSLATE_NOOP("platform::DialogButton", "&Add"),
+                                 1003, 150, 5, 50, 12);
+    delete_ = platform::PlaceButton(
+        this, units, QT_TRANSLATE_NOOP("platform::DialogButton", "&Delete"), 1004, 150, 21, 50, 12);
+    edit_ = platform::PlaceButton(this, units, QT_TRANSLATE_NOOP("platform::DialogButton", "&Edit"),
+                                  1005, 150, 37, 50, 12);
+    close_ = platform::PlaceButton(
+        this, units, QT_TRANSLATE_NOOP("platform::DialogButton", "&Close"), 1, 150, 53, 50, 12);
     close_->setDefault(true);
 
     connect(add_, &QPushButton::clicked, this, &ContactTypesDialog::AddType);
@@ -159,8 +167,10 @@ void ContactTypesDialog::FillList() {
     edit_->setEnabled(list_->topLevelItemCount() > 0);
     QApplication::restoreOverrideCursor();
     if (failed) {
-        ShowDatabaseFailure(this, failure, "Error Filling Contact Types List",
-                            platform::MessageIcon::Error);
+        ShowDatabaseFailure(
+            this, failure,
+            QT_TRANSLATE_NOOP("platform::MessageBox", "Error Filling Contact Types List"),
+            platform::MessageIcon::Error);
     }
 }
 
@@ -182,8 +192,10 @@ void ContactTypesDialog::AddType() {
         try {
             contact_types::Add(path_, description);
         } catch (const std::exception& e) {
-            ShowDatabaseFailure(this, e.what(), "Error Adding Contact Type",
-                                platform::MessageIcon::Information);
+            ShowDatabaseFailure(
+                this, e.what(),
+                QT_TRANSLATE_NOOP("platform::MessageBox", "Error Adding Contact Type"),
+                platform::MessageIcon::Information);
             return false;
         }
         return true;
@@ -198,9 +210,9 @@ void ContactTypesDialog::AddType() {
 void ContactTypesDialog::DeleteType() {
     const platform::MessageResult answer = platform::ShowMessage(
         this,
-        QStringLiteral("Are you sure you want to delete the selected contact? If it is in use "
-                       "anywhere, it will not be deleted"),
-        QStringLiteral("Delete Contact Type"), platform::MessageIcon::Information,
+        tr("Are you sure you want to delete the selected contact? If it is in use "
+           "anywhere, it will not be deleted"),
+        tr("Delete Contact Type"), platform::MessageIcon::Information,
         platform::MessageButtons::YesNo);
     const RecordId id = SelectedId();
     if (answer != platform::MessageResult::Yes || id.empty()) {
@@ -211,15 +223,16 @@ void ContactTypesDialog::DeleteType() {
             // One arg() for both, so that a "%2" in the description stays as typed.
             const QString description = list_->selectedItems().first()->text(0);
             platform::ShowMessage(this,
-                                  QStringLiteral("%1 is used by %2 contacts and cannot be deleted.")
+                                  tr("%1 is used by %2 contacts and cannot be deleted.")
                                       .arg(description, QString::number(uses)),
-                                  QStringLiteral("Contact Types"),
-                                  platform::MessageIcon::Information);
+                                  tr("Contact Types"), platform::MessageIcon::Information);
             return;
         }
     } catch (const std::exception& e) {
-        ShowDatabaseFailure(this, e.what(), "Error Deleting Contact Type",
-                            platform::MessageIcon::Information);
+        ShowDatabaseFailure(
+            this, e.what(),
+            QT_TRANSLATE_NOOP("platform::MessageBox", "Error Deleting Contact Type"),
+            platform::MessageIcon::Information);
     }
     FillList();
 }
@@ -234,7 +247,8 @@ void ContactTypesDialog::EditType() {
     try {
         description = edit.Begin(path_, id);
     } catch (const std::exception& e) {
-        ShowDatabaseFailure(this, e.what(), "Error Editing Contact Type",
+        ShowDatabaseFailure(this, e.what(),
+                            QT_TRANSLATE_NOOP("platform::MessageBox", "Error Editing Contact Type"),
                             platform::MessageIcon::Error);
         return;
     }
@@ -242,8 +256,10 @@ void ContactTypesDialog::EditType() {
         try {
             edit.Save(changed);
         } catch (const std::exception& e) {
-            ShowDatabaseFailure(this, e.what(), "Error Editing Contact Type",
-                                platform::MessageIcon::Error);
+            ShowDatabaseFailure(
+                this, e.what(),
+                QT_TRANSLATE_NOOP("platform::MessageBox", "Error Editing Contact Type"),
+                platform::MessageIcon::Error);
             return false;
         }
         return true;

@@ -19,6 +19,37 @@
 #include "SQLException.h"
 #include "StoredText.h"
 
+namespace {
+
+// The headings the lists' models give, in English.
+const char* const kListHeadings[] = {
+    QT_TRANSLATE_NOOP("MainView", "Name"),         QT_TRANSLATE_NOOP("MainView", "Company"),
+    QT_TRANSLATE_NOOP("MainView", "Date"),         QT_TRANSLATE_NOOP("MainView", "Time"),
+    QT_TRANSLATE_NOOP("MainView", "Contact Type"), QT_TRANSLATE_NOOP("MainView", "Notes")};
+
+// A list model whose headings are shown in the user's language.
+template <typename Model>
+class TranslatedHeadings : public Model {
+public:
+    using Model::Model;
+
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
+        const QVariant heading = Model::headerData(section, orientation, role);
+        if (role != Qt::DisplayRole) {
+            return heading;
+        }
+        const QString text = heading.toString();
+        for (const char* known : kListHeadings) {
+            if (text == QLatin1String(known)) {
+                return MainView::tr(known);
+            }
+        }
+        return heading;
+    }
+};
+
+}  // namespace
+
 MainView::MainView(QWidget* parent) : QWidget(parent), searching_(new SearchState) {
     setFont(platform::DialogFont());
     // The person list and the details, split by a handle the user can drag; the details scroll
@@ -60,9 +91,9 @@ MainView::MainView(QWidget* parent) : QWidget(parent), searching_(new SearchStat
     layout->addWidget(splitter_);
     resize(form_->Size());
 
-    personModel_ = new PersonListModel(this);
+    personModel_ = new TranslatedHeadings<PersonListModel>(this);
     form_->personList->setModel(personModel_);
-    contactModel_ = new ContactListModel(this);
+    contactModel_ = new TranslatedHeadings<ContactListModel>(this);
     form_->contactList->setModel(contactModel_);
     QTreeView* persons = form_->personList;
     QTreeView* contacts = form_->contactList;
@@ -199,8 +230,10 @@ bool MainView::ReadSearchIndex() {
     } catch (const std::exception& e) {
         read = false;
         QApplication::restoreOverrideCursor();
-        platform::ShowDatabaseFailure(nullptr, e.what(), "Error Loading Address Book",
-                                      platform::MessageIcon::None);
+        platform::ShowDatabaseFailure(
+            nullptr, e.what(),
+            QT_TRANSLATE_NOOP("platform::MessageBox", "Error Loading Address Book"),
+            platform::MessageIcon::None);
         QApplication::setOverrideCursor(Qt::WaitCursor);
     }
     QApplication::restoreOverrideCursor();
@@ -305,8 +338,10 @@ void MainView::Reload() {
             LoadPersonList(path_, personOrder_, rows, personDescending_);
         } catch (const std::exception& e) {
             failed = true;
-            platform::ShowDatabaseFailure(nullptr, e.what(), "Error Loading Address Book",
-                                          platform::MessageIcon::None);
+            platform::ShowDatabaseFailure(
+                nullptr, e.what(),
+                QT_TRANSLATE_NOOP("platform::MessageBox", "Error Loading Address Book"),
+                platform::MessageIcon::None);
         }
     }
     PersonRowList shown =
@@ -342,8 +377,10 @@ void MainView::ShowPerson(const RecordId& id) {
             return;
         }
     } catch (const std::exception& e) {
-        platform::ShowDatabaseFailure(nullptr, e.what(), "Error Address Entry Information",
-                                      platform::MessageIcon::None);
+        platform::ShowDatabaseFailure(
+            nullptr, e.what(),
+            QT_TRANSLATE_NOOP("platform::MessageBox", "Error Address Entry Information"),
+            platform::MessageIcon::None);
         return;
     }
     form_->ShowPerson(&p);
@@ -357,8 +394,10 @@ void MainView::ReloadContacts(const RecordId& personId) {
         try {
             LoadContactList(path_, personId, contactOrder_, rows, contactReversed_);
         } catch (const std::exception& e) {
-            platform::ShowDatabaseFailure(nullptr, e.what(), "Error Loading Contacts List",
-                                          platform::MessageIcon::None);
+            platform::ShowDatabaseFailure(
+                nullptr, e.what(),
+                QT_TRANSLATE_NOOP("platform::MessageBox", "Error Loading Contacts List"),
+                platform::MessageIcon::None);
         }
     }
     list_selection::Refill(form_->contactList, *contactModel_, std::move(rows), remembered,

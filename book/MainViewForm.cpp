@@ -21,7 +21,7 @@
 #include "FlatListView.h"
 #include "StoredText.h"
 
-const char kNotAvailable[] = "Not Available";
+const char kNotAvailable[] = QT_TRANSLATE_NOOP("MainView", "Not Available");
 
 namespace {
 
@@ -49,8 +49,7 @@ MainViewForm::MainViewForm(QWidget* listPane, QWidget* detailsPane) : host_(deta
     AddFrame(1153, QString(), 166, 22, 175, 99, 3, MoveX | SizeX);
     AddFrame(1157, QString(), 346, 22, 156, 39, 3, MoveX | SizeX);
     AddFrame(1154, QString(), 346, 58, 156, 63, 3, MoveX | SizeX);
-    AddFrame(1159, QStringLiteral("Contact Information"), 166, 125, 336, 160, 4,
-             MoveX | SizeX | SizeY);
+    AddFrame(1159, tr("Contact Information"), 166, 125, 336, 160, 4, MoveX | SizeX | SizeY);
 
     // The person list fills its pane, with the form's margins around it.
     personList = AddList(1006, 0, 0, 145, 280, 0, 0);
@@ -58,42 +57,42 @@ MainViewForm::MainViewForm(QWidget* listPane, QWidget* detailsPane) : host_(deta
     placed_.pop_back();
 
     // Name row.
-    AddLabel(1045, QStringLiteral("Title:"), 169, 10, 17, 2, 0);
+    AddLabel(1045, tr("Title:"), 169, 10, 17, 2, 0);
     title = AddField(1027, 187, 8, 40, 12, 2);
-    AddLabel(1036, QStringLiteral("First Name:"), 231, 10, 38, 2, MoveX);
+    AddLabel(1036, tr("First Name:"), 231, 10, 38, 2, MoveX);
     firstName = AddField(1028, 270, 8, 92, 12, 2);
-    AddLabel(1041, QStringLiteral("Last Name:"), 366, 10, 38, 2, MoveX);
+    AddLabel(1041, tr("Last Name:"), 366, 10, 38, 2, MoveX);
     lastName = AddField(1031, 405, 8, 90, 12, 2);
 
     // Phones.
-    AddLabel(1062, QStringLiteral("Home Phone:"), 167, 31, 46, 3, MoveX);
+    AddLabel(1062, tr("Home Phone:"), 167, 31, 46, 3, MoveX);
     homePhone = AddValueButton(1009, 213, 29, 3);
-    AddLabel(1064, QStringLiteral("Work Phone:"), 167, 44, 46, 3, MoveX);
+    AddLabel(1064, tr("Work Phone:"), 167, 44, 46, 3, MoveX);
     workPhone = AddValueButton(1012, 213, 42, 3);
-    AddLabel(1068, QStringLiteral("Pager:"), 167, 57, 46, 3, MoveX);
+    AddLabel(1068, tr("Pager:"), 167, 57, 46, 3, MoveX);
     pager = AddValueButton(1015, 213, 55, 3);
-    AddLabel(1039, QStringLiteral("Fax:"), 167, 70, 46, 3, MoveX);
+    AddLabel(1039, tr("Fax:"), 167, 70, 46, 3, MoveX);
     fax = new QLabel(host_);
     fax->setAlignment(Qt::AlignCenter);
     fax->setTextFormat(Qt::PlainText);
     platform::SetControlId(fax, 1016);
     controls_[1016] = fax;
     Place(fax, 213, 69, 117, 10, 3, MoveX | SizeX);
-    AddLabel(1047, QStringLiteral("Cel Phone:"), 167, 82, 46, 3, MoveX);
+    AddLabel(1047, tr("Cel Phone:"), 167, 82, 46, 3, MoveX);
     celPhone = AddValueButton(1018, 213, 80, 3);
-    AddLabel(1040, QStringLiteral("E-Mail:"), 167, 94, 46, 3, MoveX);
+    AddLabel(1040, tr("E-Mail:"), 167, 94, 46, 3, MoveX);
     email = AddValueButton(1017, 213, 92, 3);
-    AddLabel(1072, QStringLiteral("Web Page:"), 167, 107, 46, 3, MoveX);
+    AddLabel(1072, tr("Web Page:"), 167, 107, 46, 3, MoveX);
     webPage = AddValueButton(1019, 213, 105, 3);
 
     // Company.
-    AddLabel(1037, QStringLiteral("Company:"), 348, 31, 33, 3, MoveX);
+    AddLabel(1037, tr("Company:"), 348, 31, 33, 3, MoveX);
     company = AddField(1023, 382, 29, 113, 12, 3);
-    AddLabel(1042, QStringLiteral("Position:"), 348, 45, 33, 3, MoveX);
+    AddLabel(1042, tr("Position:"), 348, 45, 33, 3, MoveX);
     position = AddField(1024, 382, 43, 113, 12, 3);
 
     // Address.
-    QLabel* addressLabel = AddLabel(1032, QStringLiteral("&Address:"), 348, 68, 33, 3, MoveX);
+    QLabel* addressLabel = AddLabel(1032, tr("&Address:"), 348, 68, 33, 3, MoveX);
     address = new QPlainTextEdit(host_);
     address->setReadOnly(true);
     address->setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -104,19 +103,19 @@ MainViewForm::MainViewForm(QWidget* listPane, QWidget* detailsPane) : host_(deta
     Place(address, 382, 66, 113, 23, 3, MoveX | SizeX);
     addressLabel->setBuddy(address);
     // No mnemonic: Alt+C belongs to the Contact menu, and the field cannot be edited anyway.
-    AddLabel(1033, QStringLiteral("City:"), 348, 94, 33, 3, MoveX)
+    AddLabel(1033, tr("City:"), 348, 94, 33, 3, MoveX)
         ->setBuddy(city = AddField(1029, 382, 92, 113, 12, 3));
-    AddLabel(1034, QStringLiteral("&State:"), 348, 108, 33, 3, MoveX)
+    AddLabel(1034, tr("&State:"), 348, 108, 33, 3, MoveX)
         ->setBuddy(state = AddField(1030, 382, 106, 30, 12, 3));
-    AddLabel(1079, QStringLiteral("&Zip:"), 415, 108, 18, 3, MoveX)
+    AddLabel(1079, tr("&Zip:"), 415, 108, 18, 3, MoveX)
         ->setBuddy(zip = AddField(1025, 434, 106, 61, 12, 3));
 
     // Contact details.
-    AddLabel(1043, QStringLiteral("Date:"), 172, 146, 27, 4, MoveX);
+    AddLabel(1043, tr("Date:"), 172, 146, 27, 4, MoveX);
     date = AddField(1161, 200, 144, 90, 12, 4);
-    AddLabel(1078, QStringLiteral("Time:"), 172, 160, 27, 4, MoveX);
+    AddLabel(1078, tr("Time:"), 172, 160, 27, 4, MoveX);
     time = AddField(1162, 200, 158, 90, 12, 4);
-    AddLabel(1044, QStringLiteral("Contact Type:"), 179, 175, 60, 4, MoveX);
+    AddLabel(1044, tr("Contact Type:"), 179, 175, 60, 4, MoveX);
     contactType = AddField(1163, 179, 185, 111, 12, 4);
     notes = new QPlainTextEdit(host_);
     notes->setReadOnly(true);
@@ -267,7 +266,7 @@ void MainViewForm::Fit(const QSize& detailsSize) {
 void MainViewForm::SetValue(QWidget* control, const std::string& value) {
     const QString text = FromStoredText(value);
     const bool empty = value.empty();
-    const QString none = QCoreApplication::translate("MainView", kNotAvailable);
+    const QString none = tr(kNotAvailable);
     if (auto* button = qobject_cast<QPushButton*>(control)) {
         QString shown = empty ? none : text;
         // A button would take "&" for a mnemonic.

@@ -3,6 +3,7 @@
 #include <map>
 #include <vector>
 
+#include <QCoreApplication>
 #include <QRect>
 #include <QSize>
 
@@ -23,6 +24,9 @@ class QWidget;
 // grows beyond its designed size, each group of controls shares the extra width in proportion to
 // where its controls stand, and the contact list takes the extra height.
 class MainViewForm {
+    // Its texts are the main view's.
+    Q_DECLARE_TR_FUNCTIONS(MainView)
+
 public:
     // Builds the person list in the list pane and every other control in the details pane, in
     // the panes' font.

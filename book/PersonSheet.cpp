@@ -85,10 +85,10 @@ PersonSheet::PersonSheet(QWidget* owner, const QString& title, const PersonRecor
     const platform::DialogUnits units(font());
 
     tabs_ = new QTabWidget(this);
-    for (const char* name : {"General", "Address", "Phone"}) {
+    for (const char* name : {QT_TR_NOOP("General"), QT_TR_NOOP("Address"), QT_TR_NOOP("Phone")}) {
         auto* page = new QWidget;
         page->setFixedSize(units.X(kPageWidth), units.Y(kPageHeight));
-        tabs_->addTab(page, QString::fromLatin1(name));
+        tabs_->addTab(page, tr(name));
     }
 
     // The tabs take the room the tallest page needs; the buttons go under them on the right.
@@ -98,9 +98,13 @@ PersonSheet::PersonSheet(QWidget* owner, const QString& title, const PersonRecor
     units.Place(tabs_, 4, 4, tabsWidth, tabsHeight);
     const int buttonY = 4 + tabsHeight + 4;
     const int right = 4 + tabsWidth;
-    ok_ = platform::PlaceButton(this, units, "OK", 1, right - 158, buttonY, 50, 14);
-    cancel_ = platform::PlaceButton(this, units, "Cancel", 2, right - 104, buttonY, 50, 14);
-    help_ = platform::PlaceButton(this, units, "Help", 9, right - 50, buttonY, 50, 14);
+    ok_ = platform::PlaceButton(this, units, QT_TRANSLATE_NOOP("platform::DialogButton", "OK"), 1,
+                                right - 158, buttonY, 50, 14);
+    cancel_ =
+        platform::PlaceButton(this, units, QT_TRANSLATE_NOOP("platform::DialogButton", "Cancel"), 2,
+                              right - 104, buttonY, 50, 14);
+    help_ = platform::PlaceButton(this, units, QT_TRANSLATE_NOOP("platform::DialogButton", "Help"),
+                                  9, right - 50, buttonY, 50, 14);
     ok_->setDefault(true);
     setFixedSize(units.X(right + 4), units.Y(buttonY + 14 + 4));
 
@@ -129,7 +133,7 @@ PersonSheet::~PersonSheet() {
 QLineEdit* PersonSheet::AddLine(QWidget* page, PersonRecord::Field field, const char* label, int id,
                                 int labelX, int x, int y, int width) {
     const platform::DialogUnits units(font());
-    auto* text = new QLabel(QString::fromLatin1(label), page);
+    auto* text = new QLabel(tr(label), page);
     text->setTextFormat(Qt::PlainText);
     auto* edit = new QLineEdit(page);
     // No field cuts what it is given or what is typed.
@@ -144,12 +148,13 @@ QLineEdit* PersonSheet::AddLine(QWidget* page, PersonRecord::Field field, const 
 
 void PersonSheet::BuildGeneral(QWidget* page) {
     const int width = kFieldRight - kFieldX;
-    AddLine(page, PersonRecord::Title, "&Title:", 1015, kLabelX, kFieldX, 7, 50);
+    AddLine(page, PersonRecord::Title, QT_TR_NOOP("&Title:"), 1015, kLabelX, kFieldX, 7, 50);
     int y = 25;
-    for (auto [field, label, id] : {std::tuple{PersonRecord::FName, "&First Name:", 1001},
-                                    std::tuple{PersonRecord::LName, "&Last Name:", 1002},
-                                    std::tuple{PersonRecord::Company, "&Company:", 1003},
-                                    std::tuple{PersonRecord::Position, "&Position:", 1004}}) {
+    for (auto [field, label, id] :
+         {std::tuple{PersonRecord::FName, QT_TR_NOOP("&First Name:"), 1001},
+          std::tuple{PersonRecord::LName, QT_TR_NOOP("&Last Name:"), 1002},
+          std::tuple{PersonRecord::Company, QT_TR_NOOP("&Company:"), 1003},
+          std::tuple{PersonRecord::Position, QT_TR_NOOP("&Position:"), 1004}}) {
         QLineEdit* edit = AddLine(page, field, label, id, kLabelX, kFieldX, y, width);
         if (field != PersonRecord::Position) {
             connect(edit, &QLineEdit::textChanged, this, &PersonSheet::UpdateOk);
@@ -160,7 +165,7 @@ void PersonSheet::BuildGeneral(QWidget* page) {
 
 void PersonSheet::BuildAddress(QWidget* page) {
     const platform::DialogUnits units(font());
-    auto* label = new QLabel(QStringLiteral("&Address:"), page);
+    auto* label = new QLabel(tr("&Address:"), page);
     label->setTextFormat(Qt::PlainText);
     units.Place(label, kLabelX, 9, kFieldX - kLabelX - 2, 8);
     auto* address = new QPlainTextEdit(page);
@@ -171,9 +176,10 @@ void PersonSheet::BuildAddress(QWidget* page) {
     label->setBuddy(address);
     controls_[PersonRecord::Addr] = address;
 
-    AddLine(page, PersonRecord::City, "&City:", 1012, kLabelX, kFieldX, 49, kFieldRight - kFieldX);
-    AddLine(page, PersonRecord::State, "&State:", 1013, kLabelX, kFieldX, 67, 30);
-    AddLine(page, PersonRecord::Zip, "&Zip:", 1017, 100, 120, 67, kFieldRight - 120);
+    AddLine(page, PersonRecord::City, QT_TR_NOOP("&City:"), 1012, kLabelX, kFieldX, 49,
+            kFieldRight - kFieldX);
+    AddLine(page, PersonRecord::State, QT_TR_NOOP("&State:"), 1013, kLabelX, kFieldX, 67, 30);
+    AddLine(page, PersonRecord::Zip, QT_TR_NOOP("&Zip:"), 1017, 100, 120, 67, kFieldRight - 120);
 }
 
 void PersonSheet::BuildPhone(QWidget* page) {
@@ -186,13 +192,13 @@ void PersonSheet::BuildPhone(QWidget* page) {
         bool phone;
     };
     int y = 7;
-    for (const Row& row : {Row{PersonRecord::HmPhone, "&Home Phone:", 1023, true},
-                           Row{PersonRecord::WkPhone, "&Work Phone:", 1025, true},
-                           Row{PersonRecord::WkFax, "&Fax:", 1006, true},
-                           Row{PersonRecord::Email, "&E-Mail:", 1008, false},
-                           Row{PersonRecord::Pager, "&Pager:", 1027, true},
-                           Row{PersonRecord::CelPhone, "&Cel Phone:", 1016, true},
-                           Row{PersonRecord::WebPage, "Web &Page:", 1074, false}}) {
+    for (const Row& row : {Row{PersonRecord::HmPhone, QT_TR_NOOP("&Home Phone:"), 1023, true},
+                           Row{PersonRecord::WkPhone, QT_TR_NOOP("&Work Phone:"), 1025, true},
+                           Row{PersonRecord::WkFax, QT_TR_NOOP("&Fax:"), 1006, true},
+                           Row{PersonRecord::Email, QT_TR_NOOP("&E-Mail:"), 1008, false},
+                           Row{PersonRecord::Pager, QT_TR_NOOP("&Pager:"), 1027, true},
+                           Row{PersonRecord::CelPhone, QT_TR_NOOP("&Cel Phone:"), 1016, true},
+                           Row{PersonRecord::WebPage, QT_TR_NOOP("Web &Page:"), 1074, false}}) {
         const bool work = row.field == PersonRecord::WkPhone;
         QLineEdit* edit =
             AddLine(page, row.field, row.label, row.id, kLabelX, kFieldX, y, work ? 75 : width);
@@ -204,15 +210,15 @@ void PersonSheet::BuildPhone(QWidget* page) {
         }
         if (work) {
             // The extension follows the work phone in the tab order.
-            AddLine(page, PersonRecord::WkExt, "E&xt:", 1031, 139, 152, y, kFieldRight - 152);
+            AddLine(page, PersonRecord::WkExt, QT_TR_NOOP("E&xt:"), 1031, 139, 152, y,
+                    kFieldRight - 152);
         }
         y += 14;
     }
 }
 
 void PersonSheet::KeepForPersonsOnly(QWidget* page, QLineEdit* pager) {
-    const QString why =
-        QStringLiteral("Your own record has no pager number: it is kept for persons only.");
+    const QString why = tr("Your own record has no pager number: it is kept for persons only.");
     pager->setEnabled(false);
     pager->setToolTip(why);
     for (QLabel* label : page->findChildren<QLabel*>(Qt::FindDirectChildrenOnly)) {

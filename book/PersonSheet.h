@@ -61,6 +61,7 @@ private:
     void BuildPhone(QWidget* page);
     void KeepForPersonsOnly(QWidget* page, QLineEdit* pager);
     static PersonRecord::Field FirstField(int index);
+    // The label comes marked QT_TR_NOOP and is translated here.
     QLineEdit* AddLine(QWidget* page, PersonRecord::Field field, const char* label, int id,
                        int labelX, int x, int y, int width);
     void PutValues(int index);

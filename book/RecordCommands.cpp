@@ -4,6 +4,7 @@
 #include <vector>
 
 #include <QApplication>
+#include <QCoreApplication>
 
 #include "AddressBook.h"
 #include "ContactDialog.h"
@@ -28,8 +29,8 @@ QWidget* EditorOwner(const Context& context) {
     return active ? active : context.view->window();
 }
 
-// A save of an editor: runs the write and shows its failure under the caption, owned by the
-// view; false keeps the editor open.
+// A save of an editor: runs the write and shows its failure under the caption (marked as
+// ShowDatabaseFailure's), owned by the view; false keeps the editor open.
 template <typename Write>
 bool Saved(const Context& context, const char* caption, Write write) {
     try {
@@ -41,12 +42,16 @@ bool Saved(const Context& context, const char* caption, Write write) {
     return true;
 }
 
-// Runs the sheet, which stores its values through save before it closes; true after OK.
+// Runs the sheet, which stores its values through save before it closes; true after OK. The
+// title comes marked QT_TRANSLATE_NOOP("record_commands", ...).
 bool RunSheet(const Context& context, const char* title, const char* topic,
               const PersonRecord& values, const std::function<void(const PersonRecord&)>& save) {
-    PersonSheet sheet(EditorOwner(context), QString::fromLatin1(title), values, topic);
+    PersonSheet sheet(EditorOwner(context), QCoreApplication::translate("record_commands", title),
+                      values, topic);
     sheet.SetSaver([&](const PersonRecord& edited) {
-        return Saved(context, "Error Updating User Information", [&] { save(edited); });
+        return Saved(context,
+                     QT_TRANSLATE_NOOP("platform::MessageBox", "Error Updating User Information"),
+                     [&] { save(edited); });
     });
     return sheet.exec() == QDialog::Accepted;
 }
@@ -59,7 +64,10 @@ std::vector<editing::TypeChoice> TypeChoices(const Context& context, ContactDial
     try {
         editing::LoadTypeChoices(context.path, choices);
     } catch (const std::exception& e) {
-        ShowDatabaseFailure(&dialog, e.what(), "Error Loading Contact Types", MessageIcon::Error);
+        ShowDatabaseFailure(
+            &dialog, e.what(),
+            QT_TRANSLATE_NOOP("platform::MessageBox", "Error Loading Contact Types"),
+            MessageIcon::Error);
     }
     return choices;
 }
@@ -69,10 +77,11 @@ std::vector<editing::TypeChoice> TypeChoices(const Context& context, ContactDial
 RecordId RunAddContact(const Context& context, ContactDialog& dialog, const RecordId& personId) {
     RecordId added;
     dialog.SetSaver([&](const ContactDialog& values) {
-        return Saved(context, "Error Creating Contact", [&] {
-            added = editing::AddContact(context.path, personId, values.When(), values.Description(),
-                                        values.TypeId());
-        });
+        return Saved(context, QT_TRANSLATE_NOOP("platform::MessageBox", "Error Creating Contact"),
+                     [&] {
+                         added = editing::AddContact(context.path, personId, values.When(),
+                                                     values.Description(), values.TypeId());
+                     });
     });
     dialog.Start();
     if (dialog.exec() != ContactDialog::Ok) {
@@ -86,7 +95,8 @@ RecordId RunAddContact(const Context& context, ContactDialog& dialog, const Reco
 Outcome AddPerson(const Context& context) {
     RecordId added;
     const bool stored = RunSheet(
-        context, "Add Address Entry", help::kPersonTopic, PersonRecord(),
+        context, QT_TRANSLATE_NOOP("record_commands", "Add Address Entry"), help::kPersonTopic,
+        PersonRecord(),
         [&](const PersonRecord& person) { added = editing::AddPerson(context.path, person); });
     if (!stored) {
         return {};
@@ -109,13 +119,15 @@ Outcome EditPerson(const Context& context) {
         }
     } catch (const std::exception& e) {
         // An empty sheet would overwrite the person with nothing at OK.
-        ShowDatabaseFailure(context.view, e.what(), "Error Loading Person", MessageIcon::Error);
+        ShowDatabaseFailure(context.view, e.what(),
+                            QT_TRANSLATE_NOOP("platform::MessageBox", "Error Loading Person"),
+                            MessageIcon::Error);
         return {};
     }
     person.id = context.personId;
-    const bool changed =
-        RunSheet(context, "Edit Address Entry", help::kPersonTopic, person,
-                 [&](const PersonRecord& edited) { editing::UpdatePerson(context.path, edited); });
+    const bool changed = RunSheet(
+        context, QT_TRANSLATE_NOOP("record_commands", "Edit Address Entry"), help::kPersonTopic,
+        person, [&](const PersonRecord& edited) { editing::UpdatePerson(context.path, edited); });
     return {changed ? ViewUpdate::Reload : ViewUpdate::None, {}, {}, std::nullopt};
 }
 
@@ -127,7 +139,9 @@ Outcome DeletePerson(const Context& context) {
     try {
         outcome.deleted = editing::DeletePerson(context.path, context.personId);
     } catch (const std::exception& e) {
-        ShowDatabaseFailure(nullptr, e.what(), "Error Deleting Person", MessageIcon::None);
+        ShowDatabaseFailure(nullptr, e.what(),
+                            QT_TRANSLATE_NOOP("platform::MessageBox", "Error Deleting Person"),
+                            MessageIcon::None);
         return {};
     }
     outcome.update = ViewUpdate::DropPersonAndReload;
@@ -193,7 +207,9 @@ Outcome EditContact(const Context& context) {
             dialog.SetTypeId(stored.typeId);
         }
     } catch (const std::exception& e) {
-        ShowDatabaseFailure(context.view, e.what(), "Error Loading Contact", MessageIcon::Error);
+        ShowDatabaseFailure(context.view, e.what(),
+                            QT_TRANSLATE_NOOP("platform::MessageBox", "Error Loading Contact"),
+                            MessageIcon::Error);
         return {};
     }
     dialog.SetTypes(TypeChoices(context, dialog));
@@ -202,9 +218,11 @@ Outcome EditContact(const Context& context) {
         const std::string dtTm = values.WhenChanged() || stored.dtTm.empty()
                                      ? FormatStoredTimeStamp(values.When())
                                      : stored.dtTm;
-        return Saved(context, "Error Changing Contact", [&] {
-            editing::UpdateContact(context.path, id, dtTm, values.Description(), values.TypeId());
-        });
+        return Saved(context, QT_TRANSLATE_NOOP("platform::MessageBox", "Error Changing Contact"),
+                     [&] {
+                         editing::UpdateContact(context.path, id, dtTm, values.Description(),
+                                                values.TypeId());
+                     });
     });
     dialog.Start();
     return {dialog.exec() == ContactDialog::Ok ? ViewUpdate::ReloadContacts : ViewUpdate::None,
@@ -221,7 +239,9 @@ Outcome DeleteContact(const Context& context) {
     try {
         outcome.deleted = editing::DeleteContact(context.path, context.contactId);
     } catch (const std::exception& e) {
-        ShowDatabaseFailure(nullptr, e.what(), "Error Deleting Contact", MessageIcon::None);
+        ShowDatabaseFailure(nullptr, e.what(),
+                            QT_TRANSLATE_NOOP("platform::MessageBox", "Error Deleting Contact"),
+                            MessageIcon::None);
         return {};
     }
     outcome.update = ViewUpdate::DropContactAndReload;
@@ -232,8 +252,10 @@ bool LoadUserInformation(const std::string& path, PersonRecord& user) {
     try {
         editing::LoadUserRecord(path, user);
     } catch (const std::exception& e) {
-        ShowDatabaseFailure(nullptr, e.what(), "Error Loading User Information",
-                            MessageIcon::Error);
+        ShowDatabaseFailure(
+            nullptr, e.what(),
+            QT_TRANSLATE_NOOP("platform::MessageBox", "Error Loading User Information"),
+            MessageIcon::Error);
         return false;
     }
     return true;
@@ -248,7 +270,7 @@ Outcome EditUser(const Context& context) {
     // ever written for it.
     user[PersonRecord::Pager].clear();
     const bool changed =
-        RunSheet(context, "Edit User", help::kUserTopic, user,
+        RunSheet(context, QT_TRANSLATE_NOOP("record_commands", "Edit User"), help::kUserTopic, user,
                  [&](const PersonRecord& edited) { editing::UpdateUser(context.path, edited); });
     return {changed ? ViewUpdate::Reload : ViewUpdate::None, {}, {}, std::nullopt};
 }
@@ -264,7 +286,9 @@ Outcome UndoDelete(const Context& context, const editing::DeletedRecords& delete
     try {
         editing::RestoreDeleted(context.path, deleted);
     } catch (const std::exception& e) {
-        ShowDatabaseFailure(context.view, e.what(), "Error Undoing Delete", MessageIcon::Error);
+        ShowDatabaseFailure(context.view, e.what(),
+                            QT_TRANSLATE_NOOP("platform::MessageBox", "Error Undoing Delete"),
+                            MessageIcon::Error);
         return {};
     }
     Outcome outcome;

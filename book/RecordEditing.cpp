@@ -1,6 +1,8 @@
 #include "RecordEditing.h"
 #include "Transaction.h"
 
+#include <QCoreApplication>
+
 #include "Database.h"
 #include "DatabaseFile.h"
 #include "SQLException.h"
@@ -212,7 +214,11 @@ void RestoreDeleted(const std::string& path, const DeletedRecords& deleted) {
         (!contactIds.empty() &&
          count("SELECT count(*) FROM Contact WHERE ID IN (" + contactIds + ")") > 0)) {
         throw cppsqlite3::SQLException(
-            "The deleted records cannot be put back: the address book has changed since.");
+            QCoreApplication::translate(
+                "editing",
+                "The deleted records cannot be put back: the address book has changed since.")
+                .toLocal8Bit()
+                .toStdString());
     }
     if (!deleted.person.empty()) {
         statement.Execute("INSERT INTO Person VALUES(" + RowValues(deleted.person) + ")");

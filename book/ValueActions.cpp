@@ -1,5 +1,6 @@
 #include "ValueActions.h"
 
+#include <QCoreApplication>
 #include <QSettings>
 
 #include "MessageBox.h"
@@ -12,22 +13,27 @@ const char kDefaultUpdatePage[] = "https://www.vantorel.com/tidemark/update.htm"
 
 namespace {
 
+// The texts of the dialling, mail and web messages.
+struct Texts {
+    Q_DECLARE_TR_FUNCTIONS(book::ValueActions)
+};
+
 QString CallErrorText(int result) {
     switch (result) {
         case platform::kCallNoRequestRecipient:
             // Here the dialler is whatever program the desktop hands tel: links to.
-            return QStringLiteral(
+            return Texts::tr(
                 "No program on this computer handles telephone (tel:) links, so the number "
                 "cannot be dialled. Install a softphone or dialler and make it the handler of "
                 "tel: links, for example in your desktop's default applications settings.");
         case platform::kCallRequestQueueFull:
-            return QStringLiteral("Your calling queue is full. Please try again later");
+            return Texts::tr("Your calling queue is full. Please try again later");
         case platform::kCallInvalidDestAddress:
-            return QStringLiteral(
+            return Texts::tr(
                 "The number you have tried to dial is not valid. Please correct it and try "
                 "again.");
         default:
-            return QStringLiteral("Unknown error. The call could not be placed.");
+            return Texts::tr("Unknown error. The call could not be placed.");
     }
 }
 
@@ -38,8 +44,7 @@ void ShowError(QWidget* owner, const QString& text, const QString& caption) {
 
 bool OpenInBrowser(QWidget* owner, const QString& address) {
     if (!platform::OpenAddress(address)) {
-        ShowError(owner, QStringLiteral("Error opening web browser"),
-                  QStringLiteral("Web Browser Error"));
+        ShowError(owner, Texts::tr("Error opening web browser"), Texts::tr("Web Browser Error"));
         return false;
     }
     return true;
@@ -69,7 +74,7 @@ bool Dial(QWidget* owner, const QString& number) {
     }
     const int result = platform::RequestCall(number);
     if (result != platform::kCallAccepted) {
-        ShowError(owner, CallErrorText(result), QStringLiteral("Calling Error"));
+        ShowError(owner, CallErrorText(result), Texts::tr("Calling Error"));
         return false;
     }
     return true;
@@ -80,8 +85,7 @@ bool OpenMail(QWidget* owner, const QString& address) {
         return false;
     }
     if (!platform::OpenAddress(QStringLiteral("mailto:") + address)) {
-        ShowError(owner, QStringLiteral("Error opening E-mail client"),
-                  QStringLiteral("E-Mail Error"));
+        ShowError(owner, Texts::tr("Error opening E-mail client"), Texts::tr("E-Mail Error"));
         return false;
     }
     return true;

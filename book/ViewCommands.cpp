@@ -22,9 +22,10 @@ using record_commands::Context;
 using record_commands::Outcome;
 using record_commands::ViewUpdate;
 
-QString Tr(const char* text) {
-    return QCoreApplication::translate("book::ViewCommands", text);
-}
+// The status-bar texts of the commands.
+struct Texts {
+    Q_DECLARE_TR_FUNCTIONS(book::ViewCommands)
+};
 
 // Gives the keyboard focus back to the control that had it when the command began.
 class FocusKeeper {
@@ -56,11 +57,12 @@ Outcome UndoLastDelete(MainView& view, const Context& context) {
     const Outcome outcome = record_commands::UndoDelete(context, restored);
     if (outcome.update != ViewUpdate::None) {
         view.Deletes().pop_back();
-        view.ShowStatus(restored.person.empty()
-                            ? Tr("The contact with %1 is back.").arg(FromStoredText(restored.name))
-                            : Tr("%1 is back with %2 contacts.")
-                                  .arg(FromStoredText(restored.name))
-                                  .arg(restored.contacts.size()));
+        view.ShowStatus(
+            restored.person.empty()
+                ? Texts::tr("The contact with %1 is back.").arg(FromStoredText(restored.name))
+                : Texts::tr("%1 is back with %2 contacts.")
+                      .arg(FromStoredText(restored.name))
+                      .arg(restored.contacts.size()));
     }
     return outcome;
 }
@@ -70,7 +72,8 @@ struct ViewCommand {
     Outcome (*run)(MainView& view, const Context& context);
     // The focus goes back where the command found it, after the view is up to date.
     bool keepsFocus;
-    // What a failure that no part of the command expected is shown under.
+    // What a failure the command did not expect is shown under, marked as
+    // ShowDatabaseFailure's.
     const char* caption;
 };
 
@@ -80,17 +83,26 @@ Outcome Plain(MainView&, const Context& context) {
 }
 
 const ViewCommand kCommands[] = {
-    {cmd::kAddPerson, Plain<record_commands::AddPerson>, true, "Error Adding Person"},
-    {cmd::kEditPerson, Plain<record_commands::EditPerson>, true, "Error Editing Person"},
-    {cmd::kDeletePerson, Plain<record_commands::DeletePerson>, true, "Error Deleting Person"},
-    {cmd::kAddContact, Plain<record_commands::AddContact>, true, "Error Creating Contact"},
-    {cmd::kEditContact, Plain<record_commands::EditContact>, true, "Error Changing Contact"},
-    {cmd::kDeleteContact, Plain<record_commands::DeleteContact>, true, "Error Deleting Contact"},
-    {cmd::kEditUser, Plain<record_commands::EditUser>, false, "Error Updating User Information"},
+    {cmd::kAddPerson, Plain<record_commands::AddPerson>, true,
+     QT_TRANSLATE_NOOP("platform::MessageBox", "Error Adding Person")},
+    {cmd::kEditPerson, Plain<record_commands::EditPerson>, true,
+     QT_TRANSLATE_NOOP("platform::MessageBox", "Error Editing Person")},
+    {cmd::kDeletePerson, Plain<record_commands::DeletePerson>, true,
+     QT_TRANSLATE_NOOP("platform::MessageBox", "Error Deleting Person")},
+    {cmd::kAddContact, Plain<record_commands::AddContact>, true,
+     QT_TRANSLATE_NOOP("platform::MessageBox", "Error Creating Contact")},
+    {cmd::kEditContact, Plain<record_commands::EditContact>, true,
+     QT_TRANSLATE_NOOP("platform::MessageBox", "Error Changing Contact")},
+    {cmd::kDeleteContact, Plain<record_commands::DeleteContact>, true,
+     QT_TRANSLATE_NOOP("platform::MessageBox", "Error Deleting Contact")},
+    {cmd::kEditUser, Plain<record_commands::EditUser>, false,
+     QT_TRANSLATE_NOOP("platform::MessageBox", "Error Updating User Information")},
     {cmd::kContactTypes, Plain<record_commands::EditContactTypes>, false,
-     "Error Loading Contact Types"},
-    {cmd::kUndoDelete, UndoLastDelete, true, "Error Undoing Delete"},
-    {cmd::kLogLastCall, LogLastCall, true, "Error Creating Contact"},
+     QT_TRANSLATE_NOOP("platform::MessageBox", "Error Loading Contact Types")},
+    {cmd::kUndoDelete, UndoLastDelete, true,
+     QT_TRANSLATE_NOOP("platform::MessageBox", "Error Undoing Delete")},
+    {cmd::kLogLastCall, LogLastCall, true,
+     QT_TRANSLATE_NOOP("platform::MessageBox", "Error Creating Contact")},
 };
 
 const ViewCommand* Find(int command) {
@@ -106,9 +118,9 @@ const ViewCommand* Find(int command) {
 void Remember(MainView& view, const editing::DeletedRecords& deleted) {
     view.Deletes().push_back(deleted);
     view.ShowStatus(deleted.person.empty()
-                        ? Tr("Deleted a contact with %1. Ctrl+Z brings it back.")
+                        ? Texts::tr("Deleted a contact with %1. Ctrl+Z brings it back.")
                               .arg(FromStoredText(deleted.name))
-                        : Tr("Deleted %1 and %2 contacts. Ctrl+Z brings them back.")
+                        : Texts::tr("Deleted %1 and %2 contacts. Ctrl+Z brings them back.")
                               .arg(FromStoredText(deleted.name))
                               .arg(deleted.contacts.size()));
 }
@@ -161,7 +173,7 @@ void NoteValueUsed(MainView& view, int control, const QString& value) {
     preset.when = FromLocalNow();
     preset.description = ToStoredText(value) + ": ";
     view.SetLastContact(preset);
-    view.ShowStatus(Tr("Log this contact (Ctrl+L)"));
+    view.ShowStatus(Texts::tr("Log this contact (Ctrl+L)"));
 }
 
 }  // namespace book

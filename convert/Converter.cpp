@@ -1,6 +1,7 @@
 #include "Converter.h"
 #include "Transaction.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -59,6 +60,11 @@ void AppendId(std::string& sql, const RecordId& id) {
     sql += id;
     sql += "', ";
 }
+
+// The texts of the conversion's messages.
+struct Texts {
+    Q_DECLARE_TR_FUNCTIONS(Converter)
+};
 
 // Every way a conversion ends but NotRead comes with one message.
 ConvertOutcome Ended(ConvertResult result, ConvertMessage message) {
@@ -171,9 +177,8 @@ std::optional<ConvertMessage> CreateDatabase(const std::string& path, const V1Do
         creation.CommitUnstamped();
         return std::nullopt;
     } catch (const SQLException& e) {
-        return ConvertMessage{FromStoredText(e.Message()),
-                              QStringLiteral("Error Creating Database"), ConvertIcon::None,
-                              ConvertMessageOwner::None};
+        return ConvertMessage{FromStoredText(e.Message()), Texts::tr("Error Creating Database"),
+                              ConvertIcon::None, ConvertMessageOwner::None};
     }
 }
 
@@ -187,26 +192,26 @@ ConvertOutcome Convert(const std::string& path) {
             if (QFileInfo::exists(QFile::decodeName(path.c_str()))) {
                 return ConvertOutcome{ConvertResult::NotRead, {}};
             }
-            return Ended(ConvertResult::Missing,
-                         {QStringLiteral("The file %1 does not exist.").arg(shownName),
-                          QStringLiteral("Error Loading File"), ConvertIcon::Error,
-                          ConvertMessageOwner::Window});
+            return Ended(
+                ConvertResult::Missing,
+                {Texts::tr("The file %1 does not exist.").arg(shownName),
+                 Texts::tr("Error Loading File"), ConvertIcon::Error, ConvertMessageOwner::Window});
         }
         // Every SQLite database, and so every version-2 address book, starts with these 16
         // bytes, the NUL included; such a file is left as it is.
         static const char kHeader[] = "SQLite format 3";
         if (text->compare(0, sizeof kHeader, kHeader, sizeof kHeader) == 0) {
             return Ended(ConvertResult::AlreadyVersionTwo,
-                         {QStringLiteral("%1 is already a version-2 address book.").arg(shownName),
-                          QStringLiteral("Conversion Not Needed"), ConvertIcon::Information,
+                         {Texts::tr("%1 is already a version-2 address book.").arg(shownName),
+                          Texts::tr("Conversion Not Needed"), ConvertIcon::Information,
                           ConvertMessageOwner::Window});
         }
         const V1LoadResult loaded = document.Load(text->c_str());
         if (loaded.syntaxErrorLine) {
-            return Ended(ConvertResult::NotLoaded,
-                         {QStringLiteral("Parsing error at line %1").arg(*loaded.syntaxErrorLine),
-                          QStringLiteral("Error Loading File"), ConvertIcon::Error,
-                          ConvertMessageOwner::None});
+            return Ended(
+                ConvertResult::NotLoaded,
+                {Texts::tr("Parsing error at line %1").arg(*loaded.syntaxErrorLine),
+                 Texts::tr("Error Loading File"), ConvertIcon::Error, ConvertMessageOwner::None});
         }
     }
     const IdentifierMaps ids = AssignIdentifiers(document);
@@ -237,7 +242,7 @@ ConvertOutcome Convert(const std::string& path) {
         // The database is closed by now, and its open transaction abandoned with it.
         RemoveFile(newPath);
         return Ended(ConvertResult::Failed,
-                     {FromStoredText(e.Message()), QStringLiteral("Error Converting Database"),
+                     {FromStoredText(e.Message()), Texts::tr("Error Converting Database"),
                       ConvertIcon::Error, ConvertMessageOwner::Window});
     }
 
@@ -247,29 +252,30 @@ ConvertOutcome Convert(const std::string& path) {
     if (!RenameFile(path, orgPath)) {
         return Ended(
             ConvertResult::Incomplete,
-            {QStringLiteral("The original file could not be renamed to %1. The "
-                            "converted database was saved as %2.")
+            {Texts::tr("The original file could not be renamed to %1. The "
+                       "converted database was saved as %2.")
                  .arg(QFile::decodeName(orgPath.c_str()), QFile::decodeName(newPath.c_str())),
-             QStringLiteral("Conversion Incomplete"), ConvertIcon::Warning,
+             Texts::tr("Conversion Incomplete"), ConvertIcon::Warning,
              ConvertMessageOwner::Window});
     }
     if (!RenameFile(newPath, path)) {
         return Ended(ConvertResult::Incomplete,
-                     {QStringLiteral("The converted database could not be renamed to %1. It "
-                                     "was saved as %2, and the original file as %3.")
+                     {Texts::tr("The converted database could not be renamed to %1. It "
+                                "was saved as %2, and the original file as %3.")
                           .arg(QFile::decodeName(path.c_str()), QFile::decodeName(newPath.c_str()),
                                QFile::decodeName(orgPath.c_str())),
-                      QStringLiteral("Conversion Incomplete"), ConvertIcon::Warning,
+                      Texts::tr("Conversion Incomplete"), ConvertIcon::Warning,
                       ConvertMessageOwner::Window});
     }
 
-    QString text = QStringLiteral("Database successfully converted!");
+    QString text = Texts::tr("Database successfully converted!");
+    // The count is a sentence of its own, on a line of its own.
     if (skipped > 0) {
-        text += QStringLiteral(
-                    "\n%1 contacts referring to missing persons or contact types were "
-                    "not converted.")
-                    .arg(skipped);
+        text += QLatin1Char('\n') + Texts::tr(
+                                        "%1 contacts referring to missing persons or "
+                                        "contact types were not converted.")
+                                        .arg(skipped);
     }
-    return Ended(ConvertResult::Succeeded, {text, QStringLiteral("Conversion Succeeded"),
+    return Ended(ConvertResult::Succeeded, {text, Texts::tr("Conversion Succeeded"),
                                             ConvertIcon::Information, ConvertMessageOwner::Window});
 }

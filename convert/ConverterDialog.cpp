@@ -78,40 +78,45 @@ QIcon ConverterIcon() {
 ConverterDialog::ConverterDialog(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint) {
-    setWindowTitle(QStringLiteral("Tidemark Import Tool (Version 1 to Version 2)"));
+    setWindowTitle(tr("Tidemark Import Tool (Version 1 to Version 2)"));
     setWindowIcon(ConverterIcon());
     const platform::DialogUnits du(font());
     setFixedSize(du.X(255), du.Y(157));
 
     // In tab order.
-    closeButton_ = platform::PlaceButton(this, du, "Cl&ose", 1, 146, 135, 50, 14);
+    closeButton_ = platform::PlaceButton(
+        this, du, QT_TRANSLATE_NOOP("platform::DialogButton", "Cl&ose"), 1, 146, 135, 50, 14);
     closeButton_->setObjectName(QStringLiteral("close"));
     closeButton_->setDefault(true);
-    aboutButton_ = platform::PlaceButton(this, du, "&About...", 57664, 197, 135, 50, 14);
+    aboutButton_ =
+        platform::PlaceButton(this, du, QT_TRANSLATE_NOOP("platform::DialogButton", "&About..."),
+                              57664, 197, 135, 50, 14);
     aboutButton_->setObjectName(QStringLiteral("about"));
-    AddText(this, QStringLiteral("Database To Convert:"), du.Rect(13, 104, 71, 12), false);
+    AddText(this, tr("Database To Convert:"), du.Rect(13, 104, 71, 12), false);
     fileEdit_ = new QLineEdit(this);
     fileEdit_->setMaxLength(std::numeric_limits<int>::max());
     fileEdit_->setObjectName(QStringLiteral("fileName"));
     platform::SetControlId(fileEdit_, 1000);
     fileEdit_->setGeometry(du.Rect(13, 117, 191, 12));
-    browseButton_ = platform::PlaceButton(this, du, "Browse...", 1001, 210, 115, 37, 14);
+    browseButton_ = platform::PlaceButton(
+        this, du, QT_TRANSLATE_NOOP("platform::DialogButton", "Browse..."), 1001, 210, 115, 37, 14);
     browseButton_->setObjectName(QStringLiteral("browse"));
     AddText(this,
-            QStringLiteral("Thank you for upgrading to Version 2 of Tidemark. This will assist you "
-                           "in converting Version 1 databases to the new database format."),
+            tr("Thank you for upgrading to Version 2 of Tidemark. This will assist you "
+               "in converting Version 1 databases to the new database format."),
             du.Rect(13, 11, 228, 20));
-    convertButton_ = platform::PlaceButton(this, du, "&Convert", 1002, 14, 136, 50, 14);
+    convertButton_ = platform::PlaceButton(
+        this, du, QT_TRANSLATE_NOOP("platform::DialogButton", "&Convert"), 1002, 14, 136, 50, 14);
     convertButton_->setObjectName(QStringLiteral("convert"));
     AddText(this,
-            QStringLiteral("Simply type in the old database name into the edit box below, or use "
-                           "the button to the right to browse for the database you wish to "
-                           "convert."),
+            tr("Simply type in the old database name into the edit box below, or use "
+               "the button to the right to browse for the database you wish to "
+               "convert."),
             du.Rect(14, 40, 214, 25));
     AddText(this,
-            QStringLiteral("The original database will be saved with the same name, but the "
-                           "extension \"org\" added to it. The converted database will be named "
-                           "with the same name as the original database."),
+            tr("The original database will be saved with the same name, but the "
+               "extension \"org\" added to it. The converted database will be named "
+               "with the same name as the original database."),
             du.Rect(13, 72, 224, 28));
     // Enter on a focused button presses that button, as it always has in this window.
     for (QPushButton* button : {closeButton_, aboutButton_, browseButton_, convertButton_}) {
@@ -146,7 +151,7 @@ void ConverterDialog::Browse() {
     request.owner = this;
     request.kind = platform::FileDialogKind::Open;
     request.initialPath = fileName_;
-    request.filters = QStringList{QStringLiteral("Tidemark (*.tch)")};
+    request.filters = QStringList{tr("Tidemark (*.tch)")};
     request.defaultSuffix = QStringLiteral("tch");
     request.confirmOverwrite = true;
     if (const std::optional<QString> path = platform::AskFileName(request)) {
@@ -183,7 +188,7 @@ void ConverterDialog::ShowAbout() {
 ConverterAboutDialog::ConverterAboutDialog(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint) {
-    setWindowTitle(QStringLiteral("About Tidemark Import Tool"));
+    setWindowTitle(tr("About Tidemark Import Tool"));
     const platform::DialogUnits du(font());
     setFixedSize(du.X(235), du.Y(55));
     auto* icon = new QLabel(this);
@@ -191,10 +196,10 @@ ConverterAboutDialog::ConverterAboutDialog(QWidget* parent)
     const QRect iconRect = du.Rect(11, 17, 20, 20);
     icon->setPixmap(ConverterIcon().pixmap(32, 32));
     icon->setGeometry(QRect(iconRect.topLeft(), QSize(32, 32)));
-    AddText(this, QStringLiteral("Tidemark Import Tool v1.0"), du.Rect(40, 10, 130, 8), false);
-    AddText(this, QStringLiteral("Turns version-1 files into version-2 databases."),
-            du.Rect(40, 25, 130, 16));
-    auto* ok = platform::PlaceButton(this, du, "OK", 1, 178, 7, 50, 16);
+    AddText(this, tr("Tidemark Import Tool v1.0"), du.Rect(40, 10, 130, 8), false);
+    AddText(this, tr("Turns version-1 files into version-2 databases."), du.Rect(40, 25, 130, 16));
+    auto* ok = platform::PlaceButton(this, du, QT_TRANSLATE_NOOP("platform::DialogButton", "OK"), 1,
+                                     178, 7, 50, 16);
     ok->setObjectName(QStringLiteral("ok"));
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, [this] { done(1); });

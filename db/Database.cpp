@@ -5,6 +5,9 @@
 
 #include <sqlite3.h>
 
+#include <QCoreApplication>
+#include <QString>
+
 #include <strings.h>
 #include <sys/stat.h>
 #include <cerrno>
@@ -17,8 +20,16 @@ namespace cppsqlite3 {
 
 namespace {
 
-const char kInvalidColumnNumber[] = "Invalid column number";
-const char kInvalidColumnName[] = "Invalid column name";
+const char kInvalidColumnNumber[] =
+    QT_TRANSLATE_NOOP("cppsqlite3::SQLException", "Invalid column number");
+const char kInvalidColumnName[] =
+    QT_TRANSLATE_NOOP("cppsqlite3::SQLException", "Invalid column name");
+
+// A failure of the access layer itself, its text translated as the engine's are.
+SQLException Failure(const char* text) {
+    return SQLException(
+        QCoreApplication::translate("cppsqlite3::SQLException", text).toLocal8Bit().toStdString());
+}
 
 bool IsStepError(int result) {
     return result != SQLITE_OK && result != SQLITE_ROW && result != SQLITE_DONE;
@@ -50,7 +61,7 @@ void TrustNothingStored(sqlite3* handle) {
 
 Query::Query(sqlite3_stmt* statement) : statement_(statement) {
     if (!statement_) {
-        throw SQLException("NULL statement object");
+        throw Failure(QT_TRANSLATE_NOOP("cppsqlite3::SQLException", "NULL statement object"));
     }
     lastResult_ = sqlite3_step(statement_);
     if (IsStepError(lastResult_)) {
@@ -100,7 +111,7 @@ bool Query::Next() {
 
 void Query::CheckColumn(int column) const {
     if (column < 1 || column > ColumnCount()) {
-        throw SQLException(kInvalidColumnNumber);
+        throw Failure(kInvalidColumnNumber);
     }
 }
 
@@ -110,7 +121,7 @@ int Query::ColumnByName(const std::string& name) const {
             return i + 1;
         }
     }
-    throw SQLException(kInvalidColumnName);
+    throw Failure(kInvalidColumnName);
 }
 
 const char* Query::Text(int column) const {
@@ -300,7 +311,11 @@ void Database::OpenWith(const std::string& path, bool create) {
     if (missing && !create) {
         // The engine would make an empty file here; a file deleted or moved away while it is
         // the current one must not come back as an empty stray.
-        throw SQLException("The file " + path + " no longer exists.");
+        throw SQLException(
+            QCoreApplication::translate("cppsqlite3::SQLException", "The file %1 no longer exists.")
+                .arg(QString::fromLocal8Bit(path.data(), static_cast<qsizetype>(path.size())))
+                .toLocal8Bit()
+                .toStdString());
     }
     // A file its owner marked read-only stays unwritten even for a user whom the system would
     // let write it anyway (root).
@@ -373,7 +388,7 @@ Statement& Database::CreateStatement() {
 
 const Database::SchemaEntry& Database::Entry(int entry) const {
     if (entry < 1 || entry > SchemaEntryCount()) {
-        throw SQLException(kInvalidColumnNumber);
+        throw Failure(kInvalidColumnNumber);
     }
     return schema_[entry - 1];
 }

@@ -17,7 +17,8 @@ public:
     const char* what() const noexcept override { return message_.c_str(); }
     int Code() const { return code_; }
 
-    // The fixed text shown for an engine result code; never the engine's own message.
+    // The fixed text shown for an engine result code, in English; never the engine's own
+    // message. The exception made for a code holds it translated.
     static const char* MessageForCode(int code);
 
 private:

@@ -2,6 +2,7 @@
 
 #include <QPushButton>
 
+#include <QCoreApplication>
 #include <QFontMetrics>
 #include <QVariant>
 #include <QWidget>
@@ -74,7 +75,8 @@ int ControlId(const QWidget* control) {
 
 QPushButton* PlaceButton(QWidget* parent, const DialogUnits& units, const char* text, int id, int x,
                          int y, int width, int height) {
-    auto* button = new QPushButton(QString::fromLatin1(text), parent);
+    auto* button =
+        new QPushButton(QCoreApplication::translate("platform::DialogButton", text), parent);
     button->setAutoDefault(false);
     SetControlId(button, id);
     units.Place(button, x, y, width, height);

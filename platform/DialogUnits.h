@@ -40,6 +40,8 @@ inline constexpr Qt::WindowFlags kDialogFlags =
     Qt::WindowContextHelpButtonHint;
 
 // A push button of a dialog form, numbered and placed; Enter goes to the default button only.
+// The text comes as its English text, marked QT_TRANSLATE_NOOP("platform::DialogButton", ...)
+// where it is written, and is translated here.
 QPushButton* PlaceButton(QWidget* parent, const DialogUnits& units, const char* text, int id, int x,
                          int y, int width, int height);
 

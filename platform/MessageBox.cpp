@@ -1,5 +1,6 @@
 #include "MessageBox.h"
 
+#include <QCoreApplication>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -105,7 +106,7 @@ void ShowDatabaseFailure(QWidget* owner, const std::string& message, const char*
                          MessageIcon icon) {
     ShowMessage(owner,
                 QString::fromLocal8Bit(message.data(), static_cast<qsizetype>(message.size())),
-                QString::fromLatin1(caption), icon);
+                QCoreApplication::translate("platform::MessageBox", caption), icon);
 }
 
 void SetMessageHandler(MessageHandler handler) {

@@ -34,8 +34,10 @@ MessageResult ShowMessage(QWidget* owner, const QString& text, const QString& ca
 MessageResult AskChoice(QWidget* owner, const QString& text, const QString& caption,
                         MessageIcon icon, const QStringList& choices);
 
-// The one way a failed database operation is shown: the failure's message (local 8-bit text)
-// under the caption of the operation.
+// The one way a failed database operation is shown: the failure's message (local 8-bit text,
+// translated where it was made) under the caption of the operation. The caption comes as its
+// English text, marked QT_TRANSLATE_NOOP("platform::MessageBox", ...) where it is written, and
+// is translated here.
 void ShowDatabaseFailure(QWidget* owner, const std::string& message, const char* caption,
                          MessageIcon icon);
 

@@ -22,7 +22,7 @@ PrintController::PrintController(QWidget* window)
     if (QPrinterInfo::defaultPrinter().isNull()) {
         printer_->setOutputFormat(QPrinter::PdfFormat);
     }
-    printer_->setDocName(QStringLiteral("Tidemark Document"));
+    printer_->setDocName(tr("Tidemark Document"));
     view_ = new PreviewView(window);
     view_->hide();
 }
@@ -64,7 +64,7 @@ int PrintController::ZoomLevel() const {
 }
 
 void PrintController::DrawPageTo(QPainter& painter, Report& report, int index) {
-    emit StatusText(QStringLiteral("Page %1 of %2").arg(index + 1).arg(report.PageCount()));
+    emit StatusText(tr("Page %1 of %2").arg(index + 1).arg(report.PageCount()));
     PainterCanvas canvas(&painter);
     painter.save();
     // Lines half a point wide: one device pixel would vanish on a fine printer.
@@ -105,7 +105,7 @@ void PrintController::LeavePreview() {
     inPreview_ = false;
     report_.reset();
     page_ = 0;
-    emit StatusText(QStringLiteral("Ready"));
+    emit StatusText(tr("Ready"));
     emit StateChanged();
 }
 
@@ -140,7 +140,7 @@ void PrintController::ZoomOut() {
 }
 
 void PrintController::Failed(const QString& text) {
-    platform::ShowMessage(window_, text, QStringLiteral("Tidemark"), platform::MessageIcon::Error);
+    platform::ShowMessage(window_, text, tr("Tidemark"), platform::MessageIcon::Error);
 }
 
 void PrintController::Print() {
@@ -163,7 +163,7 @@ void PrintController::Print() {
     }
     QPainter painter;
     if (!painter.begin(printer_.get())) {
-        Failed(QStringLiteral("The print job could not be started on %1.")
+        Failed(tr("The print job could not be started on %1.")
                    .arg(printer_->printerName().isEmpty() ? printer_->outputFileName()
                                                           : printer_->printerName()));
         return;
@@ -217,18 +217,18 @@ bool PrintController::WritePdf(const QString& path, QString& reason) {
         report = built.get();
     }
     if (!report) {
-        reason = QStringLiteral("No report was chosen.");
+        reason = tr("No report was chosen.");
         return false;
     }
     QPdfWriter writer(path);
     writer.setResolution(printer_->resolution());
     writer.setPageLayout(printer_->pageLayout());
-    writer.setTitle(QStringLiteral("Tidemark Document"));
+    writer.setTitle(tr("Tidemark Document"));
     writer.setCreator(QStringLiteral("Tidemark"));
     QPainter painter;
     if (!painter.begin(&writer)) {
         QFile probe(path);
-        reason = probe.open(QIODevice::WriteOnly) ? QStringLiteral("The file could not be written.")
+        reason = probe.open(QIODevice::WriteOnly) ? tr("The file could not be written.")
                                                   : probe.errorString();
         return false;
     }
@@ -250,7 +250,7 @@ void PrintController::SaveAsPdf(const QString& suggestion) {
     request.owner = window_;
     request.initialPath = suggestion;
     request.kind = platform::FileDialogKind::Save;
-    request.filters = {QStringLiteral("PDF Files (*.pdf)"), QStringLiteral("All files (*)")};
+    request.filters = {tr("PDF Files (*.pdf)"), tr("All files (*)")};
     request.defaultSuffix = QStringLiteral("pdf");
     request.confirmOverwrite = true;
     const std::optional<QString> path = platform::AskFileName(request);
@@ -259,7 +259,7 @@ void PrintController::SaveAsPdf(const QString& suggestion) {
     }
     QString reason;
     if (!WritePdf(*path, reason)) {
-        Failed(QStringLiteral("The PDF file %1 could not be written. %2").arg(*path, reason));
+        Failed(tr("The PDF file %1 could not be written. %2").arg(*path, reason));
     }
 }
 

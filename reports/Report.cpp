@@ -122,7 +122,7 @@ void Report::DrawCentered(PageCanvas& canvas, int y, const QString& text) {
 
 void Report::DrawFooter(PageCanvas& canvas, int pageNumber) {
     canvas.SetBold(true);
-    DrawCentered(canvas, content_.bottom - lineHeight_, QStringLiteral("Page %1").arg(pageNumber));
+    DrawCentered(canvas, content_.bottom - lineHeight_, tr("Page %1").arg(pageNumber));
     canvas.SetBold(false);
 }
 
@@ -158,7 +158,7 @@ void AddressBookReport::Paginate(PageCanvas&) {
 
 void AddressBookReport::DrawHeader(PageCanvas& canvas, int) {
     canvas.SetBold(true);
-    DrawCentered(canvas, Content().top, QStringLiteral("ADDRESS BOOK"));
+    DrawCentered(canvas, Content().top, Report::tr("ADDRESS BOOK"));
     canvas.SetBold(false);
 }
 
@@ -188,8 +188,8 @@ void AddressBookReport::DrawEntry(PageCanvas& canvas, const PersonRecord& p, int
     const int right = RightColumnX();
     const auto text = [](const std::string& value) { return FromStoredText(value); };
     canvas.DrawText(left, y, text(TrimmedRight(p[P::FName]) + " " + p[P::LName]));
-    canvas.DrawText(left, y + line, QStringLiteral("Company: ") + text(p[P::Company]));
-    canvas.DrawText(left, y + 2 * line, QStringLiteral("Position: ") + text(p[P::Position]));
+    canvas.DrawText(left, y + line, Report::tr("Company: %1").arg(text(p[P::Company])));
+    canvas.DrawText(left, y + 2 * line, Report::tr("Position: %1").arg(text(p[P::Position])));
     // The address takes the lines it needs, but never the room of the entry below: what does
     // not fit above the separating line is cut off.
     const QString address = ReportText(p[P::Addr]);
@@ -202,14 +202,17 @@ void AddressBookReport::DrawEntry(PageCanvas& canvas, const PersonRecord& p, int
     const int cityTop = addressTop + addressHeight;
     canvas.DrawTextBox(QRect(left, cityTop, right - left, line), text(city), false, clip);
 
-    const std::string rows[] = {
-        "Home Phone: " + p[P::HmPhone], "Work Phone: " + p[P::WkPhone] + " Ext. " + p[P::WkExt],
-        "Pager: " + p[P::Pager],        "Cel Phone: " + p[P::CelPhone],
-        "Fax: " + p[P::WkFax],          "E-Mail: " + p[P::Email],
-        "Web Page: " + p[P::WebPage]};
+    const QString rows[] = {
+        Report::tr("Home Phone: %1").arg(text(p[P::HmPhone])),
+        Report::tr("Work Phone: %1 Ext. %2").arg(text(p[P::WkPhone]), text(p[P::WkExt])),
+        Report::tr("Pager: %1").arg(text(p[P::Pager])),
+        Report::tr("Cel Phone: %1").arg(text(p[P::CelPhone])),
+        Report::tr("Fax: %1").arg(text(p[P::WkFax])),
+        Report::tr("E-Mail: %1").arg(text(p[P::Email])),
+        Report::tr("Web Page: %1").arg(text(p[P::WebPage]))};
     int rowY = y;
-    for (const std::string& row : rows) {
-        canvas.DrawText(right, rowY, text(row));
+    for (const QString& row : rows) {
+        canvas.DrawText(right, rowY, row);
         rowY += line;
     }
     canvas.DrawLine(left, y + 7 * line, Content().right - AverageCharWidth(), y + 7 * line);
@@ -286,12 +289,13 @@ void ContactsReport::DrawHeader(PageCanvas& canvas, int) {
     const int line = LineHeight();
     canvas.SetBold(true);
     DrawCentered(canvas, c.top,
-                 QStringLiteral("CONTACTS ") + FromStoredText(FormatDisplayDate(beginning_)) +
-                     QStringLiteral(" - ") + FromStoredText(FormatDisplayDate(ending_)));
+                 Report::tr("CONTACTS %1 - %2")
+                     .arg(FromStoredText(FormatDisplayDate(beginning_)),
+                          FromStoredText(FormatDisplayDate(ending_))));
     const int y = c.top + 2 * line;
-    canvas.DrawText(LeftColumnX(), y, QStringLiteral("Person"));
-    canvas.DrawText(MiddleColumnX(), y, QStringLiteral("Date / Time"));
-    canvas.DrawText(RightColumnX(), y, QStringLiteral("Description"));
+    canvas.DrawText(LeftColumnX(), y, Report::tr("Person"));
+    canvas.DrawText(MiddleColumnX(), y, Report::tr("Date / Time"));
+    canvas.DrawText(RightColumnX(), y, Report::tr("Description"));
     canvas.SetBold(false);
     canvas.DrawLine(LeftColumnX(), y, c.right, y);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 #include <memory>
 #include <vector>
@@ -14,6 +15,9 @@ namespace reports {
 // that device's units. Pagination runs at construction and whenever the device, the margins or
 // the font change; drawing never changes it.
 class Report {
+    // The printed texts of every report.
+    Q_DECLARE_TR_FUNCTIONS(reports::Report)
+
 public:
     virtual ~Report() = default;
     Report(const Report&) = delete;

@@ -38,6 +38,11 @@ enum Control {
 
 constexpr int kButtonX = 186;
 
+// The texts of the helpers below.
+struct Texts {
+    Q_DECLARE_TR_FUNCTIONS(reports::ReportDialogs)
+};
+
 QGroupBox* AddGroup(QWidget* parent, const platform::DialogUnits& units, const QString& title,
                     int x, int y, int w, int h) {
     auto* group = new QGroupBox(title, parent);
@@ -45,9 +50,10 @@ QGroupBox* AddGroup(QWidget* parent, const platform::DialogUnits& units, const Q
     return group;
 }
 
+// The label comes marked in the Texts context.
 QDateEdit* AddDatePicker(QWidget* parent, const platform::DialogUnits& units, const char* label,
                          int id, int y) {
-    auto* text = new QLabel(QString::fromLatin1(label), parent);
+    auto* text = new QLabel(Texts::tr(label), parent);
     units.Place(text, 16, y + 2, 68, 8);
     auto* picker = new platform::DateField(parent);
     picker->setCalendarPopup(true);
@@ -72,28 +78,31 @@ QWidget* Owner(QWidget* owner) {
 PersonPickDialog::PersonPickDialog(QWidget* owner, const std::string& path, const QString& title,
                                    int width, int height, int listHeight, const char* selectAllText,
                                    const char* noneText, const char* helpTopic)
-    : QDialog(owner, platform::kDialogFlags),
-      path_(path),
-      noneText_(QString::fromLatin1(noneText)) {
+    : QDialog(owner, platform::kDialogFlags), path_(path), noneText_(tr(noneText)) {
     setFont(platform::DialogFont());
     setWindowTitle(title);
     const platform::DialogUnits units(font());
     setFixedSize(units.X(width), units.Y(height));
 
-    AddGroup(this, units, QStringLiteral("Persons To Include"), 7, 4, 172, listHeight);
+    AddGroup(this, units, tr("Persons To Include"), 7, 4, 172, listHeight);
     list_ = new QListWidget(this);
     list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     list_->setSortingEnabled(true);
     platform::SetControlId(list_, kList);
     units.Place(list_, 14, 17, 158, listHeight - 30);
-    selectAll_ = new QCheckBox(QString::fromLatin1(selectAllText), this);
+    selectAll_ = new QCheckBox(tr(selectAllText), this);
     platform::SetControlId(selectAll_, kSelectAll);
     units.Place(selectAll_, 14, 4 + listHeight - 13, 100, 10);
 
-    ok_ = platform::PlaceButton(this, units, "OK", 1, kButtonX, 7, 57, 14);
+    ok_ = platform::PlaceButton(this, units, QT_TRANSLATE_NOOP("platform::DialogButton", "OK"), 1,
+                                kButtonX, 7, 57, 14);
     ok_->setDefault(true);
-    cancel_ = platform::PlaceButton(this, units, "Cancel", 2, kButtonX, 24, 57, 14);
-    help_ = platform::PlaceButton(this, units, "&Help...", kHelp, kButtonX, 41, 57, 14);
+    cancel_ =
+        platform::PlaceButton(this, units, QT_TRANSLATE_NOOP("platform::DialogButton", "Cancel"), 2,
+                              kButtonX, 24, 57, 14);
+    help_ =
+        platform::PlaceButton(this, units, QT_TRANSLATE_NOOP("platform::DialogButton", "&Help..."),
+                              kHelp, kButtonX, 41, 57, 14);
 
     connect(selectAll_, &QCheckBox::toggled, this, [this](bool checked) {
         // Clearing the box keeps the selection as it is.
@@ -124,7 +133,9 @@ void PersonPickDialog::Fill() {
     try {
         LoadNameList(path_, names);
     } catch (const std::exception& e) {
-        platform::ShowDatabaseFailure(this, e.what(), "Error Loading Names", MessageIcon::Error);
+        platform::ShowDatabaseFailure(
+            this, e.what(), QT_TRANSLATE_NOOP("platform::MessageBox", "Error Loading Names"),
+            MessageIcon::Error);
     }
     for (const NameEntry& entry : names) {
         auto* item = new QListWidgetItem(FromStoredText(entry.name));
@@ -166,8 +177,7 @@ void PersonPickDialog::done(int result) {
         }
     }
     if (ids.empty()) {
-        platform::ShowMessage(this, noneText_, QStringLiteral("Select Names"),
-                              MessageIcon::Information);
+        platform::ShowMessage(this, noneText_, tr("Select Names"), MessageIcon::Information);
         return;
     }
     TakeValues();
@@ -175,8 +185,10 @@ void PersonPickDialog::done(int result) {
     try {
         LoadChosenPersons(path_, ids, chosen);
     } catch (const std::exception& e) {
-        platform::ShowDatabaseFailure(this, e.what(), "Error Selecting Address Book Names",
-                                      MessageIcon::Error);
+        platform::ShowDatabaseFailure(
+            this, e.what(),
+            QT_TRANSLATE_NOOP("platform::MessageBox", "Error Selecting Address Book Names"),
+            MessageIcon::Error);
         return;
     }
     chosen_ = std::move(chosen);
@@ -186,22 +198,29 @@ void PersonPickDialog::done(int result) {
 // ---- The three dialogs
 
 AddressBookDialog::AddressBookDialog(QWidget* owner, const std::string& path)
-    : PersonPickDialog(owner, path, QStringLiteral("Address Book Printout"), 250, 170, 159,
-                       "Select All",
-                       "You must select at least one person to add to the address book.",
-                       help::kAddressBookReportTopic) {
+    : PersonPickDialog(
+          owner, path, tr("Address Book Printout"), 250, 170, 159,
+          QT_TRANSLATE_NOOP("reports::PersonPickDialog", "Select All"),
+          QT_TRANSLATE_NOOP("reports::PersonPickDialog",
+                            "You must select at least one person to add to the address book."),
+          help::kAddressBookReportTopic) {
     InstallPopups({});
 }
 
 ContactsDialog::ContactsDialog(QWidget* owner, const std::string& path)
-    : PersonPickDialog(owner, path, QStringLiteral("Contacts Printout"), 250, 216, 150,
-                       "&Select All",
-                       "You must select at least one person to add to the address book.",
-                       help::kContactsReportTopic) {
+    : PersonPickDialog(
+          owner, path, tr("Contacts Printout"), 250, 216, 150,
+          QT_TRANSLATE_NOOP("reports::PersonPickDialog", "&Select All"),
+          QT_TRANSLATE_NOOP("reports::PersonPickDialog",
+                            "You must select at least one person to add to the address book."),
+          help::kContactsReportTopic) {
     const platform::DialogUnits units(font());
-    AddGroup(this, units, QStringLiteral("Contacts To Include"), 7, 158, 172, 51);
-    beginningPicker_ = AddDatePicker(this, units, "&Beginning Date:", kBeginning, 173);
-    endingPicker_ = AddDatePicker(this, units, "&Ending Date:", kEnding, 190);
+    AddGroup(this, units, tr("Contacts To Include"), 7, 158, 172, 51);
+    beginningPicker_ =
+        AddDatePicker(this, units, QT_TRANSLATE_NOOP("reports::ReportDialogs", "&Beginning Date:"),
+                      kBeginning, 173);
+    endingPicker_ = AddDatePicker(
+        this, units, QT_TRANSLATE_NOOP("reports::ReportDialogs", "&Ending Date:"), kEnding, 190);
     InstallPopups({{kBeginning, 3002}, {kEnding, 3003}});
 }
 
@@ -214,21 +233,24 @@ void ContactsDialog::TakeValues() {
 
 EnvelopeDialog::EnvelopeDialog(QWidget* owner, const std::string& path,
                                const EnvelopeOptions& options)
-    : PersonPickDialog(owner, path, QStringLiteral("Envelope Printout"), 250, 232, 150,
-                       "Select All",
-                       "You must select at least one person for whom to print an envelope.",
-                       help::kEnvelopeReportTopic),
+    : PersonPickDialog(
+          owner, path, tr("Envelope Printout"), 250, 232, 150,
+          QT_TRANSLATE_NOOP("reports::PersonPickDialog", "Select All"),
+          QT_TRANSLATE_NOOP("reports::PersonPickDialog",
+                            "You must select at least one person for whom to print an envelope."),
+          help::kEnvelopeReportTopic),
       options_(options) {
     const platform::DialogUnits units(font());
-    AddGroup(this, units, QStringLiteral("Extra Information"), 7, 158, 236, 67);
-    AddGroup(this, units, QStringLiteral("Recipient"), 14, 170, 108, 50);
-    AddGroup(this, units, QStringLiteral("Return Address"), 128, 170, 108, 50);
+    AddGroup(this, units, tr("Extra Information"), 7, 158, 236, 67);
+    AddGroup(this, units, tr("Recipient"), 14, 170, 108, 50);
+    AddGroup(this, units, tr("Return Address"), 128, 170, 108, 50);
     const bool values[6] = {options.recipientTitle,    options.recipientCompany,
                             options.recipientPosition, options.returnTitle,
                             options.returnCompany,     options.returnPosition};
-    const char* const texts[3] = {"Title", "Company", "Position"};
+    const char* const texts[3] = {QT_TR_NOOP("Title"), QT_TR_NOOP("Company"),
+                                  QT_TR_NOOP("Position")};
     for (int i = 0; i < 6; ++i) {
-        boxes_[i] = new QCheckBox(QString::fromLatin1(texts[i % 3]), this);
+        boxes_[i] = new QCheckBox(tr(texts[i % 3]), this);
         boxes_[i]->setChecked(values[i]);
         platform::SetControlId(boxes_[i], kFirstOption + i);
         units.Place(boxes_[i], i < 3 ? 22 : 136, 182 + 12 * (i % 3), 90, 10);
@@ -280,8 +302,10 @@ std::optional<ReportRequest> ChooseContacts(QWidget* owner, const std::string& p
     try {
         LoadAllContacts(path, request.contacts);
     } catch (const std::exception& e) {
-        platform::ShowDatabaseFailure(owner, e.what(), "Error Loading Contacts List",
-                                      MessageIcon::Error);
+        platform::ShowDatabaseFailure(
+            owner, e.what(),
+            QT_TRANSLATE_NOOP("platform::MessageBox", "Error Loading Contacts List"),
+            MessageIcon::Error);
         return std::nullopt;
     }
     return request;
@@ -303,8 +327,10 @@ std::optional<ReportRequest> ChooseEnvelopes(QWidget* owner, const std::string& 
     try {
         editing::LoadUserRecord(path, request.user);
     } catch (const std::exception& e) {
-        platform::ShowDatabaseFailure(nullptr, e.what(), "Error Loading User Information",
-                                      MessageIcon::Error);
+        platform::ShowDatabaseFailure(
+            nullptr, e.what(),
+            QT_TRANSLATE_NOOP("platform::MessageBox", "Error Loading User Information"),
+            MessageIcon::Error);
         return std::nullopt;
     }
     return request;

@@ -37,6 +37,7 @@ public slots:
 
 protected:
     // width and height of the whole dialog, and the height of the persons group, in dialog units.
+    // selectAllText and noneText come marked QT_TRANSLATE_NOOP("reports::PersonPickDialog", ...).
     PersonPickDialog(QWidget* owner, const std::string& path, const QString& title, int width,
                      int height, int listHeight, const char* selectAllText, const char* noneText,
                      const char* helpTopic);

@@ -9,7 +9,8 @@
 
 namespace transfer {
 
-const char kPhoneByType[] = "Phone (by type)";
+// Also the text the wizard shows for it, translated there.
+const char kPhoneByType[] = QT_TRANSLATE_NOOP("transfer::TransferWizard", "Phone (by type)");
 
 namespace {
 

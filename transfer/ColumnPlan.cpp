@@ -15,9 +15,10 @@ namespace {
 using P = PersonRecord;
 using Role = ColumnMeaning::Role;
 
-QString Tr(const char* text) {
-    return QCoreApplication::translate("transfer::ColumnPlan", text);
-}
+// The texts of the column descriptions.
+struct Texts {
+    Q_DECLARE_TR_FUNCTIONS(transfer::ColumnPlan)
+};
 
 QString FromUtf8(const std::string& text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -238,7 +239,7 @@ int ColumnPlan::TypeColumn(int column) const {
 
 std::string ColumnPlan::ShownName(int column) const {
     const std::string& label = columns_.at(static_cast<size_t>(column)).label;
-    return !Trimmed(label).empty() ? label : Tr("Column %1").arg(column + 1).toStdString();
+    return !Trimmed(label).empty() ? label : Texts::tr("Column %1").arg(column + 1).toStdString();
 }
 
 AddressKind ColumnPlan::KindInRecord(const Address& address,
@@ -430,12 +431,17 @@ QString ColumnPlan::Columns(const std::vector<Slot>& places, int address,
 QString ColumnPlan::Describe(int column) const {
     const Column& c = columns_.at(static_cast<size_t>(column));
     if (c.typed) {
-        QString text = Tr("Each number goes into the phone field its kind names");
         if (c.typeColumn >= 0) {
-            text += Tr(" in \"%1\"").arg(FromUtf8(ShownName(c.typeColumn)));
+            return Texts::tr(
+                       "Each number goes into the phone field its kind names in \"%1\": "
+                       "Mobile, Work, Home, Fax or Pager. A number of another kind goes "
+                       "into a free home, work or mobile phone field.")
+                .arg(FromUtf8(ShownName(c.typeColumn)));
         }
-        return text + Tr(": Mobile, Work, Home, Fax or Pager. A number of another kind goes into "
-                         "a free home, work or mobile phone field.");
+        return Texts::tr(
+            "Each number goes into the phone field its kind names: Mobile, Work, "
+            "Home, Fax or Pager. A number of another kind goes into a free home, "
+            "work or mobile phone field.");
     }
     if (c.usedAsType) {
         QStringList typed;
@@ -444,34 +450,38 @@ QString ColumnPlan::Describe(int column) const {
                 typed << FromUtf8(ShownName(static_cast<int>(j)));
             }
         }
-        return Tr("Not imported: says which kind the values in %1 are.")
+        return Texts::tr("Not imported: says which kind the values in %1 are.")
             .arg(QLatin1Char('"') + typed.join(QStringLiteral("\", \"")) + QLatin1Char('"'));
     }
     if (c.coveredBlock) {
-        return Tr("Not imported: the same address is imported from its parts.");
+        return Texts::tr("Not imported: the same address is imported from its parts.");
     }
     if (c.field == P::FieldCount) {
         return QString();
     }
     const std::vector<Slot>& places = slots_[c.field];
     const QString field = FieldName(c.field);
-    const QString joint = c.field == P::Addr ? QStringLiteral(" + ") : Tr(", else ");
+    // The columns of a field are listed with a joint between each two: the address lines are
+    // joined, of the other fields the first with a value is taken.
+    const QString joint = c.field == P::Addr ? QStringLiteral(" + ") : Texts::tr(", else ");
     if (c.address >= 0) {
-        QString text = field + QStringLiteral(": ") + Columns(places, c.address, joint);
+        const QString columns = Columns(places, c.address, joint);
         if (addresses_.size() > 1) {
-            text +=
-                Tr(". A person keeps one address: the business address with a company, "
-                   "else the home address, else another.");
+            return Texts::tr(
+                       "%1: %2. A person keeps one address: the business address with a "
+                       "company, else the home address, else another.")
+                .arg(field, columns);
         }
-        return text;
+        return Texts::tr("%1: %2").arg(field, columns);
     }
     if (places.size() < 2) {
         return QString();
     }
     if (c.field == P::Addr) {
-        return field + QStringLiteral(": ") + Columns(places, -1, joint);
+        return Texts::tr("%1: %2").arg(field, Columns(places, -1, joint));
     }
-    return field + Tr(": the first with a value of ") + Columns(places, -1, QStringLiteral(", "));
+    return Texts::tr("%1: the first with a value of %2")
+        .arg(field, Columns(places, -1, QStringLiteral(", ")));
 }
 
 }  // namespace transfer

@@ -24,9 +24,10 @@ namespace transfer {
 
 namespace {
 
-QString Tr(const char* text) {
-    return QCoreApplication::translate("transfer::Import", text);
-}
+// The texts of the closing message.
+struct Texts {
+    Q_DECLARE_TR_FUNCTIONS(transfer::Import)
+};
 
 }  // namespace
 
@@ -97,34 +98,54 @@ std::vector<std::string> FirstLines(std::string_view text, int count) {
 QString ImportMessage(int persons, const LeftOut& leftOut) {
     QStringList lines;
     if (persons > 0) {
-        lines << Tr("%1 names added to current database.").arg(persons);
+        lines << Texts::tr("%1 names added to current database.").arg(persons);
     } else if (leftOut.nameless > 0) {
-        lines << Tr(
+        lines << Texts::tr(
             "No person was added to the current database: no record of the file has a "
             "first name, last name or company in the columns assigned to them.");
     } else {
-        lines << Tr("No person was added to the current database: the file holds no records.");
+        lines << Texts::tr(
+            "No person was added to the current database: the file holds no records.");
     }
     const auto count = [&lines](int n, const char* one, const char* many) {
         if (n == 1) {
-            lines << Tr(one);
+            lines << Texts::tr(one);
         } else if (n > 1) {
-            lines << Tr(many).arg(n);
+            lines << Texts::tr(many).arg(n);
         }
     };
-    count(leftOut.phones, "1 phone number had no free field and was left out.",
-          "%1 phone numbers had no free field and were left out.");
-    count(leftOut.emails, "1 e-mail address had no free field and was left out.",
-          "%1 e-mail addresses had no free field and were left out.");
-    count(leftOut.webPages, "1 web page had no free field and was left out.",
-          "%1 web pages had no free field and were left out.");
-    count(leftOut.addresses, "1 further address was left out: each person keeps one.",
-          "%1 further addresses were left out: each person keeps one.");
-    count(leftOut.values, "1 further value had no free field and was left out.",
-          "%1 further values had no free field and were left out.");
+    count(
+        leftOut.phones,
+        QT_TRANSLATE_NOOP("transfer::Import", "1 phone number had no free field and was left out."),
+        QT_TRANSLATE_NOOP("transfer::Import",
+                          "%1 phone numbers had no free field and were left out."));
+    count(leftOut.emails,
+          QT_TRANSLATE_NOOP("transfer::Import",
+                            "1 e-mail address had no free field and was left out."),
+          QT_TRANSLATE_NOOP("transfer::Import",
+                            "%1 e-mail addresses had no free field and were left out."));
+    count(
+        leftOut.webPages,
+        QT_TRANSLATE_NOOP("transfer::Import", "1 web page had no free field and was left out."),
+        QT_TRANSLATE_NOOP("transfer::Import", "%1 web pages had no free field and were left out."));
+    count(leftOut.addresses,
+          QT_TRANSLATE_NOOP("transfer::Import",
+                            "1 further address was left out: each person keeps one."),
+          QT_TRANSLATE_NOOP("transfer::Import",
+                            "%1 further addresses were left out: each person keeps one."));
+    count(leftOut.values,
+          QT_TRANSLATE_NOOP("transfer::Import",
+                            "1 further value had no free field and was left out."),
+          QT_TRANSLATE_NOOP("transfer::Import",
+                            "%1 further values had no free field and were left out."));
     if (persons > 0) {
-        count(leftOut.nameless, "1 record without a first name, last name or company was left out.",
-              "%1 records without a first name, last name or company were left out.");
+        count(
+            leftOut.nameless,
+            QT_TRANSLATE_NOOP("transfer::Import",
+                              "1 record without a first name, last name or company was left out."),
+            QT_TRANSLATE_NOOP(
+                "transfer::Import",
+                "%1 records without a first name, last name or company were left out."));
     }
     const std::vector<std::string>& columns = leftOut.columns;
     if (!columns.empty()) {
@@ -137,14 +158,15 @@ QString ImportMessage(int persons, const LeftOut& leftOut) {
         QString list;
         if (more == 0) {
             const QString last = names.takeLast();
-            list = names.isEmpty() ? last
-                                   : Tr("%1 and %2").arg(names.join(QStringLiteral(", ")), last);
+            list = names.isEmpty()
+                       ? last
+                       : Texts::tr("%1 and %2").arg(names.join(QStringLiteral(", ")), last);
         } else if (more == 1) {
-            list = Tr("%1 and 1 more column").arg(listed);
+            list = Texts::tr("%1 and 1 more column").arg(listed);
         } else {
-            list = Tr("%1 and %2 more columns").arg(listed, QString::number(more));
+            list = Texts::tr("%1 and %2 more columns").arg(listed, QString::number(more));
         }
-        lines << Tr("Not imported: %1.").arg(list);
+        lines << Texts::tr("Not imported: %1.").arg(list);
     }
     return lines.join(QLatin1Char('\n'));
 }

@@ -1,6 +1,7 @@
 #include "TextEncoding.h"
 
 #include <QChar>
+#include <QCoreApplication>
 #include <QString>
 #include <QStringDecoder>
 
@@ -14,35 +15,35 @@ namespace transfer {
 namespace {
 
 const EncodingName kEncodings[] = {
-    {"UTF-8", "Unicode"},
-    {"Windows-1252", "Western European"},
-    {"ISO-8859-1", "Western European"},
-    {"ISO-8859-15", "Western European"},
-    {"Shift_JIS", "Japanese"},
-    {"EUC-JP", "Japanese"},
-    {"ISO-2022-JP", "Japanese"},
-    {"GB18030", "Chinese Simplified"},
-    {"Big5", "Chinese Traditional"},
-    {"EUC-KR", "Korean"},
-    {"Windows-1250", "Central European"},
-    {"ISO-8859-2", "Central European"},
-    {"Windows-1251", "Cyrillic"},
-    {"KOI8-R", "Cyrillic"},
-    {"ISO-8859-5", "Cyrillic"},
-    {"Windows-1253", "Greek"},
-    {"ISO-8859-7", "Greek"},
-    {"Windows-1254", "Turkish"},
-    {"ISO-8859-9", "Turkish"},
-    {"Windows-1257", "Baltic"},
-    {"Windows-1255", "Hebrew"},
-    {"Windows-1256", "Arabic"},
-    {"Windows-874", "Thai"},
-    {"Windows-1258", "Vietnamese"},
-    {"macintosh", "Mac OS Roman"},
-    {"IBM850", "DOS Western European"},
-    {"IBM437", "DOS United States"},
-    {"UTF-16LE", "Unicode"},
-    {"UTF-16BE", "Unicode"},
+    {"UTF-8", QT_TRANSLATE_NOOP("transfer::TextEncoding", "Unicode")},
+    {"Windows-1252", QT_TRANSLATE_NOOP("transfer::TextEncoding", "Western European")},
+    {"ISO-8859-1", QT_TRANSLATE_NOOP("transfer::TextEncoding", "Western European")},
+    {"ISO-8859-15", QT_TRANSLATE_NOOP("transfer::TextEncoding", "Western European")},
+    {"Shift_JIS", QT_TRANSLATE_NOOP("transfer::TextEncoding", "Japanese")},
+    {"EUC-JP", QT_TRANSLATE_NOOP("transfer::TextEncoding", "Japanese")},
+    {"ISO-2022-JP", QT_TRANSLATE_NOOP("transfer::TextEncoding", "Japanese")},
+    {"GB18030", QT_TRANSLATE_NOOP("transfer::TextEncoding", "Chinese Simplified")},
+    {"Big5", QT_TRANSLATE_NOOP("transfer::TextEncoding", "Chinese Traditional")},
+    {"EUC-KR", QT_TRANSLATE_NOOP("transfer::TextEncoding", "Korean")},
+    {"Windows-1250", QT_TRANSLATE_NOOP("transfer::TextEncoding", "Central European")},
+    {"ISO-8859-2", QT_TRANSLATE_NOOP("transfer::TextEncoding", "Central European")},
+    {"Windows-1251", QT_TRANSLATE_NOOP("transfer::TextEncoding", "Cyrillic")},
+    {"KOI8-R", QT_TRANSLATE_NOOP("transfer::TextEncoding", "Cyrillic")},
+    {"ISO-8859-5", QT_TRANSLATE_NOOP("transfer::TextEncoding", "Cyrillic")},
+    {"Windows-1253", QT_TRANSLATE_NOOP("transfer::TextEncoding", "Greek")},
+    {"ISO-8859-7", QT_TRANSLATE_NOOP("transfer::TextEncoding", "Greek")},
+    {"Windows-1254", QT_TRANSLATE_NOOP("transfer::TextEncoding", "Turkish")},
+    {"ISO-8859-9", QT_TRANSLATE_NOOP("transfer::TextEncoding", "Turkish")},
+    {"Windows-1257", QT_TRANSLATE_NOOP("transfer::TextEncoding", "Baltic")},
+    {"Windows-1255", QT_TRANSLATE_NOOP("transfer::TextEncoding", "Hebrew")},
+    {"Windows-1256", QT_TRANSLATE_NOOP("transfer::TextEncoding", "Arabic")},
+    {"Windows-874", QT_TRANSLATE_NOOP("transfer::TextEncoding", "Thai")},
+    {"Windows-1258", QT_TRANSLATE_NOOP("transfer::TextEncoding", "Vietnamese")},
+    {"macintosh", QT_TRANSLATE_NOOP("transfer::TextEncoding", "Mac OS Roman")},
+    {"IBM850", QT_TRANSLATE_NOOP("transfer::TextEncoding", "DOS Western European")},
+    {"IBM437", QT_TRANSLATE_NOOP("transfer::TextEncoding", "DOS United States")},
+    {"UTF-16LE", QT_TRANSLATE_NOOP("transfer::TextEncoding", "Unicode")},
+    {"UTF-16BE", QT_TRANSLATE_NOOP("transfer::TextEncoding", "Unicode")},
 };
 
 char Lower(char c) {
@@ -316,7 +317,10 @@ const std::vector<EncodingName>& KnownEncodings() {
 std::string EncodingLabel(std::string_view name) {
     for (const EncodingName& encoding : KnownEncodings()) {
         if (SameName(name, encoding.name)) {
-            return std::string(encoding.name) + " (" + encoding.language + ")";
+            return QCoreApplication::translate("transfer::TextEncoding", "%1 (%2)")
+                .arg(QString::fromLatin1(encoding.name),
+                     QCoreApplication::translate("transfer::TextEncoding", encoding.language))
+                .toStdString();
         }
     }
     return std::string(name);

@@ -12,13 +12,15 @@ namespace transfer {
 // An encoding offered to the user: the name Qt's converters know it by and what it is for.
 struct EncodingName {
     const char* name;
-    const char* language;  // for the list: "Japanese", "Western European"
+    // For the list: "Japanese", "Western European"; marked for translation in the
+    // "transfer::TextEncoding" context.
+    const char* language;
 };
 
 // Every encoding offered, those this system's converters cannot read left out, in the list's
 // order after the likeliest.
 const std::vector<EncodingName>& KnownEncodings();
-// The name as the list shows it: "Shift_JIS (Japanese)".
+// The name as the list shows it, translated and as UTF-8: "Shift_JIS (Japanese)".
 std::string EncodingLabel(std::string_view name);
 
 struct DetectedEncoding {

@@ -1,6 +1,7 @@
 #include "TransferCommands.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -18,6 +19,16 @@ namespace {
 
 using platform::MessageIcon;
 
+// The texts of the commands. A caption that may also reach ShowDatabaseFailure is marked in its
+// context, and translated in it wherever it is shown.
+struct Texts {
+    Q_DECLARE_TR_FUNCTIONS(transfer::TransferCommands)
+};
+
+QString Caption(const char* caption) {
+    return QCoreApplication::translate("platform::MessageBox", caption);
+}
+
 QWidget* WizardOwner(QWidget* owner) {
     QWidget* active = QApplication::activeWindow();
     return active ? active : owner;
@@ -27,21 +38,22 @@ QString ShownPath(const std::string& path) {
     return QDir::toNativeSeparators(QFile::decodeName(path.c_str()));
 }
 
+// The title comes marked in this file's context.
 bool RunWizard(QWidget* owner, TransferSettings& settings, const char* title) {
-    TransferWizard wizard(WizardOwner(owner), settings, QString::fromUtf8(title));
+    TransferWizard wizard(WizardOwner(owner), settings, Texts::tr(title));
     return wizard.exec() == QDialog::Accepted;
 }
 
-// What an export came to: the status-bar text when written, else a message.
+// What an export came to: the status-bar text when written, else a message. The texts come
+// marked, the caption as ShowDatabaseFailure's.
 CommandOutcome Reported(const ExportResult& result, const std::string& filePath,
                         const char* caption, const char* nothingText, const char* doneText) {
     switch (result.outcome) {
         case ExportResult::Outcome::Written:
-            return {false,
-                    QString::fromUtf8(doneText).arg(result.records).arg(ShownPath(filePath))};
+            return {false, Texts::tr(doneText).arg(result.records).arg(ShownPath(filePath))};
         case ExportResult::Outcome::NothingToExport:
-            platform::ShowMessage(nullptr, QString::fromUtf8(nothingText),
-                                  QString::fromUtf8(caption), MessageIcon::Information);
+            platform::ShowMessage(nullptr, Texts::tr(nothingText), Caption(caption),
+                                  MessageIcon::Information);
             break;
         case ExportResult::Outcome::DatabaseFailure:
             platform::ShowDatabaseFailure(nullptr, result.message, caption, MessageIcon::Error);
@@ -49,9 +61,9 @@ CommandOutcome Reported(const ExportResult& result, const std::string& filePath,
         case ExportResult::Outcome::FileFailure:
             platform::ShowMessage(
                 nullptr,
-                QStringLiteral("The file %1 could not be written: %2")
+                Texts::tr("The file %1 could not be written: %2")
                     .arg(ShownPath(filePath), QString::fromStdString(result.message)),
-                QString::fromUtf8(caption), MessageIcon::Error);
+                Caption(caption), MessageIcon::Error);
             break;
     }
     return {};
@@ -72,17 +84,20 @@ CommandOutcome Export(QWidget* owner, const std::string& databasePath, TransferS
 }
 
 // The person exports' texts, delimited or vCard.
-const char kPersonExportCaption[] = "Error Exporting Address Book";
-const char kNoPersonsText[] = "There are no persons to export.";
-const char kPersonsExportedText[] = "%1 persons exported to %2.";
+const char kPersonExportCaption[] =
+    QT_TRANSLATE_NOOP("platform::MessageBox", "Error Exporting Address Book");
+const char kNoPersonsText[] =
+    QT_TRANSLATE_NOOP("transfer::TransferCommands", "There are no persons to export.");
+const char kPersonsExportedText[] =
+    QT_TRANSLATE_NOOP("transfer::TransferCommands", "%1 persons exported to %2.");
 
 // The folder of the open address book, where its files are likely kept.
 QString BookFolder(const std::string& databasePath) {
     return QFileInfo(QFile::decodeName(databasePath.c_str())).absolutePath();
 }
 
-const char kVCardImportCaption[] = "Import vCard";
-const char kVCardExportCaption[] = "Export vCard";
+const char kVCardImportCaption[] = QT_TRANSLATE_NOOP("transfer::TransferCommands", "Import vCard");
+const char kVCardExportCaption[] = QT_TRANSLATE_NOOP("transfer::TransferCommands", "Export vCard");
 
 }  // namespace
 
@@ -91,21 +106,27 @@ CommandOutcome ExportPersonsCommand(QWidget* owner, const std::string& databaseP
     TransferSettings settings = TransferSettings::ForPersonExport();
     settings.shownPersons = shown;
     settings.onlyShown = !shown.empty();
-    return Export(owner, databasePath, std::move(settings),
-                  "Export Person Information To Text File", kPersonExportCaption, kNoPersonsText,
-                  kPersonsExportedText);
+    return Export(
+        owner, databasePath, std::move(settings),
+        QT_TRANSLATE_NOOP("transfer::TransferCommands", "Export Person Information To Text File"),
+        kPersonExportCaption, kNoPersonsText, kPersonsExportedText);
 }
 
 CommandOutcome ExportContactsCommand(QWidget* owner, const std::string& databasePath) {
-    return Export(owner, databasePath, TransferSettings::ForContactExport(),
-                  "Export Contact Information To Text File", "Error Exporting Contacts",
-                  "There are no contacts to export.", "%1 contacts exported to %2.");
+    return Export(
+        owner, databasePath, TransferSettings::ForContactExport(),
+        QT_TRANSLATE_NOOP("transfer::TransferCommands", "Export Contact Information To Text File"),
+        QT_TRANSLATE_NOOP("platform::MessageBox", "Error Exporting Contacts"),
+        QT_TRANSLATE_NOOP("transfer::TransferCommands", "There are no contacts to export."),
+        QT_TRANSLATE_NOOP("transfer::TransferCommands", "%1 contacts exported to %2."));
 }
 
 CommandOutcome ImportPersonsCommand(QWidget* owner, QWidget* view,
                                     const std::string& databasePath) {
     TransferSettings settings = TransferSettings::ForPersonImport();
-    if (!RunWizard(owner, settings, "Import Person Information From Text File")) {
+    if (!RunWizard(owner, settings,
+                   QT_TRANSLATE_NOOP("transfer::TransferCommands",
+                                     "Import Person Information From Text File"))) {
         return {};
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -116,19 +137,20 @@ CommandOutcome ImportPersonsCommand(QWidget* owner, QWidget* view,
             break;
         case ImportResult::Outcome::DatabaseFailure:
             // Nothing was stored, so no count is claimed.
-            platform::ShowDatabaseFailure(nullptr, result.message, "Error importing person",
-                                          MessageIcon::Error);
+            platform::ShowDatabaseFailure(
+                nullptr, result.message,
+                QT_TRANSLATE_NOOP("platform::MessageBox", "Error importing person"),
+                MessageIcon::Error);
             return {};
         case ImportResult::Outcome::NotRead:
-            platform::ShowMessage(
-                nullptr,
-                QObject::tr("The file %1 could not be read. Nothing was imported.")
-                    .arg(ShownPath(settings.filePath)),
-                QStringLiteral("Imported Names"), MessageIcon::Error);
+            platform::ShowMessage(nullptr,
+                                  Texts::tr("The file %1 could not be read. Nothing was imported.")
+                                      .arg(ShownPath(settings.filePath)),
+                                  Texts::tr("Imported Names"), MessageIcon::Error);
             return {};
     }
     platform::ShowMessage(view, ImportMessage(result.persons, result.leftOut),
-                          QStringLiteral("Imported Names"),
+                          Texts::tr("Imported Names"),
                           result.persons > 0 ? MessageIcon::Information : MessageIcon::Warning);
     return {result.persons > 0, QString()};
 }
@@ -138,9 +160,8 @@ CommandOutcome ImportVCardCommand(QWidget* owner, QWidget* view, const std::stri
     request.owner = WizardOwner(owner);
     request.kind = platform::FileDialogKind::Open;
     request.folder = BookFolder(databasePath);
-    request.title = QString::fromLatin1(kVCardImportCaption);
-    request.filters = {QStringLiteral("vCard files (*.vcf *.vcard)"),
-                       QStringLiteral("All files (*)")};
+    request.title = Texts::tr(kVCardImportCaption);
+    request.filters = {Texts::tr("vCard files (*.vcf *.vcard)"), Texts::tr("All files (*)")};
     const std::optional<QString> chosen = platform::AskFileName(request);
     if (!chosen) {
         return {};
@@ -155,39 +176,40 @@ CommandOutcome ImportVCardCommand(QWidget* owner, QWidget* view, const std::stri
         case VCardImportPlan::Outcome::NotRead:
             platform::ShowMessage(
                 nullptr,
-                QStringLiteral("The file %1 could not be read: %2")
+                Texts::tr("The file %1 could not be read: %2")
                     .arg(ShownPath(filePath), QString::fromStdString(plan.message)),
-                QString::fromLatin1(kVCardImportCaption), MessageIcon::Error);
+                Texts::tr(kVCardImportCaption), MessageIcon::Error);
             return {};
         case VCardImportPlan::Outcome::NotVCard:
             platform::ShowMessage(nullptr,
-                                  QStringLiteral("The file %1 is not a vCard file: no card begins "
-                                                 "in it. Nothing was imported.")
+                                  Texts::tr("The file %1 is not a vCard file: no card begins "
+                                            "in it. Nothing was imported.")
                                       .arg(ShownPath(filePath)),
-                                  QString::fromLatin1(kVCardImportCaption), MessageIcon::Warning);
+                                  Texts::tr(kVCardImportCaption), MessageIcon::Warning);
             return {};
         case VCardImportPlan::Outcome::DatabaseFailure:
-            platform::ShowDatabaseFailure(nullptr, plan.message, "Error importing person",
-                                          MessageIcon::Error);
+            platform::ShowDatabaseFailure(
+                nullptr, plan.message,
+                QT_TRANSLATE_NOOP("platform::MessageBox", "Error importing person"),
+                MessageIcon::Error);
             return {};
     }
     KnownCards known = KnownCards::AddAsNew;
     const int knownCount = plan.KnownCount();
     if (knownCount > 0) {
-        const QString text =
-            knownCount == 1 ? QStringLiteral(
-                                  "One card of this file is a person already in the address "
-                                  "book. Update that person with the card, skip the card, or "
-                                  "add it as a new person?")
-                            : QStringLiteral(
-                                  "%1 cards of this file are persons already in the address "
-                                  "book. Update those persons with their cards, skip the cards, "
-                                  "or add them as new persons?")
-                                  .arg(knownCount);
+        const QString text = knownCount == 1
+                                 ? Texts::tr(
+                                       "One card of this file is a person already in the address "
+                                       "book. Update that person with the card, skip the card, or "
+                                       "add it as a new person?")
+                                 : Texts::tr(
+                                       "%1 cards of this file are persons already in the address "
+                                       "book. Update those persons with their cards, skip the "
+                                       "cards, or add them as new persons?")
+                                       .arg(knownCount);
         switch (platform::AskChoice(
-            WizardOwner(owner), text, QString::fromLatin1(kVCardImportCaption),
-            MessageIcon::Question,
-            {QStringLiteral("&Update"), QStringLiteral("&Skip"), QStringLiteral("&Add as New")})) {
+            WizardOwner(owner), text, Texts::tr(kVCardImportCaption), MessageIcon::Question,
+            {Texts::tr("&Update"), Texts::tr("&Skip"), Texts::tr("&Add as New")})) {
             case platform::MessageResult::FirstChoice:
                 known = KnownCards::Update;
                 break;
@@ -205,24 +227,29 @@ CommandOutcome ImportVCardCommand(QWidget* owner, QWidget* view, const std::stri
     const VCardImportResult result = ImportVCards(databasePath, plan, known);
     QApplication::restoreOverrideCursor();
     if (result.outcome == VCardImportResult::Outcome::DatabaseFailure) {
-        platform::ShowDatabaseFailure(nullptr, result.message, "Error importing person",
-                                      MessageIcon::Error);
+        platform::ShowDatabaseFailure(
+            nullptr, result.message,
+            QT_TRANSLATE_NOOP("platform::MessageBox", "Error importing person"),
+            MessageIcon::Error);
         return {};
     }
     QString text = result.added > 0
-                       ? QStringLiteral("%1 names added to current database.").arg(result.added)
-                       : QObject::tr("No person was added to the current database.");
+                       ? Texts::tr("%1 names added to current database.").arg(result.added)
+                       : Texts::tr("No person was added to the current database.");
+    // Each further count is a sentence of its own, on a line of its own.
     if (result.updated > 0) {
-        text += QStringLiteral("\n%1 persons already in it updated.").arg(result.updated);
+        text +=
+            QLatin1Char('\n') + Texts::tr("%1 persons already in it updated.").arg(result.updated);
     }
     if (result.skipped > 0) {
-        text += QStringLiteral("\n%1 persons already in it skipped.").arg(result.skipped);
+        text +=
+            QLatin1Char('\n') + Texts::tr("%1 persons already in it skipped.").arg(result.skipped);
     }
     if (plan.nameless > 0) {
-        text += QStringLiteral("\n%1 cards without a name or organisation left out.")
-                    .arg(plan.nameless);
+        text += QLatin1Char('\n') +
+                Texts::tr("%1 cards without a name or organisation left out.").arg(plan.nameless);
     }
-    platform::ShowMessage(view, text, QStringLiteral("Imported Names"), MessageIcon::Information);
+    platform::ShowMessage(view, text, Texts::tr("Imported Names"), MessageIcon::Information);
     return {result.added + result.updated > 0, QString()};
 }
 
@@ -232,12 +259,11 @@ CommandOutcome ExportVCardCommand(QWidget* owner, const std::string& databasePat
     if (!shown.empty()) {
         switch (platform::AskChoice(
             WizardOwner(owner),
-            QStringLiteral("The search shows %1 of the persons. Which persons do you want to "
-                           "export?")
+            Texts::tr("The search shows %1 of the persons. Which persons do you want to "
+                      "export?")
                 .arg(shown.size()),
-            QString::fromLatin1(kVCardExportCaption), MessageIcon::Question,
-            {QStringLiteral("&Only the %1 Shown").arg(shown.size()),
-             QStringLiteral("&All Persons")})) {
+            Texts::tr(kVCardExportCaption), MessageIcon::Question,
+            {Texts::tr("&Only the %1 Shown").arg(shown.size()), Texts::tr("&All Persons")})) {
             case platform::MessageResult::FirstChoice:
                 onlyShown = true;
                 break;
@@ -253,8 +279,8 @@ CommandOutcome ExportVCardCommand(QWidget* owner, const std::string& databasePat
     // The address book's own name, as a card file beside it.
     const QFileInfo book(QFile::decodeName(databasePath.c_str()));
     request.initialPath = book.dir().filePath(book.completeBaseName() + QStringLiteral(".vcf"));
-    request.title = QString::fromLatin1(kVCardExportCaption);
-    request.filters = {QStringLiteral("vCard files (*.vcf)"), QStringLiteral("All files (*)")};
+    request.title = Texts::tr(kVCardExportCaption);
+    request.filters = {Texts::tr("vCard files (*.vcf)"), Texts::tr("All files (*)")};
     request.defaultSuffix = QStringLiteral("vcf");
     const std::optional<QString> chosen = platform::AskFileName(request);
     if (!chosen) {

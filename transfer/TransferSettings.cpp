@@ -1,5 +1,7 @@
 #include "TransferSettings.h"
 
+#include <QtGlobal>
+
 namespace transfer {
 
 using P = PersonRecord;
@@ -24,13 +26,13 @@ const PersonFieldName kPersonImportFields[P::FieldCount] = {
 
 namespace {
 
-TransferSettings Make(TransferKind kind, std::vector<std::string> fields, const char* label) {
+TransferSettings Make(TransferKind kind, std::vector<std::string> fields, const char* heading) {
     TransferSettings settings;
     settings.kind = kind;
     settings.availableCount = static_cast<int>(fields.size());
     settings.selectedFields.assign(fields.size(), std::string());
     settings.availableFields = std::move(fields);
-    settings.listLabel = label;
+    settings.listHeading = heading;
     return settings;
 }
 
@@ -46,8 +48,8 @@ std::vector<std::string> Names(const PersonFieldName (&table)[N]) {
 }  // namespace
 
 TransferSettings TransferSettings::ForPersonExport() {
-    TransferSettings settings =
-        Make(TransferKind::ExportPersons, Names(kPersonExportFields), "Persons");
+    TransferSettings settings = Make(TransferKind::ExportPersons, Names(kPersonExportFields),
+                                     QT_TRANSLATE_NOOP("transfer::FieldsPage", "Persons Fields"));
     settings.requiredFields = {"LastName"};
     return settings;
 }
@@ -56,7 +58,7 @@ TransferSettings TransferSettings::ForContactExport() {
     TransferSettings settings =
         Make(TransferKind::ExportContacts,
              {"FirstName", "LastName", "Company", "Date", "Time", "Description", "ContactType"},
-             "Contacts");
+             QT_TRANSLATE_NOOP("transfer::FieldsPage", "Contacts Fields"));
     settings.requiredFields = {"LastName", "Description"};
     // Whose a contact is, also for a company without a person's name.
     settings.checkedAtStart = {"Company"};
@@ -64,8 +66,8 @@ TransferSettings TransferSettings::ForContactExport() {
 }
 
 TransferSettings TransferSettings::ForPersonImport() {
-    TransferSettings settings =
-        Make(TransferKind::ImportPersons, Names(kPersonImportFields), "Persons");
+    TransferSettings settings = Make(TransferKind::ImportPersons, Names(kPersonImportFields),
+                                     QT_TRANSLATE_NOOP("transfer::FieldsPage", "Persons Fields"));
     settings.requiredFields = {"LastName"};
     return settings;
 }

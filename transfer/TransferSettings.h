@@ -30,8 +30,9 @@ struct TransferSettings {
     std::string filePath;
     int availableCount = 0;
     int columnCount = 0;
-    // The first word of the heading of the Fields page's list ("Persons", "Contacts").
-    std::string listLabel;
+    // The heading of the Fields page's list ("Persons Fields"), in English; the page translates
+    // it in the "transfer::FieldsPage" context.
+    std::string listHeading;
     // Import: the first line of the file that is not blank, read in the encoding.
     std::string firstLine;
     // Import: the encoding the file is read in (a name Qt's converters know); empty to tell it

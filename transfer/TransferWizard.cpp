@@ -77,24 +77,31 @@ const help::PopupTable& WizardPopups() {
     return table;
 }
 
+// The texts of the tables and helpers below; each table's texts are translated where shown.
+struct Texts {
+    Q_DECLARE_TR_FUNCTIONS(transfer::TransferWizard)
+};
+
 // The separator list's entries and the characters they stand for, in list order.
 const std::pair<const char*, const char*> kSeparators[] = {
-    {"Comma(,)", ","}, {"Semi-colon(;)", ";"}, {"Pipe(|)", "|"}, {"Space", " "}, {"Tab", "\t"}};
+    {QT_TRANSLATE_NOOP("transfer::TransferWizard", "Comma(,)"), ","},
+    {QT_TRANSLATE_NOOP("transfer::TransferWizard", "Semi-colon(;)"), ";"},
+    {QT_TRANSLATE_NOOP("transfer::TransferWizard", "Pipe(|)"), "|"},
+    {QT_TRANSLATE_NOOP("transfer::TransferWizard", "Space"), " "},
+    {QT_TRANSLATE_NOOP("transfer::TransferWizard", "Tab"), "\t"}};
 const std::pair<const char*, const char*> kEnclosers[] = {
-    {"Double Quote(\")", "\""}, {"Single Quote(')", "'"}, {"Nothing", ""}};
+    {QT_TRANSLATE_NOOP("transfer::TransferWizard", "Double Quote(\")"), "\""},
+    {QT_TRANSLATE_NOOP("transfer::TransferWizard", "Single Quote(')"), "'"},
+    {QT_TRANSLATE_NOOP("transfer::TransferWizard", "Nothing"), ""}};
 
-const char kEmptyField[] = "EMPTY FIELD";
-const char kNotImported[] = "(not imported)";
+const char kEmptyField[] = QT_TRANSLATE_NOOP("transfer::TransferWizard", "EMPTY FIELD");
+const char kNotImported[] = QT_TRANSLATE_NOOP("transfer::TransferWizard", "(not imported)");
 
 // How much of the file the Document Structure page reads: enough for the first lines in any
 // encoding.
 constexpr size_t kFileStartBytes = 256 * 1024;
 // The lines shown of it.
 constexpr int kShownLines = 12;
-
-QString Tr(const char* text) {
-    return QCoreApplication::translate("transfer::TransferWizard", text);
-}
 
 platform::DialogUnits Units(const QWidget* widget) {
     return platform::DialogUnits(widget->font());
@@ -107,8 +114,9 @@ QGroupBox* AddGroup(QWidget* page, const QString& title, int id, int x, int y, i
     return group;
 }
 
+// The texts come marked in the Texts context.
 void ShowInformation(QWidget* owner, const char* text, const char* caption) {
-    platform::ShowMessage(owner, QString::fromUtf8(text), QString::fromUtf8(caption),
+    platform::ShowMessage(owner, Texts::tr(text), Texts::tr(caption),
                           platform::MessageIcon::Information);
 }
 
@@ -129,24 +137,25 @@ TransferPage::TransferPage(TransferSettings& settings, const QString& caption)
 // ---- SelectDocumentPage
 
 SelectDocumentPage::SelectDocumentPage(TransferSettings& settings)
-    : TransferPage(settings, QStringLiteral("Select Document")) {
+    : TransferPage(settings, tr("Select Document")) {
     const platform::DialogUnits units = Units(this);
-    AddGroup(this, QStringLiteral("Select File"), kSelectFileGroup, kLeft, 0, kWidth, 38);
+    AddGroup(this, tr("Select File"), kSelectFileGroup, kLeft, 0, kWidth, 38);
     file_ = new QLineEdit(this);
     file_->setMaxLength(std::numeric_limits<int>::max());
     platform::SetControlId(file_, kFileField);
     units.Place(file_, kLeft + 8, 18, kWidth - 44, 12);
     file_->setText(QFile::decodeName(settings_.filePath.c_str()));
-    browse_ = platform::PlaceButton(this, units, "...", kBrowse, kRight - 32, 17, 24, 14);
+    browse_ = platform::PlaceButton(this, units, QT_TRANSLATE_NOOP("platform::DialogButton", "..."),
+                                    kBrowse, kRight - 32, 17, 24, 14);
     connect(file_, &QLineEdit::textChanged, this, [this](const QString& text) {
         settings_.filePath = QFile::encodeName(text).toStdString();
         emit completeChanged();
     });
     connect(browse_, &QPushButton::clicked, this, &SelectDocumentPage::Browse);
     if (settings_.kind == TransferKind::ExportPersons && !settings_.shownPersons.empty()) {
-        onlyShown_ = new QCheckBox(QStringLiteral("&Only the persons shown in the list (%1)")
-                                       .arg(settings_.shownPersons.size()),
-                                   this);
+        onlyShown_ = new QCheckBox(
+            tr("&Only the persons shown in the list (%1)").arg(settings_.shownPersons.size()),
+            this);
         units.Place(onlyShown_, kLeft, 46, kWidth, 12);
         onlyShown_->setChecked(settings_.onlyShown);
         connect(onlyShown_, &QCheckBox::toggled, this,
@@ -164,8 +173,8 @@ void SelectDocumentPage::Browse() {
     request.kind =
         settings_.IsImport() ? platform::FileDialogKind::Open : platform::FileDialogKind::Save;
     request.initialPath = file_->text();
-    request.filters = {QStringLiteral("Comma Separated files (*.csv)"),
-                       QStringLiteral("Text Files (*.txt)"), QStringLiteral("All files (*)")};
+    request.filters = {tr("Comma Separated files (*.csv)"), tr("Text Files (*.txt)"),
+                       tr("All files (*)")};
     request.defaultSuffix = QStringLiteral("csv");
     request.confirmOverwrite = true;
     if (const std::optional<QString> chosen = platform::AskFileName(request)) {
@@ -175,7 +184,9 @@ void SelectDocumentPage::Browse() {
 
 bool SelectDocumentPage::validatePage() {
     if (file_->text().isEmpty()) {
-        ShowInformation(this, "You must enter a file name", "Enter File Name");
+        ShowInformation(this,
+                        QT_TRANSLATE_NOOP("transfer::TransferWizard", "You must enter a file name"),
+                        QT_TRANSLATE_NOOP("transfer::TransferWizard", "Enter File Name"));
         return false;
     }
     settings_.filePath = QFile::encodeName(file_->text()).toStdString();
@@ -184,7 +195,8 @@ bool SelectDocumentPage::validatePage() {
     }
     const std::optional<std::string> bytes = ReadFileBytes(settings_.filePath);
     if (!bytes) {
-        ShowInformation(this, "Unable to open file", "File Error");
+        ShowInformation(this, QT_TRANSLATE_NOOP("transfer::TransferWizard", "Unable to open file"),
+                        QT_TRANSLATE_NOOP("transfer::TransferWizard", "File Error"));
         return false;
     }
     const std::string start(SampleOf(*bytes, kFileStartBytes));
@@ -201,32 +213,32 @@ bool SelectDocumentPage::validatePage() {
 // ---- DocumentStructurePage
 
 DocumentStructurePage::DocumentStructurePage(TransferSettings& settings)
-    : TransferPage(settings, QStringLiteral("Document Structure")) {
+    : TransferPage(settings, tr("Document Structure")) {
     const platform::DialogUnits units = Units(this);
-    AddGroup(this, QStringLiteral("Field Names"), kNamesGroup, kLeft, 0, kWidth, 30);
-    names_ = new QCheckBox(QStringLiteral("First line of document contains field names"), this);
+    AddGroup(this, tr("Field Names"), kNamesGroup, kLeft, 0, kWidth, 30);
+    names_ = new QCheckBox(tr("First line of document contains field names"), this);
     platform::SetControlId(names_, kNamesBox);
     units.Place(names_, kLeft + 8, 15, kWidth - 16, 10);
     names_->setChecked(settings_.firstLineHasNames);
 
     const int half = (kWidth - 4) / 2;
-    AddGroup(this, QStringLiteral("Field Separator"), kSeparatorGroup, kLeft, 34, half, 36);
+    AddGroup(this, tr("Field Separator"), kSeparatorGroup, kLeft, 34, half, 36);
     separators_ = new QComboBox(this);
     platform::SetControlId(separators_, kSeparatorList);
     units.Place(separators_, kLeft + 8, 50, half - 16, 12);
     for (const auto& [text, value] : kSeparators) {
-        separators_->addItem(QString::fromUtf8(text), QString::fromUtf8(value));
+        separators_->addItem(Texts::tr(text), QString::fromUtf8(value));
     }
-    AddGroup(this, QStringLiteral("Field Encloser"), kEncloserGroup, kRight - half, 34, half, 36);
+    AddGroup(this, tr("Field Encloser"), kEncloserGroup, kRight - half, 34, half, 36);
     enclosers_ = new QComboBox(this);
     platform::SetControlId(enclosers_, kEncloserList);
     units.Place(enclosers_, kRight - half + 8, 50, half - 16, 12);
     for (const auto& [text, value] : kEnclosers) {
-        enclosers_->addItem(QString::fromUtf8(text), QString::fromUtf8(value));
+        enclosers_->addItem(Texts::tr(text), QString::fromUtf8(value));
     }
 
     if (settings_.IsImport()) {
-        auto* label = new QLabel(Tr("&Encoding:"), this);
+        auto* label = new QLabel(tr("&Encoding:"), this);
         platform::SetControlId(label, kEncodingLabel);
         units.Place(label, kLeft, 78, 40, 8);
         encodings_ = new QComboBox(this);
@@ -239,7 +251,7 @@ DocumentStructurePage::DocumentStructurePage(TransferSettings& settings)
             settings_.encoding = encodings_->currentData().toString().toStdString();
             ReadInEncoding();
         });
-        AddGroup(this, Tr("First lines of document"), kFirstLineGroup, kLeft, 94, kWidth,
+        AddGroup(this, tr("First lines of document"), kFirstLineGroup, kLeft, 94, kWidth,
                  kPageHeight - 94);
         firstLines_ = new QPlainTextEdit(this);
         firstLines_->setReadOnly(true);
@@ -250,8 +262,7 @@ DocumentStructurePage::DocumentStructurePage(TransferSettings& settings)
         platform::SetControlId(firstLines_, kFirstLineText);
         units.Place(firstLines_, kLeft + 8, 108, kWidth - 16, kPageHeight - 114);
     } else {
-        utf8Mark_ =
-            new QCheckBox(QStringLiteral("Add a UTF-8 mark for spreadsheet programs"), this);
+        utf8Mark_ = new QCheckBox(tr("Add a UTF-8 mark for spreadsheet programs"), this);
         units.Place(utf8Mark_, kLeft + 2, 78, kWidth - 4, 10);
         utf8Mark_->setChecked(settings_.utf8Mark);
     }
@@ -304,10 +315,12 @@ void DocumentStructurePage::ReadInEncoding() {
 
 bool DocumentStructurePage::validatePage() {
     if (separators_->currentIndex() < 0 || enclosers_->currentIndex() < 0) {
-        ShowInformation(this,
-                        "You must select both a character that encloses each text field and "
-                        "one that separates each field.",
-                        "Choose Formatting Characters");
+        ShowInformation(
+            this,
+            QT_TRANSLATE_NOOP("transfer::TransferWizard",
+                              "You must select both a character that encloses each "
+                              "text field and one that separates each field."),
+            QT_TRANSLATE_NOOP("transfer::TransferWizard", "Choose Formatting Characters"));
         return false;
     }
     settings_.separator = separators_->currentData().toString().toStdString();
@@ -325,10 +338,10 @@ bool DocumentStructurePage::validatePage() {
 // ---- FieldsPage
 
 FieldsPage::FieldsPage(TransferSettings& settings)
-    : TransferPage(settings, settings.IsImport() ? QStringLiteral("Fields To Import")
-                                                 : QStringLiteral("Fields To Export")) {
+    : TransferPage(settings,
+                   settings.IsImport() ? tr("Fields To Import") : tr("Fields To Export")) {
     const platform::DialogUnits units = Units(this);
-    AddGroup(this, QStringLiteral("Available Fields"), kFieldsGroup, kLeft, 0, kWidth, kPageHeight);
+    AddGroup(this, tr("Available Fields"), kFieldsGroup, kLeft, 0, kWidth, kPageHeight);
     list_ = new QTreeWidget(this);
     platform::SetControlId(list_, kFieldList);
     list_->setRootIsDecorated(false);
@@ -341,7 +354,7 @@ FieldsPage::FieldsPage(TransferSettings& settings)
     // An import keeps room under the list for what the current row's assignment comes to.
     const int listHeight = settings_.IsImport() ? kPageHeight - 69 : kPageHeight - 33;
     units.Place(list_, kLeft + 8, 15, kWidth - 16, listHeight);
-    const QString heading = QString::fromStdString(settings_.listLabel) + QStringLiteral(" Fields");
+    const QString heading = tr(settings_.listHeading.c_str());
     refusal_ = new QLabel(this);
     refusal_->setTextFormat(Qt::PlainText);
     units.Place(refusal_, kLeft + 8, kPageHeight - 15, kWidth - 16, 10);
@@ -367,7 +380,7 @@ FieldsPage::FieldsPage(TransferSettings& settings)
         return;
     }
     list_->setColumnCount(2);
-    list_->setHeaderLabels({QStringLiteral("Import Fields"), heading});
+    list_->setHeaderLabels({tr("Import Fields"), heading});
     list_->header()->setStretchLastSection(true);
     list_->setColumnWidth(0, (units.X(kWidth - 16) - 2 * list_->frameWidth()) / 2);
     description_ = new QLabel(this);
@@ -398,8 +411,8 @@ void FieldsPage::FillColumns() {
                                     : std::vector<std::string>(settings_.columnLabels.size());
     for (size_t i = 0; i < settings_.columnLabels.size(); ++i) {
         const std::string& label = settings_.columnLabels[i];
-        auto* item = new QTreeWidgetItem(list_, {label.empty() ? QString::fromLatin1(kEmptyField)
-                                                               : QString::fromStdString(label)});
+        auto* item = new QTreeWidgetItem(
+            list_, {label.empty() ? Texts::tr(kEmptyField) : QString::fromStdString(label)});
         item->setData(1, Qt::UserRole, QString::fromStdString(assigned[i]));
     }
     ShowAssignments();
@@ -434,11 +447,11 @@ void FieldsPage::ShowAssignments() {
     for (int i = 0; i < list_->topLevelItemCount(); ++i) {
         QTreeWidgetItem* item = list_->topLevelItem(i);
         const QString field = Assignment(i);
-        QString shown = field;
+        // The fields by their names in the file, the one that is none by its text.
+        QString shown = field == QLatin1String(kPhoneByType) ? Texts::tr(kPhoneByType) : field;
         if (field.isEmpty()) {
             // A column of kinds works with the column it names the kinds of.
-            shown =
-                plan.Uses(i) ? Tr("(used with other columns)") : QString::fromLatin1(kNotImported);
+            shown = plan.Uses(i) ? tr("(used with other columns)") : Texts::tr(kNotImported);
         }
         QFont font = list_->font();
         font.setItalic(field.isEmpty());
@@ -504,7 +517,7 @@ bool FieldsPage::validatePage() {
         }
         // A file of empty lines is no export.
         if (settings_.selectedFields.empty()) {
-            refusal_->setText(Tr("Tick at least one field to export."));
+            refusal_->setText(tr("Tick at least one field to export."));
             refusal_->show();
             return false;
         }
@@ -515,8 +528,8 @@ bool FieldsPage::validatePage() {
     for (const std::string& required : settings_.requiredFields) {
         if (std::find(settings_.selectedFields.begin(), settings_.selectedFields.end(), required) ==
             settings_.selectedFields.end()) {
-            refusal_->setText(QStringLiteral("Assign a column to %1 to finish.")
-                                  .arg(QString::fromStdString(required)));
+            refusal_->setText(
+                tr("Assign a column to %1 to finish.").arg(QString::fromStdString(required)));
             refusal_->show();
             return false;
         }
@@ -560,11 +573,11 @@ FieldAssignDialog::FieldAssignDialog(QWidget* owner, const std::vector<std::stri
                                      const QString& assigned, const QString& column, bool byType)
     : QDialog(owner, platform::kDialogFlags) {
     setFont(platform::DialogFont());
-    setWindowTitle(QStringLiteral("Fields"));
+    setWindowTitle(tr("Fields"));
     const platform::DialogUnits units(font());
     setFixedSize(units.X(186), units.Y(64));
 
-    label_ = new QLabel(Tr("Assign the column \"%1\" to:").arg(column), this);
+    label_ = new QLabel(tr("Assign the column \"%1\" to:").arg(column), this);
     label_->setTextFormat(Qt::PlainText);
     label_->setWordWrap(true);
     label_->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
@@ -574,17 +587,19 @@ FieldAssignDialog::FieldAssignDialog(QWidget* owner, const std::vector<std::stri
     platform::SetControlId(list_, kAssignList);
     units.Place(list_, 7, 24, 172, 12);
     // Choosing a field is importing the column into it; the first entry leaves it out.
-    list_->addItem(QString::fromLatin1(kNotImported), QString());
+    list_->addItem(Texts::tr(kNotImported), QString());
     for (const std::string& field : fields) {
         list_->addItem(QString::fromStdString(field), QString::fromStdString(field));
     }
     if (byType || assigned == QLatin1String(kPhoneByType)) {
-        list_->addItem(QString::fromLatin1(kPhoneByType), QString::fromLatin1(kPhoneByType));
+        list_->addItem(Texts::tr(kPhoneByType), QString::fromLatin1(kPhoneByType));
     }
     label_->setBuddy(list_);
-    ok_ = platform::PlaceButton(this, units, "OK", 1, 75, 44, 50, 14);
+    ok_ = platform::PlaceButton(this, units, QT_TRANSLATE_NOOP("platform::DialogButton", "OK"), 1,
+                                75, 44, 50, 14);
     ok_->setDefault(true);
-    cancel_ = platform::PlaceButton(this, units, "Cancel", 2, 129, 44, 50, 14);
+    cancel_ = platform::PlaceButton(
+        this, units, QT_TRANSLATE_NOOP("platform::DialogButton", "Cancel"), 2, 129, 44, 50, 14);
 
     list_->setCurrentIndex(std::max(0, list_->findData(assigned)));
     connect(ok_, &QPushButton::clicked, this, &QDialog::accept);

@@ -149,16 +149,17 @@ QString TopicReference(const QString& topicPart) {
 }
 
 std::vector<HelpTopic> ContentsTopics() {
+    // The titles are the help window's own texts.
     return {
-        {kIntroductionPage, QStringLiteral("Introduction")},
-        {QStringLiteral("html/addrinfdlg.htm"), QStringLiteral("Adding and Editing Persons")},
-        {QStringLiteral("html/contactdlg.htm"), QStringLiteral("Logging Contacts")},
-        {QStringLiteral("html/userinfdlg.htm"), QStringLiteral("Your User Information")},
-        {QStringLiteral("html/transfer.htm"), QStringLiteral("Exporting and Importing Text Files")},
-        {QStringLiteral("html/vcard.htm"), QStringLiteral("Importing and Exporting vCard Files")},
-        {QStringLiteral("html/addrrptdlg.htm"), QStringLiteral("Printing an Address Book")},
-        {QStringLiteral("html/cntrptdlg.htm"), QStringLiteral("Printing Contacts")},
-        {QStringLiteral("html/envrptdlg.htm"), QStringLiteral("Printing Envelopes")},
+        {kIntroductionPage, HelpWindow::tr("Introduction")},
+        {QStringLiteral("html/addrinfdlg.htm"), HelpWindow::tr("Adding and Editing Persons")},
+        {QStringLiteral("html/contactdlg.htm"), HelpWindow::tr("Logging Contacts")},
+        {QStringLiteral("html/userinfdlg.htm"), HelpWindow::tr("Your User Information")},
+        {QStringLiteral("html/transfer.htm"), HelpWindow::tr("Exporting and Importing Text Files")},
+        {QStringLiteral("html/vcard.htm"), HelpWindow::tr("Importing and Exporting vCard Files")},
+        {QStringLiteral("html/addrrptdlg.htm"), HelpWindow::tr("Printing an Address Book")},
+        {QStringLiteral("html/cntrptdlg.htm"), HelpWindow::tr("Printing Contacts")},
+        {QStringLiteral("html/envrptdlg.htm"), HelpWindow::tr("Printing Envelopes")},
     };
 }
 

@@ -23,8 +23,6 @@ namespace help {
 
 namespace {
 
-const QString kWindowTitle = QStringLiteral("Tidemark Help");
-
 // The look of every page; the pages themselves carry only structure.
 const char kPageStyle[] =
     "body { margin: 6px; }"
@@ -48,10 +46,10 @@ QToolButton* MakeButton(const QString& text, const QString& tip, const QKeySeque
                         QWidget* parent) {
     auto* button = new QToolButton(parent);
     button->setText(text);
-    button->setToolTip(key.isEmpty()
-                           ? tip
-                           : tip + QStringLiteral(" (") + key.toString(QKeySequence::NativeText) +
-                                 QLatin1Char(')'));
+    // The tip, then the key in brackets.
+    button->setToolTip(
+        key.isEmpty() ? tip
+                      : HelpWindow::tr("%1 (%2)").arg(tip, key.toString(QKeySequence::NativeText)));
     button->setAutoRaise(true);
     button->setToolButtonStyle(Qt::ToolButtonTextOnly);
     if (!key.isEmpty()) {
@@ -64,19 +62,17 @@ QToolButton* MakeButton(const QString& text, const QString& tip, const QKeySeque
 
 HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     setObjectName(QStringLiteral("helpWindow"));
-    setWindowTitle(kWindowTitle);
+    setWindowTitle(tr("Tidemark Help"));
     // The help stays open beside the program but never keeps it running on its own.
     setAttribute(Qt::WA_QuitOnClose, false);
 
-    auto* back = MakeButton(QStringLiteral("Back"), QStringLiteral("Go back to the page before"),
+    auto* back = MakeButton(tr("Back"), tr("Go back to the page before"),
                             QKeySequence(QKeySequence::Back), this);
-    auto* forward = MakeButton(QStringLiteral("Forward"), QStringLiteral("Go forward again"),
+    auto* forward = MakeButton(tr("Forward"), tr("Go forward again"),
                                QKeySequence(QKeySequence::Forward), this);
-    auto* home = MakeButton(QStringLiteral("Home"), QStringLiteral("Show the introduction"),
-                            QKeySequence(), this);
+    auto* home = MakeButton(tr("Home"), tr("Show the introduction"), QKeySequence(), this);
     contentsButton_ =
-        MakeButton(QStringLiteral("Contents"), QStringLiteral("Show or hide the list of topics"),
-                   QKeySequence(), this);
+        MakeButton(tr("Contents"), tr("Show or hide the list of topics"), QKeySequence(), this);
     contentsButton_->setCheckable(true);
     contentsButton_->setChecked(true);
     back->setEnabled(false);
@@ -246,7 +242,7 @@ bool HelpWindow::eventFilter(QObject* watched, QEvent* event) {
 
 void HelpWindow::PageChanged(const QUrl& source) {
     const QString title = browser_->documentTitle();
-    setWindowTitle(title.isEmpty() ? kWindowTitle : kWindowTitle + QStringLiteral(" - ") + title);
+    setWindowTitle(title.isEmpty() ? tr("Tidemark Help") : tr("Tidemark Help - %1").arg(title));
     // The browser reports the new source before it answers source() with it.
     const QString path = source.path();  // "/help/html/contactdlg.htm"
     for (int row = 0; row < contents_->count(); ++row) {
