@@ -7,12 +7,14 @@
 #include <functional>
 #include <future>
 #include <numeric>
+#include <unordered_map>
 
 #include "Database.h"
 #include "StoredText.h"
 
 using cppsqlite3::Database;
 using cppsqlite3::Query;
+using cppsqlite3::Statement;
 
 namespace {
 
@@ -24,54 +26,21 @@ struct FieldTexts {
 };
 
 // Persons share last names, first names and companies: each text is keyed and sorted once,
-// however many persons hold it. The rows marked in which are visited in file order, the order
-// of their text in memory.
+// however many persons hold it.
 FieldTexts DistinctTexts(const PersonRowList& rows, const std::vector<bool>& which, size_t field) {
     FieldTexts result;
     result.ofRow.resize(rows.size());
-    // Open addressing: a slot holds the upper half of its text's hash and the text's number
-    // plus one; 0 is a free slot. Kept at most half full.
-    std::vector<uint64_t> table(1024, 0);
-    const uint64_t kTag = 0xFFFFFFFF00000000ULL;
-    auto hashOf = [](std::string_view text) {
-        return static_cast<uint64_t>(std::hash<std::string_view>()(text));
-    };
+    std::unordered_map<std::string_view, uint32_t> numbers;
     for (size_t row = 0; row < rows.size(); ++row) {
         if (!which[row]) {
             continue;
         }
         const std::string_view text = rows.Field(row, field);
-        const uint64_t hash = hashOf(text);
-        size_t mask = table.size() - 1;
-        size_t at = hash & mask;
-        uint32_t number = 0;
-        for (;; at = (at + 1) & mask) {
-            const uint64_t slot = table[at];
-            if (slot == 0) {
-                number = static_cast<uint32_t>(result.texts.size());
-                result.texts.push_back(text);
-                table[at] = (hash & kTag) | (number + 1);
-                break;
-            }
-            if ((slot & kTag) == (hash & kTag) &&
-                result.texts[static_cast<uint32_t>(slot) - 1] == text) {
-                number = static_cast<uint32_t>(slot) - 1;
-                break;
-            }
+        const auto known = numbers.try_emplace(text, static_cast<uint32_t>(result.texts.size()));
+        if (known.second) {
+            result.texts.push_back(text);
         }
-        result.ofRow[row] = number;
-        if (2 * result.texts.size() > table.size()) {
-            table.assign(2 * table.size(), 0);
-            mask = table.size() - 1;
-            for (uint32_t n = 0; n < result.texts.size(); ++n) {
-                const uint64_t h = hashOf(result.texts[n]);
-                size_t free = h & mask;
-                while (table[free] != 0) {
-                    free = (free + 1) & mask;
-                }
-                table[free] = (h & kTag) | (n + 1);
-            }
-        }
+        result.ofRow[row] = known.first->second;
     }
     return result;
 }
@@ -333,8 +302,11 @@ void LoadPersonList(const std::string& path, PersonOrder order, PersonRowList& r
         db.Open(path);
         // The table read straight through is much faster than through the name index, which
         // fetches each row from elsewhere in the file.
-        Query& q = db.CreateStatement().ExecuteQuery(
-            "SELECT ID, FName, LName, Company FROM Person ORDER BY rowid");
+        Statement& st = db.CreateStatement();
+        // Through a mapping every page read would count as this process's memory until the
+        // connection closes: a million persons' pages, more than the list itself.
+        st.Execute("PRAGMA mmap_size=0");
+        Query& q = st.ExecuteQuery("SELECT ID, FName, LName, Company FROM Person ORDER BY rowid");
         while (q.Next()) {
             rows.Append({q.GetText(1), q.GetText(2), q.GetText(3), q.GetText(4)});
         }

@@ -1,5 +1,7 @@
 #include "ListModels.h"
 
+#include <QCoreApplication>
+
 #include "StoredText.h"
 
 namespace {
@@ -13,10 +15,17 @@ QString FirstLine(std::string_view s) {
     return Shown(s.substr(0, s.find_first_of("\r\n")));
 }
 
+// The lists' headings, in the main view's words.
+QString Heading(const char* text) {
+    return QCoreApplication::translate("MainView", text);
+}
+
 }  // namespace
 
 PersonListModel::PersonListModel(QObject* parent)
-    : RowListModel({QStringLiteral("Name"), QStringLiteral("Company")}, parent) {}
+    : RowListModel({Heading(QT_TRANSLATE_NOOP("MainView", "Name")),
+                    Heading(QT_TRANSLATE_NOOP("MainView", "Company"))},
+                   parent) {}
 
 QVariant PersonListModel::Cell(size_t row, int column, int role) const {
     if (role != Qt::DisplayRole && role != Qt::ToolTipRole) {
@@ -26,8 +35,10 @@ QVariant PersonListModel::Cell(size_t row, int column, int role) const {
 }
 
 ContactListModel::ContactListModel(QObject* parent)
-    : RowListModel({QStringLiteral("Date"), QStringLiteral("Time"), QStringLiteral("Contact Type"),
-                    QStringLiteral("Notes")},
+    : RowListModel({Heading(QT_TRANSLATE_NOOP("MainView", "Date")),
+                    Heading(QT_TRANSLATE_NOOP("MainView", "Time")),
+                    Heading(QT_TRANSLATE_NOOP("MainView", "Contact Type")),
+                    Heading(QT_TRANSLATE_NOOP("MainView", "Notes"))},
                    parent) {}
 
 QVariant ContactListModel::Cell(size_t row, int column, int role) const {

@@ -19,37 +19,6 @@
 #include "SQLException.h"
 #include "StoredText.h"
 
-namespace {
-
-// The headings the lists' models give, in English.
-const char* const kListHeadings[] = {
-    QT_TRANSLATE_NOOP("MainView", "Name"),         QT_TRANSLATE_NOOP("MainView", "Company"),
-    QT_TRANSLATE_NOOP("MainView", "Date"),         QT_TRANSLATE_NOOP("MainView", "Time"),
-    QT_TRANSLATE_NOOP("MainView", "Contact Type"), QT_TRANSLATE_NOOP("MainView", "Notes")};
-
-// A list model whose headings are shown in the user's language.
-template <typename Model>
-class TranslatedHeadings : public Model {
-public:
-    using Model::Model;
-
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
-        const QVariant heading = Model::headerData(section, orientation, role);
-        if (role != Qt::DisplayRole) {
-            return heading;
-        }
-        const QString text = heading.toString();
-        for (const char* known : kListHeadings) {
-            if (text == QLatin1String(known)) {
-                return MainView::tr(known);
-            }
-        }
-        return heading;
-    }
-};
-
-}  // namespace
-
 MainView::MainView(QWidget* parent) : QWidget(parent), searching_(new SearchState) {
     setFont(platform::DialogFont());
     // The person list and the details, split by a handle the user can drag; the details scroll
@@ -91,9 +60,9 @@ MainView::MainView(QWidget* parent) : QWidget(parent), searching_(new SearchStat
     layout->addWidget(splitter_);
     resize(form_->Size());
 
-    personModel_ = new TranslatedHeadings<PersonListModel>(this);
+    personModel_ = new PersonListModel(this);
     form_->personList->setModel(personModel_);
-    contactModel_ = new TranslatedHeadings<ContactListModel>(this);
+    contactModel_ = new ContactListModel(this);
     form_->contactList->setModel(contactModel_);
     QTreeView* persons = form_->personList;
     QTreeView* contacts = form_->contactList;

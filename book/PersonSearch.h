@@ -3,9 +3,9 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include <QString>
@@ -60,7 +60,8 @@ private:
 };
 
 // Every person's fields and contact descriptions, folded, keyed by the person's identifier.
-// Const members may be called from several threads at once; Build and Refresh may not.
+// Filter keeps what it learnt of the rows for the next call: no member may be called from two
+// threads at once.
 class PersonSearchIndex {
 public:
     PersonSearchIndex();
@@ -88,55 +89,50 @@ public:
                                  const std::vector<uint32_t>* within = nullptr) const;
 
     // The number of persons known.
-    size_t size() const { return order_.size(); }
-    bool Empty() const { return order_.empty(); }
+    size_t size() const { return entryOf_.size(); }
+    bool Empty() const { return entryOf_.empty(); }
     // About how much memory the index holds, in bytes.
     size_t MemoryBytes() const;
 
 private:
-    struct Entry;
-    struct WordScan;
-    struct RowCache;
+    // Where each of one person's folded fields begins in text_, and where their text ends. Each
+    // field is followed by a separator byte that no UTF-8 text holds, so that no word matches
+    // across two fields; before Email come the digits of each phone written with other
+    // characters, so that it is also found by its digits.
+    struct Entry {
+        uint32_t start[PersonRecord::FieldCount + 1] = {};
+        uint32_t notesBegin = 0, notesEnd = 0;  // their distinct descriptions in noteRefs_
+        bool live = true;                       // false once the person is gone or read again
+    };
+    // The entry of each row last filtered, and the rows' identifiers one after the other to tell
+    // that the rows are still those: looking every person up again at each keystroke would take
+    // longer than the search itself.
+    struct RowCache {
+        std::string ids;
+        std::vector<uint32_t> idEnd;
+        std::vector<int> entry;  // -1 for a person the index does not know
+    };
+    struct Needle;
     using Fields = std::array<std::string_view, PersonRecord::FieldCount>;
 
-    int Find(std::string_view id) const { return Find(id, HashId(id)); }
-    int Find(std::string_view id, uint64_t hash) const;
-    static uint64_t HashId(std::string_view id);
-    std::string_view IdOf(uint32_t entry) const;
-    void Insert(uint32_t entry);
-    void Rehash(size_t slotCount);
-    Entry AppendFields(const Fields& fields, std::string& scratch);
-    void AddEntry(std::string_view id, const Entry& entry);
-    void Unlist(uint32_t entry);
-    uint32_t InternNote(std::string_view folded);
-    void RehashNotes(size_t slotCount);
+    Entry AppendFields(const Fields& fields);
+    uint32_t InternNote(const std::string& folded);
     void Compact();
-    bool PersonMatches(const Entry& e, const SearchQuery::Word& word, const WordScan& scan) const;
-    bool NotesMatch(const Entry& e, const SearchQuery::Word& word, const WordScan& scan) const;
-    void ScanNotes(const SearchQuery::Word& word, WordScan& scan) const;
-    void MatchEveryone(const SearchQuery::Word& word, std::vector<uint64_t>& matched) const;
+    bool PersonMatches(const Entry& e, Needle& needle) const;
     void Candidates(const PersonRowList& rows, const std::vector<uint32_t>* within,
                     std::vector<std::pair<uint32_t, uint32_t>>& candidates) const;
 
-    // The persons' folded fields, each followed by a separator byte that no UTF-8 text holds,
-    // so that no word matches across two fields. An edited person's new text goes at the end;
-    // the old stays, unused, until the index is compacted.
+    // Every person's folded text and the numbers of their descriptions, entry after entry. A
+    // person read again gets a new entry at the end; the old one's text and numbers stay,
+    // unused, until compacted.
     std::string text_;
+    std::vector<uint32_t> noteRefs_;
     std::vector<Entry> entries_;
-    std::vector<uint32_t> order_;    // the entries still in the file, by where their text lies
-    std::string idText_;             // the identifiers, entry after entry
-    std::vector<uint32_t> idStart_;  // where each entry's identifier begins, and one past the last
-    std::vector<uint32_t> slots_;    // entry + 1 by the identifier's hash; 0 is free
-    size_t garbage_ = 0;             // bytes of text_ and noteRefs_ no entry uses any more
-
-    // The distinct folded contact descriptions, each followed by a separator; a person's
-    // contacts refer to them by number, so that descriptions used often are kept once.
-    std::string noteText_;
-    std::vector<uint32_t> noteStart_;  // where each begins, and one past the last
-    std::vector<uint32_t> noteSlots_;  // note + 1 by the description's hash; 0 is free
-    std::vector<uint32_t> noteRefs_;   // the notes of each person's contacts, a run per entry
-
-    // The entries of the rows last filtered: looking every person up again at each keystroke
-    // would take longer than the search itself.
-    std::unique_ptr<RowCache> rowCache_;
+    std::unordered_map<std::string, uint32_t> entryOf_;  // the live entry of each identifier
+    size_t garbage_ = 0;                                 // bytes no live entry uses
+    // The distinct folded contact descriptions and their numbers; notes_ points at the keys,
+    // which stay where they are as the table grows.
+    std::unordered_map<std::string, uint32_t> noteNumbers_;
+    std::vector<const std::string*> notes_;
+    mutable RowCache rowCache_;
 };

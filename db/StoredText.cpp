@@ -1,8 +1,5 @@
 #include "StoredText.h"
 
-#include <cstdint>
-#include <cstring>
-
 namespace {
 
 // The code points of bytes 0x80 to 0x9F in Windows-1252; 0 where the code page has none.
@@ -38,60 +35,50 @@ void AppendUtf8(std::string& out, char32_t c) {
     }
 }
 
-size_t Utf8CharLength(const unsigned char* p, const unsigned char* end) {
-    const unsigned char c = *p;
-    if (c < 0x80) {
-        return 1;
+Utf8Char ReadUtf8(const unsigned char* p, const unsigned char* end) {
+    const unsigned char lead = *p;
+    const Utf8Char notValid{lead, 1, false};
+    if (lead < 0x80) {
+        return {lead, 1, true};
     }
     size_t more;
     char32_t code;
-    if (c >= 0xC2 && c <= 0xDF) {
-        more = 1, code = c & 0x1F;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-        more = 2, code = c & 0x0F;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-        more = 3, code = c & 0x07;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        more = 1, code = lead & 0x1F;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        more = 2, code = lead & 0x0F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        more = 3, code = lead & 0x07;
     } else {
-        return 0;
+        return notValid;
     }
     if (static_cast<size_t>(end - p) <= more) {
-        return 0;
+        return notValid;
     }
     for (size_t i = 1; i <= more; ++i) {
         if ((p[i] & 0xC0) != 0x80) {
-            return 0;
+            return notValid;
         }
         code = (code << 6) | (p[i] & 0x3F);
     }
     // Overlong forms, surrogates and code points beyond Unicode are not UTF-8.
     if ((more == 2 && code < 0x800) || (more == 3 && (code < 0x10000 || code > 0x10FFFF)) ||
         (code >= 0xD800 && code <= 0xDFFF)) {
-        return 0;
+        return notValid;
     }
-    return more + 1;
+    return {code, more + 1, true};
+}
+
+size_t Utf8CharLength(const unsigned char* p, const unsigned char* end) {
+    const Utf8Char c = ReadUtf8(p, end);
+    return c.valid ? c.length : 0;
 }
 
 bool IsValidUtf8(const char* bytes, size_t length) {
-    const auto* p = reinterpret_cast<const unsigned char*>(bytes);
-    const unsigned char* end = p + length;
-    while (p < end) {
-        // Most text is ASCII: eight bytes at a time while none has its high bit set.
-        while (end - p >= 8) {
-            uint64_t word;
-            std::memcpy(&word, p, 8);
-            if (word & 0x8080808080808080ULL) {
-                break;
-            }
-            p += 8;
-        }
-        if (p == end) {
-            break;
-        }
-        const size_t length = Utf8CharLength(p, end);
-        if (length == 0) {
+    for (const Utf8Char& c : Utf8Chars(std::string_view(bytes, length))) {
+        if (!c.valid) {
             return false;
         }
-        p += length;
     }
     return true;
 }

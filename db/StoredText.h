@@ -18,6 +18,58 @@ std::string ToStoredText(const QString& text);
 // else the edited text as UTF-8.
 std::string ToStoredText(const QString& edited, const std::string& stored);
 
+// One character of UTF-8 text as it is read: its code point and its bytes. A byte that starts
+// no well-formed character (a lone continuation byte, a lead byte cut short, an overlong form,
+// a surrogate, a code point beyond U+10FFFF) reads as that byte alone, not valid.
+struct Utf8Char {
+    char32_t code = 0;  // the code point; the byte itself when not valid
+    size_t length = 0;  // 1 to 4
+    bool valid = false;
+};
+// The character at p (p < end).
+Utf8Char ReadUtf8(const unsigned char* p, const unsigned char* end);
+
+// The characters of UTF-8 text in turn, for range-based loops:
+//     for (const Utf8Char c : Utf8Chars(text)) ...
+// Every byte is in exactly one character, so the lengths add up to the text's. It views the
+// text, which must outlive it.
+class Utf8Chars {
+public:
+    class Iterator {
+    public:
+        Iterator(const unsigned char* at, const unsigned char* end) : at_(at), end_(end) { Read(); }
+        const Utf8Char& operator*() const { return char_; }
+        Iterator& operator++() {
+            at_ += char_.length;
+            Read();
+            return *this;
+        }
+        bool operator==(const Iterator& other) const { return at_ == other.at_; }
+        bool operator!=(const Iterator& other) const { return at_ != other.at_; }
+
+    private:
+        void Read() {
+            if (at_ == end_) {
+                return;
+            }
+            // Most stored text is ASCII: its bytes need no call.
+            char_ = *at_ < 0x80 ? Utf8Char{*at_, 1, true} : ReadUtf8(at_, end_);
+        }
+        const unsigned char* at_;
+        const unsigned char* end_;
+        Utf8Char char_;
+    };
+
+    explicit Utf8Chars(std::string_view text)
+        : begin_(reinterpret_cast<const unsigned char*>(text.data())), end_(begin_ + text.size()) {}
+    Iterator begin() const { return Iterator(begin_, end_); }
+    Iterator end() const { return Iterator(end_, end_); }
+
+private:
+    const unsigned char* begin_;
+    const unsigned char* end_;
+};
+
 bool IsValidUtf8(const char* bytes, size_t length);
 // The code point (at most U+10FFFF) as UTF-8, at the end of out.
 void AppendUtf8(std::string& out, char32_t c);
