@@ -32,6 +32,32 @@ inline void WriteBytes(const std::string& path, std::string_view bytes) {
               static_cast<qint64>(bytes.size()));
 }
 
+// The cards other programs wrote, under tests/data/vcards.
+inline const std::vector<std::string>& SampleCardFiles() {
+    static const std::vector<std::string> files = {
+        "aosp-v21-complicated-1.vcf", "ezvcard-android21-1.vcf",  "ezvcard-evolution30-1.vcf",
+        "ezvcard-gmail30-2.vcf",      "ezvcard-macab30-1.vcf",    "ezvcard-outlook21-2.vcf",
+        "ezvcard-rfc6350-1.vcf",      "thunderbird-crcrlf-1.vcf", "thunderbird-v40-export-1.vcf",
+        "thunderbird-v40-photo-1.vcf"};
+    return files;
+}
+
+// The physical lines of a written text, without their CR LF.
+inline std::vector<std::string> CrLfLines(const std::string& text) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < text.size()) {
+        const size_t end = text.find("\r\n", start);
+        EXPECT_NE(end, std::string::npos) << "no CR LF after the last line";
+        if (end == std::string::npos) {
+            break;
+        }
+        lines.push_back(text.substr(start, end - start));
+        start = end + 2;
+    }
+    return lines;
+}
+
 inline bool Exists(const std::string& path) {
     return QFile::exists(QFile::decodeName(path.c_str()));
 }

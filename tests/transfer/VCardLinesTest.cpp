@@ -20,15 +20,10 @@ using transfer::vcard::Line;
 using transfer::vcard::Parameter;
 using transfer::vcard::ReadCards;
 using transfer::vcard::WriteCards;
+using transfer_test::CrLfLines;
 using transfer_test::FileBytes;
 
 const std::string kData = TIDEMARK_TEST_DATA;
-
-const std::vector<std::string> kFiles = {
-    "aosp-v21-complicated-1.vcf", "ezvcard-android21-1.vcf",  "ezvcard-evolution30-1.vcf",
-    "ezvcard-gmail30-2.vcf",      "ezvcard-macab30-1.vcf",    "ezvcard-outlook21-2.vcf",
-    "ezvcard-rfc6350-1.vcf",      "thunderbird-crcrlf-1.vcf", "thunderbird-v40-export-1.vcf",
-    "thunderbird-v40-photo-1.vcf"};
 
 // A line as one text that shows every part: group, name, each parameter, value, flags.
 std::string Described(const Line& line) {
@@ -57,22 +52,6 @@ std::vector<std::vector<std::string>> Described(const std::vector<Card>& cards) 
         described.push_back(Described(card));
     }
     return described;
-}
-
-// The physical lines of a written text, without their CR LF.
-std::vector<std::string> PhysicalLines(const std::string& text) {
-    std::vector<std::string> lines;
-    size_t start = 0;
-    while (start < text.size()) {
-        const size_t end = text.find("\r\n", start);
-        EXPECT_NE(end, std::string::npos) << "no CR LF after the last line";
-        if (end == std::string::npos) {
-            break;
-        }
-        lines.push_back(text.substr(start, end - start));
-        start = end + 2;
-    }
-    return lines;
 }
 
 Card One(const std::string& text) {
@@ -137,7 +116,7 @@ TEST(VCardLinePieces, ALineThatStartsWithABlankContinuesAnEmptyOne) {
     EXPECT_EQ(Described(card[4]), "[][ X][1]");
     EXPECT_EQ(Described(card[5]), "[][N][2]");
     // Written as the continuation of an empty line, else it would go on the line before.
-    EXPECT_EQ(PhysicalLines(Written(card)),
+    EXPECT_EQ(CrLfLines(Written(card)),
               (std::vector<std::string>{"BEGIN:VCARD", "N:Lee", "", "   x", "", "  NOTE:y", "",
                                         "  X:1", "N:2", "END:VCARD"}));
     EXPECT_EQ(Described(One(Written(card))), Described(card));
@@ -193,7 +172,7 @@ TEST(VCardLineFolding, LongLinesFoldAt75BytesNeverInsideACharacter) {
                                      "\r\nitem1.X-B:" + value + value + "\r\nEND:VCARD\r\n";
             const Card card = One(text);
             const std::string written = Written(card);
-            const std::vector<std::string> lines = PhysicalLines(written);
+            const std::vector<std::string> lines = CrLfLines(written);
             for (size_t i = 0; i < lines.size(); ++i) {
                 EXPECT_LE(lines[i].size(), 75u) << lines[i];
                 EXPECT_TRUE(IsValidUtf8(lines[i])) << lines[i];
@@ -214,7 +193,7 @@ TEST(VCardLineFolding, LongLinesFoldAt75BytesNeverInsideACharacter) {
     // A line of 75 bytes stays whole; one of 76 folds its last byte.
     const Card card = One("BEGIN:VCARD\r\nNOTE:" + std::string(70, 'n') +
                           "\r\nNOTE:" + std::string(71, 'm') + "\r\nEND:VCARD\r\n");
-    EXPECT_EQ(PhysicalLines(Written(card)),
+    EXPECT_EQ(CrLfLines(Written(card)),
               (std::vector<std::string>{"BEGIN:VCARD", "NOTE:" + std::string(70, 'n'),
                                         "NOTE:" + std::string(70, 'm'), " m", "END:VCARD"}));
 }
@@ -237,7 +216,7 @@ TEST(VCardLineFolding, QuotedPrintableSoftBreaks) {
             "PRINTABLE:" +
             Repeat("=C3=91 ", 30) + "a\r\nEND:VCARD\r\n");
     const std::string written = Written(encoded);
-    const std::vector<std::string> lines = PhysicalLines(written);
+    const std::vector<std::string> lines = CrLfLines(written);
     ASSERT_GT(lines.size(), 5u) << written;
     for (size_t i = 2; i + 2 < lines.size(); ++i) {
         EXPECT_LE(lines[i].size(), 75u) << lines[i];
@@ -252,7 +231,7 @@ TEST(VCardLineFolding, QuotedPrintableSoftBreaks) {
     const Card ending = One("BEGIN:VCARD\r\nN;ENCODING=QUOTED-PRINTABLE:" + std::string(120, 'a') +
                             "END:VCARD\r\nEND:VCARD\r\n");
     const std::string endingWritten = Written(ending);
-    const std::vector<std::string> endingLines = PhysicalLines(endingWritten);
+    const std::vector<std::string> endingLines = CrLfLines(endingWritten);
     ASSERT_EQ(endingLines.size(), 5u) << endingWritten;
     EXPECT_EQ(endingLines[3], "aEND:VCARD");
     EXPECT_EQ(Described(One(endingWritten)), Described(ending)) << endingWritten;
@@ -380,7 +359,7 @@ TEST(VCardLineCards, TheExportsCardsAreWrittenBackByteForByte) {
     transfer::AppendVCard(text, person);
     person[PersonRecord::LName] = "Lee";
     transfer::AppendVCard(text, person);
-    ASSERT_GT(PhysicalLines(text).size(), 25u);
+    ASSERT_GT(CrLfLines(text).size(), 25u);
     EXPECT_EQ(WriteCards(ReadCards(text)), text);
 }
 
@@ -440,7 +419,7 @@ TEST(VCardLineValues, NewValuesKeepTheLinesForm) {
     transfer::vcard::SetValueText(card, 4, "€ “Bar”");
     transfer::vcard::SetValueText(card, 5, "two\r\nlines = ü");
     transfer::vcard::SetValueText(card, 6, "Zoë");
-    EXPECT_EQ(PhysicalLines(Written(card)),
+    EXPECT_EQ(CrLfLines(Written(card)),
               (std::vector<std::string>{
                   "BEGIN:VCARD", "VERSION:2.1",
                   // Shift_JIS holds them, quoted-printable as before.
@@ -464,7 +443,7 @@ TEST(VCardLineValues, NewValuesKeepTheLinesForm) {
 // Files other programs wrote
 
 TEST(VCardLineFiles, EveryCardReadWrittenAndReadAgainHasTheSameLines) {
-    for (const std::string& name : kFiles) {
+    for (const std::string& name : transfer_test::SampleCardFiles()) {
         SCOPED_TRACE(name);
         const std::string bytes = FileBytes(kData + "/vcards/" + name);
         ASSERT_NE(bytes, "<missing>");
@@ -475,7 +454,7 @@ TEST(VCardLineFiles, EveryCardReadWrittenAndReadAgainHasTheSameLines) {
         EXPECT_EQ(Described(again), Described(cards));
         // Written again: the same bytes; every line CR LF and at most 75 bytes.
         EXPECT_EQ(WriteCards(again), written);
-        for (const std::string& line : PhysicalLines(written)) {
+        for (const std::string& line : CrLfLines(written)) {
             EXPECT_LE(line.size(), 75u) << line;
         }
         // And the same persons.

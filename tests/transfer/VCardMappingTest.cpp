@@ -28,12 +28,6 @@ using P = PersonRecord;
 
 const std::string kData = TIDEMARK_TEST_DATA;
 
-const std::vector<std::string> kFiles = {
-    "aosp-v21-complicated-1.vcf", "ezvcard-android21-1.vcf",  "ezvcard-evolution30-1.vcf",
-    "ezvcard-gmail30-2.vcf",      "ezvcard-macab30-1.vcf",    "ezvcard-outlook21-2.vcf",
-    "ezvcard-rfc6350-1.vcf",      "thunderbird-crcrlf-1.vcf", "thunderbird-v40-export-1.vcf",
-    "thunderbird-v40-photo-1.vcf"};
-
 // A line as it is written, unfolded; one that is no content line marked.
 std::string Described(const Line& line) {
     if (!line.content) {
@@ -127,7 +121,7 @@ Card Changed(Card card, P::Field field, const std::string& value) {
 // Reading
 
 TEST(VCardMappingRead, EveryFilesCardsGiveTheImportsPersons) {
-    for (const std::string& name : kFiles) {
+    for (const std::string& name : transfer_test::SampleCardFiles()) {
         SCOPED_TRACE(name);
         const std::string bytes = FileBytes(kData + "/vcards/" + name);
         const transfer::VCardReadResult imported = transfer::ReadVCards(bytes);
@@ -202,7 +196,7 @@ TEST(VCardMappingRead, NamesTheFormattedNameGivesComeFromItsLine) {
 // Writing one field into a card
 
 TEST(VCardMappingWrite, UnchangedFieldsLeaveEveryByte) {
-    for (const std::string& name : kFiles) {
+    for (const std::string& name : transfer_test::SampleCardFiles()) {
         SCOPED_TRACE(name);
         for (Card card : ReadCards(FileBytes(kData + "/vcards/" + name))) {
             std::string before;
@@ -295,11 +289,12 @@ TEST(VCardMappingWrite, BackslashesReadBackAsWritten) {
     EXPECT_EQ(Body(changed)[1], "ORG:C:\\");
     EXPECT_EQ(ReadFields(changed).person[P::Company], "C:\\");
     // What 2.1 cannot hold: a backslash before a semicolon within a component.
-    EXPECT_EQ(ApplyFields(changed, [&] {
-                  PersonRecord person = ReadFields(changed).person;
-                  person[P::FName] = "Ann\\;Marie";
-                  return person;
-              }())
+    EXPECT_EQ(ApplyFields(changed,
+                          [&] {
+                              PersonRecord person = ReadFields(changed).person;
+                              person[P::FName] = "Ann\\;Marie";
+                              return person;
+                          }())
                   .person[P::FName],
               "Ann;Marie");
     // A last component ending in a backslash, once others follow it, keeps it.
@@ -462,7 +457,7 @@ struct FileCard {
 // Every card of every file that names a person.
 std::vector<FileCard> NamedCards() {
     std::vector<FileCard> cards;
-    for (const std::string& name : kFiles) {
+    for (const std::string& name : transfer_test::SampleCardFiles()) {
         const std::vector<Card> read = ReadCards(FileBytes(kData + "/vcards/" + name));
         for (size_t i = 0; i < read.size(); ++i) {
             if (ReadFields(read[i]).HasName()) {

@@ -19,6 +19,7 @@ namespace {
 using transfer::AppendVCard;
 using transfer::ReadVCards;
 using transfer::VCardReadResult;
+using transfer_test::CrLfLines;
 using transfer_test::FileBytes;
 using P = PersonRecord;
 using Fields = std::array<std::string, P::FieldCount>;
@@ -61,22 +62,6 @@ std::string Repeat(const std::string& piece, int count, const std::string& betwe
         text += (i > 0 ? between : "") + piece;
     }
     return text;
-}
-
-// The physical lines of a written text, without their CR LF.
-std::vector<std::string> WrittenLines(const std::string& text) {
-    std::vector<std::string> lines;
-    size_t start = 0;
-    while (start < text.size()) {
-        const size_t end = text.find("\r\n", start);
-        EXPECT_NE(end, std::string::npos) << "no CR LF after the last line";
-        if (end == std::string::npos) {
-            break;
-        }
-        lines.push_back(text.substr(start, end - start));
-        start = end + 2;
-    }
-    return lines;
 }
 
 std::string Written(const PersonRecord& person) {
@@ -791,7 +776,7 @@ TEST(VCardWrite, TextIsEscapedAndOtherValuesKeptOnOneLine) {
     p[P::CelPhone] = "555;1,2\\3";
     p[P::Email] = "ann\r\n@example.com";
     p[P::WebPage] = "http://example.com/a;b,c\\d";
-    const std::vector<std::string> lines = WrittenLines(Written(p));
+    const std::vector<std::string> lines = CrLfLines(Written(p));
     const std::vector<std::string> expected = {
         "BEGIN:VCARD",
         "VERSION:3.0",
@@ -827,7 +812,7 @@ TEST(VCardWrite, LinesFoldAt75BytesNeverInsideACharacter) {
     p[P::LName] = "L";
     p[P::Company] = std::string(71, 'a');
     p[P::Position] = std::string(70, 'b');
-    std::vector<std::string> lines = WrittenLines(Written(p));
+    std::vector<std::string> lines = CrLfLines(Written(p));
     EXPECT_EQ(lines[4], "ORG:" + std::string(71, 'a'));
     EXPECT_EQ(lines[5], "TITLE:" + std::string(69, 'b'));
     EXPECT_EQ(lines[6], " b");
@@ -840,7 +825,7 @@ TEST(VCardWrite, LinesFoldAt75BytesNeverInsideACharacter) {
             q[P::Addr] = Repeat(std::string(offset, 'y') + character, 30, "\r\n");
             q[P::Email] = std::string(offset, 'z') + Repeat(character, 50) + "@example.com";
             const std::string text = Written(q);
-            lines = WrittenLines(text);
+            lines = CrLfLines(text);
             std::string unfolded;
             for (const std::string& line : lines) {
                 EXPECT_LE(line.size(), 75u);
