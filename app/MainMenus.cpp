@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QMenuBar>
 #include <QToolBar>
+#include <QToolButton>
 
 #include "Commands.h"
 #include "Images.h"
@@ -285,4 +286,12 @@ void MainFrame::BuildToolBars() {
     }
     // Shown only while a report is previewed.
     previewBar_->hide();
+    // The button that shows the commands a narrow window leaves no room for.
+    for (QToolBar* bar : {toolBar_, previewBar_}) {
+        for (QToolButton* more : bar->findChildren<QToolButton*>()) {
+            if (!more->defaultAction()) {
+                more->setAccessibleName(tr("More Commands"));
+            }
+        }
+    }
 }

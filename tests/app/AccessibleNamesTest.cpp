@@ -317,6 +317,12 @@ TEST_F(AccessibleNamesTest, TheValueButtonsListsAndToolbarSayWhatTheyAre) {
     EXPECT_EQ(buttons, QStringList({"New", "Open", "Add Person", "Delete Person", "Edit Person",
                                     "Add Contact", "Delete Contact", "Edit Contact", "Undo Delete",
                                     "Help"}));
+    // Also the button a narrow window shows for the commands it has no room for.
+    for (QToolBar* bar : {frame_->MainToolBar(), frame_->PreviewToolBar()}) {
+        for (QToolButton* button : bar->findChildren<QToolButton*>()) {
+            EXPECT_FALSE(NameOf(button).isEmpty()) << button->objectName().toStdString();
+        }
+    }
     // The menus keep their texts.
     EXPECT_EQ(frame_->Action(cmd::kAddPerson)->text(), QStringLiteral("&Add"));
 }
