@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QMenuBar>
 #include <QToolBar>
+#include <QToolButton>
 
 #include "Commands.h"
 #include "Images.h"
@@ -244,6 +245,24 @@ void MainFrame::BuildToolBars() {
         }
     }
 
+    // A screen reader hears the button's name, not the menu item it shares the action with:
+    // Person and Contact each have an Add, a Delete and an Edit.
+    for (const auto& [command, name] : std::initializer_list<std::pair<int, const char*>>{
+             {cmd::kFileNew, QT_TR_NOOP("New")},
+             {cmd::kFileOpen, QT_TR_NOOP("Open")},
+             {cmd::kAddPerson, QT_TR_NOOP("Add Person")},
+             {cmd::kDeletePerson, QT_TR_NOOP("Delete Person")},
+             {cmd::kEditPerson, QT_TR_NOOP("Edit Person")},
+             {cmd::kAddContact, QT_TR_NOOP("Add Contact")},
+             {cmd::kDeleteContact, QT_TR_NOOP("Delete Contact")},
+             {cmd::kEditContact, QT_TR_NOOP("Edit Contact")},
+             {cmd::kUndoDelete, QT_TR_NOOP("Undo Delete")},
+             {cmd::kHelpMode, QT_TR_NOOP("Help")}}) {
+        if (QWidget* button = toolBar_->widgetForAction(actions_[command])) {
+            button->setAccessibleName(tr(name));
+        }
+    }
+
     addToolBarBreak();
     previewBar_ = addToolBar(tr("Print Preview"));
     previewBar_->setObjectName(QStringLiteral("PreviewToolBar"));
@@ -267,4 +286,12 @@ void MainFrame::BuildToolBars() {
     }
     // Shown only while a report is previewed.
     previewBar_->hide();
+    // The button that shows the commands a narrow window leaves no room for.
+    for (QToolBar* bar : {toolBar_, previewBar_}) {
+        for (QToolButton* more : bar->findChildren<QToolButton*>()) {
+            if (!more->defaultAction()) {
+                more->setAccessibleName(tr("More Commands"));
+            }
+        }
+    }
 }

@@ -72,6 +72,7 @@ ContactDialog::ContactDialog(QWidget* owner, bool adding)
     descriptionField_->setTabChangesFocus(true);
     descriptionField_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     platform::SetControlId(descriptionField_, 1022);
+    descriptionField_->setAccessibleName(tr("Notes"));
     units.Place(descriptionField_, 159, 12, 192, 61);
 
     ok_ = platform::PlaceButton(this, units, QT_TRANSLATE_NOOP("platform::DialogButton", "OK"), 1,

@@ -106,6 +106,8 @@ ContactTypesDialog::ContactTypesDialog(QWidget* owner, const std::string& path)
 
     list_ = new QTreeWidget(this);
     platform::SetControlId(list_, 1103);
+    list_->setAccessibleName(tr("Contact Types"));
+    list_->setAccessibleDescription(tr("The kinds a contact can be, to add, edit or delete."));
     units.Place(list_, 3, 3, 139, 87);
     list_->setColumnCount(1);
     list_->setHeaderLabels({tr("Activity")});

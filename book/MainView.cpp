@@ -8,6 +8,7 @@
 #include <QScrollArea>
 #include <QSplitter>
 #include <QTimer>
+#include <QToolButton>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -47,6 +48,13 @@ MainView::MainView(QWidget* parent) : QWidget(parent), searching_(new SearchStat
            "city:, email:, phone: and note: limit a word to those fields."));
     search_->installEventFilter(this);
     platform::SetControlId(search_, kSearchFieldId);
+    // What a screen reader calls the search field, its clear button and the scrolled details.
+    search_->setAccessibleName(tr("Search"));
+    for (QToolButton* clear : search_->findChildren<QToolButton*>()) {
+        clear->setAccessibleName(tr("Clear Search"));
+        clear->setToolTip(tr("Clear Search"));
+    }
+    detailsScroll_->setAccessibleName(tr("Details"));
     listLayout->addWidget(search_);
     listLayout->addWidget(form_->personList);
     splitter_->addWidget(listPane);

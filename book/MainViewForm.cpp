@@ -19,6 +19,7 @@
 #include "DateTime.h"
 #include "DialogUnits.h"
 #include "FlatListView.h"
+#include "MainViewNames.h"
 #include "StoredText.h"
 
 const char kNotAvailable[] = QT_TRANSLATE_NOOP("MainView", "Not Available");
@@ -124,6 +125,8 @@ MainViewForm::MainViewForm(QWidget* listPane, QWidget* detailsPane) : host_(deta
     controls_[1165] = notes;
     Place(notes, 297, 144, 194, 54, 4, MoveX | SizeX);
     contactList = AddList(1021, 172, 207, 325, 75, 4, MoveX | SizeX | SizeY);
+
+    view_names::NameControls(*this);
 }
 
 void MainViewForm::Place(QWidget* widget, int x, int y, int w, int h, int group, int follow) {
@@ -302,6 +305,7 @@ void MainViewForm::ShowPerson(const PersonRecord* person) {
     SetValue(fax, p[PersonRecord::WkFax]);
     SetValue(email, p[PersonRecord::Email]);
     SetValue(webPage, p[PersonRecord::WebPage]);
+    view_names::NameValues(*this);
 }
 
 void MainViewForm::ShowContact(const ContactRowList& rows, int row) {

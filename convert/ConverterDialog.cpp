@@ -97,6 +97,7 @@ ConverterDialog::ConverterDialog(QWidget* parent)
     fileEdit_->setMaxLength(std::numeric_limits<int>::max());
     fileEdit_->setObjectName(QStringLiteral("fileName"));
     platform::SetControlId(fileEdit_, 1000);
+    fileEdit_->setAccessibleName(tr("Database To Convert"));
     fileEdit_->setGeometry(du.Rect(13, 117, 191, 12));
     browseButton_ = platform::PlaceButton(
         this, du, QT_TRANSLATE_NOOP("platform::DialogButton", "Browse..."), 1001, 210, 115, 37, 14);

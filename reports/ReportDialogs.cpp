@@ -89,6 +89,9 @@ PersonPickDialog::PersonPickDialog(QWidget* owner, const std::string& path, cons
     list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     list_->setSortingEnabled(true);
     platform::SetControlId(list_, kList);
+    list_->setAccessibleName(tr("Persons To Include"));
+    list_->setAccessibleDescription(
+        tr("The persons the report is printed for; select one or more."));
     units.Place(list_, 14, 17, 158, listHeight - 30);
     selectAll_ = new QCheckBox(tr(selectAllText), this);
     platform::SetControlId(selectAll_, kSelectAll);
@@ -249,8 +252,14 @@ EnvelopeDialog::EnvelopeDialog(QWidget* owner, const std::string& path,
                             options.returnCompany,     options.returnPosition};
     const char* const texts[3] = {QT_TR_NOOP("Title"), QT_TR_NOOP("Company"),
                                   QT_TR_NOOP("Position")};
+    // The two groups have the same three boxes: a screen reader hears which group each is in.
+    const char* const names[6] = {
+        QT_TR_NOOP("Recipient Title"),        QT_TR_NOOP("Recipient Company"),
+        QT_TR_NOOP("Recipient Position"),     QT_TR_NOOP("Return Address Title"),
+        QT_TR_NOOP("Return Address Company"), QT_TR_NOOP("Return Address Position")};
     for (int i = 0; i < 6; ++i) {
         boxes_[i] = new QCheckBox(tr(texts[i % 3]), this);
+        boxes_[i]->setAccessibleName(tr(names[i]));
         boxes_[i]->setChecked(values[i]);
         platform::SetControlId(boxes_[i], kFirstOption + i);
         units.Place(boxes_[i], i < 3 ? 22 : 136, 182 + 12 * (i % 3), 90, 10);

@@ -143,6 +143,7 @@ SelectDocumentPage::SelectDocumentPage(TransferSettings& settings)
     file_ = new QLineEdit(this);
     file_->setMaxLength(std::numeric_limits<int>::max());
     platform::SetControlId(file_, kFileField);
+    file_->setAccessibleName(tr("File Name"));
     units.Place(file_, kLeft + 8, 18, kWidth - 44, 12);
     file_->setText(QFile::decodeName(settings_.filePath.c_str()));
     browse_ = platform::PlaceButton(this, units, QT_TRANSLATE_NOOP("platform::DialogButton", "..."),
@@ -222,17 +223,18 @@ DocumentStructurePage::DocumentStructurePage(TransferSettings& settings)
     names_->setChecked(settings_.firstLineHasNames);
 
     const int half = (kWidth - 4) / 2;
-    AddGroup(this, tr("Field Separator"), kSeparatorGroup, kLeft, 34, half, 36);
-    separators_ = new QComboBox(this);
+    // Each list inside its frame: a screen reader hears the frame's title as the list's label.
+    separators_ =
+        new QComboBox(AddGroup(this, tr("Field Separator"), kSeparatorGroup, kLeft, 34, half, 36));
     platform::SetControlId(separators_, kSeparatorList);
-    units.Place(separators_, kLeft + 8, 50, half - 16, 12);
+    units.Place(separators_, 8, 16, half - 16, 12);
     for (const auto& [text, value] : kSeparators) {
         separators_->addItem(Texts::tr(text), QString::fromUtf8(value));
     }
-    AddGroup(this, tr("Field Encloser"), kEncloserGroup, kRight - half, 34, half, 36);
-    enclosers_ = new QComboBox(this);
+    enclosers_ = new QComboBox(
+        AddGroup(this, tr("Field Encloser"), kEncloserGroup, kRight - half, 34, half, 36));
     platform::SetControlId(enclosers_, kEncloserList);
-    units.Place(enclosers_, kRight - half + 8, 50, half - 16, 12);
+    units.Place(enclosers_, 8, 16, half - 16, 12);
     for (const auto& [text, value] : kEnclosers) {
         enclosers_->addItem(Texts::tr(text), QString::fromUtf8(value));
     }
@@ -260,6 +262,7 @@ DocumentStructurePage::DocumentStructurePage(TransferSettings& settings)
         // Read only: Tab goes on to the next control rather than into the text.
         firstLines_->setTabChangesFocus(true);
         platform::SetControlId(firstLines_, kFirstLineText);
+        firstLines_->setAccessibleName(tr("First lines of document"));
         units.Place(firstLines_, kLeft + 8, 108, kWidth - 16, kPageHeight - 114);
     } else {
         utf8Mark_ = new QCheckBox(tr("Add a UTF-8 mark for spreadsheet programs"), this);
@@ -344,6 +347,11 @@ FieldsPage::FieldsPage(TransferSettings& settings)
     AddGroup(this, tr("Available Fields"), kFieldsGroup, kLeft, 0, kWidth, kPageHeight);
     list_ = new QTreeWidget(this);
     platform::SetControlId(list_, kFieldList);
+    list_->setAccessibleName(tr("Available Fields"));
+    list_->setAccessibleDescription(settings.IsImport()
+                                        ? tr("The file's columns, each with the field it goes "
+                                             "into; a click on a row changes it.")
+                                        : tr("The fields to write, each with its tick."));
     list_->setRootIsDecorated(false);
     list_->setItemsExpandable(false);
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
