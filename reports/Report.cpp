@@ -51,6 +51,11 @@ QString ListedName(const PersonRecord& p) {
                                             TrimmedBoth(p[P::Company])));
 }
 
+bool HasPersonName(const PersonRecord& p) {
+    return !TrimmedBoth(p[PersonRecord::FName]).empty() ||
+           !TrimmedBoth(p[PersonRecord::LName]).empty();
+}
+
 QString CityLine(const PersonRecord& p) {
     using P = PersonRecord;
     const std::string city = TrimmedBoth(p[P::City]);
@@ -258,7 +263,8 @@ void AddressBookReport::DrawEntry(PageCanvas& canvas, const PersonRecord& p, int
     // line are all an entry has.
     ColumnLines names(canvas, right - gap - left);
     names.Line(ListedName(p));
-    if (!text(p[P::Company]).isEmpty()) {
+    // A person without a name is listed under the company already.
+    if (!text(p[P::Company]).isEmpty() && HasPersonName(p)) {
         names.Line(Report::tr("Company: %1").arg(text(p[P::Company])));
     }
     if (!text(p[P::Position]).isEmpty()) {
@@ -437,7 +443,7 @@ void EnvelopeReport::Paginate(PageCanvas&) {
 QString EnvelopeReport::RecipientName(const PersonRecord& p) const {
     using P = PersonRecord;
     // Without a name the envelope goes to the company.
-    if (!HasName(p)) {
+    if (!HasPersonName(p)) {
         return ListedName(p);
     }
     std::string name =
@@ -445,11 +451,6 @@ QString EnvelopeReport::RecipientName(const PersonRecord& p) const {
                     TrimmedBoth(p[P::FName]));
     name = name.empty() ? p[P::LName] : name + " " + p[P::LName];
     return FromStoredText(TrimmedBoth(name));
-}
-
-bool EnvelopeReport::HasName(const PersonRecord& p) {
-    return !TrimmedBoth(p[PersonRecord::FName]).empty() ||
-           !TrimmedBoth(p[PersonRecord::LName]).empty();
 }
 
 QString EnvelopeReport::CityLine(const PersonRecord& person) {
@@ -497,7 +498,7 @@ void EnvelopeReport::DrawBody(PageCanvas& canvas, int index) {
         to.Line(text(p[P::Position]));
     }
     // A person without a name is addressed by the company already.
-    if (options_.recipientCompany && HasName(p)) {
+    if (options_.recipientCompany && HasPersonName(p)) {
         to.Line(text(p[P::Company]));
     }
     to.Wrapped(FromStoredText(TrimmedBoth(FromStoredLines(p[P::Addr]))));

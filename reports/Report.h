@@ -90,6 +90,8 @@ std::string TrimmedBoth(const std::string& text);
 
 // The name a report prints a person under: the main list's display name.
 QString ListedName(const PersonRecord& person);
+// False for a person with neither first nor last name, whom the company names.
+bool HasPersonName(const PersonRecord& person);
 // City, state and ZIP code on one line, each separator only between parts that are there.
 QString CityLine(const PersonRecord& person);
 // "Address Book", "Contacts", "Envelopes": the name of the report, as its document's title.
@@ -188,7 +190,6 @@ public:
     // company.
     QString RecipientName(const PersonRecord& person) const;
     static QString CityLine(const PersonRecord& person);
-    static bool HasName(const PersonRecord& person);
 
 protected:
     void Paginate(PageCanvas& canvas) override;
