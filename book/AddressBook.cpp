@@ -27,7 +27,8 @@ struct FieldTexts {
 
 // Persons share last names, first names and companies: each text is keyed and sorted once,
 // however many persons hold it.
-FieldTexts DistinctTexts(const PersonRowList& rows, const std::vector<bool>& which, size_t field) {
+template <typename Text>
+FieldTexts DistinctTexts(const PersonRowList& rows, const std::vector<bool>& which, Text textOf) {
     FieldTexts result;
     result.ofRow.resize(rows.size());
     std::unordered_map<std::string_view, uint32_t> numbers;
@@ -35,7 +36,7 @@ FieldTexts DistinctTexts(const PersonRowList& rows, const std::vector<bool>& whi
         if (!which[row]) {
             continue;
         }
-        const std::string_view text = rows.Field(row, field);
+        const std::string_view text = textOf(row);
         const auto known = numbers.try_emplace(text, static_cast<uint32_t>(result.texts.size()));
         if (known.second) {
             result.texts.push_back(text);
@@ -231,21 +232,57 @@ int ContactRowList::Find(const RecordId& id) const {
     return -1;
 }
 
-void SortPersonRows(PersonRowList& rows, PersonOrder order, bool reversed) {
-    const std::vector<size_t> fields =
+namespace {
+
+// The texts a person is sorted by, in turn.
+enum class SortKey { ListName, ListFirstName, Company, LName, FName };
+
+// The list's name as people read it: the last name, or where there is none the first name, or
+// for a person without a name the company, so that "Harbour Ltd" sorts under H.
+std::string_view ListName(const PersonRowList& rows, size_t row) {
+    const std::string_view last = rows.Field(row, PersonRowList::LNameField);
+    if (!last.empty()) {
+        return last;
+    }
+    const std::string_view first = rows.Field(row, PersonRowList::FNameField);
+    return first.empty() ? rows.Company(row) : first;
+}
+
+std::string_view KeyText(const PersonRowList& rows, size_t row, SortKey key) {
+    switch (key) {
+        case SortKey::ListName:
+            return ListName(rows, row);
+        case SortKey::ListFirstName:
+            // The first name follows a last name; alone it is the list name already.
+            return rows.Field(row, PersonRowList::LNameField).empty()
+                       ? std::string_view()
+                       : rows.Field(row, PersonRowList::FNameField);
+        case SortKey::Company:
+            return rows.Company(row);
+        case SortKey::LName:
+            return rows.Field(row, PersonRowList::LNameField);
+        case SortKey::FName:
+            return rows.Field(row, PersonRowList::FNameField);
+    }
+    return std::string_view();
+}
+
+}  // namespace
+
+std::vector<uint32_t> PersonRowOrder(const PersonRowList& rows, PersonOrder order, bool reversed) {
+    const std::vector<SortKey> keys =
         order == PersonOrder::ByName
-            ? std::vector<size_t>{PersonRowList::LNameField, PersonRowList::FNameField}
-            : std::vector<size_t>{PersonRowList::CompanyField, PersonRowList::LNameField,
-                                  PersonRowList::FNameField};
+            ? std::vector<SortKey>{SortKey::ListName, SortKey::ListFirstName}
+            : std::vector<SortKey>{SortKey::Company, SortKey::LName, SortKey::FName};
     const uint32_t count = static_cast<uint32_t>(rows.size());
     std::vector<uint32_t> permutation(count);
     std::iota(permutation.begin(), permutation.end(), 0u);
-    // Runs of rows alike in the fields sorted by so far, numbered in list order; within a run
-    // the rows keep the file's order. A field sorts only the runs of more than one row: a last
+    // Runs of rows alike in the keys sorted by so far, numbered in list order; within a run
+    // the rows keep the file's order. A key sorts only the runs of more than one row: a last
     // name of its own needs no first name read.
     std::vector<uint32_t> runOf(count, 0);
     std::vector<uint32_t> runSize = {count};
-    for (size_t field : fields) {
+    for (SortKey key : keys) {
         std::vector<uint32_t> positions;
         std::vector<bool> toSort(count, false);
         for (uint32_t p = 0; p < count; ++p) {
@@ -257,7 +294,8 @@ void SortPersonRows(PersonRowList& rows, PersonOrder order, bool reversed) {
         if (positions.empty()) {
             break;
         }
-        const FieldTexts distinct = DistinctTexts(rows, toSort, field);
+        const FieldTexts distinct =
+            DistinctTexts(rows, toSort, [&](size_t row) { return KeyText(rows, row, key); });
         uint32_t rankCount = 0;
         const std::vector<uint32_t> ranks = CollationRanks(distinct.texts, rankCount);
         auto rankOfRow = [&](uint32_t row) { return ranks[distinct.ofRow[row]]; };
@@ -292,7 +330,26 @@ void SortPersonRows(PersonRowList& rows, PersonOrder order, bool reversed) {
     if (reversed) {
         std::reverse(permutation.begin(), permutation.end());
     }
-    rows.Reorder(permutation);
+    return permutation;
+}
+
+void SortPersonRows(PersonRowList& rows, PersonOrder order, bool reversed) {
+    rows.Reorder(PersonRowOrder(rows, order, reversed));
+}
+
+void SortPersonRecords(std::vector<PersonRecord>& persons) {
+    PersonRowList rows;
+    rows.Reserve(persons.size(), 0);
+    for (const PersonRecord& p : persons) {
+        rows.Append({std::string_view(), p[PersonRecord::FName], p[PersonRecord::LName],
+                     p[PersonRecord::Company]});
+    }
+    std::vector<PersonRecord> sorted;
+    sorted.reserve(persons.size());
+    for (uint32_t row : PersonRowOrder(rows, PersonOrder::ByName)) {
+        sorted.push_back(std::move(persons[row]));
+    }
+    persons.swap(sorted);
 }
 
 void LoadPersonList(const std::string& path, PersonOrder order, PersonRowList& rows,

@@ -141,9 +141,11 @@ std::string ContactListQuery(const RecordId& personId, ContactOrder order, bool 
 
 // The person list in the order people read names, by the collation of the default locale
 // (QLocale()): letters before accents and case, numbers by value ("Unit 2" before "Unit 10").
-// ByName: by last name, then first name; ByCompany: by company, then last and first name.
-// Persons alike in all of these keep the file's order. A person without the first field
-// (no last name, no company) comes first. reversed turns the whole list round.
+// ByName: by the display name as people read it, the last name (or the first name where
+// there is no last name, or the company where there is no name), then the first name;
+// ByCompany: by company, then last and first name. Persons alike in all of these keep the
+// file's order. A person without the first key comes first. reversed turns the whole list
+// round.
 void LoadPersonList(const std::string& path, PersonOrder order, PersonRowList& rows,
                     bool reversed = false);
 // The locale whose collation the person list follows: the default locale's, or, when that has
@@ -151,6 +153,11 @@ void LoadPersonList(const std::string& path, PersonOrder order, PersonRowList& r
 QLocale PersonSortLocale();
 // The sort of LoadPersonList, on rows read in any order.
 void SortPersonRows(PersonRowList& rows, PersonOrder order, bool reversed = false);
+// The same order as positions: entry i is the row that comes i-th.
+std::vector<uint32_t> PersonRowOrder(const PersonRowList& rows, PersonOrder order,
+                                     bool reversed = false);
+// Persons in the list's name order (ByName), wherever they are listed or printed.
+void SortPersonRecords(std::vector<PersonRecord>& persons);
 // False when no person has the identifier.
 bool LoadPerson(const std::string& path, const RecordId& id, PersonRecord& person);
 // An empty identifier names no person: no query is run.

@@ -2,6 +2,7 @@
 
 #include <QFontMetrics>
 #include <QPainter>
+#include <QTextLayout>
 
 namespace reports {
 
@@ -47,12 +48,43 @@ int PainterCanvas::TextWidth(const QString& text) const {
 
 int PainterCanvas::TextHeight(const QString& text, int width, bool wrap) const {
     const QFontMetrics metrics(Current());
-    if (!wrap) {
-        return static_cast<int>(text.count(QLatin1Char('\n')) + 1) * metrics.lineSpacing();
+    const qsizetype lines =
+        wrap ? WrappedLines(text, width).size() : text.count(QLatin1Char('\n')) + 1;
+    return static_cast<int>(std::max<qsizetype>(1, lines)) * metrics.lineSpacing();
+}
+
+QStringList PainterCanvas::WrappedLines(const QString& text, int width) const {
+    QStringList lines;
+    QTextOption option;
+    // Between words where it can, and inside a word longer than the column where it must.
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    for (const QString& paragraph : text.split(QLatin1Char('\n'))) {
+        if (paragraph.isEmpty()) {
+            lines << QString();
+            continue;
+        }
+        QTextLayout layout(paragraph, Current());
+        layout.setTextOption(option);
+        layout.beginLayout();
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(std::max(1, width));
+            QString piece = paragraph.mid(line.textStart(), line.textLength());
+            while (piece.endsWith(QLatin1Char(' '))) {
+                piece.chop(1);
+            }
+            lines << piece;
+        }
+        layout.endLayout();
     }
-    const int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap;
-    const QRect needed = metrics.boundingRect(QRect(0, 0, std::max(1, width), 1), flags, text);
-    return std::max(needed.height(), metrics.height());
+    return lines;
+}
+
+QString PainterCanvas::ElidedText(const QString& text, int width) const {
+    const QFontMetrics metrics(Current());
+    if (metrics.horizontalAdvance(text) <= width) {
+        return text;
+    }
+    return metrics.elidedText(text, Qt::ElideRight, std::max(0, width));
 }
 
 void PainterCanvas::DrawText(int x, int y, const QString& text) {
@@ -69,18 +101,14 @@ void PainterCanvas::DrawTextBox(const QRect& box, const QString& text, bool wrap
         return;
     }
     const QFontMetrics metrics(Current());
-    if (wrap) {
-        // The box was measured for the text: it holds all of it.
-        painter_->drawText(box, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap | Qt::TextDontClip,
-                           text);
-        return;
-    }
     // Line by line, down to the last line that fits above the clip's bottom; no painter clip,
-    // which a recorded page would carry into every device it is played on.
-    const QStringList lines = text.split(QLatin1Char('\n'));
+    // which a recorded page would carry into every device it is played on. Wrapped, the box
+    // was measured for the text and holds all of it.
+    const QStringList lines =
+        wrap ? WrappedLines(text, box.width()) : text.split(QLatin1Char('\n'));
     int y = box.top();
     for (const QString& line : lines) {
-        if (y < clip.top() || y + metrics.height() > clip.top() + clip.height()) {
+        if (!wrap && (y < clip.top() || y + metrics.height() > clip.top() + clip.height())) {
             break;
         }
         painter_->drawText(box.left(), y + metrics.ascent(), line);

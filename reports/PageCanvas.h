@@ -3,6 +3,7 @@
 #include <QFont>
 #include <QRect>
 #include <QString>
+#include <QStringList>
 
 class QPainter;
 
@@ -33,6 +34,14 @@ public:
     // wrap, more where a line is wider than the box. At least one line.
     virtual int TextHeight(const QString& text, int width, bool wrap) const = 0;
 
+    // The lines the text takes in a column of the width, in the current font: one per line
+    // break and, where a line is wider than the column, broken between words, or inside a word
+    // wider than the column.
+    virtual QStringList WrappedLines(const QString& text, int width) const = 0;
+    // The text as it is when it fits the width in the current font, else as much of it as fits
+    // with an ellipsis ("\u2026") after it.
+    virtual QString ElidedText(const QString& text, int width) const = 0;
+
     // The text's one line with its top left corner at x, y.
     virtual void DrawText(int x, int y, const QString& text) = 0;
     // The text in the box, line by line (and word-wrapped with wrap). Without wrap, the lines
@@ -55,6 +64,8 @@ public:
     int AverageCharWidth() const override;
     int TextWidth(const QString& text) const override;
     int TextHeight(const QString& text, int width, bool wrap) const override;
+    QStringList WrappedLines(const QString& text, int width) const override;
+    QString ElidedText(const QString& text, int width) const override;
     void DrawText(int x, int y, const QString& text) override;
     void DrawTextBox(const QRect& box, const QString& text, bool wrap, const QRect& clip) override;
     void DrawLine(int x1, int y1, int x2, int y2) override;

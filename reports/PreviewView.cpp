@@ -29,9 +29,18 @@ QSize PreviewView::AreaSize() const {
 }
 
 void PreviewView::SetZoom(int level) {
-    const bool fromFitted = zoom_ == 0;
+    const QRect before = SheetRect();
     zoom_ = level;
-    UpdateScrollBars(fromFitted);
+    UpdateScrollBars(false);
+    // The point under the view's centre stays where it is.
+    const QRect after = SheetAt(QPoint());
+    const QSize view = viewport()->size();
+    QScrollBar* across = horizontalScrollBar();
+    QScrollBar* down = verticalScrollBar();
+    across->setValue(PreviewZoom::CentreKept(view.width(), before.left(), before.width(),
+                                             after.left(), after.width(), across->maximum()));
+    down->setValue(PreviewZoom::CentreKept(view.height(), before.top(), before.height(),
+                                           after.top(), after.height(), down->maximum()));
     viewport()->update();
 }
 
@@ -56,12 +65,16 @@ void PreviewView::resizeEvent(QResizeEvent* event) {
 }
 
 QRect PreviewView::SheetRect() const {
+    return SheetAt(QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value()));
+}
+
+QRect PreviewView::SheetAt(const QPoint& scrolled) const {
     // The sheet as large as the area allows, its proportions kept, in the area's middle.
     const QSize area = AreaSize() - QSize(2 * kGap, 2 * kGap);
-    QSize sheet(device_.physicalWidth, device_.physicalHeight);
+    QSize sheet(std::max(1, device_.physicalWidth), std::max(1, device_.physicalHeight));
     sheet.scale(area.expandedTo(QSize(1, 1)), Qt::KeepAspectRatio);
-    const QPoint origin((AreaSize().width() - sheet.width()) / 2 - horizontalScrollBar()->value(),
-                        (AreaSize().height() - sheet.height()) / 2 - verticalScrollBar()->value());
+    const QPoint origin((AreaSize().width() - sheet.width()) / 2 - scrolled.x(),
+                        (AreaSize().height() - sheet.height()) / 2 - scrolled.y());
     return QRect(origin, sheet);
 }
 

@@ -30,6 +30,8 @@ protected:
 
 private:
     void UpdateScrollBars(bool fromFitted);
+    // The sheet with the area scrolled by the offset.
+    QRect SheetAt(const QPoint& scrolled) const;
     QSize AreaSize() const;
 
     QPicture page_;

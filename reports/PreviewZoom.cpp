@@ -1,5 +1,8 @@
 #include "PreviewZoom.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace reports {
 
 void PreviewZoom::ZoomIn() {
@@ -15,6 +18,15 @@ int PreviewZoom::ScrollPosition(int oldValue, int oldMaximum, int newMaximum, bo
         return newMaximum / 2;
     }
     return static_cast<int>(static_cast<long long>(oldValue) * newMaximum / oldMaximum);
+}
+
+int PreviewZoom::CentreKept(int viewLength, int oldStart, int oldLength, int newStart,
+                            int newLength, int maximum) {
+    const double centre = viewLength / 2.0;
+    // Where on the sheet the centre is, as a share of its length.
+    const double share = oldLength > 0 ? (centre - oldStart) / oldLength : 0.5;
+    const long value = std::lround(newStart + share * newLength - centre);
+    return static_cast<int>(std::clamp<long>(value, 0, std::max(0, maximum)));
 }
 
 }  // namespace reports

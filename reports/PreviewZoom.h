@@ -17,6 +17,12 @@ public:
     // same share of the range; coming from the fitted page, the middle.
     static int ScrollPosition(int oldValue, int oldMaximum, int newMaximum, bool fromFitted);
 
+    // Along one direction of the view: the scroll value that keeps the point under the view's
+    // centre in place when the sheet goes from oldStart (in the view, scrolled) and oldLength to
+    // newStart (unscrolled) and newLength; within 0 and maximum.
+    static int CentreKept(int viewLength, int oldStart, int oldLength, int newStart, int newLength,
+                          int maximum);
+
 private:
     int level_ = 0;
 };

@@ -22,7 +22,6 @@ PrintController::PrintController(QWidget* window)
     if (QPrinterInfo::defaultPrinter().isNull()) {
         printer_->setOutputFormat(QPrinter::PdfFormat);
     }
-    printer_->setDocName(tr("Tidemark Document"));
     view_ = new PreviewView(window);
     view_->hide();
 }
@@ -161,6 +160,8 @@ void PrintController::Print() {
     if (!report) {
         return;
     }
+    // The job is named after its report, as the print queue lists it.
+    printer_->setDocName(ReportName(request_.kind));
     QPainter painter;
     if (!painter.begin(printer_.get())) {
         Failed(tr("The print job could not be started on %1.")
@@ -223,7 +224,7 @@ bool PrintController::WritePdf(const QString& path, QString& reason) {
     QPdfWriter writer(path);
     writer.setResolution(printer_->resolution());
     writer.setPageLayout(printer_->pageLayout());
-    writer.setTitle(tr("Tidemark Document"));
+    writer.setTitle(ReportName(request_.kind));
     writer.setCreator(QStringLiteral("Tidemark"));
     QPainter painter;
     if (!painter.begin(&writer)) {

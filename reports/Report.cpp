@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "AddressBook.h"
 #include "StoredText.h"
 
 namespace reports {
@@ -41,6 +42,79 @@ std::string TrimmedBoth(const std::string& text) {
         ++start;
     }
     return right.substr(start);
+}
+
+QString ListedName(const PersonRecord& p) {
+    using P = PersonRecord;
+    // The list's rule on the fields as they print, without their outer blanks.
+    return FromStoredText(PersonDisplayName(TrimmedBoth(p[P::FName]), TrimmedBoth(p[P::LName]),
+                                            TrimmedBoth(p[P::Company])));
+}
+
+bool HasPersonName(const PersonRecord& p) {
+    return !TrimmedBoth(p[PersonRecord::FName]).empty() ||
+           !TrimmedBoth(p[PersonRecord::LName]).empty();
+}
+
+QString CityLine(const PersonRecord& p) {
+    using P = PersonRecord;
+    const std::string city = TrimmedBoth(p[P::City]);
+    const std::string state = TrimmedBoth(p[P::State]);
+    const std::string zip = TrimmedBoth(p[P::Zip]);
+    // The separators only between parts that are there: no lone ",".
+    std::string line = city.empty() || state.empty() ? city + state : city + ", " + state;
+    line = line.empty() || zip.empty() ? line + zip : line + " " + zip;
+    return FromStoredText(line);
+}
+
+QString ReportName(ReportKind kind) {
+    switch (kind) {
+        case ReportKind::AddressBook:
+            return Report::tr("Address Book");
+        case ReportKind::Contacts:
+            return Report::tr("Contacts");
+        case ReportKind::Envelopes:
+            return Report::tr("Envelopes");
+        case ReportKind::None:
+            break;
+    }
+    return QString();
+}
+
+ColumnLines::ColumnLines(const PageCanvas& canvas, int width)
+    : canvas_(canvas), width_(std::max(1, width)) {}
+
+void ColumnLines::Line(const QString& text) {
+    if (!text.isEmpty()) {
+        lines_ << canvas_.ElidedText(text, width_);
+    }
+}
+
+void ColumnLines::Wrapped(const QString& text) {
+    if (!text.isEmpty()) {
+        lines_ << canvas_.WrappedLines(text, width_);
+    }
+}
+
+QStringList ColumnLines::Lines(int most) const {
+    if (lines_.size() <= most) {
+        return lines_;
+    }
+    QStringList shown = lines_.mid(0, std::max(0, most));
+    if (!shown.isEmpty()) {
+        // What is left out is marked where the column ends.
+        shown.back() = canvas_.ElidedText(shown.back() + QChar(0x2026), width_);
+    }
+    return shown;
+}
+
+int ColumnLines::Draw(PageCanvas& canvas, int x, int y, int lineHeight, int most) const {
+    const QStringList shown = Lines(most);
+    for (const QString& text : shown) {
+        canvas.DrawText(x, y, text);
+        y += lineHeight;
+    }
+    return static_cast<int>(shown.size());
 }
 
 // ---- Report
@@ -93,11 +167,8 @@ void Report::SetFont(const QString& face, int pointSize) {
 }
 
 void Report::SortByName(std::vector<PersonRecord>& persons) {
-    // Byte by byte, as the names are stored; equal names keep their order.
-    std::stable_sort(persons.begin(), persons.end(),
-                     [](const PersonRecord& a, const PersonRecord& b) {
-                         return a.DisplayName() < b.DisplayName();
-                     });
+    // The main list's order; equal names keep their order.
+    SortPersonRecords(persons);
 }
 
 void Report::DrawPage(PageCanvas& canvas, int index) {
@@ -186,36 +257,46 @@ void AddressBookReport::DrawEntry(PageCanvas& canvas, const PersonRecord& p, int
     const int line = LineHeight();
     const int left = LeftColumnX();
     const int right = RightColumnX();
-    const auto text = [](const std::string& value) { return FromStoredText(value); };
-    canvas.DrawText(left, y, text(TrimmedRight(p[P::FName]) + " " + p[P::LName]));
-    canvas.DrawText(left, y + line, Report::tr("Company: %1").arg(text(p[P::Company])));
-    canvas.DrawText(left, y + 2 * line, Report::tr("Position: %1").arg(text(p[P::Position])));
-    // The address takes the lines it needs, but never the room of the entry below: what does
-    // not fit above the separating line is cut off.
-    const QString address = ReportText(p[P::Addr]);
-    const int addressTop = y + 3 * line;
-    const int addressHeight = std::max(line, canvas.TextHeight(address, right - left, false));
-    const QRect clip(left, y, right - left, 7 * line);
-    canvas.DrawTextBox(QRect(left, addressTop, right - left, addressHeight), address, false, clip);
-    const std::string city =
-        TrimmedRight(TrimmedRight(TrimmedRight(p[P::City]) + ", " + p[P::State]) + " " + p[P::Zip]);
-    const int cityTop = addressTop + addressHeight;
-    canvas.DrawTextBox(QRect(left, cityTop, right - left, line), text(city), false, clip);
-
-    const QString rows[] = {
-        Report::tr("Home Phone: %1").arg(text(p[P::HmPhone])),
-        Report::tr("Work Phone: %1 Ext. %2").arg(text(p[P::WkPhone]), text(p[P::WkExt])),
-        Report::tr("Pager: %1").arg(text(p[P::Pager])),
-        Report::tr("Cel Phone: %1").arg(text(p[P::CelPhone])),
-        Report::tr("Fax: %1").arg(text(p[P::WkFax])),
-        Report::tr("E-Mail: %1").arg(text(p[P::Email])),
-        Report::tr("Web Page: %1").arg(text(p[P::WebPage]))};
-    int rowY = y;
-    for (const QString& row : rows) {
-        canvas.DrawText(right, rowY, row);
-        rowY += line;
+    const int gap = AverageCharWidth();
+    const auto text = [](const std::string& value) { return FromStoredText(TrimmedBoth(value)); };
+    // Only what has a value, each column within its width; the seven lines above the entry's
+    // line are all an entry has.
+    ColumnLines names(canvas, right - gap - left);
+    names.Line(ListedName(p));
+    // A person without a name is listed under the company already.
+    if (!text(p[P::Company]).isEmpty() && HasPersonName(p)) {
+        names.Line(Report::tr("Company: %1").arg(text(p[P::Company])));
     }
-    canvas.DrawLine(left, y + 7 * line, Content().right - AverageCharWidth(), y + 7 * line);
+    if (!text(p[P::Position]).isEmpty()) {
+        names.Line(Report::tr("Position: %1").arg(text(p[P::Position])));
+    }
+    names.Wrapped(FromStoredText(TrimmedBoth(FromStoredLines(p[P::Addr]))));
+    names.Line(CityLine(p));
+    names.Draw(canvas, left, y, line, kEntryLines - 1);
+
+    const QString phone = text(p[P::WkPhone]);
+    const QString extension = text(p[P::WkExt]);
+    QString work;
+    if (!phone.isEmpty()) {
+        work = extension.isEmpty() ? Report::tr("Work Phone: %1").arg(phone)
+                                   : Report::tr("Work Phone: %1 Ext. %2").arg(phone, extension);
+    } else if (!extension.isEmpty()) {
+        work = Report::tr("Work Phone: Ext. %1").arg(extension);
+    }
+    const auto row = [&](const char* label, P::Field field) {
+        const QString value = text(p[field]);
+        return value.isEmpty() ? QString() : Report::tr(label).arg(value);
+    };
+    ColumnLines numbers(canvas, Content().right - gap - right);
+    numbers.Line(row(QT_TRANSLATE_NOOP("reports::Report", "Home Phone: %1"), P::HmPhone));
+    numbers.Line(work);
+    numbers.Line(row(QT_TRANSLATE_NOOP("reports::Report", "Pager: %1"), P::Pager));
+    numbers.Line(row(QT_TRANSLATE_NOOP("reports::Report", "Cel Phone: %1"), P::CelPhone));
+    numbers.Line(row(QT_TRANSLATE_NOOP("reports::Report", "Fax: %1"), P::WkFax));
+    numbers.Line(row(QT_TRANSLATE_NOOP("reports::Report", "E-Mail: %1"), P::Email));
+    numbers.Line(row(QT_TRANSLATE_NOOP("reports::Report", "Web Page: %1"), P::WebPage));
+    numbers.Draw(canvas, right, y, line, kEntryLines - 1);
+    canvas.DrawLine(left, y + 7 * line, Content().right - gap, y + 7 * line);
 }
 
 // ---- ContactsReport
@@ -246,6 +327,14 @@ int ContactsReport::DescriptionWidth() const {
     return Content().right - RightColumnX();
 }
 
+int ContactsReport::PersonWidth() const {
+    return MiddleColumnX() - AverageCharWidth() - LeftColumnX();
+}
+
+int ContactsReport::TimeWidth() const {
+    return RightColumnX() - AverageCharWidth() - MiddleColumnX();
+}
+
 QString ContactsReport::RowTime(DateTime when) {
     DateTime::Fields f;
     if (!when.ToFields(f)) {
@@ -263,6 +352,8 @@ void ContactsReport::Paginate(PageCanvas& canvas) {
     const ContentRect& c = Content();
     const int line = LineHeight();
     int position = c.top + 4 * line;
+    // The most a row on a page of its own can take: it ends above the page number.
+    const int mostLines = std::max(1, (c.bottom - c.top - 4 * line - 1) / std::max(1, line) - 1);
     for (int p = 0; p < static_cast<int>(persons_.size()); ++p) {
         for (int k = 0; k < static_cast<int>(contacts_.size()); ++k) {
             const ContactRecord& contact = contacts_[k];
@@ -271,14 +362,19 @@ void ContactsReport::Paginate(PageCanvas& canvas) {
                 Chronological(contact.when) > Chronological(ending_)) {
                 continue;
             }
-            const int height =
-                canvas.TextHeight(ReportText(contact.description), DescriptionWidth(), true) + line;
+            // A description longer than a page is cut where the page ends.
+            const int lines = std::min(
+                static_cast<int>(
+                    canvas.WrappedLines(ReportText(contact.description), DescriptionWidth())
+                        .size()),
+                mostLines);
+            const int height = lines * line + line;
             position += height;
             if (position >= c.bottom && !pages_.back().empty()) {
                 pages_.emplace_back();
                 position = c.top + 4 * line + height;
             }
-            pages_.back().push_back({p, k, height});
+            pages_.back().push_back({p, k, height, lines});
         }
     }
     SetPageCount(static_cast<int>(pages_.size()));
@@ -293,33 +389,36 @@ void ContactsReport::DrawHeader(PageCanvas& canvas, int) {
                      .arg(FromStoredText(FormatDisplayDate(beginning_)),
                           FromStoredText(FormatDisplayDate(ending_))));
     const int y = c.top + 2 * line;
-    canvas.DrawText(LeftColumnX(), y, Report::tr("Person"));
-    canvas.DrawText(MiddleColumnX(), y, Report::tr("Date / Time"));
-    canvas.DrawText(RightColumnX(), y, Report::tr("Description"));
+    canvas.DrawText(LeftColumnX(), y, canvas.ElidedText(Report::tr("Person"), PersonWidth()));
+    canvas.DrawText(MiddleColumnX(), y, canvas.ElidedText(Report::tr("Date / Time"), TimeWidth()));
+    canvas.DrawText(RightColumnX(), y,
+                    canvas.ElidedText(Report::tr("Description"), DescriptionWidth()));
     canvas.SetBold(false);
     canvas.DrawLine(LeftColumnX(), y, c.right, y);
 }
 
 void ContactsReport::DrawBody(PageCanvas& canvas, int index) {
-    using P = PersonRecord;
     const ContentRect& c = Content();
     int y = c.top + 3 * LineHeight();
     QString lastName;
     for (const Row& row : pages_[index]) {
-        const PersonRecord& person = persons_[row.person];
         const ContactRecord& contact = contacts_[row.contact];
-        const QString name =
-            FromStoredText(TrimmedRight(TrimmedRight(person[P::FName]) + " " + person[P::LName]));
+        const QString name = ListedName(persons_[row.person]);
         // A run of one person's contacts shows the name once a page.
         if (name != lastName) {
-            canvas.DrawText(LeftColumnX(), y, name);
+            canvas.DrawText(LeftColumnX(), y, canvas.ElidedText(name, PersonWidth()));
             lastName = name;
         }
-        canvas.DrawText(MiddleColumnX(), y, RowTime(contact.when));
+        canvas.DrawText(MiddleColumnX(), y, canvas.ElidedText(RowTime(contact.when), TimeWidth()));
         const int textHeight = row.height - LineHeight();
-        canvas.DrawTextBox(QRect(RightColumnX(), y, DescriptionWidth(), textHeight),
-                           ReportText(contact.description), true,
-                           QRect(RightColumnX(), y, DescriptionWidth(), textHeight));
+        QString description = ReportText(contact.description);
+        ColumnLines lines(canvas, DescriptionWidth());
+        lines.Wrapped(description);
+        if (lines.Count() > row.lines) {
+            description = lines.Lines(row.lines).join(QLatin1Char('\n'));
+        }
+        canvas.DrawTextBox(QRect(RightColumnX(), y, DescriptionWidth(), textHeight), description,
+                           true, QRect(RightColumnX(), y, DescriptionWidth(), textHeight));
         y += row.height;
     }
 }
@@ -343,6 +442,10 @@ void EnvelopeReport::Paginate(PageCanvas&) {
 
 QString EnvelopeReport::RecipientName(const PersonRecord& p) const {
     using P = PersonRecord;
+    // Without a name the envelope goes to the company.
+    if (!HasPersonName(p)) {
+        return ListedName(p);
+    }
     std::string name =
         TrimmedBoth((options_.recipientTitle ? TrimmedRight(p[P::Title]) + " " : std::string()) +
                     TrimmedBoth(p[P::FName]));
@@ -350,44 +453,34 @@ QString EnvelopeReport::RecipientName(const PersonRecord& p) const {
     return FromStoredText(TrimmedBoth(name));
 }
 
-QString EnvelopeReport::CityLine(const PersonRecord& p) {
-    using P = PersonRecord;
-    std::string city = TrimmedBoth(p[P::City]);
-    if (!p[P::State].empty()) {
-        city += ", " + p[P::State];
-    }
-    city = TrimmedBoth(TrimmedBoth(city) + " " + p[P::Zip]);
-    return FromStoredText(city);
+QString EnvelopeReport::CityLine(const PersonRecord& person) {
+    return reports::CityLine(person);
+}
+
+int EnvelopeReport::RecipientTop() const {
+    const ContentRect& c = Content();
+    return (c.bottom - c.top) / 2 + LineHeight();
 }
 
 void EnvelopeReport::DrawHeader(PageCanvas& canvas, int) {
     using P = PersonRecord;
     const int line = LineHeight();
     const int x = LeftColumnX();
-    int y = Content().top;
-    const std::string name = (options_.returnTitle ? user_[P::Title] + " " : std::string()) +
-                             TrimmedRight(user_[P::FName]) + " " + TrimmedRight(user_[P::LName]);
-    canvas.DrawText(x, y, FromStoredText(name));
-    y += line;
+    const auto text = [](const std::string& value) { return FromStoredText(TrimmedBoth(value)); };
+    ColumnLines from(canvas, RightColumnX() - AverageCharWidth() - x);
+    from.Line(FromStoredText(
+        TrimmedBoth((options_.returnTitle ? user_[P::Title] + " " : std::string()) +
+                    TrimmedRight(user_[P::FName]) + " " + TrimmedRight(user_[P::LName]))));
     if (options_.returnPosition) {
-        canvas.DrawText(x, y, FromStoredText(user_[P::Position]));
-        y += line;
+        from.Line(text(user_[P::Position]));
     }
     if (options_.returnCompany) {
-        canvas.DrawText(x, y, FromStoredText(user_[P::Company]));
-        y += line;
+        from.Line(text(user_[P::Company]));
     }
-    const QString address = ReportText(user_[P::Addr]);
-    const int width = RightColumnX() - x;
-    const int height = std::max(line, canvas.TextHeight(address, width, false));
-    const QRect page(Content().left, Content().top, Content().right - Content().left,
-                     Content().bottom - Content().top);
-    canvas.DrawTextBox(QRect(x, y, width, height), address, false, page);
-    y += height;
-    canvas.DrawText(x, y,
-                    FromStoredText(TrimmedRight(
-                        TrimmedRight(TrimmedRight(user_[P::City]) + ", " + user_[P::State]) + " " +
-                        user_[P::Zip])));
+    from.Wrapped(FromStoredText(TrimmedBoth(FromStoredLines(user_[P::Addr]))));
+    from.Line(CityLine(user_));
+    // Above the recipient's block.
+    from.Draw(canvas, x, Content().top, line, (RecipientTop() - Content().top) / std::max(1, line));
 }
 
 void EnvelopeReport::DrawBody(PageCanvas& canvas, int index) {
@@ -396,24 +489,21 @@ void EnvelopeReport::DrawBody(PageCanvas& canvas, int index) {
     const int line = LineHeight();
     const ContentRect& c = Content();
     const QString city = CityLine(p);
-    const int x = RightColumnX() - canvas.TextWidth(city) / 2;
-    int y = (c.bottom - c.top) / 2 + line;
-    canvas.DrawText(x, y, RecipientName(p));
-    y += line;
+    const int x = std::max(c.left, RightColumnX() - canvas.TextWidth(city) / 2);
+    const int y = RecipientTop();
+    const auto text = [](const std::string& value) { return FromStoredText(TrimmedBoth(value)); };
+    ColumnLines to(canvas, c.right - x);
+    to.Line(RecipientName(p));
     if (options_.recipientPosition) {
-        canvas.DrawText(x, y, FromStoredText(p[P::Position]));
-        y += line;
+        to.Line(text(p[P::Position]));
     }
-    if (options_.recipientCompany) {
-        canvas.DrawText(x, y, FromStoredText(p[P::Company]));
-        y += line;
+    // A person without a name is addressed by the company already.
+    if (options_.recipientCompany && HasPersonName(p)) {
+        to.Line(text(p[P::Company]));
     }
-    const QString address = ReportText(p[P::Addr]);
-    const int width = c.right - x;
-    const int height = std::max(line, canvas.TextHeight(address, width, false));
-    canvas.DrawTextBox(QRect(x, y, width, height), address, false,
-                       QRect(c.left, c.top, c.right - c.left, c.bottom - c.top));
-    canvas.DrawText(x, y + height, city);
+    to.Wrapped(FromStoredText(TrimmedBoth(FromStoredLines(p[P::Addr]))));
+    to.Line(city);
+    to.Draw(canvas, x, y, line, (c.bottom - y) / std::max(1, line));
 }
 
 }  // namespace reports

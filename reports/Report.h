@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QString>
+#include <QStringList>
 #include <memory>
 #include <vector>
 
@@ -48,7 +49,7 @@ protected:
     // measure: where pagination measures; the report keeps it for its whole life.
     Report(PageCanvas& measure, const DeviceMetrics& device);
 
-    // Sorts the persons by their display name, compared byte by byte.
+    // Sorts the persons as the main list does.
     static void SortByName(std::vector<PersonRecord>& persons);
 
     // Fills the pages for the current metrics and sets the page count.
@@ -87,6 +88,34 @@ QString ReportText(const std::string& stored);
 std::string TrimmedRight(const std::string& text);
 std::string TrimmedBoth(const std::string& text);
 
+// The name a report prints a person under: the main list's display name.
+QString ListedName(const PersonRecord& person);
+// False for a person with neither first nor last name, whom the company names.
+bool HasPersonName(const PersonRecord& person);
+// City, state and ZIP code on one line, each separator only between parts that are there.
+QString CityLine(const PersonRecord& person);
+// "Address Book", "Contacts", "Envelopes": the name of the report, as its document's title.
+QString ReportName(ReportKind kind);
+
+// The lines of one column of a report, each within the column's width: a line too wide is cut
+// with an ellipsis, a wrapped text broken into lines; empty texts take no line.
+class ColumnLines {
+public:
+    ColumnLines(const PageCanvas& canvas, int width);
+    void Line(const QString& text);
+    void Wrapped(const QString& text);
+    int Count() const { return static_cast<int>(lines_.size()); }
+    // At most most lines; where lines are left out the last shown ends with an ellipsis.
+    QStringList Lines(int most) const;
+    // Draws them from x, y down; returns the lines drawn.
+    int Draw(PageCanvas& canvas, int x, int y, int lineHeight, int most) const;
+
+private:
+    const PageCanvas& canvas_;
+    int width_;
+    QStringList lines_;
+};
+
 // "ADDRESS BOOK": eight lines per person, two columns, a frame, "Page %d" under each page.
 class AddressBookReport : public Report {
 public:
@@ -117,6 +146,7 @@ public:
         int person;   // index into Persons()
         int contact;  // index into the contacts given
         int height;   // the description's height plus one line
+        int lines;    // the description's lines shown
     };
 
     ContactsReport(PageCanvas& measure, const DeviceMetrics& device,
@@ -138,6 +168,8 @@ protected:
 
 private:
     int DescriptionWidth() const;
+    int PersonWidth() const;
+    int TimeWidth() const;
 
     std::vector<PersonRecord> persons_;
     std::vector<ContactRecord> contacts_;
@@ -154,7 +186,8 @@ public:
                    std::vector<PersonRecord> persons, PersonRecord user, EnvelopeOptions options);
 
     const std::vector<PersonRecord>& Persons() const { return persons_; }
-    // The recipient's name and city lines, as printed.
+    // The recipient's name and city lines, as printed: without a first or last name, the
+    // company.
     QString RecipientName(const PersonRecord& person) const;
     static QString CityLine(const PersonRecord& person);
 
@@ -166,6 +199,9 @@ protected:
     void DrawFrame(PageCanvas&) override {}
 
 private:
+    // The recipient's first line: half the content's height and a line down.
+    int RecipientTop() const;
+
     std::vector<PersonRecord> persons_;
     PersonRecord user_;
     EnvelopeOptions options_;

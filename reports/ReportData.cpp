@@ -1,5 +1,6 @@
 #include "ReportData.h"
 
+#include "AddressBook.h"
 #include "Database.h"
 
 #include <unordered_map>
@@ -14,14 +15,21 @@ constexpr size_t kOneByOne = 64;
 }  // namespace
 
 void LoadNameList(const std::string& path, std::vector<NameEntry>& names) {
-    cppsqlite3::Database db;
-    db.Open(path);
-    cppsqlite3::Query& query =
-        db.CreateStatement().ExecuteQuery("SELECT ID, FName, LName, Company FROM Person");
-    while (query.Next()) {
-        names.push_back(
-            {PersonDisplayName(query.GetString(2), query.GetString(3), query.GetString(4)),
-             query.GetString(1)});
+    PersonRowList rows;
+    {
+        cppsqlite3::Database db;
+        db.Open(path);
+        cppsqlite3::Query& query =
+            db.CreateStatement().ExecuteQuery("SELECT ID, FName, LName, Company FROM Person");
+        while (query.Next()) {
+            rows.Append({query.GetText(1), query.GetText(2), query.GetText(3), query.GetText(4)});
+        }
+    }
+    // The main list's order, so a name is found where the list has it.
+    SortPersonRows(rows, PersonOrder::ByName);
+    names.reserve(names.size() + rows.size());
+    for (size_t row = 0; row < rows.size(); ++row) {
+        names.push_back({rows.Name(row), std::string(rows.Id(row))});
     }
 }
 

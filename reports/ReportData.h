@@ -26,7 +26,8 @@ struct NameEntry {
 // What the report dialogs and the report commands read, each on a connection of its own.
 // Failures are cppsqlite3::SQLExceptions; what was read before a failure stays in the output.
 
-// "SELECT ID, FName, LName, Company FROM Person": every person's display name.
+// "SELECT ID, FName, LName, Company FROM Person": every person's display name, in the order of
+// the main list.
 void LoadNameList(const std::string& path, std::vector<NameEntry>& names);
 // The persons with these identifiers, in this order, each by "SELECT * FROM Person WHERE ID".
 void LoadChosenPersons(const std::string& path, const std::vector<RecordId>& ids,

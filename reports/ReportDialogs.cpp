@@ -87,7 +87,9 @@ PersonPickDialog::PersonPickDialog(QWidget* owner, const std::string& path, cons
     AddGroup(this, units, tr("Persons To Include"), 7, 4, 172, listHeight);
     list_ = new QListWidget(this);
     list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    list_->setSortingEnabled(true);
+    // The names come in the main list's order; the list's own sort would put them by code
+    // point.
+    list_->setSortingEnabled(false);
     platform::SetControlId(list_, kList);
     list_->setAccessibleName(tr("Persons To Include"));
     list_->setAccessibleDescription(

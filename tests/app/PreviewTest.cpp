@@ -270,11 +270,11 @@ TEST_F(PreviewTest, PrintingToAFileThroughThePrintDialogWritesEveryPage) {
     for (int page = 1; page <= pages; ++page) {
         EXPECT_TRUE(sheets[page - 1].contains(QStringLiteral("Page %1").arg(page))) << page;
     }
-    // In sorted order: Last00 before Last01 ... before Last14.
+    // In sorted order, under the list's names: Last00 before Last01 ... before Last14.
     int previous = -1;
     for (int i = 0; i < 15; ++i) {
         const int at =
-            text.indexOf(QStringLiteral("First%1 Last%2").arg(i).arg(i, 2, 10, QLatin1Char('0')));
+            text.indexOf(QStringLiteral("Last%1, First%2").arg(i, 2, 10, QLatin1Char('0')).arg(i));
         EXPECT_GT(at, previous) << i;
         previous = at;
     }
@@ -294,7 +294,7 @@ TEST_F(PreviewTest, SaveAsPdfWritesTheReportAtThePrintersPaper) {
     EXPECT_TRUE(info.contains(QStringLiteral("%1 x %2 pts").arg(paper.width()).arg(paper.height())))
         << info.toStdString();
     const QString text = RunTool(QStringLiteral("pdftotext"), {file, "-"});
-    EXPECT_TRUE(text.contains(QStringLiteral("First0 Last00")));
+    EXPECT_TRUE(text.contains(QStringLiteral("Last00, First0")));
     EXPECT_TRUE(text.contains(QStringLiteral("Company: Company 8")));
     const platform::FileDialogRequest& request = files_.Requests().back();
     EXPECT_EQ(request.defaultSuffix, QStringLiteral("pdf"));

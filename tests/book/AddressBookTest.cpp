@@ -37,10 +37,11 @@ TEST(AddressBook, PersonListByNameOrdersByLastThenFirstName) {
     TestBook::AddPerson(path, "Cher", "", "");
     PersonRowList rows;
     LoadPersonList(path, PersonOrder::ByName, rows);
-    // No last name sorts first; then the first name decides, the empty one before "Cher".
-    EXPECT_EQ(Names(rows), (std::vector<std::string>{"Only Company Ltd", "Cher", "O'Brien, Sean",
+    // Without a last name the first name takes its place, and without a name the company:
+    // each where its display name reads.
+    EXPECT_EQ(Names(rows), (std::vector<std::string>{"Cher", "O'Brien, Sean", "Only Company Ltd",
                                                      "Smith, Adam", "Smith, Mary"}));
-    EXPECT_EQ(rows[2].company, "Acme");
+    EXPECT_EQ(rows[1].company, "Acme");
     EXPECT_EQ(rows[0].id.size(), 31u);
 }
 
@@ -125,7 +126,7 @@ TEST_P(PersonListInLocale, ByNameIgnoresCaseAndAccentsFirstAndCountsNumbers) {
                        {"Zed", "Smith2", ""}});
     EXPECT_EQ(Loaded(path_, PersonOrder::ByName),
               (std::vector<std::string>{
-                  "Cher", "adams, Al", "Adams, Al", "\xC3\xA5ngstr\xC3\xB6m, Anders", "Baker, Bo",
+                  "adams, Al", "Adams, Al", "\xC3\xA5ngstr\xC3\xB6m, Anders", "Baker, Bo", "Cher",
                   "Davis, Dan", "de Vries, Jan", "Emond, Eli", "\xC3\x89mond, Eli", "Evans, Eve",
                   "Smith2, Zed", "Smith10, Zed", "Tanaka, Tom", "Unit 2", "Unit 10"}));
 }
@@ -144,13 +145,30 @@ TEST_P(PersonListInLocale, TheFirstNameDecidesOnlyBetweenEqualLastNames) {
                                         "Smith, Emil", "Smith, \xC3\x89mile", "Smith, mary"}));
 }
 
-TEST_P(PersonListInLocale, NoLastNameComesBeforeAnyLastName) {
-    // Even before a last name the collator ignores wholly, such as a zero-width space.
-    AddPersons(
-        path_,
-        {{"Bo", "Adams", ""}, {"Al", "\xE2\x80\x8B", ""}, {"Zed", "", ""}, {"", "", "Solo Ltd"}});
+TEST_P(PersonListInLocale, NoNameAtAllComesBeforeAnyName) {
+    // Even before a last name the collator ignores wholly, such as a zero-width space; a first
+    // name alone and a company alone sort where they read.
+    AddPersons(path_, {{"Bo", "Adams", ""},
+                       {"Al", "\xE2\x80\x8B", ""},
+                       {"Zed", "", ""},
+                       {"", "", "Solo Ltd"},
+                       {"", "", ""}});
     EXPECT_EQ(Loaded(path_, PersonOrder::ByName),
-              (std::vector<std::string>{"Solo Ltd", "Zed", "\xE2\x80\x8B, Al", "Adams, Bo"}));
+              (std::vector<std::string>{"", "\xE2\x80\x8B, Al", "Adams, Bo", "Solo Ltd", "Zed"}));
+}
+
+TEST_P(PersonListInLocale, ACompanyWithoutANameSortsUnderTheCompany) {
+    // The main list, the report dialogs and the reports read this one order.
+    AddPersons(path_, {{"Wes", "Walker", ""},
+                       {"", "", "Harbour Ltd"},
+                       {"Eli", "\xC3\x89mond", ""},
+                       {"Jan", "de Vries", ""},
+                       {"Bea", "Baker", "Zeta"},
+                       {"", "Harbour", ""},
+                       {"Ann", "Harbour", ""}});
+    EXPECT_EQ(Loaded(path_, PersonOrder::ByName),
+              (std::vector<std::string>{"Baker, Bea", "de Vries, Jan", "\xC3\x89mond, Eli",
+                                        "Harbour", "Harbour, Ann", "Harbour Ltd", "Walker, Wes"}));
 }
 
 TEST_P(PersonListInLocale, ByCompanyThenByName) {
@@ -191,8 +209,8 @@ TEST_P(PersonListInLocale, ReversedTurnsTheWholeListRound) {
         EXPECT_EQ(second - first, 1);
     }
     EXPECT_EQ(Loaded(path_, PersonOrder::ByName, true),
-              (std::vector<std::string>{"Unit 10, Di", "Unit 9, Di", "Smith, Ann", "Smith, Ann",
-                                        "\xC3\x89mond, Bo", "emond, Cy", "Solo"}));
+              (std::vector<std::string>{"Unit 10, Di", "Unit 9, Di", "Solo", "Smith, Ann",
+                                        "Smith, Ann", "\xC3\x89mond, Bo", "emond, Cy"}));
     EXPECT_EQ(Loaded(path_, PersonOrder::ByCompany, true),
               (std::vector<std::string>{"Smith, Ann", "Smith, Ann", "Unit 9, Di", "Unit 10, Di",
                                         "Solo", "\xC3\x89mond, Bo", "emond, Cy"}));
@@ -297,9 +315,21 @@ TEST(AddressBook, PersonListMatchesTheCollatorsComparisons) {
         std::stable_sort(expected.begin(), expected.end(), [&](size_t a, size_t b) {
             const auto& p = persons[a];
             const auto& q = persons[b];
-            int c = order == PersonOrder::ByCompany ? compare(p[3], q[3]) : 0;
-            c = c != 0 ? c : compare(p[2], q[2]);
-            c = c != 0 ? c : compare(p[1], q[1]);
+            if (order == PersonOrder::ByCompany) {
+                int c = compare(p[3], q[3]);
+                c = c != 0 ? c : compare(p[2], q[2]);
+                c = c != 0 ? c : compare(p[1], q[1]);
+                return c < 0;
+            }
+            // The display name's first part, then the first name after a last name.
+            const auto name = [](const std::array<std::string, 4>& r) {
+                return !r[2].empty() ? r[2] : !r[1].empty() ? r[1] : r[3];
+            };
+            const auto after = [](const std::array<std::string, 4>& r) {
+                return r[2].empty() ? std::string() : r[1];
+            };
+            int c = compare(name(p), name(q));
+            c = c != 0 ? c : compare(after(p), after(q));
             return c < 0;
         });
         std::vector<RecordId> expectedIds;

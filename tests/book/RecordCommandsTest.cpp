@@ -187,10 +187,10 @@ TEST_F(RecordCommandsTest, PersonWithOnlyCompanyIsListedUnderIt) {
         PressOk(d, Sheet(d).OkButton());
     });
     Run(cmd::kAddPerson);
-    // Sorted by last name, which it has none of.
-    EXPECT_EQ(ListedNames(), std::vector<std::string>({"Zeta Corp", "Adams, Ann"}));
+    // Without a name it is listed under its company, after "Adams".
+    EXPECT_EQ(ListedNames(), std::vector<std::string>({"Adams, Ann", "Zeta Corp"}));
     // The new person is the current one, wherever the order puts it.
-    EXPECT_EQ(view_.SelectedPersonRow(), 0);
+    EXPECT_EQ(view_.SelectedPersonRow(), 1);
     EXPECT_NE(view_.CurrentPersonId(), a);
     EXPECT_EQ(ViewText(1023), QStringLiteral("Zeta Corp"));
     EXPECT_TRUE(view_.ContactRows().Rows().empty());

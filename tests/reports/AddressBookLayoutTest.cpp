@@ -46,26 +46,12 @@ std::vector<DrawCall> PageFurniture(const Layout& l, int pageNumber) {
     };
 }
 
-// The entry of a person whose fields are all empty but the names, at y.
+// The entry of a person whose fields are all empty but the names, at y: the name and the
+// entry's line, no label without a value.
 std::vector<DrawCall> BareEntry(const Layout& l, int y, const QString& name) {
-    const int width = l.rightX - l.leftX;
-    const QRect clip(l.leftX, y, width, 7 * l.line);
-    const int L = l.line;
     return {
         DrawCall::Text(l.leftX, y, name),
-        DrawCall::Text(l.leftX, y + L, QStringLiteral("Company: ")),
-        DrawCall::Text(l.leftX, y + 2 * L, QStringLiteral("Position: ")),
-        // An empty address still takes its one line.
-        DrawCall::Box(QRect(l.leftX, y + 3 * L, width, L), QString(), false, clip),
-        DrawCall::Box(QRect(l.leftX, y + 4 * L, width, L), QStringLiteral(","), false, clip),
-        DrawCall::Text(l.rightX, y, QStringLiteral("Home Phone: ")),
-        DrawCall::Text(l.rightX, y + L, QStringLiteral("Work Phone:  Ext. ")),
-        DrawCall::Text(l.rightX, y + 2 * L, QStringLiteral("Pager: ")),
-        DrawCall::Text(l.rightX, y + 3 * L, QStringLiteral("Cel Phone: ")),
-        DrawCall::Text(l.rightX, y + 4 * L, QStringLiteral("Fax: ")),
-        DrawCall::Text(l.rightX, y + 5 * L, QStringLiteral("E-Mail: ")),
-        DrawCall::Text(l.rightX, y + 6 * L, QStringLiteral("Web Page: ")),
-        DrawCall::Line(l.leftX, y + 7 * L, l.right - l.charWidth, y + 7 * L),
+        DrawCall::Line(l.leftX, y + 7 * l.line, l.right - l.charWidth, y + 7 * l.line),
     };
 }
 
@@ -82,9 +68,8 @@ TEST(AddressBookLayout, FullPageOnLetter) {
     AddressBookReport report(canvas, Letter600(), {Person("B2", "Bob", "Zane"), Ann()});
     ASSERT_EQ(report.PageCount(), 1);
 
-    // Ann first ("Lee, Ann  " < "Zane, Bob"), her entry at 225 + 2 × 99; the clip spans her
-    // seven lines; the city line directly under her two address lines.
-    const QRect annClip(266, 423, 2250, 693);
+    // Ann first ("Lee, Ann" < "Zane, Bob"), her entry at 225 + 2 × 99, one line under the
+    // other; the city line directly under her two address lines.
     const std::vector<DrawCall> expected = {
         DrawCall::Text(2223, 225, QStringLiteral("ADDRESS BOOK"), true),  // 12 × 42 wide
         DrawCall::Text(2349, 6126, QStringLiteral("Page 1"), true),       // 6 × 42 wide
@@ -95,13 +80,12 @@ TEST(AddressBookLayout, FullPageOnLetter) {
         DrawCall::Line(225, 6225, 825, 6225),
         DrawCall::Line(4725, 6225, 4125, 6225),
 
-        DrawCall::Text(266, 423, QStringLiteral("Ann Lee")),
+        DrawCall::Text(266, 423, QStringLiteral("Lee, Ann")),
         DrawCall::Text(266, 522, QStringLiteral("Company: Acme")),
         DrawCall::Text(266, 621, QStringLiteral("Position: Engineer")),
-        DrawCall::Box(QRect(266, 720, 2250, 198), QStringLiteral("1 Main St\nSuite 5"), false,
-                      annClip),
-        DrawCall::Box(QRect(266, 918, 2250, 99), QStringLiteral("Springfield, IL 62701"), false,
-                      annClip),
+        DrawCall::Text(266, 720, QStringLiteral("1 Main St")),
+        DrawCall::Text(266, 819, QStringLiteral("Suite 5")),
+        DrawCall::Text(266, 918, QStringLiteral("Springfield, IL 62701")),
         DrawCall::Text(2516, 423, QStringLiteral("Home Phone: 555-0100")),
         DrawCall::Text(2516, 522, QStringLiteral("Work Phone: 555-0101 Ext. 12")),
         DrawCall::Text(2516, 621, QStringLiteral("Pager: 555-0103")),
@@ -111,20 +95,8 @@ TEST(AddressBookLayout, FullPageOnLetter) {
         DrawCall::Text(2516, 1017, QStringLiteral("Web Page: example.com")),
         DrawCall::Line(266, 1116, 4684, 1116),
 
-        // Bob eight lines further down, his fields empty.
-        DrawCall::Text(266, 1215, QStringLiteral("Bob Zane")),
-        DrawCall::Text(266, 1314, QStringLiteral("Company: ")),
-        DrawCall::Text(266, 1413, QStringLiteral("Position: ")),
-        DrawCall::Box(QRect(266, 1512, 2250, 99), QString(), false, QRect(266, 1215, 2250, 693)),
-        DrawCall::Box(QRect(266, 1611, 2250, 99), QStringLiteral(","), false,
-                      QRect(266, 1215, 2250, 693)),
-        DrawCall::Text(2516, 1215, QStringLiteral("Home Phone: ")),
-        DrawCall::Text(2516, 1314, QStringLiteral("Work Phone:  Ext. ")),
-        DrawCall::Text(2516, 1413, QStringLiteral("Pager: ")),
-        DrawCall::Text(2516, 1512, QStringLiteral("Cel Phone: ")),
-        DrawCall::Text(2516, 1611, QStringLiteral("Fax: ")),
-        DrawCall::Text(2516, 1710, QStringLiteral("E-Mail: ")),
-        DrawCall::Text(2516, 1809, QStringLiteral("Web Page: ")),
+        // Bob eight lines further down: his fields empty, so his name and nothing else.
+        DrawCall::Text(266, 1215, QStringLiteral("Zane, Bob")),
         DrawCall::Line(266, 1908, 4684, 1908),
     };
     EXPECT_TRUE(SameCalls(DrawnPage(report, 0), expected));
@@ -147,7 +119,7 @@ TEST(AddressBookLayout, FullPageOnA4) {
         DrawCall::Line(2330, 3358, 2030, 3358),
     };
     EXPECT_TRUE(SameCalls(furniture, PageFurniture(kA4At300, 1)));
-    const std::vector<DrawCall> entry = BareEntry(kA4At300, 248, QStringLiteral("Bob Zane"));
+    const std::vector<DrawCall> entry = BareEntry(kA4At300, 248, QStringLiteral("Zane, Bob"));
     EXPECT_EQ(entry.back(), DrawCall::Line(170, 591, 2310, 591));
     EXPECT_TRUE(SameCalls(DrawnPage(report, 0), Joined({furniture, entry})));
 }
@@ -187,20 +159,19 @@ TEST(AddressBookLayout, TextFieldsAsPrinted) {
     RecordingCanvas canvas;
     AddressBookReport report(canvas, Letter600(), {p});
     const std::vector<DrawCall> page = DrawnPage(report, 0);
-    const QRect clip(266, 423, 2250, 693);
-    // Only the first name loses its trailing blanks; the city line loses them before each
-    // piece is added and at the end.
-    for (const DrawCall& c : {
-             DrawCall::Text(266, 423, QStringLiteral("Jos\u00E9   Garc\u00EDa  ")),
-             DrawCall::Text(266, 522, QStringLiteral("Company: M\u00FCller & Co")),
-             DrawCall::Box(QRect(266, 720, 2250, 297),
-                           QStringLiteral("Line one\nLine two\nLine three"), false, clip),
-             DrawCall::Box(QRect(266, 1017, 2250, 99), QStringLiteral("Montr\u00E9al, H2X 1Y4"),
-                           false, clip),
-         }) {
-        EXPECT_NE(std::find(page.begin(), page.end(), c), page.end())
-            << ::testing::PrintToString(c);
-    }
+    // The names without their outer blanks, in the list's form; the city line with a blank
+    // before the ZIP code and no comma without a state.
+    EXPECT_TRUE(SameCalls(
+        page, Joined({PageFurniture(kLetter600, 1),
+                      {
+                          DrawCall::Text(266, 423, QStringLiteral("Garc\u00EDa, Jos\u00E9")),
+                          DrawCall::Text(266, 522, QStringLiteral("Company: M\u00FCller & Co")),
+                          DrawCall::Text(266, 621, QStringLiteral("Line one")),
+                          DrawCall::Text(266, 720, QStringLiteral("Line two")),
+                          DrawCall::Text(266, 819, QStringLiteral("Line three")),
+                          DrawCall::Text(266, 918, QStringLiteral("Montr\u00E9al H2X 1Y4")),
+                          DrawCall::Line(266, 1116, 4684, 1116),
+                      }})));
 }
 
 TEST(AddressBookLayout, LongAddressIsCutAtTheEntryLine) {
@@ -211,41 +182,40 @@ TEST(AddressBookLayout, LongAddressIsCutAtTheEntryLine) {
     AddressBookReport report(measure, Letter600(), {first, Person("B", "Bob", "Baker")});
     ASSERT_EQ(report.PageCount(), 1);
 
-    RecordingCanvas canvas;
-    report.DrawPage(canvas, 0);
-    // The entry's clip ends at its line, 423 + 7 × 99 = 1116: the fourth address line ends
-    // there; the fifth, the sixth and the city line would cross into Bob's entry.
+    // Seven lines above the entry's line, 423 to 1116: the name and six address lines would
+    // leave the city line out, so the last line shown ends with an ellipsis.
     std::vector<DrawCall> leftColumn;
-    for (const DrawCall& c : canvas.Shown()) {
+    for (const DrawCall& c : DrawnPage(report, 0)) {
         if (c.kind == DrawCall::Kind::Text && c.x == 266 && c.y < 1215) {
             leftColumn.push_back(c);
         }
     }
     EXPECT_TRUE(SameCalls(leftColumn, {
-                                          DrawCall::Text(266, 423, QStringLiteral("Ann Adams")),
-                                          DrawCall::Text(266, 522, QStringLiteral("Company: ")),
-                                          DrawCall::Text(266, 621, QStringLiteral("Position: ")),
-                                          DrawCall::Text(266, 720, QStringLiteral("L1")),
-                                          DrawCall::Text(266, 819, QStringLiteral("L2")),
-                                          DrawCall::Text(266, 918, QStringLiteral("L3")),
-                                          DrawCall::Text(266, 1017, QStringLiteral("L4")),
+                                          DrawCall::Text(266, 423, QStringLiteral("Adams, Ann")),
+                                          DrawCall::Text(266, 522, QStringLiteral("L1")),
+                                          DrawCall::Text(266, 621, QStringLiteral("L2")),
+                                          DrawCall::Text(266, 720, QStringLiteral("L3")),
+                                          DrawCall::Text(266, 819, QStringLiteral("L4")),
+                                          DrawCall::Text(266, 918, QStringLiteral("L5")),
+                                          DrawCall::Text(266, 1017, QStringLiteral("L6\u2026")),
                                       }));
     // Bob's entry still starts eight lines below Ann's.
-    const std::vector<DrawCall> shown = canvas.Shown();
+    const std::vector<DrawCall> shown = DrawnPage(report, 0);
     EXPECT_NE(std::find(shown.begin(), shown.end(),
-                        DrawCall::Text(266, 1215, QStringLiteral("Bob Baker"))),
+                        DrawCall::Text(266, 1215, QStringLiteral("Baker, Bob"))),
               shown.end());
     EXPECT_NE(std::find(shown.begin(), shown.end(), DrawCall::Line(266, 1116, 4684, 1116)),
               shown.end());
 
-    // Three address lines and the city line fill the entry exactly.
-    first[P::Addr] = "L1\r\nL2\r\nL3";
+    // Five address lines and the city line fill the entry exactly, without an ellipsis.
+    first[P::Addr] = "L1\r\nL2\r\nL3\r\nL4\r\nL5";
     AddressBookReport fits(measure, Letter600(), {first});
-    RecordingCanvas full;
-    fits.DrawPage(full, 0);
-    const std::vector<DrawCall> fitsShown = full.Shown();
+    const std::vector<DrawCall> fitsShown = DrawnPage(fits, 0);
     EXPECT_NE(std::find(fitsShown.begin(), fitsShown.end(),
-                        DrawCall::Text(266, 1017, QStringLiteral("Springfield,"))),
+                        DrawCall::Text(266, 1017, QStringLiteral("Springfield"))),
+              fitsShown.end());
+    EXPECT_NE(std::find(fitsShown.begin(), fitsShown.end(),
+                        DrawCall::Text(266, 918, QStringLiteral("L5"))),
               fitsShown.end());
 }
 
@@ -288,8 +258,8 @@ TEST(AddressBookLayout, LaterPagesStartAtTheTop) {
     const Layout& l = kLetter600;
     EXPECT_TRUE(
         SameCalls(DrawnPage(report, 1),
-                  Joined({PageFurniture(l, 2), BareEntry(l, 423, QStringLiteral("Person 07")),
-                          BareEntry(l, 423 + 792, QStringLiteral("Person 08"))})));
+                  Joined({PageFurniture(l, 2), BareEntry(l, 423, QStringLiteral("07, Person")),
+                          BareEntry(l, 423 + 792, QStringLiteral("08, Person"))})));
 }
 
 }  // namespace

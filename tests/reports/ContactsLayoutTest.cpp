@@ -94,11 +94,11 @@ TEST_F(ContactsLayout, RowsWithinTheDatesNewestFirstByPerson) {
     EXPECT_TRUE(SameCalls(
         DrawnPage(report, 0),
         Joined({Furniture(QStringLiteral("CONTACTS 3/1/2005 - 3/31/2005"), 1),
-                {DrawCall::Text(kPersonX, 522, QStringLiteral("Ann Lee"))},
+                {DrawCall::Text(kPersonX, 522, QStringLiteral("Lee, Ann"))},
                 Row(522, QStringLiteral("03/15/05 09:30PM"), QStringLiteral("Evening")),
                 Row(720, QStringLiteral("03/15/05 09:05AM"), QStringLiteral("Met at the fair")),
                 Row(918, QStringLiteral("03/01/05 12:00AM"), QStringLiteral("First call")),
-                {DrawCall::Text(kPersonX, 1116, QStringLiteral("Bob Zane"))},
+                {DrawCall::Text(kPersonX, 1116, QStringLiteral("Zane, Bob"))},
                 Row(1116, QStringLiteral("03/31/05 11:59PM"), QStringLiteral("Last word")),
                 Row(1314, QStringLiteral("03/20/05 12:00PM"), QStringLiteral("Noon\nsecond line"),
                     2)})));
@@ -137,7 +137,7 @@ TEST_F(ContactsLayout, DescriptionsWrapIntoTallerRows) {
     EXPECT_TRUE(SameCalls(
         DrawnPage(report, 0),
         Joined({Furniture(QStringLiteral("CONTACTS 3/1/2005 - 3/31/2005"), 1),
-                {DrawCall::Text(kPersonX, 522, QStringLiteral("Ann Lee"))},
+                {DrawCall::Text(kPersonX, 522, QStringLiteral("Lee, Ann"))},
                 Row(522, QStringLiteral("03/03/05 12:00AM"), QString::fromStdString(fits)),
                 Row(720, QStringLiteral("03/02/05 12:00AM"), QString::fromStdString(wraps), 2),
                 Row(1017, QStringLiteral("03/01/05 12:00AM"),
@@ -162,7 +162,7 @@ TEST_F(ContactsLayout, RowsFlowOntoNewPages) {
     EXPECT_TRUE(SameCalls(
         DrawnPage(report, 1),
         Joined({Furniture(QStringLiteral("CONTACTS 1/1/2005 - 1/31/2005"), 2),
-                {DrawCall::Text(kPersonX, 522, QStringLiteral("Ann Lee"))},
+                {DrawCall::Text(kPersonX, 522, QStringLiteral("Lee, Ann"))},
                 Row(522, QStringLiteral("01/01/05 10:00AM"), QStringLiteral("Call 29"))})));
 }
 
@@ -221,8 +221,8 @@ TEST_F(ContactsLayout, NameOnlyWhereItChanges) {
             names.push_back(c);
         }
     }
-    EXPECT_TRUE(SameCalls(names, {DrawCall::Text(kPersonX, 522, QStringLiteral("Ann Lee")),
-                                  DrawCall::Text(kPersonX, 918, QStringLiteral("Cy Moss"))}));
+    EXPECT_TRUE(SameCalls(names, {DrawCall::Text(kPersonX, 522, QStringLiteral("Lee, Ann")),
+                                  DrawCall::Text(kPersonX, 918, QStringLiteral("Moss, Cy"))}));
 }
 
 TEST_F(ContactsLayout, DatesBefore1900CountForwardWithinTheDay) {

@@ -97,13 +97,42 @@ int RecordingCanvas::TextWidth(const QString& text) const {
 }
 
 int RecordingCanvas::TextHeight(const QString& text, int width, bool wrap) const {
-    int lines = 0;
-    for (const QString& line : text.split(QLatin1Char('\n'))) {
-        const int lineWidth = TextWidth(line);
-        const int box = std::max(1, width);
-        lines += wrap && lineWidth > box ? (lineWidth + box - 1) / box : 1;
+    const qsizetype lines =
+        wrap ? WrappedLines(text, width).size() : text.count(QLatin1Char('\n')) + 1;
+    return static_cast<int>(lines) * LineHeight();
+}
+
+QStringList RecordingCanvas::WrappedLines(const QString& text, int width) const {
+    const int perLine = std::max(1, width / std::max(1, AverageCharWidth() + (bold_ ? 1 : 0)));
+    QStringList lines;
+    for (const QString& paragraph : text.split(QLatin1Char('\n'))) {
+        QString current;
+        for (QString word : paragraph.split(QLatin1Char(' '))) {
+            const QString joined = current.isEmpty() ? word : current + QLatin1Char(' ') + word;
+            if (TextWidth(joined) <= width) {
+                current = joined;
+                continue;
+            }
+            if (!current.isEmpty()) {
+                lines << current;
+            }
+            while (TextWidth(word) > width) {
+                lines << word.left(perLine);
+                word = word.mid(perLine);
+            }
+            current = word;
+        }
+        lines << current;
     }
-    return lines * LineHeight();
+    return lines;
+}
+
+QString RecordingCanvas::ElidedText(const QString& text, int width) const {
+    if (TextWidth(text) <= width) {
+        return text;
+    }
+    const int fit = width / (AverageCharWidth() + (bold_ ? 1 : 0)) - 1;
+    return text.left(std::max(0, fit)) + QChar(0x2026);
 }
 
 void RecordingCanvas::DrawText(int x, int y, const QString& text) {

@@ -42,8 +42,10 @@ void PrintTo(const DrawCall& call, std::ostream* out);
 //   LineHeight       = pixel + pixel / 5 (+ the extra leading given), bold or not
 //   AverageCharWidth = pixel / 2
 //   TextWidth        = characters × AverageCharWidth, and one more per character in bold
-//   TextHeight       = lines × LineHeight; with wrap a line wider than the box takes
-//                      ceil(width / box width) lines
+//   TextHeight       = lines × LineHeight; with wrap the lines of WrappedLines
+//   WrappedLines     = greedy by words split at blanks; a word wider than the box in pieces
+//                      of as many characters as fit
+//   ElidedText       = the text when it fits, else the most characters that fit with "…"
 // Without wrap a box shows the lines whose whole height lies inside the clip (Shown()).
 class RecordingCanvas : public reports::PageCanvas {
 public:
@@ -56,6 +58,8 @@ public:
     int AverageCharWidth() const override;
     int TextWidth(const QString& text) const override;
     int TextHeight(const QString& text, int width, bool wrap) const override;
+    QStringList WrappedLines(const QString& text, int width) const override;
+    QString ElidedText(const QString& text, int width) const override;
     void DrawText(int x, int y, const QString& text) override;
     void DrawTextBox(const QRect& box, const QString& text, bool wrap, const QRect& clip) override;
     void DrawLine(int x1, int y1, int x2, int y2) override;

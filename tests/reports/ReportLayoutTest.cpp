@@ -84,7 +84,7 @@ TEST(PageGeometry, ReportMeasuresOnItsCanvas) {
 
 // ---- Order of the persons
 
-TEST(ReportOrder, PersonsSortByDisplayNameByteByByte) {
+TEST(ReportOrder, PersonsSortAsTheMainListReads) {
     const std::vector<PersonRecord> given = {
         Person("zola", "Emil", "Zola"),
         Person("emond", "Luc", "\xC3\x89mond"),  // "Émond" in UTF-8
@@ -95,10 +95,10 @@ TEST(ReportOrder, PersonsSortByDisplayNameByteByByte) {
         Person("carl", "Carl", ""),
         Person("adams", "", "Adams"),
     };
-    // Upper case before lower case before the bytes of accented letters; the two "Lee, Ann"
-    // keep the order they came in.
-    const std::vector<std::string> sorted = {"adams", "beta", "carl",    "lee1",
-                                             "lee2",  "zola", "devries", "emond"};
+    // As people read: "de Vries" under D, "Émond" under E, the company without a name
+    // under B; the two "Lee, Ann" keep the order they came in.
+    const std::vector<std::string> sorted = {"adams", "beta", "carl", "devries",
+                                             "emond", "lee1", "lee2", "zola"};
     RecordingCanvas canvas;
     AddressBookReport book(canvas, Letter600(), given);
     EXPECT_EQ(IdsOf(book.Persons()), sorted);
@@ -119,11 +119,12 @@ TEST(ReportOrder, PersonsSortByDisplayNameByteByByte) {
     };
     const int first = kLetter600.top + 2 * kLetter600.line;
     const int entry = 8 * kLetter600.line;
-    EXPECT_EQ(y(0, QStringLiteral(" Adams")), first);
-    EXPECT_EQ(y(0, QStringLiteral("Carl ")), first + 2 * entry);
-    EXPECT_EQ(y(0, QStringLiteral("Emil Zola")), first + 5 * entry);
-    EXPECT_EQ(y(0, QStringLiteral("Jan de Vries")), first + 6 * entry);
-    EXPECT_EQ(y(1, QStringLiteral("Luc \u00C9mond")), first);
+    EXPECT_EQ(y(0, QStringLiteral("Adams")), first);
+    EXPECT_EQ(y(0, QStringLiteral("Beta Corp")), first + entry);
+    EXPECT_EQ(y(0, QStringLiteral("Carl")), first + 2 * entry);
+    EXPECT_EQ(y(0, QStringLiteral("de Vries, Jan")), first + 3 * entry);
+    EXPECT_EQ(y(0, QStringLiteral("\u00C9mond, Luc")), first + 4 * entry);
+    EXPECT_EQ(y(1, QStringLiteral("Zola, Emil")), first);
 }
 
 TEST(ReportOrder, EqualNamesKeepTheirOrderInLongLists) {
