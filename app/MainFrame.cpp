@@ -486,6 +486,6 @@ void MainFrame::CarryOutRecordCommand(int command) {
 
 void MainFrame::closeEvent(QCloseEvent* event) {
     SaveWindowPlacement(QString::fromLatin1(kSettingsKey), this);
-    SaveSplitPosition(QString::fromLatin1(kSettingsKey), view_->ListPaneWidth());
+    SaveSplitPosition(QString::fromLatin1(kSettingsKey), view_->ChosenListPaneWidth());
     event->accept();
 }

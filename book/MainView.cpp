@@ -51,9 +51,15 @@ MainView::MainView(QWidget* parent) : QWidget(parent), searching_(new SearchStat
     listLayout->addWidget(form_->personList);
     splitter_->addWidget(listPane);
     splitter_->addWidget(detailsScroll_);
-    // A wider window widens the list too, the details more.
+    // A wider window widens the list too, the details more, until the user gives the list a
+    // width: from then on it keeps that width and the details take what is left.
     splitter_->setStretchFactor(0, 1);
     splitter_->setStretchFactor(1, 2);
+    splitter_->installEventFilter(this);
+    connect(splitter_, &QSplitter::splitterMoved, this, [this] {
+        chosenListWidth_ = splitter_->sizes().value(0);
+        splitter_->setStretchFactor(0, 0);
+    });
     splitter_->setSizes({form_->ListPaneSize().width(), form_->DetailsSize().width()});
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -119,10 +125,25 @@ int MainView::ListPaneWidth() const {
     return splitter_->sizes().value(0);
 }
 
+int MainView::ChosenListPaneWidth() const {
+    return chosenListWidth_ > 0 ? chosenListWidth_ : ListPaneWidth();
+}
+
 void MainView::SetListPaneWidth(int width) {
+    chosenListWidth_ = width;
+    splitter_->setStretchFactor(0, 0);
+    ApplyListPaneWidth();
+}
+
+void MainView::ApplyListPaneWidth() {
+    if (chosenListWidth_ <= 0) {
+        return;
+    }
     const QList<int> sizes = splitter_->sizes();
-    const int total = std::max(sizes.value(0) + sizes.value(1), width + 1);
-    splitter_->setSizes({width, total - width});
+    const int total = std::max(sizes.value(0) + sizes.value(1), chosenListWidth_ + 1);
+    if (sizes.value(0) != chosenListWidth_) {
+        splitter_->setSizes({chosenListWidth_, total - chosenListWidth_});
+    }
 }
 
 void MainView::OnPathChanged(const std::string& path) {
@@ -487,6 +508,11 @@ bool MainView::eventFilter(QObject* watched, QEvent* event) {
                 ReadSearchIndex();
             }
         });
+    }
+    // Whatever size the window takes, late or early (a maximised start), the chosen width holds
+    // wherever there is room for it.
+    if (event->type() == QEvent::Resize && watched == splitter_) {
+        ApplyListPaneWidth();
     }
     if (event->type() == QEvent::Resize && watched == details_) {
         form_->Fit(details_->size());

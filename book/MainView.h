@@ -119,6 +119,9 @@ public:
     // The width of the person list's pane; setting it moves the handle, the details take the rest.
     int ListPaneWidth() const;
     void SetListPaneWidth(int width);
+    // The width the user last gave the list (dragged or set), kept while a narrow window
+    // squeezes the pane; what is stored between runs.
+    int ChosenListPaneWidth() const;
     QSize sizeHint() const override;
 
 signals:
@@ -144,6 +147,7 @@ private:
     // notice for a large file; false after a failure, which has been shown.
     bool ReadSearchIndex();
     void ShowSearchResult();
+    void ApplyListPaneWidth();
 
     std::string path_;
     PersonOrder personOrder_ = PersonOrder::ByName;
@@ -162,6 +166,7 @@ private:
     QLabel* noMatch_ = nullptr;
 
     QSplitter* splitter_ = nullptr;
+    int chosenListWidth_ = 0;
     QScrollArea* detailsScroll_ = nullptr;
     QWidget* details_ = nullptr;
     std::unique_ptr<MainViewForm> form_;
