@@ -4,9 +4,12 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollArea>
 #include <QSplitter>
+#include <QStyle>
 #include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -20,7 +23,7 @@
 #include "StoredText.h"
 
 MainView::MainView(QWidget* parent) : QWidget(parent), searching_(new SearchState) {
-    setFont(platform::DialogFont());
+    // The view keeps the application's font, not a copy of it, so it follows when that changes.
     // The person list and the details, split by a handle the user can drag; the details scroll
     // when the window is smaller than their form.
     splitter_ = new QSplitter(Qt::Horizontal, this);
@@ -29,15 +32,14 @@ MainView::MainView(QWidget* parent) : QWidget(parent), searching_(new SearchStat
     detailsScroll_ = new QScrollArea(splitter_);
     detailsScroll_->setFrameShape(QFrame::NoFrame);
     detailsScroll_->setWidgetResizable(true);
+    // Tab goes through the details' own controls, not the area around them.
+    detailsScroll_->setFocusPolicy(Qt::NoFocus);
     details_ = new QWidget;
     form_ = std::make_unique<MainViewForm>(listPane, details_);
-    details_->setMinimumSize(form_->DetailsSize());
     detailsScroll_->setWidget(details_);
     details_->installEventFilter(this);
-    const platform::DialogUnits du(font());
-    auto* listLayout = new QVBoxLayout(listPane);
-    listLayout->setContentsMargins(du.X(12), du.Y(7), du.X(4), du.Y(4));
-    listLayout->setSpacing(du.Y(3));
+    listLayout_ = new QVBoxLayout(listPane);
+    MeasurePanes();
     // The search field: the list shows only the persons it finds as the user types.
     search_ = new QLineEdit(listPane);
     search_->setPlaceholderText(tr("Search (Ctrl+F)"));
@@ -47,8 +49,8 @@ MainView::MainView(QWidget* parent) : QWidget(parent), searching_(new SearchStat
            "city:, email:, phone: and note: limit a word to those fields."));
     search_->installEventFilter(this);
     platform::SetControlId(search_, kSearchFieldId);
-    listLayout->addWidget(search_);
-    listLayout->addWidget(form_->personList);
+    listLayout_->addWidget(search_);
+    listLayout_->addWidget(form_->personList);
     splitter_->addWidget(listPane);
     splitter_->addWidget(detailsScroll_);
     // A wider window widens the list too, the details more, until the user gives the list a
@@ -106,11 +108,56 @@ MainView::MainView(QWidget* parent) : QWidget(parent), searching_(new SearchStat
     // F1 on a control, and a click on one in what's-this mode, show its pop-up help.
     help::InstallPopupHelp(this, help::HelpFilePath(), Popups());
 
+    // Tab goes from the list to the search field, the value buttons that have a value, the
+    // contact log and its notes; the other fields only show.
+    QWidget* chain[] = {persons,      search_,         form_->homePhone, form_->workPhone,
+                        form_->pager, form_->celPhone, form_->email,     form_->webPage,
+                        contacts,     form_->notes};
+    for (size_t i = 1; i < std::size(chain); ++i) {
+        QWidget::setTabOrder(chain[i - 1], chain[i]);
+    }
+
     ShowPerson(RecordId());
     ShowContact(RecordId());
 }
 
 MainView::~MainView() = default;
+
+void MainView::MeasurePanes() {
+    const platform::DialogUnits du(font());
+    listLayout_->setContentsMargins(du.X(12), du.Y(7), du.X(4), du.Y(4));
+    listLayout_->setSpacing(du.Y(3));
+    // Short of room the details first give up a fifth of their width, then the list gives way;
+    // their height they keep, and scroll up and down. Only a screen too narrow for that (a large
+    // font on a small screen) scrolls them across too, rather than make the window wider than
+    // the screen.
+    const QSize details = form_->DetailsSize();
+    details_->setMinimumSize(details.width() * 4 / 5, details.height());
+    const int wanted = details_->minimumWidth() + 2 * detailsScroll_->frameWidth() +
+                       style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    detailsScroll_->setMinimumWidth(
+        std::min(wanted, screen()->availableGeometry().width() * 3 / 5));
+}
+
+void MainView::changeEvent(QEvent* event) {
+    // A new application font: the form is laid out anew in its dialog units.
+    // Laid out once every control has its new font: the desktop hands it to them one by one.
+    if (event->type() == QEvent::FontChange && form_ && !rescalePending_) {
+        rescalePending_ = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                rescalePending_ = false;
+                form_->Rescale();
+                MeasurePanes();
+                form_->SetUpColumns();
+                form_->Fit(details_->size());
+                updateGeometry();
+            },
+            Qt::QueuedConnection);
+    }
+    QWidget::changeEvent(event);
+}
 
 QSize MainView::sizeHint() const {
     // The whole form beside the list, with the handle between, where the screen has room.

@@ -21,6 +21,7 @@ class QLineEdit;
 class QScrollArea;
 class QSplitter;
 class QTreeView;
+class QVBoxLayout;
 class ContactListModel;
 class PersonListModel;
 
@@ -134,6 +135,7 @@ signals:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     const SearchState& search() const { return *searching_; }
@@ -148,6 +150,8 @@ private:
     bool ReadSearchIndex();
     void ShowSearchResult();
     void ApplyListPaneWidth();
+    // The list pane's margins and the details' least size in the view's font.
+    void MeasurePanes();
 
     std::string path_;
     PersonOrder personOrder_ = PersonOrder::ByName;
@@ -168,6 +172,8 @@ private:
     QSplitter* splitter_ = nullptr;
     int chosenListWidth_ = 0;
     QScrollArea* detailsScroll_ = nullptr;
+    QVBoxLayout* listLayout_ = nullptr;
+    bool rescalePending_ = false;
     QWidget* details_ = nullptr;
     std::unique_ptr<MainViewForm> form_;
     PersonListModel* personModel_ = nullptr;

@@ -63,7 +63,8 @@ TEST_F(MainWindowLayoutTest, TheSplitComesBackExactlyInAMaximisedWindowOfAnother
     StartFrame();
     frame_->resize(frame_->View()->FormSize() + QSize(60, 40));
     QTest::qWait(20);
-    const int chosen = frame_->View()->ListPaneWidth() + 37;
+    // Narrower than it came, so that even a small screen has room for it beside the details.
+    const int chosen = frame_->View()->ListPaneWidth() - 23;
     frame_->View()->SetListPaneWidth(chosen);
     frame_->Action(cmd::kExit)->trigger();
     ASSERT_EQ(StoredSplit(), chosen);
