@@ -9,6 +9,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QSplitter>
+#include <QStackedLayout>
 #include <QStyle>
 #include <QTimer>
 #include <QTreeView>
@@ -19,6 +20,7 @@
 #include "DialogUnits.h"
 #include "ListModels.h"
 #include "MessageBox.h"
+#include "NoBookPane.h"
 #include "SQLException.h"
 #include "StoredText.h"
 
@@ -63,9 +65,12 @@ MainView::MainView(QWidget* parent) : QWidget(parent), searching_(new SearchStat
         splitter_->setStretchFactor(0, 0);
     });
     splitter_->setSizes({form_->ListPaneSize().width(), form_->DetailsSize().width()});
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(splitter_);
+    noBook_ = new NoBookPane(this);
+    pages_ = new QStackedLayout(this);
+    pages_->setContentsMargins(0, 0, 0, 0);
+    pages_->addWidget(splitter_);
+    pages_->addWidget(noBook_);
+    pages_->setCurrentWidget(noBook_);
     resize(form_->Size());
 
     personModel_ = new PersonListModel(this);
@@ -169,11 +174,16 @@ QSize MainView::sizeHint() const {
 }
 
 int MainView::ListPaneWidth() const {
+    // Hidden while no book is open: the width it takes when shown.
+    if (!splitter_->isVisible() && chosenListWidth_ > 0) {
+        return chosenListWidth_;
+    }
     return splitter_->sizes().value(0);
 }
 
 int MainView::ChosenListPaneWidth() const {
-    return chosenListWidth_ > 0 ? chosenListWidth_ : ListPaneWidth();
+    // A split never shown (no book was open) is not the user's.
+    return chosenListWidth_ > 0 ? chosenListWidth_ : splitter_->isVisible() ? ListPaneWidth() : 0;
 }
 
 void MainView::SetListPaneWidth(int width) {
@@ -193,8 +203,13 @@ void MainView::ApplyListPaneWidth() {
     }
 }
 
+void MainView::SetRecentBooks(const QStringList& paths) {
+    noBook_->SetRecentBooks(paths);
+}
+
 void MainView::OnPathChanged(const std::string& path) {
     path_ = path;
+    pages_->setCurrentWidget(path_.empty() ? static_cast<QWidget*>(noBook_) : splitter_);
     // A file just opened shows its first person.
     person_ = {0, RecordId()};
     contact_.Clear();

@@ -24,6 +24,8 @@ class QTreeView;
 class QVBoxLayout;
 class ContactListModel;
 class PersonListModel;
+class NoBookPane;
+class QStackedLayout;
 
 // The client area of the main window: the search field and the person list, the selected
 // person's details, their contact log and the selected contact's details. It shows the file and
@@ -101,6 +103,10 @@ public:
     // How many persons the file has, shown or not.
     size_t PersonCount() const;
 
+    // Sorts a list as a click on the column's header does (persons: 0 name, 1 company;
+    // contacts: 0 date, 2 contact type).
+    void SortPersonsBy(int column) { SortBy(true, column); }
+    void SortContactsBy(int column) { SortBy(false, column); }
     PersonOrder PersonSortOrder() const { return personOrder_; }
     ContactOrder ContactSortOrder() const { return contactOrder_; }
 
@@ -124,6 +130,10 @@ public:
     // squeezes the pane; what is stored between runs.
     int ChosenListPaneWidth() const;
     QSize sizeHint() const override;
+
+    // Shown in place of the lists and details while no book is open.
+    NoBookPane* NoBook() const { return noBook_; }
+    void SetRecentBooks(const QStringList& paths);
 
 signals:
     // The selection or the loaded file changed: the availability of commands may have too.
@@ -170,6 +180,8 @@ private:
     QLabel* noMatch_ = nullptr;
 
     QSplitter* splitter_ = nullptr;
+    NoBookPane* noBook_ = nullptr;
+    QStackedLayout* pages_ = nullptr;
     int chosenListWidth_ = 0;
     QScrollArea* detailsScroll_ = nullptr;
     QVBoxLayout* listLayout_ = nullptr;
