@@ -19,11 +19,13 @@
 #include "CommandKeys.h"
 #include "CommandLine.h"
 #include "Commands.h"
+#include "ContextMenus.h"
 #include "DialogUnits.h"
 #include "HelpViewer.h"
 #include "Images.h"
 #include "MainView.h"
 #include "MessageBox.h"
+#include "NoBookPane.h"
 #include "PreviewView.h"
 #include "PrintController.h"
 #include "ReportDialogs.h"
@@ -88,6 +90,19 @@ MainFrame::MainFrame(const Options& options, QWidget* parent)
     });
     // The lists' keys run their commands as the menus do.
     CommandKeys::Install(*view_, [this](int command) { OnCommand(command); });
+    // With no book open the view offers to make or open one, or one of the last.
+    connect(view_->NoBook(), &NoBookPane::NewRequested, this, [this] { OnCommand(cmd::kFileNew); });
+    connect(view_->NoBook(), &NoBookPane::OpenRequested, this,
+            [this] { OnCommand(cmd::kFileOpen); });
+    connect(view_->NoBook(), &NoBookPane::RecentRequested, this, [this](const QString& path) {
+        const QStringList entries = recentFiles_.Entries();
+        const int k = static_cast<int>(entries.indexOf(path));
+        if (k >= 0) {
+            OnCommand(RecentFileList::kFirstCommand + k);
+        }
+    });
+    // Their right-click menus offer the menu bar's own actions.
+    contextMenus_ = ContextMenus::Install(*view_, [this](int command) { return Action(command); });
 
     // The window opens large enough for the view's whole form where the screen has room; it may
     // be made smaller, the details then scroll.
@@ -119,6 +134,7 @@ bool MainFrame::event(QEvent* event) {
 }
 
 void MainFrame::UpdateCommands() {
+    view_->SetRecentBooks(recentFiles_.Entries());
     const bool previewing = print_->InPreview();
     const book::ViewState state = view_->State();
     for (const auto& [command, action] : actions_) {
@@ -486,6 +502,6 @@ void MainFrame::CarryOutRecordCommand(int command) {
 
 void MainFrame::closeEvent(QCloseEvent* event) {
     SaveWindowPlacement(QString::fromLatin1(kSettingsKey), this);
-    SaveSplitPosition(QString::fromLatin1(kSettingsKey), view_->ListPaneWidth());
+    SaveSplitPosition(QString::fromLatin1(kSettingsKey), view_->ChosenListPaneWidth());
     event->accept();
 }

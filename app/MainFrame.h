@@ -10,6 +10,7 @@
 #include "RecentFileList.h"
 #include "ReportData.h"
 
+class ContextMenus;
 class MainView;
 class QAction;
 class QStackedWidget;
@@ -50,6 +51,7 @@ public:
     void UpdateCommands();
 
     MainView* View() const { return view_; }
+    ContextMenus* ViewMenus() const { return contextMenus_; }
     Document& Doc() { return document_; }
     RecentFileList& RecentFiles() { return recentFiles_; }
     QMenu* RecentFilesMenu() const { return recentMenu_; }
@@ -92,6 +94,7 @@ private:
 
     Document document_;
     MainView* view_ = nullptr;
+    ContextMenus* contextMenus_ = nullptr;
     RecentFileList recentFiles_;
     QMenu* recentMenu_ = nullptr;
     QToolBar* toolBar_ = nullptr;

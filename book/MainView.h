@@ -21,8 +21,11 @@ class QLineEdit;
 class QScrollArea;
 class QSplitter;
 class QTreeView;
+class QVBoxLayout;
 class ContactListModel;
 class PersonListModel;
+class NoBookPane;
+class QStackedLayout;
 
 // The client area of the main window: the search field and the person list, the selected
 // person's details, their contact log and the selected contact's details. It shows the file and
@@ -100,6 +103,10 @@ public:
     // How many persons the file has, shown or not.
     size_t PersonCount() const;
 
+    // Sorts a list as a click on the column's header does (persons: 0 name, 1 company;
+    // contacts: 0 date, 2 contact type).
+    void SortPersonsBy(int column) { SortBy(true, column); }
+    void SortContactsBy(int column) { SortBy(false, column); }
     PersonOrder PersonSortOrder() const { return personOrder_; }
     ContactOrder ContactSortOrder() const { return contactOrder_; }
 
@@ -119,7 +126,14 @@ public:
     // The width of the person list's pane; setting it moves the handle, the details take the rest.
     int ListPaneWidth() const;
     void SetListPaneWidth(int width);
+    // The width the user last gave the list (dragged or set), kept while a narrow window
+    // squeezes the pane; what is stored between runs.
+    int ChosenListPaneWidth() const;
     QSize sizeHint() const override;
+
+    // Shown in place of the lists and details while no book is open.
+    NoBookPane* NoBook() const { return noBook_; }
+    void SetRecentBooks(const QStringList& paths);
 
 signals:
     // The selection or the loaded file changed: the availability of commands may have too.
@@ -131,6 +145,7 @@ signals:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     const SearchState& search() const { return *searching_; }
@@ -144,6 +159,9 @@ private:
     // notice for a large file; false after a failure, which has been shown.
     bool ReadSearchIndex();
     void ShowSearchResult();
+    void ApplyListPaneWidth();
+    // The list pane's margins and the details' least size in the view's font.
+    void MeasurePanes();
 
     std::string path_;
     PersonOrder personOrder_ = PersonOrder::ByName;
@@ -162,7 +180,12 @@ private:
     QLabel* noMatch_ = nullptr;
 
     QSplitter* splitter_ = nullptr;
+    NoBookPane* noBook_ = nullptr;
+    QStackedLayout* pages_ = nullptr;
+    int chosenListWidth_ = 0;
     QScrollArea* detailsScroll_ = nullptr;
+    QVBoxLayout* listLayout_ = nullptr;
+    bool rescalePending_ = false;
     QWidget* details_ = nullptr;
     std::unique_ptr<MainViewForm> form_;
     PersonListModel* personModel_ = nullptr;

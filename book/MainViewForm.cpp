@@ -20,6 +20,7 @@
 #include "DialogUnits.h"
 #include "FlatListView.h"
 #include "MainViewNames.h"
+#include "ReadOnlyField.h"
 #include "StoredText.h"
 
 const char kNotAvailable[] = QT_TRANSLATE_NOOP("MainView", "Not Available");
@@ -39,11 +40,24 @@ int ClientWidth(const QTreeView* list) {
 
 }  // namespace
 
-MainViewForm::MainViewForm(QWidget* listPane, QWidget* detailsPane) : host_(detailsPane) {
-    const platform::DialogUnits du(detailsPane->font());
+void MainViewForm::Measure() {
+    const platform::DialogUnits du(host_->font());
     size_ = QSize(du.X(kFormWidth), du.Y(kFormHeight));
     detailsSize_ = QSize(du.X(kFormWidth - kDetailsLeft), du.Y(kFormHeight));
     listPaneSize_ = QSize(du.X(kDetailsLeft), du.Y(kFormHeight));
+}
+
+void MainViewForm::Rescale() {
+    Measure();
+    const platform::DialogUnits du(host_->font());
+    for (Placed& p : placed_) {
+        p.designed = du.Rect(p.units.x(), p.units.y(), p.units.width(), p.units.height());
+        p.widget->setGeometry(p.designed);
+    }
+}
+
+MainViewForm::MainViewForm(QWidget* listPane, QWidget* detailsPane) : host_(detailsPane) {
+    Measure();
 
     // Frames first, so the controls they surround lie above them.
     AddFrame(1166, QString(), 166, 0, 335, 24, 2, SizeX);
@@ -95,7 +109,7 @@ MainViewForm::MainViewForm(QWidget* listPane, QWidget* detailsPane) : host_(deta
     // Address.
     QLabel* addressLabel = AddLabel(1032, tr("&Address:"), 348, 68, 33, 3, MoveX);
     address = new QPlainTextEdit(host_);
-    address->setReadOnly(true);
+    platform::ShowAsReadOnly(address);
     address->setLineWrapMode(QPlainTextEdit::NoWrap);
     address->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     address->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -119,7 +133,8 @@ MainViewForm::MainViewForm(QWidget* listPane, QWidget* detailsPane) : host_(deta
     AddLabel(1044, tr("Contact Type:"), 179, 175, 60, 4, MoveX);
     contactType = AddField(1163, 179, 185, 111, 12, 4);
     notes = new QPlainTextEdit(host_);
-    notes->setReadOnly(true);
+    // The one field of the details Tab stops at: notes run longer than they show.
+    platform::ShowAsReadOnly(notes, true);
     notes->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     platform::SetControlId(notes, 1165);
     controls_[1165] = notes;
@@ -134,12 +149,12 @@ void MainViewForm::Place(QWidget* widget, int x, int y, int w, int h, int group,
     // The table's x counts from the form's left; the details pane starts further right.
     const QRect rect = du.Rect(x - kDetailsLeft, y, w, h);
     widget->setGeometry(rect);
-    placed_.push_back({widget, rect, group, follow});
+    placed_.push_back({widget, QRect(x - kDetailsLeft, y, w, h), rect, group, follow});
 }
 
 QLineEdit* MainViewForm::AddField(int id, int x, int y, int w, int h, int group) {
     auto* field = new QLineEdit(host_);
-    field->setReadOnly(true);
+    platform::ShowAsReadOnly(field);
     field->setMaxLength(std::numeric_limits<int>::max());
     platform::SetControlId(field, id);
     controls_[id] = field;
@@ -231,7 +246,7 @@ QWidget* MainViewForm::Control(int id) const {
 }
 
 void MainViewForm::Fit(const QSize& detailsSize) {
-    const int dx = std::max(0, detailsSize.width() - detailsSize_.width());
+    const int dx = std::max(-detailsSize_.width() / 5, detailsSize.width() - detailsSize_.width());
     const int dy = std::max(0, detailsSize.height() - detailsSize_.height());
     // The horizontal span of each group at the designed size.
     std::map<int, std::pair<int, int>> spans;
@@ -247,7 +262,7 @@ void MainViewForm::Fit(const QSize& detailsSize) {
     for (const Placed& p : placed_) {
         const auto [left, right] = spans[p.group];
         const double span = right - left;
-        const double ratio = span > 0 ? (span + dx) / span : 1.0;
+        const double ratio = span > 0 ? std::max(0.8, (span + dx) / span) : 1.0;
         const int x0 = p.designed.left();
         const int x1 = p.designed.left() + p.designed.width();
         int newLeft = x0;

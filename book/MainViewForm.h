@@ -34,8 +34,11 @@ public:
 
     // The lists' first column widths, once their models are set.
     void SetUpColumns();
-    // Lays the details out for the details pane's new size.
+    // Lays the details out for the details pane's new size; narrower than designed, each group
+    // gives up width in the same proportions, down to four fifths of its designed width.
     void Fit(const QSize& detailsSize);
+    // Places every control anew in the panes' current font, after the font changed.
+    void Rescale();
     // The size of the whole form, list and details, at its designed size.
     QSize Size() const { return size_; }
     // The designed size of the details pane, and of the list pane with its margins.
@@ -84,6 +87,7 @@ private:
     static void SetValue(QWidget* control, const std::string& value);
     struct Placed {
         QWidget* widget;
+        QRect units;
         QRect designed;
         int group;
         int follow;
@@ -96,6 +100,9 @@ private:
     QGroupBox* AddFrame(int id, const QString& caption, int x, int y, int w, int h, int group,
                         int follow);
     QTreeView* AddList(int id, int x, int y, int w, int h, int group, int follow);
+
+    // The sizes of the form and the panes in the details pane's font.
+    void Measure();
 
     QWidget* host_;
     QSize size_;

@@ -2,6 +2,7 @@
 
 #include <QPushButton>
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QFontMetrics>
 #include <QVariant>
@@ -54,15 +55,15 @@ void DialogUnits::Place(QWidget* control, int x, int y, int width, int height) c
 }
 
 QFont DialogFont() {
+    // Forms drawn in the old face ask for it by name; it has a stand-in where it is missing.
     static const bool substituted = [] {
         QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
                                    {QStringLiteral("Liberation Sans"), QStringLiteral("Arial")});
         return true;
     }();
     (void)substituted;
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setPointSize(8);
-    return font;
+    // The desktop's font, as the user chose it: forms grow and shrink with it.
+    return QApplication::font();
 }
 
 void SetControlId(QWidget* control, int id) {

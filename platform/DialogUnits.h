@@ -30,8 +30,8 @@ private:
     int baseY_;
 };
 
-// The font of the program's forms and dialogs: "MS Sans Serif" at 8 points, which the system
-// finds as its metric-compatible stand-in (Liberation Sans) where it does not have it.
+// The font of the program's forms and dialogs: the application's font, so that dialog units, and
+// with them every form, follow the desktop's font and its size.
 QFont DialogFont();
 
 // The frame of the program's dialogs: caption, close box and the caption's "?" button.
