@@ -502,12 +502,13 @@ void PersonSearchIndex::Compact() {
 }
 
 struct PersonSearchIndex::Needle {
-    explicit Needle(const SearchQuery::Word& w) : word(w) {}
+    explicit Needle(const SearchQuery::Word& w) : word(w), abroad(!w.international.empty()) {}
     bool In(std::string_view text) const { return In(text, word.text); }
     static bool In(std::string_view text, const std::string& part) {
         return !text.empty() && Search(text.data(), text.data() + text.size(), part);
     }
     const SearchQuery::Word& word;
+    const bool abroad;  // a plus and digits: also compared as a number from abroad
     std::vector<char> notes;
 };
 
@@ -521,11 +522,10 @@ bool PersonSearchIndex::PersonMatches(const Entry& e, Needle& needle) const {
     };
     // "+49170": the digits after the plus among the phones, and "0170" among the numbers
     // written as dialled at home (the national forms themselves would find other countries').
-    const auto abroad = [&] {
+    const auto fromAbroad = [&] {
         const std::string_view phones = std::string_view(text_).substr(
             e.start[F::HmPhone], e.start[F::Email] - e.start[F::HmPhone]);
-        return (!needle.word.international.empty() &&
-                Needle::In(phones, needle.word.international)) ||
+        return Needle::In(phones, needle.word.international) ||
                (!needle.word.national.empty() &&
                 Needle::In(phones.substr(0, e.national - e.start[F::HmPhone]),
                            needle.word.national));
@@ -545,7 +545,8 @@ bool PersonSearchIndex::PersonMatches(const Entry& e, Needle& needle) const {
     };
     switch (needle.word.scope) {
         case Scope::Any:
-            return within(0, PersonRecord::FieldCount) || inNotes() || abroad();
+            return within(0, PersonRecord::FieldCount) || inNotes() ||
+                   (needle.abroad && fromAbroad());
         case Scope::Company:
             return within(F::Company, F::Company + 1);
         case Scope::City:
@@ -554,7 +555,7 @@ bool PersonSearchIndex::PersonMatches(const Entry& e, Needle& needle) const {
             return within(F::Email, F::Email + 1);
         case Scope::Phone:
             // The phones' digits lie between the last phone and the email address.
-            return within(F::HmPhone, F::Email) || abroad();
+            return within(F::HmPhone, F::Email) || (needle.abroad && fromAbroad());
         case Scope::Note:
             return inNotes();
     }
