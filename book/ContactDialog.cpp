@@ -71,6 +71,8 @@ ContactDialog::ContactDialog(QWidget* owner, bool adding)
     descriptionField_ = new QPlainTextEdit(this);
     descriptionField_->setTabChangesFocus(true);
     descriptionField_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // OK waits for the notes; the empty field says so.
+    descriptionField_->setPlaceholderText(tr("What was it about? Notes are required."));
     platform::SetControlId(descriptionField_, 1022);
     descriptionField_->setAccessibleName(tr("Notes"));
     units.Place(descriptionField_, 159, 12, 192, 61);

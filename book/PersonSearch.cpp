@@ -16,6 +16,7 @@
 #endif
 
 #include "Database.h"
+#include "PhoneNumbers.h"
 #include "RecordId.h"
 #include "StoredText.h"
 
@@ -191,8 +192,13 @@ SearchQuery SearchQuery::Parse(const QString& typed) {
         if (word.text.empty()) {
             continue;
         }
-        word.digits = std::all_of(word.text.begin(), word.text.end(),
-                                  [](char c) { return c >= '0' && c <= '9'; });
+        const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+        word.digits = std::all_of(word.text.begin(), word.text.end(), isDigit);
+        if (word.text.size() > 1 && word.text[0] == '+' &&
+            std::all_of(word.text.begin() + 1, word.text.end(), isDigit)) {
+            word.international = word.text.substr(1);
+            word.national = NationalDigits(word.text);
+        }
         if (std::find(query.words_.begin(), query.words_.end(), word) == query.words_.end()) {
             query.words_.push_back(std::move(word));
         }
@@ -200,14 +206,37 @@ SearchQuery SearchQuery::Parse(const QString& typed) {
     return query;
 }
 
+namespace {
+
+bool Holds(const std::string& text, const std::string& part) {
+    return !part.empty() && text.find(part) != std::string::npos;
+}
+
+// A person matching now matches before: each way now can match implies a way before matches.
+bool Implies(const SearchQuery::Word& now, const SearchQuery::Word& before) {
+    using Scope = SearchQuery::Scope;
+    if ((before.scope != Scope::Any && before.scope != now.scope) ||
+        !Holds(now.text, before.text)) {
+        return false;
+    }
+    // The digits of now are found in the phones, their digits, and (unless withoutNational)
+    // the national forms of their international numbers.
+    const auto reached = [&before](const std::string& digits, bool withoutNational) {
+        return (before.digits && Holds(digits, before.text)) ||
+               Holds(digits, before.international) ||
+               (withoutNational && Holds(digits, before.national));
+    };
+    return (now.international.empty() || reached(now.international, false)) &&
+           (now.national.empty() || reached(now.national, true));
+}
+
+}  // namespace
+
 bool SearchQuery::Narrows(const SearchQuery& previous) const {
-    // A person matching a word matches every word it contains, in the same fields: the previous
-    // words are each implied by one of these.
+    // The previous words are each implied by one of these.
     return std::all_of(previous.words_.begin(), previous.words_.end(), [this](const Word& before) {
-        return std::any_of(words_.begin(), words_.end(), [&before](const Word& now) {
-            return (before.scope == Scope::Any || before.scope == now.scope) &&
-                   now.text.find(before.text) != std::string::npos;
-        });
+        return std::any_of(words_.begin(), words_.end(),
+                           [&before](const Word& now) { return Implies(now, before); });
     });
 }
 
@@ -292,6 +321,21 @@ PersonSearchIndex::Entry PersonSearchIndex::AppendFields(const Fields& fields) {
                 }
                 if (!digits.empty() && digits.size() < end - begin) {
                     text_ += digits;
+                    text_ += kSeparator;
+                }
+            }
+            // A number written with its country code is also found as dialled at home.
+            e.national = CheckedSize(text_);
+            for (int phone = F::HmPhone; phone <= F::WkFax; ++phone) {
+                if (phone == F::WkExt) {
+                    continue;
+                }
+                const uint32_t begin = e.start[phone];
+                const uint32_t end = (phone == F::WkFax ? phonesEnd : e.start[phone + 1]) - 1;
+                const std::string national =
+                    NationalDigits(std::string_view(text_).substr(begin, end - begin));
+                if (!national.empty()) {
+                    text_ += national;
                     text_ += kSeparator;
                 }
             }
@@ -441,6 +485,7 @@ void PersonSearchIndex::Compact() {
             for (uint32_t& start : e.start) {
                 start = moved + (start - begin);
             }
+            e.national = moved + (e.national - begin);
             const uint32_t notes = static_cast<uint32_t>(refs.size());
             refs.insert(refs.end(), noteRefs_.begin() + e.notesBegin,
                         noteRefs_.begin() + e.notesEnd);
@@ -457,11 +502,13 @@ void PersonSearchIndex::Compact() {
 }
 
 struct PersonSearchIndex::Needle {
-    explicit Needle(const SearchQuery::Word& w) : word(w) {}
-    bool In(std::string_view text) const {
-        return !text.empty() && Search(text.data(), text.data() + text.size(), word.text);
+    explicit Needle(const SearchQuery::Word& w) : word(w), abroad(!w.international.empty()) {}
+    bool In(std::string_view text) const { return In(text, word.text); }
+    static bool In(std::string_view text, const std::string& part) {
+        return !text.empty() && Search(text.data(), text.data() + text.size(), part);
     }
     const SearchQuery::Word& word;
+    const bool abroad;  // a plus and digits: also compared as a number from abroad
     std::vector<char> notes;
 };
 
@@ -472,6 +519,16 @@ bool PersonSearchIndex::PersonMatches(const Entry& e, Needle& needle) const {
     const auto within = [&](int from, int to) {
         return needle.In(
             std::string_view(text_).substr(e.start[from], e.start[to] - e.start[from]));
+    };
+    // "+49170": the digits after the plus among the phones, and "0170" among the numbers
+    // written as dialled at home (the national forms themselves would find other countries').
+    const auto fromAbroad = [&] {
+        const std::string_view phones = std::string_view(text_).substr(
+            e.start[F::HmPhone], e.start[F::Email] - e.start[F::HmPhone]);
+        return Needle::In(phones, needle.word.international) ||
+               (!needle.word.national.empty() &&
+                Needle::In(phones.substr(0, e.national - e.start[F::HmPhone]),
+                           needle.word.national));
     };
     const auto inNotes = [&] {
         if (needle.notes.empty() && e.notesBegin != e.notesEnd) {
@@ -488,7 +545,8 @@ bool PersonSearchIndex::PersonMatches(const Entry& e, Needle& needle) const {
     };
     switch (needle.word.scope) {
         case Scope::Any:
-            return within(0, PersonRecord::FieldCount) || inNotes();
+            return within(0, PersonRecord::FieldCount) || inNotes() ||
+                   (needle.abroad && fromAbroad());
         case Scope::Company:
             return within(F::Company, F::Company + 1);
         case Scope::City:
@@ -497,7 +555,7 @@ bool PersonSearchIndex::PersonMatches(const Entry& e, Needle& needle) const {
             return within(F::Email, F::Email + 1);
         case Scope::Phone:
             // The phones' digits lie between the last phone and the email address.
-            return within(F::HmPhone, F::Email);
+            return within(F::HmPhone, F::Email) || (needle.abroad && fromAbroad());
         case Scope::Note:
             return inNotes();
     }

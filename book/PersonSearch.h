@@ -28,10 +28,12 @@ std::string FoldForSearch(const QString& text);
 // What the user typed in the search field: words separated by white space. A person matches when
 // every word is found, ignoring case and accents, inside one field of theirs: any person field or
 // the description of any of their contacts. A word of digits alone also matches the phone fields
-// by their digits ("301234567" finds "+49 (0)30 123-4567"). A word may start with a prefix that
-// limits it to some fields: "company:", "city:", "email:", "phone:" (the six phone fields) and
-// "note:" (contact descriptions), in any case; a prefix alone adds nothing, and an unknown
-// "xyz:" is part of the word.
+// by their digits ("301234567" finds "+49 (0)30 123-4567"), and a number written with a country
+// code also by its digits as dialled at home ("0170" finds "+49 170 1234567"); a word of a plus
+// and digits also matches a number written at home ("+49170" finds "0170 1234567"). A word may
+// start with a prefix that limits it to some fields: "company:", "city:", "email:", "phone:" (the
+// six phone fields) and "note:" (contact descriptions), in any case; a prefix alone adds nothing,
+// and an unknown "xyz:" is part of the word.
 class SearchQuery {
 public:
     enum class Scope : uint8_t { Any, Company, City, Email, Phone, Note };
@@ -39,6 +41,9 @@ public:
         std::string text;  // folded
         Scope scope = Scope::Any;
         bool digits = false;  // only ASCII digits: also compared with the phones' digits
+        // For "+49170": "49170", also compared with the phones' digits, and "0170", compared
+        // with the numbers written without a country code.
+        std::string international, national;
         bool operator==(const Word& other) const {
             return text == other.text && scope == other.scope;
         }
@@ -98,9 +103,11 @@ private:
     // Where each of one person's folded fields begins in text_, and where their text ends. Each
     // field is followed by a separator byte that no UTF-8 text holds, so that no word matches
     // across two fields; before Email come the digits of each phone written with other
-    // characters, so that it is also found by its digits.
+    // characters, so that it is also found by its digits, and from national on the digits of
+    // each number written with a country code as dialled at home.
     struct Entry {
         uint32_t start[PersonRecord::FieldCount + 1] = {};
+        uint32_t national = 0;
         uint32_t notesBegin = 0, notesEnd = 0;  // their distinct descriptions in noteRefs_
         bool live = true;                       // false once the person is gone or read again
     };

@@ -9,23 +9,26 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QResizeEvent>
+#include <QScrollBar>
 #include <QTabWidget>
 
 #include "DialogUnits.h"
 #include "HelpViewer.h"
+#include "PhoneNumbers.h"
 #include "StoredText.h"
 
 namespace {
 
 constexpr int kPageWidth = 186;
-constexpr int kPageHeight = 118;  // the tallest page, "Phone"
+constexpr int kPageHeight = 132;  // the tallest page, "Phone", with its note on letters
 constexpr int kLabelX = 7;
 constexpr int kFieldX = 60;
 constexpr int kFieldRight = 179;
 constexpr int kStateLimit = 5;
 constexpr int kZipLimit = 10;
 
-// Drops typed characters that are not phone characters.
+// Drops typed characters that are neither phone characters nor the letters of a keypad.
 class PhoneFilter : public QObject {
 public:
     using QObject::QObject;
@@ -41,7 +44,8 @@ protected:
             }
             const QString text = key->text();
             for (QChar c : text) {
-                if (!IsPhoneCharacter(c)) {
+                // Letters stay as typed; the sheet offers their digits.
+                if (!IsPhoneCharacter(c) && KeypadDigit(c) == 0) {
                     return true;
                 }
             }
@@ -87,7 +91,7 @@ PersonSheet::PersonSheet(QWidget* owner, const QString& title, const PersonRecor
     tabs_ = new QTabWidget(this);
     for (const char* name : {QT_TR_NOOP("General"), QT_TR_NOOP("Address"), QT_TR_NOOP("Phone")}) {
         auto* page = new QWidget;
-        page->setFixedSize(units.X(kPageWidth), units.Y(kPageHeight));
+        page->setMinimumSize(units.X(kPageWidth), units.Y(kPageHeight));
         tabs_->addTab(page, tr(name));
     }
 
@@ -106,7 +110,15 @@ PersonSheet::PersonSheet(QWidget* owner, const QString& title, const PersonRecor
     help_ = platform::PlaceButton(this, units, QT_TRANSLATE_NOOP("platform::DialogButton", "Help"),
                                   9, right - 50, buttonY, 50, 14);
     ok_->setDefault(true);
-    setFixedSize(units.X(right + 4), units.Y(buttonY + 14 + 4));
+    // The sheet may be made larger, never smaller than its form: the fields grow with it.
+    baseSize_ = QSize(units.X(right + 4), units.Y(buttonY + 14 + 4));
+    setMinimumSize(baseSize_);
+    resize(baseSize_);
+    setSizeGripEnabled(true);
+    Anchor(tabs_, GrowX | GrowY);
+    for (QWidget* button : {ok_, cancel_, help_}) {
+        Anchor(button, MoveX | MoveY);
+    }
 
     connect(ok_, &QPushButton::clicked, this, &PersonSheet::accept);
     connect(cancel_, &QPushButton::clicked, this, &PersonSheet::reject);
@@ -128,6 +140,7 @@ PersonSheet::PersonSheet(QWidget* owner, const QString& title, const PersonRecor
 PersonSheet::~PersonSheet() {
     // The tabs may report a page change while they are taken down.
     disconnect(tabs_, nullptr, this, nullptr);
+    disconnect(qApp, nullptr, this, nullptr);
 }
 
 QLineEdit* PersonSheet::AddLine(QWidget* page, PersonRecord::Field field, const char* label, int id,
@@ -141,6 +154,8 @@ QLineEdit* PersonSheet::AddLine(QWidget* page, PersonRecord::Field field, const 
     platform::SetControlId(edit, id);
     units.Place(text, labelX, y + 2, x - labelX - 2, 8);
     units.Place(edit, x, y, width, 12);
+    Anchor(text, 0);
+    Anchor(edit, x + width == kFieldRight ? GrowX : 0);
     text->setBuddy(edit);
     controls_[field] = edit;
     return edit;
@@ -173,6 +188,10 @@ void PersonSheet::BuildAddress(QWidget* page) {
     address->setLineWrapMode(QPlainTextEdit::NoWrap);
     platform::SetControlId(address, 1018);
     units.Place(address, kFieldX, 7, kFieldRight - kFieldX, 36);
+    // Lines that do not fit scroll, and a taller sheet gives the address the room.
+    address->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    Anchor(label, 0);
+    Anchor(address, GrowX | GrowY);
     label->setBuddy(address);
     controls_[PersonRecord::Addr] = address;
 
@@ -180,6 +199,13 @@ void PersonSheet::BuildAddress(QWidget* page) {
             kFieldRight - kFieldX);
     AddLine(page, PersonRecord::State, QT_TR_NOOP("&State:"), 1013, kLabelX, kFieldX, 67, 30);
     AddLine(page, PersonRecord::Zip, QT_TR_NOOP("&Zip:"), 1017, 100, 120, 67, kFieldRight - 120);
+    // The lines under the address keep their place below it.
+    for (auto& anchored : anchored_) {
+        if (anchored.widget->parentWidget() == page && anchored.widget != address &&
+            anchored.widget != label) {
+            anchored.how |= MoveY;
+        }
+    }
 }
 
 void PersonSheet::BuildPhone(QWidget* page) {
@@ -209,11 +235,133 @@ void PersonSheet::BuildPhone(QWidget* page) {
             KeepForPersonsOnly(page, edit);
         }
         if (work) {
-            // The extension follows the work phone in the tab order.
+            // The extension follows the work phone in the tab order; the work phone grows.
+            Anchor(edit, GrowX);
             AddLine(page, PersonRecord::WkExt, QT_TR_NOOP("E&xt:"), 1031, 139, 152, y,
                     kFieldRight - 152);
+            for (auto& anchored : anchored_) {
+                if (anchored.widget->parentWidget() == page && anchored.base.x() > edit->x()) {
+                    anchored.how = MoveX;
+                }
+            }
+        }
+        if (row.phone) {
+            connect(edit, &QLineEdit::textChanged, this, [this, edit] {
+                letterField_ = edit;
+                UpdateLetterNote();
+            });
         }
         y += 14;
+    }
+    BuildLetterNote(page, y + 2);
+}
+
+void PersonSheet::BuildLetterNote(QWidget* page, int y) {
+    const platform::DialogUnits units(font());
+    letterNote_ = new QLabel(page);
+    letterNote_->setTextFormat(Qt::PlainText);
+    letterNote_->setWordWrap(true);
+    units.Place(letterNote_, kLabelX, y, kFieldRight - 54 - kLabelX, 20);
+    Anchor(letterNote_, GrowX);
+    storeDigits_ = new QPushButton(tr("Store &Digits"), page);
+    units.Place(storeDigits_, kFieldRight - 50, y + 2, 50, 14);
+    Anchor(storeDigits_, MoveX);
+    connect(storeDigits_, &QPushButton::clicked, this, [this] {
+        if (QLineEdit* field = letterField_) {
+            field->setText(WithKeypadDigits(field->text()));
+            field->setFocus();
+        }
+    });
+    // The note speaks of the phone field the typing is in, or was in last.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        auto* line = qobject_cast<QLineEdit*>(now);
+        if (line && IsPhoneField(line)) {
+            letterField_ = line;
+            UpdateLetterNote();
+        }
+    });
+}
+
+bool PersonSheet::IsPhoneField(const QWidget* control) const {
+    for (PersonRecord::Field field : kPhoneFields) {
+        if (control && controls_[field] == control) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void PersonSheet::UpdateLetterNote() {
+    if (!letterNote_) {
+        return;
+    }
+    QLineEdit* field = letterField_;
+    if (!field || !HasKeypadLetters(field->text())) {
+        field = nullptr;
+        for (PersonRecord::Field phone : kPhoneFields) {
+            auto* line = static_cast<QLineEdit*>(controls_[phone]);
+            if (line && line->isEnabled() && HasKeypadLetters(line->text())) {
+                field = line;
+                break;
+            }
+        }
+    }
+    letterField_ = field;
+    for (PersonRecord::Field phone : kPhoneFields) {
+        if (auto* line = static_cast<QLineEdit*>(controls_[phone]); line && line->isEnabled()) {
+            line->setToolTip(HasKeypadLetters(line->text()) ? LetterNoteText(line) : QString());
+        }
+    }
+    letterNote_->setVisible(field != nullptr);
+    storeDigits_->setVisible(field != nullptr);
+    if (field) {
+        letterNote_->setText(LetterNoteText(field));
+    }
+}
+
+QString PersonSheet::LetterNoteText(QLineEdit* field) const {
+    QString name;
+    for (QLabel* label : field->parentWidget()->findChildren<QLabel*>(Qt::FindDirectChildrenOnly)) {
+        if (label->buddy() == field) {
+            name = label->text().remove(QLatin1Char('&'));
+            name.chop(name.endsWith(QLatin1Char(':')) ? 1 : 0);
+        }
+    }
+    return tr("Letters are not dialled: %1 as digits is %2.")
+        .arg(name, WithKeypadDigits(field->text()));
+}
+
+void PersonSheet::Anchor(QWidget* widget, int how) {
+    for (auto& anchored : anchored_) {
+        if (anchored.widget == widget) {
+            anchored.how = how;
+            return;
+        }
+    }
+    anchored_.push_back({widget, widget->geometry(), how});
+}
+
+void PersonSheet::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    Relayout();
+}
+
+void PersonSheet::Relayout() {
+    if (baseSize_.isEmpty()) {
+        return;
+    }
+    const int dx = std::max(0, width() - baseSize_.width());
+    const int dy = std::max(0, height() - baseSize_.height());
+    for (const auto& anchored : anchored_) {
+        QRect r = anchored.base;
+        if (anchored.how & GrowX) {
+            r.setWidth(r.width() + dx);
+        }
+        if (anchored.how & GrowY) {
+            r.setHeight(r.height() + dy);
+        }
+        r.translate(anchored.how & MoveX ? dx : 0, anchored.how & MoveY ? dy : 0);
+        anchored.widget->setGeometry(r);
     }
 }
 
@@ -247,9 +395,13 @@ void PersonSheet::BuildPage(int index) {
         control->show();
     }
     built_[index] = true;
+    Relayout();
     PutValues(index);
     if (index == General) {
         UpdateOk();
+    }
+    if (index == Phone) {
+        UpdateLetterNote();
     }
     // The sheet opens with the typing in its first field, and so does a page first reached from
     // one of its fields (Ctrl+Tab, a click on its tab): having found nothing on the new page,

@@ -2,12 +2,16 @@
 
 #include <array>
 #include <functional>
+#include <vector>
+
+#include <QPointer>
 
 #include <QDialog>
 #include <QString>
 
 #include "PersonRecord.h"
 
+class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
@@ -44,6 +48,10 @@ public:
     QPushButton* OkButton() const { return ok_; }
     QPushButton* CancelButton() const { return cancel_; }
     QPushButton* HelpButton() const { return help_; }
+    // Under the phone fields: that the letters of a number are not dialled, and the offer to
+    // store its digits instead. Hidden while no phone field holds letters.
+    QLabel* LetterNote() const { return letterNote_; }
+    QPushButton* StoreDigitsButton() const { return storeDigits_; }
     // How often reading back the "Address" page found State or Zip too long.
     int LengthWarnings() const { return lengthWarnings_; }
 
@@ -52,14 +60,32 @@ public slots:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // How a control follows the sheet when it is made larger than its form.
+    enum Follow { GrowX = 1, GrowY = 2, MoveX = 4, MoveY = 8 };
+    struct Anchored {
+        QWidget* widget;
+        QRect base;
+        int how;
+    };
+    static constexpr PersonRecord::Field kPhoneFields[] = {
+        PersonRecord::HmPhone, PersonRecord::WkPhone, PersonRecord::WkFax, PersonRecord::Pager,
+        PersonRecord::CelPhone};
+
     void ShowPage(int index);
     void BuildPage(int index);
     void BuildGeneral(QWidget* page);
     void BuildAddress(QWidget* page);
     void BuildPhone(QWidget* page);
     void KeepForPersonsOnly(QWidget* page, QLineEdit* pager);
+    void BuildLetterNote(QWidget* page, int y);
+    bool IsPhoneField(const QWidget* control) const;
+    void UpdateLetterNote();
+    QString LetterNoteText(QLineEdit* field) const;
+    void Anchor(QWidget* widget, int how);
+    void Relayout();
     static PersonRecord::Field FirstField(int index);
     // The label comes marked QT_TR_NOOP and is translated here.
     QLineEdit* AddLine(QWidget* page, PersonRecord::Field field, const char* label, int id,
@@ -81,8 +107,13 @@ private:
     int currentPage_ = -1;
     int lengthWarnings_ = 0;
     bool closing_ = false;
+    QLabel* letterNote_ = nullptr;
+    QPushButton* storeDigits_ = nullptr;
+    QPointer<QLineEdit> letterField_;
+    std::vector<Anchored> anchored_;
+    QSize baseSize_;
 };
 
-// Keeps the typed characters of a phone field to digits, ". ( ) - +", the blank and control
-// characters; pasted text passes unchanged.
+// The typed characters a phone field keeps besides the letters of a keypad: digits,
+// ". ( ) - +", the blank and control characters; pasted text passes unchanged.
 bool IsPhoneCharacter(QChar c);

@@ -130,7 +130,12 @@ QString UpdatePageAddress(const QSettings& settingsKey) {
 }
 
 void CheckForUpdate(QWidget* owner, const QSettings& settingsKey) {
-    OpenInBrowser(owner, UpdatePageAddress(settingsKey));
+    const QString address = UpdatePageAddress(settingsKey);
+    if (!platform::OpenAddress(address)) {
+        // The page is a setting: the user needs to see which address failed to mend it.
+        ShowError(owner, Texts::tr("Error opening web browser for the update page %1").arg(address),
+                  Texts::tr("Web Browser Error"));
+    }
 }
 
 }  // namespace book

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -133,6 +134,8 @@ ConverterDialog::ConverterDialog(QWidget* parent)
     connect(aboutButton_, &QPushButton::clicked, this, &ConverterDialog::ShowAbout);
     connect(browseButton_, &QPushButton::clicked, this, &ConverterDialog::Browse);
     connect(convertButton_, &QPushButton::clicked, this, &ConverterDialog::Convert);
+    // Enter in the file field converts the file named there instead of pressing Close.
+    fileEdit_->installEventFilter(this);
 
     // Centred on the screen it opens on.
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -140,6 +143,20 @@ ConverterDialog::ConverterDialog(QWidget* parent)
         frame.moveCenter(screen->availableGeometry().center());
         move(frame.topLeft());
     }
+}
+
+bool ConverterDialog::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == fileEdit_ && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+            (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+            if (convertButton_->isEnabled()) {
+                Convert();
+            }
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void ConverterDialog::reject() {

@@ -9,7 +9,7 @@ class QLineEdit;
 class QPushButton;
 
 // The one dialog of tideconv: a file name, Browse, Convert, About and Close. Esc and the close
-// box end it as Close does, with 1.
+// box end it as Close does, with 1; Enter in the file name converts it.
 class ConverterDialog : public QDialog {
     Q_OBJECT
 public:
@@ -20,6 +20,9 @@ public:
     ConvertResult LastResult() const { return lastResult_; }
 
     void reject() override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void Browse();

@@ -62,6 +62,9 @@ TEST_F(ContactDialogTest, NewContactShowsNowFirstTypeAndWaitsForDescription) {
     EXPECT_TRUE(dialog.DatePicker()->calendarPopup());
     EXPECT_FALSE(dialog.OkButton()->isEnabled());
     EXPECT_FALSE(dialog.NoTypesLine()->isVisible());
+    // While OK waits, the empty notes field says why.
+    EXPECT_EQ(dialog.DescriptionField()->placeholderText(),
+              QStringLiteral("What was it about? Notes are required."));
     QTest::keyClicks(dialog.DescriptionField(), QStringLiteral("x"));
     EXPECT_TRUE(dialog.OkButton()->isEnabled());
     QTest::keyClick(dialog.DescriptionField(), Qt::Key_Backspace);

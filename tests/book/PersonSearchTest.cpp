@@ -158,6 +158,22 @@ TEST(SearchQueryParse, TellsWordsOfDigitsAlone) {
     EXPECT_FALSE(q.Words()[4].digits);
 }
 
+TEST(SearchQueryParse, APlusAndDigitsAlsoReadsAsANumberFromAbroad) {
+    const SearchQuery q = SearchQuery::Parse(QStringLiteral("+49170 +49 +4 0170 +49-170 +"));
+    ASSERT_EQ(q.Words().size(), 6u);
+    EXPECT_EQ(q.Words()[0].international, "49170");
+    EXPECT_EQ(q.Words()[0].national, "0170");
+    EXPECT_FALSE(q.Words()[0].digits);
+    EXPECT_EQ(q.Words()[1].international, "49");
+    EXPECT_EQ(q.Words()[1].national, "");  // nothing after the country code
+    EXPECT_EQ(q.Words()[2].international, "4");
+    EXPECT_EQ(q.Words()[2].national, "");
+    for (size_t w = 3; w < 6; ++w) {
+        EXPECT_EQ(q.Words()[w].international, "") << w;
+        EXPECT_EQ(q.Words()[w].national, "") << w;
+    }
+}
+
 bool Narrows(const char* now, const char* before) {
     return SearchQuery::Parse(QString::fromUtf8(now))
         .Narrows(SearchQuery::Parse(QString::fromUtf8(before)));
@@ -192,6 +208,21 @@ TEST(SearchQueryNarrows, PrefixMustStayOrBeAdded) {
     EXPECT_FALSE(Narrows("pari", "city:par"));
     EXPECT_FALSE(Narrows("company:pari", "city:par"));
     EXPECT_FALSE(Narrows("note:visit", "email:visit"));
+}
+
+TEST(SearchQueryNarrows, NumbersFromAbroadOnlyWhereEveryWayTheyMatchIsCovered) {
+    EXPECT_TRUE(Narrows("01701", "0170"));
+    EXPECT_TRUE(Narrows("+4917", "+491"));
+    EXPECT_TRUE(Narrows("+49170", "170"));
+    EXPECT_FALSE(Narrows("+49170", "017"));  // "491701" holds no "017"
+    EXPECT_TRUE(Narrows("phone:+49170", "+4917"));
+    // "+491" also finds "01..." written at home, which "+49" does not.
+    EXPECT_FALSE(Narrows("+491", "+49"));
+    // "+4" finds a 4 among the phones' digits, which "+" does not.
+    EXPECT_FALSE(Narrows("+4", "+"));
+    // "0170 ..." matches "+49170" but not "4917".
+    EXPECT_FALSE(Narrows("+49170", "4917"));
+    EXPECT_FALSE(Narrows("+49170", "city:+4917"));
 }
 
 // ---- The index over a file ------------------------------------------------------------------
@@ -305,6 +336,33 @@ TEST_F(PersonSearch, WordsOfDigitsAlsoMatchPhonesByTheirDigits) {
     EXPECT_EQ(Found("30-123"), (Names{"Street"}));
     EXPECT_EQ(Found("490301234567"), (Names{"Berlin"}));
     EXPECT_EQ(Found("4903012345678"), Names{});
+}
+
+TEST_F(PersonSearch, TrunkZeroFindsNumbersFromAbroadAndTheReverse) {
+    Add(Person("", "Mobile", {{F::HmPhone, "+49 170 1234567"}}));
+    Add(Person("", "Home", {{F::CelPhone, "0170 7654321"}}));
+    Add(Person("", "London", {{F::WkPhone, "+44 170 5550000"}}));
+    Add(Person("", "Berlin", {{F::WkFax, "+49 (0)30 123-4567"}}));
+    Add(Person("", "Dial", {{F::Pager, "0049 170 2222"}}));
+    Add(Person("", "Street", {{F::Addr, "0170 Main Street"}, {F::City, "+49170"}}));
+    index_.Build(path_);
+    EXPECT_EQ(Found("0170"), (Names{"Dial", "Home", "London", "Mobile", "Street"}));
+    EXPECT_EQ(Found("phone:0170"), (Names{"Dial", "Home", "London", "Mobile"}));
+    EXPECT_EQ(Found("01701234"), (Names{"Mobile"}));
+    // Two zeros are no trunk 0.
+    EXPECT_EQ(Found("00170"), Names{});
+    // With a country code: its numbers however written, and those written at home, not
+    // another country's.
+    EXPECT_EQ(Found("+49170"), (Names{"Dial", "Home", "Mobile", "Street"}));
+    EXPECT_EQ(Found("phone:+49170"), (Names{"Dial", "Home", "Mobile"}));
+    EXPECT_EQ(Found("+44170"), (Names{"Home", "London"}));
+    EXPECT_EQ(Found("+4417055"), (Names{"London"}));
+    EXPECT_EQ(Found("+49301234"), (Names{"Berlin"}));
+    EXPECT_EQ(Found("0301234"), (Names{"Berlin"}));
+    EXPECT_EQ(Found("city:+49170"), (Names{"Street"}));
+    // A number written at home may be in any country.
+    EXPECT_EQ(Found("+1170"), (Names{"Home"}));
+    EXPECT_EQ(Found("+1999"), Names{});
 }
 
 TEST_F(PersonSearch, EachOfTheSixPhonesIsFoundByItsDigits) {
@@ -578,7 +636,9 @@ TEST_F(PersonSearchVaried, NarrowingFromThePreviousResultFindsWhatAFreshFilterFi
         {"c", "ci", "cit", "city", "city:", "city:p", "city:pa", "city:par"},
         {"n", "no", "not", "note", "note:", "note:l", "note:lu", "note:lunch"},
         {"m", "mu", "mül", "müll", "muller", "muller a", "muller an"},
-        {"l", "le", "lee", "lee z", "lee zo", "lee zoe"}};
+        {"l", "le", "lee", "lee z", "lee zo", "lee zoe"},
+        {"0", "05", "055", "0555", "05550", "055501"},
+        {"+", "+1", "+15", "+155", "+1555", "+15550"}};
     for (const auto& keystrokes : typing) {
         SearchQuery previous;
         std::vector<uint32_t> shown = index_.Filter(rows_, previous);

@@ -154,7 +154,7 @@ TEST_F(RecordCommandsTest, TypedPersonIsStoredAndShownUnchanged) {
         TypeInto(sheet, PersonRecord::Addr, QStringLiteral("1 Main St"));
         QTest::keyClick(sheet.Field(PersonRecord::Addr), Qt::Key_Return);
         QTest::keyClicks(sheet.Field(PersonRecord::Addr), QStringLiteral("Apt 'B'"));
-        TypeInto(sheet, PersonRecord::HmPhone, QStringLiteral("555-abc1"));
+        TypeInto(sheet, PersonRecord::HmPhone, QStringLiteral("555-abc#1"));
         TypeInto(sheet, PersonRecord::WkPhone, QStringLiteral("555-1234"));
         TypeInto(sheet, PersonRecord::WkExt, QStringLiteral("12b"));
         TypeInto(sheet, PersonRecord::Email, QStringLiteral("sean.obrien@example.com"));
@@ -165,7 +165,8 @@ TEST_F(RecordCommandsTest, TypedPersonIsStoredAndShownUnchanged) {
     EXPECT_EQ(Query("SELECT LName FROM Person"), "O'Brien");
     EXPECT_EQ(Query("SELECT Company FROM Person"), "\"Big\" Co");
     EXPECT_EQ(Query("SELECT Addr FROM Person"), "1 Main St\r\nApt 'B'");
-    EXPECT_EQ(Query("SELECT HmPhone FROM Person"), "555-1");
+    // Typed signs are dropped; letters stay as typed while their digits are not taken.
+    EXPECT_EQ(Query("SELECT HmPhone FROM Person"), "555-abc1");
     EXPECT_EQ(Query("SELECT WkExt FROM Person"), "12b");
     EXPECT_EQ(Query("SELECT Email FROM Person"), "sean.obrien@example.com");
     EXPECT_NE(Stamp(), kOldStamp);

@@ -241,8 +241,18 @@ TEST_F(ValueActionsTest, CheckForUpdateFailureReported) {
     MessageRecorder messages;
     messages.Expect();
     book::CheckForUpdate(&owner_, *SettingsKey());
-    ExpectError(messages, QStringLiteral("Error opening web browser"),
+    // The message names the address tried, the stored one or the default.
+    ExpectError(messages,
+                QStringLiteral("Error opening web browser for the update page ") +
+                    QString::fromLatin1(book::kDefaultUpdatePage),
                 QStringLiteral("Web Browser Error"));
+    ASSERT_TRUE(sandbox.WriteStoreText("[Settings]\nUpdatePage=https://example.org/tm/new.htm\n"));
+    messages.Expect();
+    book::CheckForUpdate(&owner_, *SettingsKey());
+    ASSERT_EQ(messages.Calls().size(), 2u);
+    EXPECT_EQ(messages.Last().text,
+              QStringLiteral(
+                  "Error opening web browser for the update page https://example.org/tm/new.htm"));
 }
 
 // The desktop's side of the seam, checked without handing anything to a real program.

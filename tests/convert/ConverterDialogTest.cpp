@@ -220,6 +220,40 @@ TEST_F(Dialog, ConvertRunsTheConversionUnderTheWaitCursor) {
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
+TEST_F(Dialog, EnterInTheFileFieldConvertsAndClosesNothing) {
+    // Without a name Enter does nothing at all: no conversion, and the window stays.
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key_Return);
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(dialog.LastResult(), ConvertResult::NotRead);
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("typed.tch"));
+    WriteBytes(path, "<Tidemark U=\"u\"><User><FName>Me</FName></User></Tidemark>");
+    QTest::keyClicks(edit, path);
+    MessageRecorder messages;
+    messages.Expect();
+    QTest::keyClick(edit, Qt::Key_Return);
+    EXPECT_EQ(dialog.LastResult(), ConvertResult::Succeeded);
+    ASSERT_EQ(messages.Calls().size(), 1u);
+    EXPECT_EQ(messages.Last().caption, QStringLiteral("Conversion Succeeded"));
+    EXPECT_TRUE(Exists(path + QStringLiteral(".org")));
+    EXPECT_TRUE(dialog.isVisible());
+
+    // The keypad's Enter too: the file is now a version-2 book, and says so.
+    messages.Expect();
+    QTest::keyClick(edit, Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(dialog.LastResult(), ConvertResult::AlreadyVersionTwo);
+    EXPECT_EQ(messages.Calls().size(), 2u);
+    EXPECT_TRUE(dialog.isVisible());
+
+    // Away from the field, Enter still presses the focused button or Close.
+    close->setFocus();
+    QTest::keyClick(close, Qt::Key_Return);
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(dialog.result(), 1);
+}
+
 TEST_F(Dialog, AMissingFileIsNamedAsTyped) {
     QTemporaryDir dir;
     const QString typed = dir.filePath(QStringLiteral("never made.tch"));
