@@ -198,11 +198,13 @@ bool MainFrame::Start(const QString& commandLine) {
             SetTitle(document_.DisplayName());
         } else {
             // The window is not shown yet: the message stands on its own, centred.
-            platform::ShowMessage(
-                MessageOwner(),
-                WithFailureReason(tr("Unable to open the file %1. Exiting Tidemark.").arg(file)),
-                tr("Unable To Load File"), platform::MessageIcon::Error);
-            ExplainVersionOneFile(file);
+            if (!ExplainedAsVersionOne(file)) {
+                platform::ShowMessage(
+                    MessageOwner(),
+                    WithFailureReason(
+                        tr("Unable to open the file %1. Exiting Tidemark.").arg(file)),
+                    tr("Unable To Load File"), platform::MessageIcon::Error);
+            }
             opened = false;
         }
     } else if (QFileInfo::exists(recentFiles_.PathOf(RecentFileList::kFirstCommand))) {
@@ -377,17 +379,19 @@ QWidget* MainFrame::MessageOwner() {
     return starting_ ? nullptr : this;
 }
 
-void MainFrame::ExplainVersionOneFile(const QString& path) {
+bool MainFrame::ExplainedAsVersionOne(const QString& path) {
     if (path.isEmpty() || !IsVersionOneFile(QFile::encodeName(path).toStdString())) {
-        return;
+        return false;
     }
+    // The one thing to tell: what the file is and what to do with it.
     platform::ShowMessage(
         MessageOwner(),
         tr("%1 is an address book of the first version, which Tidemark no longer "
-           "reads.\nConvert it with the Tidemark Converter (tideconv); afterwards it "
+           "reads.\nConvert it with the Tidemark Import Tool (tideconv); afterwards it "
            "opens here under the same name.")
             .arg(QDir::toNativeSeparators(path)),
         tr("Tidemark"), platform::MessageIcon::Information);
+    return true;
 }
 
 QString MainFrame::WithFailureReason(const QString& message) const {
@@ -410,10 +414,9 @@ void MainFrame::FileOpen() {
         document_.NotifyReload();
         AddToRecentFiles(document_.Path());
         SetTitle(document_.DisplayName());
-    } else if (failed) {
+    } else if (failed && !ExplainedAsVersionOne(document_.LastAsked())) {
         platform::ShowMessage(this, WithFailureReason(tr("Error loading file.")), tr("Tidemark"),
                               platform::MessageIcon::Error);
-        ExplainVersionOneFile(document_.LastAsked());
     }
 }
 
@@ -449,9 +452,10 @@ void MainFrame::OpenRecentFile(int command) {
         recentFiles_.MoveToTop(command);
         SetTitle(document_.DisplayName());
     } else {
-        platform::ShowMessage(MessageOwner(), WithFailureReason(tr("Error loading file.")),
-                              tr("Tidemark"), platform::MessageIcon::Error);
-        ExplainVersionOneFile(path);
+        if (!ExplainedAsVersionOne(path)) {
+            platform::ShowMessage(MessageOwner(), WithFailureReason(tr("Error loading file.")),
+                                  tr("Tidemark"), platform::MessageIcon::Error);
+        }
         recentFiles_.Remove(command);
     }
     recentFiles_.WriteToSettings(QString::fromLatin1(kProductKey));

@@ -83,8 +83,9 @@ private:
     // Shows the file just opened; at start a large file's list waits for the first paint.
     void ShowOpenedFile();
     void LoadDeferredList();
-    // After a failed load: the file may be one of the first version, for the converter.
-    void ExplainVersionOneFile(const QString& path);
+    // After a failed load: a file of the first version is sent to the converter, with no other
+    // message; false for any other file.
+    bool ExplainedAsVersionOne(const QString& path);
     // The message of a failed open, with the document's reason on a line of its own.
     QString WithFailureReason(const QString& message) const;
     // The preview in place of the main view and its toolbar, or back.
