@@ -224,7 +224,7 @@ void PersonSheet::BuildPhone(QWidget* page) {
                            Row{PersonRecord::Email, QT_TR_NOOP("&E-Mail:"), 1008, false},
                            Row{PersonRecord::Pager, QT_TR_NOOP("&Pager:"), 1027, true},
                            Row{PersonRecord::CelPhone, QT_TR_NOOP("&Cel Phone:"), 1016, true},
-                           Row{PersonRecord::WebPage, QT_TR_NOOP("Web &Page:"), 1074, false}}) {
+                           Row{PersonRecord::WebPage, QT_TR_NOOP("We&b Page:"), 1074, false}}) {
         const bool work = row.field == PersonRecord::WkPhone;
         QLineEdit* edit =
             AddLine(page, row.field, row.label, row.id, kLabelX, kFieldX, y, work ? 75 : width);

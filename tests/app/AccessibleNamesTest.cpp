@@ -1,4 +1,5 @@
-// What a screen reader hears of each window: every control it can reach has a name of its own.
+// What a screen reader hears of each window: every control it can reach has a name of its own;
+// and what the keyboard reaches: every Alt letter of what is shown leads to one control.
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
@@ -8,7 +9,11 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QFile>
+#include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMainWindow>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
@@ -67,6 +72,19 @@ QString LabelOf(QWidget* widget) {
     return QString();
 }
 
+// The letter an Alt key reaches the text's control by, or a null character: "&&" is no mark.
+QChar MnemonicOf(const QString& text) {
+    for (int i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] == QLatin1Char('&')) {
+            if (text[i + 1] != QLatin1Char('&')) {
+                return text[i + 1].toUpper();
+            }
+            ++i;
+        }
+    }
+    return QChar();
+}
+
 // The controls of one window a screen reader stops at, gathered over one or more looks (a
 // sheet shows one page at a time), and what is wrong with their names.
 class NameWalk {
@@ -76,6 +94,7 @@ public:
     // The controls shown now: those that take the focus, and the toolbar's buttons, which a
     // reader reaches without it. The parts of a spin box or drop-down list are theirs.
     void Look(const QWidget& root) {
+        LookAtLetters(root);
         for (QWidget* widget : root.findChildren<QWidget*>()) {
             if (!widget->isVisible() || InsideCompound(*widget, root)) {
                 continue;
@@ -98,7 +117,7 @@ public:
 
     // The unnamed controls and the names two controls share, one line each.
     QStringList Faults() const {
-        QStringList faults;
+        QStringList faults = letterFaults_;
         std::map<QString, QStringList> holders;
         for (const auto& [widget, name] : names_) {
             if (name.trimmed().isEmpty()) {
@@ -133,6 +152,40 @@ public:
     int Count() const { return static_cast<int>(names_.size() + lists_.size()); }
 
 private:
+    // The Alt letters of what is shown now, the menu bar's included: each letter one control's.
+    void LookAtLetters(const QWidget& root) {
+        std::map<QChar, QStringList> holders;
+        if (auto* window = qobject_cast<const QMainWindow*>(&root)) {
+            for (QAction* menu : window->menuBar()->actions()) {
+                if (const QChar letter = MnemonicOf(menu->text()); !letter.isNull()) {
+                    holders[letter] << QStringLiteral("menu ") + menu->text();
+                }
+            }
+        }
+        for (QWidget* widget : root.findChildren<QWidget*>()) {
+            if (!widget->isVisible()) {
+                continue;
+            }
+            QString text;
+            if (auto* label = qobject_cast<QLabel*>(widget); label && label->buddy()) {
+                text = label->text();
+            } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+                text = button->text();
+            } else if (auto* box = qobject_cast<QGroupBox*>(widget); box && box->isCheckable()) {
+                text = box->title();
+            }
+            if (const QChar letter = MnemonicOf(text); !letter.isNull()) {
+                holders[letter] << text;
+            }
+        }
+        for (const auto& [letter, texts] : holders) {
+            if (texts.size() > 1) {
+                letterFaults_ << window_ + QStringLiteral(": Alt+") + letter +
+                                     QStringLiteral(" for ") + texts.join(QStringLiteral(", "));
+            }
+        }
+    }
+
     static bool InsideCompound(const QWidget& widget, const QWidget& root) {
         for (const QWidget* at = widget.parentWidget(); at && at != &root;
              at = at->parentWidget()) {
@@ -157,6 +210,7 @@ private:
     QString window_;
     std::map<QWidget*, QString> names_;
     std::map<QWidget*, QString> lists_;
+    QStringList letterFaults_;
 };
 
 class AccessibleNamesTest : public ::testing::Test {

@@ -255,7 +255,7 @@ TEST_F(TranslationTest, TheEditorsAndAReportDialogAreTranslated) {
     EXPECT_TRUE(sheet.Wrong().isEmpty()) << sheet.Wrong().join(QLatin1Char('\n')).toStdString();
     for (const char* text :
          {"[Add Address Entry]", "[General]", "[Address]", "[Phone]", "[&First Name:]", "[&State:]",
-          "[Web &Page:]", "[E&xt:]", "[Cancel]", "[Help]"}) {
+          "[We&b Page:]", "[E&xt:]", "[Cancel]", "[Help]"}) {
         EXPECT_TRUE(sheet.Seen().contains(QString::fromUtf8(text))) << text;
     }
 

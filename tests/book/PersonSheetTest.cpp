@@ -99,7 +99,7 @@ TEST_F(PersonSheetTest, LabelsAndTabOrderFollowEachPage) {
     order({PersonRecord::Addr, PersonRecord::City, PersonRecord::State, PersonRecord::Zip});
     GoTo(PersonSheet::Phone);
     EXPECT_EQ(labelOf(PersonRecord::WkExt), QStringLiteral("E&xt:"));
-    EXPECT_EQ(labelOf(PersonRecord::WebPage), QStringLiteral("Web &Page:"));
+    EXPECT_EQ(labelOf(PersonRecord::WebPage), QStringLiteral("We&b Page:"));
     EXPECT_EQ(labelOf(PersonRecord::CelPhone), QStringLiteral("&Cel Phone:"));
     order({PersonRecord::HmPhone, PersonRecord::WkPhone, PersonRecord::WkExt, PersonRecord::WkFax,
            PersonRecord::Email, PersonRecord::Pager, PersonRecord::CelPhone,
