@@ -14,6 +14,20 @@
 #include "DialogUnits.h"
 #include "MainViewForm.h"
 
+// The details scroll down, not across: a narrower pane may need more height, and says so.
+class MainViewPanes::DetailsPane : public QWidget {
+public:
+    DetailsPane() {
+        QSizePolicy policy = sizePolicy();
+        policy.setHeightForWidth(true);
+        setSizePolicy(policy);
+    }
+    bool hasHeightForWidth() const override { return form != nullptr; }
+    int heightForWidth(int width) const override { return form ? form->HeightFor(width) : -1; }
+
+    const MainViewForm* form = nullptr;
+};
+
 MainViewPanes::MainViewPanes(QWidget* view) : QObject(nullptr), view_(view) {
     splitter_ = new QSplitter(Qt::Horizontal, view);
     splitter_->setChildrenCollapsible(false);
@@ -23,15 +37,20 @@ MainViewPanes::MainViewPanes(QWidget* view) : QObject(nullptr), view_(view) {
     detailsScroll_->setWidgetResizable(true);
     // Tab goes through the details' own controls, not the area around them.
     detailsScroll_->setFocusPolicy(Qt::NoFocus);
-    details_ = new QWidget;
+    details_ = new DetailsPane;
     detailsScroll_->setWidget(details_);
     listLayout_ = new QVBoxLayout(listPane_);
 }
 
 MainViewPanes::~MainViewPanes() = default;
 
+QWidget* MainViewPanes::Details() const {
+    return details_;
+}
+
 void MainViewPanes::Fill(MainViewForm* form, QLineEdit* search) {
     form_ = form;
+    details_->form = form;
     details_->installEventFilter(this);
     Measure();
     listLayout_->addWidget(search);
@@ -56,15 +75,19 @@ void MainViewPanes::Measure() {
     listLayout_->setContentsMargins(du.X(12), du.Y(7), du.X(4), du.Y(4));
     listLayout_->setSpacing(du.Y(3));
     // Short of room the details first give up a fifth of their width, then the list gives way;
-    // their height they keep, and scroll up and down. Only a screen too narrow for that (a large
-    // font on a small screen) scrolls them across too, rather than make the window wider than
-    // the screen.
-    const QSize details = form_->DetailsSize();
-    details_->setMinimumSize(details.width() * 4 / 5, details.height());
-    const int wanted = details_->minimumWidth() + 2 * detailsScroll_->frameWidth() +
-                       view_->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-    detailsScroll_->setMinimumWidth(
-        std::min(wanted, view_->screen()->availableGeometry().width() * 3 / 5));
+    // on a screen too narrow for that (a large font on a small screen) they narrow further, and
+    // then put the company and address under the phones. Their height they keep, and scroll up
+    // and down; across only where not even that fits beside a usable list.
+    const int extra =
+        2 * detailsScroll_->frameWidth() + view_->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    const int room = view_->screen()->availableGeometry().width() * 3 / 4;
+    const int sideBySide = form_->LeastSideBySideWidth() + extra;
+    const int stacked = form_->LeastWidth() + extra;
+    const int wanted = std::max(form_->DetailsSize().width() * 4 / 5 + extra, sideBySide);
+    details_->setMinimumSize(form_->LeastWidth(), form_->DetailsSize().height());
+    detailsScroll_->setMinimumWidth(wanted <= room       ? wanted
+                                    : sideBySide <= room ? sideBySide
+                                                         : std::min(stacked, room));
 }
 
 void MainViewPanes::Rescale() {
@@ -129,6 +152,8 @@ bool MainViewPanes::eventFilter(QObject* watched, QEvent* event) {
     }
     if (watched == details_ && event->type() == QEvent::Resize) {
         form_->Fit(details_->size());
+        // Stacked or side by side: the height the details need may have changed with it.
+        details_->updateGeometry();
     }
     return QObject::eventFilter(watched, event);
 }

@@ -21,7 +21,7 @@ public:
 
     // Where the form places the person list and the details.
     QWidget* ListPane() const { return listPane_; }
-    QWidget* Details() const { return details_; }
+    QWidget* Details() const;
     // Lays the search field and the person list in the list pane and sizes the panes to the
     // form, once the form stands in them.
     void Fill(MainViewForm* form, QLineEdit* search);
@@ -41,6 +41,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    class DetailsPane;
+
     void ApplyListPaneWidth();
     // The list pane's margins and the details' least size in the view's font.
     void Measure();
@@ -52,7 +54,7 @@ private:
     QWidget* listPane_ = nullptr;
     QVBoxLayout* listLayout_ = nullptr;
     QScrollArea* detailsScroll_ = nullptr;
-    QWidget* details_ = nullptr;
+    DetailsPane* details_ = nullptr;
     int chosenListWidth_ = 0;
     bool rescalePending_ = false;
 };
