@@ -6,20 +6,18 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QScrollArea>
 #include <QSplitter>
 #include <QStackedLayout>
-#include <QStyle>
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
-#include <QVBoxLayout>
 
 #include <algorithm>
 
 #include "DialogUnits.h"
 #include "ListModels.h"
+#include "MainViewPanes.h"
 #include "MessageBox.h"
 #include "NoBookPane.h"
 #include "SQLException.h"
@@ -27,22 +25,9 @@
 
 MainView::MainView(QWidget* parent) : QWidget(parent), searching_(new SearchState) {
     // The view keeps the application's font, not a copy of it, so it follows when that changes.
-    // The person list and the details, split by a handle the user can drag; the details scroll
-    // when the window is smaller than their form.
-    splitter_ = new QSplitter(Qt::Horizontal, this);
-    splitter_->setChildrenCollapsible(false);
-    auto* listPane = new QWidget(splitter_);
-    detailsScroll_ = new QScrollArea(splitter_);
-    detailsScroll_->setFrameShape(QFrame::NoFrame);
-    detailsScroll_->setWidgetResizable(true);
-    // Tab goes through the details' own controls, not the area around them.
-    detailsScroll_->setFocusPolicy(Qt::NoFocus);
-    details_ = new QWidget;
-    form_ = std::make_unique<MainViewForm>(listPane, details_);
-    detailsScroll_->setWidget(details_);
-    details_->installEventFilter(this);
-    listLayout_ = new QVBoxLayout(listPane);
-    MeasurePanes();
+    panes_ = std::make_unique<MainViewPanes>(this);
+    form_ = std::make_unique<MainViewForm>(panes_->ListPane(), panes_->Details());
+    QWidget* listPane = panes_->ListPane();
     // The search field: the list shows only the persons it finds as the user types.
     search_ = new QLineEdit(listPane);
     search_->setPlaceholderText(tr("Search (Ctrl+F)"));
@@ -58,25 +43,12 @@ MainView::MainView(QWidget* parent) : QWidget(parent), searching_(new SearchStat
         clear->setAccessibleName(tr("Clear Search"));
         clear->setToolTip(tr("Clear Search"));
     }
-    detailsScroll_->setAccessibleName(tr("Details"));
-    listLayout_->addWidget(search_);
-    listLayout_->addWidget(form_->personList);
-    splitter_->addWidget(listPane);
-    splitter_->addWidget(detailsScroll_);
-    // A wider window widens the list too, the details more, until the user gives the list a
-    // width: from then on it keeps that width and the details take what is left.
-    splitter_->setStretchFactor(0, 1);
-    splitter_->setStretchFactor(1, 2);
-    splitter_->installEventFilter(this);
-    connect(splitter_, &QSplitter::splitterMoved, this, [this] {
-        chosenListWidth_ = splitter_->sizes().value(0);
-        splitter_->setStretchFactor(0, 0);
-    });
-    splitter_->setSizes({form_->ListPaneSize().width(), form_->DetailsSize().width()});
+    panes_->DetailsScroll()->setAccessibleName(tr("Details"));
+    panes_->Fill(form_.get(), search_);
     noBook_ = new NoBookPane(this);
     pages_ = new QStackedLayout(this);
     pages_->setContentsMargins(0, 0, 0, 0);
-    pages_->addWidget(splitter_);
+    pages_->addWidget(panes_->Splitter());
     pages_->addWidget(noBook_);
     pages_->setCurrentWidget(noBook_);
     resize(form_->Size());
@@ -136,79 +108,25 @@ MainView::MainView(QWidget* parent) : QWidget(parent), searching_(new SearchStat
 
 MainView::~MainView() = default;
 
-void MainView::MeasurePanes() {
-    const platform::DialogUnits du(font());
-    listLayout_->setContentsMargins(du.X(12), du.Y(7), du.X(4), du.Y(4));
-    listLayout_->setSpacing(du.Y(3));
-    // Short of room the details first give up a fifth of their width, then the list gives way;
-    // their height they keep, and scroll up and down. Only a screen too narrow for that (a large
-    // font on a small screen) scrolls them across too, rather than make the window wider than
-    // the screen.
-    const QSize details = form_->DetailsSize();
-    details_->setMinimumSize(details.width() * 4 / 5, details.height());
-    const int wanted = details_->minimumWidth() + 2 * detailsScroll_->frameWidth() +
-                       style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-    detailsScroll_->setMinimumWidth(
-        std::min(wanted, screen()->availableGeometry().width() * 3 / 5));
-}
-
-void MainView::changeEvent(QEvent* event) {
-    // A new application font: the form is laid out anew in its dialog units.
-    // Laid out once every control has its new font: the desktop hands it to them one by one.
-    if (event->type() == QEvent::FontChange && form_ && !rescalePending_) {
-        rescalePending_ = true;
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-                rescalePending_ = false;
-                form_->Rescale();
-                MeasurePanes();
-                form_->SetUpColumns();
-                form_->Fit(details_->size());
-                updateGeometry();
-            },
-            Qt::QueuedConnection);
-    }
-    QWidget::changeEvent(event);
-}
-
 QSize MainView::sizeHint() const {
     // The whole form beside the list, with the handle between, where the screen has room.
-    const QSize list = form_->ListPaneSize();
-    const QSize details = form_->DetailsSize();
-    const int frame = 2 * detailsScroll_->frameWidth();
-    return QSize(list.width() + splitter_->handleWidth() + details.width() + frame,
-                 std::max(list.height(), details.height() + frame));
+    return panes_->SizeHint();
 }
 
 int MainView::ListPaneWidth() const {
-    // Hidden while no book is open: the width it takes when shown.
-    if (!splitter_->isVisible() && chosenListWidth_ > 0) {
-        return chosenListWidth_;
-    }
-    return splitter_->sizes().value(0);
+    return panes_->ListPaneWidth();
 }
 
 int MainView::ChosenListPaneWidth() const {
-    // A split never shown (no book was open) is not the user's.
-    return chosenListWidth_ > 0 ? chosenListWidth_ : splitter_->isVisible() ? ListPaneWidth() : 0;
+    return panes_->ChosenListPaneWidth();
 }
 
 void MainView::SetListPaneWidth(int width) {
-    chosenListWidth_ = width;
-    splitter_->setStretchFactor(0, 0);
-    ApplyListPaneWidth();
+    panes_->SetListPaneWidth(width);
 }
 
-void MainView::ApplyListPaneWidth() {
-    if (chosenListWidth_ <= 0) {
-        return;
-    }
-    const QList<int> sizes = splitter_->sizes();
-    const int total = std::max(sizes.value(0) + sizes.value(1), chosenListWidth_ + 1);
-    if (sizes.value(0) != chosenListWidth_) {
-        splitter_->setSizes({chosenListWidth_, total - chosenListWidth_});
-    }
+QSplitter* MainView::Splitter() const {
+    return panes_->Splitter();
 }
 
 void MainView::SetRecentBooks(const QStringList& paths) {
@@ -217,7 +135,7 @@ void MainView::SetRecentBooks(const QStringList& paths) {
 
 void MainView::OnPathChanged(const std::string& path) {
     path_ = path;
-    pages_->setCurrentWidget(path_.empty() ? static_cast<QWidget*>(noBook_) : splitter_);
+    pages_->setCurrentWidget(path_.empty() ? static_cast<QWidget*>(noBook_) : panes_->Splitter());
     // A file just opened shows its first person.
     person_ = {0, RecordId()};
     contact_.Clear();
@@ -367,22 +285,6 @@ void MainView::SortBy(bool persons, int column) {
     const bool descending = (column == 0) != contactReversed_;
     list->header()->setSortIndicator(column, descending ? Qt::DescendingOrder : Qt::AscendingOrder);
     ReloadContacts(person_.id);
-}
-
-QWidget* MainView::Control(int id) const {
-    return form_->Control(id);
-}
-
-QTreeView* MainView::PersonList() const {
-    return form_->personList;
-}
-
-QTreeView* MainView::ContactList() const {
-    return form_->contactList;
-}
-
-QSize MainView::FormSize() const {
-    return form_->Size();
 }
 
 // ---- Loading
@@ -578,14 +480,6 @@ bool MainView::eventFilter(QObject* watched, QEvent* event) {
                 ReadSearchIndex();
             }
         });
-    }
-    // Whatever size the window takes, late or early (a maximised start), the chosen width holds
-    // wherever there is room for it.
-    if (event->type() == QEvent::Resize && watched == splitter_) {
-        ApplyListPaneWidth();
-    }
-    if (event->type() == QEvent::Resize && watched == details_) {
-        form_->Fit(details_->size());
     }
     if (event->type() == QEvent::Resize && watched == form_->personList->viewport()) {
         noMatch_->setGeometry(form_->personList->viewport()->rect().adjusted(8, 8, -8, -8));

@@ -18,12 +18,11 @@
 
 class QLabel;
 class QLineEdit;
-class QScrollArea;
 class QSplitter;
 class QTreeView;
-class QVBoxLayout;
 class ContactListModel;
 class PersonListModel;
+class MainViewPanes;
 class NoBookPane;
 class QStackedLayout;
 
@@ -114,15 +113,15 @@ public:
     static const help::PopupTable& Popups() { return MainViewForm::Popups(); }
 
     // The control with the given number (1006, 1021, 1028, ...), null if none.
-    QWidget* Control(int id) const;
-    QTreeView* PersonList() const;
-    QTreeView* ContactList() const;
+    QWidget* Control(int id) const { return form_->Control(id); }
+    QTreeView* PersonList() const { return form_->personList; }
+    QTreeView* ContactList() const { return form_->contactList; }
     const PersonListModel& PersonRows() const { return *personModel_; }
     const ContactListModel& ContactRows() const { return *contactModel_; }
     // The size of the form at its designed 507 by 291 dialog units.
-    QSize FormSize() const;
+    QSize FormSize() const { return form_->Size(); }
     // The handle between the person list and the details.
-    QSplitter* Splitter() const { return splitter_; }
+    QSplitter* Splitter() const;
     // The width of the person list's pane; setting it moves the handle, the details take the rest.
     int ListPaneWidth() const;
     void SetListPaneWidth(int width);
@@ -145,7 +144,6 @@ signals:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void changeEvent(QEvent* event) override;
 
 private:
     const SearchState& search() const { return *searching_; }
@@ -159,9 +157,6 @@ private:
     // notice for a large file; false after a failure, which has been shown.
     bool ReadSearchIndex();
     void ShowSearchResult();
-    void ApplyListPaneWidth();
-    // The list pane's margins and the details' least size in the view's font.
-    void MeasurePanes();
 
     std::string path_;
     PersonOrder personOrder_ = PersonOrder::ByName;
@@ -179,15 +174,11 @@ private:
     QLineEdit* search_ = nullptr;
     QLabel* noMatch_ = nullptr;
 
-    QSplitter* splitter_ = nullptr;
     NoBookPane* noBook_ = nullptr;
     QStackedLayout* pages_ = nullptr;
-    int chosenListWidth_ = 0;
-    QScrollArea* detailsScroll_ = nullptr;
-    QVBoxLayout* listLayout_ = nullptr;
-    bool rescalePending_ = false;
-    QWidget* details_ = nullptr;
     std::unique_ptr<MainViewForm> form_;
+    // After the form: gone first, with its hold on the form's controls.
+    std::unique_ptr<MainViewPanes> panes_;
     PersonListModel* personModel_ = nullptr;
     ContactListModel* contactModel_ = nullptr;
 };

@@ -14,6 +14,7 @@
 #include <QLocale>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStyle>
 #include <QTreeView>
 
 #include "DateTime.h"
@@ -31,6 +32,8 @@ constexpr int kFormWidth = 507;
 constexpr int kFormHeight = 291;
 // Where the details start in the form's table: their pane's origin.
 constexpr int kDetailsLeft = 162;
+// Where the company and address boxes start in the details.
+constexpr int kCompanyLeft = 346 - kDetailsLeft;
 
 // The client width of a list from its placed size; the viewport is not laid out before the
 // first show.
@@ -54,6 +57,50 @@ void MainViewForm::Rescale() {
         p.designed = du.Rect(p.units.x(), p.units.y(), p.units.width(), p.units.height());
         p.widget->setGeometry(p.designed);
     }
+    MeasureLeast();
+}
+
+std::vector<details_layout::Item> MainViewForm::Items(bool stacked) const {
+    using details_layout::Block;
+    using details_layout::Kind;
+    const platform::DialogUnits du(host_->font());
+    std::vector<details_layout::Item> items;
+    items.reserve(placed_.size());
+    for (const Placed& p : placed_) {
+        const Block block = p.group == 2                  ? Block::Name
+                            : p.group == 4                ? Block::Contact
+                            : p.units.x() >= kCompanyLeft ? Block::Company
+                                                          : Block::Phones;
+        // A caption shows its whole text. A control keeps most of its width beside the others;
+        // once the boxes stand one under the other, it need only show a few letters.
+        int least = 0;
+        if (p.kind == Kind::Caption) {
+            least = p.widget->sizeHint().width();
+        } else if (p.kind == Kind::Control) {
+            least = std::max(du.X(12), p.designed.width() * (stacked ? 1 : 3) / (stacked ? 3 : 5));
+        }
+        items.push_back(
+            {p.designed, block, p.kind, (p.follow & SizeX) != 0, (p.follow & SizeY) != 0, least});
+    }
+    return items;
+}
+
+details_layout::Spacing MainViewForm::Spacing() const {
+    const platform::DialogUnits du(host_->font());
+    return {du.X(2), du.X(2), du.Y(4)};
+}
+
+void MainViewForm::MeasureLeast() {
+    leastSideBySide_ = details_layout::LeastWidth(Items(false), detailsSize_, false, Spacing());
+    leastStacked_ = std::min(
+        leastSideBySide_, details_layout::LeastWidth(Items(true), detailsSize_, true, Spacing()));
+}
+
+int MainViewForm::HeightFor(int width) const {
+    const bool stacked = width < leastSideBySide_;
+    return details_layout::Lay(Items(stacked), detailsSize_, QSize(width, detailsSize_.height()),
+                               stacked, Spacing())
+        .height;
 }
 
 MainViewForm::MainViewForm(QWidget* listPane, QWidget* detailsPane) : host_(detailsPane) {
@@ -142,14 +189,16 @@ MainViewForm::MainViewForm(QWidget* listPane, QWidget* detailsPane) : host_(deta
     contactList = AddList(1021, 172, 207, 325, 75, 4, MoveX | SizeX | SizeY);
 
     view_names::NameControls(*this);
+    MeasureLeast();
 }
 
-void MainViewForm::Place(QWidget* widget, int x, int y, int w, int h, int group, int follow) {
+void MainViewForm::Place(QWidget* widget, int x, int y, int w, int h, int group, int follow,
+                         details_layout::Kind kind) {
     const platform::DialogUnits du(host_->font());
     // The table's x counts from the form's left; the details pane starts further right.
     const QRect rect = du.Rect(x - kDetailsLeft, y, w, h);
     widget->setGeometry(rect);
-    placed_.push_back({widget, QRect(x - kDetailsLeft, y, w, h), rect, group, follow});
+    placed_.push_back({widget, QRect(x - kDetailsLeft, y, w, h), rect, group, follow, kind});
 }
 
 QLineEdit* MainViewForm::AddField(int id, int x, int y, int w, int h, int group) {
@@ -168,7 +217,7 @@ QLabel* MainViewForm::AddLabel(int id, const QString& text, int x, int y, int w,
     label->setTextFormat(Qt::PlainText);
     platform::SetControlId(label, id);
     controls_[id] = label;
-    Place(label, x, y, w, 9, group, follow);
+    Place(label, x, y, w, 9, group, follow, details_layout::Kind::Caption);
     return label;
 }
 
@@ -187,7 +236,7 @@ QGroupBox* MainViewForm::AddFrame(int id, const QString& caption, int x, int y, 
     auto* box = new QGroupBox(caption, host_);
     platform::SetControlId(box, id);
     controls_[id] = box;
-    Place(box, x, y, w, h, group, follow);
+    Place(box, x, y, w, h, group, follow, details_layout::Kind::Frame);
     return box;
 }
 
@@ -246,35 +295,14 @@ QWidget* MainViewForm::Control(int id) const {
 }
 
 void MainViewForm::Fit(const QSize& detailsSize) {
-    const int dx = std::max(-detailsSize_.width() / 5, detailsSize.width() - detailsSize_.width());
-    const int dy = std::max(0, detailsSize.height() - detailsSize_.height());
-    // The horizontal span of each group at the designed size.
-    std::map<int, std::pair<int, int>> spans;
-    for (const Placed& p : placed_) {
-        auto it = spans.find(p.group);
-        if (it == spans.end()) {
-            spans[p.group] = {p.designed.left(), p.designed.left() + p.designed.width()};
-        } else {
-            it->second.first = std::min(it->second.first, p.designed.left());
-            it->second.second = std::max(it->second.second, p.designed.left() + p.designed.width());
-        }
+    const bool stacked = detailsSize.width() < leastSideBySide_;
+    const details_layout::Placement placement =
+        details_layout::Lay(Items(stacked), detailsSize_, detailsSize, stacked, Spacing());
+    for (size_t i = 0; i < placed_.size(); ++i) {
+        placed_[i].widget->setGeometry(placement.rects[i]);
     }
-    for (const Placed& p : placed_) {
-        const auto [left, right] = spans[p.group];
-        const double span = right - left;
-        const double ratio = span > 0 ? std::max(0.8, (span + dx) / span) : 1.0;
-        const int x0 = p.designed.left();
-        const int x1 = p.designed.left() + p.designed.width();
-        int newLeft = x0;
-        if (p.follow & MoveX) {
-            newLeft = left + int((x0 - left) * ratio + 0.5);
-        }
-        int newRight = newLeft + p.designed.width();
-        if (p.follow & SizeX) {
-            newRight = left + int((x1 - left) * ratio + 0.5);
-        }
-        const int newHeight = p.designed.height() + ((p.follow & SizeY) ? dy : 0);
-        p.widget->setGeometry(newLeft, p.designed.top(), newRight - newLeft, newHeight);
+    for (QPushButton* button : {homePhone, workPhone, pager, celPhone, email, webPage}) {
+        ShowValueText(button);
     }
     contactList->setColumnWidth(
         3, std::max(0, ClientWidth(contactList) - contactList->columnWidth(0) -
@@ -286,15 +314,25 @@ void MainViewForm::SetValue(QWidget* control, const std::string& value) {
     const bool empty = value.empty();
     const QString none = tr(kNotAvailable);
     if (auto* button = qobject_cast<QPushButton*>(control)) {
-        QString shown = empty ? none : text;
-        // A button would take "&" for a mnemonic.
-        button->setText(shown.replace(QLatin1Char('&'), QLatin1String("&&")));
+        button->setProperty("shown", empty ? none : text);
         button->setProperty("value", empty ? QString() : text);
         button->setToolTip(empty ? QString() : text);
+        ShowValueText(button);
     } else if (auto* label = qobject_cast<QLabel*>(control)) {
         label->setText(empty ? none : text);
     }
     control->setEnabled(!empty);
+}
+
+void MainViewForm::ShowValueText(QPushButton* button) {
+    // A value too long for its button ends in "..." rather than running off both its sides.
+    const QStyle* style = button->style();
+    const int inset = style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button) +
+                      style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, button);
+    QString shown = button->fontMetrics().elidedText(button->property("shown").toString(),
+                                                     Qt::ElideRight, button->width() - 2 * inset);
+    // A button would take "&" for a mnemonic.
+    button->setText(shown.replace(QLatin1Char('&'), QLatin1String("&&")));
 }
 
 void MainViewForm::ShowPerson(const PersonRecord* person) {

@@ -8,6 +8,7 @@
 #include <QSize>
 
 #include "AddressBook.h"
+#include "DetailsLayout.h"
 #include "HelpViewer.h"
 #include "PersonRecord.h"
 
@@ -22,7 +23,9 @@ class QWidget;
 // The controls of the main view, placed in dialog units as the form's table reads (507 by 291
 // units): the person list in a pane of its own, the details in another. When the details pane
 // grows beyond its designed size, each group of controls shares the extra width in proportion to
-// where its controls stand, and the contact list takes the extra height.
+// where its controls stand, and the contact list takes the extra height; narrower, they give it
+// up the same way, every caption keeping the width of its text, and the company and address go
+// under the phones where they no longer fit beside them.
 class MainViewForm {
     // Its texts are the main view's.
     Q_DECLARE_TR_FUNCTIONS(MainView)
@@ -34,9 +37,13 @@ public:
 
     // The lists' first column widths, once their models are set.
     void SetUpColumns();
-    // Lays the details out for the details pane's new size; narrower than designed, each group
-    // gives up width in the same proportions, down to four fifths of its designed width.
+    // Lays the details out for the details pane's new size.
     void Fit(const QSize& detailsSize);
+    // The least width of the details pane with the company beside the phones, and with it under
+    // them; the height the details need at a width.
+    int LeastSideBySideWidth() const { return leastSideBySide_; }
+    int LeastWidth() const { return leastStacked_; }
+    int HeightFor(int width) const;
     // Places every control anew in the panes' current font, after the font changed.
     void Rescale();
     // The size of the whole form, list and details, at its designed size.
@@ -85,15 +92,19 @@ private:
 
     // A value button or label: its text, or "Not Available" and greyed when empty.
     static void SetValue(QWidget* control, const std::string& value);
+    // The button's value in its width.
+    static void ShowValueText(QPushButton* button);
     struct Placed {
         QWidget* widget;
         QRect units;
         QRect designed;
         int group;
         int follow;
+        details_layout::Kind kind;
     };
 
-    void Place(QWidget* widget, int x, int y, int w, int h, int group, int follow);
+    void Place(QWidget* widget, int x, int y, int w, int h, int group, int follow,
+               details_layout::Kind kind = details_layout::Kind::Control);
     QLineEdit* AddField(int id, int x, int y, int w, int h, int group);
     QLabel* AddLabel(int id, const QString& text, int x, int y, int w, int group, int follow);
     QPushButton* AddValueButton(int id, int x, int y, int group);
@@ -101,13 +112,19 @@ private:
                         int follow);
     QTreeView* AddList(int id, int x, int y, int w, int h, int group, int follow);
 
-    // The sizes of the form and the panes in the details pane's font.
+    // The sizes of the form and the panes in the details pane's font, and the least widths of
+    // the details.
     void Measure();
+    void MeasureLeast();
+    std::vector<details_layout::Item> Items(bool stacked) const;
+    details_layout::Spacing Spacing() const;
 
     QWidget* host_;
     QSize size_;
     QSize detailsSize_;
     QSize listPaneSize_;
+    int leastSideBySide_ = 0;
+    int leastStacked_ = 0;
     std::vector<Placed> placed_;
     std::map<int, QWidget*> controls_;
 };
