@@ -20,7 +20,7 @@ const Entry kTable[] = {
     {cmd::kExportVCard, Needs::Person},     {cmd::kEditContact, Needs::Contact},
     {cmd::kDeleteContact, Needs::Contact},  {cmd::kContactsReport, Needs::Contact},
     {cmd::kExportContacts, Needs::Contact}, {cmd::kUndoDelete, Needs::Undo},
-    {cmd::kLogLastCall, Needs::LastCall},
+    {cmd::kLogLastCall, Needs::LastCall},   {cmd::kFind, Needs::File},
 };
 
 }  // namespace

@@ -200,6 +200,8 @@ TEST_F(MainWindowLayoutTest, WithNoBookOpenTheViewOffersToMakeOrOpenOne) {
     EXPECT_EQ(pane->NewButton()->text(), QStringLiteral("New Address Book..."));
     EXPECT_EQ(pane->OpenButton()->text(), QStringLiteral("Open Address Book..."));
     EXPECT_TRUE(pane->RecentLinks().isEmpty());
+    // There is no list to search.
+    EXPECT_FALSE(frame_->Action(cmd::kFind)->isEnabled());
 
     // "Open Address Book..." runs File, Open.
     dialogs_.Answer(QString::fromStdString(a));
@@ -207,6 +209,7 @@ TEST_F(MainWindowLayoutTest, WithNoBookOpenTheViewOffersToMakeOrOpenOne) {
     EXPECT_EQ(CurrentDatabasePath, a);
     EXPECT_FALSE(pane->isVisible());
     EXPECT_TRUE(frame_->View()->PersonList()->isVisible());
+    EXPECT_TRUE(frame_->Action(cmd::kFind)->isEnabled());
     dialogs_.Answer(QString::fromStdString(b));
     frame_->Action(cmd::kFileOpen)->trigger();
 

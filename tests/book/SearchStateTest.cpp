@@ -164,7 +164,7 @@ TEST(CommandAvailability, EachCommandByWhatItNeeds) {
     book::ViewState contact = person;
     contact.contact = true;
     for (const int command :
-         {cmd::kAddPerson, cmd::kEditUser, cmd::kContactTypes, cmd::kImportVCard}) {
+         {cmd::kAddPerson, cmd::kEditUser, cmd::kContactTypes, cmd::kImportVCard, cmd::kFind}) {
         EXPECT_FALSE(book::IsAvailable(command, none)) << command;
         EXPECT_TRUE(book::IsAvailable(command, file)) << command;
     }
@@ -190,7 +190,7 @@ TEST(CommandAvailability, EachCommandByWhatItNeeds) {
     call.file = true;
     EXPECT_TRUE(book::IsAvailable(cmd::kLogLastCall, call));
     // The rest is not the view's to rule.
-    for (const int command : {cmd::kImportPersons, cmd::kFileOpen, cmd::kFind, cmd::kHelpMode}) {
+    for (const int command : {cmd::kImportPersons, cmd::kFileOpen, cmd::kHelpMode}) {
         EXPECT_FALSE(book::RulesCommand(command)) << command;
         EXPECT_TRUE(book::IsAvailable(command, none)) << command;
     }
