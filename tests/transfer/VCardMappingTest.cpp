@@ -468,93 +468,100 @@ std::vector<FileCard> NamedCards() {
     return cards;
 }
 
-TEST(VCardMappingFiles, ChangingAFieldChangesOneLine) {
-    int changes = 0;
+// One change of one field of a card of the files, made on a copy of the card.
+struct FieldChange {
+    const FileCard& file;
+    P::Field field;
+    const CardFields& before;
+    const PersonRecord& wanted;
+    const CardFields& returned;
+    const Card& card;
+    Difference difference;
+};
+
+// For each card of the files and each field: wants() sets the field in the card's own fields
+// (false to leave that field out), the card is changed to read so, and check() looks at it.
+// Returns how many changes were checked.
+template <typename Wants, typename Check>
+int CheckFieldChanges(Wants wants, Check check) {
+    int count = 0;
     for (const FileCard& file : NamedCards()) {
         const CardFields before = ReadFields(file.card);
         const std::vector<std::string> unchanged = WrittenLines(file.card);
         for (int f = 0; f < P::FieldCount; ++f) {
             const P::Field field = static_cast<P::Field>(f);
-            if (before.person[field].empty()) {
+            PersonRecord wanted = before.person;
+            if (!wants(field, before, wanted)) {
                 continue;
             }
             SCOPED_TRACE(file.file + " card " + std::to_string(file.index) + " field " +
                          P::ColumnName(field));
             Card card = file.card;
-            PersonRecord wanted = before.person;
-            wanted[field] = NewValue(field);
             const CardFields returned = ApplyFields(card, wanted);
-            const Difference d = Compare(unchanged, WrittenLines(card));
-            EXPECT_EQ(d.before.size(), 1u) << Show(d);
-            EXPECT_EQ(d.after.size(), 1u) << Show(d);
-            const CardFields after = ReadFields(card);
-            EXPECT_EQ(after.person.fields, wanted.fields);
-            EXPECT_EQ(returned.person.fields, wanted.fields);
-            EXPECT_EQ(after.uid, before.uid);
-            ++changes;
+            check(FieldChange{file, field, before, wanted, returned, card,
+                              Compare(unchanged, WrittenLines(card))});
+            ++count;
         }
     }
+    return count;
+}
+
+TEST(VCardMappingFiles, ChangingAFieldChangesOneLine) {
+    const int changes = CheckFieldChanges(
+        [](P::Field field, const CardFields& before, PersonRecord& wanted) {
+            wanted[field] = NewValue(field);
+            return !before.person[field].empty();
+        },
+        [](const FieldChange& c) {
+            const Difference& d = c.difference;
+            EXPECT_EQ(d.before.size(), 1u) << Show(d);
+            EXPECT_EQ(d.after.size(), 1u) << Show(d);
+            const CardFields after = ReadFields(c.card);
+            EXPECT_EQ(after.person.fields, c.wanted.fields);
+            EXPECT_EQ(c.returned.person.fields, c.wanted.fields);
+            EXPECT_EQ(after.uid, c.before.uid);
+        });
     EXPECT_GT(changes, 100);
 }
 
 TEST(VCardMappingFiles, AddingAFieldAddsOneLineOrComponent) {
-    int additions = 0;
-    for (const FileCard& file : NamedCards()) {
-        const CardFields before = ReadFields(file.card);
-        const std::vector<std::string> unchanged = WrittenLines(file.card);
-        for (int f = 0; f < P::FieldCount; ++f) {
-            const P::Field field = static_cast<P::Field>(f);
-            if (!before.person[field].empty()) {
-                continue;
-            }
-            SCOPED_TRACE(file.file + " card " + std::to_string(file.index) + " field " +
-                         P::ColumnName(field));
-            Card card = file.card;
-            PersonRecord wanted = before.person;
+    const int additions = CheckFieldChanges(
+        [](P::Field field, const CardFields& before, PersonRecord& wanted) {
             wanted[field] = NewValue(field);
-            ApplyFields(card, wanted);
-            const Difference d = Compare(unchanged, WrittenLines(card));
+            return before.person[field].empty();
+        },
+        [](const FieldChange& c) {
+            const Difference& d = c.difference;
             // A line of its own, or a component in the line the field is read from.
-            const bool component = before.sources[field].line >= 0;
+            const bool component = c.before.sources[c.field].line >= 0;
             EXPECT_EQ(d.before.size(), component ? 1u : 0u) << Show(d);
             EXPECT_EQ(d.after.size(), 1u) << Show(d);
-            EXPECT_EQ(ReadFields(card).person.fields, wanted.fields);
-            ++additions;
-        }
-    }
+            EXPECT_EQ(ReadFields(c.card).person.fields, c.wanted.fields);
+        });
     EXPECT_GT(additions, 50);
 }
 
 TEST(VCardMappingFiles, EmptyingAFieldTakesItsComponentOrLine) {
-    int emptied = 0;
-    for (const FileCard& file : NamedCards()) {
-        const CardFields before = ReadFields(file.card);
-        const std::vector<std::string> unchanged = WrittenLines(file.card);
-        for (int f = 0; f < P::FieldCount; ++f) {
-            const P::Field field = static_cast<P::Field>(f);
-            PersonRecord wanted = before.person;
+    const int emptied = CheckFieldChanges(
+        [](P::Field field, const CardFields& before, PersonRecord& wanted) {
             wanted[field].clear();
             // A person needs a name or a company.
-            if (before.person[field].empty() ||
-                (wanted[P::FName].empty() && wanted[P::LName].empty() &&
-                 wanted[P::Company].empty())) {
-                continue;
-            }
-            SCOPED_TRACE(file.file + " card " + std::to_string(file.index) + " field " +
-                         P::ColumnName(field));
-            Card card = file.card;
-            const CardFields returned = ApplyFields(card, wanted);
-            const Difference d = Compare(unchanged, WrittenLines(card));
-            const CardFields after = ReadFields(card);
-            if (wanted[P::FName].empty() && wanted[P::LName].empty() &&
-                !before.person[field].empty() && (field == P::FName || field == P::LName) &&
-                FormattedName(file.card)) {
+            return !before.person[field].empty() &&
+                   !(wanted[P::FName].empty() && wanted[P::LName].empty() &&
+                     wanted[P::Company].empty());
+        },
+        [](const FieldChange& c) {
+            const Difference& d = c.difference;
+            const P::Field field = c.field;
+            const CardFields after = ReadFields(c.card);
+            const bool aName = field == P::FName || field == P::LName;
+            if (c.wanted[P::FName].empty() && c.wanted[P::LName].empty() && aName &&
+                FormattedName(c.file.card)) {
                 // The formatted name would give names again: it names the company now.
                 EXPECT_EQ(d.before.size(), 2u) << Show(d);
                 ASSERT_EQ(d.after.size(), 2u) << Show(d);
                 EXPECT_EQ(d.after[1].substr(0, 2), "FN") << Show(d);
-            } else if (before.sources[field].component == FieldSource::kWhole &&
-                       (field == P::FName || field == P::LName)) {
+            } else if (c.before.sources[field].component == FieldSource::kWhole && aName) {
                 // A name the formatted name gave: that says the other alone, else N does.
                 ASSERT_EQ(d.after.size(), 1u) << Show(d);
                 EXPECT_EQ(d.before.size(), d.after[0].substr(0, 2) == "FN" ? 1u : 0u) << Show(d);
@@ -562,10 +569,10 @@ TEST(VCardMappingFiles, EmptyingAFieldTakesItsComponentOrLine) {
                 EXPECT_EQ(d.before.size(), 1u) << Show(d);
                 EXPECT_LE(d.after.size(), 1u) << Show(d);
             }
-            EXPECT_EQ(returned.person.fields, after.person.fields);
+            EXPECT_EQ(c.returned.person.fields, after.person.fields);
             for (int g = 0; g < P::FieldCount; ++g) {
                 if (g != field) {
-                    EXPECT_EQ(after.person.fields[g], before.person.fields[g]) << g;
+                    EXPECT_EQ(after.person.fields[g], c.before.person.fields[g]) << g;
                 }
             }
             // Where the card holds another value of the kind, it comes forward: one that a line
@@ -573,17 +580,15 @@ TEST(VCardMappingFiles, EmptyingAFieldTakesItsComponentOrLine) {
             if (!after.person[field].empty()) {
                 bool held = false;
                 transfer::vcard::ValueDecoder decoder;
-                for (const Line& line : file.card) {
+                for (const Line& line : c.file.card) {
                     std::string text(decoder.Utf8(line));
                     text.erase(std::remove(text.begin(), text.end(), '\\'), text.end());
-                    held = held || (&line - file.card.begin() != before.sources[field].line &&
+                    held = held || (&line - c.file.card.begin() != c.before.sources[field].line &&
                                     text.find(after.person[field]) != std::string::npos);
                 }
                 EXPECT_TRUE(held) << after.person[field];
             }
-            ++emptied;
-        }
-    }
+        });
     EXPECT_GT(emptied, 100);
 }
 
