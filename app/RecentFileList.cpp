@@ -1,21 +1,11 @@
 #include "RecentFileList.h"
 
-#include <algorithm>
-
 #include <QAction>
 #include <QMenu>
-#include <QSettings>
 
-#include "Settings.h"
+#include "RecentFiles.h"
 
 namespace {
-
-const char kListSubkey[] = "\\Recent Document List";
-const char kCountValue[] = "DocumentCount";
-
-QString DocumentValue(int i) {
-    return QStringLiteral("Document%1").arg(i);
-}
 
 int CommandOf(const QAction* action) {
     bool ok = false;
@@ -40,10 +30,6 @@ QString MenuText(int k, const QString& path) {
     return QStringLiteral("&%1 %2").arg(k).arg(shown);
 }
 
-bool Keepable(const QString& path) {
-    return !path.isEmpty() && path.size() <= RecentFileList::kMaxPathLength;
-}
-
 }  // namespace
 
 void RecentFileList::Attach(QMenu* menu) {
@@ -57,49 +43,21 @@ void RecentFileList::Attach(QMenu* menu) {
 }
 
 bool RecentFileList::ReadFromSettings(const QString& productKey) {
-    const auto key = OpenSettingsKey(productKey + QLatin1String(kListSubkey));
-    qint32 count = 0;
-    if (!ReadSettingsNumber(*key, QLatin1String(kCountValue), &count)) {
+    recent::StoredList stored;
+    if (!recent::ReadStoredList(productKey, &stored)) {
         return false;
     }
-    maximum_ = std::clamp<qint32>(count, kFewestEntries, kMostEntries);
-    entries_.clear();
-    for (int i = maximum_; i >= 1; --i) {
-        const QVariant value = key->value(DocumentValue(i));
-        if (!value.isValid()) {
-            continue;
-        }
-        const QString path = value.toString();
-        if (!Keepable(path)) {
-            continue;
-        }
-        // A hand-edited store may name a file twice; the more recent place wins.
-        entries_.removeIf(
-            [&](const QString& e) { return e.compare(path, Qt::CaseInsensitive) == 0; });
-        entries_.append(path);
-    }
+    maximum_ = stored.maximum;
+    entries_ = stored.entries;
     return UpdateMenu();
 }
 
 bool RecentFileList::WriteToSettings(const QString& productKey) const {
-    const auto key = OpenSettingsKey(productKey + QLatin1String(kListSubkey));
-    if (!key->isWritable()) {
-        return false;
-    }
-    key->setValue(QLatin1String(kCountValue), maximum_);
-    const int n = static_cast<int>(entries_.size());
-    for (int i = n; i >= 1; --i) {
-        key->setValue(DocumentValue(i), entries_.at(n - i));
-    }
-    for (int i = n + 1; i <= kMostEntries; ++i) {
-        key->remove(DocumentValue(i));
-    }
-    key->sync();
-    return key->status() == QSettings::NoError;
+    return recent::WriteStoredList(productKey, recent::StoredList{maximum_, entries_});
 }
 
 void RecentFileList::Add(const QString& path) {
-    if (!Keepable(path)) {
+    if (!recent::Keepable(path)) {
         return;
     }
     entries_.removeIf([&](const QString& e) { return e.compare(path, Qt::CaseInsensitive) == 0; });

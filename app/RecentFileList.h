@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include "Commands.h"
+#include "RecentFiles.h"
 
 class QMenu;
 
@@ -19,10 +20,11 @@ public:
     static constexpr int kLastCommand = cmd::kLastRecentFile;
     // The most entries a list may keep, and the fewest.
     static constexpr int kMostEntries = kLastCommand - kFirstCommand + 1;
-    static constexpr int kFewestEntries = 2;
-    static constexpr int kDefaultMaximum = 4;
+    static_assert(kMostEntries == recent::kMostEntries, "one item per stored entry");
+    static constexpr int kFewestEntries = recent::kFewestEntries;
+    static constexpr int kDefaultMaximum = recent::kDefaultMaximum;
     // Longer paths are not kept: neither added nor read back.
-    static constexpr int kMaxPathLength = 259;
+    static constexpr int kMaxPathLength = recent::kMaxPathLength;
 
     RecentFileList() = default;
 
