@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+// The exit status of tidemark-cli.
+enum class ExitStatus : int {
+    Done = 0,
+    NotFound = 1,  // nothing found, or several where one is needed
+    WrongUse = 2,  // the usage line follows the message
+    Unusable = 3,  // the book cannot be used
+};
+
+// What ends a command early: a one-line message for standard error and the status. With usage,
+// the command's usage line follows the message.
+struct CliError {
+    ExitStatus status;
+    QString message;
+    bool usage = false;
+};

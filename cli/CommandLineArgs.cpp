@@ -1,0 +1,183 @@
+#include "CommandLineArgs.h"
+
+#include "CliError.h"
+
+namespace {
+
+// Each command, its arguments and options as the usage line shows them, and what it does.
+struct CommandText {
+    const char* name;
+    const char* synopsis;
+    const char* summary;
+    const char* options;  // one "--option  what it does" per line; may be empty
+};
+
+const CommandText kCommands[] = {
+    {"new", QT_TRANSLATE_NOOP("CommandLineArgs", "[--force] FILE"),
+     QT_TRANSLATE_NOOP("CommandLineArgs", "Creates an empty address book in FILE."),
+     QT_TRANSLATE_NOOP("CommandLineArgs", "  --force    replaces a file that is already there")},
+    {"list", QT_TRANSLATE_NOOP("CommandLineArgs", "[--json] [WORDS...]"),
+     QT_TRANSLATE_NOOP("CommandLineArgs",
+                       "Lists the persons the search field shows for WORDS (everyone without), "
+                       "one a line: record id, name, company, e-mail, work phone, "
+                       "tab-separated."),
+     QT_TRANSLATE_NOOP("CommandLineArgs", "  --json     writes every field as JSON")},
+    {"show", QT_TRANSLATE_NOOP("CommandLineArgs", "[--json] WORDS-OR-ID"),
+     QT_TRANSLATE_NOOP("CommandLineArgs",
+                       "Shows one person: every field that is filled in and the contact log, "
+                       "newest first. When several persons match, lists them."),
+     QT_TRANSLATE_NOOP("CommandLineArgs", "  --json     writes the person as JSON")},
+    {"query", QT_TRANSLATE_NOOP("CommandLineArgs", "WORDS..."),
+     QT_TRANSLATE_NOOP("CommandLineArgs",
+                       "Answers a mail program's address query: a first line of text, then "
+                       "address, name and company of each e-mail address found, "
+                       "tab-separated."),
+     ""},
+    {"log", QT_TRANSLATE_NOOP("CommandLineArgs", "[--type TYPE] [--when WHEN] WORDS-OR-ID NOTE"),
+     QT_TRANSLATE_NOOP("CommandLineArgs", "Adds a contact with NOTE to the one person found."),
+     QT_TRANSLATE_NOOP("CommandLineArgs",
+                       "  --type     the contact type (\"Telephone\" unless given)\n"
+                       "  --when     \"YYYY-MM-DD HH:MM\" (now unless given)")},
+};
+
+const CommandText* Find(const QString& name) {
+    for (const CommandText& c : kCommands) {
+        if (name == QLatin1String(c.name)) {
+            return &c;
+        }
+    }
+    return nullptr;
+}
+
+QString Tr(const char* text) {
+    return QCoreApplication::translate("CommandLineArgs", text);
+}
+
+bool IsCommandOption(const QString& option) {
+    return option == QLatin1String("--json") || option == QLatin1String("--force") ||
+           option == QLatin1String("--type") || option == QLatin1String("--when");
+}
+
+// Whether the command takes the option.
+bool Takes(const QString& command, const QString& option) {
+    if (option == QLatin1String("--json")) {
+        return command == QLatin1String("list") || command == QLatin1String("show");
+    }
+    if (option == QLatin1String("--force")) {
+        return command == QLatin1String("new");
+    }
+    if (option == QLatin1String("--type") || option == QLatin1String("--when")) {
+        return command == QLatin1String("log");
+    }
+    return false;
+}
+
+}  // namespace
+
+bool CommandLineArgs::IsCommand(const QString& name) {
+    return Find(name) != nullptr;
+}
+
+Invocation CommandLineArgs::Parse(const QStringList& arguments) {
+    Invocation invocation;
+    bool optionsEnd = false;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& argument = arguments.at(i);
+        const bool isOption =
+            !optionsEnd && argument.startsWith(QLatin1Char('-')) && argument != QLatin1String("-");
+        if (!isOption) {
+            if (invocation.command.isEmpty()) {
+                if (!IsCommand(argument)) {
+                    throw CliError{ExitStatus::WrongUse,
+                                   tr("Unknown command \"%1\".").arg(argument), true};
+                }
+                invocation.command = argument;
+            } else {
+                invocation.arguments.append(argument);
+            }
+            continue;
+        }
+        if (argument == QLatin1String("--")) {
+            optionsEnd = true;
+            continue;
+        }
+        // "--option=value" reads as "--option value".
+        QString option = argument;
+        QString value;
+        bool hasValue = false;
+        const qsizetype equals = argument.indexOf(QLatin1Char('='));
+        if (argument.startsWith(QLatin1String("--")) && equals > 2) {
+            option = argument.left(equals);
+            value = argument.mid(equals + 1);
+            hasValue = true;
+        }
+        const bool takesValue = option == QLatin1String("--book") ||
+                                option == QLatin1String("--type") ||
+                                option == QLatin1String("--when");
+        if (takesValue && !hasValue) {
+            if (i + 1 >= arguments.size()) {
+                throw CliError{ExitStatus::WrongUse, tr("%1 needs a value.").arg(option), true};
+            }
+            value = arguments.at(++i);
+        } else if (!takesValue && hasValue) {
+            throw CliError{ExitStatus::WrongUse, tr("%1 takes no value.").arg(option), true};
+        }
+        if (option == QLatin1String("--help") || option == QLatin1String("-h")) {
+            invocation.help = true;
+        } else if (option == QLatin1String("--book")) {
+            invocation.book = value;
+        } else if (!Takes(invocation.command, option)) {
+            throw CliError{ExitStatus::WrongUse,
+                           IsCommandOption(option) && !invocation.command.isEmpty()
+                               ? tr("%1 takes no option %2.").arg(invocation.command, option)
+                               : tr("Unknown option %1.").arg(option),
+                           true};
+        } else if (option == QLatin1String("--json")) {
+            invocation.json = true;
+        } else if (option == QLatin1String("--force")) {
+            invocation.force = true;
+        } else if (option == QLatin1String("--type")) {
+            invocation.type = value;
+        } else {
+            invocation.when = value;
+        }
+    }
+    return invocation;
+}
+
+QString CommandLineArgs::UsageLine(const QString& command) {
+    const CommandText* c = Find(command);
+    if (c == nullptr) {
+        return tr("Usage: tidemark-cli [--book FILE] COMMAND [OPTIONS] [ARGUMENTS]");
+    }
+    return tr("Usage: tidemark-cli [--book FILE] %1 %2").arg(command, Tr(c->synopsis));
+}
+
+QString CommandLineArgs::HelpText(const QString& command) {
+    QString text = UsageLine(command) + QLatin1Char('\n');
+    const CommandText* c = Find(command);
+    if (c != nullptr) {
+        text += QLatin1Char('\n') + Tr(c->summary) + QLatin1Char('\n');
+        if (*c->options != '\0') {
+            text += QLatin1Char('\n') + tr("Options:") + QLatin1Char('\n') + Tr(c->options) +
+                    QLatin1Char('\n');
+        }
+        return text;
+    }
+    text += QLatin1Char('\n') +
+            tr("The address book from the shell: reads and adds to a Tidemark book.") +
+            QLatin1String("\n\n") + tr("Commands:") + QLatin1Char('\n');
+    for (const CommandText& each : kCommands) {
+        text += QStringLiteral("  %1  %2\n")
+                    .arg(QString::fromLatin1(each.name).leftJustified(6), Tr(each.summary));
+    }
+    text += QLatin1Char('\n') +
+            tr("The book is the FILE of --book, else $TIDEMARK_BOOK, else the file Tidemark "
+               "opened last.") +
+            QLatin1Char('\n') + tr("tidemark-cli COMMAND --help tells more of a command.") +
+            QLatin1Char('\n') +
+            tr("Exit status: 0 done, 1 nothing found or several found where one is needed, "
+               "2 wrong use, 3 the book cannot be used.") +
+            QLatin1Char('\n');
+    return text;
+}
