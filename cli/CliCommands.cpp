@@ -246,8 +246,10 @@ int CliCommands::Log(const std::string& path, const Invocation& invocation) {
                        tr("log needs the person (words or record id) and the note."), true};
     }
     const DateTime when = invocation.when.isEmpty() ? FromLocalNow() : ReadWhen(invocation.when);
-    const QString typeName =
-        invocation.type.isEmpty() ? tr("Telephone") : invocation.type.trimmed();
+    // The default is the seeded type by its stored name, which no translation changes.
+    const QString typeName = invocation.type.isEmpty()
+                                 ? QString::fromUtf8(schema::kDefaultContactTypes[0].description)
+                                 : invocation.type.trimmed();
     std::vector<editing::TypeChoice> choices;
     editing::LoadTypeChoices(path, choices);
     const editing::TypeChoice* type = nullptr;

@@ -34,6 +34,10 @@ CliRunner::CliRunner() : environment_(QProcessEnvironment::systemEnvironment()) 
     environment_.insert(QStringLiteral("XDG_CONFIG_HOME"), config_.path());
     environment_.remove(QStringLiteral("TIDEMARK_BOOK"));
     environment_.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    // No display of any kind: the program needs none.
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+        environment_.remove(QLatin1String(name));
+    }
 }
 
 CliResult CliRunner::Run(const QStringList& arguments) const {
