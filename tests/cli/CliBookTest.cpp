@@ -129,6 +129,19 @@ TEST(CliUnusableBook, MissingNotABookAndVersionOneFilesExitThree) {
     EXPECT_EQ(result.ErrLines(),
               QStringList{QStringLiteral("tidemark-cli: %1: Error loading file.").arg(Q(other))});
 
+    // A book holding code of its own is not opened, and the reason is told on the same line.
+    const std::string coded = book.Create("coded.tch");
+    TestBook::Execute(coded,
+                      "CREATE TRIGGER Touch AFTER INSERT ON Contact BEGIN "
+                      "UPDATE Globals SET S = 'x'; END");
+    result = cli.OnBook(coded, {QStringLiteral("log"), QStringLiteral("x"), QStringLiteral("y")});
+    EXPECT_EQ(result.status, 3);
+    EXPECT_EQ(result.ErrLines(),
+              QStringList{QStringLiteral("tidemark-cli: %1: Error loading file. The file holds "
+                                         "triggers or views: code of its own that would run when "
+                                         "it is changed. Tidemark does not open such files.")
+                              .arg(Q(coded))});
+
     const QString first = book.Folder() + QStringLiteral("/first.tch");
     ASSERT_TRUE(WriteFile(first, "<?xml version=\"1.0\"?>\n<Tidemark>\n<Person>\n"));
     result = cli.Run({QStringLiteral("--book"), first, QStringLiteral("list")});
@@ -188,6 +201,27 @@ TEST(CliUse, HelpOfTheProgramAndOfEachCommand) {
     }
     EXPECT_TRUE(cli.Run({QStringLiteral("log"), QStringLiteral("-h")})
                     .out.contains(QStringLiteral("--when")));
+}
+
+TEST(CliUse, OptionsMayComeAnywhereAndTakeTheirValueAfterAnEqualsSign) {
+    TestBook book;
+    const std::string path = book.Create();
+    const RecordId id = TestBook::AddPerson(path, "Dash", "Person");
+    TestBook::AddPerson(path, "Other", "Someone");
+    CliRunner cli;
+    CliResult result = cli.Run(
+        {QStringLiteral("list"), QStringLiteral("dash"), QStringLiteral("--book=") + Q(path)});
+    EXPECT_EQ(result.status, 0) << result.err.toStdString();
+    EXPECT_EQ(result.OutLines().size(), 1);
+    EXPECT_TRUE(result.out.startsWith(Q(id)));
+    // After "--" a word that looks like an option is a word.
+    result =
+        cli.OnBook(path, {QStringLiteral("list"), QStringLiteral("--"), QStringLiteral("--json")});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.out, QString());
+    result = cli.OnBook(path, {QStringLiteral("list"), QStringLiteral("--json=yes")});
+    EXPECT_EQ(result.status, 2);
+    EXPECT_EQ(result.ErrLines().value(0), QStringLiteral("tidemark-cli: --json takes no value."));
 }
 
 TEST(CliUse, WrongUseExitsTwoWithTheUsageLine) {
