@@ -235,7 +235,7 @@ int CliCommands::Query(const std::string& path, const Invocation& invocation) {
                                                  .arg(invocation.arguments.join(QLatin1Char(' ')))};
     }
     lines.prepend(
-        tr("Tidemark: %n e-mail address(es) found.", nullptr, static_cast<int>(lines.size())));
+        tr("Tidemark, e-mail addresses found: %n", nullptr, static_cast<int>(lines.size())));
     WriteLines(lines);
     return static_cast<int>(ExitStatus::Done);
 }
