@@ -83,7 +83,8 @@ int CliCommands::Run(const Invocation& invocation) {
     if (invocation.command == QLatin1String("new")) {
         return New(invocation);
     }
-    const std::string path = BookFile::Check(BookFile::Resolve(invocation.book));
+    const QString book = BookFile::Resolve(invocation.book);
+    const std::string path = BookFile::Check(book);
     try {
         if (invocation.command == QLatin1String("list")) {
             return List(path, invocation);
@@ -98,8 +99,9 @@ int CliCommands::Run(const Invocation& invocation) {
     } catch (const cppsqlite3::SQLException& e) {
         const QString reason =
             QString::fromLocal8Bit(e.Message().data(), static_cast<qsizetype>(e.Message().size()));
-        throw CliError{ExitStatus::Unusable,
-                       tr("Error loading file.") + QLatin1Char(' ') + reason.simplified()};
+        throw CliError{
+            ExitStatus::Unusable,
+            QStringLiteral("%1: %2 %3").arg(book, tr("Error loading file."), reason.simplified())};
     }
 }
 

@@ -6,6 +6,7 @@
 #include <QFile>
 
 #include "CliRun.h"
+#include "Database.h"
 #include "RecentFiles.h"
 #include "Settings.h"
 #include "SettingsSandbox.h"
@@ -153,6 +154,46 @@ TEST(CliUnusableBook, MissingNotABookAndVersionOneFilesExitThree) {
                                  "Tool (tideconv); afterwards it opens here under the same name.")
                       .arg(first)});
     EXPECT_EQ(result.out, QString());
+}
+
+TEST(CliUnusableBook, ABookAnotherProgramHoldsLockedExitsThreeAndIsLeftAlone) {
+    TestBook book;
+    const std::string path = book.Create();
+    TestBook::AddPerson(path, "Lock", "Holder");
+    CliRunner cli;
+    {
+        cppsqlite3::Database holder;
+        holder.Open(path);
+        holder.CreateStatement().Execute("BEGIN EXCLUSIVE");
+        for (const QStringList& arguments :
+             {QStringList{QStringLiteral("list")},
+              QStringList{QStringLiteral("log"), QStringLiteral("lock"), QStringLiteral("Hi")}}) {
+            const CliResult result = cli.OnBook(path, arguments);
+            EXPECT_EQ(result.status, 3) << arguments.join(' ').toStdString();
+            ASSERT_EQ(result.ErrLines().size(), 1) << result.err.toStdString();
+            EXPECT_TRUE(result.err.startsWith(
+                QStringLiteral("tidemark-cli: %1: Error loading file.").arg(Q(path))));
+            EXPECT_TRUE(result.err.contains(QStringLiteral("locked")));
+            EXPECT_EQ(result.out, QString());
+        }
+    }
+    {
+        // Held for writing only: it reads, but the contact cannot be stored.
+        cppsqlite3::Database writer;
+        writer.Open(path);
+        writer.CreateStatement().Execute("BEGIN IMMEDIATE");
+        EXPECT_EQ(cli.OnBook(path, {QStringLiteral("list")}).status, 0);
+        const CliResult result =
+            cli.OnBook(path, {QStringLiteral("log"), QStringLiteral("lock"), QStringLiteral("Hi")});
+        EXPECT_EQ(result.status, 3);
+        ASSERT_EQ(result.ErrLines().size(), 1) << result.err.toStdString();
+        EXPECT_TRUE(result.err.startsWith(
+            QStringLiteral("tidemark-cli: %1: Error loading file.").arg(Q(path))))
+            << result.err.toStdString();
+        EXPECT_EQ(result.out, QString());
+    }
+    EXPECT_EQ(TestBook::QueryText(path, "SELECT COUNT(*) FROM Contact"), "0");
+    EXPECT_EQ(cli.OnBook(path, {QStringLiteral("list")}).status, 0) << "usable once let go";
 }
 
 TEST(CliNew, CreatesAnEmptyBookAndReplacesOnlyWithForce) {
