@@ -181,7 +181,7 @@ int CliCommands::List(const std::string& path, const Invocation& invocation) {
     return static_cast<int>(ExitStatus::Done);
 }
 
-PersonRecord CliCommands::OnePerson(const std::string& path, const QString& wordsOrId) {
+PersonRecord CliCommands::OnePerson(const std::string& path, const QString& wordsOrId, bool json) {
     PersonRecord person;
     if (LoadPerson(path, wordsOrId.trimmed().toStdString(), person)) {
         return person;
@@ -191,11 +191,19 @@ PersonRecord CliCommands::OnePerson(const std::string& path, const QString& word
         throw CliError{ExitStatus::NotFound, tr("No person matches \"%1\".").arg(wordsOrId)};
     }
     if (found.size() > 1) {
-        QStringList lines;
-        for (const PersonRecord& each : found) {
-            lines.append(PersonOutput::ListLine(each));
+        if (json) {
+            QJsonArray array;
+            for (const PersonRecord& each : found) {
+                array.append(PersonOutput::Json(each));
+            }
+            Write(QJsonDocument(array).toJson(QJsonDocument::Indented));
+        } else {
+            QStringList lines;
+            for (const PersonRecord& each : found) {
+                lines.append(PersonOutput::ListLine(each));
+            }
+            WriteLines(lines);
         }
-        WriteLines(lines);
         throw CliError{ExitStatus::NotFound,
                        tr("%n persons match \"%1\"; name one by its record id.", nullptr,
                           static_cast<int>(found.size()))
@@ -209,7 +217,8 @@ int CliCommands::Show(const std::string& path, const Invocation& invocation) {
         throw CliError{ExitStatus::WrongUse,
                        tr("show needs the words or the record id of a person."), true};
     }
-    const PersonRecord person = OnePerson(path, invocation.arguments.join(QLatin1Char(' ')));
+    const PersonRecord person =
+        OnePerson(path, invocation.arguments.join(QLatin1Char(' ')), invocation.json);
     ContactRowList contacts;
     LoadContactList(path, person.id, ContactOrder::ByDate, contacts);
     if (invocation.json) {
@@ -264,7 +273,7 @@ int CliCommands::Log(const std::string& path, const Invocation& invocation) {
     if (type == nullptr) {
         throw CliError{ExitStatus::NotFound, tr("There is no contact type \"%1\".").arg(typeName)};
     }
-    const PersonRecord person = OnePerson(path, invocation.arguments.at(0));
+    const PersonRecord person = OnePerson(path, invocation.arguments.at(0), false);
     QString note = invocation.arguments.at(1);
     // Stored as the contact editor stores the lines of a note.
     note.replace(QLatin1String("\r\n"), QLatin1String("\n"));

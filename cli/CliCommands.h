@@ -26,6 +26,7 @@ private:
     static int Show(const std::string& path, const Invocation& invocation);
     static int Query(const std::string& path, const Invocation& invocation);
     static int Log(const std::string& path, const Invocation& invocation);
-    // The one person the argument names by record id or finds by its words.
-    static PersonRecord OnePerson(const std::string& path, const QString& wordsOrId);
+    // The one person the argument names by record id or finds by its words. Several found are
+    // listed (as JSON with json) before the CliError.
+    static PersonRecord OnePerson(const std::string& path, const QString& wordsOrId, bool json);
 };

@@ -159,6 +159,14 @@ TEST_F(CliList, ShowOfSeveralListsThemAndOfNoneSaysSo) {
               QStringList{QStringLiteral(
                   "tidemark-cli: 2 persons match \"berg\"; name one by its record id.")});
 
+    result = cli_.OnBook(
+        path_, {QStringLiteral("show"), QStringLiteral("--json"), QStringLiteral("berg")});
+    EXPECT_EQ(result.status, 1);
+    const QJsonArray both = QJsonDocument::fromJson(result.out.toUtf8()).array();
+    ASSERT_EQ(both.size(), 2) << result.out.toStdString();
+    EXPECT_EQ(both.at(0).toObject().value(QStringLiteral("id")).toString(), Q(al_));
+    EXPECT_EQ(both.at(1).toObject().value(QStringLiteral("id")).toString(), Q(bo_));
+
     result = cli_.OnBook(path_, {QStringLiteral("show"), QStringLiteral("nobody")});
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.out, QString());
