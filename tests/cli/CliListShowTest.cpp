@@ -92,6 +92,17 @@ TEST_F(CliList, WordsFindWhatTheSearchFieldFinds) {
     EXPECT_EQ(result.out, QString());
 }
 
+TEST(CliStoredText, FieldsAnOlderProgramWroteInWindows1252ComeOutAsUtf8) {
+    TestBook book;
+    const std::string path = book.Create();
+    const RecordId id = TestBook::AddPerson(path, "J\xfcrgen", "M\xfcller", "Caf\xe9 \x80 GmbH");
+    CliRunner cli;
+    const CliResult result = cli.OnBook(path, {QStringLiteral("list"), QStringLiteral("muller")});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.OutLines(),
+              QStringList{QStringLiteral("%1\tMüller, Jürgen\tCafé € GmbH\t\t").arg(Q(id))});
+}
+
 TEST_F(CliList, JsonHoldsEveryField) {
     const CliResult result = cli_.OnBook(
         path_, {QStringLiteral("list"), QStringLiteral("--json"), QStringLiteral("bo")});
