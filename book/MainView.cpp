@@ -15,6 +15,7 @@
 
 #include <algorithm>
 
+#include "BookWatcher.h"
 #include "DialogUnits.h"
 #include "ListModels.h"
 #include "MainViewPanes.h"
@@ -102,6 +103,9 @@ MainView::MainView(QWidget* parent) : QWidget(parent), searching_(new SearchStat
         QWidget::setTabOrder(chain[i - 1], chain[i]);
     }
 
+    // What another program writes to the open file shows as if the view had done it.
+    watcher_ = new BookWatcher([this] { return readingIndex_; }, this);
+    connect(watcher_, &BookWatcher::ChangedElsewhere, this, &MainView::OnReload);
     ShowPerson(RecordId());
     ShowContact(RecordId());
 }
@@ -135,6 +139,7 @@ void MainView::SetRecentBooks(const QStringList& paths) {
 
 void MainView::OnPathChanged(const std::string& path) {
     path_ = path;
+    watcher_->Watch(path_);
     pages_->setCurrentWidget(path_.empty() ? static_cast<QWidget*>(noBook_) : panes_->Splitter());
     // A file just opened shows its first person.
     person_ = {0, RecordId()};
@@ -325,6 +330,7 @@ void MainView::Reload() {
     if (Filtered()) {
         ShowSearchResult();
     }
+    watcher_->Rebase();
     emit StateChanged();
 }
 
@@ -446,6 +452,7 @@ void MainView::Apply(const record_commands::Outcome& outcome) {
     if (!outcome.selectContact.empty()) {
         SelectContact(outcome.selectContact);
     }
+    watcher_->Rebase();
     emit StateChanged();
 }
 
