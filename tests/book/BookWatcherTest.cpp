@@ -15,10 +15,12 @@
 
 #include "BookWatcher.h"
 #include "ChangeStamp.h"
+#include "Commands.h"
 #include "ListModels.h"
 #include "MainView.h"
 #include "ModalDriver.h"
 #include "TestBook.h"
+#include "ViewCommands.h"
 
 namespace {
 
@@ -115,6 +117,20 @@ TEST_F(BookWatcherTest, ATouchOrTheViewsOwnChangeIsNoNews) {
     EXPECT_TRUE(Listed(dora));
     QTest::qWait(BookWatcher::kMinInterval + 500);
     EXPECT_EQ(news_->count(), 0);
+}
+
+TEST_F(BookWatcherTest, TheViewsOwnCommandsAreNoNews) {
+    Select(bob_);
+    TestBook::Execute(path_, "UPDATE Globals SET S = '2001-01-01 00:00:00'");
+    QTest::qWait(BookWatcher::kMinInterval + 300);
+    ASSERT_EQ(news_->count(), 1);  // the stamp alone, written elsewhere, is news
+    ASSERT_TRUE(book::RunViewCommand(view_, cmd::kDeletePerson));
+    ASSERT_FALSE(Listed(bob_));
+    EXPECT_NE(TestBook::QueryText(path_, "SELECT S FROM Globals"), "2001-01-01 00:00:00");
+    ASSERT_TRUE(book::RunViewCommand(view_, cmd::kUndoDelete));
+    ASSERT_TRUE(Listed(bob_));
+    QTest::qWait(BookWatcher::kMinInterval + 500);
+    EXPECT_EQ(news_->count(), 1);
 }
 
 TEST_F(BookWatcherTest, AChangeWhileADialogIsOpenIsReadRightAfterItCloses) {
