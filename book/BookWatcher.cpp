@@ -56,8 +56,12 @@ void BookWatcher::WatchPaths() {
     if (!watcher_.directories().contains(folder)) {
         watcher_.addPath(folder);
     }
-    if (!watcher_.files().contains(file) && QFileInfo::exists(file)) {
-        watcher_.addPath(file);
+    // A writer that keeps the file in write-ahead mode changes only the log until it is
+    // folded back in.
+    for (const QString& watched : {file, file + QStringLiteral("-wal")}) {
+        if (!watcher_.files().contains(watched) && QFileInfo::exists(watched)) {
+            watcher_.addPath(watched);
+        }
     }
 }
 

@@ -16,6 +16,7 @@
 #include "BookWatcher.h"
 #include "ChangeStamp.h"
 #include "Commands.h"
+#include "Database.h"
 #include "ListModels.h"
 #include "MainView.h"
 #include "ModalDriver.h"
@@ -210,6 +211,33 @@ TEST_F(BookWatcherTest, TheChangeReadTellsAStampAndACommitFromNothing) {
     TestBook::Execute(path_, "UPDATE Globals SET S = '2031-02-03 04:05:06'");
     EXPECT_EQ(ReadBookChange(path_).stamp, "2031-02-03 04:05:06");
     EXPECT_THROW(ReadBookChange(book_.Path("missing.tch")), std::exception);
+}
+
+TEST_F(BookWatcherTest, AWriterInWriteAheadModeIsSeenThroughItsLog) {
+    Select(ann_);
+    // Held open, the writer's connection keeps its changes in the log, out of the file itself.
+    cppsqlite3::Database writer;
+    writer.Open(path_);
+    cppsqlite3::Statement& st = writer.CreateStatement();
+    st.ExecuteQuery("PRAGMA journal_mode=WAL");
+    st.CloseQuery();
+    QTest::qWait(BookWatcher::kMinInterval + 300);
+    const int before = news_->count();
+    const RecordId dora = NewRecordId();
+    st.Execute("INSERT INTO Person (ID, FName, LName, TmStamp) VALUES ('" + dora +
+               "', 'Dora', 'Dunn', '2031-01-01 10:00:00')");
+    st.Execute("UPDATE Globals SET S = '2031-01-01 10:00:00'");
+    ASSERT_TRUE(QFile::exists(QString::fromStdString(path_ + "-wal")));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Listed(dora); }, 3000));
+    EXPECT_EQ(news_->count(), before + 1);
+    EXPECT_EQ(view_.CurrentPersonId(), ann_);
+    // The log is there now: the next change is a write to it alone, no new file in the folder.
+    const RecordId eve = NewRecordId();
+    st.Execute("INSERT INTO Person (ID, FName, LName, TmStamp) VALUES ('" + eve +
+               "', 'Eve', 'Evans', '2031-01-01 10:00:01')");
+    st.Execute("UPDATE Globals SET S = '2031-01-01 10:00:01'");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Listed(eve); }, 3000));
+    EXPECT_EQ(news_->count(), before + 2);
 }
 
 TEST_F(BookWatcherTest, NoBookNoWatch) {
