@@ -78,6 +78,21 @@ void BookWatcher::Rebase() {
     }
 }
 
+void BookWatcher::TakeOwnCommit() {
+    if (path_.empty() || !knownRead_) {
+        return;
+    }
+    try {
+        const BookChange now = ReadBookChange(path_);
+        // A file kept in write-ahead mode does not count its commits: the stamp alone cannot
+        // tell the view's commit from another's, and one reload too many is the safe side.
+        if (now.commits == known_.commits + 1) {
+            known_ = now;
+        }
+    } catch (const std::exception&) {
+    }
+}
+
 void BookWatcher::OnFileEvent() {
     if (path_.empty()) {
         return;

@@ -23,8 +23,11 @@ public:
 
     // Starts watching the file (local 8-bit); an empty path stops.
     void Watch(const std::string& path);
-    // The view has just read or written the file: what it now holds is not news.
+    // The view reads the whole file now: what it holds is not news.
     void Rebase();
+    // The view made one commit of its own and reads only part of the file again: that commit
+    // is not news, but anything written beside it still is.
+    void TakeOwnCommit();
 
     // The shortest time between two ChangedElsewhere, and the quiet a burst of writes is given
     // to end before the file is looked at.

@@ -295,6 +295,8 @@ void MainView::SortBy(bool persons, int column) {
 // ---- Loading
 
 void MainView::Reload() {
+    // Known before the read: a change made while reading is news afterwards.
+    watcher_->Rebase();
     const RecordId remembered = person_.id;
     form_->personList->setUpdatesEnabled(false);
     PersonRowList rows;
@@ -330,7 +332,6 @@ void MainView::Reload() {
     if (Filtered()) {
         ShowSearchResult();
     }
-    watcher_->Rebase();
     emit StateChanged();
 }
 
@@ -432,6 +433,7 @@ void MainView::Apply(const record_commands::Outcome& outcome) {
         case ViewUpdate::None:
             break;
         case ViewUpdate::ReloadContacts:
+            watcher_->TakeOwnCommit();
             ReloadContacts(person_.id);
             break;
         case ViewUpdate::Reload:
@@ -452,7 +454,6 @@ void MainView::Apply(const record_commands::Outcome& outcome) {
     if (!outcome.selectContact.empty()) {
         SelectContact(outcome.selectContact);
     }
-    watcher_->Rebase();
     emit StateChanged();
 }
 

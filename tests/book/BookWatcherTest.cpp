@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileSystemWatcher>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTreeView>
@@ -16,7 +17,9 @@
 #include "BookWatcher.h"
 #include "ChangeStamp.h"
 #include "Commands.h"
+#include "ContactDialog.h"
 #include "Database.h"
+#include "EditorDriving.h"
 #include "ListModels.h"
 #include "MainView.h"
 #include "ModalDriver.h"
@@ -132,6 +135,52 @@ TEST_F(BookWatcherTest, TheViewsOwnCommandsAreNoNews) {
     ASSERT_TRUE(Listed(bob_));
     QTest::qWait(BookWatcher::kMinInterval + 500);
     EXPECT_EQ(news_->count(), 1);
+}
+
+TEST_F(BookWatcherTest, AContactLoggedInTheViewIsNoNewsButWhatWasWrittenBesideItIs) {
+    Select(ann_);
+    ModalDriver dialogs;
+    auto log = [&](const RecordId& elsewhere) {
+        dialogs.Expect([&, elsewhere](QDialog& d) {
+            ContactDialog& contact = Contact(d);
+            QTest::keyClicks(contact.DescriptionField(), QStringLiteral("Called"));
+            if (!elsewhere.empty()) {
+                PersonRecord dora;
+                dora.id = elsewhere;
+                dora[PersonRecord::FName] = "Dora";
+                TestBook::AddPerson(path_, dora);
+            }
+            PressOk(d, contact.OkButton());
+        });
+        ASSERT_TRUE(book::RunViewCommand(view_, cmd::kAddContact));
+    };
+    log(RecordId());
+    EXPECT_EQ(view_.ContactRows().Rows().size(), 1u);
+    QTest::qWait(BookWatcher::kMinInterval + 500);
+    EXPECT_EQ(news_->count(), 0);
+
+    const RecordId dora = NewRecordId();
+    log(dora);
+    EXPECT_EQ(view_.ContactRows().Rows().size(), 2u);
+    EXPECT_FALSE(Listed(dora));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Listed(dora); }, 3000));
+    EXPECT_EQ(news_->count(), 1);
+    EXPECT_EQ(view_.CurrentPersonId(), ann_);
+}
+
+TEST_F(BookWatcherTest, AChangeWhileAnEditorIsCancelledIsStillRead) {
+    Select(bob_);
+    RecordId dora;
+    ModalDriver dialogs;
+    dialogs.Expect([&](QDialog& d) {
+        dora = AddElsewhere("Dora", "Dunn");
+        QTest::qWait(BookWatcher::kSettle + 200);
+        d.reject();
+    });
+    ASSERT_TRUE(book::RunViewCommand(view_, cmd::kEditPerson));
+    EXPECT_FALSE(Listed(dora));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Listed(dora); }, 3000));
+    EXPECT_EQ(view_.CurrentPersonId(), bob_);
 }
 
 TEST_F(BookWatcherTest, AChangeWhileADialogIsOpenIsReadRightAfterItCloses) {
