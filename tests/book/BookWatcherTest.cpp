@@ -201,7 +201,7 @@ TEST_F(BookWatcherTest, AChangeWhileADialogIsOpenIsReadRightAfterItCloses) {
     closed.start();
     EXPECT_TRUE(QTest::qWaitFor([&] { return Listed(dora); }, 3000));
     // Right after: the wait for the dialog was all the waiting there was.
-    EXPECT_LT(closed.elapsed(), 500);
+    EXPECT_LT(closed.elapsed(), 900);
     EXPECT_EQ(news_->count(), 1);
 }
 
@@ -209,7 +209,7 @@ TEST_F(BookWatcherTest, ABurstOfChangesIsReadOnceAndNewsComesAtMostOnceASecond) 
     std::vector<RecordId> added;
     for (int i = 0; i < 5; ++i) {
         added.push_back(AddElsewhere("Burst", std::to_string(i)));
-        QTest::qWait(100);
+        QTest::qWait(50);
     }
     EXPECT_TRUE(QTest::qWaitFor([&] { return news_->count() > 0; }, 3000));
     QElapsedTimer sinceFirst;
