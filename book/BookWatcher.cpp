@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QPointer>
+#include <QWidget>
 
 #include <algorithm>
 
@@ -144,5 +146,10 @@ void BookWatcher::Check() {
     known_ = now;
     knownRead_ = true;
     sinceLastNews_.start();
+    // The reload is not the user's doing: the keyboard stays where they were typing.
+    const QPointer<QWidget> focus = QApplication::focusWidget();
     emit ChangedElsewhere();
+    if (focus && QApplication::focusWidget() != focus) {
+        focus->setFocus(Qt::OtherFocusReason);
+    }
 }

@@ -79,11 +79,17 @@ TEST_F(BookWatcherTest, AChangeElsewhereIsReadWithTheSelectionAndTheSearchKept) 
     EXPECT_EQ(view_.SelectedPersonRow(), view_.PersonRows().Find(bob_));
 
     // While searching, what was written elsewhere is searched too and the search stays.
-    view_.SearchField()->setText(QStringLiteral("brown"));
+    view_.activateWindow();
+    view_.SearchField()->setFocus();
+    QTest::keyClicks(view_.SearchField(), QStringLiteral("brown"));
     ASSERT_EQ(view_.ShownPersonIds(), (std::vector<RecordId>{bob_}));
+    ASSERT_TRUE(view_.SearchField()->hasFocus());
     const RecordId eve = AddElsewhere("Eve", "Brown");
     EXPECT_TRUE(QTest::qWaitFor([&] { return Listed(eve); }, 3000));
     EXPECT_EQ(view_.SearchField()->text(), QStringLiteral("brown"));
+    // The user typing there goes on typing there.
+    EXPECT_TRUE(view_.SearchField()->hasFocus());
+    EXPECT_EQ(view_.SearchField()->cursorPosition(), 5);
     EXPECT_TRUE(view_.Filtered());
     EXPECT_EQ(view_.ShownPersonIds().size(), 2u);
     EXPECT_FALSE(Listed(dora));
