@@ -15,6 +15,7 @@
 
 #include <algorithm>
 
+#include "BookWatcher.h"
 #include "DialogUnits.h"
 #include "ListModels.h"
 #include "MainViewPanes.h"
@@ -102,6 +103,9 @@ MainView::MainView(QWidget* parent) : QWidget(parent), searching_(new SearchStat
         QWidget::setTabOrder(chain[i - 1], chain[i]);
     }
 
+    // What another program writes to the open file shows as if the view had done it.
+    watcher_ = new BookWatcher([this] { return readingIndex_; }, this);
+    connect(watcher_, &BookWatcher::ChangedElsewhere, this, &MainView::OnReload);
     ShowPerson(RecordId());
     ShowContact(RecordId());
 }
@@ -135,6 +139,7 @@ void MainView::SetRecentBooks(const QStringList& paths) {
 
 void MainView::OnPathChanged(const std::string& path) {
     path_ = path;
+    watcher_->Watch(path_);
     pages_->setCurrentWidget(path_.empty() ? static_cast<QWidget*>(noBook_) : panes_->Splitter());
     // A file just opened shows its first person.
     person_ = {0, RecordId()};
@@ -290,6 +295,8 @@ void MainView::SortBy(bool persons, int column) {
 // ---- Loading
 
 void MainView::Reload() {
+    // Known before the read: a change made while reading is news afterwards.
+    watcher_->Rebase();
     const RecordId remembered = person_.id;
     form_->personList->setUpdatesEnabled(false);
     PersonRowList rows;
@@ -426,6 +433,7 @@ void MainView::Apply(const record_commands::Outcome& outcome) {
         case ViewUpdate::None:
             break;
         case ViewUpdate::ReloadContacts:
+            watcher_->TakeOwnCommit();
             ReloadContacts(person_.id);
             break;
         case ViewUpdate::Reload:

@@ -16,6 +16,7 @@
 #include "RecordCommands.h"
 #include "SearchState.h"
 
+class BookWatcher;
 class QLabel;
 class QLineEdit;
 class QSplitter;
@@ -132,6 +133,8 @@ public:
 
     // Shown in place of the lists and details while no book is open.
     NoBookPane* NoBook() const { return noBook_; }
+    // Tells the view when another program changed the open file.
+    BookWatcher* Watcher() const { return watcher_; }
     void SetRecentBooks(const QStringList& paths);
 
 signals:
@@ -175,6 +178,7 @@ private:
     QLabel* noMatch_ = nullptr;
 
     NoBookPane* noBook_ = nullptr;
+    BookWatcher* watcher_ = nullptr;
     QStackedLayout* pages_ = nullptr;
     std::unique_ptr<MainViewForm> form_;
     // After the form: gone first, with its hold on the form's controls.
