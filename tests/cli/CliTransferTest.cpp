@@ -163,7 +163,11 @@ TEST_F(CliTransfer, VCardImportIsToldFromTheContent) {
     // The same file forced to be read as delimited text is not read as cards.
     const CliResult asText =
         cli_.OnBook(desktop_, {QStringLiteral("import"), QStringLiteral("--format=csv"), Q(file)});
-    EXPECT_NE(asText.status, 0);
+    EXPECT_EQ(asText.status, 3);
+    EXPECT_EQ(asText.ErrLines(),
+              QStringList({QStringLiteral("tidemark-cli: No column of %1 goes to LastName. "
+                                          "Nothing was imported.")
+                               .arg(Q(file))}));
     EXPECT_EQ(StoredPersons(desktop_), StoredPersons(path_));
 }
 
