@@ -13,6 +13,7 @@
 #include "AddressBook.h"
 #include "BookFile.h"
 #include "CliError.h"
+#include "CliTransfer.h"
 #include "Database.h"
 #include "DatabaseFile.h"
 #include "PersonOutput.h"
@@ -94,6 +95,12 @@ int CliCommands::Run(const Invocation& invocation) {
         }
         if (invocation.command == QLatin1String("query")) {
             return Query(path, invocation);
+        }
+        if (invocation.command == QLatin1String("import")) {
+            return CliTransfer::Import(path, invocation);
+        }
+        if (invocation.command == QLatin1String("export")) {
+            return CliTransfer::Export(path, invocation);
         }
         return Log(path, invocation);
     } catch (const cppsqlite3::SQLException& e) {

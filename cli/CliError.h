@@ -7,7 +7,7 @@ enum class ExitStatus : int {
     Done = 0,
     NotFound = 1,  // nothing found, or several where one is needed
     WrongUse = 2,  // the usage line follows the message
-    Unusable = 3,  // the book cannot be used
+    Unusable = 3,  // the book, or the file to import or export, cannot be used
 };
 
 // What ends a command early: a one-line message for standard error and the status. With usage,

@@ -1,5 +1,7 @@
 #include "CommandLineArgs.h"
 
+#include <initializer_list>
+
 #include "CliError.h"
 
 namespace {
@@ -33,6 +35,41 @@ const CommandText kCommands[] = {
                        "address, name and company of each e-mail address found, "
                        "tab-separated."),
      ""},
+    {"import",
+     QT_TRANSLATE_NOOP("CommandLineArgs",
+                       "[--format csv|vcard] [--separator SEP] [--encloser ENC] "
+                       "[--encoding NAME] [--no-header] [--existing update|skip|add] FILE"),
+     QT_TRANSLATE_NOOP("CommandLineArgs",
+                       "Imports the persons of a delimited text file or a vCard file, with the "
+                       "columns assigned as the import wizard assigns them, and tells what was "
+                       "imported."),
+     QT_TRANSLATE_NOOP("CommandLineArgs",
+                       "  --format     csv or vcard (told from the file unless given)\n"
+                       "  --separator  , ; | tab or space (the likeliest of the first line "
+                       "unless given)\n"
+                       "  --encloser   \" ' or none (\" unless given)\n"
+                       "  --encoding   the file's encoding, such as UTF-8 or windows-1252 (told "
+                       "from the file unless given)\n"
+                       "  --no-header  the first line is a record: the columns are taken in the "
+                       "import's field order\n"
+                       "  --existing   for a card of a person already in the book: update, skip "
+                       "(unless given) or add")},
+    {"export",
+     QT_TRANSLATE_NOOP("CommandLineArgs",
+                       "[--format csv|vcard] [--separator SEP] [--encloser ENC] [--bom] "
+                       "[--contacts] FILE [--only WORDS...]"),
+     QT_TRANSLATE_NOOP("CommandLineArgs",
+                       "Exports every field of the persons (or of the contact log) to a delimited "
+                       "text file, or the persons to a vCard file."),
+     QT_TRANSLATE_NOOP("CommandLineArgs",
+                       "  --format     csv (unless given) or vcard\n"
+                       "  --separator  , ; | tab or space (, unless given)\n"
+                       "  --encloser   \" ' or none (\" unless given)\n"
+                       "  --bom        starts the file with the UTF-8 mark spreadsheet programs "
+                       "look for\n"
+                       "  --contacts   exports the contact log instead of the persons\n"
+                       "  --only       only the persons the search field shows for the WORDS "
+                       "after it")},
     {"log", QT_TRANSLATE_NOOP("CommandLineArgs", "[--type TYPE] [--when WHEN] WORDS-OR-ID NOTE"),
      QT_TRANSLATE_NOOP("CommandLineArgs", "Adds a contact with NOTE to the one person found."),
      QT_TRANSLATE_NOOP("CommandLineArgs",
@@ -53,9 +90,24 @@ QString Tr(const char* text) {
     return QCoreApplication::translate("CommandLineArgs", text);
 }
 
+bool IsOneOf(const QString& option, std::initializer_list<const char*> options) {
+    for (const char* each : options) {
+        if (option == QLatin1String(each)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 bool IsCommandOption(const QString& option) {
-    return option == QLatin1String("--json") || option == QLatin1String("--force") ||
-           option == QLatin1String("--type") || option == QLatin1String("--when");
+    return IsOneOf(
+        option, {"--json", "--force", "--type", "--when", "--format", "--separator", "--encloser",
+                 "--encoding", "--no-header", "--existing", "--bom", "--contacts", "--only"});
+}
+
+bool TakesValue(const QString& option) {
+    return IsOneOf(option, {"--book", "--type", "--when", "--format", "--separator", "--encloser",
+                            "--encoding", "--existing"});
 }
 
 // Whether the command takes the option.
@@ -68,6 +120,15 @@ bool Takes(const QString& command, const QString& option) {
     }
     if (option == QLatin1String("--type") || option == QLatin1String("--when")) {
         return command == QLatin1String("log");
+    }
+    if (IsOneOf(option, {"--format", "--separator", "--encloser"})) {
+        return command == QLatin1String("import") || command == QLatin1String("export");
+    }
+    if (IsOneOf(option, {"--encoding", "--no-header", "--existing"})) {
+        return command == QLatin1String("import");
+    }
+    if (IsOneOf(option, {"--bom", "--contacts", "--only"})) {
+        return command == QLatin1String("export");
     }
     return false;
 }
@@ -111,9 +172,7 @@ Invocation CommandLineArgs::Parse(const QStringList& arguments) {
             value = argument.mid(equals + 1);
             hasValue = true;
         }
-        const bool takesValue = option == QLatin1String("--book") ||
-                                option == QLatin1String("--type") ||
-                                option == QLatin1String("--when");
+        const bool takesValue = TakesValue(option);
         if (takesValue && !hasValue) {
             if (i + 1 >= arguments.size()) {
                 throw CliError{ExitStatus::WrongUse, tr("%1 needs a value.").arg(option), true};
@@ -138,8 +197,27 @@ Invocation CommandLineArgs::Parse(const QStringList& arguments) {
             invocation.force = true;
         } else if (option == QLatin1String("--type")) {
             invocation.type = value;
-        } else {
+        } else if (option == QLatin1String("--when")) {
             invocation.when = value;
+        } else if (option == QLatin1String("--format")) {
+            invocation.format = value;
+        } else if (option == QLatin1String("--separator")) {
+            invocation.separator = value;
+        } else if (option == QLatin1String("--encloser")) {
+            invocation.encloser = value;
+            invocation.encloserGiven = true;
+        } else if (option == QLatin1String("--encoding")) {
+            invocation.encoding = value;
+        } else if (option == QLatin1String("--existing")) {
+            invocation.existing = value;
+        } else if (option == QLatin1String("--no-header")) {
+            invocation.noHeader = true;
+        } else if (option == QLatin1String("--bom")) {
+            invocation.bom = true;
+        } else if (option == QLatin1String("--contacts")) {
+            invocation.contacts = true;
+        } else {
+            invocation.only = true;
         }
     }
     return invocation;
@@ -165,7 +243,8 @@ QString CommandLineArgs::HelpText(const QString& command) {
         return text;
     }
     text += QLatin1Char('\n') +
-            tr("The address book from the shell: reads and adds to a Tidemark book.") +
+            tr("The address book from the shell: reads, adds to, imports into and exports a "
+               "Tidemark book.") +
             QLatin1String("\n\n") + tr("Commands:") + QLatin1Char('\n');
     for (const CommandText& each : kCommands) {
         text += QStringLiteral("  %1  %2\n")
@@ -177,7 +256,7 @@ QString CommandLineArgs::HelpText(const QString& command) {
             QLatin1Char('\n') + tr("tidemark-cli COMMAND --help tells more of a command.") +
             QLatin1Char('\n') +
             tr("Exit status: 0 done, 1 nothing found or several found where one is needed, "
-               "2 wrong use, 3 the book cannot be used.") +
+               "2 wrong use, 3 the book or the file cannot be used.") +
             QLatin1Char('\n');
     return text;
 }

@@ -13,6 +13,17 @@ struct Invocation {
     bool force = false;
     QString type;  // --type; empty when not given
     QString when;  // --when; empty when not given
+    // import and export
+    QString format;     // --format csv|vcard; empty when not given
+    QString separator;  // --separator; empty when not given
+    QString encloser;   // --encloser; empty when not given
+    bool encloserGiven = false;
+    QString encoding;  // --encoding; empty when not given
+    QString existing;  // --existing update|skip|add; empty when not given
+    bool noHeader = false;
+    bool bom = false;
+    bool contacts = false;
+    bool only = false;  // the arguments after FILE are the words of --only
     QStringList arguments;
 };
 

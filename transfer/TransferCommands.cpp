@@ -233,22 +233,7 @@ CommandOutcome ImportVCardCommand(QWidget* owner, QWidget* view, const std::stri
             MessageIcon::Error);
         return {};
     }
-    QString text = result.added > 0
-                       ? Texts::tr("%1 names added to current database.").arg(result.added)
-                       : Texts::tr("No person was added to the current database.");
-    // Each further count is a sentence of its own, on a line of its own.
-    if (result.updated > 0) {
-        text +=
-            QLatin1Char('\n') + Texts::tr("%1 persons already in it updated.").arg(result.updated);
-    }
-    if (result.skipped > 0) {
-        text +=
-            QLatin1Char('\n') + Texts::tr("%1 persons already in it skipped.").arg(result.skipped);
-    }
-    if (plan.nameless > 0) {
-        text += QLatin1Char('\n') +
-                Texts::tr("%1 cards without a name or organisation left out.").arg(plan.nameless);
-    }
+    const QString text = VCardImportMessage(result, plan.nameless);
     platform::ShowMessage(view, text, Texts::tr("Imported Names"), MessageIcon::Information);
     return {result.added + result.updated > 0, QString()};
 }

@@ -1,5 +1,6 @@
 #include "VCardTransfer.h"
 
+#include <QCoreApplication>
 #include <QFile>
 
 #include <algorithm>
@@ -195,6 +196,35 @@ ExportResult ExportVCards(const std::string& databasePath, const std::string& fi
                           const std::vector<RecordId>* only) {
     return WriteExport(filePath,
                        [&](int& records) { return VCardsText(databasePath, only, records); });
+}
+
+namespace {
+
+// The import command's texts, in the context they were made in.
+struct VCardTexts {
+    Q_DECLARE_TR_FUNCTIONS(transfer::TransferCommands)
+};
+
+}  // namespace
+
+QString VCardImportMessage(const VCardImportResult& result, int nameless) {
+    QString text = result.added > 0
+                       ? VCardTexts::tr("%1 names added to current database.").arg(result.added)
+                       : VCardTexts::tr("No person was added to the current database.");
+    // Each further count is a sentence of its own, on a line of its own.
+    if (result.updated > 0) {
+        text += QLatin1Char('\n') +
+                VCardTexts::tr("%1 persons already in it updated.").arg(result.updated);
+    }
+    if (result.skipped > 0) {
+        text += QLatin1Char('\n') +
+                VCardTexts::tr("%1 persons already in it skipped.").arg(result.skipped);
+    }
+    if (nameless > 0) {
+        text += QLatin1Char('\n') +
+                VCardTexts::tr("%1 cards without a name or organisation left out.").arg(nameless);
+    }
+    return text;
 }
 
 }  // namespace transfer

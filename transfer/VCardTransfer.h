@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include <QString>
+
 #include "Export.h"
 #include "VCard.h"
 
@@ -52,6 +54,10 @@ struct VCardImportResult {
 // read again later is known; otherwise they get a new identifier.
 VCardImportResult ImportVCards(const std::string& databasePath, const VCardImportPlan& plan,
                                KnownCards known);
+
+// The closing message of a vCard import: how many were added, then each further count on a line
+// of its own.
+QString VCardImportMessage(const VCardImportResult& result, int nameless);
 
 // The persons of the file as vCard 3.0 text, in the order of the table; only those in only
 // when it is given. Empty when there is no such person. Throws cppsqlite3::SQLException.
