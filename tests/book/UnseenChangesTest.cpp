@@ -10,10 +10,12 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTreeView>
+#include <QTreeWidget>
 
 #include "CommandKeys.h"
 #include "Commands.h"
 #include "ContactDialog.h"
+#include "ContactTypesDialog.h"
 #include "EditorDriving.h"
 #include "MainView.h"
 #include "MessageRecorder.h"
@@ -294,4 +296,50 @@ TEST_F(UnseenChangesTest, UserRecordChangedElsewhereAsksToo) {
     EXPECT_EQ(boxes.Last().text, QStringLiteral("Your own record was changed by another program "
                                                 "while you edited it."));
     EXPECT_EQ(Query("SELECT FName FROM User"), "Me");
+}
+
+TEST_F(UnseenChangesTest, ContactTypeChangedElsewhereAsksTheThreeWays) {
+    constexpr char kEmailId[] = "03F6262A-4362-44A9-B770293650BB";
+    const std::string email =
+        std::string("SELECT Description FROM ContactType WHERE ID = '") + kEmailId + "'";
+    ContactTypesDialog list(nullptr, path_);
+    list.show();
+    const QList<QTreeWidgetItem*> found = list.List()->findItems("Email", Qt::MatchExactly);
+    ASSERT_EQ(found.size(), 1);
+    list.List()->setCurrentItem(found.first());
+    MessageRecorder boxes;
+    boxes.Expect(MessageResult::Cancel);
+    boxes.Expect(MessageResult::SecondChoice);
+    boxes.Expect(MessageResult::FirstChoice);
+    ModalDriver dialogs;
+    QString afterCancel, afterReload;
+    std::string storedAfterReload;
+    dialogs.Expect([&](QDialog& d) {
+        auto& details = static_cast<ContactTypeDialog&>(d);
+        const auto typeAndOk = [&details](const QString& text) {
+            details.DescriptionField()->clear();
+            QTest::keyClicks(details.DescriptionField(), text);
+            QTest::mouseClick(details.OkButton(), Qt::LeftButton);
+        };
+        Other(std::string("UPDATE ContactType SET Description = 'Mail' WHERE ID = '") + kEmailId +
+              "'");
+        typeAndOk(QStringLiteral("E-mail"));
+        afterCancel = details.DescriptionField()->text();
+        details.DescriptionField()->setText(QStringLiteral("E-mail"));
+        QTest::mouseClick(details.OkButton(), Qt::LeftButton);
+        afterReload = details.DescriptionField()->text();
+        storedAfterReload = Query(email);
+        Other(std::string("UPDATE ContactType SET Description = 'Post' WHERE ID = '") + kEmailId +
+              "'");
+        typeAndOk(QStringLiteral("E-mail"));
+    });
+    QTest::mouseClick(list.EditButton(), Qt::LeftButton);
+    EXPECT_EQ(afterCancel, QStringLiteral("E-mail"));
+    EXPECT_EQ(afterReload, QStringLiteral("Mail"));
+    EXPECT_EQ(storedAfterReload, "Mail");
+    ASSERT_EQ(boxes.Calls().size(), 3u);
+    EXPECT_EQ(boxes.Last().text, QStringLiteral("This contact type was changed by another "
+                                                "program while you edited it."));
+    EXPECT_EQ(boxes.Last().caption, QStringLiteral("Contact Type Details"));
+    EXPECT_EQ(Query(email), "E-mail");
 }
