@@ -145,6 +145,19 @@ void ContactDialog::Start() {
     UpdateOk();
 }
 
+void ContactDialog::Reload(DateTime when, const std::string& description, const RecordId& typeId) {
+    ++reloads_;
+    when_ = when;
+    description_ = description;
+    typeId_ = typeId;
+    {
+        const QSignalBlocker block(types_);
+        types_->clear();
+    }
+    started_ = false;
+    Start();
+}
+
 void ContactDialog::showEvent(QShowEvent* event) {
     // Showing also centres the dialog over its owner's window (QDialog does so unless moved).
     Start();
@@ -171,11 +184,15 @@ void ContactDialog::done(int result) {
         when_ = DateTime::FromDateAndTime(date_->date(), time_->time());
         description_ = ToStoredLinesText(descriptionField_->toPlainText(), description_);
         typeId_ = types_->currentData().toByteArray().toStdString();
+        const int reloads = reloads_;
         if (save_ && !save_(*this)) {
-            // Still the values the dialog was given, for the next OK to compare against.
-            when_ = before;
-            description_ = description;
-            typeId_ = typeId;
+            // Still the values the dialog was given, for the next OK to compare against,
+            // unless the saver gave it new ones.
+            if (reloads == reloads_) {
+                when_ = before;
+                description_ = description;
+                typeId_ = typeId;
+            }
             return;
         }
         types_->clear();

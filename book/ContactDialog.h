@@ -40,6 +40,8 @@ public:
     // open with what was typed.
     using Saver = std::function<bool(const ContactDialog& dialog)>;
     void SetSaver(Saver save) { save_ = std::move(save); }
+    // Shows other values, dropping what was typed; the dialog stays open. Only after Start.
+    void Reload(DateTime when, const std::string& description, const RecordId& typeId);
 
     // The description, not the date, has the focus at the start: a contact being logged as it
     // happens needs only its notes.
@@ -82,6 +84,7 @@ private:
     QDate shownDate_;
     QTime shownTime_;
     bool started_ = false;
+    int reloads_ = 0;
     bool startInDescription_ = false;
 
     QDateEdit* date_;

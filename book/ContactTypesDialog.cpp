@@ -14,8 +14,10 @@
 #include "DialogUnits.h"
 #include "HelpViewer.h"
 #include "MessageBox.h"
+#include "RecordEditing.h"
 #include "SQLException.h"
 #include "StoredText.h"
+#include "UnseenChanges.h"
 
 using platform::ShowDatabaseFailure;
 
@@ -56,6 +58,12 @@ ContactTypeDialog::ContactTypeDialog(QWidget* owner, const std::string& descript
 
     help::InstallPopupHelp(this, help::HelpFilePath(),
                            {{1092, 6400}, {1055, 6400}, {1, 1000}, {2, 1001}, {0, 0}});
+}
+
+void ContactTypeDialog::Reload(const std::string& description) {
+    description_ = description;
+    field_->setText(FromStoredText(description));
+    field_->setFocus();
 }
 
 void ContactTypeDialog::reject() {
@@ -246,17 +254,42 @@ void ContactTypesDialog::EditType() {
     }
     contact_types::Edit edit;
     std::string description;
+    editing::StoredRow loaded;
     try {
         description = edit.Begin(path_, id);
+        loaded = editing::ReadStoredRow(path_, editing::RowTable::ContactType, id);
     } catch (const std::exception& e) {
         ShowDatabaseFailure(this, e.what(),
                             QT_TRANSLATE_NOOP("platform::MessageBox", "Error Editing Contact Type"),
                             platform::MessageIcon::Error);
         return;
     }
-    const auto save = [this, &edit](const std::string& changed) {
+    ContactTypeDialog* shown = nullptr;
+    const auto save = [&](const std::string& changed) {
+        bool stored = false;
         try {
-            edit.Save(changed);
+            const editing::StoredState state =
+                editing::CompareStored(path_, editing::RowTable::ContactType, id, loaded);
+            switch (unseen::Ask(shown, shown->windowTitle(), unseen::Record::ContactType, state)) {
+                case unseen::Answer::Store:
+                    edit.Save(changed);
+                    stored = true;
+                    break;
+                case unseen::Answer::StoreAsNew:
+                    // Under a new identifier, as a type added now.
+                    contact_types::Add(path_, changed);
+                    stored = true;
+                    break;
+                case unseen::Answer::Reload: {
+                    edit.Close();
+                    const std::string fresh = edit.Begin(path_, id);
+                    loaded = editing::ReadStoredRow(path_, editing::RowTable::ContactType, id);
+                    shown->Reload(fresh);
+                    break;
+                }
+                case unseen::Answer::Back:
+                    break;
+            }
         } catch (const std::exception& e) {
             ShowDatabaseFailure(
                 this, e.what(),
@@ -264,9 +297,10 @@ void ContactTypesDialog::EditType() {
                 platform::MessageIcon::Error);
             return false;
         }
-        return true;
+        return stored;
     };
     ContactTypeDialog details(DetailsOwner(), description, DuplicateCheck(false, id), save);
+    shown = &details;
     if (details.exec() != ContactTypeDialog::Ok) {
         return;
     }

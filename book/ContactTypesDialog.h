@@ -29,6 +29,8 @@ public:
 
     // After OK: the description as stored (its bytes as they were when it was left unchanged).
     const std::string& Description() const { return description_; }
+    // Shows another description, dropping what was typed; the dialog stays open.
+    void Reload(const std::string& description);
 
     QLineEdit* DescriptionField() const { return field_; }
     QPushButton* OkButton() const { return ok_; }

@@ -521,6 +521,17 @@ void PersonSheet::UpdateOk() {
     ok_->setEnabled(named);
 }
 
+void PersonSheet::Reload(const PersonRecord& values) {
+    values_ = values;
+    for (int index = 0; index < tabs_->count(); ++index) {
+        if (built_[index]) {
+            PutValues(index);
+        }
+    }
+    UpdateLetterNote();
+    UpdateOk();
+}
+
 void PersonSheet::done(int result) {
     // Enter reaches the default button's accept even while OK is disabled.
     if (result == Accepted && !ok_->isEnabled()) {
@@ -531,7 +542,8 @@ void PersonSheet::done(int result) {
         closing_ = true;
         ReadBack(currentPage_);
     }
-    if (result == Accepted && save_ && !save_(values_)) {
+    // A copy: the saver may reload the sheet's values.
+    if (result == Accepted && save_ && !save_(PersonRecord(values_))) {
         closing_ = false;
         return;
     }

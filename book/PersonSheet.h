@@ -41,6 +41,8 @@ public:
     // with what was typed, so that OK can be pressed again or Cancel chosen.
     using Saver = std::function<bool(const PersonRecord& values)>;
     void SetSaver(Saver save) { save_ = std::move(save); }
+    // Shows other values in every page, dropping what was typed; the sheet stays open.
+    void Reload(const PersonRecord& values);
 
     // The field control of a value; null while its page has not been shown.
     QWidget* Field(PersonRecord::Field field) const { return controls_[field]; }

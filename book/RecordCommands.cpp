@@ -15,6 +15,7 @@
 #include "RecordEditing.h"
 #include "SQLException.h"
 #include "StoredText.h"
+#include "UnseenChanges.h"
 
 namespace record_commands {
 
@@ -42,16 +43,66 @@ bool Saved(const Context& context, const char* caption, Write write) {
     return true;
 }
 
-// Runs the sheet, which stores its values through save before it closes; true after OK. The
-// title comes marked QT_TRANSLATE_NOOP("record_commands", ...).
+// The record an editor loaded, as its row was then: OK checks it against the row stored now.
+struct Loaded {
+    unseen::Record record;
+    editing::RowTable table;
+    RecordId id;
+    editing::StoredRow row;
+
+    void Read(const std::string& path) { row = editing::ReadStoredRow(path, table, id); }
+};
+
+// What OK may do with the editor's values: store them without a question while the record is
+// as loaded, else as the user answers. Nothing loaded (a new record) always stores.
+unseen::Answer Check(const Context& context, QWidget* editor, Loaded* loaded) {
+    if (!loaded) {
+        return unseen::Answer::Store;
+    }
+    return unseen::Ask(
+        editor, editor->windowTitle(), loaded->record,
+        editing::CompareStored(context.path, loaded->table, loaded->id, loaded->row));
+}
+
+// How the sheet stores: over the record, as a new one when it went meanwhile, and what a
+// reload reads.
+struct SheetStore {
+    std::function<void(const PersonRecord&)> save;
+    std::function<void(const PersonRecord&)> saveAsNew;
+    std::function<PersonRecord()> reload;
+};
+
+// Runs the sheet, which stores its values through the store before it closes; true after OK.
+// The title comes marked QT_TRANSLATE_NOOP("record_commands", ...).
 bool RunSheet(const Context& context, const char* title, const char* topic,
-              const PersonRecord& values, const std::function<void(const PersonRecord&)>& save) {
+              const PersonRecord& values, const SheetStore& store, Loaded* loaded = nullptr) {
     PersonSheet sheet(EditorOwner(context), QCoreApplication::translate("record_commands", title),
                       values, topic);
     sheet.SetSaver([&](const PersonRecord& edited) {
+        bool stored = false;
         return Saved(context,
                      QT_TRANSLATE_NOOP("platform::MessageBox", "Error Updating User Information"),
-                     [&] { save(edited); });
+                     [&] {
+                         switch (Check(context, &sheet, loaded)) {
+                             case unseen::Answer::Store:
+                                 store.save(edited);
+                                 stored = true;
+                                 break;
+                             case unseen::Answer::StoreAsNew:
+                                 store.saveAsNew(edited);
+                                 stored = true;
+                                 break;
+                             case unseen::Answer::Reload: {
+                                 const PersonRecord fresh = store.reload();
+                                 loaded->Read(context.path);
+                                 sheet.Reload(fresh);
+                                 break;
+                             }
+                             case unseen::Answer::Back:
+                                 break;
+                         }
+                     }) &&
+               stored;
     });
     return sheet.exec() == QDialog::Accepted;
 }
@@ -97,7 +148,9 @@ Outcome AddPerson(const Context& context) {
     const bool stored = RunSheet(
         context, QT_TRANSLATE_NOOP("record_commands", "Add Address Entry"), help::kPersonTopic,
         PersonRecord(),
-        [&](const PersonRecord& person) { added = editing::AddPerson(context.path, person); });
+        {[&](const PersonRecord& person) { added = editing::AddPerson(context.path, person); },
+         {},
+         {}});
     if (!stored) {
         return {};
     }
@@ -125,10 +178,32 @@ Outcome EditPerson(const Context& context) {
         return {};
     }
     person.id = context.personId;
-    const bool changed = RunSheet(
-        context, QT_TRANSLATE_NOOP("record_commands", "Edit Address Entry"), help::kPersonTopic,
-        person, [&](const PersonRecord& edited) { editing::UpdatePerson(context.path, edited); });
-    return {changed ? ViewUpdate::Reload : ViewUpdate::None, {}, {}, std::nullopt};
+    Loaded loaded{unseen::Record::Person, editing::RowTable::Person, context.personId, {}};
+    RecordId added;
+    SheetStore store;
+    store.save = [&](const PersonRecord& edited) { editing::UpdatePerson(context.path, edited); };
+    // Under a new identifier: the old one may be in another program's undo or sync.
+    store.saveAsNew = [&](const PersonRecord& edited) {
+        added = editing::AddPerson(context.path, edited);
+    };
+    store.reload = [&] {
+        PersonRecord stored;
+        LoadPerson(context.path, context.personId, stored);
+        stored.id = context.personId;
+        return stored;
+    };
+    try {
+        loaded.Read(context.path);
+    } catch (const std::exception& e) {
+        ShowDatabaseFailure(context.view, e.what(),
+                            QT_TRANSLATE_NOOP("platform::MessageBox", "Error Loading Person"),
+                            MessageIcon::Error);
+        return {};
+    }
+    const bool changed =
+        RunSheet(context, QT_TRANSLATE_NOOP("record_commands", "Edit Address Entry"),
+                 help::kPersonTopic, person, store, &loaded);
+    return {changed ? ViewUpdate::Reload : ViewUpdate::None, added, {}, std::nullopt};
 }
 
 Outcome DeletePerson(const Context& context) {
@@ -200,12 +275,14 @@ Outcome EditContact(const Context& context) {
     const RecordId id = context.contactId;
     ContactDialog dialog(EditorOwner(context), false);
     editing::StoredContact stored;
+    Loaded loaded{unseen::Record::Contact, editing::RowTable::Contact, id, {}};
     try {
         if (editing::LoadStoredContact(context.path, id, stored)) {
             dialog.SetWhen(stored.when);
             dialog.SetDescription(stored.description);
             dialog.SetTypeId(stored.typeId);
         }
+        loaded.Read(context.path);
     } catch (const std::exception& e) {
         ShowDatabaseFailure(context.view, e.what(),
                             QT_TRANSLATE_NOOP("platform::MessageBox", "Error Loading Contact"),
@@ -213,21 +290,46 @@ Outcome EditContact(const Context& context) {
         return {};
     }
     dialog.SetTypes(TypeChoices(context, dialog));
+    RecordId added;
     dialog.SetSaver([&](const ContactDialog& values) {
         // A date the user did not touch stays as stored, even one that does not read as a date.
         const std::string dtTm = values.WhenChanged() || stored.dtTm.empty()
                                      ? FormatStoredTimeStamp(values.When())
                                      : stored.dtTm;
+        bool saved = false;
         return Saved(context, QT_TRANSLATE_NOOP("platform::MessageBox", "Error Changing Contact"),
                      [&] {
-                         editing::UpdateContact(context.path, id, dtTm, values.Description(),
-                                                values.TypeId());
-                     });
+                         switch (Check(context, &dialog, &loaded)) {
+                             case unseen::Answer::Store:
+                                 editing::UpdateContact(context.path, id, dtTm,
+                                                        values.Description(), values.TypeId());
+                                 saved = true;
+                                 break;
+                             case unseen::Answer::StoreAsNew:
+                                 // A new identifier, as for a person stored again.
+                                 added = editing::AddContact(context.path, context.personId,
+                                                             values.When(), values.Description(),
+                                                             values.TypeId());
+                                 saved = true;
+                                 break;
+                             case unseen::Answer::Reload: {
+                                 editing::StoredContact fresh;
+                                 editing::LoadStoredContact(context.path, id, fresh);
+                                 loaded.Read(context.path);
+                                 stored = fresh;
+                                 dialog.Reload(fresh.when, fresh.description, fresh.typeId);
+                                 break;
+                             }
+                             case unseen::Answer::Back:
+                                 break;
+                         }
+                     }) &&
+               saved;
     });
     dialog.Start();
     return {dialog.exec() == ContactDialog::Ok ? ViewUpdate::ReloadContacts : ViewUpdate::None,
             {},
-            {},
+            added,
             std::nullopt};
 }
 
@@ -269,9 +371,35 @@ Outcome EditUser(const Context& context) {
     // The user table has no Pager; the sheet's greyed field hands back nothing, and nothing is
     // ever written for it.
     user[PersonRecord::Pager].clear();
-    const bool changed =
-        RunSheet(context, QT_TRANSLATE_NOOP("record_commands", "Edit User"), help::kUserTopic, user,
-                 [&](const PersonRecord& edited) { editing::UpdateUser(context.path, edited); });
+    Loaded loaded{unseen::Record::User, editing::RowTable::User, user.id, {}};
+    SheetStore store;
+    store.save = [&](const PersonRecord& edited) { editing::UpdateUser(context.path, edited); };
+    // A fresh row is made as on a first load, then takes what was typed.
+    store.saveAsNew = [&](const PersonRecord& edited) {
+        PersonRecord fresh;
+        editing::LoadUserRecord(context.path, fresh);
+        PersonRecord typed = edited;
+        typed.id = fresh.id;
+        editing::UpdateUser(context.path, typed);
+    };
+    store.reload = [&] {
+        PersonRecord fresh;
+        editing::LoadUserRecord(context.path, fresh);
+        fresh[PersonRecord::Pager].clear();
+        loaded.id = fresh.id;
+        return fresh;
+    };
+    try {
+        loaded.Read(context.path);
+    } catch (const std::exception& e) {
+        ShowDatabaseFailure(
+            nullptr, e.what(),
+            QT_TRANSLATE_NOOP("platform::MessageBox", "Error Loading User Information"),
+            MessageIcon::Error);
+        return {};
+    }
+    const bool changed = RunSheet(context, QT_TRANSLATE_NOOP("record_commands", "Edit User"),
+                                  help::kUserTopic, user, store, &loaded);
     return {changed ? ViewUpdate::Reload : ViewUpdate::None, {}, {}, std::nullopt};
 }
 

@@ -312,4 +312,41 @@ DeletedRecords DeleteContact(const std::string& path, const RecordId& id) {
     return deleted;
 }
 
+namespace {
+
+const char* TableName(RowTable table) {
+    switch (table) {
+        case RowTable::Person:
+            return "Person";
+        case RowTable::Contact:
+            return "Contact";
+        case RowTable::ContactType:
+            return "ContactType";
+        case RowTable::User:
+            break;
+    }
+    return "User";
+}
+
+}  // namespace
+
+StoredRow ReadStoredRow(const std::string& path, RowTable table, const RecordId& id) {
+    cppsqlite3::Database database;
+    database.Open(path);
+    cppsqlite3::Statement& statement = database.CreateStatement();
+    const std::vector<std::vector<std::string>> rows =
+        Rows(statement, std::string("SELECT * FROM ") + TableName(table) + " WHERE ID = '" +
+                            QuoteSqlText(id) + "'");
+    return rows.empty() ? StoredRow() : rows.front();
+}
+
+StoredState CompareStored(const std::string& path, RowTable table, const RecordId& id,
+                          const StoredRow& loaded) {
+    const StoredRow now = ReadStoredRow(path, table, id);
+    if (now.empty()) {
+        return loaded.empty() ? StoredState::AsLoaded : StoredState::Deleted;
+    }
+    return now == loaded ? StoredState::AsLoaded : StoredState::Changed;
+}
+
 }  // namespace editing

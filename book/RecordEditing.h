@@ -82,4 +82,15 @@ void UpdateContact(const std::string& path, const RecordId& id, DateTime when,
 // Returns the contact as it was, and the display name of its person.
 DeletedRecords DeleteContact(const std::string& path, const RecordId& id);
 
+// A row as an editor loaded it: every column as an SQL literal, TmStamp included; empty when no
+// row had the identifier. What tells whether another program wrote the record meanwhile.
+using StoredRow = std::vector<std::string>;
+enum class RowTable { Person, Contact, ContactType, User };
+StoredRow ReadStoredRow(const std::string& path, RowTable table, const RecordId& id);
+
+enum class StoredState { AsLoaded, Changed, Deleted };
+// The record now, against the row the editor loaded.
+StoredState CompareStored(const std::string& path, RowTable table, const RecordId& id,
+                          const StoredRow& loaded);
+
 }  // namespace editing

@@ -253,3 +253,36 @@ TEST_F(RecordEditingTest, LockedFileLeavesEveryChangeUndone) {
         EXPECT_EQ(Stamp(), kOldStamp) << name;
     }
 }
+
+TEST_F(RecordEditingTest, StoredRowTellsAnyWriteSinceItWasRead) {
+    using editing::RowTable;
+    using editing::StoredState;
+    const RecordId a = TestBook::AddPerson(path_, "Ann", "Adams");
+    const RecordId b = TestBook::AddPerson(path_, "Bob", "Brown");
+    const editing::StoredRow loaded = editing::ReadStoredRow(path_, RowTable::Person, a);
+    ASSERT_EQ(loaded.size(), 19u);  // the identifier, the fields and TmStamp
+    EXPECT_EQ(editing::CompareStored(path_, RowTable::Person, a, loaded), StoredState::AsLoaded);
+    // Another row, or the file's stamp, is not this record.
+    TestBook::Execute(path_, "UPDATE Person SET City = 'X' WHERE ID = '" + b + "'");
+    TestBook::Execute(path_, "UPDATE Globals SET S = 'touched'");
+    EXPECT_EQ(editing::CompareStored(path_, RowTable::Person, a, loaded), StoredState::AsLoaded);
+    // The time stamp alone tells a write that left the fields as they were.
+    TestBook::Execute(path_, "UPDATE Person SET TmStamp = 'later' WHERE ID = '" + a + "'");
+    EXPECT_EQ(editing::CompareStored(path_, RowTable::Person, a, loaded), StoredState::Changed);
+    const editing::StoredRow again = editing::ReadStoredRow(path_, RowTable::Person, a);
+    TestBook::Execute(path_, "UPDATE Person SET WebPage = 'w' WHERE ID = '" + a + "'");
+    EXPECT_EQ(editing::CompareStored(path_, RowTable::Person, a, again), StoredState::Changed);
+    TestBook::Execute(path_, "DELETE FROM Person WHERE ID = '" + a + "'");
+    EXPECT_EQ(editing::CompareStored(path_, RowTable::Person, a, again), StoredState::Deleted);
+    EXPECT_TRUE(editing::ReadStoredRow(path_, RowTable::Person, a).empty());
+
+    const RecordId c = TestBook::AddContact(path_, b, "2003-03-03 09:00:00", "note");
+    const editing::StoredRow contact = editing::ReadStoredRow(path_, RowTable::Contact, c);
+    ASSERT_EQ(contact.size(), 6u);
+    TestBook::Execute(path_, "UPDATE Contact SET ContactTypeID = '" + std::string(kEmailId) + "'");
+    EXPECT_EQ(editing::CompareStored(path_, RowTable::Contact, c, contact), StoredState::Changed);
+    const editing::StoredRow type = editing::ReadStoredRow(path_, RowTable::ContactType, kEmailId);
+    EXPECT_FALSE(type.empty());
+    EXPECT_EQ(editing::CompareStored(path_, RowTable::ContactType, kEmailId, type),
+              StoredState::AsLoaded);
+}
