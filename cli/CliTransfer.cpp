@@ -138,13 +138,7 @@ transfer::TransferSettings DelimitedSettings(const std::string& file, const std:
                              ? std::string(1, transfer::LikeliestSeparator(settings.firstLine, '"'))
                              : Separator(invocation.separator);
     settings.firstLineHasNames = !invocation.noHeader;
-    const transfer::LineTokenizer tokenizer(settings.Separator(), settings.Encloser());
-    std::string_view rest = settings.firstLine;
-    std::string field;
-    while (tokenizer.NextField(rest, field)) {
-        settings.columnLabels.push_back(field);
-    }
-    settings.columnCount = static_cast<int>(settings.columnLabels.size());
+    settings.TakeColumnsFromFirstLine();
     if (settings.firstLineHasNames) {
         settings.selectedFields = transfer::AssignColumns(settings.columnLabels);
     } else {

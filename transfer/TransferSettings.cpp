@@ -2,6 +2,10 @@
 
 #include <QtGlobal>
 
+#include <string_view>
+
+#include "LineTokenizer.h"
+
 namespace transfer {
 
 using P = PersonRecord;
@@ -79,6 +83,17 @@ PersonRecord::Field ImportField(const std::string& name) {
         }
     }
     return P::FieldCount;
+}
+
+void TransferSettings::TakeColumnsFromFirstLine() {
+    columnLabels.clear();
+    const LineTokenizer tokenizer(Separator(), Encloser());
+    std::string_view rest = firstLine;
+    std::string field;
+    while (tokenizer.NextField(rest, field)) {
+        columnLabels.push_back(field);
+    }
+    columnCount = static_cast<int>(columnLabels.size());
 }
 
 }  // namespace transfer

@@ -53,6 +53,10 @@ struct TransferSettings {
     // 0 when the fields are not enclosed.
     char Encloser() const { return encloser.empty() ? '\0' : encloser[0]; }
 
+    // Import: the column labels and their count, as the separator and encloser split the first
+    // line.
+    void TakeColumnsFromFirstLine();
+
     static TransferSettings ForPersonExport();
     static TransferSettings ForContactExport();
     static TransferSettings ForPersonImport();

@@ -406,14 +406,7 @@ FieldsPage::FieldsPage(TransferSettings& settings)
 
 void FieldsPage::FillColumns() {
     list_->clear();
-    settings_.columnLabels.clear();
-    const LineTokenizer tokenizer(settings_.Separator(), settings_.Encloser());
-    std::string_view rest = settings_.firstLine;
-    std::string field;
-    while (tokenizer.NextField(rest, field)) {
-        settings_.columnLabels.push_back(field);
-    }
-    settings_.columnCount = static_cast<int>(settings_.columnLabels.size());
+    settings_.TakeColumnsFromFirstLine();
     const std::vector<std::string> assigned =
         settings_.firstLineHasNames ? AssignColumns(settings_.columnLabels)
                                     : std::vector<std::string>(settings_.columnLabels.size());

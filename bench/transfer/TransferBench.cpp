@@ -133,13 +133,8 @@ transfer::TransferSettings ImportSettings(const std::string& file, const std::st
     settings.filePath = file;
     settings.separator = ",";
     settings.encloser = "\"";
-    const transfer::LineTokenizer tokenizer(',', '"');
-    std::string_view first = transfer::FirstLine(text);
-    std::string field;
-    while (tokenizer.NextField(first, field)) {
-        settings.columnLabels.push_back(field);
-    }
-    settings.columnCount = static_cast<int>(settings.columnLabels.size());
+    settings.firstLine = transfer::FirstLine(text);
+    settings.TakeColumnsFromFirstLine();
     settings.selectedFields = transfer::AssignColumns(settings.columnLabels);
     return settings;
 }

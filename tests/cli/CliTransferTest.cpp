@@ -60,13 +60,7 @@ transfer::TransferSettings WizardImportSettings(const std::string& file) {
     settings.firstLine = transfer::FirstLine(transfer::DecodedText(bytes, settings.encoding));
     settings.separator = std::string(1, transfer::LikeliestSeparator(settings.firstLine, '"'));
     settings.encloser = "\"";
-    const transfer::LineTokenizer tokenizer(settings.Separator(), settings.Encloser());
-    std::string_view rest = settings.firstLine;
-    std::string field;
-    while (tokenizer.NextField(rest, field)) {
-        settings.columnLabels.push_back(field);
-    }
-    settings.columnCount = static_cast<int>(settings.columnLabels.size());
+    settings.TakeColumnsFromFirstLine();
     settings.selectedFields = transfer::AssignColumns(settings.columnLabels);
     return settings;
 }

@@ -31,13 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string text = transfer::DecodedText(bytes, settings.encoding);
     settings.firstLine = transfer::FirstLine(text);
     transfer::LikeliestSeparator(settings.firstLine, settings.Encloser());
-    const transfer::LineTokenizer tokenizer(settings.Separator(), settings.Encloser());
-    std::string_view rest = settings.firstLine;
-    std::string field;
-    while (tokenizer.NextField(rest, field)) {
-        settings.columnLabels.push_back(field);
-    }
-    settings.columnCount = static_cast<int>(settings.columnLabels.size());
+    settings.TakeColumnsFromFirstLine();
     settings.selectedFields = transfer::AssignColumns(settings.columnLabels);
     if (settings.selectedFields.size() != settings.columnLabels.size()) {
         __builtin_trap();
