@@ -4,9 +4,12 @@
 
 #include <algorithm>
 #include <cstring>
+#include <exception>
 #include <iterator>
 #include <limits>
+#include <numeric>
 #include <stdexcept>
+#include <thread>
 #include <unordered_map>
 
 #include <QChar>
@@ -29,105 +32,6 @@ namespace {
 // Ends every folded field: a byte no UTF-8 text holds, so no word spans two.
 constexpr char kSeparator = '\xFF';
 
-// ---- Folding --------------------------------------------------------------------------------
-
-// Letters that keep no mark to drop, as they are typed on a plain keyboard; and the typographic
-// quotes and dashes that old files hold where the user types ' " and -: apostrophes and single
-// quotes, double quotes, hyphens, dashes and the minus sign.
-const char* SpelledPlainly(char32_t c) {
-    // Each letter as the spelling at its place.
-    static constexpr std::u32string_view kLetters =
-        U"ßæœøłđðþħıɨŧƀƒƶǥ\u02BC\u2018\u2019\u201B\u201C\u201D\u201E\u2010\u2011\u2012\u2013\u2014"
-        U"\u2015\u2212";
-    static constexpr const char* kSpelled[] = {
-        "ss", "ae", "oe", "o", "l", "d",  "d",  "th", "h", "i", "i", "t", "b", "f", "z",
-        "g",  "'",  "'",  "'", "'", "\"", "\"", "\"", "-", "-", "-", "-", "-", "-", "-"};
-    static_assert(std::size(kSpelled) == kLetters.size());
-    const size_t at = kLetters.find(c);
-    return at == std::u32string_view::npos ? nullptr : kSpelled[at];
-}
-
-// One character through Qt's Unicode tables: compatibility decomposition, non-spacing marks
-// dropped, case folded, then spelled plainly.
-std::string FoldWithQt(char32_t c) {
-    std::string out;
-    const QString decomposed = QString::fromUcs4(&c, 1).normalized(QString::NormalizationForm_KD);
-    for (const char32_t d : decomposed.toUcs4()) {
-        const QChar::Category category = QChar::category(d);
-        if (category == QChar::Mark_NonSpacing || category == QChar::Mark_Enclosing) {
-            continue;
-        }
-        for (const char32_t f : QString::fromUcs4(&d, 1).toCaseFolded().toUcs4()) {
-            if (const char* plain = SpelledPlainly(f)) {
-                out += plain;
-            } else {
-                AppendUtf8(out, f);
-            }
-        }
-    }
-    return out;
-}
-
-// The characters of two UTF-8 bytes (Latin, Greek, Cyrillic, Hebrew, Arabic) are most of the
-// non-ASCII text of an address book: folded once, on first use.
-const std::vector<std::string>& TwoByteFolds() {
-    static const std::vector<std::string> table = [] {
-        std::vector<std::string> folds;
-        folds.reserve(0x800 - 0x80);
-        for (char32_t c = 0x80; c < 0x800; ++c) {
-            folds.push_back(FoldWithQt(c));
-        }
-        return folds;
-    }();
-    return table;
-}
-
-char LowerAscii(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
-}
-
-void AppendFoldedCodePoint(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += LowerAscii(static_cast<char>(c));
-    } else if (c < 0x800) {
-        out += TwoByteFolds()[c - 0x80];
-    } else if (const char* plain = SpelledPlainly(c)) {
-        out += plain;
-    } else if ((c >= 0x4E00 && c <= 0x9FFF) || (c >= 0x3400 && c <= 0x4DBF)) {
-        // Han ideographs have neither case nor marks.
-        AppendUtf8(out, c);
-    } else {
-        out += FoldWithQt(c);
-    }
-}
-
-void AppendFolded(std::string& out, const QString& text) {
-    for (const char32_t c : text.toUcs4()) {
-        AppendFoldedCodePoint(out, c);
-    }
-}
-
-void AppendFolded(std::string& out, std::string_view stored) {
-    const size_t start = out.size();
-    // Most stored text is ASCII, lower-cased as it is.
-    if (std::all_of(stored.begin(), stored.end(),
-                    [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
-        out.append(stored);
-        std::transform(out.begin() + static_cast<std::ptrdiff_t>(start), out.end(),
-                       out.begin() + static_cast<std::ptrdiff_t>(start), LowerAscii);
-        return;
-    }
-    for (const Utf8Char& c : Utf8Chars(stored)) {
-        if (!c.valid) {
-            // Not UTF-8: the field is Windows-1252, read whole as such.
-            out.resize(start);
-            AppendFolded(out, FromStoredText(stored));
-            return;
-        }
-        AppendFoldedCodePoint(out, c.code);
-    }
-}
-
 std::string PersonColumns() {
     std::string columns = "ID";
     for (int f = 0; f < PersonRecord::FieldCount; ++f) {
@@ -138,107 +42,6 @@ std::string PersonColumns() {
 }
 
 }  // namespace
-
-std::string FoldForSearch(std::string_view stored) {
-    std::string out;
-    AppendFolded(out, stored);
-    return out;
-}
-
-std::string FoldForSearch(const QString& text) {
-    std::string out;
-    AppendFolded(out, text);
-    return out;
-}
-
-// ---- SearchQuery ----------------------------------------------------------------------------
-
-SearchQuery SearchQuery::Parse(const QString& typed) {
-    static const struct {
-        QLatin1String name;
-        Scope scope;
-    } prefixes[] = {{QLatin1String("company"), Scope::Company},
-                    {QLatin1String("city"), Scope::City},
-                    {QLatin1String("email"), Scope::Email},
-                    {QLatin1String("phone"), Scope::Phone},
-                    {QLatin1String("note"), Scope::Note}};
-    SearchQuery query;
-    qsizetype i = 0;
-    const qsizetype n = typed.size();
-    while (i < n) {
-        while (i < n && typed[i].isSpace()) {
-            ++i;
-        }
-        const qsizetype start = i;
-        while (i < n && !typed[i].isSpace()) {
-            ++i;
-        }
-        QStringView token = QStringView(typed).mid(start, i - start);
-        if (token.isEmpty()) {
-            continue;
-        }
-        Word word;
-        const qsizetype colon = token.indexOf(QLatin1Char(':'));
-        if (colon > 0) {
-            for (const auto& prefix : prefixes) {
-                if (token.left(colon).compare(prefix.name, Qt::CaseInsensitive) == 0) {
-                    word.scope = prefix.scope;
-                    token = token.mid(colon + 1);
-                    break;
-                }
-            }
-        }
-        word.text = FoldForSearch(token.toString());
-        if (word.text.empty()) {
-            continue;
-        }
-        const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
-        word.digits = std::all_of(word.text.begin(), word.text.end(), isDigit);
-        if (word.text.size() > 1 && word.text[0] == '+' &&
-            std::all_of(word.text.begin() + 1, word.text.end(), isDigit)) {
-            word.international = word.text.substr(1);
-            word.national = NationalDigits(word.text);
-        }
-        if (std::find(query.words_.begin(), query.words_.end(), word) == query.words_.end()) {
-            query.words_.push_back(std::move(word));
-        }
-    }
-    return query;
-}
-
-namespace {
-
-bool Holds(const std::string& text, const std::string& part) {
-    return !part.empty() && text.find(part) != std::string::npos;
-}
-
-// A person matching now matches before: each way now can match implies a way before matches.
-bool Implies(const SearchQuery::Word& now, const SearchQuery::Word& before) {
-    using Scope = SearchQuery::Scope;
-    if ((before.scope != Scope::Any && before.scope != now.scope) ||
-        !Holds(now.text, before.text)) {
-        return false;
-    }
-    // The digits of now are found in the phones, their digits, and (unless withoutNational)
-    // the national forms of their international numbers.
-    const auto reached = [&before](const std::string& digits, bool withoutNational) {
-        return (before.digits && Holds(digits, before.text)) ||
-               Holds(digits, before.international) ||
-               (withoutNational && Holds(digits, before.national));
-    };
-    return (now.international.empty() || reached(now.international, false)) &&
-           (now.national.empty() || reached(now.national, true));
-}
-
-}  // namespace
-
-bool SearchQuery::Narrows(const SearchQuery& previous) const {
-    // The previous words are each implied by one of these.
-    return std::all_of(previous.words_.begin(), previous.words_.end(), [this](const Word& before) {
-        return std::any_of(words_.begin(), words_.end(),
-                           [&before](const Word& now) { return Implies(now, before); });
-    });
-}
 
 // ---- PersonSearchIndex ----------------------------------------------------------------------
 
@@ -575,6 +378,139 @@ bool PersonSearchIndex::Matches(const RecordId& id, const SearchQuery& query) co
                            Needle needle(word);
                            return PersonMatches(entries_[at->second], needle);
                        });
+}
+
+std::vector<PersonRecord> PersonSearchIndex::FindPersons(const std::string& path,
+                                                         const SearchQuery& query) {
+    const std::vector<SearchQuery::Word>& words = query.Words();
+    if (words.empty() || words.size() > 64) {
+        // Every person, or more words than one mask holds: the whole index.
+        PersonSearchIndex index;
+        index.Build(path);
+        std::vector<const std::string*> ids(index.entries_.size(), nullptr);
+        for (const auto& [id, entry] : index.entryOf_) {
+            ids[entry] = &id;
+        }
+        std::vector<PersonRecord> found;
+        for (const std::string* id : ids) {
+            PersonRecord person;
+            if (id && index.Matches(*id, query) && LoadPerson(path, *id, person)) {
+                found.push_back(std::move(person));
+            }
+        }
+        return found;
+    }
+    using Mask = uint64_t;
+    const Mask all = words.size() == 64 ? ~Mask{0} : (Mask{1} << words.size()) - 1;
+    Mask inNotes = 0;  // the words a description may hold
+    for (size_t w = 0; w < words.size(); ++w) {
+        if (words[w].scope == SearchQuery::Scope::Any ||
+            words[w].scope == SearchQuery::Scope::Note) {
+            inNotes |= Mask{1} << w;
+        }
+    }
+    // The words each person's descriptions hold, read meanwhile on a second connection.
+    std::unordered_map<std::string, Mask> noted;
+    std::exception_ptr failed;
+    std::thread reader;
+    if (inNotes != 0) {
+        reader = std::thread([&] {
+            try {
+                Database db;
+                db.Open(path);
+                Query& contacts =
+                    db.CreateStatement().ExecuteQuery("SELECT PersonID, Description FROM Contact");
+                std::string note;
+                while (contacts.Next()) {
+                    note.clear();
+                    AppendFolded(note, contacts.GetText(2));
+                    Mask held = 0;
+                    for (size_t w = 0; w < words.size(); ++w) {
+                        if ((inNotes >> w & 1) && Needle::In(note, words[w].text)) {
+                            held |= Mask{1} << w;
+                        }
+                    }
+                    if (held != 0) {
+                        noted[std::string(contacts.GetText(1))] |= held;
+                    }
+                }
+            } catch (...) {
+                failed = std::current_exception();
+            }
+        });
+    }
+    // Each person's fields through an index of one; a person whom the fields leave short of
+    // words a description cannot give is forgotten at once.
+    std::vector<std::pair<long, PersonRecord>> found;  // by rowid
+    struct Pending {
+        std::string id;
+        long rowid;
+        Mask mask;
+    };
+    std::vector<Pending> pending;
+    const auto read = [&](const std::string& query, bool everyRow) {
+        Database db;
+        db.Open(path);
+        Query& persons = db.CreateStatement().ExecuteQuery(query);
+        PersonSearchIndex one;
+        Fields fields;
+        while (persons.Next()) {
+            for (size_t f = 0; f < fields.size(); ++f) {
+                fields[f] = persons.GetText(static_cast<int>(f) + 2);
+            }
+            one.text_.clear();
+            const Entry e = one.AppendFields(fields);
+            Mask mask = 0;
+            for (size_t w = 0; w < words.size(); ++w) {
+                Needle needle(words[w]);
+                if (one.PersonMatches(e, needle)) {
+                    mask |= Mask{1} << w;
+                }
+            }
+            const long rowid = persons.GetLong(PersonRecord::FieldCount + 3);
+            if (mask == all || !everyRow) {
+                found.emplace_back(rowid, ReadPersonRow(persons));
+            } else if ((~mask & all & ~inNotes) == 0) {
+                pending.push_back({std::string(persons.GetText(1)), rowid, mask});
+            }
+        }
+    };
+    try {
+        read("SELECT *, rowid FROM Person", true);
+    } catch (...) {
+        if (reader.joinable()) {
+            reader.join();
+        }
+        throw;
+    }
+    if (reader.joinable()) {
+        reader.join();
+        if (failed) {
+            std::rethrow_exception(failed);
+        }
+        // Those whom their descriptions complete, read again.
+        std::string rowids;
+        for (const Pending& p : pending) {
+            const auto held = noted.find(p.id);
+            if (held != noted.end() && (p.mask | held->second) == all) {
+                rowids += (rowids.empty() ? "" : ",") + std::to_string(p.rowid);
+            }
+        }
+        if (!rowids.empty()) {
+            read("SELECT *, rowid FROM Person WHERE rowid IN (" + rowids + ")", false);
+        }
+    }
+    // Those read again come after the others: back to the file's order.
+    std::vector<uint32_t> order(found.size());
+    std::iota(order.begin(), order.end(), 0U);
+    std::stable_sort(order.begin(), order.end(),
+                     [&](uint32_t a, uint32_t b) { return found[a].first < found[b].first; });
+    std::vector<PersonRecord> persons;
+    persons.reserve(found.size());
+    for (uint32_t at : order) {
+        persons.push_back(std::move(found[at].second));
+    }
+    return persons;
 }
 
 std::vector<uint32_t> PersonSearchIndex::Filter(const PersonRowList& rows, const SearchQuery& query,

@@ -12,18 +12,11 @@
 
 #include "AddressBook.h"
 #include "PersonRecord.h"
+#include "SearchFolding.h"
 
 // The search behind the main window's search field: what the user typed, read as words, and an
 // index of every person's searchable text, folded once when the file is read so that a keystroke
 // only scans memory.
-
-// Text as the search compares it, as UTF-8: lower case, accents and other non-spacing marks
-// dropped, compatibility forms (ligatures, full-width letters) as their plain letters, and the
-// letters that keep no accent to drop spelled as an ASCII typist would: ß ss, æ ae, œ oe, ø o,
-// ł l, đ d, ð d, þ th, ħ h, ı i; typographic quotes and dashes as ' " -. A stored field may be
-// UTF-8 or Windows-1252 (as FromStoredText reads it).
-std::string FoldForSearch(std::string_view stored);
-std::string FoldForSearch(const QString& text);
 
 // What the user typed in the search field: words separated by white space. A person matches when
 // every word is found, ignoring case and accents, inside one field of theirs: any person field or
@@ -92,6 +85,12 @@ public:
     // every row considered.
     std::vector<uint32_t> Filter(const PersonRowList& rows, const SearchQuery& query,
                                  const std::vector<uint32_t>* within = nullptr) const;
+
+    // The persons one search finds, as Build and Filter would, in the order of the file: for a
+    // program that runs one search and ends. Nothing is kept of a person who cannot match, the
+    // contact descriptions are read on a second thread while the persons are read, and only
+    // those holding a word of the query count.
+    static std::vector<PersonRecord> FindPersons(const std::string& path, const SearchQuery& query);
 
     // The number of persons known.
     size_t size() const { return entryOf_.size(); }

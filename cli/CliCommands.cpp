@@ -1,8 +1,6 @@
 #include "CliCommands.h"
 
 #include <cstdio>
-#include <numeric>
-#include <unordered_map>
 
 #include <QFile>
 #include <QFileInfo>
@@ -23,9 +21,6 @@
 
 namespace {
 
-// Up to this many persons are read one by one; more are read in one pass over the table.
-constexpr size_t kReadOneByOne = 64;
-
 void Write(const QByteArray& bytes, FILE* stream = stdout) {
     std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream);
 }
@@ -41,15 +36,14 @@ QStringList Words(const QString& text) {
     return text.split(space, Qt::SkipEmptyParts);
 }
 
-std::unordered_map<std::string, PersonRecord> EveryPerson(const std::string& path) {
-    std::unordered_map<std::string, PersonRecord> persons;
+std::vector<PersonRecord> EveryPerson(const std::string& path) {
+    std::vector<PersonRecord> persons;
     cppsqlite3::Database db;
     db.Open(path);
-    cppsqlite3::Query& query = db.CreateStatement().ExecuteQuery("SELECT * FROM Person");
+    cppsqlite3::Query& query =
+        db.CreateStatement().ExecuteQuery("SELECT * FROM Person ORDER BY rowid");
     while (query.Next()) {
-        PersonRecord person = ReadPersonRow(query);
-        RecordId id = person.id;
-        persons.emplace(std::move(id), std::move(person));
+        persons.push_back(ReadPersonRow(query));
     }
     return persons;
 }
@@ -113,36 +107,12 @@ int CliCommands::Run(const Invocation& invocation) {
 }
 
 std::vector<PersonRecord> CliCommands::Matching(const std::string& path, const QStringList& words) {
-    PersonRowList rows;
-    LoadPersonList(path, PersonOrder::ByName, rows);
-    std::vector<uint32_t> shown;
     const SearchQuery query = SearchQuery::Parse(words.join(QLatin1Char(' ')));
-    if (query.Empty()) {
-        shown.resize(rows.size());
-        std::iota(shown.begin(), shown.end(), 0U);
-    } else {
-        PersonSearchIndex index;
-        index.Build(path);
-        shown = index.Filter(rows, query);
-    }
-    std::vector<PersonRecord> persons;
-    persons.reserve(shown.size());
-    if (shown.size() <= kReadOneByOne) {
-        for (uint32_t row : shown) {
-            PersonRecord person;
-            if (LoadPerson(path, std::string(rows.Id(row)), person)) {
-                persons.push_back(std::move(person));
-            }
-        }
-        return persons;
-    }
-    auto every = EveryPerson(path);
-    for (uint32_t row : shown) {
-        const auto found = every.find(std::string(rows.Id(row)));
-        if (found != every.end()) {
-            persons.push_back(std::move(found->second));
-        }
-    }
+    // One search, then the program ends: only what this query needs is read.
+    std::vector<PersonRecord> persons =
+        query.Empty() ? EveryPerson(path) : PersonSearchIndex::FindPersons(path, query);
+    // The list's order; persons alike in it keep the file's.
+    SortPersonRecords(persons);
     return persons;
 }
 

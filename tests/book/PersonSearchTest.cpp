@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <initializer_list>
+#include <iterator>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -725,6 +727,80 @@ TEST_F(PersonSearchVaried, AgreesWithEachFieldSearchedOnItsOwn) {
             EXPECT_FALSE(expected.empty()) << typed;
         }
     }
+}
+
+// The search of a program that runs one and ends finds, in the file's order, whom the index
+// finds: through the fields alone, the descriptions alone, both together, and through the
+// whole index when there are too many words for one pass.
+TEST_F(PersonSearchVaried, FindPersonsFindsWhatTheIndexFindsInTheFilesOrder) {
+    std::vector<std::string> fileOrder;
+    {
+        const std::string ids = TestBook::QueryText(
+            path_, "SELECT group_concat(ID, ' ') FROM (SELECT ID FROM Person ORDER BY rowid)");
+        for (const QString& id : QString::fromStdString(ids).split(QLatin1Char(' '))) {
+            fileOrder.push_back(id.toStdString());
+        }
+    }
+    ASSERT_EQ(fileOrder.size(), rows_.size());
+    // 65 different words, each a part of every e-mail address.
+    std::set<std::string> parts;
+    const std::string domain = "@example.com";
+    for (size_t from = 0; from < domain.size(); ++from) {
+        for (size_t length = 1; from + length <= domain.size(); ++length) {
+            parts.insert(domain.substr(from, length));
+        }
+    }
+    std::string manyWords;
+    for (auto part = parts.begin(); part != std::next(parts.begin(), 65); ++part) {
+        manyWords += *part + " ";
+    }
+    const std::vector<std::string> queries = {
+        "gar",          "garcia", "paris",        "company:paris",   "city:paris", "city:par lee",
+        "note:lunch",   "lunch",  "lunch paris",  "brochure garner", "called zoe", "5550110",
+        "phone:555",    "+1555",  "email:muller", "muller",          "o'hara",     "contract ann",
+        "sao contract", "zzz",    "lunch zzz",    manyWords};
+    for (const std::string& typed : queries) {
+        const SearchQuery query = SearchQuery::Parse(QString::fromStdString(typed));
+        ASSERT_EQ(query.Words().size() > 64, typed == manyWords);
+        std::vector<std::string> expected;
+        for (const std::string& id : fileOrder) {
+            if (index_.Matches(RecordId(id), query)) {
+                expected.push_back(id);
+            }
+        }
+        std::vector<std::string> found;
+        for (const PersonRecord& p : PersonSearchIndex::FindPersons(path_, query)) {
+            found.push_back(p.id);
+            // Every field as stored, not the folded text.
+            PersonRecord stored;
+            ASSERT_TRUE(LoadPerson(path_, p.id, stored));
+            EXPECT_EQ(p.fields, stored.fields) << typed;
+        }
+        EXPECT_EQ(found, expected) << typed;
+        if (typed.find("zzz") == std::string::npos) {
+            EXPECT_FALSE(expected.empty()) << typed;
+        }
+    }
+    EXPECT_EQ(
+        PersonSearchIndex::FindPersons(path_, SearchQuery::Parse(QString::fromStdString(manyWords)))
+            .size(),
+        rows_.size());
+}
+
+TEST_F(PersonSearch, FindPersonsReportsAFileItCannotRead) {
+    Note(Add(Person("Ann", "Lee")), "Lunch");
+    const SearchQuery inNotes = SearchQuery::Parse(QStringLiteral("lunch"));
+    ASSERT_EQ(PersonSearchIndex::FindPersons(path_, inNotes).size(), 1u);
+    // The descriptions are read on a second thread: its failure comes back to the caller.
+    TestBook::Execute(path_, "DROP TABLE Contact");
+    EXPECT_THROW(PersonSearchIndex::FindPersons(path_, inNotes), cppsqlite3::SQLException);
+    // A word only for the fields needs no description.
+    EXPECT_TRUE(
+        PersonSearchIndex::FindPersons(path_, SearchQuery::Parse(QStringLiteral("city:paris")))
+            .empty());
+    TestBook::Execute(path_, "DROP TABLE Person");
+    EXPECT_THROW(PersonSearchIndex::FindPersons(path_, SearchQuery::Parse(QStringLiteral("ann"))),
+                 cppsqlite3::SQLException);
 }
 
 }  // namespace
