@@ -1,0 +1,75 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include <QObject>
+#include <QString>
+
+#include "Discovery.h"
+
+namespace carddav {
+
+// What one sync did.
+struct SyncOutcome {
+    QString error;  // plain words; empty when the sync ran to its end
+    bool cancelled = false;
+    int sent = 0;       // cards written or deleted on the server
+    int received = 0;   // persons added, changed or deleted here
+    int conflicts = 0;  // persons held because both sides changed a field (all held, not only new)
+    bool Ok() const { return error.isEmpty() && !cancelled; }
+    // "Synced: 3 sent, 5 received, 1 conflict held", or the error.
+    QString Summary() const;
+};
+
+// The link of a book to an address book.
+struct Account {
+    QString server;  // as the user typed it
+    QString user;
+    QUrl addressBook;  // ends with '/'
+    QString displayName;
+    bool vcard4 = false;
+};
+
+// Links the book at path to the address book: the account is stored and every person will be
+// sent by the first sync. A book already linked is linked anew (its state forgotten first).
+// Throws SQLException when the file cannot be written.
+void Link(const std::string& path, const Account& account);
+// Forgets the account and every person's state; the persons stay.
+void Unlink(const std::string& path);
+// False when the book is not linked.
+bool ReadAccount(const std::string& path, Account& account);
+// How many persons are held in a conflict.
+int HeldConflicts(const std::string& path);
+
+// One sync of the book with its address book, on the event loop of the caller's thread.
+// Start returns at once; progress and finished come as signals. The book is opened for each
+// step and closed again, so the window may read it meanwhile.
+class SyncSession : public QObject {
+    Q_OBJECT
+public:
+    SyncSession(const std::string& path, const QString& password, QObject* parent = nullptr);
+    ~SyncSession() override;
+
+    // The client the session sends through: its time-out and body limit may be set first.
+    DavClient& Client();
+
+    void Start();
+    // Stops at the next step: what was committed stays, and the next sync finishes the work.
+    void Cancel();
+    bool Running() const;
+
+signals:
+    // done of total persons in the current step ("Syncing: 120 of 1,000 persons").
+    void Progress(int done, int total);
+    void Finished(const carddav::SyncOutcome& outcome);
+
+private:
+    struct Run;
+    std::unique_ptr<Run> run_;
+    std::string path_;
+    DavClient client_;
+};
+
+}  // namespace carddav
