@@ -293,6 +293,34 @@ void Convert(Card& card) {
     endBase64();
 }
 
+// 3.0 wants a formatted name, which 2.1 did not, and servers refuse a card without one: the
+// names of N, else the company, which the card then reads as before.
+void AddFormattedName(Card& card) {
+    size_t at = 0;
+    for (size_t i = 0; i < card.size(); ++i) {
+        const Kind kind = KindOf(card[i]);
+        if (kind == Kind::FN) {
+            return;
+        }
+        if ((kind == Kind::Version && at == 0) || (kind == Kind::N && !card[i].inAgent)) {
+            at = i + 1;
+        }
+    }
+    const CardFields fields = ReadFields(card);
+    const PersonRecord& person = fields.person;
+    std::string name = person[PersonRecord::FName];
+    if (!name.empty() && !person[PersonRecord::LName].empty()) {
+        name += ' ';
+    }
+    name += person[PersonRecord::LName];
+    if (name.empty()) {
+        name = person[PersonRecord::Company];
+    }
+    std::string text = "FN:";
+    AppendEscaped(text, name);
+    ParseLine(card.Keep(text), card.Insert(at > 0 ? at : 1));
+}
+
 }  // namespace
 
 bool ToVersion3(Card& card) {
@@ -300,6 +328,7 @@ bool ToVersion3(Card& card) {
         return false;
     }
     Convert(card);
+    AddFormattedName(card);
     return true;
 }
 

@@ -13,7 +13,8 @@ namespace transfer::vcard {
 //   ENCODING=b with the value on one line, VALUE=URL as VALUE=uri;
 // - text values escaped as 3.0 escapes them (a comma, a backslash), the components of N, ADR
 //   and ORG each on its own; an AGENT's card nested in the card becomes the AGENT's value;
-// - VERSION:2.1 becomes 3.0; blank lines go.
+// - VERSION:2.1 becomes 3.0; blank lines go; a card without a formatted name (FN) gets one, of
+//   the names in N, else of the company, else empty.
 // Every other byte stays, values of properties it does not know (X-...) included, so that the
 // card reads as the same fields. Returns false, leaving it as it is, for a card of another
 // version.

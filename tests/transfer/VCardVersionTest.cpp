@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -230,7 +231,16 @@ TEST(VCardVersion3, TheFilesCardsOf21ReadAsTheSameFields) {
             const CardFields after = ReadFields(again);
             EXPECT_EQ(after.person.fields, before.person.fields);
             EXPECT_EQ(after.uid, before.uid);
-            EXPECT_EQ(PropertyNames(again), PropertyNames(read));
+            // Every property kept, and a formatted name where there was none.
+            std::vector<std::string> names = PropertyNames(read);
+            if (std::find(names.begin(), names.end(), ".FN") == names.end()) {
+                size_t n = 0;
+                while (n < names.size() && names[n] != ".N") {
+                    ++n;
+                }
+                names.insert(names.begin() + (n < names.size() ? n + 1 : 1), ".FN");
+            }
+            EXPECT_EQ(PropertyNames(again), names);
             // Lines with no parameter to respell, no escape and no encoding stay as they were.
             for (size_t i = 0; i < read.size(); ++i) {
                 const Line& line = read[i];
@@ -271,11 +281,11 @@ TEST(VCardVersion3, QuotedPrintableAndCharacterSetsBecomeUtf8Text) {
 }
 
 TEST(VCardVersion3, ParameterWordsBecomeTypesAndBase64IsUnwrapped) {
-    EXPECT_EQ(Body3({"TEL;WORK;VOICE;PREF:555-1", "EMAIL;INTERNET;X-Custom:a@x",
+    EXPECT_EQ(Body3({"FN:Jo", "TEL;WORK;VOICE;PREF:555-1", "EMAIL;INTERNET;X-Custom:a@x",
                      "TEL;TYPE=CELL;HOME:555-2", "ADR; WORK ;ENCODING=8BIT:;;1 St;;;;",
                      "PHOTO;VALUE=URL;TYPE=GIF:http://example.org/a.gif",
                      "LABEL;TYPE=WORK,QUOTED-PRINTABLE;LANGUAGE=fr:A=0D=0AB"}),
-              (std::vector<std::string>{"TEL;TYPE=WORK,VOICE,PREF:555-1",
+              (std::vector<std::string>{"FN:Jo", "TEL;TYPE=WORK,VOICE,PREF:555-1",
                                         "EMAIL;TYPE=INTERNET,X-Custom:a@x",
                                         "TEL;TYPE=CELL;TYPE=HOME:555-2", "ADR;TYPE=WORK:;;1 St;;;;",
                                         "PHOTO;VALUE=uri;TYPE=GIF:http://example.org/a.gif",
@@ -285,10 +295,10 @@ TEST(VCardVersion3, ParameterWordsBecomeTypesAndBase64IsUnwrapped) {
     const std::string photo = "/9j/4AAQSkZJRgABAQAAAQABAAD/2wBDAAIBAQEBAQIBAQE" +
                               std::string(40, 'A') + "CAgICAgQDAgICAgUEBAMEBgUGBgYFBgYGBwkIBgc==";
     const std::vector<std::string> body =
-        Body3({"PHOTO;JPEG;ENCODING=BASE64:", "    " + photo.substr(0, 40),
+        Body3({"FN:Jo", "PHOTO;JPEG;ENCODING=BASE64:", "    " + photo.substr(0, 40),
                "    " + photo.substr(40, 40), photo.substr(80, 20), photo.substr(100), "",
                "KEY;X509;BASE64:QUJD", " REVG", "", "EMAIL:a@x"});
-    EXPECT_EQ(body, (std::vector<std::string>{"PHOTO;TYPE=JPEG;ENCODING=b:" + photo,
+    EXPECT_EQ(body, (std::vector<std::string>{"FN:Jo", "PHOTO;TYPE=JPEG;ENCODING=b:" + photo,
                                               "KEY;TYPE=X509;ENCODING=b:QUJDREVG", "EMAIL:a@x"}));
 }
 
@@ -337,12 +347,45 @@ TEST(VCardVersion3, GroupsOtherPropertiesAndAgentsAreKept) {
                      "VERSION:2.1", "N:Doe;Jo", "TEL;WORK;ENCODING=QUOTED-PRINTABLE:555=2C1",
                      "END:VCARD", "AGENT;VALUE=URL:CID:jo@example.org", "REV:20121012T210525Z"}),
               (std::vector<std::string>{
-                  "N:Lee;Ann", "item1.EMAIL;TYPE=INTERNET:a@x", "item1.X-ABLabel:_$!<Other>!$_",
+                  "N:Lee;Ann", "FN:Ann Lee", "item1.EMAIL;TYPE=INTERNET:a@x",
+                  "item1.X-ABLabel:_$!<Other>!$_",
                   "X-ANDROID-CUSTOM:vnd.android.cursor.item/nickname;Al;1;;;;;;;;;;;;;",
                   "BDAY:19800321", "X-UNKNOWN;FOO=bar;TYPE=BAZ:12,3",
                   "AGENT:BEGIN:VCARD\\nVERSION:3.0\\nN:Doe\\;Jo\\nTEL\\;TYPE=WORK:555\\,1\\nEND:"
                   "VCARD\\n",
                   "AGENT;VALUE=uri:CID:jo@example.org", "REV:20121012T210525Z"}));
+}
+
+TEST(VCardVersion3, ACardWithoutAFormattedNameGetsOne) {
+    const std::vector<std::vector<std::string>> cards = {
+        {"N:Lee;Ann;;Dr.", "EMAIL:a@x"},
+        {"N:Lee", "ORG:Acme"},
+        {"ORG:Acme, Inc.;Sales"},
+        {"EMAIL:a@x", "N:;;;;"},
+        {"TEL:1", "AGENT:", "BEGIN:VCARD", "FN:Jo", "END:VCARD"},
+    };
+    const std::vector<std::string> names = {"FN:Ann Lee", "FN:Lee", "FN:Acme\\, Inc.",
+                                            "FN:", "FN:"};
+    for (size_t i = 0; i < cards.size(); ++i) {
+        const std::vector<std::string> body = Body3(cards[i]);
+        // After N, else first.
+        size_t n = 0;
+        while (n < cards[i].size() && cards[i][n].rfind("N:", 0) != 0) {
+            ++n;
+        }
+        const size_t at = n < cards[i].size() ? n + 1 : 0;
+        ASSERT_GT(body.size(), at);
+        EXPECT_EQ(body[at], names[i]);
+        std::string text = "BEGIN:VCARD\r\nVERSION:2.1\r\n";
+        for (const std::string& line : cards[i]) {
+            text += line + "\r\n";
+        }
+        const Card before = One(text + "END:VCARD\r\n");
+        Card after = before;
+        ToVersion3(after);
+        EXPECT_EQ(ReadFields(One(Written(after))).person.fields, ReadFields(before).person.fields);
+    }
+    EXPECT_EQ(Body3({"FN:Jo", "N:Lee"}), (std::vector<std::string>{"FN:Jo", "N:Lee"}));
 }
 
 TEST(VCardVersion3, CardsOfOtherVersionsStayAsTheyAre) {
