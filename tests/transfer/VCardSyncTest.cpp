@@ -245,6 +245,16 @@ TEST(VCardSync, A21BaseGoesBackAs30WithEveryProperty) {
     const std::string same = CardToSend(base, read, false);
     EXPECT_EQ(Compare(same, sent).after,
               std::vector<std::string>{"EMAIL;TYPE=PREF,INTERNET:juergen@example.org"});
+    // A field that was empty gets a line in the form of 3.0.
+    person[P::Pager] = "555-7";
+    person[P::City] = "Köln";
+    std::string more = CardToSend(base, person, false);
+    for (const std::string line : {"TEL;TYPE=PAGER:555-7\r\n", "ADR:;;;Köln;;;\r\n"}) {
+        const size_t at = more.find(line);
+        ASSERT_NE(at, std::string::npos) << line << more;
+        more.erase(at, line.size());
+    }
+    EXPECT_EQ(more, sent);
 }
 
 // A new value for the field, one that every version can hold.
