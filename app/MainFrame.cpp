@@ -527,6 +527,8 @@ void MainFrame::CarryOutRecordCommand(int command) {
 }
 
 void MainFrame::closeEvent(QCloseEvent* event) {
+    // What a sync under way has committed stays; the next one does the rest.
+    sync_->Cancel();
     SaveWindowPlacement(QString::fromLatin1(kSettingsKey), this);
     SaveSplitPosition(QString::fromLatin1(kSettingsKey), view_->ChosenListPaneWidth());
     event->accept();

@@ -63,8 +63,8 @@ const std::map<int, const char*>& Prompts() {
         {cmd::kExportVCard,
          QT_TRANSLATE_NOOP("MainFrame", "Export persons to a vCard file\nExport vCard")},
         {cmd::kLinkToServer,
-         QT_TRANSLATE_NOOP("MainFrame",
-                           "Link this book to an address book on a CardDAV server\nLink to server")},
+         QT_TRANSLATE_NOOP(
+             "MainFrame", "Link this book to an address book on a CardDAV server\nLink to server")},
         {cmd::kSyncNow,
          QT_TRANSLATE_NOOP("MainFrame",
                            "Bring the book and its address book on the server in step\nSync now")},

@@ -15,8 +15,8 @@ namespace syncui {
 
 namespace {
 
-QLabel* MakeLabel(QWidget* parent, const platform::DialogUnits& units, const QString& text,
-                  int x, int y, int width) {
+QLabel* MakeLabel(QWidget* parent, const platform::DialogUnits& units, const QString& text, int x,
+                  int y, int width) {
     auto* label = new QLabel(text, parent);
     label->setTextFormat(Qt::PlainText);
     units.Place(label, x, y, width, 8);

@@ -35,8 +35,9 @@ PasswordDialog::PasswordDialog(QWidget* owner, const QString& user, const QStrin
     ok_ = platform::PlaceButton(this, units, QT_TRANSLATE_NOOP("platform::DialogButton", "OK"), 1,
                                 109, buttons, 50, 14);
     ok_->setDefault(true);
-    QPushButton* cancel = platform::PlaceButton(
-        this, units, QT_TRANSLATE_NOOP("platform::DialogButton", "Cancel"), 2, 163, buttons, 50, 14);
+    QPushButton* cancel =
+        platform::PlaceButton(this, units, QT_TRANSLATE_NOOP("platform::DialogButton", "Cancel"), 2,
+                              163, buttons, 50, 14);
     connect(ok_, &QPushButton::clicked, this, &PasswordDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &PasswordDialog::reject);
 }

@@ -44,7 +44,11 @@ SyncCommands::SyncCommands(QWidget* owner, QStatusBar* statusBar)
 }
 
 SyncCommands::~SyncCommands() {
-    Cancel();
+    // The window goes first: the session's end is told no one.
+    if (session_) {
+        disconnect(session_, nullptr, this, nullptr);
+        session_->Cancel();
+    }
 }
 
 bool SyncCommands::IsSyncCommand(int command) {
@@ -156,9 +160,9 @@ void SyncCommands::Unlink(const std::string& path) {
     }
     carddav::Unlink(path);
     checkedPath_.clear();
-    statusBar_->showMessage(tr("Unlinked from %1: every person stays in the book.")
-                                .arg(ServerName(account)),
-                            kOutcomeShown);
+    statusBar_->showMessage(
+        tr("Unlinked from %1: every person stays in the book.").arg(ServerName(account)),
+        kOutcomeShown);
 }
 
 void SyncCommands::Start(const std::string& path, const carddav::Account& account,
@@ -171,8 +175,8 @@ void SyncCommands::Start(const std::string& path, const carddav::Account& accoun
     sessionAccount_ = account;
     connect(session_, &carddav::SyncSession::Progress, this, [this](int done, int total) {
         const QLocale locale;
-        progress_->setText(tr("Syncing: %1 of %2 persons")
-                               .arg(locale.toString(done), locale.toString(total)));
+        progress_->setText(
+            tr("Syncing: %1 of %2 persons").arg(locale.toString(done), locale.toString(total)));
     });
     connect(session_, &carddav::SyncSession::Finished, this, &SyncCommands::Finish);
     progress_->setText(tr("Syncing with %1...").arg(ServerName(account)));

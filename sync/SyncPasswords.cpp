@@ -1,13 +1,27 @@
 #include "SyncPasswords.h"
 
+#include "PasswordStore.h"
 #include "SyncSession.h"
 
 namespace syncui {
 
-SyncPasswords::SyncPasswords() = default;
+SyncPasswords::SyncPasswords() {
+    if (!secrets::PasswordStore::Available()) {
+        return;
+    }
+    // The store answers within moments; the short wait keeps the order of a command plain.
+    store_.read = [](const QString& key, QString& password) {
+        const secrets::StoreAnswer answer = secrets::PasswordStore::ReadNow(key);
+        password = answer.password;
+        return answer.Ok();
+    };
+    store_.write = [](const QString& key, const QString& password) {
+        return secrets::PasswordStore::WriteNow(key, password).Ok();
+    };
+}
 
 QString SyncPasswords::Key(const carddav::Account& account) {
-    return account.user + QLatin1Char('@') + account.server;
+    return secrets::PasswordStore::Key(account.user, account.server);
 }
 
 bool SyncPasswords::Find(const carddav::Account& account, QString& password) {
@@ -23,8 +37,7 @@ bool SyncPasswords::Find(const carddav::Account& account, QString& password) {
     return false;
 }
 
-bool SyncPasswords::Keep(const carddav::Account& account, const QString& password,
-                         bool remember) {
+bool SyncPasswords::Keep(const carddav::Account& account, const QString& password, bool remember) {
     const QString key = Key(account);
     typed_[key] = password;
     refused_.erase(key);
