@@ -104,6 +104,10 @@ private:
     std::vector<std::shared_ptr<Pending>> pending_;
 };
 
+// Whether url is a member of the collection (the same server, under its path), not the
+// collection itself: an answer may name anything, and only members are the address book's.
+bool IsInside(const QUrl& url, const QUrl& collection);
+
 // The bodies of the requests the sync sends.
 namespace body {
 // PROPFIND for the properties DavResponse reads (resourcetype, displayname, getetag, sync-token,

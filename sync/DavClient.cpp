@@ -1,0 +1,393 @@
+// The requests of the sync on QNetworkAccessManager, with redirects, authentication, time-outs
+// and size limits of their own.
+
+#include "DavClient.h"
+
+#include <QAuthenticator>
+#include <QCoreApplication>
+#include <QLocale>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QTimer>
+#if QT_CONFIG(ssl)
+#include <QSslError>
+#endif
+
+namespace carddav {
+
+namespace {
+
+// More hops than any sane server needs: a chain this long is a misconfiguration.
+constexpr int kMaximumRedirects = 5;
+
+QString Tr(const char* text) {
+    return QCoreApplication::translate("carddav::DavClient", text);
+}
+
+QPair<QByteArray, QByteArray> Header(const QByteArray& name, const QByteArray& value) {
+    return {name, value};
+}
+
+bool Follows(const QByteArray& method) {
+    return method == "PROPFIND" || method == "REPORT";
+}
+
+bool HasHeader(const DavClient::Headers& headers, const QByteArray& name) {
+    for (const auto& header : headers) {
+        if (header.first.compare(name, Qt::CaseInsensitive) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Plain words for a status that is no success, then what the server said.
+QString StatusText(int status, const QString& reason) {
+    QString text;
+    switch (status) {
+        case 400:
+            text = Tr("The server did not understand the request.");
+            break;
+        case 403:
+            text = Tr("The server does not allow this.");
+            break;
+        case 404:
+            text = Tr("The server has nothing at this address.");
+            break;
+        case 405:
+            text = Tr("The server does not allow this request here.");
+            break;
+        case 409:
+            text = Tr("The server refused the change: it conflicts with what the server holds.");
+            break;
+        case 412:
+            text = Tr("The card was changed on the server meanwhile.");
+            break;
+        case 415:
+            text = Tr("The server does not take this kind of content.");
+            break;
+        case 423:
+            text = Tr("The item is locked on the server.");
+            break;
+        case 507:
+            text = Tr("The server has no room left.");
+            break;
+        default:
+            text = status >= 500 ? Tr("The server failed to carry out the request.")
+                                 : Tr("The server refused the request.");
+    }
+    const QString said = reason.trimmed().isEmpty()
+                             ? QString::number(status)
+                             : QStringLiteral("%1 %2").arg(status).arg(reason.trimmed());
+    return Tr("%1 (The server said: %2.)").arg(text, said);
+}
+
+}  // namespace
+
+struct DavClient::Pending {
+    QByteArray method;
+    QUrl url;
+    QByteArray body;
+    Headers headers;
+    Done done;
+    QNetworkReply* reply = nullptr;
+    QTimer* timer = nullptr;
+    QList<QUrl> visited;
+    QByteArray data;
+    QString sslErrors;
+    int authAsked = 0;
+    bool authRefused = false;
+    bool tooLarge = false;
+    bool timedOut = false;
+    bool cancelled = false;
+};
+
+DavClient::DavClient(QObject* parent) : QObject(parent), network_(new QNetworkAccessManager(this)) {
+    network_->setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
+    connect(network_, &QNetworkAccessManager::authenticationRequired, this,
+            [this](QNetworkReply* reply, QAuthenticator* authenticator) {
+                for (const auto& pending : pending_) {
+                    if (pending->reply != reply) {
+                        continue;
+                    }
+                    // Asked again for the same request: the server did not take them.
+                    if (pending->authAsked++ > 0 || user_.isEmpty()) {
+                        pending->authRefused = true;
+                        return;
+                    }
+                    authenticator->setUser(user_);
+                    authenticator->setPassword(password_);
+                    return;
+                }
+            });
+}
+
+DavClient::~DavClient() {
+    CancelAll();
+}
+
+void DavClient::SetCredentials(const QString& user, const QString& password) {
+    user_ = user;
+    password_ = password;
+    // Credentials Qt kept from before would be tried in place of these.
+    network_->clearAccessCache();
+}
+
+void DavClient::SetTimeout(int milliseconds) {
+    timeout_ = milliseconds;
+}
+
+void DavClient::SetMaximumBody(qint64 bytes) {
+    maximumBody_ = bytes;
+}
+
+void DavClient::Send(const QByteArray& method, const QUrl& url, const QByteArray& body,
+                     const Headers& headers, Done done) {
+    auto pending = std::make_shared<Pending>();
+    pending->method = method.toUpper();
+    pending->url = url;
+    pending->body = body;
+    pending->headers = headers;
+    pending->done = std::move(done);
+    if (Follows(pending->method) && !HasHeader(headers, "Depth")) {
+        pending->headers.append(Header("Depth", "0"));
+    }
+    const bool xml =
+        Follows(pending->method) || pending->method == "MKCOL" || pending->method == "PROPPATCH";
+    if (xml && !body.isEmpty() && !HasHeader(headers, "Content-Type")) {
+        pending->headers.append(Header("Content-Type", "application/xml; charset=utf-8"));
+    }
+    pending->timer = new QTimer(this);
+    pending->timer->setSingleShot(true);
+    std::weak_ptr<Pending> weak = pending;
+    connect(pending->timer, &QTimer::timeout, this, [weak] {
+        if (auto p = weak.lock(); p && p->reply) {
+            p->timedOut = true;
+            p->reply->abort();
+        }
+    });
+    pending->timer->start(timeout_);
+    pending_.push_back(pending);
+    Start(pending);
+}
+
+void DavClient::Start(const std::shared_ptr<Pending>& pending) {
+    pending->visited.append(pending->url);
+    pending->data.clear();
+    pending->authAsked = 0;
+    pending->authRefused = false;
+    QNetworkRequest request(pending->url);
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                         QNetworkRequest::ManualRedirectPolicy);
+    request.setHeader(QNetworkRequest::UserAgentHeader,
+                      QStringLiteral("Tidemark/%1").arg(QCoreApplication::applicationVersion()));
+    for (const auto& header : pending->headers) {
+        request.setRawHeader(header.first, header.second);
+    }
+    QNetworkReply* reply = network_->sendCustomRequest(request, pending->method, pending->body);
+    pending->reply = reply;
+    std::weak_ptr<Pending> weak = pending;
+    const auto over = [this, weak](qint64 size) {
+        auto p = weak.lock();
+        if (!p || p->tooLarge || size <= maximumBody_) {
+            return;
+        }
+        p->tooLarge = true;
+        p->data.clear();
+        p->data.squeeze();
+        // Not from inside the reply's own signal: its finished would run the callback there.
+        QMetaObject::invokeMethod(p->reply, &QNetworkReply::abort, Qt::QueuedConnection);
+    };
+    connect(reply, &QNetworkReply::metaDataChanged, this, [reply, over] {
+        const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
+        if (length.isValid()) {
+            over(length.toLongLong());
+        }
+    });
+    connect(reply, &QNetworkReply::readyRead, this, [reply, weak, over] {
+        auto p = weak.lock();
+        if (!p || p->tooLarge) {
+            return;
+        }
+        p->data += reply->readAll();
+        over(p->data.size());
+    });
+#if QT_CONFIG(ssl)
+    connect(reply, &QNetworkReply::sslErrors, this, [weak](const QList<QSslError>& errors) {
+        if (auto p = weak.lock()) {
+            QStringList texts;
+            for (const QSslError& error : errors) {
+                texts.append(error.errorString());
+            }
+            p->sslErrors = texts.join(QLatin1Char(' '));
+        }
+    });
+#endif
+    connect(reply, &QNetworkReply::finished, this, [this, weak, reply] {
+        if (auto p = weak.lock()) {
+            Finished(p, reply);
+        } else {
+            reply->deleteLater();
+        }
+    });
+}
+
+void DavClient::Finished(const std::shared_ptr<Pending>& pending, QNetworkReply* reply) {
+    reply->deleteLater();
+    if (pending->cancelled || pending->reply != reply) {
+        return;
+    }
+    pending->reply = nullptr;
+    if (!pending->tooLarge) {
+        pending->data += reply->readAll();
+    }
+
+    DavReply result;
+    result.url = pending->url;
+    result.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    const QString reason = reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString();
+    const QByteArray location = reply->rawHeader("Location");
+    if (!location.isEmpty()) {
+        result.location = pending->url.resolved(QUrl(QString::fromUtf8(location)));
+    }
+
+    const bool redirect = result.status == 301 || result.status == 302 || result.status == 303 ||
+                          result.status == 307 || result.status == 308;
+    if (redirect && Follows(pending->method) && !pending->timedOut && !pending->tooLarge) {
+        if (result.location.isEmpty()) {
+            result.error = Tr("The server sent the request elsewhere without saying where.");
+        } else if (pending->visited.contains(result.location)) {
+            result.error = Tr("The server's redirects go round in a loop.");
+        } else if (pending->visited.size() > kMaximumRedirects) {
+            result.error =
+                Tr("The server redirected the request more than %1 times.").arg(kMaximumRedirects);
+        } else {
+            pending->url = result.location;
+            Start(pending);
+            return;
+        }
+    }
+
+    if (!result.error.isEmpty()) {
+        // Said above.
+    } else if (pending->timedOut) {
+        result.status = 0;
+        const int seconds = (timeout_ + 999) / 1000;
+        result.error = seconds == 1 ? Tr("The server did not answer in 1 second.")
+                                    : Tr("The server did not answer in %1 seconds.").arg(seconds);
+    } else if (pending->tooLarge) {
+        result.error = Tr("The server's answer was too large (more than %1).")
+                           .arg(QLocale().formattedDataSize(maximumBody_));
+    } else if (result.status == 401) {
+        result.error = user_.isEmpty() ? Tr("The server asks for a user name and a password.")
+                                       : Tr("The server refused the user name or password.");
+    } else if (result.status >= 400) {
+        result.error = StatusText(result.status, reason);
+    } else if (redirect) {
+        result.error = Tr("The server moved this to %1.")
+                           .arg(result.location.toDisplayString(QUrl::RemoveUserInfo));
+    } else if (result.status == 0 || reply->error() != QNetworkReply::NoError) {
+        if (!pending->sslErrors.isEmpty()) {
+            result.error =
+                Tr("The secure connection to the server failed: %1").arg(pending->sslErrors);
+        } else {
+            result.error = Tr("The server could not be reached: %1").arg(reply->errorString());
+        }
+    }
+
+    if (result.error.isEmpty()) {
+        result.etag = QString::fromLatin1(reply->rawHeader("ETag")).trimmed();
+        if (result.status == 207) {
+            QString why;
+            if (!ReadMultistatus(pending->data, pending->url, result.responses, result.syncToken,
+                                 result.truncated, why)) {
+                result.error = Tr("The server's answer could not be read: %1").arg(why);
+            }
+        }
+    }
+    result.body = std::move(pending->data);
+
+    pending->timer->stop();
+    pending->timer->deleteLater();
+    pending_.erase(std::remove(pending_.begin(), pending_.end(), pending), pending_.end());
+    // Last: the callback may start requests, cancel them, or delete this client.
+    Done done = std::move(pending->done);
+    if (done) {
+        done(result);
+    }
+}
+
+void DavClient::Propfind(const QUrl& url, int depth, const QByteArray& body, Done done) {
+    Send("PROPFIND", url, body, {{"Depth", QByteArray::number(depth)}}, std::move(done));
+}
+
+void DavClient::Report(const QUrl& url, int depth, const QByteArray& body, Done done) {
+    Send("REPORT", url, body, {{"Depth", QByteArray::number(depth)}}, std::move(done));
+}
+
+void DavClient::Put(const QUrl& url, const QByteArray& card, const QString& ifMatch, Done done) {
+    Headers headers{{"Content-Type", "text/vcard; charset=utf-8"}};
+    if (ifMatch.isEmpty()) {
+        headers.append(Header("If-None-Match", "*"));
+    } else {
+        headers.append(Header("If-Match", ifMatch.toLatin1()));
+    }
+    Send("PUT", url, card, headers, std::move(done));
+}
+
+void DavClient::Delete(const QUrl& url, const QString& ifMatch, Done done) {
+    Headers headers;
+    if (!ifMatch.isEmpty()) {
+        headers.append(Header("If-Match", ifMatch.toLatin1()));
+    }
+    Send("DELETE", url, {}, headers, std::move(done));
+}
+
+void DavClient::Get(const QUrl& url, Done done) {
+    Send("GET", url, {}, {}, std::move(done));
+}
+
+void DavClient::Mkcol(const QUrl& url, const QByteArray& body, Done done) {
+    Send("MKCOL", url, body, {}, std::move(done));
+}
+
+void DavClient::CancelAll() {
+    std::vector<std::shared_ptr<Pending>> pending;
+    pending.swap(pending_);
+    for (const auto& p : pending) {
+        p->cancelled = true;
+        p->done = nullptr;
+        p->timer->stop();
+        p->timer->deleteLater();
+        if (QNetworkReply* reply = p->reply) {
+            p->reply = nullptr;
+            disconnect(reply, nullptr, this, nullptr);
+            reply->abort();
+            reply->deleteLater();
+        }
+    }
+}
+
+int DavClient::InFlight() const {
+    return int(pending_.size());
+}
+
+bool IsInside(const QUrl& url, const QUrl& collection) {
+    if (url.scheme().compare(collection.scheme(), Qt::CaseInsensitive) != 0 ||
+        url.host().compare(collection.host(), Qt::CaseInsensitive) != 0) {
+        return false;
+    }
+    const int defaultPort = url.scheme().toLower() == QLatin1String("https") ? 443 : 80;
+    if (url.port(defaultPort) != collection.port(defaultPort)) {
+        return false;
+    }
+    const QString path = url.adjusted(QUrl::NormalizePathSegments).path(QUrl::FullyDecoded);
+    QString base = collection.adjusted(QUrl::NormalizePathSegments).path(QUrl::FullyDecoded);
+    if (!base.endsWith(QLatin1Char('/'))) {
+        base += QLatin1Char('/');
+    }
+    return path.size() > base.size() && path.startsWith(base);
+}
+
+}  // namespace carddav

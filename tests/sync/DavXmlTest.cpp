@@ -1,0 +1,301 @@
+// Multistatus answers as servers write them, read by namespace; the bodies the sync sends.
+
+#include <gtest/gtest.h>
+
+#include <QXmlStreamReader>
+
+#include "DavClient.h"
+#include "Discovery.h"
+
+using carddav::DavResponse;
+
+namespace {
+
+const QUrl kBase(QStringLiteral("https://dav.example.com/user/contacts/"));
+
+struct Read {
+    bool ok = false;
+    std::vector<DavResponse> responses;
+    QString syncToken;
+    bool truncated = false;
+    QString error;
+};
+
+Read ReadXml(const QByteArray& xml, const QUrl& base = kBase) {
+    Read read;
+    read.ok = carddav::ReadMultistatus(xml, base, read.responses, read.syncToken, read.truncated,
+                                       read.error);
+    return read;
+}
+
+}  // namespace
+
+TEST(DavXml, ReadsPropertiesByNamespaceWhateverThePrefixes) {
+    // Odd prefixes, the DAV namespace as default, and a decoy of the same local names in a
+    // namespace of its own.
+    const Read read = ReadXml(
+        "<?xml version='1.0'?>\n"
+        "<multistatus xmlns='DAV:' xmlns:Q='urn:ietf:params:xml:ns:carddav'\n"
+        "    xmlns:x1='http://calendarserver.org/ns/' xmlns:d='urn:example:decoy'>\n"
+        " <response><href>/user/contacts/</href>\n"
+        "  <propstat><prop>\n"
+        "   <resourcetype><collection/><Q:addressbook/></resourcetype>\n"
+        "   <displayname>Friends &amp; Family</displayname>\n"
+        "   <d:getetag>\"decoy\"</d:getetag>\n"
+        "   <x1:getctag>ctag-7</x1:getctag>\n"
+        "   <sync-token>tok-1</sync-token>\n"
+        "   <Q:supported-address-data>\n"
+        "    <Q:address-data-type content-type='text/vcard' version='3.0'/>\n"
+        "    <Q:address-data-type content-type='text/vcard' version='4.0'/>\n"
+        "   </Q:supported-address-data>\n"
+        "  </prop><status>HTTP/1.1 200 OK</status></propstat>\n"
+        " </response>\n"
+        " <z:response xmlns:z='DAV:'><z:href>/user/</z:href><z:propstat><z:prop>\n"
+        "   <z:current-user-principal><z:href>/user/</z:href></z:current-user-principal>\n"
+        "   <card:addressbook-home-set xmlns:card='urn:ietf:params:xml:ns:carddav'>"
+        "<z:href>/user/books/</z:href></card:addressbook-home-set>\n"
+        "   <z:resourcetype><z:principal/></z:resourcetype>\n"
+        "   <z:getetag xmlns:z='urn:example:decoy'>\"decoy too\"</z:getetag>\n"
+        "  </z:prop><z:status>HTTP/1.1 200 OK</z:status></z:propstat></z:response>\n"
+        "</multistatus>");
+    ASSERT_TRUE(read.ok) << read.error.toStdString();
+    ASSERT_EQ(read.responses.size(), 2u);
+    const DavResponse& book = read.responses[0];
+    EXPECT_EQ(book.url, QUrl(QStringLiteral("https://dav.example.com/user/contacts/")));
+    EXPECT_EQ(book.status, 200);
+    EXPECT_TRUE(book.collection);
+    EXPECT_TRUE(book.addressBook);
+    EXPECT_TRUE(book.vcard4);
+    EXPECT_EQ(book.displayName, QStringLiteral("Friends & Family"));
+    EXPECT_TRUE(book.etag.isEmpty()) << "an element of another namespace is no getetag";
+    EXPECT_EQ(book.ctag, QStringLiteral("ctag-7"));
+    EXPECT_EQ(book.syncToken, QStringLiteral("tok-1"));
+    const DavResponse& principal = read.responses[1];
+    EXPECT_EQ(principal.principal, QUrl(QStringLiteral("https://dav.example.com/user/")));
+    EXPECT_EQ(principal.addressBookHome,
+              QUrl(QStringLiteral("https://dav.example.com/user/books/")));
+    EXPECT_FALSE(principal.collection);
+    EXPECT_FALSE(principal.addressBook);
+    EXPECT_TRUE(principal.etag.isEmpty());
+    // A prefix that names the carddav namespace elsewhere means nothing here.
+    const Read byPrefix = ReadXml(
+        "<D:multistatus xmlns:D='urn:example:not-dav'><D:response><D:href>/a</D:href>"
+        "</D:response></D:multistatus>");
+    EXPECT_FALSE(byPrefix.ok);
+}
+
+TEST(DavXml, OnlyTheVersionsOfferedCountAndOnlySuccessfulPropstats) {
+    const Read read = ReadXml(
+        "<d:multistatus xmlns:d='DAV:' xmlns:c='urn:ietf:params:xml:ns:carddav'>"
+        "<d:response><d:href>/user/contacts/a.vcf</d:href>"
+        "<d:propstat><d:status>HTTP/1.1 200 OK</d:status><d:prop><d:getetag>\"1\"</d:getetag>"
+        "<c:supported-address-data><c:content-type content-type='text/vcard' version='3.0'/>"
+        "</c:supported-address-data></d:prop></d:propstat>"
+        "<d:propstat><d:status>HTTP/1.1 404 Not Found</d:status><d:prop><d:displayname>ghost"
+        "</d:displayname><c:address-data>BEGIN:VCARD</c:address-data></d:prop></d:propstat>"
+        "</d:response>"
+        // Every property missing: the status of the propstat stands.
+        "<d:response><d:href>/user/contacts/b.vcf</d:href>"
+        "<d:propstat><d:prop><d:getetag/></d:prop><d:status>HTTP/1.1 404 Not Found</d:status>"
+        "</d:propstat></d:response>"
+        // A member gone since the token: a status of the response's own.
+        "<d:response><d:href>/user/contacts/c.vcf</d:href>"
+        "<d:status>HTTP/1.1 404 Not Found</d:status></d:response>"
+        "</d:multistatus>");
+    ASSERT_TRUE(read.ok) << read.error.toStdString();
+    ASSERT_EQ(read.responses.size(), 3u);
+    EXPECT_EQ(read.responses[0].status, 200);
+    EXPECT_EQ(read.responses[0].etag, QStringLiteral("\"1\""));
+    EXPECT_FALSE(read.responses[0].vcard4);
+    EXPECT_TRUE(read.responses[0].displayName.isEmpty());
+    EXPECT_TRUE(read.responses[0].addressData.isEmpty());
+    EXPECT_EQ(read.responses[1].status, 404);
+    EXPECT_EQ(read.responses[2].status, 404);
+    EXPECT_EQ(read.responses[2].url.path(), QStringLiteral("/user/contacts/c.vcf"));
+}
+
+TEST(DavXml, TheSyncTokenAndATruncatedCollection) {
+    const QByteArray xml =
+        "<multistatus xmlns='DAV:'>"
+        "<response><href>https://dav.example.com/user/contacts/a.vcf</href><propstat><prop>"
+        "<getetag>\"a\"</getetag></prop><status>HTTP/1.1 200 OK</status></propstat></response>"
+        "<response><href>/user/contacts</href><status>HTTP/1.1 507 Insufficient Storage</status>"
+        "</response>"
+        "<sync-token>http://example.com/sync/42</sync-token></multistatus>";
+    const Read read = ReadXml(xml);
+    ASSERT_TRUE(read.ok) << read.error.toStdString();
+    EXPECT_TRUE(read.truncated);
+    EXPECT_EQ(read.syncToken, QStringLiteral("http://example.com/sync/42"));
+    ASSERT_EQ(read.responses.size(), 1u) << "the collection itself is no member";
+    EXPECT_EQ(read.responses[0].etag, QStringLiteral("\"a\""));
+    EXPECT_TRUE(read.responses[0].syncToken.isEmpty());
+    // 507 on a member is that member's.
+    const Read member = ReadXml(
+        "<multistatus xmlns='DAV:'><response><href>/user/contacts/b.vcf</href>"
+        "<status>HTTP/1.1 507 Insufficient Storage</status></response></multistatus>");
+    ASSERT_TRUE(member.ok);
+    EXPECT_FALSE(member.truncated);
+    ASSERT_EQ(member.responses.size(), 1u);
+    EXPECT_EQ(member.responses[0].status, 507);
+}
+
+TEST(DavXml, AddressDataKeepsItsBytesLineEndsIncluded) {
+    const QByteArray card =
+        "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:J\xc3\xbcrgen <Tester> & Co\r\nNOTE:one\\ntwo\r\n"
+        "END:VCARD\r\n";
+    const QByteArray escaped =
+        "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:J\xc3\xbcrgen &lt;Tester&gt; &amp; Co\r\n"
+        "NOTE:one\\ntwo\r\nEND:VCARD\r\n";
+    const auto xml = [](const QByteArray& data) {
+        return "<?xml version='1.0' encoding='utf-8'?>\r\n<d:multistatus xmlns:d='DAV:'\r\n"
+               "  xmlns:c='urn:ietf:params:xml:ns:carddav'>\r\n<d:response>\r\n"
+               "<d:href>/user/contacts/j.vcf</d:href>\r\n<d:propstat><d:prop>\r\n"
+               "<d:getetag>\"j\"</d:getetag>\r\n<c:address-data>" +
+               data +
+               "</c:address-data></d:prop>\r\n"
+               "<d:status>HTTP/1.1 200 OK</d:status></d:propstat></d:response>\r\n"
+               "</d:multistatus>\r\n";
+    };
+    for (const QByteArray& given : {escaped, QByteArray(escaped).replace("\r", "&#13;"),
+                                    QByteArray("<![CDATA[") + card + "]]>"}) {
+        const Read read = ReadXml(xml(given));
+        ASSERT_TRUE(read.ok) << read.error.toStdString() << "\n" << given.toStdString();
+        ASSERT_EQ(read.responses.size(), 1u);
+        EXPECT_EQ(read.responses[0].etag, QStringLiteral("\"j\""));
+        if (given.startsWith("<![CDATA[")) {
+            // The parser's line ends, as XML wants them inside a CDATA section.
+            EXPECT_EQ(read.responses[0].addressData, QByteArray(card).replace("\r\n", "\n"));
+        } else {
+            EXPECT_EQ(read.responses[0].addressData, card) << given.toStdString();
+        }
+    }
+}
+
+TEST(DavXml, HrefsAreResolvedAgainstTheRequestAndDecoded) {
+    const Read read = ReadXml(
+        "<multistatus xmlns='DAV:'>"
+        "<response><href>/user/contacts/J%C3%BCrgen%20M.vcf</href><status>HTTP/1.1 200 OK"
+        "</status></response>"
+        "<response><href>b.vcf</href><status>HTTP/1.1 200 OK</status></response>"
+        "<response><href>https://other.example.com/user/contacts/c.vcf</href>"
+        "<status>HTTP/1.1 200 OK</status></response>"
+        "<response><href>/user/contacts/../d.vcf</href><status>HTTP/1.1 200 OK</status>"
+        "</response>"
+        "</multistatus>");
+    ASSERT_TRUE(read.ok) << read.error.toStdString();
+    ASSERT_EQ(read.responses.size(), 4u);
+    EXPECT_EQ(read.responses[0].url.path(), QStringLiteral("/user/contacts/J\u00fcrgen M.vcf"));
+    EXPECT_EQ(read.responses[0].url.host(), QStringLiteral("dav.example.com"));
+    EXPECT_EQ(read.responses[1].url,
+              QUrl(QStringLiteral("https://dav.example.com/user/contacts/b.vcf")));
+    EXPECT_TRUE(carddav::IsInside(read.responses[0].url, kBase));
+    EXPECT_TRUE(carddav::IsInside(read.responses[1].url, kBase));
+    EXPECT_FALSE(carddav::IsInside(read.responses[2].url, kBase)) << "another host";
+    EXPECT_FALSE(carddav::IsInside(read.responses[3].url, kBase)) << "above the collection";
+    EXPECT_FALSE(carddav::IsInside(kBase, kBase)) << "the collection itself";
+    EXPECT_FALSE(
+        carddav::IsInside(QUrl(QStringLiteral("http://dav.example.com/user/contacts/a")), kBase))
+        << "another scheme";
+    EXPECT_FALSE(carddav::IsInside(
+        QUrl(QStringLiteral("https://dav.example.com:8443/user/contacts/a")), kBase))
+        << "another port";
+    EXPECT_TRUE(carddav::IsInside(
+        QUrl(QStringLiteral("https://DAV.example.com:443/user/contacts/a")), kBase));
+    EXPECT_FALSE(carddav::IsInside(QUrl(QStringLiteral("https://dav.example.com/user/contactsX/a")),
+                                   QUrl(QStringLiteral("https://dav.example.com/user/contacts"))));
+}
+
+TEST(DavXml, WhatIsNoMultistatusIsRefusedWithTheReason) {
+    for (const QByteArray& bad :
+         {QByteArray(), QByteArray("<html><body>Hello</body></html>"), QByteArray("not xml at all"),
+          QByteArray("<multistatus xmlns='DAV:'><response><href>/a</href>"),
+          QByteArray("<multistatus xmlns='DAV:'><response><propstat/>"
+                     "</response></multistatus>"),
+          QByteArray("<multistatus xmlns='DAV:'></multistatus><x/>")}) {
+        const Read read = ReadXml(bad);
+        EXPECT_FALSE(read.ok) << bad.toStdString();
+        EXPECT_FALSE(read.error.isEmpty()) << bad.toStdString();
+        EXPECT_TRUE(read.responses.empty()) << bad.toStdString();
+    }
+    const Read empty = ReadXml("<multistatus xmlns='DAV:'/>");
+    EXPECT_TRUE(empty.ok) << empty.error.toStdString();
+    EXPECT_TRUE(empty.responses.empty());
+}
+
+namespace {
+
+// The elements of a body, as "{namespace}name" in document order, and their texts.
+QStringList Elements(const QByteArray& xml, QStringList* texts = nullptr) {
+    QStringList names;
+    QXmlStreamReader reader(xml);
+    while (!reader.atEnd()) {
+        reader.readNext();
+        if (reader.isStartElement()) {
+            names << QStringLiteral("{%1}%2").arg(reader.namespaceUri(), reader.name());
+        } else if (reader.isCharacters() && !reader.isWhitespace() && texts) {
+            texts->append(reader.text().toString());
+        }
+    }
+    EXPECT_FALSE(reader.hasError()) << reader.errorString().toStdString();
+    return names;
+}
+
+}  // namespace
+
+TEST(DavXml, TheBodiesAreNamespacedXml) {
+    const QString dav = QStringLiteral("{DAV:}");
+    const QString card = QStringLiteral("{urn:ietf:params:xml:ns:carddav}");
+    const QStringList propfind = Elements(carddav::body::Propfind());
+    EXPECT_EQ(propfind.value(0), dav + "propfind");
+    for (const QString& wanted : {dav + "resourcetype", dav + "displayname", dav + "getetag",
+                                  dav + "sync-token", dav + "current-user-principal",
+                                  card + "supported-address-data", card + "addressbook-home-set",
+                                  QStringLiteral("{http://calendarserver.org/ns/}getctag")}) {
+        EXPECT_TRUE(propfind.contains(wanted)) << wanted.toStdString();
+    }
+    EXPECT_EQ(Elements(carddav::body::PropfindEtags()),
+              QStringList({dav + "propfind", dav + "prop", dav + "resourcetype", dav + "getetag"}));
+
+    QStringList texts;
+    const QStringList sync =
+        Elements(carddav::body::SyncCollection(QStringLiteral("a<b&c"), true), &texts);
+    EXPECT_EQ(sync, QStringList({dav + "sync-collection", dav + "sync-token", dav + "sync-level",
+                                 dav + "prop", dav + "getetag", card + "address-data"}));
+    EXPECT_EQ(texts, QStringList({QStringLiteral("a<b&c"), QStringLiteral("1")}));
+    EXPECT_FALSE(
+        Elements(carddav::body::SyncCollection({}, false)).contains(card + "address-data"));
+
+    texts.clear();
+    const QStringList multiget = Elements(
+        carddav::body::Multiget({QUrl(QStringLiteral("https://h/user/contacts/J\u00fcrgen M.vcf")),
+                                 QUrl(QStringLiteral("https://h/user/contacts/b.vcf"))}),
+        &texts);
+    EXPECT_EQ(multiget.value(0), card + "addressbook-multiget");
+    EXPECT_EQ(multiget.count(dav + "href"), 2);
+    EXPECT_EQ(texts, QStringList({QStringLiteral("/user/contacts/J%C3%BCrgen%20M.vcf"),
+                                  QStringLiteral("/user/contacts/b.vcf")}));
+
+    texts.clear();
+    EXPECT_EQ(Elements(carddav::body::MakeAddressBook(QStringLiteral("Work & Play")), &texts),
+              QStringList({dav + "mkcol", dav + "set", dav + "prop", dav + "resourcetype",
+                           dav + "collection", card + "addressbook", dav + "displayname"}));
+    EXPECT_EQ(texts, QStringList({QStringLiteral("Work & Play")}));
+}
+
+TEST(DavXml, ServerAddressesAsTypedAndLoopbackHosts) {
+    EXPECT_EQ(carddav::ServerUrl(QStringLiteral(" dav.example.com ")),
+              QUrl(QStringLiteral("https://dav.example.com/")));
+    EXPECT_EQ(carddav::ServerUrl(QStringLiteral("dav.example.com:8443/remote.php/dav")),
+              QUrl(QStringLiteral("https://dav.example.com:8443/remote.php/dav")));
+    EXPECT_EQ(carddav::ServerUrl(QStringLiteral("http://127.0.0.1:5232")),
+              QUrl(QStringLiteral("http://127.0.0.1:5232/")));
+    EXPECT_TRUE(carddav::ServerUrl(QString()).isEmpty());
+    for (const char* loopback : {"http://127.0.0.1:5232/", "http://127.5.6.7/", "http://[::1]/",
+                                 "http://localhost/", "http://LocalHost:80/"}) {
+        EXPECT_TRUE(carddav::IsLoopback(QUrl(QLatin1String(loopback)))) << loopback;
+    }
+    for (const char* other : {"http://128.0.0.1/", "http://dav.example.com/", "http://[::2]/",
+                              "http://localhost.example.com/", "http://10.0.0.1/"}) {
+        EXPECT_FALSE(carddav::IsLoopback(QUrl(QLatin1String(other)))) << other;
+    }
+}

@@ -1,0 +1,93 @@
+#!/usr/bin/python3
+"""A WebDAV server that answers wrong on purpose, for the sync's tests.
+
+faulty_dav.py PORT MODE, on 127.0.0.1. MODE is one of:
+  malformed  every request gets a 207 whose XML breaks off in the middle
+  loop       every request is redirected, /a to /b and back again
+  chain      /hop/N is redirected to /hop/N+1, without end
+  silent     connections are accepted, nothing is ever answered
+  huge       every request gets a 207 of 20 MB, its length said only under /length/
+  outside    a multistatus naming cards outside the address book /book/
+"""
+import http.server
+import sys
+import time
+
+MODE = sys.argv[2]
+HUGE = 20 * 1024 * 1024
+
+
+class Handler(http.server.BaseHTTPRequestHandler):
+    protocol_version = "HTTP/1.0"
+
+    def log_message(self, *args):
+        pass
+
+    def answer(self):
+        length = int(self.headers.get("Content-Length") or 0)
+        if length:
+            self.rfile.read(length)
+        if MODE == "silent":
+            time.sleep(120)
+            return
+        if MODE == "loop":
+            self.send_response(301)
+            self.send_header("Location", "/b/" if self.path.startswith("/a") else "/a/")
+            self.end_headers()
+            return
+        if MODE == "chain":
+            parts = self.path.strip("/").split("/")
+            hop = int(parts[1]) + 1 if len(parts) == 2 and parts[1].isdigit() else 1
+            self.send_response(302)
+            self.send_header("Location", "/hop/%d/" % hop)
+            self.end_headers()
+            return
+        self.send_response(207)
+        self.send_header("Content-Type", "application/xml; charset=utf-8")
+        if MODE == "malformed":
+            body = (b'<?xml version="1.0"?><d:multistatus xmlns:d="DAV:"><d:response>'
+                    b'<d:href>/book/a.vcf</d:href><d:propstat><d:prop><d:getetag>"1"')
+            self.send_header("Content-Length", str(len(body)))
+            self.end_headers()
+            self.wfile.write(body)
+        elif MODE == "huge":
+            head = b'<?xml version="1.0"?><d:multistatus xmlns:d="DAV:">'
+            chunk = b"<!--" + b"x" * 65536 + b"-->"
+            count = HUGE // len(chunk) + 1
+            tail = b"</d:multistatus>"
+            # Under /length/ the size is said before the body; elsewhere only the end tells.
+            if "/length/" in self.path:
+                self.send_header("Content-Length", str(len(head) + count * len(chunk) + len(tail)))
+            self.end_headers()
+            self.wfile.write(head)
+            for _ in range(count):
+                self.wfile.write(chunk)
+            self.wfile.write(tail)
+        elif MODE == "outside":
+            body = (b'<?xml version="1.0"?><d:multistatus xmlns:d="DAV:">'
+                    b'<d:response><d:href>/book/in.vcf</d:href><d:propstat><d:prop>'
+                    b'<d:getetag>"1"</d:getetag></d:prop><d:status>HTTP/1.1 200 OK</d:status>'
+                    b'</d:propstat></d:response>'
+                    b'<d:response><d:href>/other/out.vcf</d:href><d:propstat><d:prop>'
+                    b'<d:getetag>"2"</d:getetag></d:prop><d:status>HTTP/1.1 200 OK</d:status>'
+                    b'</d:propstat></d:response>'
+                    b'<d:response><d:href>http://elsewhere.invalid/book/x.vcf</d:href>'
+                    b'<d:propstat><d:prop><d:getetag>"3"</d:getetag></d:prop>'
+                    b'<d:status>HTTP/1.1 200 OK</d:status></d:propstat></d:response>'
+                    b'<d:response><d:href>/book/../secret.vcf</d:href><d:propstat><d:prop>'
+                    b'<d:getetag>"4"</d:getetag></d:prop><d:status>HTTP/1.1 200 OK</d:status>'
+                    b'</d:propstat></d:response>'
+                    b'</d:multistatus>')
+            self.send_header("Content-Length", str(len(body)))
+            self.end_headers()
+            self.wfile.write(body)
+
+    do_GET = do_PUT = do_DELETE = do_PROPFIND = do_REPORT = do_MKCOL = answer
+
+
+class Server(http.server.ThreadingHTTPServer):
+    daemon_threads = True
+
+
+if __name__ == "__main__":
+    Server(("127.0.0.1", int(sys.argv[1])), Handler).serve_forever()
