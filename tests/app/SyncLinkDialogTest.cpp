@@ -15,6 +15,7 @@
 #include <QTimer>
 #include <QTreeWidget>
 
+#include "CardDavServer.h"
 #include "LinkDialog.h"
 #include "MessageRecorder.h"
 
@@ -158,6 +159,128 @@ TEST(SyncLinkDialogTest, ASearchKeepsTheWindowAnsweringAndStopEndsIt) {
     EXPECT_TRUE(dialog.FindButton()->isEnabled());
     EXPECT_TRUE(dialog.ServerField()->isEnabled());
     EXPECT_FALSE(dialog.OkButton()->isEnabled());
+}
+
+// Types the server's address and the user's name and password, and waits for the search.
+void FindOn(syncui::LinkDialog& dialog, const QString& server, const QString& user,
+            const QString& password) {
+    dialog.ServerField()->clear();
+    QTest::keyClicks(dialog.ServerField(), server);
+    dialog.UserField()->clear();
+    QTest::keyClicks(dialog.UserField(), user);
+    dialog.PasswordField()->clear();
+    QTest::keyClicks(dialog.PasswordField(), password);
+    QTest::mouseClick(dialog.FindButton(), Qt::LeftButton);
+    EXPECT_TRUE(dialog.Searching());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !dialog.Searching(); }, 30000));
+}
+
+TEST(SyncLinkDialogTest, TheAddressBooksFoundAreListedAndTheChosenOneHandedBack) {
+    for (const CardDavServer::Kind kind :
+         {CardDavServer::Kind::Radicale, CardDavServer::Kind::Xandikos}) {
+        const bool radicale = kind == CardDavServer::Kind::Radicale;
+        CardDavServer server(kind, radicale ? QStringLiteral("tide-pass") : QString());
+        ASSERT_TRUE(server.Ok()) << server.Failure().toStdString();
+        syncui::LinkDialog dialog(nullptr, false, QStringLiteral("Harbour"));
+        dialog.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+        // The server's bare address is enough.
+        const QString typed = QStringLiteral("http://127.0.0.1:%1").arg(server.Port());
+        FindOn(dialog, typed, server.User(), QStringLiteral("tide-pass"));
+        QTreeWidget* list = dialog.AddressBooks();
+        ASSERT_EQ(list->topLevelItemCount(), 1) << dialog.Note()->text().toStdString();
+        EXPECT_EQ(list->topLevelItem(0)->text(1), server.AddressBookUrl().toDisplayString());
+        EXPECT_EQ(list->topLevelItem(0)->text(0),
+                  radicale ? QStringLiteral("Contacts") : QStringLiteral("addressbook"));
+        EXPECT_EQ(list->currentItem(), list->topLevelItem(0));
+        EXPECT_TRUE(list->isEnabled());
+        EXPECT_EQ(dialog.Note()->text(), QStringLiteral("One address book found."));
+        // A book is there to choose: nothing is made.
+        EXPECT_FALSE(dialog.NewNameField()->isEnabled());
+        ASSERT_TRUE(dialog.OkButton()->isEnabled());
+
+        // Another user name typed: what was found is forgotten until searched again.
+        QTest::keyClicks(dialog.UserField(), QStringLiteral("x"));
+        EXPECT_EQ(list->topLevelItemCount(), 0);
+        EXPECT_FALSE(dialog.OkButton()->isEnabled());
+        FindOn(dialog, typed, server.User(), QStringLiteral("tide-pass"));
+        ASSERT_EQ(list->topLevelItemCount(), 1);
+
+        QTest::mouseClick(dialog.OkButton(), Qt::LeftButton);
+        EXPECT_EQ(dialog.result(), QDialog::Accepted);
+        const carddav::Account chosen = dialog.Chosen();
+        EXPECT_EQ(chosen.server, typed);
+        EXPECT_EQ(chosen.user, server.User());
+        EXPECT_EQ(chosen.addressBook, server.AddressBookUrl());
+        EXPECT_EQ(chosen.displayName, list->topLevelItem(0)->text(0));
+        EXPECT_EQ(dialog.Password(), QStringLiteral("tide-pass"));
+    }
+}
+
+TEST(SyncLinkDialogTest, AWrongPasswordOrAStoppedServerIsToldInTheDialog) {
+    CardDavServer server(CardDavServer::Kind::Radicale, QStringLiteral("tide-pass"));
+    ASSERT_TRUE(server.Ok()) << server.Failure().toStdString();
+    syncui::LinkDialog dialog(nullptr, false, QString());
+    dialog.show();
+    const QString typed = server.BaseUrl().toString();
+    FindOn(dialog, typed, server.User(), QStringLiteral("wrong"));
+    EXPECT_EQ(dialog.AddressBooks()->topLevelItemCount(), 0);
+    const QString refused = dialog.Note()->text();
+    EXPECT_TRUE(refused.contains(QStringLiteral("password"))) << refused.toStdString();
+    EXPECT_FALSE(dialog.OkButton()->isEnabled());
+    // Nothing to make either: the search failed.
+    EXPECT_FALSE(dialog.NewNameField()->isEnabled());
+
+    server.Stop();
+    FindOn(dialog, typed, server.User(), QStringLiteral("tide-pass"));
+    EXPECT_EQ(dialog.AddressBooks()->topLevelItemCount(), 0);
+    EXPECT_FALSE(dialog.Note()->text().isEmpty());
+    EXPECT_NE(dialog.Note()->text(), refused);
+    EXPECT_FALSE(dialog.OkButton()->isEnabled());
+}
+
+TEST(SyncLinkDialogTest, WithNoAddressBookOnTheServerOkMakesOneOfTheNameGiven) {
+    CardDavServer server(CardDavServer::Kind::Radicale);
+    ASSERT_TRUE(server.Ok()) << server.Failure().toStdString();
+    // The server's only address book goes first.
+    carddav::DavClient client;
+    client.SetCredentials(server.User(), QString());
+    bool deleted = false;
+    client.Send("DELETE", server.AddressBookUrl(), {}, {},
+                [&deleted](const carddav::DavReply& reply) { deleted = reply.Ok(); });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return deleted; }, 10000));
+
+    syncui::LinkDialog dialog(nullptr, false, QStringLiteral("Harbour Book"));
+    dialog.show();
+    FindOn(dialog, server.BaseUrl().toString(), server.User(), QString());
+    EXPECT_EQ(dialog.AddressBooks()->topLevelItemCount(), 0);
+    EXPECT_FALSE(dialog.AddressBooks()->isEnabled());
+    ASSERT_TRUE(dialog.NewNameField()->isEnabled()) << dialog.Note()->text().toStdString();
+    EXPECT_EQ(dialog.NewNameField()->text(), QStringLiteral("Harbour Book"));
+    EXPECT_TRUE(dialog.OkButton()->isEnabled());
+    // No name, no OK.
+    dialog.NewNameField()->clear();
+    EXPECT_FALSE(dialog.OkButton()->isEnabled());
+    QTest::keyClicks(dialog.NewNameField(), QStringLiteral("Harbour Crew"));
+    QTest::mouseClick(dialog.OkButton(), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dialog.result() == QDialog::Accepted; }, 30000))
+        << dialog.Note()->text().toStdString();
+    const carddav::Account chosen = dialog.Chosen();
+    EXPECT_EQ(chosen.displayName, QStringLiteral("Harbour Crew"));
+    EXPECT_TRUE(chosen.addressBook.toString().endsWith(QLatin1Char('/')));
+
+    // The server now has it.
+    bool found = false;
+    carddav::DiscoveryResult again;
+    carddav::Discover(client, server.BaseUrl().toString(), [&](carddav::DiscoveryResult result) {
+        again = std::move(result);
+        found = true;
+    });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return found; }, 30000));
+    ASSERT_TRUE(again.Ok()) << again.error.toStdString();
+    ASSERT_EQ(again.addressBooks.size(), 1u);
+    EXPECT_EQ(again.addressBooks[0].url, chosen.addressBook);
+    EXPECT_EQ(again.addressBooks[0].displayName, QStringLiteral("Harbour Crew"));
 }
 
 }  // namespace
