@@ -3,17 +3,28 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTest>
+#include <QTimer>
+#include <QTreeView>
+#include <QTreeWidget>
 
 #include <memory>
 
+#include "BookWatcher.h"
+#include "CardDavServer.h"
 #include "Commands.h"
 #include "CurrentDatabase.h"
 #include "FileDialogRecorder.h"
+#include "LinkDialog.h"
+#include "ListModels.h"
 #include "MainFrame.h"
 #include "MainView.h"
 #include "MessageRecorder.h"
@@ -44,6 +55,8 @@ protected:
         ASSERT_TRUE(sandbox_.IsValid());
         CurrentDatabasePath.clear();
         frame_ = std::make_unique<MainFrame>(MainFrame::Options{false});
+        // Never the desktop's own store: each test says what it has.
+        frame_->Sync().Passwords().SetStore({});
     }
     void TearDown() override {
         frame_.reset();
@@ -60,6 +73,58 @@ protected:
     int Persons(const std::string& path) const {
         return std::stoi(TestBook::QueryText(path, "SELECT COUNT(*) FROM Person"));
     }
+
+    // The cards in the address book, by a listing of its own.
+    static int CardsOn(const CardDavServer& server, const QUrl& book, const QString& password) {
+        carddav::DavClient client;
+        client.SetCredentials(server.User(), password);
+        bool done = false;
+        int cards = -1;
+        client.Propfind(book, 1, carddav::body::PropfindEtags(),
+                        [&](const carddav::DavReply& reply) {
+                            done = true;
+                            if (reply.Ok()) {
+                                cards = 0;
+                                for (const carddav::DavResponse& response : reply.responses) {
+                                    cards += response.url != book ? 1 : 0;
+                                }
+                            }
+                        });
+        EXPECT_TRUE(QTest::qWaitFor([&] { return done; }, 30000));
+        return cards;
+    }
+
+    // Puts a card on the server as another device would.
+    static void PutCard(const CardDavServer& server, const char* name, const QByteArray& card) {
+        carddav::DavClient client;
+        client.SetCredentials(server.User(), server.Password());
+        bool done = false;
+        client.Put(server.AddressBookUrl().resolved(QUrl(QString::fromLatin1(name))), card,
+                   QString(), [&](const carddav::DavReply& reply) {
+                       EXPECT_TRUE(reply.Ok()) << reply.error.toStdString();
+                       done = true;
+                   });
+        EXPECT_TRUE(QTest::qWaitFor([&] { return done; }, 30000));
+    }
+
+    // Links the open book's file to the server's address book, as the dialog would.
+    carddav::Account LinkTo(const std::string& path, const CardDavServer& server) {
+        carddav::Account account;
+        account.server = server.BaseUrl().toString();
+        account.user = server.User();
+        account.addressBook = server.AddressBookUrl();
+        account.displayName = QStringLiteral("Contacts");
+        carddav::Link(path, account);
+        frame_->Sync().Recheck();
+        frame_->UpdateCommands();
+        return account;
+    }
+
+    bool WaitForSync() {
+        return QTest::qWaitFor([&] { return !frame_->Sync().Syncing(); }, 60000);
+    }
+
+    QString Status() const { return frame_->statusBar()->currentMessage(); }
 
     SettingsSandbox sandbox_;
     TestBook book_;
@@ -158,6 +223,180 @@ TEST_F(SyncCommandsTest, UnlinkAsksFirstAndKeepsEveryPerson) {
     EXPECT_FALSE(Offered(cmd::kUnlink));
     EXPECT_TRUE(Offered(cmd::kLinkToServer));
     EXPECT_TRUE(frame_->statusBar()->currentMessage().contains(QStringLiteral("every person")));
+}
+
+TEST_F(SyncCommandsTest, TheLinkDialogLinksTheBookAndTheFirstSyncSendsEveryPerson) {
+    CardDavServer server(CardDavServer::Kind::Radicale, QStringLiteral("tide-pass"));
+    ASSERT_TRUE(server.Ok()) << server.Failure().toStdString();
+    const std::string path = book_.Create();
+    TestBook::AddPerson(path, "Ann", "Adams");
+    TestBook::AddPerson(path, "Bob", "Baker");
+    Open(path);
+
+    ModalDriver dialogs;
+    dialogs.Expect([&](QDialog& dialog) {
+        auto& link = static_cast<syncui::LinkDialog&>(dialog);
+        EXPECT_EQ(link.windowTitle(), QStringLiteral("Link to Server"));
+        QTest::keyClicks(link.ServerField(), server.BaseUrl().toString());
+        QTest::keyClicks(link.UserField(), server.User());
+        QTest::keyClicks(link.PasswordField(), QStringLiteral("tide-pass"));
+        QTest::mouseClick(link.FindButton(), Qt::LeftButton);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !link.Searching(); }, 30000));
+        ASSERT_EQ(link.AddressBooks()->topLevelItemCount(), 1) << link.Note()->text().toStdString();
+        QTest::mouseClick(link.OkButton(), Qt::LeftButton);
+    });
+    frame_->OnCommand(cmd::kLinkToServer);
+    carddav::Account account;
+    ASSERT_TRUE(carddav::ReadAccount(path, account));
+    EXPECT_EQ(account.addressBook, server.AddressBookUrl());
+    EXPECT_EQ(account.user, server.User());
+
+    // The first sync runs on: its progress and Cancel in the status bar, the other sync
+    // commands waiting.
+    ASSERT_TRUE(frame_->Sync().Syncing());
+    EXPECT_FALSE(frame_->Sync().CancelButton()->isHidden());
+    EXPECT_TRUE(frame_->Sync().ProgressText()->text().startsWith(QStringLiteral("Syncing")));
+    EXPECT_FALSE(Offered(cmd::kSyncNow));
+    EXPECT_FALSE(Offered(cmd::kLinkToServer));
+    EXPECT_FALSE(Offered(cmd::kUnlink));
+    // The window goes on answering: a person is added meanwhile.
+    EXPECT_TRUE(Offered(cmd::kAddPerson));
+    ASSERT_TRUE(WaitForSync());
+    EXPECT_TRUE(frame_->Sync().CancelButton()->isHidden());
+    EXPECT_TRUE(Status().startsWith(QStringLiteral("Synced: 2 sent"))) << Status().toStdString();
+    EXPECT_EQ(CardsOn(server, server.AddressBookUrl(), QStringLiteral("tide-pass")), 2);
+    EXPECT_TRUE(Offered(cmd::kSyncNow));
+    EXPECT_EQ(Persons(path), 2);
+
+    // The password typed in the dialog serves the rest of the run: no dialog asks again.
+    frame_->Action(cmd::kSyncNow)->trigger();
+    ASSERT_TRUE(WaitForSync());
+    EXPECT_TRUE(Status().startsWith(QStringLiteral("Synced: 0 sent, 0 received")))
+        << Status().toStdString();
+}
+
+TEST_F(SyncCommandsTest, SyncNowBringsTheServersCardsInAndKeepsTheSelection) {
+    CardDavServer server(CardDavServer::Kind::Xandikos);
+    ASSERT_TRUE(server.Ok()) << server.Failure().toStdString();
+    const std::string path = book_.Create();
+    TestBook::AddPerson(path, "Ann", "Adams");
+    const RecordId bob = TestBook::AddPerson(path, "Bob", "Baker");
+    Open(path);
+    const carddav::Account account = LinkTo(path, server);
+    frame_->Sync().Passwords().Keep(account, QString(), false);
+    frame_->View()->ShowPerson(bob);
+    ASSERT_EQ(frame_->View()->CurrentPersonId(), bob);
+
+    PutCard(server, "zoe.vcf",
+            "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:zoe-1\r\nFN:Zoe Zimmer\r\nN:Zimmer;Zoe;;;\r\n"
+            "END:VCARD\r\n");
+    // Progress comes as persons move.
+    QStringList shown;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        const QString text = frame_->Sync().ProgressText()->text();
+        if (!frame_->Sync().CancelButton()->isHidden() && !shown.contains(text)) {
+            shown << text;
+        }
+    });
+    watch.start(1);
+    QTest::keyClick(frame_.get(), Qt::Key_F9);
+    ASSERT_TRUE(frame_->Sync().Syncing());
+    ASSERT_TRUE(WaitForSync());
+    watch.stop();
+    EXPECT_TRUE(Status().startsWith(QStringLiteral("Synced: 2 sent, 1 received")))
+        << Status().toStdString();
+    EXPECT_EQ(Persons(path), 3);
+    // The view shows the new person at once, Bob still selected.
+    EXPECT_EQ(frame_->View()->PersonRows().Rows().size(), 3u);
+    EXPECT_EQ(frame_->View()->CurrentPersonId(), bob);
+    EXPECT_FALSE(shown.isEmpty());
+    for (const QString& text : shown) {
+        EXPECT_TRUE(text.startsWith(QStringLiteral("Syncing"))) << text.toStdString();
+    }
+}
+
+TEST_F(SyncCommandsTest, AWrongPasswordOrAStoppedServerIsShownAsErrorSyncing) {
+    CardDavServer server(CardDavServer::Kind::Radicale, QStringLiteral("tide-pass"));
+    ASSERT_TRUE(server.Ok()) << server.Failure().toStdString();
+    const std::string path = book_.Create();
+    TestBook::AddPerson(path, "Ann", "Adams");
+    Open(path);
+    const carddav::Account account = LinkTo(path, server);
+    frame_->Sync().Passwords().Keep(account, QStringLiteral("wrong"), false);
+
+    boxes_.Expect();
+    frame_->OnCommand(cmd::kSyncNow);
+    ASSERT_TRUE(WaitForSync());
+    ASSERT_EQ(boxes_.Calls().size(), 1u);
+    EXPECT_EQ(boxes_.Last().caption, QStringLiteral("Error Syncing"));
+    EXPECT_EQ(boxes_.Last().icon, platform::MessageIcon::Error);
+    EXPECT_TRUE(boxes_.Last().text.contains(QStringLiteral("password")))
+        << boxes_.Last().text.toStdString();
+    EXPECT_EQ(CardsOn(server, server.AddressBookUrl(), QStringLiteral("tide-pass")), 0);
+    EXPECT_EQ(Persons(path), 1);
+    EXPECT_TRUE(Offered(cmd::kSyncNow));
+
+    // The refused password is not used again: the next sync asks, and goes through.
+    ModalDriver dialogs;
+    dialogs.Expect([](QDialog& dialog) {
+        EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Sync Password"));
+        auto* field = dialog.findChild<QLineEdit*>();
+        ASSERT_NE(field, nullptr);
+        EXPECT_EQ(field->echoMode(), QLineEdit::Password);
+        QTest::keyClicks(field, QStringLiteral("tide-pass"));
+        QTest::keyClick(field, Qt::Key_Return);
+    });
+    frame_->OnCommand(cmd::kSyncNow);
+    ASSERT_TRUE(WaitForSync());
+    EXPECT_TRUE(Status().startsWith(QStringLiteral("Synced: 1 sent"))) << Status().toStdString();
+    EXPECT_EQ(CardsOn(server, server.AddressBookUrl(), QStringLiteral("tide-pass")), 1);
+
+    // The server gone: the box again, the book as it was.
+    server.Stop();
+    TestBook::AddPerson(path, "Bob", "Baker");
+    boxes_.Expect();
+    frame_->OnCommand(cmd::kSyncNow);
+    ASSERT_TRUE(WaitForSync());
+    ASSERT_EQ(boxes_.Calls().size(), 2u);
+    EXPECT_EQ(boxes_.Last().caption, QStringLiteral("Error Syncing"));
+    EXPECT_FALSE(boxes_.Last().text.trimmed().isEmpty());
+    EXPECT_EQ(Persons(path), 2);
+    carddav::Account still;
+    EXPECT_TRUE(carddav::ReadAccount(path, still));
+}
+
+TEST_F(SyncCommandsTest, CancelInTheStatusBarEndsASyncThatWaitsOnTheServer) {
+    // A server that takes the connection and never answers.
+    QTcpServer silent;
+    ASSERT_TRUE(silent.listen(QHostAddress::LocalHost, 0));
+    std::vector<QTcpSocket*> held;
+    QObject::connect(&silent, &QTcpServer::newConnection, [&] {
+        while (QTcpSocket* socket = silent.nextPendingConnection()) {
+            held.push_back(socket);
+        }
+    });
+    const std::string path = book_.Create();
+    TestBook::AddPerson(path, "Ann", "Adams");
+    Open(path);
+    carddav::Account account;
+    account.server = QStringLiteral("http://127.0.0.1:%1/").arg(silent.serverPort());
+    account.user = QStringLiteral("ann");
+    account.addressBook = QUrl(account.server + QStringLiteral("ann/book/"));
+    carddav::Link(path, account);
+    frame_->Sync().Recheck();
+    frame_->Sync().Passwords().Keep(account, QStringLiteral("p"), false);
+    frame_->UpdateCommands();
+
+    frame_->OnCommand(cmd::kSyncNow);
+    ASSERT_TRUE(frame_->Sync().Syncing());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !held.empty(); }, 10000));
+    QTest::mouseClick(frame_->Sync().CancelButton(), Qt::LeftButton);
+    ASSERT_TRUE(WaitForSync());
+    EXPECT_TRUE(Status().startsWith(QStringLiteral("Sync cancelled"))) << Status().toStdString();
+    EXPECT_TRUE(frame_->Sync().CancelButton()->isHidden());
+    EXPECT_EQ(Persons(path), 1);
+    EXPECT_TRUE(Offered(cmd::kSyncNow));
 }
 
 }  // namespace
