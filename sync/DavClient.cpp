@@ -9,6 +9,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QPointer>
 #include <QTimer>
 #if QT_CONFIG(ssl)
 #include <QSslError>
@@ -196,8 +197,7 @@ void DavClient::Start(const std::shared_ptr<Pending>& pending) {
         p->tooLarge = true;
         p->data.clear();
         p->data.squeeze();
-        // Not from inside the reply's own signal: its finished would run the callback there.
-        QMetaObject::invokeMethod(p->reply, &QNetworkReply::abort, Qt::QueuedConnection);
+        p->reply->abort();
     };
     connect(reply, &QNetworkReply::metaDataChanged, this, [reply, over] {
         const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
@@ -224,13 +224,21 @@ void DavClient::Start(const std::shared_ptr<Pending>& pending) {
         }
     });
 #endif
-    connect(reply, &QNetworkReply::finished, this, [this, weak, reply] {
-        if (auto p = weak.lock()) {
-            Finished(p, reply);
-        } else {
-            reply->deleteLater();
-        }
-    });
+    // Queued: the callback may delete this client, and with it the reply, which must not
+    // happen inside the reply's own signal.
+    connect(
+        reply, &QNetworkReply::finished, this,
+        [this, weak, guard = QPointer<QNetworkReply>(reply)] {
+            if (!guard) {
+                return;
+            }
+            if (auto p = weak.lock()) {
+                Finished(p, guard);
+            } else {
+                guard->deleteLater();
+            }
+        },
+        Qt::QueuedConnection);
 }
 
 void DavClient::Finished(const std::shared_ptr<Pending>& pending, QNetworkReply* reply) {

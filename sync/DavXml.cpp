@@ -68,8 +68,7 @@ QByteArray KeepCarriageReturns(const QByteArray& xml) {
     }
     QByteArray out;
     out.reserve(xml.size() + xml.size() / 16);
-    const qsizetype lastMarkup = xml.lastIndexOf('>');
-    bool inRoot = false;
+    int depth = 0;  // of elements open: only inside the root does text hold a reference
     qsizetype i = 0;
     const auto copyThrough = [&](const char* end) {
         const qsizetype found = xml.indexOf(end, i);
@@ -90,7 +89,6 @@ QByteArray KeepCarriageReturns(const QByteArray& xml) {
                 copyThrough(">");
             } else {
                 // A tag: its attribute values may hold '>'.
-                inRoot = true;
                 char quote = 0;
                 qsizetype j = i + 1;
                 for (; j < xml.size(); ++j) {
@@ -106,17 +104,28 @@ QByteArray KeepCarriageReturns(const QByteArray& xml) {
                     }
                 }
                 const qsizetype stop = qMin(j + 1, xml.size());
+                if (i + 1 < xml.size() && xml.at(i + 1) == '/') {
+                    --depth;
+                } else if (xml.at(j - 1) != '/') {
+                    ++depth;
+                }
                 out.append(xml.constData() + i, stop - i);
                 i = stop;
             }
             continue;
         }
-        if (c == '\r' && inRoot && i < lastMarkup) {
+        if (c == '\r' && depth > 0) {
             out.append("&#13;");
-        } else {
-            out.append(c);
+            ++i;
+            continue;
         }
-        ++i;
+        // The text up to the next markup or CR, at once.
+        qsizetype next = i + 1;
+        while (next < xml.size() && xml.at(next) != '<' && xml.at(next) != '\r') {
+            ++next;
+        }
+        out.append(xml.constData() + i, next - i);
+        i = next;
     }
     return out;
 }

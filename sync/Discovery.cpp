@@ -152,8 +152,9 @@ struct Search : std::enable_shared_from_this<Search> {
                 return;
             }
             for (const DavResponse& response : reply.responses) {
-                if (response.addressBook && response.status >= 200 && response.status < 300 &&
-                    IsInside(response.url, self->result.home)) {
+                // Some servers name the children of the home by another form of its address:
+                // every address book of the listing counts.
+                if (response.addressBook && response.status >= 200 && response.status < 300) {
                     self->result.addressBooks.push_back(Describe(response));
                 }
             }

@@ -523,13 +523,22 @@ private:
 
 void AppendNewCard(std::string& out, std::string_view id,
                    const std::string_view (&f)[PersonRecord::FieldCount]) {
-    static const std::array<std::string_view, P::FieldCount> heads = [] {
-        std::array<std::string_view, P::FieldCount> forms{};
+    AppendNewCard(out, id, f, Version::V30);
+}
+
+void AppendNewCard(std::string& out, std::string_view id,
+                   const std::string_view (&f)[PersonRecord::FieldCount], Version version) {
+    using Heads = std::array<std::string_view, P::FieldCount>;
+    static const std::array<Heads, 2> forms = [] {
+        std::array<Heads, 2> both{};
         for (int field = 0; field < P::FieldCount; ++field) {
-            forms[field] = HeadOf(static_cast<P::Field>(field), Version::V30);
+            both[0][field] = HeadOf(static_cast<P::Field>(field), Version::V30);
+            both[1][field] = HeadOf(static_cast<P::Field>(field), Version::V40);
         }
-        return forms;
+        return both;
     }();
+    const bool four = version == Version::V40;
+    const Heads& heads = forms[four ? 1 : 0];
     // Room for every byte escaped to two (the names twice, for FN), the names and parameters of
     // the properties, and the folds.
     size_t room = 384 + 2 * id.size();
@@ -543,7 +552,7 @@ void AppendNewCard(std::string& out, std::string_view id,
     out.resize(at + room);
     NewCard card(&out[at]);
 
-    card.Put("BEGIN:VCARD\r\nVERSION:3.0\r\n");
+    card.Put(four ? "BEGIN:VCARD\r\nVERSION:4.0\r\n" : "BEGIN:VCARD\r\nVERSION:3.0\r\n");
     card.Start("N:");
     card.Escaped(f[P::LName]);
     card.Put(';');

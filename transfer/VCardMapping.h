@@ -13,6 +13,9 @@
 // field comes from left as it was), and writing a new card. No database is needed.
 namespace transfer::vcard {
 
+// The version of a card, as its VERSION line says.
+enum class Version { V21, V30, V40 };
+
 // Where a field is read from, and so where it is written.
 struct FieldSource {
     static constexpr int kWhole = -1;
@@ -90,5 +93,10 @@ CardFields ApplyFields(Card& card, const PersonRecord& fields);
 // for a field that is not empty.
 void AppendNewCard(std::string& out, std::string_view id,
                    const std::string_view (&fields)[PersonRecord::FieldCount]);
+// The same in the version given, 3.0 or 4.0 (2.1 is written as 3.0). In 4.0 the types are in
+// lower case and an e-mail address has none; telephone numbers stay text, as 4.0 allows, so
+// that a number with words or an extension reads back as it was typed.
+void AppendNewCard(std::string& out, std::string_view id,
+                   const std::string_view (&fields)[PersonRecord::FieldCount], Version version);
 
 }  // namespace transfer::vcard

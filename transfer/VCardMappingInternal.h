@@ -4,6 +4,7 @@
 
 #include "PersonRecord.h"
 #include "VCardLines.h"
+#include "VCardMapping.h"
 
 // What the reading and the writing of fields share: the kinds of lines fields come from, the
 // version of a card, and the property a field is written in.
@@ -13,8 +14,6 @@ enum class Kind { Other, Version, N, FN, Org, Title, Adr, Tel, Email, Url, Uid, 
 
 // The kind of a content line of the card's own (a line of an AGENT's card is Other).
 Kind KindOf(const Line& line);
-
-enum class Version { V21, V30, V40 };
 
 // By the card's last VERSION line: 3.0 when it has none, or one of no such version.
 Version VersionOf(const Card& card);

@@ -80,6 +80,9 @@ CardDavServer::CardDavServer(Kind kind, const QString& password, const QString& 
         case Kind::Faulty:
             program = QStringLiteral("/usr/bin/python3");
             arguments = {QStringLiteral(TIDEMARK_FAULTY_DAV), port, mode};
+            if (mode == QLatin1String("tls")) {
+                base_.setScheme(QStringLiteral("https"));
+            }
             addressBook_ = base_.resolved(QUrl(QStringLiteral("/book/")));
             break;
     }

@@ -16,7 +16,7 @@ public:
 
     // Radicale checks user and password against a plain htpasswd file when password is given;
     // otherwise it takes any. Xandikos asks for none. For Faulty, mode names the fault
-    // (tests/sync/faulty_dav.py).
+    // (tests/sync/faulty_dav.py); its "tls" answers on https.
     explicit CardDavServer(Kind kind, const QString& password = {}, const QString& mode = {});
     ~CardDavServer();
     CardDavServer(const CardDavServer&) = delete;

@@ -299,3 +299,22 @@ TEST(DavXml, ServerAddressesAsTypedAndLoopbackHosts) {
         EXPECT_FALSE(carddav::IsLoopback(QUrl(QLatin1String(other)))) << other;
     }
 }
+
+TEST(DavXml, LineEndsOfTheMarkupItselfAreLeftToTheParser) {
+    // CR LF between attributes, in an attribute value with '>', in comments, processing
+    // instructions and whitespace: only the text of an element keeps its CR.
+    const QByteArray xml =
+        "<?xml version='1.0'?>\r\n<!-- a <comment> with\r\n line ends -->\r\n"
+        "<multistatus\r\n xmlns='DAV:'\r\n xmlns:c='urn:ietf:params:xml:ns:carddav'\r\n"
+        " note='a > b'\r\n>\r\n  <response\r\n>\r\n<href>/user/contacts/a.vcf</href>\r\n"
+        "<?server hint\r\n?>\r\n<propstat\r\n><prop><getetag>\"a\"</getetag>"
+        "<c:address-data>BEGIN:VCARD\r\nEND:VCARD\r\n</c:address-data></prop>\r\n"
+        "<status\r\n>HTTP/1.1 200 OK</status></propstat></response\r\n>\r\n</multistatus\r\n>\r\n"
+        "<!-- after\r\n -->\r\n";
+    const Read read = ReadXml(xml);
+    ASSERT_TRUE(read.ok) << read.error.toStdString();
+    ASSERT_EQ(read.responses.size(), 1u);
+    EXPECT_EQ(read.responses[0].status, 200);
+    EXPECT_EQ(read.responses[0].etag, QStringLiteral("\"a\""));
+    EXPECT_EQ(read.responses[0].addressData, QByteArray("BEGIN:VCARD\r\nEND:VCARD\r\n"));
+}

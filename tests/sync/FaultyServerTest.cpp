@@ -154,3 +154,60 @@ TEST(FaultyServer, CancelAllEndsEveryRequestWithoutACallback) {
     loop.exec();
     EXPECT_EQ(called, 0);
 }
+
+TEST(FaultyServer, DigestIsAnsweredOnceAndAWrongPasswordRefused) {
+    CardDavServer server(Kind::Faulty, {}, QStringLiteral("digest"));
+    ASSERT_TRUE(server.Ok()) << server.Failure().toStdString();
+    DavClient client;
+    client.SetCredentials(QStringLiteral("user"), QStringLiteral("secret"));
+    const DavReply taken = PropfindAt(client, server.AddressBookUrl(), 1);
+    ASSERT_TRUE(taken.Ok()) << taken.error.toStdString();
+    EXPECT_EQ(taken.responses.size(), 4u);
+
+    client.SetCredentials(QStringLiteral("user"), QStringLiteral("not the secret"));
+    const DavReply refused = PropfindAt(client, server.AddressBookUrl(), 1);
+    EXPECT_EQ(refused.status, 401);
+    EXPECT_EQ(refused.error, QStringLiteral("The server refused the user name or password."));
+    EXPECT_TRUE(refused.responses.empty());
+}
+
+TEST(FaultyServer, ACertificateTheSystemDoesNotTrustFailsTheRequest) {
+    CardDavServer server(Kind::Faulty, {}, QStringLiteral("tls"));
+    ASSERT_TRUE(server.Ok()) << server.Failure().toStdString();
+    ASSERT_EQ(server.BaseUrl().scheme(), QStringLiteral("https"));
+    DavClient client;
+    const DavReply reply = PropfindAt(client, server.AddressBookUrl(), 1);
+    EXPECT_EQ(reply.status, 0);
+    EXPECT_TRUE(
+        reply.error.startsWith(QStringLiteral("The secure connection to the server failed: ")))
+        << reply.error.toStdString();
+    EXPECT_TRUE(reply.error.contains(QStringLiteral("self signed"), Qt::CaseInsensitive) ||
+                reply.error.contains(QStringLiteral("self-signed"), Qt::CaseInsensitive))
+        << reply.error.toStdString();
+    EXPECT_TRUE(reply.responses.empty());
+}
+
+TEST(FaultyServer, ACallbackMayDeleteTheClient) {
+    CardDavServer server(Kind::Faulty, {}, QStringLiteral("outside"));
+    ASSERT_TRUE(server.Ok()) << server.Failure().toStdString();
+    auto* client = new DavClient;
+    int called = 0;
+    QEventLoop loop;
+    const auto deleting = [&](const DavReply& reply) {
+        ++called;
+        EXPECT_TRUE(reply.Ok()) << reply.error.toStdString();
+        delete client;
+        client = nullptr;
+        loop.quit();
+    };
+    client->Propfind(server.AddressBookUrl(), 1, carddav::body::Propfind(), deleting);
+    client->Propfind(server.AddressBookUrl(), 1, carddav::body::Propfind(), deleting);
+    QTimer::singleShot(10000, &loop, &QEventLoop::quit);
+    loop.exec();
+    // The other request went with the client.
+    QTimer::singleShot(300, &loop, &QEventLoop::quit);
+    loop.exec();
+    EXPECT_EQ(called, 1);
+    EXPECT_EQ(client, nullptr);
+    delete client;
+}

@@ -8,9 +8,17 @@ faulty_dav.py PORT MODE, on 127.0.0.1. MODE is one of:
   silent     connections are accepted, nothing is ever answered
   huge       every request gets a 207 of 20 MB, its length said only under /length/
   outside    a multistatus naming cards outside the address book /book/
+  digest     the multistatus of outside, only for Digest as user "user", password "secret"
+  tls        the multistatus of outside, over TLS with a certificate of its own making
 """
+import hashlib
 import http.server
+import os
+import re
+import ssl
+import subprocess
 import sys
+import tempfile
 import time
 
 MODE = sys.argv[2]
@@ -33,6 +41,14 @@ class Handler(http.server.BaseHTTPRequestHandler):
         if MODE == "loop":
             self.send_response(301)
             self.send_header("Location", "/b/" if self.path.startswith("/a") else "/a/")
+            self.end_headers()
+            return
+        if MODE == "digest" and not self.digest_accepted():
+            self.send_response(401)
+            self.send_header("WWW-Authenticate",
+                             'Digest realm="faulty", qop="auth", nonce="%s", algorithm=MD5'
+                             % NONCE)
+            self.send_header("Content-Length", "0")
             self.end_headers()
             return
         if MODE == "chain":
@@ -63,7 +79,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
             for _ in range(count):
                 self.wfile.write(chunk)
             self.wfile.write(tail)
-        elif MODE == "outside":
+        elif MODE in ("outside", "digest", "tls"):
             body = (b'<?xml version="1.0"?><d:multistatus xmlns:d="DAV:">'
                     b'<d:response><d:href>/book/in.vcf</d:href><d:propstat><d:prop>'
                     b'<d:getetag>"1"</d:getetag></d:prop><d:status>HTTP/1.1 200 OK</d:status>'
@@ -82,6 +98,22 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.end_headers()
             self.wfile.write(body)
 
+    def digest_accepted(self):
+        header = self.headers.get("Authorization") or ""
+        if not header.startswith("Digest "):
+            return False
+        pattern = r'(\w+)=(?:"([^"]*)"|([^,\s]*))'
+        fields = {k: quoted or bare for k, quoted, bare in re.findall(pattern, header[7:])}
+
+        def md5(text):
+            return hashlib.md5(text.encode()).hexdigest()
+
+        first = md5("user:faulty:secret")
+        second = md5("%s:%s" % (self.command, fields.get("uri", "")))
+        wanted = md5(":".join([first, fields.get("nonce", ""), fields.get("nc", ""),
+                               fields.get("cnonce", ""), fields.get("qop", ""), second]))
+        return fields.get("username") == "user" and fields.get("response") == wanted
+
     do_GET = do_PUT = do_DELETE = do_PROPFIND = do_REPORT = do_MKCOL = answer
 
 
@@ -89,5 +121,25 @@ class Server(http.server.ThreadingHTTPServer):
     daemon_threads = True
 
 
+NONCE = os.urandom(8).hex()
+
+
+def certificate(folder):
+    key, cert = os.path.join(folder, "key.pem"), os.path.join(folder, "cert.pem")
+    subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "1",
+                    "-subj", "/CN=127.0.0.1", "-keyout", key, "-out", cert],
+                   check=True, capture_output=True)
+    return cert, key
+
+
 if __name__ == "__main__":
-    Server(("127.0.0.1", int(sys.argv[1])), Handler).serve_forever()
+    context = None
+    if MODE == "tls":
+        with tempfile.TemporaryDirectory() as folder:
+            context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+            context.load_cert_chain(*certificate(folder))
+    # The port opens only once all is ready: the tests take a connection as the sign.
+    server = Server(("127.0.0.1", int(sys.argv[1])), Handler)
+    if context:
+        server.socket = context.wrap_socket(server.socket, server_side=True)
+    server.serve_forever()

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "PersonRecord.h"
+#include "VCardMapping.h"
+
+// The cards that go to an address book server and come from it, each as one text.
+namespace transfer::vcard {
+
+// The card to send for the person (its 17 fields and id): the base card, the one last agreed
+// with the server, with only the lines of changed fields changed and its UID kept (a 2.1 card
+// turned into 3.0 first); without a base (empty, or no card in it), a new card with the
+// person's id as UID, in 4.0 when the address book takes it, else 3.0. UTF-8, CR LF.
+std::string CardToSend(std::string_view base, const PersonRecord& person, bool vcard4);
+
+// The fields of the first card in the text; false when the text holds no card.
+bool ReadCardFields(std::string_view cardText, CardFields& out);
+
+}  // namespace transfer::vcard
