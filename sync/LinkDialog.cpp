@@ -25,7 +25,7 @@ QLabel* MakeLabel(QWidget* parent, const platform::DialogUnits& units, const QSt
 
 QLineEdit* MakeField(QWidget* parent, const platform::DialogUnits& units, QLabel* label, int y) {
     auto* field = new QLineEdit(parent);
-    units.Place(field, 70, y, 203, 12);
+    units.Place(field, 82, y, 191, 12);
     label->setBuddy(field);
     return field;
 }
@@ -40,27 +40,27 @@ LinkDialog::LinkDialog(QWidget* owner, bool hasStore, const QString& bookName)
     setFixedSize(units.X(280), units.Y(236));
 
     // Created in the tab order.
-    server_ = MakeField(this, units, MakeLabel(this, units, tr("&Server:"), 7, 9, 60), 7);
+    server_ = MakeField(this, units, MakeLabel(this, units, tr("&Server:"), 7, 9, 73), 7);
     server_->setPlaceholderText(tr("dav.example.com or https://dav.example.com/"));
-    user_ = MakeField(this, units, MakeLabel(this, units, tr("&User name:"), 7, 25, 60), 23);
-    password_ = MakeField(this, units, MakeLabel(this, units, tr("&Password:"), 7, 41, 60), 39);
+    user_ = MakeField(this, units, MakeLabel(this, units, tr("&User name:"), 7, 25, 73), 23);
+    password_ = MakeField(this, units, MakeLabel(this, units, tr("&Password:"), 7, 41, 73), 39);
     password_->setEchoMode(QLineEdit::Password);
     remember_ = new QCheckBox(tr("&Remember in the desktop's password store"), this);
-    units.Place(remember_, 70, 55, 203, 10);
+    units.Place(remember_, 82, 55, 191, 10);
     storeNote_ = new QLabel(tr("This desktop has no password store: the password is asked for "
                                "once each time Tidemark runs."),
                             this);
     storeNote_->setWordWrap(true);
     storeNote_->setTextFormat(Qt::PlainText);
-    units.Place(storeNote_, 80, 66, 193, 16);
+    units.Place(storeNote_, 92, 66, 181, 16);
     remember_->setEnabled(hasStore);
     remember_->setChecked(hasStore);
     storeNote_->setVisible(!hasStore);
 
     find_ = new QPushButton(tr("&Find Address Books"), this);
-    units.Place(find_, 70, 86, 90, 14);
+    units.Place(find_, 82, 86, 90, 14);
     stop_ = new QPushButton(tr("S&top"), this);
-    units.Place(stop_, 164, 86, 50, 14);
+    units.Place(stop_, 176, 86, 50, 14);
     stop_->hide();
     note_ = new QLabel(this);
     note_->setTextFormat(Qt::PlainText);
@@ -77,7 +77,7 @@ LinkDialog::LinkDialog(QWidget* owner, bool hasStore, const QString& bookName)
     units.Place(list_, 7, 134, 266, 58);
     listLabel_->setBuddy(list_);
 
-    newNameLabel_ = MakeLabel(this, units, tr("&New address book:"), 7, 198, 62);
+    newNameLabel_ = MakeLabel(this, units, tr("&New address book:"), 7, 198, 73);
     newName_ = MakeField(this, units, newNameLabel_, 196);
     newName_->setText(bookName);
 
