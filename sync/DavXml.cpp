@@ -1,5 +1,7 @@
 // The bodies of the requests and the reading of multistatus answers.
 
+#include <cstring>
+
 #include <QCoreApplication>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
@@ -56,7 +58,8 @@ int ParseStatus(const QString& line) {
 }
 
 bool StartsAt(const QByteArray& bytes, qsizetype at, const char* text) {
-    return bytes.mid(at, qstrlen(text)) == text;
+    const qsizetype length = qsizetype(qstrlen(text));
+    return at + length <= bytes.size() && memcmp(bytes.constData() + at, text, length) == 0;
 }
 
 // A parser turns every CR LF of the text into LF, as XML wants; a card's lines end with CR LF

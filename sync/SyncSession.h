@@ -11,6 +11,10 @@
 
 namespace carddav {
 
+namespace apply {
+struct LocalChange;
+}
+
 // What one sync did.
 struct SyncOutcome {
     QString error;  // plain words; empty when the sync ran to its end
@@ -18,6 +22,7 @@ struct SyncOutcome {
     int sent = 0;       // cards written or deleted on the server
     int received = 0;   // persons added, changed or deleted here
     int conflicts = 0;  // persons held because both sides changed a field (all held, not only new)
+    int fetched = 0;    // cards the server sent
     bool Ok() const { return error.isEmpty() && !cancelled; }
     // "Synced: 3 sent, 5 received, 1 conflict held", or the error.
     QString Summary() const;
@@ -67,8 +72,23 @@ signals:
 
 private:
     struct Run;
+    void Finish(const QString& error);
+    // Runs the tasks queued in the run a few at a time, then then.
+    void RunTasks(std::function<void()> then);
+    void Pump();
+    void Push();
+    void Send(const apply::LocalChange& change, std::function<void()> next);
+    // A write of the state; a failure is kept as a problem of the run.
+    void Store(const std::function<void()>& write);
+    void Pull();
+    void FullListing();
+    void Collect(const DavReply& reply, bool whole);
+    void Fetch();
+    void Apply();
+
     std::unique_ptr<Run> run_;
     std::string path_;
+    QString password_;
     DavClient client_;
 };
 

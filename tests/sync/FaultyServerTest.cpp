@@ -211,3 +211,118 @@ TEST(FaultyServer, ACallbackMayDeleteTheClient) {
     EXPECT_EQ(client, nullptr);
     delete client;
 }
+
+TEST(FaultyServer, TheTimeOutCountsTheWholeAnswerNotTheGapsBetweenBytes) {
+    CardDavServer server(Kind::Faulty, {}, QStringLiteral("trickle"));
+    ASSERT_TRUE(server.Ok()) << server.Failure().toStdString();
+    DavClient client;
+    client.SetTimeout(2000);
+    QElapsedTimer clock;
+    clock.start();
+    const DavReply reply = PropfindAt(client, server.AddressBookUrl());
+    EXPECT_EQ(reply.error, QStringLiteral("The server did not answer in 2 seconds."));
+    EXPECT_GE(clock.elapsed(), 1900);
+    EXPECT_LT(clock.elapsed(), 6000);
+}
+
+namespace {
+
+// What the echoing server saw of a request: its first line, its headers, its body.
+struct Seen {
+    QString line;
+    QMap<QString, QString> headers;
+    QByteArray body;
+};
+
+Seen Parse(const QByteArray& echoed) {
+    Seen seen;
+    const qsizetype end = echoed.indexOf("\r\n\r\n");
+    const QList<QByteArray> lines = echoed.left(end).split('\n');
+    seen.line = QString::fromUtf8(lines.value(0)).trimmed();
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        const qsizetype colon = lines[i].indexOf(':');
+        if (colon > 0) {
+            seen.headers[QString::fromUtf8(lines[i].left(colon)).toLower()] =
+                QString::fromUtf8(lines[i].mid(colon + 1)).trimmed();
+        }
+    }
+    seen.body = end < 0 ? QByteArray() : echoed.mid(end + 4);
+    return seen;
+}
+
+}  // namespace
+
+TEST(FaultyServer, RequestsCarryTheirDepthTypeAndPreconditions) {
+    CardDavServer server(Kind::Faulty, {}, QStringLiteral("echo"));
+    ASSERT_TRUE(server.Ok()) << server.Failure().toStdString();
+    DavClient client;
+    const QUrl echo = server.BaseUrl().resolved(QUrl(QStringLiteral("/echo/a.vcf")));
+    const QString xml = QStringLiteral("application/xml; charset=utf-8");
+
+    const QByteArray body = carddav::body::Propfind();
+    const Seen propfind = Parse(
+        Await([&](DavClient::Done done) { client.Send("PROPFIND", echo, body, {}, done); }).body);
+    EXPECT_EQ(propfind.line, QStringLiteral("PROPFIND /echo/a.vcf"));
+    EXPECT_EQ(propfind.headers.value(QStringLiteral("depth")), QStringLiteral("0"))
+        << "a Depth even where the caller gave none";
+    EXPECT_EQ(propfind.headers.value(QStringLiteral("content-type")), xml);
+    EXPECT_EQ(propfind.body, body);
+
+    const Seen report = Parse(Await([&](DavClient::Done done) {
+                                  client.Report(echo, 1, carddav::body::Multiget({echo}), done);
+                              }).body);
+    EXPECT_EQ(report.headers.value(QStringLiteral("depth")), QStringLiteral("1"));
+    EXPECT_EQ(report.headers.value(QStringLiteral("content-type")), xml);
+
+    const Seen mkcol = Parse(Await([&](DavClient::Done done) {
+                                 client.Mkcol(echo, carddav::body::MakeAddressBook("A"), done);
+                             }).body);
+    EXPECT_EQ(mkcol.line, QStringLiteral("MKCOL /echo/a.vcf"));
+    EXPECT_EQ(mkcol.headers.value(QStringLiteral("content-type")), xml);
+
+    const QByteArray card = "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Zo\xc3\xab\r\nEND:VCARD\r\n";
+    const Seen created =
+        Parse(Await([&](DavClient::Done done) { client.Put(echo, card, {}, done); }).body);
+    EXPECT_EQ(created.headers.value(QStringLiteral("if-none-match")), QStringLiteral("*"));
+    EXPECT_FALSE(created.headers.contains(QStringLiteral("if-match")));
+    EXPECT_EQ(created.headers.value(QStringLiteral("content-type")),
+              QStringLiteral("text/vcard; charset=utf-8"));
+    EXPECT_EQ(created.body, card);
+    const Seen changed = Parse(Await([&](DavClient::Done done) {
+                                   client.Put(echo, card, QStringLiteral("\"7\""), done);
+                               }).body);
+    EXPECT_EQ(changed.headers.value(QStringLiteral("if-match")), QStringLiteral("\"7\""));
+    EXPECT_FALSE(changed.headers.contains(QStringLiteral("if-none-match")));
+    const Seen deleted = Parse(Await([&](DavClient::Done done) {
+                                   client.Delete(echo, QStringLiteral("\"8\""), done);
+                               }).body);
+    EXPECT_EQ(deleted.line, QStringLiteral("DELETE /echo/a.vcf"));
+    EXPECT_EQ(deleted.headers.value(QStringLiteral("if-match")), QStringLiteral("\"8\""));
+}
+
+TEST(FaultyServer, ARedirectedReportIsSentAgainAsItWas) {
+    CardDavServer server(Kind::Faulty, {}, QStringLiteral("echo"));
+    ASSERT_TRUE(server.Ok()) << server.Failure().toStdString();
+    DavClient client;
+    const QUrl moved = server.BaseUrl().resolved(QUrl(QStringLiteral("/redirect/book/")));
+    const QByteArray body = carddav::body::SyncCollection(QStringLiteral("token-1"), true);
+    const DavReply reply = Await([&](DavClient::Done done) {
+        client.Send("REPORT", moved, body, {{"Depth", "1"}, {"X-Marker", "kept"}}, done);
+    });
+    ASSERT_TRUE(reply.Ok()) << reply.error.toStdString();
+    EXPECT_EQ(reply.url, server.BaseUrl().resolved(QUrl(QStringLiteral("/echo/book/"))));
+    const Seen seen = Parse(reply.body);
+    EXPECT_EQ(seen.line, QStringLiteral("REPORT /echo/book/"));
+    EXPECT_EQ(seen.headers.value(QStringLiteral("depth")), QStringLiteral("1"));
+    EXPECT_EQ(seen.headers.value(QStringLiteral("x-marker")), QStringLiteral("kept"));
+    EXPECT_EQ(seen.headers.value(QStringLiteral("content-type")),
+              QStringLiteral("application/xml; charset=utf-8"));
+    EXPECT_EQ(seen.body, body);
+    // A PUT is not sent on: the redirect is the answer.
+    const DavReply put = Await([&](DavClient::Done done) {
+        client.Put(moved.resolved(QUrl(QStringLiteral("a.vcf"))), "BEGIN:VCARD", {}, done);
+    });
+    EXPECT_EQ(put.status, 301);
+    EXPECT_FALSE(put.Ok());
+    EXPECT_EQ(put.location, server.BaseUrl().resolved(QUrl(QStringLiteral("/echo/book/a.vcf"))));
+}

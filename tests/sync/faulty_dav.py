@@ -8,6 +8,9 @@ faulty_dav.py PORT MODE, on 127.0.0.1. MODE is one of:
   silent     connections are accepted, nothing is ever answered
   huge       every request gets a 207 of 20 MB, its length said only under /length/
   outside    a multistatus naming cards outside the address book /book/
+  trickle    a 207 that comes one byte every 0.2 s, for ever
+  echo       a 200 whose body is the request as it came (method, path, headers, body);
+             under /redirect/ a 301 to the same path under /echo/ first
   digest     the multistatus of outside, only for Digest as user "user", password "secret"
   tls        the multistatus of outside, over TLS with a certificate of its own making
 """
@@ -33,8 +36,31 @@ class Handler(http.server.BaseHTTPRequestHandler):
 
     def answer(self):
         length = int(self.headers.get("Content-Length") or 0)
-        if length:
-            self.rfile.read(length)
+        received = self.rfile.read(length) if length else b""
+        if MODE == "echo":
+            if self.path.startswith("/redirect/"):
+                self.send_response(301)
+                self.send_header("Location", "/echo/" + self.path[len("/redirect/"):])
+                self.send_header("Content-Length", "0")
+                self.end_headers()
+                return
+            headers = "".join("%s: %s\r\n" % field for field in self.headers.items())
+            body = ("%s %s\r\n%s\r\n" % (self.command, self.path, headers)).encode()
+            body += received
+            self.send_response(200)
+            self.send_header("Content-Type", "text/plain; charset=utf-8")
+            self.send_header("Content-Length", str(len(body)))
+            self.end_headers()
+            self.wfile.write(body)
+            return
+        if MODE == "trickle":
+            self.send_response(207)
+            self.end_headers()
+            self.wfile.write(b"<multistatus xmlns='DAV:'>")
+            while True:
+                self.wfile.write(b" ")
+                self.wfile.flush()
+                time.sleep(0.2)
         if MODE == "silent":
             time.sleep(120)
             return

@@ -245,6 +245,16 @@ TEST(VCardSync, A21BaseGoesBackAs30WithEveryProperty) {
     const std::string same = CardToSend(base, read, false);
     EXPECT_EQ(Compare(same, sent).after,
               std::vector<std::string>{"EMAIL;TYPE=PREF,INTERNET:juergen@example.org"});
+    // A field that was empty gets a line in the form of 3.0.
+    person[P::Pager] = "555-7";
+    person[P::City] = "Köln";
+    std::string more = CardToSend(base, person, false);
+    for (const std::string line : {"TEL;TYPE=PAGER:555-7\r\n", "ADR:;;;Köln;;;\r\n"}) {
+        const size_t at = more.find(line);
+        ASSERT_NE(at, std::string::npos) << line << more;
+        more.erase(at, line.size());
+    }
+    EXPECT_EQ(more, sent);
 }
 
 // A new value for the field, one that every version can hold.
@@ -310,6 +320,29 @@ TEST(VCardSync, EveryFilesCardGoesBackWithTheEditedLineOnly) {
         }
     }
     EXPECT_GT(edits, 100);
+}
+
+TEST(VCardSync, ABaseInUtf16GoesOutInUtf8) {
+    const std::string utf8 =
+        "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Berg;Zo\xC3\xAB\r\nFN:Zo\xC3\xAB Berg\r\n"
+        "EMAIL:z@example.org\r\nUID:u16\r\nEND:VCARD\r\n";
+    // Little-endian with its mark: every character here is below U+0100.
+    std::string utf16 = "\xFF\xFE";
+    for (size_t i = 0; i < utf8.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(utf8[i]);
+        if (c == 0xC3) {
+            c = static_cast<unsigned char>(0xC0 | (static_cast<unsigned char>(utf8[++i]) & 0x3F));
+        }
+        utf16 += static_cast<char>(c);
+        utf16 += '\0';
+    }
+    PersonRecord person = FieldsOf(utf16);
+    ASSERT_EQ(person[P::FName], "Zo\xC3\xAB");
+    person[P::Email] = "zoe@example.org";
+    const std::string sent = CardToSend(utf16, person, false);
+    const Difference d = Compare(utf8, sent);
+    EXPECT_EQ(d.after, std::vector<std::string>{"EMAIL:zoe@example.org"}) << Show(d);
+    EXPECT_EQ(d.before, std::vector<std::string>{"EMAIL:z@example.org"}) << Show(d);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -356,6 +356,16 @@ TEST(VCardVersion3, GroupsOtherPropertiesAndAgentsAreKept) {
                   "AGENT;VALUE=uri:CID:jo@example.org", "REV:20121012T210525Z"}));
 }
 
+TEST(VCardVersion3, AnAgentsAgentIsNestedInItsValue) {
+    EXPECT_EQ(
+        Body3({"FN:A", "AGENT:", "BEGIN:VCARD", "FN:B", "AGENT:", "BEGIN:VCARD", "FN:C",
+               "END:VCARD", "END:VCARD", "NOTE:after"}),
+        (std::vector<std::string>{"FN:A",
+                                  "AGENT:BEGIN:VCARD\\nFN:B\\nAGENT:BEGIN:VCARD\\\\nFN:C\\\\nEND:"
+                                  "VCARD\\\\n\\nEND:VCARD\\n",
+                                  "NOTE:after"}));
+}
+
 TEST(VCardVersion3, ACardWithoutAFormattedNameGetsOne) {
     const std::vector<std::vector<std::string>> cards = {
         {"N:Lee;Ann;;Dr.", "EMAIL:a@x"},

@@ -1,0 +1,309 @@
+#include "SyncApply.h"
+
+#include <unordered_map>
+
+#include <QCoreApplication>
+#include <QUrl>
+
+#include "Database.h"
+#include "RecordEditing.h"
+#include "RecordId.h"
+#include "Transaction.h"
+#include "VCardSync.h"
+
+using cppsqlite3::Database;
+using cppsqlite3::Query;
+using cppsqlite3::Statement;
+using cppsqlite3::Transaction;
+
+namespace carddav::apply {
+
+namespace {
+
+QString Tr(const char* text) {
+    return QCoreApplication::translate("carddav::SyncSession", text);
+}
+
+std::unordered_map<RecordId, PersonRecord> EveryPerson(Statement& st) {
+    std::unordered_map<RecordId, PersonRecord> persons;
+    Query& q = st.ExecuteQuery("SELECT * FROM Person");
+    while (q.Next()) {
+        PersonRecord p = ReadPersonRow(q);
+        RecordId id = p.id;
+        persons.emplace(std::move(id), std::move(p));
+    }
+    st.CloseQuery();
+    return persons;
+}
+
+bool ReadPerson(Statement& st, const RecordId& id, PersonRecord& person) {
+    Query& q = st.ExecuteQuery("SELECT * FROM Person WHERE ID = '" + QuoteSqlText(id) + "'");
+    const bool found = q.Next();
+    if (found) {
+        person = ReadPersonRow(q);
+    }
+    st.CloseQuery();
+    return found;
+}
+
+bool SameFields(const PersonRecord& a, const PersonRecord& b) {
+    return a.fields == b.fields;
+}
+
+// A card's UID as the person's record id, where it can be one: short, printable and not in
+// use; else a new one.
+RecordId IdFor(Statement& st, const std::string& uid) {
+    bool usable = !uid.empty() && uid.size() <= 64;
+    for (const char c : uid) {
+        usable = usable && c > ' ' && c < 0x7F && c != '\'' && c != '"' && c != '/';
+    }
+    if (usable) {
+        PersonRecord there;
+        if (!ReadPerson(st, uid, there)) {
+            return uid;
+        }
+    }
+    return NewRecordId();
+}
+
+void StorePerson(Statement& st, const RecordId& id, const PersonRecord& fields, bool exists) {
+    PersonRecord person = fields;
+    person.id = id;
+    st.Execute(exists ? editing::UpdatePersonSql(person) : editing::InsertPersonSql(id, person));
+}
+
+void DeletePerson(Statement& st, const RecordId& id) {
+    const std::string quoted = QuoteSqlText(id);
+    st.Execute("DELETE FROM Contact WHERE PersonID = '" + quoted +
+               "'; DELETE FROM Person WHERE ID = '" + quoted + "'");
+}
+
+}  // namespace
+
+Merge MergeFields(const PersonRecord& base, const PersonRecord& here, const PersonRecord& server) {
+    Merge merge;
+    merge.fields = here;
+    for (int f = 0; f < PersonRecord::FieldCount; ++f) {
+        const std::string& b = base.fields[f];
+        const std::string& h = here.fields[f];
+        const std::string& s = server.fields[f];
+        if (h == b) {
+            merge.fields.fields[f] = s;
+        } else if (s != b && s != h) {
+            merge.conflicts.push_back(f);
+        }
+    }
+    return merge;
+}
+
+std::vector<LocalChange> PlanLocal(const std::string& path, const state::AccountRow& account) {
+    Database db;
+    db.Open(path);
+    Statement& st = db.CreateStatement();
+    const auto rows = state::ReadCards(st);
+    const auto persons = EveryPerson(st);
+    std::vector<LocalChange> deletes, updates, creates;
+    for (const auto& [id, row] : rows) {
+        if (!row.held && persons.count(id) == 0) {
+            LocalChange c;
+            c.kind = LocalChange::Kind::Delete;
+            c.person = id;
+            c.href = row.href;
+            c.etag = row.etag;
+            deletes.push_back(std::move(c));
+        }
+    }
+    const QUrl book(QString::fromStdString(account.addressBook));
+    for (const auto& [id, person] : persons) {
+        const auto row = rows.find(id);
+        if (row != rows.end() &&
+            (row->second.held || state::FieldsDigest(person) == row->second.fields)) {
+            continue;
+        }
+        LocalChange c;
+        c.person = id;
+        c.fields = state::AsUtf8(person);
+        if (row == rows.end()) {
+            c.kind = LocalChange::Kind::Create;
+            const QString name =
+                QString::fromLatin1(QUrl::toPercentEncoding(QString::fromStdString(id))) +
+                QStringLiteral(".vcf");
+            c.href = book.resolved(QUrl(name, QUrl::StrictMode)).toString().toStdString();
+            c.card = transfer::vcard::CardToSend({}, c.fields, account.vcard4);
+            creates.push_back(std::move(c));
+        } else {
+            c.kind = LocalChange::Kind::Update;
+            c.href = row->second.href;
+            c.etag = row->second.etag;
+            c.card = transfer::vcard::CardToSend(row->second.base, c.fields, account.vcard4);
+            updates.push_back(std::move(c));
+        }
+    }
+    std::vector<LocalChange> all = std::move(deletes);
+    for (auto* part : {&updates, &creates}) {
+        for (LocalChange& c : *part) {
+            all.push_back(std::move(c));
+        }
+    }
+    return all;
+}
+
+void Sent(const std::string& path, const LocalChange& change, const std::string& href,
+          const std::string& etag, const std::string& card) {
+    transfer::vcard::CardFields read;
+    transfer::vcard::ReadCardFields(card, read);
+    Database db;
+    db.Open(path);
+    Statement& st = db.CreateStatement();
+    Transaction transaction(st);
+    state::CardRow row;
+    row.person = change.person;
+    row.href = href;
+    row.etag = etag;
+    row.base = card;
+    row.fields = state::FieldsDigest(read.person);
+    state::WriteCard(st, row);
+    // A value the card cannot hold as given (another e-mail address that comes forward): the
+    // person shows what the card says, unless edited while the card was on its way.
+    PersonRecord now;
+    const bool changed = ReadPerson(st, change.person, now) &&
+                         SameFields(state::AsUtf8(now), change.fields) &&
+                         !SameFields(read.person, change.fields);
+    if (changed) {
+        StorePerson(st, change.person, read.person, true);
+        transaction.Commit();
+    } else {
+        transaction.CommitUnstamped();
+    }
+}
+
+void Forgotten(const std::string& path, const RecordId& person) {
+    Database db;
+    db.Open(path);
+    Statement& st = db.CreateStatement();
+    Transaction transaction(st);
+    state::RemoveCard(st, person);
+    transaction.CommitUnstamped();
+}
+
+Applied ApplyRemote(const std::string& path, const std::vector<Remote>& batch) {
+    Applied applied;
+    Database db;
+    db.Open(path);
+    Statement& st = db.CreateStatement();
+    Transaction transaction(st);
+    auto rows = state::ReadCards(st);
+    std::unordered_map<std::string, RecordId> byHref;
+    for (const auto& [id, row] : rows) {
+        byHref.emplace(row.href, id);
+    }
+    bool personsChanged = false;
+    for (const Remote& r : batch) {
+        const auto known = byHref.find(r.href);
+        state::CardRow* row = known == byHref.end() ? nullptr : &rows[known->second];
+        PersonRecord here;
+        const bool exists = row && ReadPerson(st, row->person, here);
+        if (r.deleted) {
+            if (!row) {
+                continue;
+            }
+            // Changed here (or held): the person stays and goes back as a new card.
+            if (exists && !row->held && state::FieldsDigest(here) == row->fields) {
+                DeletePerson(st, row->person);
+                personsChanged = true;
+                ++applied.received;
+            }
+            state::RemoveCard(st, row->person);
+            byHref.erase(known);
+            continue;
+        }
+        transfer::vcard::CardFields card;
+        if (!transfer::vcard::ReadCardFields(r.card, card)) {
+            applied.errors.append(Tr("The card at %1 could not be read: it was left out.")
+                                      .arg(QString::fromStdString(r.href)));
+            continue;
+        }
+        if (row) {
+            if (row->etag == r.etag && !row->held) {
+                continue;
+            }
+            if (row->held) {
+                row->heldCard = r.card;
+                row->heldEtag = r.etag;
+                state::WriteCard(st, *row);
+                continue;
+            }
+            if (exists && state::FieldsDigest(here) != row->fields) {
+                transfer::vcard::CardFields base;
+                transfer::vcard::ReadCardFields(row->base, base);
+                const Merge merge = MergeFields(base.person, state::AsUtf8(here), card.person);
+                if (!merge.conflicts.empty()) {
+                    // Neither side is overwritten: the user chooses.
+                    row->held = true;
+                    row->heldCard = r.card;
+                    row->heldEtag = r.etag;
+                    state::WriteCard(st, *row);
+                    ++applied.conflicts;
+                    continue;
+                }
+                // The merge differs from the new base: the next send carries it.
+                StorePerson(st, row->person, merge.fields, true);
+            } else if (!exists || !SameFields(state::AsUtf8(here), card.person)) {
+                // Deleted here but changed there: the server's card comes back as the person.
+                StorePerson(st, row->person, card.person, exists);
+            } else {
+                row->base = r.card;
+                row->etag = r.etag;
+                state::WriteCard(st, *row);
+                continue;
+            }
+            personsChanged = true;
+            ++applied.received;
+            row->base = r.card;
+            row->etag = r.etag;
+            row->fields = state::FieldsDigest(card.person);
+            state::WriteCard(st, *row);
+            continue;
+        }
+        // A card new to this book; or one sent from here whose state was lost (a sync cut
+        // short after its PUT): its UID is the person's id.
+        state::CardRow fresh;
+        fresh.href = r.href;
+        fresh.etag = r.etag;
+        fresh.base = r.card;
+        fresh.fields = state::FieldsDigest(card.person);
+        PersonRecord mine;
+        if (!card.uid.empty() && rows.count(card.uid) == 0 && ReadPerson(st, card.uid, mine)) {
+            fresh.person = card.uid;
+        } else if (card.HasName()) {
+            fresh.person = IdFor(st, card.uid);
+            StorePerson(st, fresh.person, card.person, false);
+            personsChanged = true;
+            ++applied.received;
+        } else {
+            continue;
+        }
+        state::WriteCard(st, fresh);
+        byHref[fresh.href] = fresh.person;
+        rows[fresh.person] = fresh;
+    }
+    if (personsChanged) {
+        transaction.Commit();
+    } else {
+        transaction.CommitUnstamped();
+    }
+    return applied;
+}
+
+std::vector<std::pair<std::string, std::string>> KnownCards(const std::string& path) {
+    Database db;
+    db.Open(path);
+    Statement& st = db.CreateStatement();
+    std::vector<std::pair<std::string, std::string>> known;
+    for (const auto& [id, row] : state::ReadCards(st)) {
+        known.emplace_back(row.href, row.held ? row.heldEtag : row.etag);
+    }
+    return known;
+}
+
+}  // namespace carddav::apply

@@ -1,0 +1,544 @@
+#include "SyncSession.h"
+
+#include <algorithm>
+#include <deque>
+#include <set>
+#include <unordered_map>
+
+#include <QCoreApplication>
+#include <QDateTime>
+
+#include "Database.h"
+#include "SyncApply.h"
+#include "SyncState.h"
+#include "Transaction.h"
+
+using cppsqlite3::Database;
+using cppsqlite3::Statement;
+using cppsqlite3::Transaction;
+
+namespace carddav {
+
+namespace {
+
+QString Tr(const char* text) {
+    return QCoreApplication::translate("carddav::SyncSession", text);
+}
+
+// Requests in flight at once: a server spends most of a PUT's time on its own side.
+constexpr int kParallel = 4;
+// Cards asked for in one addressbook-multiget, and applied in one transaction.
+constexpr size_t kBatch = 200;
+// A card larger than this is left out.
+constexpr qsizetype kLargestCard = 8 << 20;
+
+std::string Std(const QString& text) {
+    return text.toStdString();
+}
+
+QString Q(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+}  // namespace
+
+QString SyncOutcome::Summary() const {
+    if (!error.isEmpty()) {
+        return error;
+    }
+    if (cancelled) {
+        return Tr("Sync cancelled.");
+    }
+    QString text = Tr("Synced: %1 sent, %2 received").arg(sent).arg(received);
+    if (conflicts == 1) {
+        text += Tr(", 1 conflict held");
+    } else if (conflicts > 1) {
+        text += Tr(", %1 conflicts held").arg(conflicts);
+    }
+    return text;
+}
+
+void Link(const std::string& path, const Account& account) {
+    Database db;
+    db.Open(path);
+    Statement& st = db.CreateStatement();
+    Transaction transaction(st);
+    state::Forget(st);
+    state::AccountRow row;
+    row.server = Std(account.server);
+    row.user = Std(account.user);
+    row.addressBook = Std(account.addressBook.toString());
+    row.displayName = Std(account.displayName);
+    row.vcard4 = account.vcard4;
+    state::WriteAccount(st, row);
+    transaction.CommitUnstamped();
+}
+
+void Unlink(const std::string& path) {
+    Database db;
+    db.Open(path);
+    Statement& st = db.CreateStatement();
+    Transaction transaction(st);
+    state::Forget(st);
+    transaction.CommitUnstamped();
+}
+
+bool ReadAccount(const std::string& path, Account& account) {
+    Database db;
+    db.Open(path);
+    Statement& st = db.CreateStatement();
+    state::AccountRow row;
+    if (!state::ReadAccount(st, row)) {
+        return false;
+    }
+    account.server = Q(row.server);
+    account.user = Q(row.user);
+    account.addressBook = QUrl(Q(row.addressBook));
+    account.displayName = Q(row.displayName);
+    account.vcard4 = row.vcard4;
+    return true;
+}
+
+int HeldConflicts(const std::string& path) {
+    Database db;
+    db.Open(path);
+    return state::HeldCount(db.CreateStatement());
+}
+
+// One sync's work, step by step; each step's callbacks start the next.
+struct SyncSession::Run {
+    SyncSession* session;
+    state::AccountRow account;
+    QUrl book;
+    SyncOutcome outcome;
+    bool pushedAgain = false;
+    // Cards to fetch whatever the listing says: those a send found changed on the server.
+    std::set<std::string> mustFetch;
+    // The pull: the changes found, the cards still to fetch, the token to store at the end.
+    std::vector<apply::Remote> remote;
+    std::deque<QUrl> toFetch;
+    QString newToken;
+    bool tokenGood = false;
+    QStringList problems;
+
+    // Runs the tasks kParallel at a time, then next.
+    std::deque<std::function<void(std::function<void()>)>> tasks;
+    int running = 0;
+    int done = 0, total = 0;
+    std::function<void()> then;
+};
+
+SyncSession::SyncSession(const std::string& path, const QString& password, QObject* parent)
+    : QObject(parent), path_(path), password_(password), client_(this) {}
+
+SyncSession::~SyncSession() = default;
+
+DavClient& SyncSession::Client() {
+    return client_;
+}
+
+bool SyncSession::Running() const {
+    return run_ != nullptr;
+}
+
+void SyncSession::Start() {
+    if (run_) {
+        return;
+    }
+    run_ = std::make_unique<Run>();
+    run_->session = this;
+    try {
+        Database db;
+        db.Open(path_);
+        Statement& st = db.CreateStatement();
+        if (!state::ReadAccount(st, run_->account)) {
+            Finish(Tr("The book is not linked to a server."));
+            return;
+        }
+    } catch (const cppsqlite3::SQLException& e) {
+        Finish(Tr("The book could not be read: %1").arg(Q(e.Message())));
+        return;
+    }
+    run_->book = QUrl(Q(run_->account.addressBook));
+    client_.SetCredentials(Q(run_->account.user), password_);
+    Push();
+}
+
+void SyncSession::Cancel() {
+    if (!run_) {
+        return;
+    }
+    client_.CancelAll();
+    run_->outcome.cancelled = true;
+    Finish(QString());
+}
+
+void SyncSession::Finish(const QString& error) {
+    if (!run_) {
+        return;
+    }
+    SyncOutcome outcome = run_->outcome;
+    if (outcome.error.isEmpty()) {
+        outcome.error = error;
+    }
+    if (outcome.error.isEmpty() && !outcome.cancelled && !run_->problems.isEmpty()) {
+        outcome.error = run_->problems.front();
+    }
+    try {
+        outcome.conflicts = HeldConflicts(path_);
+    } catch (const cppsqlite3::SQLException&) {
+    }
+    run_.reset();
+    emit Finished(outcome);
+}
+
+void SyncSession::RunTasks(std::function<void()> then) {
+    Run& run = *run_;
+    run.then = std::move(then);
+    run.done = 0;
+    run.total = static_cast<int>(run.tasks.size());
+    emit Progress(0, run.total);
+    Pump();
+}
+
+void SyncSession::Pump() {
+    Run* run = run_.get();
+    if (!run) {
+        return;
+    }
+    if (run->tasks.empty() && run->running == 0) {
+        auto then = std::move(run->then);
+        then();
+        return;
+    }
+    while (run->running < kParallel && !run->tasks.empty()) {
+        auto task = std::move(run->tasks.front());
+        run->tasks.pop_front();
+        ++run->running;
+        task([this, run] {
+            // The run may have ended (cancelled, failed) meanwhile.
+            if (run_.get() != run) {
+                return;
+            }
+            --run->running;
+            ++run->done;
+            emit Progress(run->done, run->total);
+            QMetaObject::invokeMethod(
+                this,
+                [this, run] {
+                    if (run_.get() == run) {
+                        Pump();
+                    }
+                },
+                Qt::QueuedConnection);
+        });
+    }
+}
+
+// Step 2: deletions, changes and new persons, to the server.
+void SyncSession::Push() {
+    Run& run = *run_;
+    std::vector<apply::LocalChange> changes;
+    try {
+        changes = apply::PlanLocal(path_, run.account);
+    } catch (const cppsqlite3::SQLException& e) {
+        Finish(Tr("The book could not be read: %1").arg(Q(e.Message())));
+        return;
+    }
+    for (apply::LocalChange& change : changes) {
+        run.tasks.push_back([this, change = std::move(change)](std::function<void()> next) {
+            Send(change, std::move(next));
+        });
+    }
+    RunTasks([this] {
+        if (run_->pushedAgain) {
+            Finish(QString());
+        } else {
+            Pull();
+        }
+    });
+}
+
+void SyncSession::Send(const apply::LocalChange& change, std::function<void()> next) {
+    const QUrl url(Q(change.href));
+    const auto failed = [this](const apply::LocalChange& c, const DavReply& reply) {
+        if (reply.status == 0 || reply.status == 401) {
+            // No server, or not this user: nothing else will go either.
+            Finish(reply.error);
+            return;
+        }
+        const std::string name = c.fields.DisplayName();
+        run_->problems.append(Tr("The server did not take the change of %1: %2")
+                                  .arg(Q(name.empty() ? c.person : name), reply.error));
+    };
+    if (change.kind == apply::LocalChange::Kind::Delete) {
+        client_.Delete(url, Q(change.etag), [=](const DavReply& reply) {
+            if (reply.Ok() || reply.status == 404 || reply.status == 410) {
+                Store([&] { apply::Forgotten(path_, change.person); });
+                ++run_->outcome.sent;
+            } else if (reply.status == 412) {
+                // Changed on the server since: its card comes back.
+                run_->mustFetch.insert(change.href);
+            } else {
+                failed(change, reply);
+            }
+            next();
+        });
+        return;
+    }
+    const QString ifMatch =
+        change.kind == apply::LocalChange::Kind::Update ? Q(change.etag) : QString();
+    client_.Put(url, QByteArray::fromStdString(change.card), ifMatch, [=](const DavReply& reply) {
+        if (reply.Ok()) {
+            ++run_->outcome.sent;
+            const QUrl at =
+                reply.location.isValid() && !reply.location.isEmpty() ? reply.location : url;
+            if (!reply.etag.isEmpty()) {
+                Store([&] {
+                    apply::Sent(path_, change, Std(at.toString()), Std(reply.etag), change.card);
+                });
+                next();
+                return;
+            }
+            // No ETag, or another address: the card as the server keeps it.
+            client_.Get(at, [=](const DavReply& read) {
+                if (read.Ok()) {
+                    Store([&] {
+                        apply::Sent(path_, change, Std(at.toString()), Std(read.etag),
+                                    read.body.toStdString());
+                    });
+                } else {
+                    failed(change, read);
+                }
+                next();
+            });
+            return;
+        }
+        if (reply.status == 412) {
+            // Changed on the server (or, for a new card, already there from a sync cut short):
+            // fetched and merged.
+            run_->mustFetch.insert(change.href);
+        } else if (reply.status == 404 && change.kind == apply::LocalChange::Kind::Update) {
+            // Deleted on the server but changed here: it goes again as a new card.
+            Store([&] { apply::Forgotten(path_, change.person); });
+        } else {
+            failed(change, reply);
+        }
+        next();
+    });
+}
+
+void SyncSession::Store(const std::function<void()>& write) {
+    try {
+        write();
+    } catch (const cppsqlite3::SQLException& e) {
+        run_->problems.append(Tr("The book could not be written: %1").arg(Q(e.Message())));
+    }
+}
+
+// Step 3: what changed on the server, by the token; a full listing where there is none or the
+// server refuses it.
+void SyncSession::Pull() {
+    Run& run = *run_;
+    const QString token = Q(run.account.syncToken);
+    if (token.isEmpty()) {
+        FullListing();
+        return;
+    }
+    client_.Report(run.book, 0, body::SyncCollection(token, true), [this](const DavReply& reply) {
+        if (!reply.Ok()) {
+            if (reply.status >= 400) {
+                // A token the server no longer knows: everything listed again, by ETag.
+                FullListing();
+            } else {
+                Finish(reply.error);
+            }
+            return;
+        }
+        Collect(reply, false);
+    });
+}
+
+void SyncSession::FullListing() {
+    Run& run = *run_;
+    // A book that has no card yet takes every card in one answer; otherwise the ETags are
+    // listed and only the cards that differ fetched.
+    bool none = false;
+    try {
+        none = apply::KnownCards(path_).empty();
+    } catch (const cppsqlite3::SQLException& e) {
+        Finish(Tr("The book could not be read: %1").arg(Q(e.Message())));
+        return;
+    }
+    client_.Report(
+        run.book, 0, body::SyncCollection(QString(), none), [this](const DavReply& reply) {
+            if (reply.Ok()) {
+                Collect(reply, true);
+                return;
+            }
+            if (reply.status == 0) {
+                Finish(reply.error);
+                return;
+            }
+            // No sync-collection: the ETags of a PROPFIND, and no token.
+            client_.Propfind(run_->book, 1, body::PropfindEtags(), [this](const DavReply& listing) {
+                if (!listing.Ok()) {
+                    Finish(listing.error);
+                    return;
+                }
+                DavReply without = listing;
+                without.syncToken.clear();
+                Collect(without, true);
+            });
+        });
+}
+
+void SyncSession::Collect(const DavReply& reply, bool whole) {
+    Run& run = *run_;
+    std::unordered_map<std::string, std::string> known;
+    try {
+        for (auto& [href, etag] : apply::KnownCards(path_)) {
+            known.emplace(std::move(href), std::move(etag));
+        }
+    } catch (const cppsqlite3::SQLException& e) {
+        Finish(Tr("The book could not be read: %1").arg(Q(e.Message())));
+        return;
+    }
+    std::set<std::string> listed;
+    for (const DavResponse& r : reply.responses) {
+        if (r.url.path() == run.book.path() || r.collection) {
+            continue;  // the address book itself
+        }
+        if (!IsInside(r.url, run.book)) {
+            run.problems.append(
+                Tr("The server named a card outside the address book: %1").arg(r.url.toString()));
+            continue;
+        }
+        const std::string href = Std(r.url.toString());
+        listed.insert(href);
+        if (r.status == 404 || r.status == 410) {
+            if (known.count(href)) {
+                run.remote.push_back({href, {}, {}, true});
+            }
+            continue;
+        }
+        const auto was = known.find(href);
+        if (was != known.end() && was->second == Std(r.etag) && !run.mustFetch.count(href)) {
+            continue;
+        }
+        if (!r.addressData.isEmpty()) {
+            if (r.addressData.size() > kLargestCard) {
+                run.problems.append(Tr("The card at %1 is larger than 8 MB: it was left out.")
+                                        .arg(r.url.toString()));
+                continue;
+            }
+            run.remote.push_back({href, Std(r.etag), r.addressData.toStdString(), false});
+            ++run.outcome.fetched;
+        } else {
+            run.toFetch.push_back(r.url);
+        }
+        run.mustFetch.erase(href);
+    }
+    if (whole) {
+        // Known but no longer listed: deleted on the server.
+        for (const auto& [href, etag] : known) {
+            if (!listed.count(href)) {
+                run.remote.push_back({href, {}, {}, true});
+            }
+        }
+    }
+    for (const std::string& href : run.mustFetch) {
+        run.toFetch.push_back(QUrl(Q(href)));
+    }
+    run.mustFetch.clear();
+    run.newToken = reply.syncToken;
+    run.tokenGood = !reply.syncToken.isEmpty();
+    if (reply.truncated && !reply.syncToken.isEmpty()) {
+        // The rest of the changes from the token that came with the first part.
+        client_.Report(run.book, 0, body::SyncCollection(reply.syncToken, true),
+                       [this](const DavReply& more) {
+                           if (!more.Ok()) {
+                               Finish(more.error);
+                               return;
+                           }
+                           Collect(more, false);
+                       });
+        return;
+    }
+    Fetch();
+}
+
+// The cards the listing named without their data, a batch at a time.
+void SyncSession::Fetch() {
+    Run& run = *run_;
+    if (run.toFetch.empty()) {
+        Apply();
+        return;
+    }
+    std::vector<QUrl> batch;
+    while (!run.toFetch.empty() && batch.size() < kBatch) {
+        batch.push_back(run.toFetch.front());
+        run.toFetch.pop_front();
+    }
+    client_.Report(run.book, 1, body::Multiget(batch), [this](const DavReply& reply) {
+        if (!reply.Ok()) {
+            Finish(reply.error);
+            return;
+        }
+        for (const DavResponse& r : reply.responses) {
+            if (!IsInside(r.url, run_->book)) {
+                continue;
+            }
+            const std::string href = Std(r.url.toString());
+            if (r.status == 404 || r.status == 410) {
+                run_->remote.push_back({href, {}, {}, true});
+            } else if (r.addressData.size() > kLargestCard) {
+                run_->problems.append(Tr("The card at %1 is larger than 8 MB: it was left out.")
+                                          .arg(r.url.toString()));
+            } else if (!r.addressData.isEmpty()) {
+                run_->remote.push_back({href, Std(r.etag), r.addressData.toStdString(), false});
+                ++run_->outcome.fetched;
+            }
+        }
+        Fetch();
+    });
+}
+
+// Step 4: the server's changes, a transaction per batch; the token only after the last.
+void SyncSession::Apply() {
+    Run& run = *run_;
+    const int total = static_cast<int>(run.remote.size());
+    emit Progress(0, total);
+    for (size_t from = 0; from < run.remote.size(); from += kBatch) {
+        const size_t to = std::min(run.remote.size(), from + kBatch);
+        const std::vector<apply::Remote> batch(
+            run.remote.begin() + static_cast<std::ptrdiff_t>(from),
+            run.remote.begin() + static_cast<std::ptrdiff_t>(to));
+        try {
+            const apply::Applied applied = apply::ApplyRemote(path_, batch);
+            run.outcome.received += applied.received;
+            run.problems.append(applied.errors);
+        } catch (const cppsqlite3::SQLException& e) {
+            Finish(Tr("The book could not be written: %1").arg(Q(e.Message())));
+            return;
+        }
+        emit Progress(static_cast<int>(to), total);
+    }
+    run.remote.clear();
+    if (run.problems.isEmpty()) {
+        Store([&] {
+            Database db;
+            db.Open(path_);
+            Statement& st = db.CreateStatement();
+            Transaction transaction(st);
+            state::WriteToken(st, run.tokenGood ? Std(run.newToken) : std::string(),
+                              Std(QDateTime::currentDateTimeUtc().toString(Qt::ISODate)));
+            transaction.CommitUnstamped();
+        });
+    }
+    // What the merges changed here, and what came back as new, goes out once more.
+    run.pushedAgain = true;
+    Push();
+}
+
+}  // namespace carddav

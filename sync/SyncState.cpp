@@ -1,0 +1,159 @@
+#include "SyncState.h"
+
+#include <QCryptographicHash>
+#include <QString>
+
+#include "Database.h"
+#include "RecordId.h"
+#include "StoredText.h"
+
+using cppsqlite3::Query;
+using cppsqlite3::Statement;
+
+namespace carddav::state {
+
+namespace {
+
+std::string Quoted(const std::string& text) {
+    return "'" + QuoteSqlText(text) + "'";
+}
+
+// Cards may hold any byte: stored as blobs, read back whole.
+std::string Blob(const std::string& bytes) {
+    static const char hex[] = "0123456789ABCDEF";
+    std::string out = "X'";
+    out.reserve(bytes.size() * 2 + 3);
+    for (const unsigned char c : bytes) {
+        out += hex[c >> 4];
+        out += hex[c & 15];
+    }
+    return out + "'";
+}
+
+}  // namespace
+
+void CreateTables(Statement& st) {
+    st.Execute(
+        "CREATE TABLE IF NOT EXISTS SyncAccount(Server TEXT NOT NULL, UserName TEXT NOT NULL, "
+        "BookUrl TEXT NOT NULL, BookName TEXT NOT NULL DEFAULT '', Version4 INTEGER NOT NULL "
+        "DEFAULT 0, SyncToken TEXT NOT NULL DEFAULT '', CTag TEXT NOT NULL DEFAULT '', "
+        "LastSync TEXT NOT NULL DEFAULT '');"
+        "CREATE TABLE IF NOT EXISTS SyncCard(PersonID TEXT NOT NULL PRIMARY KEY, Href TEXT NOT "
+        "NULL, ETag TEXT NOT NULL DEFAULT '', Base BLOB NOT NULL, Fields TEXT NOT NULL, HeldCard "
+        "BLOB, HeldETag TEXT);"
+        "CREATE INDEX IF NOT EXISTS SyncCardHrefIdx ON SyncCard(Href);");
+}
+
+bool HasTables(Statement& st) {
+    Query& q = st.ExecuteQuery(
+        "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name IN ('SyncAccount', "
+        "'SyncCard')");
+    const bool has = q.Next() && q.GetInt(1) == 2;
+    st.CloseQuery();
+    return has;
+}
+
+bool ReadAccount(Statement& st, AccountRow& account) {
+    if (!HasTables(st)) {
+        return false;
+    }
+    Query& q = st.ExecuteQuery(
+        "SELECT Server, UserName, BookUrl, BookName, Version4, SyncToken, CTag, LastSync FROM "
+        "SyncAccount LIMIT 1");
+    const bool found = q.Next();
+    if (found) {
+        account.server = q.GetString(1);
+        account.user = q.GetString(2);
+        account.addressBook = q.GetString(3);
+        account.displayName = q.GetString(4);
+        account.vcard4 = q.GetInt(5) != 0;
+        account.syncToken = q.GetString(6);
+        account.ctag = q.GetString(7);
+        account.lastSync = q.GetString(8);
+    }
+    st.CloseQuery();
+    return found;
+}
+
+void WriteAccount(Statement& st, const AccountRow& a) {
+    CreateTables(st);
+    st.Execute("DELETE FROM SyncAccount");
+    st.Execute("INSERT INTO SyncAccount VALUES(" + Quoted(a.server) + ", " + Quoted(a.user) + ", " +
+               Quoted(a.addressBook) + ", " + Quoted(a.displayName) + ", " +
+               (a.vcard4 ? "1" : "0") + ", " + Quoted(a.syncToken) + ", " + Quoted(a.ctag) + ", " +
+               Quoted(a.lastSync) + ")");
+}
+
+void WriteToken(Statement& st, const std::string& token, const std::string& lastSync) {
+    st.Execute("UPDATE SyncAccount SET SyncToken = " + Quoted(token) +
+               ", LastSync = " + Quoted(lastSync));
+}
+
+void Forget(Statement& st) {
+    st.Execute("DROP TABLE IF EXISTS SyncCard; DROP TABLE IF EXISTS SyncAccount");
+}
+
+std::unordered_map<RecordId, CardRow> ReadCards(Statement& st) {
+    std::unordered_map<RecordId, CardRow> cards;
+    if (!HasTables(st)) {
+        return cards;
+    }
+    Query& q = st.ExecuteQuery(
+        "SELECT PersonID, Href, ETag, Base, Fields, HeldCard, HeldETag, HeldCard IS NOT NULL "
+        "FROM SyncCard");
+    while (q.Next()) {
+        CardRow row;
+        row.person = q.GetString(1);
+        row.href = q.GetString(2);
+        row.etag = q.GetString(3);
+        row.base = q.GetString(4);
+        row.fields = q.GetString(5);
+        row.heldCard = q.GetString(6);
+        row.heldEtag = q.GetString(7);
+        row.held = q.GetInt(8) != 0;
+        RecordId id = row.person;
+        cards.emplace(std::move(id), std::move(row));
+    }
+    st.CloseQuery();
+    return cards;
+}
+
+void WriteCard(Statement& st, const CardRow& c) {
+    st.Execute("INSERT OR REPLACE INTO SyncCard VALUES(" + Quoted(c.person) + ", " +
+               Quoted(c.href) + ", " + Quoted(c.etag) + ", " + Blob(c.base) + ", " +
+               Quoted(c.fields) + ", " + (c.held ? Blob(c.heldCard) : std::string("NULL")) + ", " +
+               (c.held ? Quoted(c.heldEtag) : std::string("NULL")) + ")");
+}
+
+void RemoveCard(Statement& st, const RecordId& person) {
+    st.Execute("DELETE FROM SyncCard WHERE PersonID = " + Quoted(person));
+}
+
+int HeldCount(Statement& st) {
+    if (!HasTables(st)) {
+        return 0;
+    }
+    Query& q = st.ExecuteQuery("SELECT count(*) FROM SyncCard WHERE HeldCard IS NOT NULL");
+    const int n = q.Next() ? q.GetInt(1) : 0;
+    st.CloseQuery();
+    return n;
+}
+
+PersonRecord AsUtf8(const PersonRecord& person) {
+    PersonRecord out = person;
+    for (std::string& field : out.fields) {
+        field = FromStoredText(field).toStdString();
+    }
+    return out;
+}
+
+std::string FieldsDigest(const PersonRecord& person) {
+    QCryptographicHash hash(QCryptographicHash::Sha1);
+    for (const std::string& field : AsUtf8(person).fields) {
+        hash.addData(QByteArrayView(field.data(), static_cast<qsizetype>(field.size())));
+        hash.addData(QByteArrayView("\x1F", 1));
+    }
+    return hash.result().toHex().toStdString();
+}
+
+}  // namespace carddav::state

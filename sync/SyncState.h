@@ -1,0 +1,60 @@
+#pragma once
+
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "PersonRecord.h"
+
+namespace cppsqlite3 {
+class Statement;
+}
+
+// The sync's own tables in the book: the account, and one row per person that is on the
+// server. The five tables of the book are not touched here; every function runs on the
+// statement given, inside the caller's transaction where there is one.
+namespace carddav::state {
+
+struct AccountRow {
+    std::string server, user, addressBook, displayName;
+    bool vcard4 = false;
+    std::string syncToken, ctag, lastSync;
+};
+
+// One person as last agreed with the server.
+struct CardRow {
+    RecordId person;
+    std::string href;    // the card's URL, absolute
+    std::string etag;    // quotes kept
+    std::string base;    // the card's text as last agreed
+    std::string fields;  // the digest of the 17 fields the base gives
+    // The server's card while the person is held in a conflict: not sent, not applied, until
+    // the user settles it.
+    std::string heldCard, heldEtag;
+    bool held = false;
+};
+
+// Creates the tables where they are missing.
+void CreateTables(cppsqlite3::Statement& st);
+bool HasTables(cppsqlite3::Statement& st);
+
+bool ReadAccount(cppsqlite3::Statement& st, AccountRow& account);
+// Replaces the account: there is at most one.
+void WriteAccount(cppsqlite3::Statement& st, const AccountRow& account);
+void WriteToken(cppsqlite3::Statement& st, const std::string& token, const std::string& lastSync);
+// The account and every card row go.
+void Forget(cppsqlite3::Statement& st);
+
+// Every card row, by person.
+std::unordered_map<RecordId, CardRow> ReadCards(cppsqlite3::Statement& st);
+void WriteCard(cppsqlite3::Statement& st, const CardRow& card);
+void RemoveCard(cppsqlite3::Statement& st, const RecordId& person);
+int HeldCount(cppsqlite3::Statement& st);
+
+// The person's fields as UTF-8, as a card gives them: a field an old file stored in
+// Windows-1252 reads as the same text.
+PersonRecord AsUtf8(const PersonRecord& person);
+// A digest of the 17 fields (as UTF-8): equal digests, equal fields.
+std::string FieldsDigest(const PersonRecord& person);
+
+}  // namespace carddav::state
