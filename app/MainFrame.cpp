@@ -15,6 +15,7 @@
 #include <QWhatsThis>
 
 #include "AboutDialog.h"
+#include "BookWatcher.h"
 #include "CommandAvailability.h"
 #include "CommandKeys.h"
 #include "CommandLine.h"
@@ -31,6 +32,7 @@
 #include "ReportDialogs.h"
 #include "Settings.h"
 #include "StartupScreen.h"
+#include "SyncCommands.h"
 #include "TransferCommands.h"
 #include "V1Signature.h"
 #include "ValueActions.h"
@@ -56,6 +58,8 @@ MainFrame::MainFrame(const Options& options, QWidget* parent)
     recentFiles_.Attach(recentMenu_);
     recentFiles_.ReadFromSettings(QString::fromLatin1(kProductKey));
 
+    // The sync's progress and its Cancel stand at the status bar's right.
+    sync_ = new syncui::SyncCommands(this, bar);
     view_ = new MainView(this);
     print_ = new reports::PrintController(this);
     client_ = new QStackedWidget(this);
@@ -87,6 +91,19 @@ MainFrame::MainFrame(const Options& options, QWidget* parent)
                 *view_, control,
                 control == book::kWorkPhoneButton ? book::DialledNumber(control, text) : text);
         }
+    });
+    connect(sync_, &syncui::SyncCommands::StateChanged, this, &MainFrame::UpdateCommands);
+    connect(sync_, &syncui::SyncCommands::Synced, this,
+            [this](const std::string& path, const carddav::SyncOutcome&) {
+                // The book is read again at once, the selection kept, not a second later.
+                if (path == view_->Path()) {
+                    view_->OnReload();
+                }
+            });
+    // Another program may have linked or unlinked the book.
+    connect(view_->Watcher(), &BookWatcher::ChangedElsewhere, this, [this] {
+        sync_->Recheck();
+        UpdateCommands();
     });
     // The lists' keys run their commands as the menus do.
     CommandKeys::Install(*view_, [this](int command) { OnCommand(command); });
@@ -153,6 +170,9 @@ void MainFrame::UpdateCommands() {
     actions_[cmd::kClosePreview]->setEnabled(previewing);
     actions_[cmd::kSaveAsPdf]->setEnabled(previewing);
     actions_[cmd::kSaveAsPdf]->setVisible(previewing);
+    for (int command : {cmd::kLinkToServer, cmd::kSyncNow, cmd::kUnlink}) {
+        actions_[command]->setEnabled(sync_->Offered(command, view_->Path()));
+    }
 }
 
 void MainFrame::EnterPreview() {
@@ -366,6 +386,8 @@ void MainFrame::CarryOut(int command) {
         default:
             if (command >= cmd::kFirstRecentFile && command <= cmd::kLastRecentFile) {
                 OpenRecentFile(command);
+            } else if (syncui::SyncCommands::IsSyncCommand(command)) {
+                sync_->Run(command, view_->Path());
             } else if (book::IsViewCommand(command)) {
                 book::RunViewCommand(*view_, command);
             } else {
@@ -505,6 +527,8 @@ void MainFrame::CarryOutRecordCommand(int command) {
 }
 
 void MainFrame::closeEvent(QCloseEvent* event) {
+    // What a sync under way has committed stays; the next one does the rest.
+    sync_->Cancel();
     SaveWindowPlacement(QString::fromLatin1(kSettingsKey), this);
     SaveSplitPosition(QString::fromLatin1(kSettingsKey), view_->ChosenListPaneWidth());
     event->accept();

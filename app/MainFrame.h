@@ -18,6 +18,9 @@ class QStackedWidget;
 namespace reports {
 class PrintController;
 }
+namespace syncui {
+class SyncCommands;
+}
 class QMenu;
 class QToolBar;
 
@@ -58,6 +61,7 @@ public:
     QToolBar* MainToolBar() const { return toolBar_; }
     QToolBar* PreviewToolBar() const { return previewBar_; }
     reports::PrintController& Printing() { return *print_; }
+    syncui::SyncCommands& Sync() { return *sync_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -102,6 +106,7 @@ private:
     QToolBar* previewBar_ = nullptr;
     QStackedWidget* client_ = nullptr;
     reports::PrintController* print_ = nullptr;
+    syncui::SyncCommands* sync_ = nullptr;
     reports::EnvelopeOptions envelopeOptions_;
     std::map<int, QAction*> actions_;
     QPointer<QWidget> startupScreen_;

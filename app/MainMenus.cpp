@@ -62,6 +62,15 @@ const std::map<int, const char*>& Prompts() {
          QT_TRANSLATE_NOOP("MainFrame", "Import persons from a vCard file\nImport vCard")},
         {cmd::kExportVCard,
          QT_TRANSLATE_NOOP("MainFrame", "Export persons to a vCard file\nExport vCard")},
+        {cmd::kLinkToServer,
+         QT_TRANSLATE_NOOP(
+             "MainFrame", "Link this book to an address book on a CardDAV server\nLink to server")},
+        {cmd::kSyncNow,
+         QT_TRANSLATE_NOOP("MainFrame",
+                           "Bring the book and its address book on the server in step\nSync now")},
+        {cmd::kUnlink,
+         QT_TRANSLATE_NOOP("MainFrame",
+                           "End the link to the server; every person stays in the book\nUnlink")},
         {cmd::kEditUser, QT_TRANSLATE_NOOP("MainFrame", "Edit user information\nEdit user")},
         {cmd::kEnvelopesReport,
          QT_TRANSLATE_NOOP("MainFrame", "Print envelopes for selected persons\nPrint envelopes")},
@@ -148,6 +157,11 @@ void MainFrame::BuildMenus() {
     AddCommand(exportMenu, cmd::kExportPersons, tr("&Persons..."));
     AddCommand(exportMenu, cmd::kExportContacts, tr("&Contacts..."));
     AddCommand(exportMenu, cmd::kExportVCard, tr("&vCard..."));
+    QMenu* syncMenu = file->addMenu(tr("S&ync"));
+    AddCommand(syncMenu, cmd::kLinkToServer, tr("&Link to Server..."));
+    AddCommand(syncMenu, cmd::kSyncNow, tr("Sync &Now\tF9"))->setShortcut(QKeySequence(Qt::Key_F9));
+    syncMenu->addSeparator();
+    AddCommand(syncMenu, cmd::kUnlink, tr("&Unlink"));
     file->addSeparator();
     AddCommand(file, cmd::kPageSetup, tr("Page Set&up..."));
     AddCommand(file, cmd::kPrintSetup, tr("P&rint Setup..."));

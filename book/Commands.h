@@ -35,6 +35,10 @@ constexpr int kFind = 32833;
 // Persons from a vCard file, and every person into one.
 constexpr int kImportVCard = 32834;
 constexpr int kExportVCard = 32835;
+// The book's link to an address book on a CardDAV server, a sync with it, and its end.
+constexpr int kLinkToServer = 32836;
+constexpr int kSyncNow = 32837;
+constexpr int kUnlink = 32838;
 constexpr int kFileNew = 57600;
 constexpr int kFileOpen = 57601;
 constexpr int kFileSaveAs = 57604;

@@ -33,11 +33,14 @@
 #include "CurrentDatabase.h"
 #include "DialogUnits.h"
 #include "FileDialogRecorder.h"
+#include "LinkDialog.h"
 #include "MainFrame.h"
 #include "MainView.h"
 #include "MessageRecorder.h"
 #include "ModalDriver.h"
 #include "SettingsSandbox.h"
+#include "SyncCommands.h"
+#include "SyncSession.h"
 #include "TestBook.h"
 
 // Failures show the texts, not their bytes.
@@ -421,6 +424,30 @@ TEST_F(AccessibleNamesTest, EveryPageOfTheWizardNamesEveryControl) {
     QStringList faults = WizardOf(cmd::kImportPersons, file);
     faults << WizardOf(cmd::kExportPersons, book_.Path("out.csv"));
     faults << WizardOf(cmd::kExportContacts, book_.Path("contacts.csv"));
+    EXPECT_TRUE(faults.isEmpty()) << faults.join(QLatin1Char('\n')).toStdString();
+}
+
+TEST_F(AccessibleNamesTest, TheSyncDialogsNameEveryControl) {
+    OpenFilledBook();
+    frame_->Sync().Passwords().SetStore({});
+    QStringList faults = DialogOf(cmd::kLinkToServer, [&faults](QDialog& dialog) {
+        // Also with the search under way, its Stop button shown.
+        auto& link = static_cast<syncui::LinkDialog&>(dialog);
+        link.ServerField()->setText(QStringLiteral("http://127.0.0.1:9/"));
+        QTest::mouseClick(link.FindButton(), Qt::LeftButton);
+        NameWalk walk(dialog.windowTitle());
+        walk.Look(dialog);
+        faults << walk.Faults();
+    });
+    carddav::Account account;
+    account.server = QStringLiteral("127.0.0.1:9");
+    account.user = QStringLiteral("ann");
+    account.addressBook = QUrl(QStringLiteral("http://127.0.0.1:9/ann/book/"));
+    carddav::Link(path_, account);
+    frame_->Sync().Recheck();
+    frame_->UpdateCommands();
+    // The password a sync asks for when the run does not know it.
+    faults << DialogOf(cmd::kSyncNow);
     EXPECT_TRUE(faults.isEmpty()) << faults.join(QLatin1Char('\n')).toStdString();
 }
 

@@ -1,0 +1,402 @@
+// File, Sync in the main window: the submenu, when its commands are offered, and the unlinking
+// that keeps every person.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTest>
+#include <QTimer>
+#include <QTreeView>
+#include <QTreeWidget>
+
+#include <memory>
+
+#include "BookWatcher.h"
+#include "CardDavServer.h"
+#include "Commands.h"
+#include "CurrentDatabase.h"
+#include "FileDialogRecorder.h"
+#include "LinkDialog.h"
+#include "ListModels.h"
+#include "MainFrame.h"
+#include "MainView.h"
+#include "MessageRecorder.h"
+#include "ModalDriver.h"
+#include "SettingsSandbox.h"
+#include "SyncCommands.h"
+#include "SyncSession.h"
+#include "TestBook.h"
+
+namespace {
+
+QString Q(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+carddav::Account HarbourAccount() {
+    carddav::Account account;
+    account.server = QStringLiteral("127.0.0.1:9");
+    account.user = QStringLiteral("ann");
+    account.addressBook = QUrl(QStringLiteral("http://127.0.0.1:9/ann/harbour/"));
+    account.displayName = QStringLiteral("Harbour");
+    return account;
+}
+
+class SyncCommandsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(sandbox_.IsValid());
+        CurrentDatabasePath.clear();
+        frame_ = std::make_unique<MainFrame>(MainFrame::Options{false});
+        // Never the desktop's own store: each test says what it has.
+        frame_->Sync().Passwords().SetStore({});
+    }
+    void TearDown() override {
+        frame_.reset();
+        CurrentDatabasePath.clear();
+    }
+
+    void Open(const std::string& path) {
+        files_.Answer(Q(path));
+        frame_->Action(cmd::kFileOpen)->trigger();
+    }
+
+    bool Offered(int command) const { return frame_->Action(command)->isEnabled(); }
+
+    int Persons(const std::string& path) const {
+        return std::stoi(TestBook::QueryText(path, "SELECT COUNT(*) FROM Person"));
+    }
+
+    // The cards in the address book, by a listing of its own.
+    static int CardsOn(const CardDavServer& server, const QUrl& book, const QString& password) {
+        carddav::DavClient client;
+        client.SetCredentials(server.User(), password);
+        bool done = false;
+        int cards = -1;
+        client.Propfind(book, 1, carddav::body::PropfindEtags(),
+                        [&](const carddav::DavReply& reply) {
+                            done = true;
+                            if (reply.Ok()) {
+                                cards = 0;
+                                for (const carddav::DavResponse& response : reply.responses) {
+                                    cards += response.url != book ? 1 : 0;
+                                }
+                            }
+                        });
+        EXPECT_TRUE(QTest::qWaitFor([&] { return done; }, 30000));
+        return cards;
+    }
+
+    // Puts a card on the server as another device would.
+    static void PutCard(const CardDavServer& server, const char* name, const QByteArray& card) {
+        carddav::DavClient client;
+        client.SetCredentials(server.User(), server.Password());
+        bool done = false;
+        client.Put(server.AddressBookUrl().resolved(QUrl(QString::fromLatin1(name))), card,
+                   QString(), [&](const carddav::DavReply& reply) {
+                       EXPECT_TRUE(reply.Ok()) << reply.error.toStdString();
+                       done = true;
+                   });
+        EXPECT_TRUE(QTest::qWaitFor([&] { return done; }, 30000));
+    }
+
+    // Links the open book's file to the server's address book, as the dialog would.
+    carddav::Account LinkTo(const std::string& path, const CardDavServer& server) {
+        carddav::Account account;
+        account.server = server.BaseUrl().toString();
+        account.user = server.User();
+        account.addressBook = server.AddressBookUrl();
+        account.displayName = QStringLiteral("Contacts");
+        carddav::Link(path, account);
+        frame_->Sync().Recheck();
+        frame_->UpdateCommands();
+        return account;
+    }
+
+    bool WaitForSync() {
+        return QTest::qWaitFor([&] { return !frame_->Sync().Syncing(); }, 60000);
+    }
+
+    QString Status() const { return frame_->statusBar()->currentMessage(); }
+
+    SettingsSandbox sandbox_;
+    TestBook book_;
+    MessageRecorder boxes_;
+    FileDialogRecorder files_;
+    std::unique_ptr<MainFrame> frame_;
+};
+
+TEST_F(SyncCommandsTest, TheFileMenuHoldsTheSyncSubmenu) {
+    QMenu* file = frame_->menuBar()->actions().first()->menu();
+    ASSERT_NE(file, nullptr);
+    QMenu* sync = nullptr;
+    for (QAction* action : file->actions()) {
+        if (action->menu() && action->text() == QStringLiteral("S&ync")) {
+            sync = action->menu();
+        }
+    }
+    ASSERT_NE(sync, nullptr);
+    QStringList texts;
+    for (QAction* action : sync->actions()) {
+        if (!action->isSeparator()) {
+            texts << action->text();
+        }
+    }
+    EXPECT_EQ(texts, QStringList({QStringLiteral("&Link to Server..."),
+                                  QStringLiteral("Sync &Now\tF9"), QStringLiteral("&Unlink")}));
+    EXPECT_EQ(frame_->Action(cmd::kSyncNow)->shortcut(), QKeySequence(Qt::Key_F9));
+    for (int command : {cmd::kLinkToServer, cmd::kSyncNow, cmd::kUnlink}) {
+        EXPECT_FALSE(frame_->Action(command)->statusTip().isEmpty()) << command;
+    }
+    // The letter of the submenu is no other item's of the File menu.
+    QStringList letters;
+    for (QAction* action : file->actions()) {
+        const int mark = static_cast<int>(action->text().indexOf(QLatin1Char('&')));
+        if (mark >= 0) {
+            letters << action->text().mid(mark + 1, 1).toUpper();
+        }
+    }
+    EXPECT_EQ(letters.count(QStringLiteral("Y")), 1);
+    EXPECT_EQ(letters.removeDuplicates(), 0) << letters.join(QLatin1Char(' ')).toStdString();
+}
+
+TEST_F(SyncCommandsTest, SyncNowAndUnlinkAreOfferedForALinkedBookOnly) {
+    // No book: nothing to link.
+    for (int command : {cmd::kLinkToServer, cmd::kSyncNow, cmd::kUnlink}) {
+        EXPECT_FALSE(Offered(command)) << command;
+    }
+    const std::string plain = book_.Create("plain.tch");
+    Open(plain);
+    EXPECT_TRUE(Offered(cmd::kLinkToServer));
+    EXPECT_FALSE(Offered(cmd::kSyncNow));
+    EXPECT_FALSE(Offered(cmd::kUnlink));
+    // F9 on a book that is not linked does nothing (no dialog, no box).
+    QTest::keyClick(frame_.get(), Qt::Key_F9);
+
+    const std::string linked = book_.Create("linked.tch");
+    carddav::Link(linked, HarbourAccount());
+    Open(linked);
+    for (int command : {cmd::kLinkToServer, cmd::kSyncNow, cmd::kUnlink}) {
+        EXPECT_TRUE(Offered(command)) << command;
+    }
+    // Back to the other book, and linked elsewhere meanwhile: the view's news brings it in.
+    Open(plain);
+    EXPECT_FALSE(Offered(cmd::kSyncNow));
+    carddav::Link(plain, HarbourAccount());
+    emit frame_->View()->Watcher()->ChangedElsewhere();
+    EXPECT_TRUE(Offered(cmd::kSyncNow));
+    EXPECT_TRUE(Offered(cmd::kUnlink));
+}
+
+TEST_F(SyncCommandsTest, UnlinkAsksFirstAndKeepsEveryPerson) {
+    const std::string path = book_.Create();
+    TestBook::AddPerson(path, "Ann", "Adams");
+    TestBook::AddPerson(path, "Bob", "Baker");
+    carddav::Link(path, HarbourAccount());
+    Open(path);
+    ASSERT_TRUE(Offered(cmd::kUnlink));
+
+    boxes_.Expect(platform::MessageResult::No);
+    frame_->OnCommand(cmd::kUnlink);
+    ASSERT_EQ(boxes_.Calls().size(), 1u);
+    EXPECT_EQ(boxes_.Last().caption, QStringLiteral("Unlink"));
+    EXPECT_EQ(boxes_.Last().buttons, platform::MessageButtons::YesNo);
+    EXPECT_TRUE(boxes_.Last().text.contains(QStringLiteral("Harbour")));
+    EXPECT_TRUE(boxes_.Last().text.contains(QStringLiteral("Every person stays")));
+    carddav::Account account;
+    EXPECT_TRUE(carddav::ReadAccount(path, account));
+    EXPECT_TRUE(Offered(cmd::kSyncNow));
+
+    boxes_.Expect(platform::MessageResult::Yes);
+    frame_->OnCommand(cmd::kUnlink);
+    EXPECT_FALSE(carddav::ReadAccount(path, account));
+    EXPECT_EQ(Persons(path), 2);
+    EXPECT_EQ(frame_->View()->PersonRows().Rows().size(), 2u);
+    EXPECT_FALSE(Offered(cmd::kSyncNow));
+    EXPECT_FALSE(Offered(cmd::kUnlink));
+    EXPECT_TRUE(Offered(cmd::kLinkToServer));
+    EXPECT_TRUE(frame_->statusBar()->currentMessage().contains(QStringLiteral("every person")));
+}
+
+TEST_F(SyncCommandsTest, TheLinkDialogLinksTheBookAndTheFirstSyncSendsEveryPerson) {
+    CardDavServer server(CardDavServer::Kind::Radicale, QStringLiteral("tide-pass"));
+    ASSERT_TRUE(server.Ok()) << server.Failure().toStdString();
+    const std::string path = book_.Create();
+    TestBook::AddPerson(path, "Ann", "Adams");
+    TestBook::AddPerson(path, "Bob", "Baker");
+    Open(path);
+
+    ModalDriver dialogs;
+    dialogs.Expect([&](QDialog& dialog) {
+        auto& link = static_cast<syncui::LinkDialog&>(dialog);
+        EXPECT_EQ(link.windowTitle(), QStringLiteral("Link to Server"));
+        QTest::keyClicks(link.ServerField(), server.BaseUrl().toString());
+        QTest::keyClicks(link.UserField(), server.User());
+        QTest::keyClicks(link.PasswordField(), QStringLiteral("tide-pass"));
+        QTest::mouseClick(link.FindButton(), Qt::LeftButton);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !link.Searching(); }, 30000));
+        ASSERT_EQ(link.AddressBooks()->topLevelItemCount(), 1) << link.Note()->text().toStdString();
+        QTest::mouseClick(link.OkButton(), Qt::LeftButton);
+    });
+    frame_->OnCommand(cmd::kLinkToServer);
+    carddav::Account account;
+    ASSERT_TRUE(carddav::ReadAccount(path, account));
+    EXPECT_EQ(account.addressBook, server.AddressBookUrl());
+    EXPECT_EQ(account.user, server.User());
+
+    // The first sync runs on: its progress and Cancel in the status bar, the other sync
+    // commands waiting.
+    ASSERT_TRUE(frame_->Sync().Syncing());
+    EXPECT_FALSE(frame_->Sync().CancelButton()->isHidden());
+    EXPECT_TRUE(frame_->Sync().ProgressText()->text().startsWith(QStringLiteral("Syncing")));
+    EXPECT_FALSE(Offered(cmd::kSyncNow));
+    EXPECT_FALSE(Offered(cmd::kLinkToServer));
+    EXPECT_FALSE(Offered(cmd::kUnlink));
+    // The window goes on answering: a person is added meanwhile.
+    EXPECT_TRUE(Offered(cmd::kAddPerson));
+    ASSERT_TRUE(WaitForSync());
+    EXPECT_TRUE(frame_->Sync().CancelButton()->isHidden());
+    EXPECT_TRUE(Status().startsWith(QStringLiteral("Synced: 2 sent"))) << Status().toStdString();
+    EXPECT_EQ(CardsOn(server, server.AddressBookUrl(), QStringLiteral("tide-pass")), 2);
+    EXPECT_TRUE(Offered(cmd::kSyncNow));
+    EXPECT_EQ(Persons(path), 2);
+
+    // The password typed in the dialog serves the rest of the run: no dialog asks again.
+    frame_->Action(cmd::kSyncNow)->trigger();
+    ASSERT_TRUE(WaitForSync());
+    EXPECT_TRUE(Status().startsWith(QStringLiteral("Synced: 0 sent, 0 received")))
+        << Status().toStdString();
+}
+
+TEST_F(SyncCommandsTest, SyncNowBringsTheServersCardsInAndKeepsTheSelection) {
+    CardDavServer server(CardDavServer::Kind::Xandikos);
+    ASSERT_TRUE(server.Ok()) << server.Failure().toStdString();
+    const std::string path = book_.Create();
+    TestBook::AddPerson(path, "Ann", "Adams");
+    const RecordId bob = TestBook::AddPerson(path, "Bob", "Baker");
+    Open(path);
+    const carddav::Account account = LinkTo(path, server);
+    frame_->Sync().Passwords().Keep(account, QString(), false);
+    frame_->View()->ShowPerson(bob);
+    ASSERT_EQ(frame_->View()->CurrentPersonId(), bob);
+
+    PutCard(server, "zoe.vcf",
+            "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:zoe-1\r\nFN:Zoe Zimmer\r\nN:Zimmer;Zoe;;;\r\n"
+            "END:VCARD\r\n");
+    // Progress comes as persons move.
+    QStringList shown;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        const QString text = frame_->Sync().ProgressText()->text();
+        if (!frame_->Sync().CancelButton()->isHidden() && !shown.contains(text)) {
+            shown << text;
+        }
+    });
+    watch.start(1);
+    QTest::keyClick(frame_.get(), Qt::Key_F9);
+    ASSERT_TRUE(frame_->Sync().Syncing());
+    ASSERT_TRUE(WaitForSync());
+    watch.stop();
+    EXPECT_TRUE(Status().startsWith(QStringLiteral("Synced: 2 sent, 1 received")))
+        << Status().toStdString();
+    EXPECT_EQ(Persons(path), 3);
+    // The view shows the new person at once, Bob still selected.
+    EXPECT_EQ(frame_->View()->PersonRows().Rows().size(), 3u);
+    EXPECT_EQ(frame_->View()->CurrentPersonId(), bob);
+    EXPECT_FALSE(shown.isEmpty());
+    for (const QString& text : shown) {
+        EXPECT_TRUE(text.startsWith(QStringLiteral("Syncing"))) << text.toStdString();
+    }
+}
+
+TEST_F(SyncCommandsTest, AWrongPasswordOrAStoppedServerIsShownAsErrorSyncing) {
+    CardDavServer server(CardDavServer::Kind::Radicale, QStringLiteral("tide-pass"));
+    ASSERT_TRUE(server.Ok()) << server.Failure().toStdString();
+    const std::string path = book_.Create();
+    TestBook::AddPerson(path, "Ann", "Adams");
+    Open(path);
+    const carddav::Account account = LinkTo(path, server);
+    frame_->Sync().Passwords().Keep(account, QStringLiteral("wrong"), false);
+
+    boxes_.Expect();
+    frame_->OnCommand(cmd::kSyncNow);
+    ASSERT_TRUE(WaitForSync());
+    ASSERT_EQ(boxes_.Calls().size(), 1u);
+    EXPECT_EQ(boxes_.Last().caption, QStringLiteral("Error Syncing"));
+    EXPECT_EQ(boxes_.Last().icon, platform::MessageIcon::Error);
+    EXPECT_TRUE(boxes_.Last().text.contains(QStringLiteral("password")))
+        << boxes_.Last().text.toStdString();
+    EXPECT_EQ(CardsOn(server, server.AddressBookUrl(), QStringLiteral("tide-pass")), 0);
+    EXPECT_EQ(Persons(path), 1);
+    EXPECT_TRUE(Offered(cmd::kSyncNow));
+
+    // The refused password is not used again: the next sync asks, and goes through.
+    ModalDriver dialogs;
+    dialogs.Expect([](QDialog& dialog) {
+        EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Sync Password"));
+        auto* field = dialog.findChild<QLineEdit*>();
+        ASSERT_NE(field, nullptr);
+        EXPECT_EQ(field->echoMode(), QLineEdit::Password);
+        QTest::keyClicks(field, QStringLiteral("tide-pass"));
+        QTest::keyClick(field, Qt::Key_Return);
+    });
+    frame_->OnCommand(cmd::kSyncNow);
+    ASSERT_TRUE(WaitForSync());
+    EXPECT_TRUE(Status().startsWith(QStringLiteral("Synced: 1 sent"))) << Status().toStdString();
+    EXPECT_EQ(CardsOn(server, server.AddressBookUrl(), QStringLiteral("tide-pass")), 1);
+
+    // The server gone: the box again, the book as it was.
+    server.Stop();
+    TestBook::AddPerson(path, "Bob", "Baker");
+    boxes_.Expect();
+    frame_->OnCommand(cmd::kSyncNow);
+    ASSERT_TRUE(WaitForSync());
+    ASSERT_EQ(boxes_.Calls().size(), 2u);
+    EXPECT_EQ(boxes_.Last().caption, QStringLiteral("Error Syncing"));
+    EXPECT_FALSE(boxes_.Last().text.trimmed().isEmpty());
+    EXPECT_EQ(Persons(path), 2);
+    carddav::Account still;
+    EXPECT_TRUE(carddav::ReadAccount(path, still));
+}
+
+TEST_F(SyncCommandsTest, CancelInTheStatusBarEndsASyncThatWaitsOnTheServer) {
+    // A server that takes the connection and never answers.
+    QTcpServer silent;
+    ASSERT_TRUE(silent.listen(QHostAddress::LocalHost, 0));
+    std::vector<QTcpSocket*> held;
+    QObject::connect(&silent, &QTcpServer::newConnection, [&] {
+        while (QTcpSocket* socket = silent.nextPendingConnection()) {
+            held.push_back(socket);
+        }
+    });
+    const std::string path = book_.Create();
+    TestBook::AddPerson(path, "Ann", "Adams");
+    Open(path);
+    carddav::Account account;
+    account.server = QStringLiteral("http://127.0.0.1:%1/").arg(silent.serverPort());
+    account.user = QStringLiteral("ann");
+    account.addressBook = QUrl(account.server + QStringLiteral("ann/book/"));
+    carddav::Link(path, account);
+    frame_->Sync().Recheck();
+    frame_->Sync().Passwords().Keep(account, QStringLiteral("p"), false);
+    frame_->UpdateCommands();
+
+    frame_->OnCommand(cmd::kSyncNow);
+    ASSERT_TRUE(frame_->Sync().Syncing());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !held.empty(); }, 10000));
+    QTest::mouseClick(frame_->Sync().CancelButton(), Qt::LeftButton);
+    ASSERT_TRUE(WaitForSync());
+    EXPECT_TRUE(Status().startsWith(QStringLiteral("Sync cancelled"))) << Status().toStdString();
+    EXPECT_TRUE(frame_->Sync().CancelButton()->isHidden());
+    EXPECT_EQ(Persons(path), 1);
+    EXPECT_TRUE(Offered(cmd::kSyncNow));
+}
+
+}  // namespace
