@@ -157,6 +157,8 @@ std::vector<HelpTopic> ContentsTopics() {
         {QStringLiteral("html/userinfdlg.htm"), HelpWindow::tr("Your User Information")},
         {QStringLiteral("html/transfer.htm"), HelpWindow::tr("Exporting and Importing Text Files")},
         {QStringLiteral("html/vcard.htm"), HelpWindow::tr("Importing and Exporting vCard Files")},
+        {QStringLiteral("html/sync.htm"),
+         HelpWindow::tr("Keeping an Address Book in Step with a Server")},
         {QStringLiteral("html/addrrptdlg.htm"), HelpWindow::tr("Printing an Address Book")},
         {QStringLiteral("html/cntrptdlg.htm"), HelpWindow::tr("Printing Contacts")},
         {QStringLiteral("html/envrptdlg.htm"), HelpWindow::tr("Printing Envelopes")},

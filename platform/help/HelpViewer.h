@@ -16,6 +16,7 @@ inline constexpr char kUserTopic[] = "::/html/userinfdlg.htm>topic";
 inline constexpr char kContactTopic[] = "::/html/contactdlg.htm>topic";
 inline constexpr char kTransferTopic[] = "::/html/transfer.htm>topic";
 inline constexpr char kVCardTopic[] = "::/html/vcard.htm>topic";
+inline constexpr char kSyncTopic[] = "::/html/sync.htm>topic";
 inline constexpr char kAddressBookReportTopic[] = "::/html/addrrptdlg.htm>topic";
 inline constexpr char kContactsReportTopic[] = "::/html/cntrptdlg.htm>topic";
 inline constexpr char kEnvelopeReportTopic[] = "::/html/envrptdlg.htm>topic";

@@ -47,6 +47,7 @@ const std::vector<std::pair<const char*, const char*>> kTopics = {
     {"::/html/contactdlg.htm>topic", "html/contactdlg.htm"},
     {"::/html/transfer.htm>topic", "html/transfer.htm"},
     {"::/html/vcard.htm>topic", "html/vcard.htm"},
+    {"::/html/sync.htm>topic", "html/sync.htm"},
     {"::/html/addrrptdlg.htm>topic", "html/addrrptdlg.htm"},
     {"::/html/cntrptdlg.htm>topic", "html/cntrptdlg.htm"},
     {"::/html/envrptdlg.htm>topic", "html/envrptdlg.htm"},
@@ -184,15 +185,11 @@ TEST(TopicReference, EachTopicPartNamesItsOwnPage) {
 }
 
 TEST(TopicReference, ConstantsAreTheTopicParts) {
-    const char* constants[] = {help::kMainTopic,
-                               help::kPersonTopic,
-                               help::kUserTopic,
-                               help::kContactTopic,
-                               help::kTransferTopic,
-                               help::kVCardTopic,
-                               help::kAddressBookReportTopic,
-                               help::kContactsReportTopic,
-                               help::kEnvelopeReportTopic};
+    const char* constants[] = {help::kMainTopic,           help::kPersonTopic,
+                               help::kUserTopic,           help::kContactTopic,
+                               help::kTransferTopic,       help::kVCardTopic,
+                               help::kSyncTopic,           help::kAddressBookReportTopic,
+                               help::kContactsReportTopic, help::kEnvelopeReportTopic};
     ASSERT_EQ(std::size(constants), kTopics.size());
     for (size_t i = 0; i < kTopics.size(); ++i) {
         EXPECT_STREQ(constants[i], kTopics[i].first);
@@ -321,6 +318,7 @@ TEST(HelpPages, TheTransferPageFollowsTheUserInformationAndPrecedesTheReports) {
         QStringLiteral("Your User Information"),
         QStringLiteral("Exporting and Importing Text Files"),
         QStringLiteral("Importing and Exporting vCard Files"),
+        QStringLiteral("Keeping an Address Book in Step with a Server"),
         QStringLiteral("Printing an Address Book"),
         QStringLiteral("Printing Contacts"),
         QStringLiteral("Printing Envelopes"),
@@ -402,6 +400,69 @@ TEST(HelpPages, TheTransferPageNamesWhatTheWizardShows) {
     }
 }
 
+TEST(HelpPages, TheSyncPageNamesTheCommandsTheDialogAndTheCommandLine) {
+    QTextDocument document;
+    document.setHtml(ReadPage(QStringLiteral("html/sync.htm")));
+    const QString text = document.toPlainText().simplified();
+    // The menu commands, the dialogs' texts and the messages, as the user sees them.
+    for (const char* shown : {"File > Sync > Link to Server...",
+                              "File > Sync > Sync Now",
+                              "F9",
+                              "File > Sync > Unlink",
+                              "Link to Server",
+                              "Server",
+                              "User name",
+                              "Password",
+                              "Remember in the desktop's password store",
+                              "Find Address Books",
+                              "Stop",
+                              "Address books",
+                              "New address book",
+                              "The server has no address books yet: OK makes one of the name "
+                              "below.",
+                              "Sync Password",
+                              "Cancel",
+                              "Synced: 3 sent, 5 received, 1 conflict held",
+                              "Error Syncing",
+                              "The sync did not finish.",
+                              "The server refused the user name or password.",
+                              "The server did not answer in 30 seconds.",
+                              "The server could not be reached:",
+                              "The secure connection to the server failed:",
+                              "No CardDAV address book was found at",
+                              ".well-known/carddav",
+                              "contact log",
+                              "vCard 4.0",
+                              "3.0"}) {
+        EXPECT_TRUE(text.contains(QString::fromUtf8(shown))) << shown;
+    }
+    // The command line: its three commands, their options, and what each exit status means.
+    for (const char* shown :
+         {"tidemark-cli link", "--user", "--addressbook", "--create", "--password-command",
+          "link --remember", "tidemark-cli sync", "tidemark-cli unlink"}) {
+        EXPECT_TRUE(text.contains(QString::fromUtf8(shown))) << shown;
+    }
+    for (const char* status : {"\\b0\\b when the book and the server are in step",
+                               "\\b4\\b when persons are held", "\\b3\\b when the sync failed"}) {
+        EXPECT_TRUE(text.contains(QRegularExpression(QString::fromLatin1(status)))) << status;
+    }
+}
+
+TEST(HelpPages, TheIntroductionLeadsToTheSyncPageAndNamesItsCommands) {
+    const QString introduction = ReadPage(kIntroduction);
+    EXPECT_TRUE(introduction.contains(QStringLiteral("href=\"sync.htm\"")));
+    EXPECT_TRUE(introduction.contains(QStringLiteral("name=\"sync\"")));
+    QTextDocument document;
+    document.setHtml(introduction);
+    const QString text = document.toPlainText().simplified();
+    for (const char* shown : {"Sync > Link to Server...", "Sync > Sync Now (F9)", "Sync > Unlink",
+                              "Keeping an address book in step with a server"}) {
+        EXPECT_TRUE(text.contains(QString::fromUtf8(shown))) << shown;
+    }
+    // The vCard page, the nearest to it, leads there too.
+    EXPECT_TRUE(ReadPage(QStringLiteral("html/vcard.htm")).contains(QStringLiteral("sync.htm")));
+}
+
 TEST(HelpPages, TheIntroductionLinksToTheTransferPage) {
     const QString introduction = ReadPage(kIntroduction);
     EXPECT_TRUE(introduction.contains(QStringLiteral("href=\"transfer.htm\"")));
@@ -423,7 +484,7 @@ TEST_F(Help, ShowContentsOpensTheWindowWithTheContentsAtTheTopic) {
     ASSERT_NE(browser, nullptr);
     ASSERT_NE(contents, nullptr);
     EXPECT_TRUE(contents->isVisible());
-    ASSERT_EQ(contents->count(), 9);
+    ASSERT_EQ(contents->count(), 10);
     EXPECT_EQ(contents->item(0)->text(), QStringLiteral("Introduction"));
     EXPECT_TRUE(browser->source().toString().endsWith(QStringLiteral("/html/contactdlg.htm")))
         << browser->source().toString().toStdString();
@@ -478,7 +539,7 @@ TEST_F(Help, ChoosingAContentsEntryShowsItsPage) {
     QWidget* window = FindHelpWindow();
     ASSERT_NE(window, nullptr);
     QListWidget* contents = Contents(window);
-    ASSERT_EQ(contents->count(), 9);
+    ASSERT_EQ(contents->count(), 10);
     QRect row = contents->visualItemRect(contents->item(4));
     QTest::mouseClick(contents->viewport(), Qt::LeftButton, {}, row.center());
     EXPECT_EQ(Browser(window)->documentTitle(),
@@ -492,6 +553,12 @@ TEST_F(Help, ChoosingAContentsEntryShowsItsPage) {
     EXPECT_EQ(Browser(window)->documentTitle(),
               QStringLiteral("Importing and Exporting vCard Files"));
     row = contents->visualItemRect(contents->item(6));
+    QTest::mouseClick(contents->viewport(), Qt::LeftButton, {}, row.center());
+    EXPECT_EQ(Browser(window)->documentTitle(),
+              QStringLiteral("Keeping an Address Book in Step with a Server"));
+    EXPECT_TRUE(Browser(window)->source().toString().endsWith(QStringLiteral("/html/sync.htm")))
+        << Browser(window)->source().toString().toStdString();
+    row = contents->visualItemRect(contents->item(7));
     QTest::mouseClick(contents->viewport(), Qt::LeftButton, {}, row.center());
     EXPECT_EQ(Browser(window)->documentTitle(), QStringLiteral("Printing an Address Book"));
     EXPECT_TRUE(window->windowTitle().contains(QStringLiteral("Printing an Address Book")));
