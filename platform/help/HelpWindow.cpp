@@ -12,6 +12,7 @@
 #include <QScreen>
 #include <QShortcut>
 #include <QSplitter>
+#include <QStyle>
 #include <QTextBrowser>
 #include <QToolButton>
 #include <QUrl>
@@ -109,14 +110,23 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     splitter_->setStretchFactor(0, 0);
     splitter_->setStretchFactor(1, 1);
     splitter_->setChildrenCollapsible(false);
-    splitter_->setSizes({210, 590});
+    // Wide enough for every title whole at the desktop's font, translated ones too.
+    int widest = 0;
+    for (int row = 0; row < contents_->count(); ++row) {
+        widest = std::max(widest,
+                          contents_->fontMetrics().horizontalAdvance(contents_->item(row)->text()));
+    }
+    const int margins = 2 * contents_->frameWidth() + 2 * contents_->spacing() +
+                        contents_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) * 2 + 12;
+    const int contentsWidth = std::max(210, widest + margins);
+    splitter_->setSizes({contentsWidth, 590});
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addLayout(bar);
     layout->addWidget(splitter_, 1);
-    resize(800, 560);
+    resize(contentsWidth + 590, 560);
 
     connect(contentsButton_, &QToolButton::toggled, contents_, &QWidget::setVisible);
     connect(back, &QToolButton::clicked, browser_, &QTextBrowser::backward);

@@ -18,6 +18,7 @@
 #include <QMargins>
 #include <QRegularExpression>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextBrowser>
@@ -562,6 +563,26 @@ TEST_F(Help, ChoosingAContentsEntryShowsItsPage) {
     QTest::mouseClick(contents->viewport(), Qt::LeftButton, {}, row.center());
     EXPECT_EQ(Browser(window)->documentTitle(), QStringLiteral("Printing an Address Book"));
     EXPECT_TRUE(window->windowTitle().contains(QStringLiteral("Printing an Address Book")));
+}
+
+TEST_F(Help, TheContentsShowEveryTitleWhole) {
+    help::ShowContents(nullptr, help::TopicReference(QString::fromLatin1(help::kSyncTopic)));
+    QWidget* window = FindHelpWindow();
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+    QListWidget* contents = Contents(window);
+    ASSERT_NE(contents, nullptr);
+    ASSERT_NE(contents->currentItem(), nullptr);
+    EXPECT_EQ(contents->currentItem()->text(),
+              QStringLiteral("Keeping an Address Book in Step with a Server"));
+    EXPECT_FALSE(contents->horizontalScrollBar()->isVisible());
+    for (int row = 0; row < contents->count(); ++row) {
+        const QString title = contents->item(row)->text();
+        EXPECT_GE(contents->viewport()->width(), contents->fontMetrics().horizontalAdvance(title))
+            << title.toStdString();
+    }
+    // The page keeps the larger part of the window.
+    EXPECT_GT(Browser(window)->width(), contents->width());
 }
 
 TEST_F(Help, TheTransferTopicSelectsItsContentsEntry) {
