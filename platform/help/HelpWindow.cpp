@@ -126,7 +126,8 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     layout->setSpacing(0);
     layout->addLayout(bar);
     layout->addWidget(splitter_, 1);
-    resize(contentsWidth + 590, 560);
+    wanted_ = QSize(contentsWidth + 590, 560);
+    resize(wanted_);
 
     connect(contentsButton_, &QToolButton::toggled, contents_, &QWidget::setVisible);
     connect(back, &QToolButton::clicked, browser_, &QTextBrowser::backward);
@@ -203,7 +204,7 @@ void HelpWindow::PlaceOver(QWidget* owner) {
                          ownerFrame.right() - inner.right(), ownerFrame.bottom() - inner.bottom());
         }
     }
-    setGeometry(PlaceOverOwner(QSize(800, 560), frame, ownerFrame, screen->availableGeometry()));
+    setGeometry(PlaceOverOwner(wanted_, frame, ownerFrame, screen->availableGeometry()));
 }
 
 void HelpWindow::Present(QWidget* owner) {

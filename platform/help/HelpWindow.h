@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPointer>
+#include <QSize>
 #include <QWidget>
 
 class QListWidget;
@@ -50,6 +51,7 @@ private:
     QListWidget* contents_ = nullptr;
     QTextBrowser* browser_ = nullptr;
     QSplitter* splitter_ = nullptr;
+    QSize wanted_;  // the first size: the contents whole beside the page
     QToolButton* contentsButton_ = nullptr;
     QPointer<QWidget> host_;
 };

@@ -439,8 +439,8 @@ TEST(HelpPages, TheSyncPageNamesTheCommandsTheDialogAndTheCommandLine) {
     }
     // The command line: its three commands, their options, and what each exit status means.
     for (const char* shown :
-         {"tidemark-cli link", "--user", "--addressbook", "--create", "--password-command",
-          "link --remember", "tidemark-cli sync", "tidemark-cli unlink"}) {
+         {"tidemark-cli link URL --user NAME", "--addressbook NAME-OR-URL", "--create NAME",
+          "--password-command CMD", "--remember", "tidemark-cli sync", "tidemark-cli unlink"}) {
         EXPECT_TRUE(text.contains(QString::fromUtf8(shown))) << shown;
     }
     for (const char* status : {"\\b0\\b when the book and the server are in step",
