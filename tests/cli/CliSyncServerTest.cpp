@@ -27,7 +27,7 @@ QStringList Persons(const std::string& path) {
     while (query.Next()) {
         persons.append(
             QStringLiteral("%1 %2 (%3)")
-                .arg(Q(query.GetString(0)), Q(query.GetString(1)), Q(query.GetString(2))));
+                .arg(Q(query.GetString(1)), Q(query.GetString(2)), Q(query.GetString(3))));
     }
     persons.sort();
     return persons;
