@@ -248,8 +248,9 @@ TEST(CliSyncPassword, AWrongPasswordStopsLinkAndSyncWithTheServersReason) {
         link + QStringList{QStringLiteral("--password-command"), QStringLiteral("echo wrong-one")});
     EXPECT_EQ(refused.status, 3);
     EXPECT_EQ(refused.out, QString());
-    ASSERT_EQ(refused.ErrLines().size(), 1);
-    EXPECT_TRUE(refused.err.contains(QStringLiteral("password"))) << refused.err.toStdString();
+    const QStringList reason{
+        QStringLiteral("tidemark-cli: The server refused the user name or password.")};
+    EXPECT_EQ(refused.ErrLines(), reason);
     carddav::Account account;
     EXPECT_FALSE(carddav::ReadAccount(path, account));
 
@@ -268,13 +269,25 @@ TEST(CliSyncPassword, AWrongPasswordStopsLinkAndSyncWithTheServersReason) {
                           QStringLiteral("echo wrong-one")});
     EXPECT_EQ(sync.status, 3);
     EXPECT_EQ(sync.out, QString());
-    EXPECT_EQ(sync.ErrLines().size(), 1);
-    EXPECT_TRUE(sync.err.contains(QStringLiteral("password"))) << sync.err.toStdString();
+    EXPECT_EQ(sync.ErrLines(), reason);
     EXPECT_EQ(Persons(path), before);
-    EXPECT_EQ(cli.OnBook(path, {QStringLiteral("sync"), QStringLiteral("--password-command"),
-                                QStringLiteral("echo right-one")})
-                  .status,
-              0);
+
+    // On a terminal: asked for, the progress shown as it goes, then the outcome.
+    const CliResult watched =
+        cli.OnTerminal({QStringLiteral("--book"), Q(path), QStringLiteral("sync")}, prompt,
+                       QStringLiteral("right-one"));
+    EXPECT_EQ(watched.status, 0) << watched.out.toStdString();
+    EXPECT_TRUE(watched.out.contains(QStringLiteral("Syncing: 1 of 1 persons")))
+        << watched.out.toStdString();
+    EXPECT_TRUE(watched.out.endsWith(Summary(1, 0, 0) + QLatin1Char('\n')))
+        << watched.out.toStdString();
+    // A script's run shows the outcome alone.
+    const CliResult again =
+        cli.OnBook(path, {QStringLiteral("sync"), QStringLiteral("--password-command"),
+                          QStringLiteral("echo right-one")});
+    EXPECT_EQ(again.status, 0);
+    EXPECT_EQ(again.out, Summary(0, 0, 0) + QLatin1Char('\n'));
+    EXPECT_EQ(again.err, QString());
 }
 
 }  // namespace
