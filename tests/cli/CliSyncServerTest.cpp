@@ -4,8 +4,11 @@
 
 #include <algorithm>
 
+#include <unistd.h>
+
 #include <QDirIterator>
 #include <QFile>
+#include <QProcess>
 
 #include "CardDavServer.h"
 #include "CliRun.h"
@@ -288,6 +291,47 @@ TEST(CliSyncPassword, AWrongPasswordStopsLinkAndSyncWithTheServersReason) {
     EXPECT_EQ(again.status, 0);
     EXPECT_EQ(again.out, Summary(0, 0, 0) + QLatin1Char('\n'));
     EXPECT_EQ(again.err, QString());
+}
+
+// A server that takes the connection and never answers: Ctrl+C (or SIGTERM) stops the sync at
+// once with a message, and the book is as it was.
+TEST(CliSyncInterrupt, AnInterruptStopsTheSyncWithAMessageAndLeavesTheBookAsItWas) {
+    CardDavServer silent(Kind::Faulty, QString(), QStringLiteral("silent"));
+    ASSERT_TRUE(silent.Ok()) << silent.Failure().toStdString();
+    TestBook books;
+    const std::string path = books.Create();
+    TestBook::AddPerson(path, "Ada", "Lovelace", "Analytical");
+    carddav::Account account;
+    account.server = silent.BaseUrl().toString();
+    account.user = silent.User();
+    account.addressBook = silent.AddressBookUrl();
+    account.displayName = QStringLiteral("book");
+    carddav::Link(path, account);
+    const QStringList before = Persons(path);
+
+    CliRunner cli;
+    for (const int signal : {SIGTERM, SIGINT}) {
+        SCOPED_TRACE(signal);
+        QProcess process;
+        process.setProcessEnvironment(cli.Environment());
+        process.setChildProcessModifier([] { setsid(); });
+        process.start(QStringLiteral(TIDEMARK_CLI),
+                      {QStringLiteral("--book"), Q(path), QStringLiteral("sync"),
+                       QStringLiteral("--password-command"), QStringLiteral("echo secret")});
+        ASSERT_TRUE(process.waitForStarted(5000));
+        // Well past the password and into the first request, which is never answered.
+        EXPECT_FALSE(process.waitForFinished(1500));
+        ASSERT_EQ(kill(static_cast<pid_t>(process.processId()), signal), 0);
+        ASSERT_TRUE(process.waitForFinished(5000));
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(process.exitCode(), 3);
+        EXPECT_EQ(process.readAllStandardOutput(), QByteArray());
+        EXPECT_EQ(QString::fromUtf8(process.readAllStandardError()),
+                  QStringLiteral("tidemark-cli: The sync was cancelled; the next sync finishes "
+                                 "the work.\n"));
+        EXPECT_EQ(Persons(path), before);
+        EXPECT_TRUE(carddav::ReadAccount(path, account));
+    }
 }
 
 }  // namespace
