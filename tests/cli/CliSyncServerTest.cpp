@@ -334,4 +334,43 @@ TEST(CliSyncInterrupt, AnInterruptStopsTheSyncWithAMessageAndLeavesTheBookAsItWa
     }
 }
 
+// Answers no client should take: each is one line on standard error and exit status 3, for
+// link and for sync, and the book is as it was.
+TEST(CliSyncFaults, BadAnswersAreOneLineAndExitThreeWithTheBookUntouched) {
+    for (const char* mode : {"malformed", "loop", "chain"}) {
+        SCOPED_TRACE(mode);
+        CardDavServer faulty(Kind::Faulty, QString(), QLatin1String(mode));
+        ASSERT_TRUE(faulty.Ok()) << faulty.Failure().toStdString();
+        TestBook books;
+        const std::string path = books.Create();
+        TestBook::AddPerson(path, "Ada", "Lovelace", "Analytical");
+        const QStringList before = Persons(path);
+        CliRunner cli;
+        const QStringList password{QStringLiteral("--password-command"),
+                                   QStringLiteral("echo secret")};
+
+        const CliResult link =
+            cli.OnBook(path, QStringList{QStringLiteral("link"), faulty.BaseUrl().toString(),
+                                         QStringLiteral("--user"), faulty.User()} +
+                                 password);
+        EXPECT_EQ(link.status, 3);
+        EXPECT_EQ(link.out, QString());
+        ASSERT_EQ(link.ErrLines().size(), 1) << link.err.toStdString();
+        EXPECT_TRUE(link.err.startsWith(QStringLiteral("tidemark-cli: ")));
+        carddav::Account account;
+        EXPECT_FALSE(carddav::ReadAccount(path, account));
+
+        account.server = faulty.BaseUrl().toString();
+        account.user = faulty.User();
+        account.addressBook = faulty.AddressBookUrl();
+        carddav::Link(path, account);
+        const CliResult sync = cli.OnBook(path, QStringList{QStringLiteral("sync")} + password);
+        EXPECT_EQ(sync.status, 3);
+        EXPECT_EQ(sync.out, QString());
+        ASSERT_EQ(sync.ErrLines().size(), 1) << sync.err.toStdString();
+        EXPECT_TRUE(sync.err.startsWith(QStringLiteral("tidemark-cli: ")));
+        EXPECT_EQ(Persons(path), before);
+    }
+}
+
 }  // namespace
