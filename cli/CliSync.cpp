@@ -238,6 +238,9 @@ int CliSync::Sync(const std::string& path, const Invocation& invocation) {
     if (watched) {
         QObject::connect(
             &session, &carddav::SyncSession::Progress, &session, [](int done, int total) {
+                if (total == 0) {
+                    return;  // a step with nothing to do
+                }
                 const QLocale locale;
                 const QByteArray line = (QLatin1Char('\r') +
                                          tr("Syncing: %1 of %2 persons")
