@@ -193,6 +193,33 @@ TEST_F(SyncCommandsTest, SyncNowAndUnlinkAreOfferedForALinkedBookOnly) {
     EXPECT_TRUE(Offered(cmd::kUnlink));
 }
 
+TEST_F(SyncCommandsTest, LinkingALinkedBookAnewAsksFirst) {
+    const std::string path = book_.Create();
+    carddav::Link(path, HarbourAccount());
+    Open(path);
+    boxes_.Expect(platform::MessageResult::No);
+    // Declined: no dialog opens (the driver fails any), the link stays.
+    ModalDriver dialogs;
+    frame_->OnCommand(cmd::kLinkToServer);
+    ASSERT_EQ(boxes_.Calls().size(), 1u);
+    EXPECT_EQ(boxes_.Last().caption, QStringLiteral("Link to Server"));
+    EXPECT_EQ(boxes_.Last().buttons, platform::MessageButtons::YesNo);
+    EXPECT_TRUE(boxes_.Last().text.contains(QStringLiteral("\"Harbour\"")));
+    carddav::Account account;
+    ASSERT_TRUE(carddav::ReadAccount(path, account));
+    EXPECT_EQ(account.addressBook, HarbourAccount().addressBook);
+
+    // Yes: the link dialog comes; cancelled, the old link stays too.
+    boxes_.Expect(platform::MessageResult::Yes);
+    dialogs.Expect([](QDialog& dialog) {
+        EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Link to Server"));
+        dialog.reject();
+    });
+    frame_->OnCommand(cmd::kLinkToServer);
+    ASSERT_TRUE(carddav::ReadAccount(path, account));
+    EXPECT_EQ(account.addressBook, HarbourAccount().addressBook);
+}
+
 TEST_F(SyncCommandsTest, UnlinkAsksFirstAndKeepsEveryPerson) {
     const std::string path = book_.Create();
     TestBook::AddPerson(path, "Ann", "Adams");
