@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -16,6 +17,7 @@
 #include <QTreeView>
 #include <QTreeWidget>
 
+#include <map>
 #include <memory>
 
 #include "BookWatcher.h"
@@ -298,6 +300,62 @@ TEST_F(SyncCommandsTest, TheLinkDialogLinksTheBookAndTheFirstSyncSendsEveryPerso
     ASSERT_TRUE(WaitForSync());
     EXPECT_TRUE(Status().startsWith(QStringLiteral("Synced: 0 sent, 0 received")))
         << Status().toStdString();
+}
+
+TEST_F(SyncCommandsTest, APasswordRememberedAtLinkingServesTheNextRunFromTheStore) {
+    CardDavServer server(CardDavServer::Kind::Radicale, QStringLiteral("tide-pass"));
+    ASSERT_TRUE(server.Ok()) << server.Failure().toStdString();
+    // The desktop's store, held in memory.
+    std::map<QString, QString> kept;
+    syncui::SyncPasswords::Store store;
+    store.read = [&kept](const QString& key, QString& password) {
+        const auto it = kept.find(key);
+        if (it == kept.end()) {
+            return false;
+        }
+        password = it->second;
+        return true;
+    };
+    store.write = [&kept](const QString& key, const QString& password) {
+        kept[key] = password;
+        return true;
+    };
+    frame_->Sync().Passwords().SetStore(store);
+    const std::string path = book_.Create();
+    TestBook::AddPerson(path, "Ann", "Adams");
+    Open(path);
+    {
+        ModalDriver dialogs;
+        dialogs.Expect([&](QDialog& dialog) {
+            auto& link = static_cast<syncui::LinkDialog&>(dialog);
+            // With a store the box is offered, and ticked.
+            EXPECT_TRUE(link.RememberBox()->isEnabled());
+            EXPECT_TRUE(link.RememberBox()->isChecked());
+            QTest::keyClicks(link.ServerField(), server.BaseUrl().toString());
+            QTest::keyClicks(link.UserField(), server.User());
+            QTest::keyClicks(link.PasswordField(), QStringLiteral("tide-pass"));
+            QTest::mouseClick(link.FindButton(), Qt::LeftButton);
+            ASSERT_TRUE(QTest::qWaitFor([&] { return !link.Searching(); }, 30000));
+            QTest::mouseClick(link.OkButton(), Qt::LeftButton);
+        });
+        frame_->OnCommand(cmd::kLinkToServer);
+        ASSERT_TRUE(WaitForSync());
+    }
+    const QString key = server.User() + QLatin1Char('@') + server.BaseUrl().toString();
+    ASSERT_EQ(kept.count(key), 1u);
+    EXPECT_EQ(kept[key], QStringLiteral("tide-pass"));
+
+    // The next run asks nobody (the driver fails any dialog): the store has the password.
+    frame_.reset();
+    frame_ = std::make_unique<MainFrame>(MainFrame::Options{false});
+    frame_->Sync().Passwords().SetStore(store);
+    Open(path);
+    TestBook::AddPerson(path, "Bob", "Baker");
+    ModalDriver none;
+    frame_->OnCommand(cmd::kSyncNow);
+    ASSERT_TRUE(WaitForSync());
+    EXPECT_TRUE(Status().startsWith(QStringLiteral("Synced: 1 sent"))) << Status().toStdString();
+    EXPECT_EQ(CardsOn(server, server.AddressBookUrl(), QStringLiteral("tide-pass")), 2);
 }
 
 TEST_F(SyncCommandsTest, SyncNowBringsTheServersCardsInAndKeepsTheSelection) {
