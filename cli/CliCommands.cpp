@@ -11,6 +11,7 @@
 #include "AddressBook.h"
 #include "BookFile.h"
 #include "CliError.h"
+#include "CliSync.h"
 #include "CliTransfer.h"
 #include "Database.h"
 #include "DatabaseFile.h"
@@ -95,6 +96,15 @@ int CliCommands::Run(const Invocation& invocation) {
         }
         if (invocation.command == QLatin1String("export")) {
             return CliTransfer::Export(path, invocation);
+        }
+        if (invocation.command == QLatin1String("link")) {
+            return CliSync::Link(path, invocation);
+        }
+        if (invocation.command == QLatin1String("sync")) {
+            return CliSync::Sync(path, invocation);
+        }
+        if (invocation.command == QLatin1String("unlink")) {
+            return CliSync::Unlink(path, invocation);
         }
         return Log(path, invocation);
     } catch (const cppsqlite3::SQLException& e) {

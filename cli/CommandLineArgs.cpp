@@ -75,6 +75,34 @@ const CommandText kCommands[] = {
      QT_TRANSLATE_NOOP("CommandLineArgs",
                        "  --type     the contact type (\"Telephone\" unless given)\n"
                        "  --when     \"YYYY-MM-DD HH:MM\" (now unless given)")},
+    {"link",
+     QT_TRANSLATE_NOOP("CommandLineArgs",
+                       "URL --user NAME [--addressbook NAME-OR-URL | --create NAME] "
+                       "[--password-command CMD] [--remember]"),
+     QT_TRANSLATE_NOOP("CommandLineArgs",
+                       "Links the book to an address book on a CardDAV server: finds the user's "
+                       "address books from URL (a host name is enough) and takes the one named, "
+                       "the only one, or a new one. The first sync sends every person."),
+     QT_TRANSLATE_NOOP("CommandLineArgs",
+                       "  --user              the user name on the server\n"
+                       "  --addressbook       the address book by its name or URL (needed when "
+                       "there are several)\n"
+                       "  --create            makes a new address book of that name\n"
+                       "  --password-command  a command whose first output line is the password "
+                       "(else the desktop's password store, else a prompt on the terminal)\n"
+                       "  --remember          keeps the password in the desktop's password store")},
+    {"sync", QT_TRANSLATE_NOOP("CommandLineArgs", "[--password-command CMD]"),
+     QT_TRANSLATE_NOOP("CommandLineArgs",
+                       "Brings the book and its address book on the server in step, and tells "
+                       "what went each way and how many persons are held in a conflict."),
+     QT_TRANSLATE_NOOP("CommandLineArgs",
+                       "  --password-command  a command whose first output line is the password "
+                       "(else the desktop's password store, else a prompt on the terminal)")},
+    {"unlink", "",
+     QT_TRANSLATE_NOOP("CommandLineArgs",
+                       "Forgets the link to the server and what the sync knew; every person "
+                       "stays in the book."),
+     ""},
 };
 
 const CommandText* Find(const QString& name) {
@@ -102,12 +130,14 @@ bool IsOneOf(const QString& option, std::initializer_list<const char*> options) 
 bool IsCommandOption(const QString& option) {
     return IsOneOf(
         option, {"--json", "--force", "--type", "--when", "--format", "--separator", "--encloser",
-                 "--encoding", "--no-header", "--existing", "--bom", "--contacts", "--only"});
+                 "--encoding", "--no-header", "--existing", "--bom", "--contacts", "--only",
+                 "--user", "--addressbook", "--create", "--password-command", "--remember"});
 }
 
 bool TakesValue(const QString& option) {
     return IsOneOf(option, {"--book", "--type", "--when", "--format", "--separator", "--encloser",
-                            "--encoding", "--existing"});
+                            "--encoding", "--existing", "--user", "--addressbook", "--create",
+                            "--password-command"});
 }
 
 // Whether the command takes the option.
@@ -129,6 +159,12 @@ bool Takes(const QString& command, const QString& option) {
     }
     if (IsOneOf(option, {"--bom", "--contacts", "--only"})) {
         return command == QLatin1String("export");
+    }
+    if (IsOneOf(option, {"--user", "--addressbook", "--create", "--remember"})) {
+        return command == QLatin1String("link");
+    }
+    if (option == QLatin1String("--password-command")) {
+        return command == QLatin1String("link") || command == QLatin1String("sync");
     }
     return false;
 }
@@ -216,6 +252,17 @@ Invocation CommandLineArgs::Parse(const QStringList& arguments) {
             invocation.bom = true;
         } else if (option == QLatin1String("--contacts")) {
             invocation.contacts = true;
+        } else if (option == QLatin1String("--user")) {
+            invocation.user = value;
+        } else if (option == QLatin1String("--addressbook")) {
+            invocation.addressBook = value;
+        } else if (option == QLatin1String("--create")) {
+            invocation.create = value;
+            invocation.createGiven = true;
+        } else if (option == QLatin1String("--password-command")) {
+            invocation.passwordCommand = value;
+        } else if (option == QLatin1String("--remember")) {
+            invocation.remember = true;
         } else {
             invocation.only = true;
         }
@@ -227,6 +274,9 @@ QString CommandLineArgs::UsageLine(const QString& command) {
     const CommandText* c = Find(command);
     if (c == nullptr) {
         return tr("Usage: tidemark-cli [--book FILE] COMMAND [OPTIONS] [ARGUMENTS]");
+    }
+    if (*c->synopsis == '\0') {
+        return tr("Usage: tidemark-cli [--book FILE] %1").arg(command);
     }
     return tr("Usage: tidemark-cli [--book FILE] %1 %2").arg(command, Tr(c->synopsis));
 }
@@ -244,7 +294,7 @@ QString CommandLineArgs::HelpText(const QString& command) {
     }
     text += QLatin1Char('\n') +
             tr("The address book from the shell: reads, adds to, imports into and exports a "
-               "Tidemark book.") +
+               "Tidemark book, and keeps it in step with a CardDAV server.") +
             QLatin1String("\n\n") + tr("Commands:") + QLatin1Char('\n');
     for (const CommandText& each : kCommands) {
         text += QStringLiteral("  %1  %2\n")
@@ -256,7 +306,8 @@ QString CommandLineArgs::HelpText(const QString& command) {
             QLatin1Char('\n') + tr("tidemark-cli COMMAND --help tells more of a command.") +
             QLatin1Char('\n') +
             tr("Exit status: 0 done, 1 nothing found or several found where one is needed, "
-               "2 wrong use, 3 the book or the file cannot be used.") +
+               "2 wrong use, 3 the book, the file or the server cannot be used, 4 the sync "
+               "holds persons in a conflict.") +
             QLatin1Char('\n');
     return text;
 }

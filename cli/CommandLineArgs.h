@@ -24,6 +24,13 @@ struct Invocation {
     bool bom = false;
     bool contacts = false;
     bool only = false;  // the arguments after FILE are the words of --only
+    // link and sync
+    QString user;             // --user
+    QString addressBook;      // --addressbook NAME-OR-URL
+    QString create;           // --create NAME
+    QString passwordCommand;  // --password-command CMD
+    bool createGiven = false;
+    bool remember = false;
     QStringList arguments;
 };
 

@@ -17,7 +17,8 @@ struct CliResult {
 };
 
 // Runs the program in an environment of its own: a fresh HOME and configuration folder (no
-// recent files unless the test writes them there) and no TIDEMARK_BOOK unless set.
+// recent files unless the test writes them there), no TIDEMARK_BOOK unless set, no password
+// store (no session bus), and no terminal to ask on.
 class CliRunner {
 public:
     CliRunner();
@@ -26,6 +27,10 @@ public:
     CliResult Run(const QStringList& arguments) const;
     // With --book path first.
     CliResult OnBook(const std::string& path, const QStringList& arguments) const;
+    // On a terminal of its own (a pseudo-terminal through script(1)): typed is typed once the
+    // program has shown prompt. out holds all the terminal showed, errors included.
+    CliResult OnTerminal(const QStringList& arguments, const QString& prompt,
+                         const QString& typed) const;
 
 private:
     QTemporaryDir home_;
