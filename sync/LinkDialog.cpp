@@ -76,6 +76,8 @@ LinkDialog::LinkDialog(QWidget* owner, bool hasStore, const QString& bookName)
     list_->setColumnWidth(0, units.X(80));
     units.Place(list_, 7, 134, 266, 58);
     listLabel_->setBuddy(list_);
+    // A list is heard by its own name, not its label's.
+    list_->setAccessibleName(tr("Address books"));
 
     newNameLabel_ = MakeLabel(this, units, tr("&New address book:"), 7, 198, 73);
     newName_ = MakeField(this, units, newNameLabel_, 196);

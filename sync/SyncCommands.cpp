@@ -105,6 +105,18 @@ void SyncCommands::Run(int command, const std::string& path) {
 }
 
 void SyncCommands::LinkToServer(const std::string& path) {
+    carddav::Account linked;
+    if (carddav::ReadAccount(path, linked) &&
+        platform::ShowMessage(
+            owner_,
+            tr("This book is linked to the address book \"%1\" on %2. Link it anew?\n\nWhat "
+               "the sync remembers of that server is forgotten; every person stays in the book "
+               "and goes to the address book chosen next.")
+                .arg(linked.displayName, ServerName(linked)),
+            tr("Link to Server"), platform::MessageIcon::Question,
+            platform::MessageButtons::YesNo) != platform::MessageResult::Yes) {
+        return;
+    }
     const QFileInfo file(QString::fromLocal8Bit(path.c_str()));
     LinkDialog dialog(owner_, passwords_.HasStore(), file.completeBaseName());
     if (timeout_ > 0) {

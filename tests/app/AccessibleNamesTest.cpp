@@ -16,6 +16,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTcpServer>
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
@@ -449,6 +450,31 @@ TEST_F(AccessibleNamesTest, TheSyncDialogsNameEveryControl) {
     // The password a sync asks for when the run does not know it.
     faults << DialogOf(cmd::kSyncNow);
     EXPECT_TRUE(faults.isEmpty()) << faults.join(QLatin1Char('\n')).toStdString();
+}
+
+TEST_F(AccessibleNamesTest, TheSyncsProgressInTheStatusBarIsNamed) {
+    // A server that takes the connection and never answers keeps the sync going.
+    QTcpServer silent;
+    ASSERT_TRUE(silent.listen(QHostAddress::LocalHost, 0));
+    OpenFilledBook();
+    carddav::Account account;
+    account.server = QStringLiteral("http://127.0.0.1:%1/").arg(silent.serverPort());
+    account.user = QStringLiteral("ann");
+    account.addressBook = QUrl(account.server + QStringLiteral("ann/book/"));
+    carddav::Link(path_, account);
+    frame_->Sync().Recheck();
+    frame_->Sync().Passwords().SetStore({});
+    frame_->Sync().Passwords().Keep(account, QStringLiteral("p"), false);
+    frame_->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(frame_.get()));
+    frame_->OnCommand(cmd::kSyncNow);
+    ASSERT_TRUE(frame_->Sync().Syncing());
+    NameWalk walk(QStringLiteral("main window"));
+    walk.Look(*frame_);
+    EXPECT_TRUE(walk.Faults().isEmpty()) << walk.Faults().join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(walk.Names().contains(QStringLiteral("Cancel Sync")));
+    frame_->Sync().Cancel();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !frame_->Sync().Syncing(); }, 10000));
 }
 
 TEST_F(AccessibleNamesTest, TheConverterAndItsAboutBoxNameEveryControl) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -16,6 +17,7 @@
 #include <QTreeView>
 #include <QTreeWidget>
 
+#include <map>
 #include <memory>
 
 #include "BookWatcher.h"
@@ -177,8 +179,6 @@ TEST_F(SyncCommandsTest, SyncNowAndUnlinkAreOfferedForALinkedBookOnly) {
     EXPECT_TRUE(Offered(cmd::kLinkToServer));
     EXPECT_FALSE(Offered(cmd::kSyncNow));
     EXPECT_FALSE(Offered(cmd::kUnlink));
-    // F9 on a book that is not linked does nothing (no dialog, no box).
-    QTest::keyClick(frame_.get(), Qt::Key_F9);
 
     const std::string linked = book_.Create("linked.tch");
     carddav::Link(linked, HarbourAccount());
@@ -193,6 +193,33 @@ TEST_F(SyncCommandsTest, SyncNowAndUnlinkAreOfferedForALinkedBookOnly) {
     emit frame_->View()->Watcher()->ChangedElsewhere();
     EXPECT_TRUE(Offered(cmd::kSyncNow));
     EXPECT_TRUE(Offered(cmd::kUnlink));
+}
+
+TEST_F(SyncCommandsTest, LinkingALinkedBookAnewAsksFirst) {
+    const std::string path = book_.Create();
+    carddav::Link(path, HarbourAccount());
+    Open(path);
+    boxes_.Expect(platform::MessageResult::No);
+    // Declined: no dialog opens (the driver fails any), the link stays.
+    ModalDriver dialogs;
+    frame_->OnCommand(cmd::kLinkToServer);
+    ASSERT_EQ(boxes_.Calls().size(), 1u);
+    EXPECT_EQ(boxes_.Last().caption, QStringLiteral("Link to Server"));
+    EXPECT_EQ(boxes_.Last().buttons, platform::MessageButtons::YesNo);
+    EXPECT_TRUE(boxes_.Last().text.contains(QStringLiteral("\"Harbour\"")));
+    carddav::Account account;
+    ASSERT_TRUE(carddav::ReadAccount(path, account));
+    EXPECT_EQ(account.addressBook, HarbourAccount().addressBook);
+
+    // Yes: the link dialog comes; cancelled, the old link stays too.
+    boxes_.Expect(platform::MessageResult::Yes);
+    dialogs.Expect([](QDialog& dialog) {
+        EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Link to Server"));
+        dialog.reject();
+    });
+    frame_->OnCommand(cmd::kLinkToServer);
+    ASSERT_TRUE(carddav::ReadAccount(path, account));
+    EXPECT_EQ(account.addressBook, HarbourAccount().addressBook);
 }
 
 TEST_F(SyncCommandsTest, UnlinkAsksFirstAndKeepsEveryPerson) {
@@ -254,7 +281,7 @@ TEST_F(SyncCommandsTest, TheLinkDialogLinksTheBookAndTheFirstSyncSendsEveryPerso
     // The first sync runs on: its progress and Cancel in the status bar, the other sync
     // commands waiting.
     ASSERT_TRUE(frame_->Sync().Syncing());
-    EXPECT_FALSE(frame_->Sync().CancelButton()->isHidden());
+    EXPECT_TRUE(frame_->Sync().CancelButton()->isVisibleTo(frame_.get()));
     EXPECT_TRUE(frame_->Sync().ProgressText()->text().startsWith(QStringLiteral("Syncing")));
     EXPECT_FALSE(Offered(cmd::kSyncNow));
     EXPECT_FALSE(Offered(cmd::kLinkToServer));
@@ -262,7 +289,7 @@ TEST_F(SyncCommandsTest, TheLinkDialogLinksTheBookAndTheFirstSyncSendsEveryPerso
     // The window goes on answering: a person is added meanwhile.
     EXPECT_TRUE(Offered(cmd::kAddPerson));
     ASSERT_TRUE(WaitForSync());
-    EXPECT_TRUE(frame_->Sync().CancelButton()->isHidden());
+    EXPECT_FALSE(frame_->Sync().CancelButton()->isVisibleTo(frame_.get()));
     EXPECT_TRUE(Status().startsWith(QStringLiteral("Synced: 2 sent"))) << Status().toStdString();
     EXPECT_EQ(CardsOn(server, server.AddressBookUrl(), QStringLiteral("tide-pass")), 2);
     EXPECT_TRUE(Offered(cmd::kSyncNow));
@@ -275,6 +302,62 @@ TEST_F(SyncCommandsTest, TheLinkDialogLinksTheBookAndTheFirstSyncSendsEveryPerso
         << Status().toStdString();
 }
 
+TEST_F(SyncCommandsTest, APasswordRememberedAtLinkingServesTheNextRunFromTheStore) {
+    CardDavServer server(CardDavServer::Kind::Radicale, QStringLiteral("tide-pass"));
+    ASSERT_TRUE(server.Ok()) << server.Failure().toStdString();
+    // The desktop's store, held in memory.
+    std::map<QString, QString> kept;
+    syncui::SyncPasswords::Store store;
+    store.read = [&kept](const QString& key, QString& password) {
+        const auto it = kept.find(key);
+        if (it == kept.end()) {
+            return false;
+        }
+        password = it->second;
+        return true;
+    };
+    store.write = [&kept](const QString& key, const QString& password) {
+        kept[key] = password;
+        return true;
+    };
+    frame_->Sync().Passwords().SetStore(store);
+    const std::string path = book_.Create();
+    TestBook::AddPerson(path, "Ann", "Adams");
+    Open(path);
+    {
+        ModalDriver dialogs;
+        dialogs.Expect([&](QDialog& dialog) {
+            auto& link = static_cast<syncui::LinkDialog&>(dialog);
+            // With a store the box is offered, and ticked.
+            EXPECT_TRUE(link.RememberBox()->isEnabled());
+            EXPECT_TRUE(link.RememberBox()->isChecked());
+            QTest::keyClicks(link.ServerField(), server.BaseUrl().toString());
+            QTest::keyClicks(link.UserField(), server.User());
+            QTest::keyClicks(link.PasswordField(), QStringLiteral("tide-pass"));
+            QTest::mouseClick(link.FindButton(), Qt::LeftButton);
+            ASSERT_TRUE(QTest::qWaitFor([&] { return !link.Searching(); }, 30000));
+            QTest::mouseClick(link.OkButton(), Qt::LeftButton);
+        });
+        frame_->OnCommand(cmd::kLinkToServer);
+        ASSERT_TRUE(WaitForSync());
+    }
+    const QString key = server.User() + QLatin1Char('@') + server.BaseUrl().toString();
+    ASSERT_EQ(kept.count(key), 1u);
+    EXPECT_EQ(kept[key], QStringLiteral("tide-pass"));
+
+    // The next run asks nobody (the driver fails any dialog): the store has the password.
+    frame_.reset();
+    frame_ = std::make_unique<MainFrame>(MainFrame::Options{false});
+    frame_->Sync().Passwords().SetStore(store);
+    Open(path);
+    TestBook::AddPerson(path, "Bob", "Baker");
+    ModalDriver none;
+    frame_->OnCommand(cmd::kSyncNow);
+    ASSERT_TRUE(WaitForSync());
+    EXPECT_TRUE(Status().startsWith(QStringLiteral("Synced: 1 sent"))) << Status().toStdString();
+    EXPECT_EQ(CardsOn(server, server.AddressBookUrl(), QStringLiteral("tide-pass")), 2);
+}
+
 TEST_F(SyncCommandsTest, SyncNowBringsTheServersCardsInAndKeepsTheSelection) {
     CardDavServer server(CardDavServer::Kind::Xandikos);
     ASSERT_TRUE(server.Ok()) << server.Failure().toStdString();
@@ -284,7 +367,8 @@ TEST_F(SyncCommandsTest, SyncNowBringsTheServersCardsInAndKeepsTheSelection) {
     Open(path);
     const carddav::Account account = LinkTo(path, server);
     frame_->Sync().Passwords().Keep(account, QString(), false);
-    frame_->View()->ShowPerson(bob);
+    QTreeView* list = frame_->View()->PersonList();
+    list->setCurrentIndex(list->model()->index(frame_->View()->PersonRows().Find(bob), 0));
     ASSERT_EQ(frame_->View()->CurrentPersonId(), bob);
 
     PutCard(server, "zoe.vcf",
@@ -295,12 +379,16 @@ TEST_F(SyncCommandsTest, SyncNowBringsTheServersCardsInAndKeepsTheSelection) {
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, [&] {
         const QString text = frame_->Sync().ProgressText()->text();
-        if (!frame_->Sync().CancelButton()->isHidden() && !shown.contains(text)) {
+        if (frame_->Sync().CancelButton()->isVisibleTo(frame_.get()) && !shown.contains(text)) {
             shown << text;
         }
     });
     watch.start(1);
-    QTest::keyClick(frame_.get(), Qt::Key_F9);
+    // F9 where the keyboard is, in the person list.
+    frame_->show();
+    frame_->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame_.get()));
+    QTest::keyClick(list, Qt::Key_F9);
     ASSERT_TRUE(frame_->Sync().Syncing());
     ASSERT_TRUE(WaitForSync());
     watch.stop();
@@ -394,7 +482,7 @@ TEST_F(SyncCommandsTest, CancelInTheStatusBarEndsASyncThatWaitsOnTheServer) {
     QTest::mouseClick(frame_->Sync().CancelButton(), Qt::LeftButton);
     ASSERT_TRUE(WaitForSync());
     EXPECT_TRUE(Status().startsWith(QStringLiteral("Sync cancelled"))) << Status().toStdString();
-    EXPECT_TRUE(frame_->Sync().CancelButton()->isHidden());
+    EXPECT_FALSE(frame_->Sync().CancelButton()->isVisibleTo(frame_.get()));
     EXPECT_EQ(Persons(path), 1);
     EXPECT_TRUE(Offered(cmd::kSyncNow));
 }
