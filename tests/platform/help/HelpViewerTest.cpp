@@ -421,6 +421,7 @@ TEST(HelpPages, TheSyncPageNamesTheCommandsTheDialogAndTheCommandLine) {
                               "New address book",
                               "The server has no address books yet: OK makes one of the name "
                               "below.",
+                              "link it anew",
                               "Sync Password",
                               "Cancel",
                               "Synced: 3 sent, 5 received, 1 conflict held",
