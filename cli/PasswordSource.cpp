@@ -95,7 +95,9 @@ QString PasswordSource::FromCommand(const QString& command) {
                 ? tr("The password command failed (exit status %1).").arg(process.exitCode())
                 : tr("The password command could not be run.")};
     }
-    QByteArray line = out.left(out.indexOf('\n'));
+    // A store's lookup tool may print the password without a line end.
+    const qsizetype end = out.indexOf('\n');
+    QByteArray line = end < 0 ? out : out.left(end);
     if (line.endsWith('\r')) {
         line.chop(1);
     }

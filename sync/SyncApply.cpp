@@ -72,6 +72,14 @@ void StorePerson(Statement& st, const RecordId& id, const PersonRecord& fields, 
     st.Execute(exists ? editing::UpdatePersonSql(person) : editing::InsertPersonSql(id, person));
 }
 
+bool HasLog(Statement& st, const RecordId& id) {
+    Query& q =
+        st.ExecuteQuery("SELECT count(*) FROM Contact WHERE PersonID = '" + QuoteSqlText(id) + "'");
+    const bool has = q.Next() && q.GetInt(1) > 0;
+    st.CloseQuery();
+    return has;
+}
+
 void DeletePerson(Statement& st, const RecordId& id) {
     const std::string quoted = QuoteSqlText(id);
     st.Execute("DELETE FROM Contact WHERE PersonID = '" + quoted +
@@ -204,11 +212,21 @@ Applied ApplyRemote(const std::string& path, const std::vector<Remote>& batch) {
         PersonRecord here;
         const bool exists = row && ReadPerson(st, row->person, here);
         if (r.deleted) {
-            if (!row) {
-                continue;
+            if (!row || (row->held && row->heldCard.empty())) {
+                continue;  // not ours, or its deletion already held
             }
             // Changed here (or held): the person stays and goes back as a new card.
             if (exists && !row->held && state::FieldsDigest(here) == row->fields) {
+                if (HasLog(st, row->person)) {
+                    // The log was never on the server: the deletion waits for the user rather
+                    // than taking the log with it.
+                    row->held = true;
+                    row->heldCard.clear();
+                    row->heldEtag.clear();
+                    state::WriteCard(st, *row);
+                    ++applied.conflicts;
+                    continue;
+                }
                 DeletePerson(st, row->person);
                 personsChanged = true;
                 ++applied.received;

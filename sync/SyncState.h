@@ -29,7 +29,8 @@ struct CardRow {
     std::string base;    // the card's text as last agreed
     std::string fields;  // the digest of the 17 fields the base gives
     // The server's card while the person is held in a conflict: not sent, not applied, until
-    // the user settles it.
+    // the user settles it. Held with no card: deleted on the server while the person has a
+    // contact log here.
     std::string heldCard, heldEtag;
     bool held = false;
 };

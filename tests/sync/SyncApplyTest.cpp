@@ -195,23 +195,34 @@ TEST_F(SyncApply, TheSameFieldChangedTwiceIsHeldAndNeitherSideOverwritten) {
 }
 
 TEST_F(SyncApply, DeletionsOnTheServerAgainstTheStateHere) {
-    const std::string a = std::string(kBook) + "a.vcf", b = std::string(kBook) + "b.vcf";
-    Apply({{a, "\"1\"", Card("a", "Lee", "Ann")}, {b, "\"1\"", Card("b", "Ode", "Bo")}});
-    TestBook::AddContact(path_, "a", "2005-03-01 09:05:00", "Lunch");
+    const std::string a = std::string(kBook) + "a.vcf", b = std::string(kBook) + "b.vcf",
+                      c = std::string(kBook) + "c.vcf";
+    Apply({{a, "\"1\"", Card("a", "Lee", "Ann")},
+           {b, "\"1\"", Card("b", "Ode", "Bo")},
+           {c, "\"1\"", Card("c", "Park", "Cy")}});
+    TestBook::AddContact(path_, "c", "2005-03-01 09:05:00", "Lunch");
     PersonRecord bo = Load("b");
     bo[F::City] = "Oslo";
     editing::UpdatePerson(path_, bo);
-    const auto applied = Apply({{a, {}, {}, true}, {b, {}, {}, true}});
+    auto applied = Apply({{a, {}, {}, true}, {b, {}, {}, true}, {c, {}, {}, true}});
     EXPECT_EQ(applied.received, 1);
-    // Unchanged here: gone with the log.
+    // Unchanged here and without a log: gone.
     PersonRecord gone;
     EXPECT_FALSE(LoadPerson(path_, "a", gone));
-    EXPECT_EQ(Count("Contact WHERE PersonID = 'a'"), "0");
-    // Changed here: kept, and sent again as a new card.
-    const auto plan = Plan();
+    // With a log the server never had: kept with it, the deletion held for the user.
+    EXPECT_EQ(applied.conflicts, 1);
+    EXPECT_EQ(Load("c")[F::FName], "Cy");
+    EXPECT_EQ(Count("Contact WHERE PersonID = 'c'"), "1");
+    // Changed here: kept, and sent again as a new card; the held one is not sent.
+    auto plan = Plan();
     ASSERT_EQ(plan.size(), 1u);
     EXPECT_EQ(plan[0].kind, Kind::Create);
     EXPECT_EQ(plan[0].person, "b");
+    // Reported deleted again, the held deletion stays as it is.
+    applied = Apply({{c, {}, {}, true}});
+    EXPECT_EQ(applied.conflicts + applied.received, 0);
+    EXPECT_EQ(Count("SyncCard WHERE PersonID = 'c' AND HeldCard IS NOT NULL"), "1");
+    EXPECT_EQ(Plan().size(), 1u);
 }
 
 TEST_F(SyncApply, DeletedHereButChangedThereComesBackUnderItsId) {
