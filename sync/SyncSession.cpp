@@ -207,7 +207,12 @@ void SyncSession::Pump() {
         return;
     }
     if (run->tasks.empty() && run->running == 0) {
+        // Each finished task queues a pump: only the first of them moves on.
+        if (!run->then) {
+            return;
+        }
         auto then = std::move(run->then);
+        run->then = nullptr;
         then();
         return;
     }
