@@ -188,6 +188,8 @@ void SyncSession::Finish(const QString& error) {
         outcome.conflicts = HeldConflicts(path_);
     } catch (const cppsqlite3::SQLException&) {
     }
+    // The answers still on their way belong to the run that ends here.
+    client_.CancelAll();
     run_.reset();
     emit Finished(outcome);
 }
