@@ -119,6 +119,8 @@ struct SyncSession::Run {
     std::deque<QUrl> toFetch;
     QString newToken;
     bool tokenGood = false;
+    // The cards a whole listing named, over all its parts.
+    std::set<std::string> listed;
     QStringList problems;
 
     // Runs the tasks kParallel at a time, then next.
@@ -411,7 +413,6 @@ void SyncSession::Collect(const DavReply& reply, bool whole) {
         Finish(Tr("The book could not be read: %1").arg(Q(e.Message())));
         return;
     }
-    std::set<std::string> listed;
     for (const DavResponse& r : reply.responses) {
         if (r.url.path() == run.book.path() || r.collection) {
             continue;  // the address book itself
@@ -422,7 +423,7 @@ void SyncSession::Collect(const DavReply& reply, bool whole) {
             continue;
         }
         const std::string href = Std(r.url.toString());
-        listed.insert(href);
+        run.listed.insert(href);
         if (r.status == 404 || r.status == 410) {
             if (known.count(href)) {
                 run.remote.push_back({href, {}, {}, true});
@@ -446,14 +447,6 @@ void SyncSession::Collect(const DavReply& reply, bool whole) {
         }
         run.mustFetch.erase(href);
     }
-    if (whole) {
-        // Known but no longer listed: deleted on the server.
-        for (const auto& [href, etag] : known) {
-            if (!listed.count(href)) {
-                run.remote.push_back({href, {}, {}, true});
-            }
-        }
-    }
     for (const std::string& href : run.mustFetch) {
         run.toFetch.push_back(QUrl(Q(href)));
     }
@@ -461,16 +454,25 @@ void SyncSession::Collect(const DavReply& reply, bool whole) {
     run.newToken = reply.syncToken;
     run.tokenGood = !reply.syncToken.isEmpty();
     if (reply.truncated && !reply.syncToken.isEmpty()) {
-        // The rest of the changes from the token that came with the first part.
+        // The rest from the token that came with this part; a whole listing is whole only
+        // with its last part.
         client_.Report(run.book, 0, body::SyncCollection(reply.syncToken, true),
-                       [this](const DavReply& more) {
+                       [this, whole](const DavReply& more) {
                            if (!more.Ok()) {
                                Finish(more.error);
                                return;
                            }
-                           Collect(more, false);
+                           Collect(more, whole);
                        });
         return;
+    }
+    if (whole) {
+        // Known but not listed: deleted on the server.
+        for (const auto& [href, etag] : known) {
+            if (!run.listed.count(href)) {
+                run.remote.push_back({href, {}, {}, true});
+            }
+        }
     }
     Fetch();
 }
