@@ -1,12 +1,16 @@
 #include "CliSync.h"
 
+#include <csignal>
 #include <cstdio>
+#include <memory>
 #include <optional>
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <QEventLoop>
 #include <QLocale>
+#include <QSocketNotifier>
 
 #include "CliError.h"
 #include "Discovery.h"
@@ -15,6 +19,52 @@
 #include "SyncSession.h"
 
 namespace {
+
+// Written to by the signal handler, read on the event loop.
+int gInterruptPipe[2] = {-1, -1};
+
+void Interrupted(int) {
+    const char byte = 1;
+    (void)!write(gInterruptPipe[1], &byte, 1);
+}
+
+// While it lives, Ctrl+C or a SIGTERM stops the sync at its next step, so that what has been
+// committed is told and the next sync finishes the work; a second one ends the program.
+class InterruptCancels {
+public:
+    explicit InterruptCancels(carddav::SyncSession& session) {
+        if (pipe2(gInterruptPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+            return;
+        }
+        notifier_ = std::make_unique<QSocketNotifier>(gInterruptPipe[0], QSocketNotifier::Read);
+        QObject::connect(notifier_.get(), &QSocketNotifier::activated, &session,
+                         [&session] { session.Cancel(); });
+        struct sigaction once {};
+        once.sa_handler = Interrupted;
+        once.sa_flags = SA_RESETHAND;
+        sigemptyset(&once.sa_mask);
+        sigaction(SIGINT, &once, &oldInt_);
+        sigaction(SIGTERM, &once, &oldTerm_);
+    }
+    ~InterruptCancels() {
+        if (!notifier_) {
+            return;
+        }
+        sigaction(SIGINT, &oldInt_, nullptr);
+        sigaction(SIGTERM, &oldTerm_, nullptr);
+        notifier_.reset();
+        close(gInterruptPipe[0]);
+        close(gInterruptPipe[1]);
+        gInterruptPipe[0] = gInterruptPipe[1] = -1;
+    }
+    InterruptCancels(const InterruptCancels&) = delete;
+    InterruptCancels& operator=(const InterruptCancels&) = delete;
+
+private:
+    std::unique_ptr<QSocketNotifier> notifier_;
+    struct sigaction oldInt_ {};
+    struct sigaction oldTerm_ {};
+};
 
 void WriteLine(const QString& text, FILE* stream = stdout) {
     const QByteArray bytes = (text + QLatin1Char('\n')).toUtf8();
@@ -188,6 +238,9 @@ int CliSync::Sync(const std::string& path, const Invocation& invocation) {
     if (watched) {
         QObject::connect(
             &session, &carddav::SyncSession::Progress, &session, [](int done, int total) {
+                if (total == 0) {
+                    return;  // a step with nothing to do
+                }
                 const QLocale locale;
                 const QByteArray line = (QLatin1Char('\r') +
                                          tr("Syncing: %1 of %2 persons")
@@ -198,6 +251,7 @@ int CliSync::Sync(const std::string& path, const Invocation& invocation) {
                 std::fflush(stderr);
             });
     }
+    const InterruptCancels interrupt(session);
     const carddav::SyncOutcome outcome = Await<carddav::SyncOutcome>([&](auto done) {
         QObject::connect(&session, &carddav::SyncSession::Finished, &session,
                          [done](const carddav::SyncOutcome& finished) { done(finished); });

@@ -4,8 +4,11 @@
 
 #include <algorithm>
 
+#include <unistd.h>
+
 #include <QDirIterator>
 #include <QFile>
+#include <QProcess>
 
 #include "CardDavServer.h"
 #include "CliRun.h"
@@ -27,7 +30,7 @@ QStringList Persons(const std::string& path) {
     while (query.Next()) {
         persons.append(
             QStringLiteral("%1 %2 (%3)")
-                .arg(Q(query.GetString(0)), Q(query.GetString(1)), Q(query.GetString(2))));
+                .arg(Q(query.GetString(1)), Q(query.GetString(2)), Q(query.GetString(3))));
     }
     persons.sort();
     return persons;
@@ -248,8 +251,9 @@ TEST(CliSyncPassword, AWrongPasswordStopsLinkAndSyncWithTheServersReason) {
         link + QStringList{QStringLiteral("--password-command"), QStringLiteral("echo wrong-one")});
     EXPECT_EQ(refused.status, 3);
     EXPECT_EQ(refused.out, QString());
-    ASSERT_EQ(refused.ErrLines().size(), 1);
-    EXPECT_TRUE(refused.err.contains(QStringLiteral("password"))) << refused.err.toStdString();
+    const QStringList reason{
+        QStringLiteral("tidemark-cli: The server refused the user name or password.")};
+    EXPECT_EQ(refused.ErrLines(), reason);
     carddav::Account account;
     EXPECT_FALSE(carddav::ReadAccount(path, account));
 
@@ -268,13 +272,105 @@ TEST(CliSyncPassword, AWrongPasswordStopsLinkAndSyncWithTheServersReason) {
                           QStringLiteral("echo wrong-one")});
     EXPECT_EQ(sync.status, 3);
     EXPECT_EQ(sync.out, QString());
-    EXPECT_EQ(sync.ErrLines().size(), 1);
-    EXPECT_TRUE(sync.err.contains(QStringLiteral("password"))) << sync.err.toStdString();
+    EXPECT_EQ(sync.ErrLines(), reason);
     EXPECT_EQ(Persons(path), before);
-    EXPECT_EQ(cli.OnBook(path, {QStringLiteral("sync"), QStringLiteral("--password-command"),
-                                QStringLiteral("echo right-one")})
-                  .status,
-              0);
+
+    // On a terminal: asked for, the progress shown as it goes, then the outcome.
+    const CliResult watched =
+        cli.OnTerminal({QStringLiteral("--book"), Q(path), QStringLiteral("sync")}, prompt,
+                       QStringLiteral("right-one"));
+    EXPECT_EQ(watched.status, 0) << watched.out.toStdString();
+    EXPECT_TRUE(watched.out.contains(QStringLiteral("Syncing: 1 of 1 persons")))
+        << watched.out.toStdString();
+    EXPECT_TRUE(watched.out.endsWith(Summary(1, 0, 0) + QLatin1Char('\n')))
+        << watched.out.toStdString();
+    // A script's run shows the outcome alone.
+    const CliResult again =
+        cli.OnBook(path, {QStringLiteral("sync"), QStringLiteral("--password-command"),
+                          QStringLiteral("echo right-one")});
+    EXPECT_EQ(again.status, 0);
+    EXPECT_EQ(again.out, Summary(0, 0, 0) + QLatin1Char('\n'));
+    EXPECT_EQ(again.err, QString());
+}
+
+// A server that takes the connection and never answers: Ctrl+C (or SIGTERM) stops the sync at
+// once with a message, and the book is as it was.
+TEST(CliSyncInterrupt, AnInterruptStopsTheSyncWithAMessageAndLeavesTheBookAsItWas) {
+    CardDavServer silent(Kind::Faulty, QString(), QStringLiteral("silent"));
+    ASSERT_TRUE(silent.Ok()) << silent.Failure().toStdString();
+    TestBook books;
+    const std::string path = books.Create();
+    TestBook::AddPerson(path, "Ada", "Lovelace", "Analytical");
+    carddav::Account account;
+    account.server = silent.BaseUrl().toString();
+    account.user = silent.User();
+    account.addressBook = silent.AddressBookUrl();
+    account.displayName = QStringLiteral("book");
+    carddav::Link(path, account);
+    const QStringList before = Persons(path);
+
+    CliRunner cli;
+    for (const int signal : {SIGTERM, SIGINT}) {
+        SCOPED_TRACE(signal);
+        QProcess process;
+        process.setProcessEnvironment(cli.Environment());
+        process.setChildProcessModifier([] { setsid(); });
+        process.start(QStringLiteral(TIDEMARK_CLI),
+                      {QStringLiteral("--book"), Q(path), QStringLiteral("sync"),
+                       QStringLiteral("--password-command"), QStringLiteral("echo secret")});
+        ASSERT_TRUE(process.waitForStarted(5000));
+        // Well past the password and into the first request, which is never answered.
+        EXPECT_FALSE(process.waitForFinished(1500));
+        ASSERT_EQ(kill(static_cast<pid_t>(process.processId()), signal), 0);
+        ASSERT_TRUE(process.waitForFinished(5000));
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(process.exitCode(), 3);
+        EXPECT_EQ(process.readAllStandardOutput(), QByteArray());
+        EXPECT_EQ(QString::fromUtf8(process.readAllStandardError()),
+                  QStringLiteral("tidemark-cli: The sync was cancelled; the next sync finishes "
+                                 "the work.\n"));
+        EXPECT_EQ(Persons(path), before);
+        EXPECT_TRUE(carddav::ReadAccount(path, account));
+    }
+}
+
+// Answers no client should take: each is one line on standard error and exit status 3, for
+// link and for sync, and the book is as it was.
+TEST(CliSyncFaults, BadAnswersAreOneLineAndExitThreeWithTheBookUntouched) {
+    for (const char* mode : {"malformed", "loop", "chain"}) {
+        SCOPED_TRACE(mode);
+        CardDavServer faulty(Kind::Faulty, QString(), QLatin1String(mode));
+        ASSERT_TRUE(faulty.Ok()) << faulty.Failure().toStdString();
+        TestBook books;
+        const std::string path = books.Create();
+        TestBook::AddPerson(path, "Ada", "Lovelace", "Analytical");
+        const QStringList before = Persons(path);
+        CliRunner cli;
+        const QStringList password{QStringLiteral("--password-command"),
+                                   QStringLiteral("echo secret")};
+
+        const CliResult link =
+            cli.OnBook(path, QStringList{QStringLiteral("link"), faulty.BaseUrl().toString(),
+                                         QStringLiteral("--user"), faulty.User()} +
+                                 password);
+        EXPECT_EQ(link.status, 3);
+        EXPECT_EQ(link.out, QString());
+        ASSERT_EQ(link.ErrLines().size(), 1) << link.err.toStdString();
+        EXPECT_TRUE(link.err.startsWith(QStringLiteral("tidemark-cli: ")));
+        carddav::Account account;
+        EXPECT_FALSE(carddav::ReadAccount(path, account));
+
+        account.server = faulty.BaseUrl().toString();
+        account.user = faulty.User();
+        account.addressBook = faulty.AddressBookUrl();
+        carddav::Link(path, account);
+        const CliResult sync = cli.OnBook(path, QStringList{QStringLiteral("sync")} + password);
+        EXPECT_EQ(sync.status, 3);
+        EXPECT_EQ(sync.out, QString());
+        ASSERT_EQ(sync.ErrLines().size(), 1) << sync.err.toStdString();
+        EXPECT_TRUE(sync.err.startsWith(QStringLiteral("tidemark-cli: ")));
+        EXPECT_EQ(Persons(path), before);
+    }
 }
 
 }  // namespace
