@@ -109,6 +109,7 @@ TEST(SyncFaults, AServerStoppedInTheMiddleOfTheFirstUploadIsFinishedByTheNextSyn
     EXPECT_FALSE(outcome.Ok());
     EXPECT_TRUE(outcome.error.startsWith(QStringLiteral("The server could not be reached: ")))
         << outcome.error.toStdString();
+    EXPECT_FALSE(outcome.error.contains(QLatin1Char('\n'))) << outcome.error.toStdString();
     EXPECT_EQ(outcome.Summary(), outcome.error);
     const int stored = Count(path, "SyncCard");
     EXPECT_GE(stored, seen - 4);
