@@ -253,8 +253,12 @@ TEST_P(SyncFaultyAnswers, SayWhatWentWrongAndLoseNothingHere) {
     Edit(path, "Family2", F::City, "Sent before the fault");
     ASSERT_NO_FATAL_FAILURE(fault(GetParam().name));
     const std::string personsBefore = persons();
-    const auto outcome =
-        RunSync(path, {}, [](carddav::SyncSession& session) { session.Client().SetTimeout(1000); });
+    // A short time-out for the server that never answers; the others answer, if slowly
+    // (20 MB on a busy machine).
+    const bool silent = std::string(GetParam().name) == "silent";
+    const auto outcome = RunSync(path, {}, [&](carddav::SyncSession& session) {
+        session.Client().SetTimeout(silent ? 1000 : 60000);
+    });
     QString message = QString::fromUtf8(GetParam().message);
     if (message.contains(QLatin1String("%1"))) {
         message = message.arg(server.AddressBookUrl().toString());
