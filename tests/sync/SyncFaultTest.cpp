@@ -11,6 +11,8 @@
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QProcess>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
 
@@ -132,7 +134,15 @@ TEST(SyncFaults, AServerStoppedInTheMiddleOfTheFirstUploadIsFinishedByTheNextSyn
 // tidemark-cli sync on the book, killed with SIGKILL once now(ms since the start) says so.
 // False when the program ended by itself first.
 bool KillSyncWhen(const std::string& path, const std::function<bool(qint64)>& now) {
+    // A home of its own: the program's settings stay out of the user's.
+    const QTemporaryDir home;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("HOME"), home.path());
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
+    environment.remove(QStringLiteral("TIDEMARK_BOOK"));
+    environment.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
     QProcess cli;
+    cli.setProcessEnvironment(environment);
     cli.setProgram(QStringLiteral(TIDEMARK_CLI));
     cli.setArguments({QStringLiteral("--book"), QString::fromStdString(path),
                       QStringLiteral("sync"), QStringLiteral("--password-command"),
