@@ -190,6 +190,8 @@ void SyncSession::Finish(const QString& error) {
         outcome.conflicts = HeldConflicts(path_);
     } catch (const cppsqlite3::SQLException&) {
     }
+    // The answers still on their way belong to the run that ends here.
+    client_.CancelAll();
     run_.reset();
     emit Finished(outcome);
 }
@@ -209,7 +211,12 @@ void SyncSession::Pump() {
         return;
     }
     if (run->tasks.empty() && run->running == 0) {
+        // Each finished task queues a pump: only the first of them moves on.
+        if (!run->then) {
+            return;
+        }
         auto then = std::move(run->then);
+        run->then = nullptr;
         then();
         return;
     }

@@ -1,8 +1,10 @@
 #include "CardDavServer.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -115,6 +117,40 @@ QString CardDavServer::Name() const {
             break;
     }
     return QStringLiteral("faulty_dav.py");
+}
+
+QString CardDavServer::TemporaryTemplate() {
+    // In memory where there is room: a server that writes each card to disk with fsync spends
+    // most of its time waiting for the disk.
+    const QString memory = QStringLiteral("/dev/shm");
+    const QFileInfo shm(memory);
+    const QString folder = shm.isDir() && shm.isWritable() ? memory : QDir::tempPath();
+    return folder + QStringLiteral("/tidemark-dav-XXXXXX");
+}
+
+bool CardDavServer::Restart() {
+    if (process_.state() != QProcess::NotRunning) {
+        return true;
+    }
+    process_.start();
+    QString why;
+    if (!process_.waitForStarted(5000)) {
+        why = process_.errorString();
+    } else if (WaitUntilAnswering(why)) {
+        failure_.clear();
+        return true;
+    }
+    failure_ = QStringLiteral("%1 on port %2 did not start again: %3\n%4")
+                   .arg(Name())
+                   .arg(port_)
+                   .arg(why, QString::fromUtf8(process_.readAllStandardError()));
+    Stop();
+    return false;
+}
+
+QString CardDavServer::AddressBookFolder() const {
+    return folder_.filePath(QStringLiteral("collections/collection-root") +
+                            addressBook_.path().chopped(1));
 }
 
 void CardDavServer::Stop() {

@@ -37,14 +37,22 @@ public:
     int Port() const { return port_; }
 
     void Stop();
+    // Starts the server again after Stop(), on the same folder and port: what it stored is
+    // still there. False, with Failure() saying why, when it does not answer.
+    bool Restart();
+    // Radicale's folder of the address book's cards, one .vcf file each.
+    QString AddressBookFolder() const;
+    // The folder the server stores in, and another one of the test's beside it.
+    QString Folder() const { return folder_.path(); }
 
 private:
     bool WaitUntilAnswering(QString& why);
     bool MakeAddressBook(QString& why);
+    static QString TemporaryTemplate();
 
     Kind kind_;
     QString password_;
-    QTemporaryDir folder_;
+    QTemporaryDir folder_{TemporaryTemplate()};
     QProcess process_;
     int port_ = 0;
     QUrl base_;

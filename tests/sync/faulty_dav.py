@@ -13,8 +13,14 @@ faulty_dav.py PORT MODE, on 127.0.0.1. MODE is one of:
              under /redirect/ a 301 to the same path under /echo/ first
   digest     the multistatus of outside, only for Digest as user "user", password "secret"
   tls        the multistatus of outside, over TLS with a certificate of its own making
+  book       an address book at /book/ kept in memory (PUT, GET, DELETE, PROPFIND,
+             sync-collection, addressbook-multiget) whose listings turn faulty on request:
+             POST /fault/NAME, NAME one of none, malformed, loop, outside, silent, huge (a
+             card of 20 MB added to the book), slowput (the next PUT is answered after 3 s,
+             the card stored then, and every PUT after it after 50 ms)
 """
 import hashlib
+import html
 import http.server
 import os
 import re
@@ -22,6 +28,7 @@ import ssl
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 
 MODE = sys.argv[2]
@@ -37,6 +44,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
     def answer(self):
         length = int(self.headers.get("Content-Length") or 0)
         received = self.rfile.read(length) if length else b""
+        if MODE == "book":
+            BOOK.answer(self, received)
+            return
         if MODE == "echo":
             if self.path.startswith("/redirect/"):
                 self.send_response(301)
@@ -140,7 +150,169 @@ class Handler(http.server.BaseHTTPRequestHandler):
                                fields.get("cnonce", ""), fields.get("qop", ""), second]))
         return fields.get("username") == "user" and fields.get("response") == wanted
 
-    do_GET = do_PUT = do_DELETE = do_PROPFIND = do_REPORT = do_MKCOL = answer
+    do_GET = do_PUT = do_DELETE = do_PROPFIND = do_REPORT = do_MKCOL = do_POST = answer
+
+
+class Book:
+    """The address book of the book mode, and the fault its listings have now."""
+
+    PATH = "/book/"
+
+    def __init__(self):
+        self.cards = {}  # path: (etag, card)
+        self.changes = []  # (revision, path), the latest change of a path last
+        self.revision = 0
+        self.fault = "none"
+        self.lock = threading.Lock()
+
+    def changed(self, path):
+        self.revision += 1
+        self.changes.append((self.revision, path))
+        return '"%d"' % self.revision
+
+    def token(self):
+        return "http://faulty.invalid/sync/%d" % self.revision
+
+    def send(self, handler, status, body=b"", headers=()):
+        handler.send_response(status)
+        for name, value in headers:
+            handler.send_header(name, value)
+        handler.send_header("Content-Length", str(len(body)))
+        handler.end_headers()
+        handler.wfile.write(body)
+
+    def response(self, path, data):
+        if path not in self.cards:
+            return ("<d:response><d:href>%s</d:href><d:status>HTTP/1.1 404 Not Found"
+                    "</d:status></d:response>" % path)
+        etag, card = self.cards[path]
+        inner = "<d:getetag>%s</d:getetag>" % html.escape(etag)
+        if data:
+            inner += "<c:address-data>%s</c:address-data>" % html.escape(card.decode()).replace(
+                "\r", "&#13;")
+        return ("<d:response><d:href>%s</d:href><d:propstat><d:prop>%s</d:prop>"
+                "<d:status>HTTP/1.1 200 OK</d:status></d:propstat></d:response>" % (path, inner))
+
+    def multistatus(self, handler, responses, token=None):
+        if self.fault == "outside":
+            card = ("BEGIN:VCARD\r\nVERSION:3.0\r\nUID:outsider\r\nN:Outsider;Olly;;;\r\n"
+                    "FN:Olly Outsider\r\nEND:VCARD\r\n")
+            for href in ("/other/out.vcf", "http://elsewhere.invalid/book/x.vcf",
+                         "/book/../secret.vcf"):
+                responses.append("<d:response><d:href>%s</d:href><d:propstat><d:prop>"
+                                 "<d:getetag>\"9\"</d:getetag><c:address-data>%s"
+                                 "</c:address-data></d:prop><d:status>HTTP/1.1 200 OK"
+                                 "</d:status></d:propstat></d:response>"
+                                 % (href, html.escape(card)))
+        body = ('<?xml version="1.0" encoding="utf-8"?><d:multistatus xmlns:d="DAV:" '
+                'xmlns:c="urn:ietf:params:xml:ns:carddav">' + "".join(responses))
+        if token:
+            body += "<d:sync-token>%s</d:sync-token>" % token
+        body = (body + "</d:multistatus>").encode()
+        if self.fault == "malformed":
+            body = body[:len(body) // 2]
+        self.send(handler, 207, body, [("Content-Type", "application/xml; charset=utf-8")])
+
+    def listing(self, handler, received):
+        """A PROPFIND or REPORT of the book, as the fault wants it."""
+        if self.fault == "loop":
+            target = "/loop/b/" if handler.path.startswith("/loop/a/") else "/loop/a/"
+            self.send(handler, 301, headers=[("Location", target)])
+            return
+        text = received.decode()
+        if handler.command == "PROPFIND":
+            responses = [("<d:response><d:href>%s</d:href><d:propstat><d:prop><d:resourcetype>"
+                          "<d:collection/><c:addressbook/></d:resourcetype><d:sync-token>%s"
+                          "</d:sync-token></d:prop><d:status>HTTP/1.1 200 OK</d:status>"
+                          "</d:propstat></d:response>" % (self.PATH, self.token()))]
+            if handler.headers.get("Depth") == "1":
+                responses += [self.response(path, False) for path in sorted(self.cards)]
+            self.multistatus(handler, responses)
+        elif "addressbook-multiget" in text:
+            hrefs = re.findall(r"<[^>]*href>([^<]*)</", text)
+            self.multistatus(handler, [self.response(html.unescape(h), True) for h in hrefs])
+        elif "sync-collection" in text:
+            found = re.search(r"sync-token>([^<]*)</", text)
+            token = html.unescape(found.group(1)) if found else ""
+            data = "address-data" in text
+            if not token:
+                paths = sorted(self.cards)
+            else:
+                since = token.rsplit("/", 1)[-1]
+                if not token.startswith("http://faulty.invalid/sync/") or not since.isdigit() \
+                        or int(since) > self.revision:
+                    self.send(handler, 403, b'<?xml version="1.0"?><d:error xmlns:d="DAV:">'
+                              b'<d:valid-sync-token/></d:error>',
+                              [("Content-Type", "application/xml; charset=utf-8")])
+                    return
+                paths = sorted({p for r, p in self.changes if r > int(since)})
+            self.multistatus(handler, [self.response(p, data) for p in paths], self.token())
+        else:
+            self.send(handler, 400)
+
+    def answer(self, handler, received):
+        if self.fault == "silent" and handler.command in ("PROPFIND", "REPORT"):
+            time.sleep(120)
+            return
+        if handler.command == "PUT" and self.fault in ("slowput", "sluggish"):
+            with self.lock:
+                slow = self.fault == "slowput"
+                self.fault = "sluggish"
+            time.sleep(3 if slow else 0.05)
+        # One request at a time: the requests of a sync come several at once.
+        with self.lock:
+            self.answer_one(handler, received)
+
+    def answer_one(self, handler, received):
+        path = handler.path
+        if handler.command == "POST" and path.startswith("/fault/"):
+            self.fault = path[len("/fault/"):]
+            if self.fault == "huge":
+                note = b"x" * HUGE
+                self.cards[self.PATH + "huge.vcf"] = (
+                    self.changed(self.PATH + "huge.vcf"),
+                    b"BEGIN:VCARD\r\nVERSION:3.0\r\nUID:huge\r\nN:Huge;Hugo;;;\r\n"
+                    b"FN:Hugo Huge\r\nNOTE:" + note + b"\r\nEND:VCARD\r\n")
+            self.send(handler, 200)
+            return
+        if handler.command in ("PROPFIND", "REPORT"):
+            if path == self.PATH or path.startswith("/loop/"):
+                self.listing(handler, received)
+            else:
+                self.send(handler, 404)
+            return
+        if not path.startswith(self.PATH) or path == self.PATH:
+            self.send(handler, 405)
+            return
+        have = self.cards.get(path)
+        match = handler.headers.get("If-Match")
+        if handler.command == "GET":
+            if have:
+                self.send(handler, 200, have[1], [("ETag", have[0]), ("Content-Type", "text/vcard")])
+            else:
+                self.send(handler, 404)
+        elif handler.command == "PUT":
+            if (handler.headers.get("If-None-Match") == "*" and have) or \
+                    (match and (not have or have[0] != match)):
+                self.send(handler, 412)
+                return
+            etag = self.changed(path)
+            self.cards[path] = (etag, received)
+            self.send(handler, 204 if have else 201, headers=[("ETag", etag)])
+        elif handler.command == "DELETE":
+            if not have:
+                self.send(handler, 404)
+            elif match and have[0] != match:
+                self.send(handler, 412)
+            else:
+                del self.cards[path]
+                self.changed(path)
+                self.send(handler, 204)
+        else:
+            self.send(handler, 405)
+
+
+BOOK = Book()
 
 
 class Server(http.server.ThreadingHTTPServer):
