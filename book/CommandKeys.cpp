@@ -13,7 +13,12 @@ void CommandKeys::Install(MainView& view, Run run) {
 }
 
 CommandKeys::CommandKeys(MainView& view, Run run)
-    : QObject(&view), view_(view), run_(std::move(run)) {
+    : QObject(&view),
+      view_(view),
+      run_(std::move(run)),
+      search_(view.SearchField()),
+      persons_(view.PersonList()),
+      contacts_(view.ContactList()) {
     QTreeView* persons = view.PersonList();
     QTreeView* contacts = view.ContactList();
     for (QObject* watched :
@@ -110,12 +115,14 @@ bool CommandKeys::SearchKey(QEvent* event) {
 
 bool CommandKeys::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
-    if (watched == view_.SearchField()) {
+    // Compared with the pointers kept, not asked of the view: the lists send their last events
+    // while the view is being destroyed.
+    if (watched == search_) {
         return type == QEvent::KeyPress && SearchKey(event);
     }
-    const bool persons = watched == view_.PersonList();
+    const bool persons = watched == persons_;
     if ((type == QEvent::KeyPress || type == QEvent::KeyRelease) &&
-        (persons || watched == view_.ContactList())) {
+        (persons || watched == contacts_)) {
         return ListKey(persons, event);
     }
     // A click while Ctrl is down is a selection, not the lone Ctrl that opens the editor; nor

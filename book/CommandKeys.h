@@ -30,5 +30,8 @@ private:
 
     MainView& view_;
     Run run_;
+    const QObject* search_;
+    const QObject* persons_;
+    const QObject* contacts_;
     bool ctrlAlone_ = false;
 };

@@ -226,8 +226,10 @@ void SyncCommands::Finish(const carddav::SyncOutcome& outcome) {
     emit Synced(path, outcome);
     emit StateChanged();
     if (!outcome.cancelled && !outcome.Ok()) {
-        // A refused password is asked for again next time; so is any other after a failure.
-        passwords_.Forget(sessionAccount_);
+        // A refused password is asked for again next time; one the server never saw is kept.
+        if (outcome.passwordRefused) {
+            passwords_.Forget(sessionAccount_);
+        }
         platform::ShowMessage(owner_,
                               tr("The sync with %1 did not finish:\n%2")
                                   .arg(ServerName(sessionAccount_), outcome.error),

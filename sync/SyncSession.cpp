@@ -175,6 +175,13 @@ void SyncSession::Cancel() {
     Finish(QString());
 }
 
+void SyncSession::Fail(const DavReply& reply) {
+    if (run_) {
+        run_->outcome.passwordRefused = reply.status == 401;
+    }
+    Finish(reply.error);
+}
+
 void SyncSession::Finish(const QString& error) {
     if (!run_) {
         return;
@@ -273,7 +280,7 @@ void SyncSession::Send(const apply::LocalChange& change, std::function<void()> n
     const auto failed = [this](const apply::LocalChange& c, const DavReply& reply) {
         if (reply.status == 0 || reply.status == 401) {
             // No server, or not this user: nothing else will go either.
-            Finish(reply.error);
+            Fail(reply);
             return;
         }
         const std::string name = c.fields.DisplayName();
@@ -356,11 +363,11 @@ void SyncSession::Pull() {
     }
     client_.Report(run.book, 0, body::SyncCollection(token, true), [this](const DavReply& reply) {
         if (!reply.Ok()) {
-            if (reply.status >= 400) {
+            if (reply.status >= 400 && reply.status != 401) {
                 // A token the server no longer knows: everything listed again, by ETag.
                 FullListing();
             } else {
-                Finish(reply.error);
+                Fail(reply);
             }
             return;
         }
@@ -386,13 +393,13 @@ void SyncSession::FullListing() {
                 return;
             }
             if (reply.status == 0) {
-                Finish(reply.error);
+                Fail(reply);
                 return;
             }
             // No sync-collection: the ETags of a PROPFIND, and no token.
             client_.Propfind(run_->book, 1, body::PropfindEtags(), [this](const DavReply& listing) {
                 if (!listing.Ok()) {
-                    Finish(listing.error);
+                    Fail(listing);
                     return;
                 }
                 DavReply without = listing;
@@ -459,7 +466,7 @@ void SyncSession::Collect(const DavReply& reply, bool whole) {
         client_.Report(run.book, 0, body::SyncCollection(reply.syncToken, true),
                        [this, whole](const DavReply& more) {
                            if (!more.Ok()) {
-                               Finish(more.error);
+                               Fail(more);
                                return;
                            }
                            Collect(more, whole);
@@ -491,7 +498,7 @@ void SyncSession::Fetch() {
     }
     client_.Report(run.book, 1, body::Multiget(batch), [this](const DavReply& reply) {
         if (!reply.Ok()) {
-            Finish(reply.error);
+            Fail(reply);
             return;
         }
         for (const DavResponse& r : reply.responses) {

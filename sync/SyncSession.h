@@ -23,6 +23,7 @@ struct SyncOutcome {
     int received = 0;   // persons added, changed or deleted here
     int conflicts = 0;  // persons held because both sides changed a field (all held, not only new)
     int fetched = 0;    // cards the server sent
+    bool passwordRefused = false;  // the sync ended on the server refusing user or password
     bool Ok() const { return error.isEmpty() && !cancelled; }
     // "Synced: 3 sent, 5 received, 1 conflict held", or the error.
     QString Summary() const;
@@ -73,6 +74,8 @@ signals:
 private:
     struct Run;
     void Finish(const QString& error);
+    // Ends the run on a failed request.
+    void Fail(const DavReply& reply);
     // Runs the tasks queued in the run a few at a time, then then.
     void RunTasks(std::function<void()> then);
     void Pump();

@@ -452,6 +452,14 @@ TEST_F(SyncCommandsTest, AWrongPasswordOrAStoppedServerIsShownAsErrorSyncing) {
     EXPECT_EQ(Persons(path), 2);
     carddav::Account still;
     EXPECT_TRUE(carddav::ReadAccount(path, still));
+    // The server never saw the password: it is kept, and the next sync goes without asking.
+    QString kept;
+    EXPECT_TRUE(frame_->Sync().Passwords().Find(account, kept));
+    EXPECT_EQ(kept, QStringLiteral("tide-pass"));
+    ASSERT_TRUE(server.Restart());
+    frame_->OnCommand(cmd::kSyncNow);
+    ASSERT_TRUE(WaitForSync());
+    EXPECT_TRUE(Status().startsWith(QStringLiteral("Synced: 1 sent"))) << Status().toStdString();
 }
 
 TEST_F(SyncCommandsTest, CancelInTheStatusBarEndsASyncThatWaitsOnTheServer) {

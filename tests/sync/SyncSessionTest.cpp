@@ -376,6 +376,7 @@ TEST(SyncSessionAuth, AWrongPasswordSaysSoAndChangesNothing) {
     const auto outcome = RunSync(path, QStringLiteral("wrong"));
     EXPECT_FALSE(outcome.Ok());
     EXPECT_TRUE(outcome.error.contains(QStringLiteral("password"))) << outcome.error.toStdString();
+    EXPECT_TRUE(outcome.passwordRefused);
     EXPECT_EQ(TestBook::QueryText(path, "SELECT count(*) FROM SyncCard"), "0");
     EXPECT_EQ(TestBook::QueryText(path, "SELECT count(*) FROM Person"), "1");
     EXPECT_EQ(RunSync(path, QStringLiteral("right")).sent, 1);
