@@ -185,13 +185,18 @@ void SyncCommands::Start(const std::string& path, const carddav::Account& accoun
     }
     sessionPath_ = path;
     sessionAccount_ = account;
-    connect(session_, &carddav::SyncSession::Progress, this, [this](int done, int total) {
+    const QString waiting = tr("Syncing with %1...").arg(ServerName(account));
+    connect(session_, &carddav::SyncSession::Progress, this, [this, waiting](int done, int total) {
+        // A step with no person to count (asking the server what changed) keeps the server's
+        // name rather than "0 of 0".
         const QLocale locale;
         progress_->setText(
-            tr("Syncing: %1 of %2 persons").arg(locale.toString(done), locale.toString(total)));
+            total > 0
+                ? tr("Syncing: %1 of %2 persons").arg(locale.toString(done), locale.toString(total))
+                : waiting);
     });
     connect(session_, &carddav::SyncSession::Finished, this, &SyncCommands::Finish);
-    progress_->setText(tr("Syncing with %1...").arg(ServerName(account)));
+    progress_->setText(waiting);
     statusBar_->clearMessage();
     progressBox_->show();
     cancel_->setEnabled(true);

@@ -31,6 +31,7 @@
 #include "MainView.h"
 #include "MessageRecorder.h"
 #include "ModalDriver.h"
+#include "RecordEditing.h"
 #include "SettingsSandbox.h"
 #include "SyncCommands.h"
 #include "SyncSession.h"
@@ -487,12 +488,23 @@ TEST_F(SyncCommandsTest, CancelInTheStatusBarEndsASyncThatWaitsOnTheServer) {
     frame_->OnCommand(cmd::kSyncNow);
     ASSERT_TRUE(frame_->Sync().Syncing());
     ASSERT_TRUE(QTest::qWaitFor([&] { return !held.empty(); }, 10000));
+    EXPECT_EQ(frame_->Sync().ProgressText()->text(), QStringLiteral("Syncing: 0 of 1 persons"));
     QTest::mouseClick(frame_->Sync().CancelButton(), Qt::LeftButton);
     ASSERT_TRUE(WaitForSync());
     EXPECT_TRUE(Status().startsWith(QStringLiteral("Sync cancelled"))) << Status().toStdString();
     EXPECT_FALSE(frame_->Sync().CancelButton()->isVisibleTo(frame_.get()));
     EXPECT_EQ(Persons(path), 1);
     EXPECT_TRUE(Offered(cmd::kSyncNow));
+
+    // Nothing to send: while the server is asked what changed, its name shows, not "0 of 0".
+    editing::DeletePerson(path, TestBook::QueryText(path, "SELECT ID FROM Person"));
+    held.clear();
+    frame_->OnCommand(cmd::kSyncNow);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !held.empty(); }, 10000));
+    QTest::qWait(50);
+    EXPECT_EQ(frame_->Sync().ProgressText()->text(), QStringLiteral("Syncing with 127.0.0.1..."));
+    QTest::mouseClick(frame_->Sync().CancelButton(), Qt::LeftButton);
+    ASSERT_TRUE(WaitForSync());
 }
 
 }  // namespace
