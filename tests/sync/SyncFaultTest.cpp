@@ -300,6 +300,40 @@ TEST_P(SyncFaultyAnswers, SayWhatWentWrongAndLoseNothingHere) {
 
 // One PUT that does not come back in time while the others do: the sync stops with the
 // time-out, what the answers that came meanwhile say is kept, and the next sync finishes.
+// A whole listing in parts (507 and the token of the rest): a card is deleted only when no part
+// names it.
+TEST(SyncFaults, AListingInPartsDeletesNothingThatALaterPartNames) {
+    CardDavServer server(Kind::Faulty, {}, QStringLiteral("book"));
+    ASSERT_TRUE(server.Ok()) << server.Failure().toStdString();
+    TestBook book;
+    const std::string path = book.Create();
+    AddMany(path, 0, 7);
+    LinkTo(path, server);
+    ASSERT_TRUE(RunSync(path, {}).Ok());
+    ASSERT_TRUE(InStep(path, server));
+    ASSERT_TRUE(DeleteOnServer(server, HrefOf(path, "Family5")));
+    carddav::DavClient client;
+    ASSERT_TRUE(Await([&](carddav::DavClient::Done done) {
+                    client.Send("POST",
+                                server.BaseUrl().resolved(QUrl(QStringLiteral("/fault/truncate"))),
+                                {}, {}, done);
+                }).Ok());
+    // A token the server refuses: every card listed again, two at a time.
+    TestBook::Execute(path, "UPDATE SyncAccount SET SyncToken = 'refused'");
+    const auto outcome = RunSync(path, {});
+    ASSERT_TRUE(outcome.Ok()) << outcome.error.toStdString();
+    EXPECT_EQ(outcome.received, 1);
+    EXPECT_EQ(outcome.fetched, 0);
+    EXPECT_EQ(Count(path, "Person"), 6);
+    EXPECT_EQ(TestBook::QueryText(path, "SELECT count(*) FROM Person WHERE LName = 'Family5'"),
+              "0");
+    EXPECT_TRUE(InStep(path, server));
+    // The token of the last part is kept.
+    EXPECT_EQ(TestBook::QueryText(path, "SELECT SyncToken FROM SyncAccount")
+                  .rfind("http://faulty.invalid/sync/", 0),
+              0u);
+}
+
 TEST(SyncFaults, ASlowAnswerAmongQuickOnesStopsTheSyncAndTheNextFinishesIt) {
     CardDavServer server(Kind::Faulty, {}, QStringLiteral("book"));
     ASSERT_TRUE(server.Ok()) << server.Failure().toStdString();

@@ -157,6 +157,7 @@ class Book:
     """The address book of the book mode, and the fault its listings have now."""
 
     PATH = "/book/"
+    PAGE = "http://faulty.invalid/page/"
 
     def __init__(self):
         self.cards = {}  # path: (etag, card)
@@ -235,6 +236,19 @@ class Book:
             found = re.search(r"sync-token>([^<]*)</", text)
             token = html.unescape(found.group(1)) if found else ""
             data = "address-data" in text
+            if self.fault == "truncate" and (not token or token.startswith(self.PAGE)):
+                # A whole listing two cards at a time, each part but the last cut short (507)
+                # with the token of the next.
+                start = int(token[len(self.PAGE):]) if token else 0
+                paths = sorted(self.cards)[start:start + 2]
+                responses = [self.response(p, data) for p in paths]
+                if start + 2 < len(self.cards):
+                    responses.append("<d:response><d:href>%s</d:href><d:status>HTTP/1.1 507 "
+                                     "Insufficient Storage</d:status></d:response>" % self.PATH)
+                    self.multistatus(handler, responses, self.PAGE + str(start + 2))
+                else:
+                    self.multistatus(handler, responses, self.token())
+                return
             if not token:
                 paths = sorted(self.cards)
             else:
