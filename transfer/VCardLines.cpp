@@ -28,23 +28,6 @@ std::string_view TrimmedRight(std::string_view text) {
     return text;
 }
 
-void AppendLineText(std::string& out, const Line& line) {
-    if (!line.group.empty()) {
-        out += line.group;
-        out += '.';
-    }
-    out += line.name;
-    for (const Parameter& parameter : line.parameters) {
-        out += ';';
-        out += parameter.name;
-        if (parameter.hasValue) {
-            out += '=';
-            out += parameter.value;
-        }
-    }
-    out += ':';
-}
-
 bool IsCardEndText(std::string_view text) {
     Line line;
     return ParseLine(text, line) && IsCardEnd(line);
@@ -127,6 +110,23 @@ void Fold(std::string& out, size_t begin, bool quotedPrintable, size_t valueStar
 }
 
 }  // namespace
+
+void AppendLineHead(std::string& out, const Line& line) {
+    if (!line.group.empty()) {
+        out += line.group;
+        out += '.';
+    }
+    out += line.name;
+    for (const Parameter& parameter : line.parameters) {
+        out += ';';
+        out += parameter.name;
+        if (parameter.hasValue) {
+            out += '=';
+            out += parameter.value;
+        }
+    }
+    out += ':';
+}
 
 // ---------------------------------------------------------------------------------------------
 // Lines
@@ -494,7 +494,7 @@ void AppendCard(std::string& out, const Card& card) {
             Fold(out, begin, false, 0);
             continue;
         }
-        AppendLineText(out, line);
+        AppendLineHead(out, line);
         const size_t valueStart = out.size();
         std::string_view value = line.value;
         if (FormOf(line).encoding != Encoding::QuotedPrintable) {

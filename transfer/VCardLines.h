@@ -191,6 +191,8 @@ std::vector<Card> ReadCards(std::string_view bytes);
 void AppendCard(std::string& out, const Card& card);
 std::string WriteCards(const std::vector<Card>& cards);
 
+// The line's group, name and parameters as written, and the colon: all of it but the value.
+void AppendLineHead(std::string& out, const Line& line);
 // Ends the content line that starts at begin in out: folded as AppendCard folds, then CR LF.
 void EndLine(std::string& out, size_t begin);
 

@@ -182,24 +182,9 @@ void AppendWithoutBlanks(std::string& out, std::string_view text) {
 
 // The line as it is written, unfolded.
 void AppendLineText(std::string& out, const Line& line) {
-    if (!line.content) {
-        out += line.value;
-        return;
+    if (line.content) {
+        AppendLineHead(out, line);
     }
-    if (!line.group.empty()) {
-        out += line.group;
-        out += '.';
-    }
-    out += line.name;
-    for (const Parameter& parameter : line.parameters) {
-        out += ';';
-        out += parameter.name;
-        if (parameter.hasValue) {
-            out += '=';
-            out += parameter.value;
-        }
-    }
-    out += ':';
     out += line.value;
 }
 

@@ -17,7 +17,7 @@ namespace synccheck {
 
 // One sync on the event loop; prepare may set the client's limits and connect to the session
 // first. Gives up after two minutes (an error in the outcome).
-carddav::SyncOutcome RunSync(const std::string& path, const QString& password,
+carddav::SyncOutcome RunSync(const std::string& path, const QString& password = {},
                              const std::function<void(carddav::SyncSession&)>& prepare = {});
 
 // Links the book to the server's address book.

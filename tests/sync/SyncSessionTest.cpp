@@ -15,6 +15,7 @@
 #include "Database.h"
 #include "RecordEditing.h"
 #include "RecordId.h"
+#include "SyncCheck.h"
 #include "SyncSession.h"
 #include "SyncState.h"
 #include "SyncTestSupport.h"
@@ -25,26 +26,9 @@ namespace {
 using F = PersonRecord::Field;
 using Kind = CardDavServer::Kind;
 
-carddav::SyncOutcome RunSync(const std::string& path, const QString& password = {}) {
-    carddav::SyncSession session(path, password);
-    carddav::SyncOutcome outcome;
-    bool finished = false;
-    QEventLoop loop;
-    QObject::connect(&session, &carddav::SyncSession::Finished, [&](const carddav::SyncOutcome& o) {
-        outcome = o;
-        finished = true;
-        loop.quit();
-    });
-    session.Start();
-    if (!finished) {
-        QTimer::singleShot(120000, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    if (!finished) {
-        outcome.error = QStringLiteral("(the test gave up waiting)");
-    }
-    return outcome;
-}
+using synccheck::Edit;
+using synccheck::Find;
+using synccheck::RunSync;
 
 // The server's cards by href, every card's text.
 std::map<std::string, std::string> ServerCards(const CardDavServer& server) {
@@ -93,23 +77,11 @@ protected:
         EXPECT_TRUE(outcome.error.isEmpty()) << outcome.error.toStdString();
         return outcome;
     }
-    PersonRecord Find(const std::string& path, const std::string& last) {
-        const std::string id = TestBook::QueryText(
-            path, "SELECT ID FROM Person WHERE LName = '" + QuoteSqlText(last) + "'");
-        PersonRecord p;
-        EXPECT_TRUE(LoadPerson(path, id, p)) << last;
-        return p;
-    }
     std::string Names(const std::string& path) {
         return TestBook::QueryText(
             path,
             "SELECT group_concat(FName || ' ' || LName || '/' || City, ', ') FROM (SELECT "
             "* FROM Person ORDER BY LName, FName)");
-    }
-    void Edit(const std::string& path, const std::string& last, F field, const std::string& value) {
-        PersonRecord p = Find(path, last);
-        p[field] = value;
-        editing::UpdatePerson(path, p);
     }
 
     CardDavServer server_{GetParam()};

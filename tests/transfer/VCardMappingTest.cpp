@@ -57,36 +57,9 @@ std::vector<std::string> WrittenLines(const Card& card) {
     return lines;
 }
 
-// How two lists of lines differ: the lines of each between their common start and end.
-struct Difference {
-    std::vector<std::string> before;
-    std::vector<std::string> after;
-};
-
-Difference Compare(const std::vector<std::string>& before, const std::vector<std::string>& after) {
-    size_t start = 0;
-    while (start < before.size() && start < after.size() && before[start] == after[start]) {
-        ++start;
-    }
-    size_t end = 0;
-    while (end < before.size() - start && end < after.size() - start &&
-           before[before.size() - 1 - end] == after[after.size() - 1 - end]) {
-        ++end;
-    }
-    return Difference{std::vector<std::string>(before.begin() + start, before.end() - end),
-                      std::vector<std::string>(after.begin() + start, after.end() - end)};
-}
-
-std::string Show(const Difference& d) {
-    std::string text;
-    for (const std::string& line : d.before) {
-        text += "\n  - " + line;
-    }
-    for (const std::string& line : d.after) {
-        text += "\n  + " + line;
-    }
-    return text;
-}
+using transfer_test::Compare;
+using transfer_test::Difference;
+using transfer_test::Show;
 
 Card One(const std::string& text) {
     std::vector<Card> cards = ReadCards(text);

@@ -35,37 +35,12 @@ std::string Canonical(const std::string& text) {
     return out;
 }
 
+using transfer_test::Difference;
+using transfer_test::Show;
+
 // The physical lines of before and after that differ, between their common start and end.
-struct Difference {
-    std::vector<std::string> before;
-    std::vector<std::string> after;
-};
-
 Difference Compare(const std::string& before, const std::string& after) {
-    const std::vector<std::string> a = CrLfLines(before);
-    const std::vector<std::string> b = CrLfLines(after);
-    size_t start = 0;
-    while (start < a.size() && start < b.size() && a[start] == b[start]) {
-        ++start;
-    }
-    size_t end = 0;
-    while (end < a.size() - start && end < b.size() - start &&
-           a[a.size() - 1 - end] == b[b.size() - 1 - end]) {
-        ++end;
-    }
-    return Difference{std::vector<std::string>(a.begin() + start, a.end() - end),
-                      std::vector<std::string>(b.begin() + start, b.end() - end)};
-}
-
-std::string Show(const Difference& d) {
-    std::string text;
-    for (const std::string& line : d.before) {
-        text += "\n  - " + line;
-    }
-    for (const std::string& line : d.after) {
-        text += "\n  + " + line;
-    }
-    return text;
+    return transfer_test::Compare(CrLfLines(before), CrLfLines(after));
 }
 
 // Whether the lines are one content line and its folds.
