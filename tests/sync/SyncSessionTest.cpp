@@ -25,7 +25,8 @@ namespace {
 using F = PersonRecord::Field;
 using Kind = CardDavServer::Kind;
 
-carddav::SyncOutcome RunSync(const std::string& path, const QString& password = {}) {
+carddav::SyncOutcome RunSync(const std::string& path, const QString& password = {},
+                             int* requests = nullptr) {
     carddav::SyncSession session(path, password);
     carddav::SyncOutcome outcome;
     bool finished = false;
@@ -42,6 +43,9 @@ carddav::SyncOutcome RunSync(const std::string& path, const QString& password = 
     }
     if (!finished) {
         outcome.error = QStringLiteral("(the test gave up waiting)");
+    }
+    if (requests) {
+        *requests = session.Client().RequestsSent();
     }
     return outcome;
 }
@@ -337,6 +341,29 @@ TEST_P(SyncSessionTest, ARefusedTokenListsAgainWithoutFetchingUnchangedCards) {
     EXPECT_EQ(Find(here_, "Lee3")[F::City], "Oslo");
     // A good token again afterwards.
     EXPECT_EQ(Sync(here_).fetched, 0);
+}
+
+TEST_P(SyncSessionTest, ASyncInStepAsksOnceAndOneEditTwice) {
+    for (int i = 0; i < 3; ++i) {
+        TestBook::AddPerson(here_, "P" + std::to_string(i), "Lee" + std::to_string(i));
+    }
+    int requests = 0;
+    RunSync(here_, server_.Password(), &requests);
+    // Three PUTs and the first listing.
+    EXPECT_EQ(requests, 4);
+    // In step: the changes since the token, nothing else.
+    auto outcome = RunSync(here_, server_.Password(), &requests);
+    EXPECT_EQ(outcome.sent + outcome.received + outcome.fetched, 0);
+    EXPECT_EQ(requests, 1);
+    // One edit: its PUT, then the changes since the token, which name only our own card.
+    Edit(here_, "Lee1", F::City, "Oslo");
+    outcome = RunSync(here_, server_.Password(), &requests);
+    EXPECT_EQ(outcome.sent, 1);
+    EXPECT_EQ(outcome.fetched, 0);
+    EXPECT_EQ(requests, 2);
+    outcome = RunSync(there_, server_.Password(), &requests);
+    EXPECT_EQ(outcome.received, 3);
+    EXPECT_EQ(Find(there_, "Lee1")[F::City], "Oslo");
 }
 
 TEST_P(SyncSessionTest, ACardOfAnotherProgramWithoutTheProgramsIdArrivesOnce) {
