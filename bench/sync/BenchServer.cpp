@@ -96,7 +96,7 @@ std::string Card(int n) {
     return card;
 }
 
-Radicale::Radicale() {
+Radicale::Radicale(const QString& parent) : folder_(parent + QStringLiteral("/sync_bench-XXXXXX")) {
     QTcpServer probe;
     if (probe.listen(QHostAddress::LocalHost, 0)) {
         port_ = probe.serverPort();
@@ -127,7 +127,7 @@ qint64 Radicale::Seed(const QString& book, int count) {
     return bytes;
 }
 
-bool Radicale::Start() {
+bool Radicale::Start(bool fsync) {
     if (!folder_.isValid() || port_ == 0) {
         failure_ = QStringLiteral("no temporary folder or no free port");
         return false;
@@ -139,7 +139,15 @@ bool Radicale::Start() {
         return false;
     }
     file.close();
-    process_.setStandardErrorFile(folder_.filePath(QStringLiteral("log")));
+    const QString config = folder_.filePath(QStringLiteral("config"));
+    QFile settings(config);
+    if (!settings.open(QIODevice::WriteOnly) ||
+        settings.write(fsync ? "" : "[storage]\n_filesystem_fsync = False\n") < 0) {
+        failure_ = QStringLiteral("cannot write %1").arg(config);
+        return false;
+    }
+    settings.close();
+    process_.setStandardErrorFile(folder_.filePath(QStringLiteral("log")), QIODevice::Append);
     process_.setStandardOutputFile(QProcess::nullDevice());
     process_.start(
         QStringLiteral("radicale"),

@@ -14,20 +14,22 @@ namespace bench {
 // tenth with a photo, every seventh with a note, every fifth with a birthday.
 std::string Card(int n);
 
-// Radicale on 127.0.0.1 with a free port, its storage in a folder of its own, user "user" with
-// password "secret" (htpasswd, plain). Cards may be written straight into an address book's
-// folder before the server starts; every request is logged to a file, to be counted.
+// Radicale on 127.0.0.1 with a free port, its storage in a folder of its own under parent, user
+// "user" with password "secret" (htpasswd, plain). Cards may be written straight into an
+// address book's folder before the server starts; every request is logged to a file, to be
+// counted.
 class Radicale {
 public:
-    Radicale();
+    explicit Radicale(const QString& parent);
     ~Radicale();
     Radicale(const Radicale&) = delete;
     Radicale& operator=(const Radicale&) = delete;
 
     // Writes cards 0..count-1 into /user/<book>/ as <uid>.vcf; the total bytes written.
     qint64 Seed(const QString& book, int count);
-    // False, with the reason in Failure(), when it does not answer.
-    bool Start();
+    // False, with the reason in Failure(), when it does not answer. Without fsync the server
+    // does not wait for the disk after each write.
+    bool Start(bool fsync = true);
     void Stop();
     QString Failure() const { return failure_; }
 
