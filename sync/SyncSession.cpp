@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <deque>
+#include <iterator>
 #include <set>
 #include <unordered_map>
 
@@ -27,8 +28,10 @@ QString Tr(const char* text) {
 
 // Requests in flight at once: a server spends most of a PUT's time on its own side.
 constexpr int kParallel = 4;
-// Cards asked for in one addressbook-multiget, and applied in one transaction.
+// Cards asked for in one addressbook-multiget.
 constexpr size_t kBatch = 200;
+// Cards applied in one transaction: each reads the state of the whole book first.
+constexpr size_t kApplyBatch = 2000;
 // A card larger than this is left out.
 constexpr qsizetype kLargestCard = 8 << 20;
 
@@ -465,7 +468,15 @@ void SyncSession::Collect(const DavReply& reply, bool whole) {
                        });
         return;
     }
-    Fetch();
+    // Once the answer is gone: a first sync's answer holds every card, and so does remote.
+    QMetaObject::invokeMethod(
+        this,
+        [this, run = run_.get()] {
+            if (run_.get() == run) {
+                Fetch();
+            }
+        },
+        Qt::QueuedConnection);
 }
 
 // The cards the listing named without their data, a batch at a time.
@@ -500,7 +511,14 @@ void SyncSession::Fetch() {
                 ++run_->outcome.fetched;
             }
         }
-        Fetch();
+        QMetaObject::invokeMethod(
+            this,
+            [this, run = run_.get()] {
+                if (run_.get() == run) {
+                    Fetch();
+                }
+            },
+            Qt::QueuedConnection);
     });
 }
 
@@ -509,11 +527,12 @@ void SyncSession::Apply() {
     Run& run = *run_;
     const int total = static_cast<int>(run.remote.size());
     emit Progress(0, total);
-    for (size_t from = 0; from < run.remote.size(); from += kBatch) {
-        const size_t to = std::min(run.remote.size(), from + kBatch);
+    for (size_t from = 0; from < run.remote.size(); from += kApplyBatch) {
+        const size_t to = std::min(run.remote.size(), from + kApplyBatch);
+        // Moved: the book takes each card as the batch goes.
         const std::vector<apply::Remote> batch(
-            run.remote.begin() + static_cast<std::ptrdiff_t>(from),
-            run.remote.begin() + static_cast<std::ptrdiff_t>(to));
+            std::make_move_iterator(run.remote.begin() + static_cast<std::ptrdiff_t>(from)),
+            std::make_move_iterator(run.remote.begin() + static_cast<std::ptrdiff_t>(to)));
         try {
             const apply::Applied applied = apply::ApplyRemote(path_, batch);
             run.outcome.received += applied.received;
