@@ -14,6 +14,8 @@
 // in the temporary folder, where it waits for the disk after each write.
 //
 //   sync_bench [--disk] [persons=10000] [uploads=1000] [runs=3]
+//   sync_bench --serve persons   (the server alone, and a book linked to it, for a profiler:
+//                                 runs until its input ends)
 
 #include <cstdio>
 #include <string>
@@ -235,6 +237,7 @@ int main(int argc, char** argv) {
     if (args.size() == 4 && args[1].startsWith(QLatin1String("--child-"))) {
         return Child(args[1], args[2], args[3]);
     }
+    const bool serve = args.removeAll(QStringLiteral("--serve")) > 0;
     const bool disk = args.removeAll(QStringLiteral("--disk")) > 0 || !QDir(kShm).exists();
     const int persons = args.size() > 1 ? args[1].toInt() : 10000;
     const int uploads = args.size() > 2 ? args[2].toInt() : 1000;
@@ -274,6 +277,14 @@ int main(int argc, char** argv) {
     if (!server.Start(true)) {
         std::fprintf(stderr, "Radicale: %s\n", qPrintable(server.Failure()));
         return 1;
+    }
+
+    if (serve) {
+        const std::string path = LinkedBook(work, QStringLiteral("book.tch"), book, server);
+        std::printf("%s --child-sync %s %s\n", argv[0], path.c_str(),
+                    qPrintable(server.Password()));
+        std::getchar();
+        return 0;
     }
 
     // 1. The first sync.
@@ -367,7 +378,7 @@ int main(int argc, char** argv) {
     Goal("under 100 ms beyond the server's answer", Median(stillOwn) < 100);
 
     // 3. One edited person.
-    std::vector<double> edit, editRequests, editServer;
+    std::vector<double> edit, editRequests, editServer, editReport;
     bool editTwo = true;
     for (int run = 0; run < std::max(runs, 5); ++run) {
         {
@@ -388,11 +399,15 @@ int main(int argc, char** argv) {
         editRequests.push_back(timed.requests);
         editServer.push_back(server.Requests() - before);
         editTwo = editTwo && timed.requests == 2;
+        const QByteArray after =
+            carddav::body::SyncCollection(QString::fromStdString(Token(lastBook)), true);
+        editReport.push_back(bench::Curl(server, "REPORT", book, after, reportHeaders).ms);
     }
     std::printf("\n3. one edited person, %d persons\n", persons);
     Print("tidemark, wall time", edit);
     Print("requests tidemark sent", editRequests, "");
     Print("requests Radicale logged (401s too)", editServer, "");
+    Print("curl, the REPORT of the changes alone", editReport);
     Goal("two requests", editTwo);
     Goal("under 200 ms in all", Median(edit) < 200);
 
