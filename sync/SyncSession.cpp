@@ -115,6 +115,8 @@ struct SyncSession::Run {
     QUrl book;
     SyncOutcome outcome;
     bool pushedAgain = false;
+    // A change that must go once more after the pull: its card was gone from the server.
+    bool sendAgain = false;
     // Cards to fetch whatever the listing says: those a send found changed on the server.
     std::set<std::string> mustFetch;
     // The pull: the changes found, the cards still to fetch, the token to store at the end.
@@ -324,6 +326,7 @@ void SyncSession::Send(const apply::LocalChange& change, std::function<void()> n
         } else if (reply.status == 404 && change.kind == apply::LocalChange::Kind::Update) {
             // Deleted on the server but changed here: it goes again as a new card.
             Store([&] { apply::Forgotten(path_, change.person); });
+            run_->sendAgain = true;
         } else {
             failed(change, reply);
         }
@@ -555,7 +558,12 @@ void SyncSession::Apply() {
             transaction.CommitUnstamped();
         });
     }
-    // What the merges changed here, and what came back as new, goes out once more.
+    // What the merges changed here, and what came back as new, goes out once more; when
+    // nothing came, there is nothing of the kind to look for.
+    if (total == 0 && !run.sendAgain) {
+        Finish(QString());
+        return;
+    }
     run.pushedAgain = true;
     Push();
 }
