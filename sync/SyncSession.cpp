@@ -212,7 +212,13 @@ void SyncSession::Pump() {
         return;
     }
     if (run->tasks.empty() && run->running == 0) {
+        // Tasks ending in the same turn of the loop each queue a pump: the step after them
+        // starts once.
+        if (!run->then) {
+            return;
+        }
         auto then = std::move(run->then);
+        run->then = nullptr;
         then();
         return;
     }
