@@ -187,6 +187,7 @@ void DavClient::Start(const std::shared_ptr<Pending>& pending) {
         request.setRawHeader(header.first, header.second);
     }
     QNetworkReply* reply = network_->sendCustomRequest(request, pending->method, pending->body);
+    ++requestsSent_;
     pending->reply = reply;
     std::weak_ptr<Pending> weak = pending;
     const auto over = [this, weak](qint64 size) {

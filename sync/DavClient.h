@@ -91,6 +91,8 @@ public:
     // Every request in flight ends at once; their callbacks are not called.
     void CancelAll();
     int InFlight() const;
+    // Requests sent so far, each redirect hop one more: what a sync costs in round trips.
+    int RequestsSent() const { return requestsSent_; }
 
 private:
     struct Pending;
@@ -101,6 +103,7 @@ private:
     QString user_, password_;
     int timeout_ = 30000;
     qint64 maximumBody_ = 64 << 20;
+    int requestsSent_ = 0;
     std::vector<std::shared_ptr<Pending>> pending_;
 };
 

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
@@ -203,6 +204,8 @@ void ReadProp(QXmlStreamReader& reader, const QUrl& base, DavResponse& props) {
                 ReadSupportedData(reader, props);
             } else if (name == QLatin1String("address-data")) {
                 props.addressData = reader.readElementText().toUtf8();
+                // The conversion reserves room for the worst case, three times the card.
+                props.addressData.squeeze();
             } else {
                 reader.skipCurrentElement();
             }
@@ -355,7 +358,12 @@ bool ReadMultistatus(const QByteArray& xml, const QUrl& base, std::vector<DavRes
     syncToken.clear();
     truncated = false;
     error.clear();
-    QXmlStreamReader reader(KeepCarriageReturns(xml));
+    // Read through a device, the reader decodes a block at a time rather than the whole answer
+    // at once: a first sync's answer holds every card.
+    QByteArray kept = KeepCarriageReturns(xml);
+    QBuffer device(&kept);
+    device.open(QIODevice::ReadOnly);
+    QXmlStreamReader reader(&device);
     if (!reader.readNextStartElement()) {
         error = reader.hasError() ? reader.errorString() : Tr("the answer is empty");
         return false;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <deque>
+#include <iterator>
 #include <set>
 #include <unordered_map>
 
@@ -27,8 +28,10 @@ QString Tr(const char* text) {
 
 // Requests in flight at once: a server spends most of a PUT's time on its own side.
 constexpr int kParallel = 4;
-// Cards asked for in one addressbook-multiget, and applied in one transaction.
+// Cards asked for in one addressbook-multiget.
 constexpr size_t kBatch = 200;
+// Cards applied in one transaction: each reads the state of the whole book first.
+constexpr size_t kApplyBatch = 2000;
 // A card larger than this is left out.
 constexpr qsizetype kLargestCard = 8 << 20;
 
@@ -112,6 +115,8 @@ struct SyncSession::Run {
     QUrl book;
     SyncOutcome outcome;
     bool pushedAgain = false;
+    // A change that must go once more after the pull: its card was gone from the server.
+    bool sendAgain = false;
     // Cards to fetch whatever the listing says: those a send found changed on the server.
     std::set<std::string> mustFetch;
     // The pull: the changes found, the cards still to fetch, the token to store at the end.
@@ -218,7 +223,8 @@ void SyncSession::Pump() {
         return;
     }
     if (run->tasks.empty() && run->running == 0) {
-        // Each finished task queues a pump: only the first of them moves on.
+        // Tasks ending in the same turn of the loop each queue a pump: the step after them
+        // starts once.
         if (!run->then) {
             return;
         }
@@ -337,6 +343,7 @@ void SyncSession::Send(const apply::LocalChange& change, std::function<void()> n
         } else if (reply.status == 404 && change.kind == apply::LocalChange::Kind::Update) {
             // Deleted on the server but changed here: it goes again as a new card.
             Store([&] { apply::Forgotten(path_, change.person); });
+            run_->sendAgain = true;
         } else {
             failed(change, reply);
         }
@@ -481,7 +488,15 @@ void SyncSession::Collect(const DavReply& reply, bool whole) {
             }
         }
     }
-    Fetch();
+    // Once the answer is gone: a first sync's answer holds every card, and so does remote.
+    QMetaObject::invokeMethod(
+        this,
+        [this, run = run_.get()] {
+            if (run_.get() == run) {
+                Fetch();
+            }
+        },
+        Qt::QueuedConnection);
 }
 
 // The cards the listing named without their data, a batch at a time.
@@ -516,7 +531,14 @@ void SyncSession::Fetch() {
                 ++run_->outcome.fetched;
             }
         }
-        Fetch();
+        QMetaObject::invokeMethod(
+            this,
+            [this, run = run_.get()] {
+                if (run_.get() == run) {
+                    Fetch();
+                }
+            },
+            Qt::QueuedConnection);
     });
 }
 
@@ -525,11 +547,12 @@ void SyncSession::Apply() {
     Run& run = *run_;
     const int total = static_cast<int>(run.remote.size());
     emit Progress(0, total);
-    for (size_t from = 0; from < run.remote.size(); from += kBatch) {
-        const size_t to = std::min(run.remote.size(), from + kBatch);
+    for (size_t from = 0; from < run.remote.size(); from += kApplyBatch) {
+        const size_t to = std::min(run.remote.size(), from + kApplyBatch);
+        // Moved: the book takes each card as the batch goes.
         const std::vector<apply::Remote> batch(
-            run.remote.begin() + static_cast<std::ptrdiff_t>(from),
-            run.remote.begin() + static_cast<std::ptrdiff_t>(to));
+            std::make_move_iterator(run.remote.begin() + static_cast<std::ptrdiff_t>(from)),
+            std::make_move_iterator(run.remote.begin() + static_cast<std::ptrdiff_t>(to)));
         try {
             const apply::Applied applied = apply::ApplyRemote(path_, batch);
             run.outcome.received += applied.received;
@@ -552,7 +575,12 @@ void SyncSession::Apply() {
             transaction.CommitUnstamped();
         });
     }
-    // What the merges changed here, and what came back as new, goes out once more.
+    // What the merges changed here, and what came back as new, goes out once more; when
+    // nothing came, there is nothing of the kind to look for.
+    if (total == 0 && !run.sendAgain) {
+        Finish(QString());
+        return;
+    }
     run.pushedAgain = true;
     Push();
 }

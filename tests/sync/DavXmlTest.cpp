@@ -318,3 +318,39 @@ TEST(DavXml, LineEndsOfTheMarkupItselfAreLeftToTheParser) {
     EXPECT_EQ(read.responses[0].etag, QStringLiteral("\"a\""));
     EXPECT_EQ(read.responses[0].addressData, QByteArray("BEGIN:VCARD\r\nEND:VCARD\r\n"));
 }
+
+TEST(DavXml, AnAnswerOfManyCardsReadsWholeAcrossTheReadersBlocks) {
+    // Cards of every size, with CRs, accents and escapes, so that elements, characters of
+    // several bytes and references fall across the blocks the reader takes at a time.
+    std::vector<QByteArray> cards;
+    QByteArray xml =
+        "<?xml version='1.0' encoding='utf-8'?>\n<d:multistatus xmlns:d='DAV:' "
+        "xmlns:c='urn:ietf:params:xml:ns:carddav'><d:sync-token>tok-9</d:sync-token>";
+    for (int n = 0; n < 600; ++n) {
+        QByteArray card = "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:u" + QByteArray::number(n) +
+                          "\r\nFN:Zoë Müller & Søren <" + QByteArray::number(n) + ">\r\n";
+        card += "NOTE:" + QByteArray(n * 7 % 3000, 'x') + "é\r\nEND:VCARD\r\n";
+        QByteArray escaped = card;
+        escaped.replace("&", "&amp;").replace("<", "&lt;").replace(">", "&gt;");
+        escaped.replace("\r", "&#13;");
+        xml += "<d:response><d:href>/user/contacts/u" + QByteArray::number(n) +
+               ".vcf</d:href><d:propstat><d:prop><d:getetag>\"e" + QByteArray::number(n) +
+               "\"</d:getetag><c:address-data>" + escaped +
+               "</c:address-data></d:prop><d:status>HTTP/1.1 200 OK</d:status></d:propstat>"
+               "</d:response>";
+        cards.push_back(card);
+    }
+    xml += "</d:multistatus>";
+    ASSERT_GT(xml.size(), 500000);
+    const Read read = ReadXml(xml);
+    ASSERT_TRUE(read.ok) << read.error.toStdString();
+    EXPECT_EQ(read.syncToken, QStringLiteral("tok-9"));
+    ASSERT_EQ(read.responses.size(), cards.size());
+    for (size_t n = 0; n < cards.size(); ++n) {
+        const DavResponse& r = read.responses[n];
+        EXPECT_EQ(r.addressData, cards[n]) << n;
+        EXPECT_EQ(r.etag, QStringLiteral("\"e%1\"").arg(n)) << n;
+        // No room kept beyond the card: a first sync holds every card at once.
+        EXPECT_LE(r.addressData.capacity(), r.addressData.size() + 16) << n;
+    }
+}

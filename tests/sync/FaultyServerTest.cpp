@@ -310,6 +310,8 @@ TEST(FaultyServer, ARedirectedReportIsSentAgainAsItWas) {
         client.Send("REPORT", moved, body, {{"Depth", "1"}, {"X-Marker", "kept"}}, done);
     });
     ASSERT_TRUE(reply.Ok()) << reply.error.toStdString();
+    // The first address and the one it sent to.
+    EXPECT_EQ(client.RequestsSent(), 2);
     EXPECT_EQ(reply.url, server.BaseUrl().resolved(QUrl(QStringLiteral("/echo/book/"))));
     const Seen seen = Parse(reply.body);
     EXPECT_EQ(seen.line, QStringLiteral("REPORT /echo/book/"));
@@ -324,5 +326,6 @@ TEST(FaultyServer, ARedirectedReportIsSentAgainAsItWas) {
     });
     EXPECT_EQ(put.status, 301);
     EXPECT_FALSE(put.Ok());
+    EXPECT_EQ(client.RequestsSent(), 3);
     EXPECT_EQ(put.location, server.BaseUrl().resolved(QUrl(QStringLiteral("/echo/book/a.vcf"))));
 }

@@ -30,6 +30,14 @@ using synccheck::Edit;
 using synccheck::Find;
 using synccheck::RunSync;
 
+// A sync, and how many requests it sent.
+carddav::SyncOutcome RunSync(const std::string& path, const QString& password, int* requests) {
+    return RunSync(path, password, [requests](carddav::SyncSession& session) {
+        QObject::connect(&session, &carddav::SyncSession::Finished,
+                         [&session, requests] { *requests = session.Client().RequestsSent(); });
+    });
+}
+
 // The server's cards by href, every card's text.
 std::map<std::string, std::string> ServerCards(const CardDavServer& server) {
     carddav::DavClient client;
@@ -309,6 +317,29 @@ TEST_P(SyncSessionTest, ARefusedTokenListsAgainWithoutFetchingUnchangedCards) {
     EXPECT_EQ(Find(here_, "Lee3")[F::City], "Oslo");
     // A good token again afterwards.
     EXPECT_EQ(Sync(here_).fetched, 0);
+}
+
+TEST_P(SyncSessionTest, ASyncInStepAsksOnceAndOneEditTwice) {
+    for (int i = 0; i < 3; ++i) {
+        TestBook::AddPerson(here_, "P" + std::to_string(i), "Lee" + std::to_string(i));
+    }
+    int requests = 0;
+    RunSync(here_, server_.Password(), &requests);
+    // Three PUTs and the first listing.
+    EXPECT_EQ(requests, 4);
+    // In step: the changes since the token, nothing else.
+    auto outcome = RunSync(here_, server_.Password(), &requests);
+    EXPECT_EQ(outcome.sent + outcome.received + outcome.fetched, 0);
+    EXPECT_EQ(requests, 1);
+    // One edit: its PUT, then the changes since the token, which name only our own card.
+    Edit(here_, "Lee1", F::City, "Oslo");
+    outcome = RunSync(here_, server_.Password(), &requests);
+    EXPECT_EQ(outcome.sent, 1);
+    EXPECT_EQ(outcome.fetched, 0);
+    EXPECT_EQ(requests, 2);
+    outcome = RunSync(there_, server_.Password(), &requests);
+    EXPECT_EQ(outcome.received, 3);
+    EXPECT_EQ(Find(there_, "Lee1")[F::City], "Oslo");
 }
 
 TEST_P(SyncSessionTest, ACardOfAnotherProgramWithoutTheProgramsIdArrivesOnce) {
