@@ -51,19 +51,13 @@ bool SameFields(const PersonRecord& a, const PersonRecord& b) {
 }
 
 // A card's UID as the person's record id, where it can be one: short, printable and not in
-// use; else a new one.
-RecordId IdFor(Statement& st, const std::string& uid) {
-    bool usable = !uid.empty() && uid.size() <= 64;
+// use (inUse); else a new one.
+RecordId IdFor(const std::string& uid, bool inUse) {
+    bool usable = !uid.empty() && uid.size() <= 64 && !inUse;
     for (const char c : uid) {
         usable = usable && c > ' ' && c < 0x7F && c != '\'' && c != '"' && c != '/';
     }
-    if (usable) {
-        PersonRecord there;
-        if (!ReadPerson(st, uid, there)) {
-            return uid;
-        }
-    }
-    return NewRecordId();
+    return usable ? uid : NewRecordId();
 }
 
 void StorePerson(Statement& st, const RecordId& id, const PersonRecord& fields, bool exists) {
@@ -108,7 +102,8 @@ std::vector<LocalChange> PlanLocal(const std::string& path, const state::Account
     Database db;
     db.Open(path);
     Statement& st = db.CreateStatement();
-    const auto rows = state::ReadCards(st);
+    // The cards themselves only for the persons that changed.
+    const auto rows = state::ReadCards(st, false);
     const auto persons = EveryPerson(st);
     std::vector<LocalChange> deletes, updates, creates;
     for (const auto& [id, row] : rows) {
@@ -143,7 +138,7 @@ std::vector<LocalChange> PlanLocal(const std::string& path, const state::Account
             c.kind = LocalChange::Kind::Update;
             c.href = row->second.href;
             c.etag = row->second.etag;
-            c.card = transfer::vcard::CardToSend(row->second.base, c.fields, account.vcard4);
+            c.card = transfer::vcard::CardToSend(state::ReadBase(st, id), c.fields, account.vcard4);
             updates.push_back(std::move(c));
         }
     }
@@ -291,10 +286,11 @@ Applied ApplyRemote(const std::string& path, const std::vector<Remote>& batch) {
         fresh.base = r.card;
         fresh.fields = state::FieldsDigest(card.person);
         PersonRecord mine;
-        if (!card.uid.empty() && rows.count(card.uid) == 0 && ReadPerson(st, card.uid, mine)) {
+        const bool taken = !card.uid.empty() && ReadPerson(st, card.uid, mine);
+        if (taken && rows.count(card.uid) == 0) {
             fresh.person = card.uid;
         } else if (card.HasName()) {
-            fresh.person = IdFor(st, card.uid);
+            fresh.person = IdFor(card.uid, taken);
             StorePerson(st, fresh.person, card.person, false);
             personsChanged = true;
             ++applied.received;
@@ -318,7 +314,7 @@ std::vector<std::pair<std::string, std::string>> KnownCards(const std::string& p
     db.Open(path);
     Statement& st = db.CreateStatement();
     std::vector<std::pair<std::string, std::string>> known;
-    for (const auto& [id, row] : state::ReadCards(st)) {
+    for (const auto& [id, row] : state::ReadCards(st, false)) {
         known.emplace_back(row.href, row.held ? row.heldEtag : row.etag);
     }
     return known;

@@ -93,14 +93,16 @@ void Forget(Statement& st) {
     st.Execute("DROP TABLE IF EXISTS SyncCard; DROP TABLE IF EXISTS SyncAccount");
 }
 
-std::unordered_map<RecordId, CardRow> ReadCards(Statement& st) {
+std::unordered_map<RecordId, CardRow> ReadCards(Statement& st, bool withCards) {
     std::unordered_map<RecordId, CardRow> cards;
     if (!HasTables(st)) {
         return cards;
     }
     Query& q = st.ExecuteQuery(
-        "SELECT PersonID, Href, ETag, Base, Fields, HeldCard, HeldETag, HeldCard IS NOT NULL "
-        "FROM SyncCard");
+        withCards ? "SELECT PersonID, Href, ETag, Base, Fields, HeldCard, HeldETag, HeldCard IS "
+                    "NOT NULL FROM SyncCard"
+                  : "SELECT PersonID, Href, ETag, '', Fields, '', HeldETag, HeldCard IS NOT NULL "
+                    "FROM SyncCard");
     while (q.Next()) {
         CardRow row;
         row.person = q.GetString(1);
@@ -125,6 +127,13 @@ void WriteCard(Statement& st, const CardRow& c) {
                (c.held ? Quoted(c.heldEtag) : std::string("NULL")) + ")");
 }
 
+std::string ReadBase(Statement& st, const RecordId& person) {
+    Query& q = st.ExecuteQuery("SELECT Base FROM SyncCard WHERE PersonID = " + Quoted(person));
+    std::string base = q.Next() ? q.GetString(1) : std::string();
+    st.CloseQuery();
+    return base;
+}
+
 void RemoveCard(Statement& st, const RecordId& person) {
     st.Execute("DELETE FROM SyncCard WHERE PersonID = " + Quoted(person));
 }
@@ -142,7 +151,10 @@ int HeldCount(Statement& st) {
 PersonRecord AsUtf8(const PersonRecord& person) {
     PersonRecord out = person;
     for (std::string& field : out.fields) {
-        field = FromStoredText(field).toStdString();
+        // Most fields are UTF-8 already; only an old file's Windows-1252 text is read again.
+        if (!IsValidUtf8(field)) {
+            field = FromStoredText(field).toStdString();
+        }
     }
     return out;
 }

@@ -46,8 +46,11 @@ void WriteToken(cppsqlite3::Statement& st, const std::string& token, const std::
 // The account and every card row go.
 void Forget(cppsqlite3::Statement& st);
 
-// Every card row, by person.
-std::unordered_map<RecordId, CardRow> ReadCards(cppsqlite3::Statement& st);
+// Every card row, by person; without withCards, their base and held cards are left empty
+// (held tells a held row still).
+std::unordered_map<RecordId, CardRow> ReadCards(cppsqlite3::Statement& st, bool withCards = true);
+// The base card of one person's row; empty when there is none.
+std::string ReadBase(cppsqlite3::Statement& st, const RecordId& person);
 void WriteCard(cppsqlite3::Statement& st, const CardRow& card);
 void RemoveCard(cppsqlite3::Statement& st, const RecordId& person);
 int HeldCount(cppsqlite3::Statement& st);
