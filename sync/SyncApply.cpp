@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QUrl>
 
+#include "AddressBook.h"
 #include "Database.h"
 #include "RecordEditing.h"
 #include "RecordId.h"
@@ -34,16 +35,6 @@ std::unordered_map<RecordId, PersonRecord> EveryPerson(Statement& st) {
     }
     st.CloseQuery();
     return persons;
-}
-
-bool ReadPerson(Statement& st, const RecordId& id, PersonRecord& person) {
-    Query& q = st.ExecuteQuery("SELECT * FROM Person WHERE ID = '" + QuoteSqlText(id) + "'");
-    const bool found = q.Next();
-    if (found) {
-        person = ReadPersonRow(q);
-    }
-    st.CloseQuery();
-    return found;
 }
 
 bool SameFields(const PersonRecord& a, const PersonRecord& b) {

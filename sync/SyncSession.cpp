@@ -126,6 +126,8 @@ struct SyncSession::Run {
     bool tokenGood = false;
     // The cards a whole listing named, over all its parts.
     std::set<std::string> listed;
+    // The ETag of each card of the state, by href, as the pull began.
+    std::unordered_map<std::string, std::string> known;
     QStringList problems;
 
     // Runs the tasks kParallel at a time, then next.
@@ -363,6 +365,16 @@ void SyncSession::Store(const std::function<void()>& write) {
 // server refuses it.
 void SyncSession::Pull() {
     Run& run = *run_;
+    // Every send has ended: nothing changes the state until the server's changes are applied.
+    try {
+        run.known.clear();
+        for (auto& [href, etag] : apply::KnownCards(path_)) {
+            run.known.emplace(std::move(href), std::move(etag));
+        }
+    } catch (const cppsqlite3::SQLException& e) {
+        Finish(Tr("The book could not be read: %1").arg(Q(e.Message())));
+        return;
+    }
     const QString token = Q(run.account.syncToken);
     if (token.isEmpty()) {
         FullListing();
@@ -386,13 +398,7 @@ void SyncSession::FullListing() {
     Run& run = *run_;
     // A book that has no card yet takes every card in one answer; otherwise the ETags are
     // listed and only the cards that differ fetched.
-    bool none = false;
-    try {
-        none = apply::KnownCards(path_).empty();
-    } catch (const cppsqlite3::SQLException& e) {
-        Finish(Tr("The book could not be read: %1").arg(Q(e.Message())));
-        return;
-    }
+    const bool none = run.known.empty();
     client_.Report(
         run.book, 0, body::SyncCollection(QString(), none), [this](const DavReply& reply) {
             if (reply.Ok()) {
@@ -418,15 +424,7 @@ void SyncSession::FullListing() {
 
 void SyncSession::Collect(const DavReply& reply, bool whole) {
     Run& run = *run_;
-    std::unordered_map<std::string, std::string> known;
-    try {
-        for (auto& [href, etag] : apply::KnownCards(path_)) {
-            known.emplace(std::move(href), std::move(etag));
-        }
-    } catch (const cppsqlite3::SQLException& e) {
-        Finish(Tr("The book could not be read: %1").arg(Q(e.Message())));
-        return;
-    }
+    const std::unordered_map<std::string, std::string>& known = run.known;
     for (const DavResponse& r : reply.responses) {
         if (r.url.path() == run.book.path() || r.collection) {
             continue;  // the address book itself

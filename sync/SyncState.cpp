@@ -18,18 +18,6 @@ std::string Quoted(const std::string& text) {
     return "'" + QuoteSqlText(text) + "'";
 }
 
-// Cards may hold any byte: stored as blobs, read back whole.
-std::string Blob(const std::string& bytes) {
-    static const char hex[] = "0123456789ABCDEF";
-    std::string out = "X'";
-    out.reserve(bytes.size() * 2 + 3);
-    for (const unsigned char c : bytes) {
-        out += hex[c >> 4];
-        out += hex[c & 15];
-    }
-    return out + "'";
-}
-
 }  // namespace
 
 void CreateTables(Statement& st) {
@@ -120,10 +108,12 @@ std::unordered_map<RecordId, CardRow> ReadCards(Statement& st, bool withCards) {
     return cards;
 }
 
+// Cards may hold any byte: stored as blobs, read back whole.
 void WriteCard(Statement& st, const CardRow& c) {
     st.Execute("INSERT OR REPLACE INTO SyncCard VALUES(" + Quoted(c.person) + ", " +
-               Quoted(c.href) + ", " + Quoted(c.etag) + ", " + Blob(c.base) + ", " +
-               Quoted(c.fields) + ", " + (c.held ? Blob(c.heldCard) : std::string("NULL")) + ", " +
+               Quoted(c.href) + ", " + Quoted(c.etag) + ", " + SqlBlobLiteral(c.base) + ", " +
+               Quoted(c.fields) + ", " +
+               (c.held ? SqlBlobLiteral(c.heldCard) : std::string("NULL")) + ", " +
                (c.held ? Quoted(c.heldEtag) : std::string("NULL")) + ")");
 }
 
