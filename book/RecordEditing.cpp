@@ -3,6 +3,7 @@
 
 #include <QCoreApplication>
 
+#include "AddressBook.h"
 #include "Database.h"
 #include "DatabaseFile.h"
 #include "SQLException.h"
@@ -74,6 +75,49 @@ std::string InsertPersonSql(const RecordId& id, const PersonRecord& person,
 std::string UpdatePersonSql(const PersonRecord& person) {
     return "UPDATE Person SET " + Assignments(person, kPersonFields) +
            " , TmStamp = datetime('now', 'localtime') WHERE ID = '" + QuoteSqlText(person.id) + "'";
+}
+
+PersonWriter::PersonWriter(cppsqlite3::Statement& on) {
+    std::string insert = "INSERT INTO Person VALUES(?";
+    std::string update = "UPDATE Person SET ";
+    for (int f = 0; f < PersonRecord::FieldCount; ++f) {
+        insert += ", ?";
+        update += std::string(PersonRecord::ColumnName(kPersonFields[f])) + " = ?" +
+                  std::to_string(f + 1) + ", ";
+    }
+    read_ = std::make_unique<cppsqlite3::Prepared>(on, "SELECT * FROM Person WHERE ID = ?");
+    insert_ = std::make_unique<cppsqlite3::Prepared>(
+        on, insert + ", datetime('now', 'localtime'))");
+    update_ = std::make_unique<cppsqlite3::Prepared>(
+        on, update + "TmStamp = datetime('now', 'localtime') WHERE ID = ?" +
+                std::to_string(PersonRecord::FieldCount + 1));
+}
+
+PersonWriter::~PersonWriter() = default;
+
+bool PersonWriter::Read(const RecordId& id, PersonRecord& person) {
+    cppsqlite3::Query& q = read_->BindText(1, id).ExecuteQuery();
+    const bool found = q.Next();
+    if (found) {
+        person = ReadPersonRow(q);
+    }
+    read_->CloseQuery();
+    return found;
+}
+
+void PersonWriter::Insert(const RecordId& id, const PersonRecord& person) {
+    insert_->BindText(1, id);
+    for (int f = 0; f < PersonRecord::FieldCount; ++f) {
+        insert_->BindText(f + 2, person.fields[f]);
+    }
+    insert_->Execute();
+}
+
+void PersonWriter::Update(const PersonRecord& person) {
+    for (int f = 0; f < PersonRecord::FieldCount; ++f) {
+        update_->BindText(f + 1, person[kPersonFields[f]]);
+    }
+    update_->BindText(PersonRecord::FieldCount + 1, person.id).Execute();
 }
 
 std::string UpdateUserSql(const PersonRecord& user) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,11 @@
 // file, runs "BEGIN TRANSACTION", its statements and the stamp of the last-saved time, then
 // "COMMIT"; a failure throws cppsqlite3::SQLException and the closing connection abandons the
 // transaction, so the file keeps its state from before, stamp included.
+namespace cppsqlite3 {
+class Prepared;
+class Statement;
+}  // namespace cppsqlite3
+
 namespace editing {
 
 // The statements, as they are sent. Values are quoted here; identifiers too, since they come
@@ -27,6 +33,23 @@ std::string UpdateContactSql(const RecordId& id, DateTime when, const std::strin
 // With DtTm given as its stored text, kept as it was when the user did not change it.
 std::string UpdateContactSql(const RecordId& id, const std::string& dtTm,
                              const std::string& description, const RecordId& typeId);
+
+// Reads, inserts and updates persons on an open connection with statements compiled once, for
+// many persons in one transaction (a sync's batch of cards). The rows are those the statements
+// above write.
+class PersonWriter {
+public:
+    explicit PersonWriter(cppsqlite3::Statement& on);
+    ~PersonWriter();
+
+    bool Read(const RecordId& id, PersonRecord& person);
+    void Insert(const RecordId& id, const PersonRecord& person);
+    // The person of person.id.
+    void Update(const PersonRecord& person);
+
+private:
+    std::unique_ptr<cppsqlite3::Prepared> read_, insert_, update_;
+};
 
 // Runs the statements in one transaction ending with the stamp.
 void RunChange(const std::string& path, const std::vector<std::string>& statements);

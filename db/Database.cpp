@@ -59,7 +59,7 @@ void TrustNothingStored(sqlite3* handle) {
 
 // ---- Query
 
-Query::Query(sqlite3_stmt* statement) : statement_(statement) {
+Query::Query(sqlite3_stmt* statement, bool owned) : statement_(statement), owned_(owned) {
     if (!statement_) {
         throw Failure(QT_TRANSLATE_NOOP("cppsqlite3::SQLException", "NULL statement object"));
     }
@@ -85,7 +85,11 @@ Query::~Query() {
 
 void Query::Close() {
     if (statement_) {
-        sqlite3_finalize(statement_);
+        if (owned_) {
+            sqlite3_finalize(statement_);
+        } else {
+            sqlite3_reset(statement_);
+        }
         statement_ = nullptr;
     }
     columns_.clear();
@@ -274,6 +278,80 @@ Query& Statement::ExecuteQuery(const std::string& sql) {
 }
 
 void Statement::CloseQuery() {
+    query_.reset();
+}
+
+// ---- Prepared
+
+Prepared::Prepared(Statement& on, const std::string& sql) : handle_(on.handle_) {
+    const int result =
+        sqlite3_prepare_v2(handle_, sql.data(), static_cast<int>(sql.size()), &statement_, nullptr);
+    if (result != SQLITE_OK || !statement_) {
+        sqlite3_finalize(statement_);
+        statement_ = nullptr;
+        throw result != SQLITE_OK
+            ? SQLException(result)
+            : Failure(QT_TRANSLATE_NOOP("cppsqlite3::SQLException", "NULL statement object"));
+    }
+}
+
+Prepared::~Prepared() {
+    query_.reset();
+    sqlite3_finalize(statement_);
+}
+
+void Prepared::Check(int result) {
+    if (result != SQLITE_OK) {
+        throw SQLException(result);
+    }
+}
+
+Prepared& Prepared::BindText(int mark, std::string_view text) {
+    CloseQuery();
+    // A text of no bytes is still a text, not NULL.
+    Check(sqlite3_bind_text64(statement_, mark, text.empty() ? "" : text.data(), text.size(),
+                              SQLITE_TRANSIENT, SQLITE_UTF8));
+    return *this;
+}
+
+Prepared& Prepared::BindBlob(int mark, std::string_view bytes) {
+    CloseQuery();
+    Check(sqlite3_bind_blob64(statement_, mark, bytes.empty() ? "" : bytes.data(), bytes.size(),
+                              SQLITE_TRANSIENT));
+    return *this;
+}
+
+Prepared& Prepared::BindNull(int mark) {
+    CloseQuery();
+    Check(sqlite3_bind_null(statement_, mark));
+    return *this;
+}
+
+Prepared& Prepared::BindInt(int mark, long long value) {
+    CloseQuery();
+    Check(sqlite3_bind_int64(statement_, mark, value));
+    return *this;
+}
+
+int Prepared::Execute() {
+    CloseQuery();
+    int result;
+    while ((result = sqlite3_step(statement_)) == SQLITE_ROW) {
+    }
+    sqlite3_reset(statement_);
+    if (result != SQLITE_DONE) {
+        throw SQLException(result);
+    }
+    return sqlite3_changes(handle_);
+}
+
+Query& Prepared::ExecuteQuery() {
+    CloseQuery();
+    query_ = std::make_unique<Query>(statement_, false);
+    return *query_;
+}
+
+void Prepared::CloseQuery() {
     query_.reset();
 }
 

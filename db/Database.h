@@ -15,8 +15,9 @@ namespace cppsqlite3 {
 // A forward-only cursor over one result. Columns are numbered from 1.
 class Query {
 public:
-    // Steps once at once, so a statement that fails on its first step throws here.
-    explicit Query(sqlite3_stmt* statement);
+    // Steps once at once, so a statement that fails on its first step throws here. A query
+    // over a prepared statement (owned false) resets it when closed instead of finalizing it.
+    explicit Query(sqlite3_stmt* statement, bool owned = true);
     ~Query();
     Query(const Query&) = delete;
     Query& operator=(const Query&) = delete;
@@ -58,6 +59,7 @@ private:
     std::vector<ColumnInfo> columns_;
     int lastResult_ = 0;
     bool firstRowPending_ = false;
+    bool owned_ = true;
 };
 
 // Runs SQL text on the connection it was created from. Owns at most one query.
@@ -76,7 +78,39 @@ public:
     void CloseQuery();
 
 private:
+    friend class Prepared;
     sqlite3* handle_;
+    std::unique_ptr<Query> query_;
+};
+
+// One SQL statement compiled once and run for many rows, with values bound to its "?" marks
+// (numbered from 1): no text to build and parse for each row, and no quoting. A value stays
+// bound until it is bound again. Must not outlive the connection of the statement it was
+// made from.
+class Prepared {
+public:
+    Prepared(Statement& on, const std::string& sql);
+    ~Prepared();
+    Prepared(const Prepared&) = delete;
+    Prepared& operator=(const Prepared&) = delete;
+
+    // Texts and blobs are copied, any byte included.
+    Prepared& BindText(int mark, std::string_view text);
+    Prepared& BindBlob(int mark, std::string_view bytes);
+    Prepared& BindNull(int mark);
+    Prepared& BindInt(int mark, long long value);
+
+    // Runs it to its end; the number of rows it changed.
+    int Execute();
+    // Valid until the next Execute or ExecuteQuery, CloseQuery or destruction.
+    Query& ExecuteQuery();
+    void CloseQuery();
+
+private:
+    void Check(int result);
+
+    sqlite3* handle_;
+    sqlite3_stmt* statement_ = nullptr;
     std::unique_ptr<Query> query_;
 };
 

@@ -43,6 +43,8 @@ struct DavReply {
     // what the request asks for); empty on success.
     QString error;
     QUrl url;  // the URL that answered, after the redirects followed
+    // The answer's bytes; not kept for a 207 read into responses (a first sync's answer holds
+    // every card, and the responses hold them again).
     QByteArray body;
     QString etag;   // the ETag header
     QUrl location;  // the Location header, resolved
@@ -59,7 +61,8 @@ struct DavReply {
 class DavClient : public QObject {
     Q_OBJECT
 public:
-    using Done = std::function<void(const DavReply&)>;
+    // The reply is the callback's own: it may move the cards out of it.
+    using Done = std::function<void(DavReply&)>;
     using Headers = QList<QPair<QByteArray, QByteArray>>;
 
     explicit DavClient(QObject* parent = nullptr);
@@ -98,6 +101,8 @@ private:
     struct Pending;
     void Start(const std::shared_ptr<Pending>& pending);
     void Finished(const std::shared_ptr<Pending>& pending, QNetworkReply* reply);
+    // What has come of the answer, read or gathered.
+    static void Take(Pending& pending, QNetworkReply* reply);
 
     QNetworkAccessManager* network_;
     QString user_, password_;
@@ -110,6 +115,9 @@ private:
 // Whether url is a member of the collection (the same server, under its path), not the
 // collection itself: an answer may name anything, and only members are the address book's.
 bool IsInside(const QUrl& url, const QUrl& collection);
+// Whether the URL's host is a loopback address (127.0.0.0/8, ::1, localhost): the only place
+// plain http goes without a warning.
+bool IsLoopback(const QUrl& url);
 
 // The bodies of the requests the sync sends.
 namespace body {
@@ -127,8 +135,32 @@ QByteArray Multiget(const std::vector<QUrl>& cards);
 QByteArray MakeAddressBook(const QString& displayName);
 }  // namespace body
 
-// Reads a multistatus by namespace URI (never by prefix): false, with the reason in error,
-// when the bytes are not one.
+// Reads a multistatus by namespace URI (never by prefix) as its bytes come, each response as
+// soon as it is whole: a first sync's answer, every card, is never held twice.
+class MultistatusReader {
+public:
+    explicit MultistatusReader(const QUrl& base);
+    ~MultistatusReader();
+    MultistatusReader(const MultistatusReader&) = delete;
+    MultistatusReader& operator=(const MultistatusReader&) = delete;
+
+    // The answer's next bytes.
+    void Add(QByteArrayView bytes);
+    // The end of the answer: false, with the reason in error, when it is no multistatus.
+    bool Finish();
+
+    std::vector<DavResponse> responses;  // read so far
+    QString syncToken;
+    bool truncated = false;
+    QString error;
+
+private:
+    void Read(bool last);
+    struct State;
+    std::unique_ptr<State> d_;
+};
+
+// The same over a whole answer: false, with the reason in error, when the bytes are not one.
 bool ReadMultistatus(const QByteArray& xml, const QUrl& base, std::vector<DavResponse>& responses,
                      QString& syncToken, bool& truncated, QString& error);
 

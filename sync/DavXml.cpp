@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include <QBuffer>
+#include <QIODevice>
 #include <QCoreApplication>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
@@ -65,74 +65,129 @@ bool StartsAt(const QByteArray& bytes, qsizetype at, const char* text) {
 
 // A parser turns every CR LF of the text into LF, as XML wants; a card's lines end with CR LF
 // and must come out as the server holds them. Inside the root element, a CR of the text becomes
-// a character reference, which the parser keeps.
-QByteArray KeepCarriageReturns(const QByteArray& xml) {
-    if (!xml.contains('\r')) {
-        return xml;
-    }
-    QByteArray out;
-    out.reserve(xml.size() + xml.size() / 16);
-    int depth = 0;  // of elements open: only inside the root does text hold a reference
-    qsizetype i = 0;
-    const auto copyThrough = [&](const char* end) {
-        const qsizetype found = xml.indexOf(end, i);
-        const qsizetype stop = found < 0 ? xml.size() : found + qstrlen(end);
-        out.append(xml.constData() + i, stop - i);
-        i = stop;
-    };
-    while (i < xml.size()) {
-        const char c = xml.at(i);
-        if (c == '<') {
-            if (StartsAt(xml, i, "<!--")) {
-                copyThrough("-->");
-            } else if (StartsAt(xml, i, "<![CDATA[")) {
-                copyThrough("]]>");
-            } else if (StartsAt(xml, i, "<?")) {
-                copyThrough("?>");
-            } else if (StartsAt(xml, i, "<!")) {
-                copyThrough(">");
-            } else {
-                // A tag: its attribute values may hold '>'.
-                char quote = 0;
-                qsizetype j = i + 1;
-                for (; j < xml.size(); ++j) {
-                    const char d = xml.at(j);
-                    if (quote) {
-                        if (d == quote) {
-                            quote = 0;
-                        }
-                    } else if (d == '"' || d == '\'') {
-                        quote = d;
-                    } else if (d == '>') {
-                        break;
-                    }
-                }
-                const qsizetype stop = qMin(j + 1, xml.size());
-                if (i + 1 < xml.size() && xml.at(i + 1) == '/') {
-                    --depth;
-                } else if (xml.at(j - 1) != '/') {
-                    ++depth;
-                }
-                out.append(xml.constData() + i, stop - i);
-                i = stop;
+// a character reference, which the parser keeps. The answer comes a piece at a time; each piece
+// of markup is passed on whole, and Boundary says where a child of the root has just ended:
+// where a parser fed so far never stops inside a response.
+class CarriageReturns {
+public:
+    void Add(QByteArrayView bytes) { raw_.append(bytes.data(), bytes.size()); }
+
+    // Converts what is whole into out; at the end (last), the rest as it is. True when the
+    // converted text stops where a child of the root (or the root's start) ends.
+    bool Convert(QByteArray& out, bool last) {
+        bool boundary = false;
+        while (i_ < raw_.size() && !boundary) {
+            if (!Step(out, last)) {
+                break;
             }
-            continue;
+            boundary = tagAtTop_;
+            tagAtTop_ = false;
         }
-        if (c == '\r' && depth > 0) {
+        // What has been passed on goes, so that the answer is never held whole.
+        if (i_ == raw_.size()) {
+            raw_.clear();
+            i_ = 0;
+            scanned_ = 0;
+        } else if (i_ > (1 << 16)) {
+            raw_.remove(0, i_);
+            scanned_ = qMax<qsizetype>(0, scanned_ - i_);
+            i_ = 0;
+        }
+        return boundary;
+    }
+
+    bool Done() const { return i_ >= raw_.size(); }
+
+private:
+    // The end of the markup that starts at i_ and ends with end; -1 while it has not come.
+    qsizetype EndOf(const char* end) {
+        const qsizetype length = qsizetype(qstrlen(end));
+        const qsizetype found = raw_.indexOf(end, qMax(i_, scanned_ - length));
+        scanned_ = found < 0 ? raw_.size() : 0;
+        return found < 0 ? -1 : found + length;
+    }
+
+    bool Through(QByteArray& out, const char* end, bool last) {
+        qsizetype stop = EndOf(end);
+        if (stop < 0) {
+            if (!last) {
+                return false;
+            }
+            stop = raw_.size();
+        }
+        out.append(raw_.constData() + i_, stop - i_);
+        i_ = stop;
+        return true;
+    }
+
+    // One piece of markup, one CR, or the text up to the next of either; false when the
+    // piece has not come whole.
+    bool Step(QByteArray& out, bool last) {
+        const char c = raw_.at(i_);
+        if (c == '<') {
+            // A piece whose start has come in part waits as a tag would: the '>' that ends
+            // either is further on.
+            if (StartsAt(raw_, i_, "<!--")) {
+                return Through(out, "-->", last);
+            }
+            if (StartsAt(raw_, i_, "<![CDATA[")) {
+                return Through(out, "]]>", last);
+            }
+            if (StartsAt(raw_, i_, "<?")) {
+                return Through(out, "?>", last);
+            }
+            if (StartsAt(raw_, i_, "<!")) {
+                return Through(out, ">", last);
+            }
+            // A tag: its attribute values may hold '>'.
+            char quote = 0;
+            qsizetype j = i_ + 1;
+            for (; j < raw_.size(); ++j) {
+                const char d = raw_.at(j);
+                if (quote) {
+                    if (d == quote) {
+                        quote = 0;
+                    }
+                } else if (d == '"' || d == '\'') {
+                    quote = d;
+                } else if (d == '>') {
+                    break;
+                }
+            }
+            if (j >= raw_.size() && !last) {
+                return false;
+            }
+            const qsizetype stop = qMin(j + 1, raw_.size());
+            if (i_ + 1 < raw_.size() && raw_.at(i_ + 1) == '/') {
+                --depth_;
+            } else if (raw_.at(j - 1) != '/') {
+                ++depth_;
+            }
+            out.append(raw_.constData() + i_, stop - i_);
+            i_ = stop;
+            tagAtTop_ = depth_ <= 1;
+            return true;
+        }
+        if (c == '\r' && depth_ > 0) {
             out.append("&#13;");
-            ++i;
-            continue;
+            ++i_;
+            return true;
         }
-        // The text up to the next markup or CR, at once.
-        qsizetype next = i + 1;
-        while (next < xml.size() && xml.at(next) != '<' && xml.at(next) != '\r') {
+        qsizetype next = i_ + 1;
+        while (next < raw_.size() && raw_.at(next) != '<' && raw_.at(next) != '\r') {
             ++next;
         }
-        out.append(xml.constData() + i, next - i);
-        i = next;
+        out.append(raw_.constData() + i_, next - i_);
+        i_ = next;
+        return true;
     }
-    return out;
-}
+
+    QByteArray raw_;
+    qsizetype i_ = 0;
+    qsizetype scanned_ = 0;  // how far the search for the end of a long piece has come
+    int depth_ = 0;          // of elements open: only inside the root does text hold a reference
+    bool tagAtTop_ = false;  // the last piece a tag that opened or closed the root or its child
+};
 
 QUrl Resolve(const QUrl& base, const QString& href) {
     return base.resolved(QUrl(href.trimmed()));
@@ -352,38 +407,128 @@ QByteArray MakeAddressBook(const QString& displayName) {
 
 }  // namespace body
 
-bool ReadMultistatus(const QByteArray& xml, const QUrl& base, std::vector<DavResponse>& responses,
-                     QString& syncToken, bool& truncated, QString& error) {
-    responses.clear();
-    syncToken.clear();
-    truncated = false;
-    error.clear();
-    // Read through a device, the reader decodes a block at a time rather than the whole answer
-    // at once: a first sync's answer holds every card.
-    QByteArray kept = KeepCarriageReturns(xml);
-    QBuffer device(&kept);
-    device.open(QIODevice::ReadOnly);
-    QXmlStreamReader reader(&device);
-    if (!reader.readNextStartElement()) {
-        error = reader.hasError() ? reader.errorString() : Tr("the answer is empty");
-        return false;
+// What the reader reads from: the converted text as it comes, its end told apart from a wait
+// for more (the end of a document fed with addData is never known).
+class FeedDevice : public QIODevice {
+public:
+    FeedDevice() { open(QIODevice::ReadOnly); }
+    void Feed(QByteArray& bytes, bool last) {
+        data_.remove(0, taken_);
+        taken_ = 0;
+        data_.append(bytes);
+        bytes.clear();
+        ended_ = last;
     }
-    if (reader.namespaceUri() != kDav || reader.name() != QLatin1String("multistatus")) {
-        error = Tr("the answer is no WebDAV multistatus");
-        return false;
+    bool isSequential() const override { return true; }
+    qint64 bytesAvailable() const override {
+        return data_.size() - taken_ + QIODevice::bytesAvailable();
+    }
+    bool atEnd() const override {
+        return ended_ && taken_ == data_.size() && QIODevice::bytesAvailable() == 0;
+    }
+
+protected:
+    qint64 readData(char* data, qint64 most) override {
+        const qint64 n = qMin(most, data_.size() - taken_);
+        memcpy(data, data_.constData() + taken_, size_t(n));
+        taken_ += n;
+        return n;
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    QByteArray data_;
+    qint64 taken_ = 0;
+    bool ended_ = false;
+};
+
+struct MultistatusReader::State {
+    QUrl base;
+    CarriageReturns converter;
+    FeedDevice device;
+    QXmlStreamReader reader{&device};
+    QByteArray ready;  // converted, not yet given to the reader
+    bool started = false;  // the root read
+    bool closed = false;   // and its end
+    bool failed = false;
+};
+
+MultistatusReader::MultistatusReader(const QUrl& base) : d_(std::make_unique<State>()) {
+    d_->base = base;
+}
+
+MultistatusReader::~MultistatusReader() = default;
+
+void MultistatusReader::Add(QByteArrayView bytes) {
+    if (d_->failed) {
+        return;
+    }
+    d_->converter.Add(bytes);
+    while (!d_->converter.Done()) {
+        if (!d_->converter.Convert(d_->ready, false)) {
+            break;  // the rest of a piece still to come
+        }
+        d_->device.Feed(d_->ready, false);
+        Read(false);
+        if (d_->failed) {
+            return;
+        }
+    }
+}
+
+bool MultistatusReader::Finish() {
+    if (!d_->failed) {
+        while (!d_->converter.Done()) {
+            d_->converter.Convert(d_->ready, true);
+        }
+        d_->device.Feed(d_->ready, true);
+        Read(true);
+    }
+    if (d_->failed) {
+        responses.clear();
+    }
+    return !d_->failed;
+}
+
+// Reads what the reader holds; it holds only whole children of the root, so a response is
+// never read in part.
+void MultistatusReader::Read(bool last) {
+    QXmlStreamReader& reader = d_->reader;
+    // Running out of text is no error before the end, nor after the root has closed (what may
+    // follow it is never known to be over).
+    const auto outOfText = [&] {
+        return (!last || d_->closed) &&
+               reader.error() == QXmlStreamReader::PrematureEndOfDocumentError;
+    };
+    const auto fail = [&](const QString& why) {
+        error = why;
+        d_->failed = true;
+    };
+    if (!d_->started) {
+        if (!reader.readNextStartElement()) {
+            if (!outOfText()) {
+                fail(reader.hasError() ? reader.errorString() : Tr("the answer is empty"));
+            }
+            return;
+        }
+        if (reader.namespaceUri() != kDav || reader.name() != QLatin1String("multistatus")) {
+            fail(Tr("the answer is no WebDAV multistatus"));
+            return;
+        }
+        d_->started = true;
     }
     while (reader.readNextStartElement()) {
         if (reader.namespaceUri() == kDav && reader.name() == QLatin1String("response")) {
             DavResponse response;
-            if (!ReadResponse(reader, base, response)) {
+            if (!ReadResponse(reader, d_->base, response)) {
                 if (!reader.hasError()) {
-                    error = Tr("a response names no address");
-                    return false;
+                    fail(Tr("a response names no address"));
+                    return;
                 }
                 break;
             }
             // The collection itself cut short: the rest comes with the token.
-            if (response.status == 507 && SameResource(response.url, base)) {
+            if (response.status == 507 && SameResource(response.url, d_->base)) {
                 truncated = true;
                 continue;
             }
@@ -394,18 +539,30 @@ bool ReadMultistatus(const QByteArray& xml, const QUrl& base, std::vector<DavRes
             reader.skipCurrentElement();
         }
     }
-    while (!reader.atEnd() && !reader.hasError()) {
-        reader.readNext();
+    d_->closed = d_->closed || reader.isEndElement();
+    if (last) {
+        while (!reader.atEnd() && !reader.hasError()) {
+            reader.readNext();
+        }
     }
-    if (reader.hasError()) {
-        error = Tr("%1 (line %2, column %3)")
-                    .arg(reader.errorString())
-                    .arg(reader.lineNumber())
-                    .arg(reader.columnNumber());
-        responses.clear();
-        return false;
+    if (reader.hasError() && !outOfText()) {
+        fail(Tr("%1 (line %2, column %3)")
+                 .arg(reader.errorString())
+                 .arg(reader.lineNumber())
+                 .arg(reader.columnNumber()));
     }
-    return true;
+}
+
+bool ReadMultistatus(const QByteArray& xml, const QUrl& base, std::vector<DavResponse>& responses,
+                     QString& syncToken, bool& truncated, QString& error) {
+    MultistatusReader reader(base);
+    reader.Add(xml);
+    const bool read = reader.Finish();
+    responses = std::move(reader.responses);
+    syncToken = reader.syncToken;
+    truncated = reader.truncated;
+    error = reader.error;
+    return read;
 }
 
 }  // namespace carddav

@@ -5,7 +5,6 @@
 #include <memory>
 
 #include <QCoreApplication>
-#include <QHostAddress>
 
 namespace carddav {
 
@@ -244,16 +243,6 @@ QUrl ServerUrl(const QString& typed) {
         url.setPath(QStringLiteral("/"));
     }
     return url;
-}
-
-bool IsLoopback(const QUrl& url) {
-    const QString host = url.host();
-    if (host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0 ||
-        host.endsWith(QLatin1String(".localhost"), Qt::CaseInsensitive)) {
-        return true;
-    }
-    const QHostAddress address(host);
-    return !address.isNull() && address.isLoopback();
 }
 
 }  // namespace carddav

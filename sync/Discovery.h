@@ -38,8 +38,5 @@ void CreateAddressBook(DavClient& client, const QUrl& home, const QString& displ
 
 // What the user typed as a URL: a host name alone becomes https://host/; http is kept.
 QUrl ServerUrl(const QString& typed);
-// Whether the URL's host is a loopback address (127.0.0.0/8, ::1, localhost): the only place
-// plain http goes without a warning.
-bool IsLoopback(const QUrl& url);
 
 }  // namespace carddav

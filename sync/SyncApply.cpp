@@ -1,5 +1,6 @@
 #include "SyncApply.h"
 
+#include <array>
 #include <unordered_map>
 
 #include <QCoreApplication>
@@ -25,18 +26,6 @@ QString Tr(const char* text) {
     return QCoreApplication::translate("carddav::SyncSession", text);
 }
 
-std::unordered_map<RecordId, PersonRecord> EveryPerson(Statement& st) {
-    std::unordered_map<RecordId, PersonRecord> persons;
-    Query& q = st.ExecuteQuery("SELECT * FROM Person");
-    while (q.Next()) {
-        PersonRecord p = ReadPersonRow(q);
-        RecordId id = p.id;
-        persons.emplace(std::move(id), std::move(p));
-    }
-    st.CloseQuery();
-    return persons;
-}
-
 bool SameFields(const PersonRecord& a, const PersonRecord& b) {
     return a.fields == b.fields;
 }
@@ -51,10 +40,15 @@ RecordId IdFor(const std::string& uid, bool inUse) {
     return usable ? uid : NewRecordId();
 }
 
-void StorePerson(Statement& st, const RecordId& id, const PersonRecord& fields, bool exists) {
-    PersonRecord person = fields;
-    person.id = id;
-    st.Execute(exists ? editing::UpdatePersonSql(person) : editing::InsertPersonSql(id, person));
+void StorePerson(editing::PersonWriter& persons, const RecordId& id, const PersonRecord& fields,
+                 bool exists) {
+    if (exists) {
+        PersonRecord person = fields;
+        person.id = id;
+        persons.Update(person);
+    } else {
+        persons.Insert(id, fields);
+    }
 }
 
 bool HasLog(Statement& st, const RecordId& id) {
@@ -93,43 +87,69 @@ std::vector<LocalChange> PlanLocal(const std::string& path, const state::Account
     Database db;
     db.Open(path);
     Statement& st = db.CreateStatement();
-    // The cards themselves only for the persons that changed.
-    const auto rows = state::ReadCards(st, false);
-    const auto persons = EveryPerson(st);
     std::vector<LocalChange> deletes, updates, creates;
-    for (const auto& [id, row] : rows) {
-        if (!row.held && persons.count(id) == 0) {
+    const bool linked = state::HasTables(st);
+    if (linked) {
+        Query& gone = st.ExecuteQuery(
+            "SELECT PersonID, Href, ETag FROM SyncCard WHERE HeldCard IS NULL AND NOT EXISTS "
+            "(SELECT 1 FROM Person WHERE Person.ID = SyncCard.PersonID)");
+        while (gone.Next()) {
             LocalChange c;
             c.kind = LocalChange::Kind::Delete;
-            c.person = id;
-            c.href = row.href;
-            c.etag = row.etag;
+            c.person = gone.GetString(1);
+            c.href = gone.GetString(2);
+            c.etag = gone.GetString(3);
             deletes.push_back(std::move(c));
         }
+        st.CloseQuery();
     }
-    const QUrl book(QString::fromStdString(account.addressBook));
-    for (const auto& [id, person] : persons) {
-        const auto row = rows.find(id);
-        if (row != rows.end() &&
-            (row->second.held || state::FieldsDigest(person) == row->second.fields)) {
-            continue;
+    // Each person beside the fingerprint of what was agreed, read as the rows come: only the
+    // persons that changed are kept. The cards themselves only for those.
+    constexpr int kCard = PersonRecord::FieldCount + 3;  // after ID, the fields and TmStamp
+    std::vector<std::pair<PersonRecord, std::array<std::string, 2>>> changed;
+    Query& q = st.ExecuteQuery(
+        linked ? "SELECT Person.*, SyncCard.PersonID IS NOT NULL, SyncCard.HeldCard IS NOT NULL, "
+                 "SyncCard.Fields, SyncCard.Href, SyncCard.ETag FROM Person LEFT JOIN SyncCard "
+                 "ON SyncCard.PersonID = Person.ID"
+               : "SELECT Person.*, 0, 0, '', '', '' FROM Person");
+    while (q.Next()) {
+        const bool known = q.GetInt(kCard) != 0;
+        if (known && q.GetInt(kCard + 1) != 0) {
+            continue;  // held: waits for the user
         }
+        if (known) {
+            state::FieldViews fields;
+            for (int f = 0; f < PersonRecord::FieldCount; ++f) {
+                fields[f] = q.GetText(f + 2);
+            }
+            if (state::FieldsDigest(fields) == q.GetText(kCard + 2)) {
+                continue;
+            }
+        }
+        changed.emplace_back(ReadPersonRow(q),
+                             std::array<std::string, 2>{known ? q.GetString(kCard + 3) : "",
+                                                        known ? q.GetString(kCard + 4) : ""});
+    }
+    st.CloseQuery();
+    const QUrl book(QString::fromStdString(account.addressBook));
+    for (auto& [person, card] : changed) {
         LocalChange c;
-        c.person = id;
+        c.person = person.id;
         c.fields = state::AsUtf8(person);
-        if (row == rows.end()) {
+        if (card[0].empty()) {
             c.kind = LocalChange::Kind::Create;
             const QString name =
-                QString::fromLatin1(QUrl::toPercentEncoding(QString::fromStdString(id))) +
+                QString::fromLatin1(QUrl::toPercentEncoding(QString::fromStdString(c.person))) +
                 QStringLiteral(".vcf");
             c.href = book.resolved(QUrl(name, QUrl::StrictMode)).toString().toStdString();
             c.card = transfer::vcard::CardToSend({}, c.fields, account.vcard4);
             creates.push_back(std::move(c));
         } else {
             c.kind = LocalChange::Kind::Update;
-            c.href = row->second.href;
-            c.etag = row->second.etag;
-            c.card = transfer::vcard::CardToSend(state::ReadBase(st, id), c.fields, account.vcard4);
+            c.href = std::move(card[0]);
+            c.etag = std::move(card[1]);
+            c.card =
+                transfer::vcard::CardToSend(state::ReadBase(st, c.person), c.fields, account.vcard4);
             updates.push_back(std::move(c));
         }
     }
@@ -164,7 +184,8 @@ void Sent(const std::string& path, const LocalChange& change, const std::string&
                          SameFields(state::AsUtf8(now), change.fields) &&
                          !SameFields(read.person, change.fields);
     if (changed) {
-        StorePerson(st, change.person, read.person, true);
+        editing::PersonWriter persons(st);
+        StorePerson(persons, change.person, read.person, true);
         transaction.Commit();
     } else {
         transaction.CommitUnstamped();
@@ -186,17 +207,23 @@ Applied ApplyRemote(const std::string& path, const std::vector<Remote>& batch) {
     db.Open(path);
     Statement& st = db.CreateStatement();
     Transaction transaction(st);
-    auto rows = state::ReadCards(st);
-    std::unordered_map<std::string, RecordId> byHref;
-    for (const auto& [id, row] : rows) {
-        byHref.emplace(row.href, id);
-    }
+    editing::PersonWriter persons(st);
+    state::CardWriter cards(st);
+    // Each card's row looked up as it comes, rather than every row read for each batch; the
+    // base cards only where a row is written back with its base kept.
+    state::CardFinder find(st);
+    const auto withBase = [&st](state::CardRow& row) -> state::CardRow& {
+        if (row.base.empty()) {
+            row.base = state::ReadBase(st, row.person);
+        }
+        return row;
+    };
     bool personsChanged = false;
     for (const Remote& r : batch) {
-        const auto known = byHref.find(r.href);
-        state::CardRow* row = known == byHref.end() ? nullptr : &rows[known->second];
+        state::CardRow found;
+        state::CardRow* row = find.ByHref(r.href, found) ? &found : nullptr;
         PersonRecord here;
-        const bool exists = row && ReadPerson(st, row->person, here);
+        const bool exists = row && persons.Read(row->person, here);
         if (r.deleted) {
             if (!row || (row->held && row->heldCard.empty())) {
                 continue;  // not ours, or its deletion already held
@@ -209,16 +236,17 @@ Applied ApplyRemote(const std::string& path, const std::vector<Remote>& batch) {
                     row->held = true;
                     row->heldCard.clear();
                     row->heldEtag.clear();
-                    state::WriteCard(st, *row);
+                    cards.Write(withBase(*row));
                     ++applied.conflicts;
                     continue;
                 }
                 DeletePerson(st, row->person);
                 personsChanged = true;
                 ++applied.received;
+            } else if (exists) {
+                applied.toSend = true;
             }
             state::RemoveCard(st, row->person);
-            byHref.erase(known);
             continue;
         }
         transfer::vcard::CardFields card;
@@ -234,31 +262,32 @@ Applied ApplyRemote(const std::string& path, const std::vector<Remote>& batch) {
             if (row->held) {
                 row->heldCard = r.card;
                 row->heldEtag = r.etag;
-                state::WriteCard(st, *row);
+                cards.Write(withBase(*row));
                 continue;
             }
             if (exists && state::FieldsDigest(here) != row->fields) {
                 transfer::vcard::CardFields base;
-                transfer::vcard::ReadCardFields(row->base, base);
+                transfer::vcard::ReadCardFields(withBase(*row).base, base);
                 const Merge merge = MergeFields(base.person, state::AsUtf8(here), card.person);
                 if (!merge.conflicts.empty()) {
                     // Neither side is overwritten: the user chooses.
                     row->held = true;
                     row->heldCard = r.card;
                     row->heldEtag = r.etag;
-                    state::WriteCard(st, *row);
+                    cards.Write(*row);
                     ++applied.conflicts;
                     continue;
                 }
                 // The merge differs from the new base: the next send carries it.
-                StorePerson(st, row->person, merge.fields, true);
+                StorePerson(persons, row->person, merge.fields, true);
+                applied.toSend = applied.toSend || !SameFields(merge.fields, card.person);
             } else if (!exists || !SameFields(state::AsUtf8(here), card.person)) {
                 // Deleted here but changed there: the server's card comes back as the person.
-                StorePerson(st, row->person, card.person, exists);
+                StorePerson(persons, row->person, card.person, exists);
             } else {
                 row->base = r.card;
                 row->etag = r.etag;
-                state::WriteCard(st, *row);
+                cards.Write(*row);
                 continue;
             }
             personsChanged = true;
@@ -266,7 +295,7 @@ Applied ApplyRemote(const std::string& path, const std::vector<Remote>& batch) {
             row->base = r.card;
             row->etag = r.etag;
             row->fields = state::FieldsDigest(card.person);
-            state::WriteCard(st, *row);
+            cards.Write(*row);
             continue;
         }
         // A card new to this book; or one sent from here whose state was lost (a sync cut
@@ -277,20 +306,21 @@ Applied ApplyRemote(const std::string& path, const std::vector<Remote>& batch) {
         fresh.base = r.card;
         fresh.fields = state::FieldsDigest(card.person);
         PersonRecord mine;
-        const bool taken = !card.uid.empty() && ReadPerson(st, card.uid, mine);
-        if (taken && rows.count(card.uid) == 0) {
+        const bool taken = !card.uid.empty() && persons.Read(card.uid, mine);
+        state::CardRow uidRow;
+        if (taken && !find.ByPerson(card.uid, uidRow)) {
             fresh.person = card.uid;
+            // Edited again after its PUT: the edit goes next.
+            applied.toSend = applied.toSend || !SameFields(state::AsUtf8(mine), card.person);
         } else if (card.HasName()) {
             fresh.person = IdFor(card.uid, taken);
-            StorePerson(st, fresh.person, card.person, false);
+            StorePerson(persons, fresh.person, card.person, false);
             personsChanged = true;
             ++applied.received;
         } else {
             continue;
         }
-        state::WriteCard(st, fresh);
-        byHref[fresh.href] = fresh.person;
-        rows[fresh.person] = fresh;
+        cards.Write(fresh);
     }
     if (personsChanged) {
         transaction.Commit();

@@ -53,7 +53,8 @@ struct Remote {
 struct Applied {
     int received = 0;    // persons added, changed or deleted here
     int conflicts = 0;   // persons newly held
-    QStringList errors;  // cards that could not be read: left out
+    bool toSend = false;  // a merge, or a person kept against a deletion: goes to the server
+    QStringList errors;   // cards that could not be read: left out
 };
 // The server's changes in one transaction with their state rows.
 Applied ApplyRemote(const std::string& path, const std::vector<Remote>& batch);

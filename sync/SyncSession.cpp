@@ -126,8 +126,9 @@ struct SyncSession::Run {
     bool tokenGood = false;
     // The cards a whole listing named, over all its parts.
     std::set<std::string> listed;
-    // The ETag of each card of the state, by href, as the pull began.
+    // The ETag of each card of the state, by href, as the pull found it.
     std::unordered_map<std::string, std::string> known;
+    bool knownRead = false;
     QStringList problems;
 
     // Runs the tasks kParallel at a time, then next.
@@ -365,22 +366,13 @@ void SyncSession::Store(const std::function<void()>& write) {
 // server refuses it.
 void SyncSession::Pull() {
     Run& run = *run_;
-    // Every send has ended: nothing changes the state until the server's changes are applied.
-    try {
-        run.known.clear();
-        for (auto& [href, etag] : apply::KnownCards(path_)) {
-            run.known.emplace(std::move(href), std::move(etag));
-        }
-    } catch (const cppsqlite3::SQLException& e) {
-        Finish(Tr("The book could not be read: %1").arg(Q(e.Message())));
-        return;
-    }
+    run.knownRead = false;
     const QString token = Q(run.account.syncToken);
     if (token.isEmpty()) {
         FullListing();
         return;
     }
-    client_.Report(run.book, 0, body::SyncCollection(token, true), [this](const DavReply& reply) {
+    client_.Report(run.book, 0, body::SyncCollection(token, true), [this](DavReply& reply) {
         if (!reply.Ok()) {
             if (reply.status >= 400 && reply.status != 401) {
                 // A token the server no longer knows: everything listed again, by ETag.
@@ -396,11 +388,14 @@ void SyncSession::Pull() {
 
 void SyncSession::FullListing() {
     Run& run = *run_;
+    if (!ReadKnown()) {
+        return;
+    }
     // A book that has no card yet takes every card in one answer; otherwise the ETags are
     // listed and only the cards that differ fetched.
     const bool none = run.known.empty();
     client_.Report(
-        run.book, 0, body::SyncCollection(QString(), none), [this](const DavReply& reply) {
+        run.book, 0, body::SyncCollection(QString(), none), [this](DavReply& reply) {
             if (reply.Ok()) {
                 Collect(reply, true);
                 return;
@@ -422,10 +417,34 @@ void SyncSession::FullListing() {
         });
 }
 
-void SyncSession::Collect(const DavReply& reply, bool whole) {
+// What the state knows of each card, read once a pull and only when the server has named
+// cards: a sync in step reads nothing of it. Every send has ended by then, and nothing changes
+// the state until the server's changes are applied.
+bool SyncSession::ReadKnown() {
     Run& run = *run_;
+    if (run.knownRead) {
+        return true;
+    }
+    try {
+        run.known.clear();
+        for (auto& [href, etag] : apply::KnownCards(path_)) {
+            run.known.emplace(std::move(href), std::move(etag));
+        }
+    } catch (const cppsqlite3::SQLException& e) {
+        Finish(Tr("The book could not be read: %1").arg(Q(e.Message())));
+        return false;
+    }
+    run.knownRead = true;
+    return true;
+}
+
+void SyncSession::Collect(DavReply& reply, bool whole) {
+    Run& run = *run_;
+    if ((whole || !reply.responses.empty()) && !ReadKnown()) {
+        return;
+    }
     const std::unordered_map<std::string, std::string>& known = run.known;
-    for (const DavResponse& r : reply.responses) {
+    for (DavResponse& r : reply.responses) {
         if (r.url.path() == run.book.path() || r.collection) {
             continue;  // the address book itself
         }
@@ -453,6 +472,7 @@ void SyncSession::Collect(const DavReply& reply, bool whole) {
                 continue;
             }
             run.remote.push_back({href, Std(r.etag), r.addressData.toStdString(), false});
+            QByteArray().swap(r.addressData);  // each card held once
             ++run.outcome.fetched;
         } else {
             run.toFetch.push_back(r.url);
@@ -469,7 +489,7 @@ void SyncSession::Collect(const DavReply& reply, bool whole) {
         // The rest from the token that came with this part; a whole listing is whole only
         // with its last part.
         client_.Report(run.book, 0, body::SyncCollection(reply.syncToken, true),
-                       [this, whole](const DavReply& more) {
+                       [this, whole](DavReply& more) {
                            if (!more.Ok()) {
                                Fail(more);
                                return;
@@ -554,6 +574,7 @@ void SyncSession::Apply() {
         try {
             const apply::Applied applied = apply::ApplyRemote(path_, batch);
             run.outcome.received += applied.received;
+            run.sendAgain = run.sendAgain || applied.toSend;
             run.problems.append(applied.errors);
         } catch (const cppsqlite3::SQLException& e) {
             Finish(Tr("The book could not be written: %1").arg(Q(e.Message())));
@@ -573,9 +594,9 @@ void SyncSession::Apply() {
             transaction.CommitUnstamped();
         });
     }
-    // What the merges changed here, and what came back as new, goes out once more; when
-    // nothing came, there is nothing of the kind to look for.
-    if (total == 0 && !run.sendAgain) {
+    // What the merges changed here, and what is kept against a deletion there, goes out
+    // once more.
+    if (!run.sendAgain) {
         Finish(QString());
         return;
     }

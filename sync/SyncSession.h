@@ -85,7 +85,8 @@ private:
     void Store(const std::function<void()>& write);
     void Pull();
     void FullListing();
-    void Collect(const DavReply& reply, bool whole);
+    bool ReadKnown();
+    void Collect(DavReply& reply, bool whole);
     void Fetch();
     void Apply();
 

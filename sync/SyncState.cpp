@@ -29,7 +29,10 @@ void CreateTables(Statement& st) {
         "CREATE TABLE IF NOT EXISTS SyncCard(PersonID TEXT NOT NULL PRIMARY KEY, Href TEXT NOT "
         "NULL, ETag TEXT NOT NULL DEFAULT '', Base BLOB NOT NULL, Fields TEXT NOT NULL, HeldCard "
         "BLOB, HeldETag TEXT);"
-        "CREATE INDEX IF NOT EXISTS SyncCardHrefIdx ON SyncCard(Href);");
+        "CREATE INDEX IF NOT EXISTS SyncCardHrefIdx ON SyncCard(Href);"
+        // The held are few: counted without reading every card.
+        "CREATE INDEX IF NOT EXISTS SyncCardHeldIdx ON SyncCard(PersonID) WHERE HeldCard IS NOT "
+        "NULL;");
 }
 
 bool HasTables(Statement& st) {
@@ -81,6 +84,53 @@ void Forget(Statement& st) {
     st.Execute("DROP TABLE IF EXISTS SyncCard; DROP TABLE IF EXISTS SyncAccount");
 }
 
+namespace {
+
+constexpr char kRowColumns[] =
+    "SELECT PersonID, Href, ETag, '', Fields, HeldCard, HeldETag, HeldCard IS NOT NULL FROM "
+    "SyncCard";
+
+CardRow ReadRow(const Query& q) {
+    CardRow row;
+    row.person = q.GetString(1);
+    row.href = q.GetString(2);
+    row.etag = q.GetString(3);
+    row.base = q.GetString(4);
+    row.fields = q.GetString(5);
+    row.heldCard = q.GetString(6);
+    row.heldEtag = q.GetString(7);
+    row.held = q.GetInt(8) != 0;
+    return row;
+}
+
+bool FindRow(cppsqlite3::Prepared& find, const std::string& key, CardRow& row) {
+    Query& q = find.BindText(1, key).ExecuteQuery();
+    const bool found = q.Next();
+    if (found) {
+        row = ReadRow(q);
+    }
+    find.CloseQuery();
+    return found;
+}
+
+}  // namespace
+
+CardFinder::CardFinder(Statement& st)
+    : byHref_(std::make_unique<cppsqlite3::Prepared>(st, std::string(kRowColumns) +
+                                                             " WHERE Href = ? LIMIT 1")),
+      byPerson_(std::make_unique<cppsqlite3::Prepared>(st, std::string(kRowColumns) +
+                                                               " WHERE PersonID = ?")) {}
+
+CardFinder::~CardFinder() = default;
+
+bool CardFinder::ByHref(const std::string& href, CardRow& row) {
+    return FindRow(*byHref_, href, row);
+}
+
+bool CardFinder::ByPerson(const RecordId& person, CardRow& row) {
+    return FindRow(*byPerson_, person, row);
+}
+
 std::unordered_map<RecordId, CardRow> ReadCards(Statement& st, bool withCards) {
     std::unordered_map<RecordId, CardRow> cards;
     if (!HasTables(st)) {
@@ -89,18 +139,9 @@ std::unordered_map<RecordId, CardRow> ReadCards(Statement& st, bool withCards) {
     Query& q = st.ExecuteQuery(
         withCards ? "SELECT PersonID, Href, ETag, Base, Fields, HeldCard, HeldETag, HeldCard IS "
                     "NOT NULL FROM SyncCard"
-                  : "SELECT PersonID, Href, ETag, '', Fields, '', HeldETag, HeldCard IS NOT NULL "
-                    "FROM SyncCard");
+                  : kRowColumns);
     while (q.Next()) {
-        CardRow row;
-        row.person = q.GetString(1);
-        row.href = q.GetString(2);
-        row.etag = q.GetString(3);
-        row.base = q.GetString(4);
-        row.fields = q.GetString(5);
-        row.heldCard = q.GetString(6);
-        row.heldEtag = q.GetString(7);
-        row.held = q.GetInt(8) != 0;
+        CardRow row = ReadRow(q);
         RecordId id = row.person;
         cards.emplace(std::move(id), std::move(row));
     }
@@ -108,13 +149,26 @@ std::unordered_map<RecordId, CardRow> ReadCards(Statement& st, bool withCards) {
     return cards;
 }
 
-// Cards may hold any byte: stored as blobs, read back whole.
 void WriteCard(Statement& st, const CardRow& c) {
-    st.Execute("INSERT OR REPLACE INTO SyncCard VALUES(" + Quoted(c.person) + ", " +
-               Quoted(c.href) + ", " + Quoted(c.etag) + ", " + SqlBlobLiteral(c.base) + ", " +
-               Quoted(c.fields) + ", " +
-               (c.held ? SqlBlobLiteral(c.heldCard) : std::string("NULL")) + ", " +
-               (c.held ? Quoted(c.heldEtag) : std::string("NULL")) + ")");
+    CardWriter(st).Write(c);
+}
+
+CardWriter::CardWriter(Statement& st)
+    : write_(std::make_unique<cppsqlite3::Prepared>(
+          st, "INSERT OR REPLACE INTO SyncCard VALUES(?, ?, ?, ?, ?, ?, ?)")) {}
+
+CardWriter::~CardWriter() = default;
+
+// Cards may hold any byte: stored as blobs, read back whole.
+void CardWriter::Write(const CardRow& c) {
+    write_->BindText(1, c.person).BindText(2, c.href).BindText(3, c.etag).BindBlob(4, c.base);
+    write_->BindText(5, c.fields);
+    if (c.held) {
+        write_->BindBlob(6, c.heldCard).BindText(7, c.heldEtag);
+    } else {
+        write_->BindNull(6).BindNull(7);
+    }
+    write_->Execute();
 }
 
 std::string ReadBase(Statement& st, const RecordId& person) {
@@ -149,13 +203,25 @@ PersonRecord AsUtf8(const PersonRecord& person) {
     return out;
 }
 
-std::string FieldsDigest(const PersonRecord& person) {
+std::string FieldsDigest(const FieldViews& fields) {
     QCryptographicHash hash(QCryptographicHash::Sha1);
-    for (const std::string& field : AsUtf8(person).fields) {
-        hash.addData(QByteArrayView(field.data(), static_cast<qsizetype>(field.size())));
+    for (const std::string_view field : fields) {
+        // An old file's Windows-1252 text digests as the same text in UTF-8.
+        const QByteArray utf8 = IsValidUtf8(field.data(), field.size())
+                                    ? QByteArray::fromRawData(field.data(), qsizetype(field.size()))
+                                    : FromStoredText(field).toUtf8();
+        hash.addData(utf8);
         hash.addData(QByteArrayView("\x1F", 1));
     }
     return hash.result().toHex().toStdString();
+}
+
+std::string FieldsDigest(const PersonRecord& person) {
+    FieldViews views;
+    for (int f = 0; f < PersonRecord::FieldCount; ++f) {
+        views[f] = person.fields[f];
+    }
+    return FieldsDigest(views);
 }
 
 }  // namespace carddav::state

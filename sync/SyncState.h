@@ -1,5 +1,8 @@
 #pragma once
 
+#include <array>
+#include <memory>
+#include <string_view>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -7,8 +10,9 @@
 #include "PersonRecord.h"
 
 namespace cppsqlite3 {
+class Prepared;
 class Statement;
-}
+}  // namespace cppsqlite3
 
 // The sync's own tables in the book: the account, and one row per person that is on the
 // server. The five tables of the book are not touched here; every function runs on the
@@ -46,12 +50,35 @@ void WriteToken(cppsqlite3::Statement& st, const std::string& token, const std::
 // The account and every card row go.
 void Forget(cppsqlite3::Statement& st);
 
-// Every card row, by person; without withCards, their base and held cards are left empty
-// (held tells a held row still).
+// Every card row, by person; without withCards, their base cards are left empty (the held
+// cards, few, are read either way).
 std::unordered_map<RecordId, CardRow> ReadCards(cppsqlite3::Statement& st, bool withCards = true);
 // The base card of one person's row; empty when there is none.
 std::string ReadBase(cppsqlite3::Statement& st, const RecordId& person);
 void WriteCard(cppsqlite3::Statement& st, const CardRow& card);
+// One card row by its href or by its person, its base left empty (ReadBase): for a batch of
+// cards, with statements compiled once.
+class CardFinder {
+public:
+    explicit CardFinder(cppsqlite3::Statement& st);
+    ~CardFinder();
+    bool ByHref(const std::string& href, CardRow& row);
+    bool ByPerson(const RecordId& person, CardRow& row);
+
+private:
+    std::unique_ptr<cppsqlite3::Prepared> byHref_, byPerson_;
+};
+
+// WriteCard for many rows: its statement compiled once.
+class CardWriter {
+public:
+    explicit CardWriter(cppsqlite3::Statement& st);
+    ~CardWriter();
+    void Write(const CardRow& card);
+
+private:
+    std::unique_ptr<cppsqlite3::Prepared> write_;
+};
 void RemoveCard(cppsqlite3::Statement& st, const RecordId& person);
 int HeldCount(cppsqlite3::Statement& st);
 
@@ -60,5 +87,8 @@ int HeldCount(cppsqlite3::Statement& st);
 PersonRecord AsUtf8(const PersonRecord& person);
 // A digest of the 17 fields (as UTF-8): equal digests, equal fields.
 std::string FieldsDigest(const PersonRecord& person);
+// The same of the fields as stored, read without a copy.
+using FieldViews = std::array<std::string_view, PersonRecord::FieldCount>;
+std::string FieldsDigest(const FieldViews& fields);
 
 }  // namespace carddav::state

@@ -114,6 +114,59 @@ TEST_F(RecordEditingTest, UpdateChangesOnlyThatPerson) {
     EXPECT_NE(Stamp(), kOldStamp);
 }
 
+TEST_F(RecordEditingTest, ThePersonWriterStoresWhatTheStatementsStore) {
+    // The same person written by a statement text and by the writer: the same columns, types
+    // and bytes, an old file's NUL and Windows-1252 bytes included.
+    PersonRecord p = Numbered("w");
+    p[PersonRecord::LName] = "O'Brien";
+    p[PersonRecord::Addr] = std::string("1 Main St\r\n\0B", 13);
+    p[PersonRecord::City] = "M\xfcnchen";
+    p[PersonRecord::Pager] = "";
+    editing::RunChange(path_, {editing::InsertPersonSql("by-text", p)});
+    {
+        cppsqlite3::Database db;
+        db.Open(path_);
+        cppsqlite3::Statement& st = db.CreateStatement();
+        editing::PersonWriter writer(st);
+        writer.Insert("by-writer", p);
+        PersonRecord read;
+        ASSERT_TRUE(writer.Read("by-writer", read));
+        EXPECT_EQ(read.id, "by-writer");
+        EXPECT_EQ(read.fields, p.fields);
+        EXPECT_FALSE(writer.Read("nobody", read));
+        EXPECT_EQ(read.id, "by-writer") << "a person not found leaves the record as it was";
+    }
+    const auto row = [&](const char* id) {
+        std::string columns;
+        for (int f = 0; f < PersonRecord::FieldCount; ++f) {
+            const std::string name = PersonRecord::ColumnName(PersonRecord::Field(f));
+            columns += (columns.empty() ? "" : " || '|' || ") + std::string("typeof(") + name +
+                       ") || ':' || hex(" + name + ")";
+        }
+        return TestBook::QueryText(path_, "SELECT " + columns + " FROM Person WHERE ID = '" +
+                                              id + "'");
+    };
+    ASSERT_FALSE(row("by-text").empty());
+    EXPECT_EQ(row("by-writer"), row("by-text"));
+
+    // An update by each way, of different persons to the same fields.
+    PersonRecord q = Numbered("u");
+    q[PersonRecord::Email] = "it's@example.org";
+    q.id = "by-text";
+    editing::RunChange(path_, {editing::UpdatePersonSql(q)});
+    {
+        cppsqlite3::Database db;
+        db.Open(path_);
+        cppsqlite3::Statement& st = db.CreateStatement();
+        editing::PersonWriter writer(st);
+        q.id = "by-writer";
+        writer.Update(q);
+    }
+    EXPECT_EQ(row("by-writer"), row("by-text"));
+    EXPECT_EQ(Count("Person"), "2");
+    EXPECT_EQ(TestBook::QueryText(path_, "SELECT count(*) FROM Person WHERE TmStamp = ''"), "0");
+}
+
 TEST_F(RecordEditingTest, DeletingPersonRemovesItsContactsOnly) {
     const RecordId a = TestBook::AddPerson(path_, "Ann", "Adams");
     const RecordId b = TestBook::AddPerson(path_, "Bob", "Brown");

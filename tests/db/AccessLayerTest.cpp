@@ -315,3 +315,45 @@ TEST_F(AccessLayerTest, QueryOnNullStatementThrows) {
 }
 
 }  // namespace
+
+TEST_F(AccessLayerTest, PreparedStatementsRunAgainWithTheirValuesAnyByteIncluded) {
+    Database db;
+    db.Create(Path("prepared.tch"));
+    Statement& st = db.CreateStatement();
+    st.Execute("CREATE TABLE T(A TEXT, B BLOB, N INTEGER)");
+    cppsqlite3::Prepared insert(st, "INSERT INTO T VALUES(?, ?, ?)");
+    const std::string withNul("a\0b'\"", 5);
+    const std::string card = "BEGIN:VCARD\r\n\xff\xfe\0END\r\n";
+    EXPECT_EQ(insert.BindText(1, withNul).BindBlob(2, card).BindInt(3, 7).Execute(), 1);
+    // Bound values stay until bound again: only the number changes.
+    EXPECT_EQ(insert.BindInt(3, 8).Execute(), 1);
+    EXPECT_EQ(insert.BindText(1, "").BindNull(2).BindNull(3).Execute(), 1);
+
+    cppsqlite3::Prepared select(st, "SELECT A, B, typeof(A), typeof(B), N FROM T WHERE N = ?");
+    Query& seven = select.BindInt(1, 7).ExecuteQuery();
+    ASSERT_TRUE(seven.Next());
+    EXPECT_EQ(seven.GetString(1), withNul);
+    EXPECT_EQ(seven.GetString(2), card);
+    EXPECT_EQ(seven.GetString(3), "text");
+    EXPECT_EQ(seven.GetString(4), "blob");
+    EXPECT_FALSE(seven.Next());
+    // The same statement again, for another value, while the connection's own query runs.
+    Query& all = st.ExecuteQuery("SELECT count(*), count(N), sum(A = '') FROM T");
+    ASSERT_TRUE(all.Next());
+    EXPECT_EQ(all.GetInt(1), 3);
+    EXPECT_EQ(all.GetInt(2), 2);
+    EXPECT_EQ(all.GetInt(3), 1) << "an empty text is a text, not NULL";
+    Query& eight = select.BindInt(1, 8).ExecuteQuery();
+    ASSERT_TRUE(eight.Next());
+    EXPECT_EQ(eight.GetString(1), withNul);
+    EXPECT_EQ(eight.GetInt(5), 8);
+    select.CloseQuery();
+
+    // Failures carry the engine's code, and the statement stays usable.
+    EXPECT_EQ(Thrown([&] { cppsqlite3::Prepared bad(st, "INSERT INTO Nowhere VALUES(?)"); }).Code(),
+              1);
+    st.Execute("CREATE UNIQUE INDEX TN ON T(N)");
+    EXPECT_EQ(Thrown([&] { insert.BindInt(3, 8).Execute(); }).Code(), 19);
+    EXPECT_EQ(insert.BindInt(3, 9).Execute(), 1);
+    EXPECT_EQ(Thrown([&] { insert.BindInt(4, 1); }).Code(), 25) << "no such mark";
+}

@@ -21,10 +21,49 @@ struct Read {
     QString error;
 };
 
+void ExpectSame(const Read& a, const Read& b, const std::string& how) {
+    EXPECT_EQ(a.ok, b.ok) << how;
+    EXPECT_EQ(a.error, b.error) << how;
+    EXPECT_EQ(a.syncToken, b.syncToken) << how;
+    EXPECT_EQ(a.truncated, b.truncated) << how;
+    ASSERT_EQ(a.responses.size(), b.responses.size()) << how;
+    for (size_t n = 0; n < a.responses.size(); ++n) {
+        const DavResponse& x = a.responses[n];
+        const DavResponse& y = b.responses[n];
+        EXPECT_EQ(x.url, y.url) << how << " " << n;
+        EXPECT_EQ(x.status, y.status) << how << " " << n;
+        EXPECT_EQ(x.etag, y.etag) << how << " " << n;
+        EXPECT_EQ(x.displayName, y.displayName) << how << " " << n;
+        EXPECT_EQ(x.syncToken, y.syncToken) << how << " " << n;
+        EXPECT_EQ(x.ctag, y.ctag) << how << " " << n;
+        EXPECT_EQ(x.collection, y.collection) << how << " " << n;
+        EXPECT_EQ(x.addressBook, y.addressBook) << how << " " << n;
+        EXPECT_EQ(x.vcard4, y.vcard4) << how << " " << n;
+        EXPECT_EQ(x.principal, y.principal) << how << " " << n;
+        EXPECT_EQ(x.addressBookHome, y.addressBookHome) << how << " " << n;
+        EXPECT_EQ(x.addressData, y.addressData) << how << " " << n;
+    }
+}
+
+// Read whole; and, as it comes from a server, in pieces of a few sizes, each way giving the
+// same.
 Read ReadXml(const QByteArray& xml, const QUrl& base = kBase) {
     Read read;
     read.ok = carddav::ReadMultistatus(xml, base, read.responses, read.syncToken, read.truncated,
                                        read.error);
+    for (const qsizetype piece : {1, 2, 5, 9, 10, 64, 1000}) {
+        carddav::MultistatusReader reader(base);
+        for (qsizetype at = 0; at < xml.size(); at += piece) {
+            reader.Add(QByteArrayView(xml).sliced(at, qMin(piece, xml.size() - at)));
+        }
+        Read pieces;
+        pieces.ok = reader.Finish();
+        pieces.responses = std::move(reader.responses);
+        pieces.syncToken = reader.syncToken;
+        pieces.truncated = reader.truncated;
+        pieces.error = reader.error;
+        ExpectSame(read, pieces, "in pieces of " + std::to_string(piece));
+    }
     return read;
 }
 
@@ -353,4 +392,46 @@ TEST(DavXml, AnAnswerOfManyCardsReadsWholeAcrossTheReadersBlocks) {
         // No room kept beyond the card: a first sync holds every card at once.
         EXPECT_LE(r.addressData.capacity(), r.addressData.size() + 16) << n;
     }
+}
+
+TEST(DavXml, AnAnswerReadAsItComesGivesEachResponseOnceItIsWhole) {
+    // A CDATA section with a quote and a '>' of its own, then a card whose CR LF must stay: each
+    // read in pieces of every size, the same as read whole (ReadXml).
+    const QByteArray first =
+        "<?xml version='1.0'?>\r\n<d:multistatus xmlns:d='DAV:' "
+        "xmlns:c='urn:ietf:params:xml:ns:carddav'>\r\n"
+        "<d:response><d:href>/user/contacts/a.vcf</d:href><d:propstat><d:prop>"
+        "<c:address-data><![CDATA[BEGIN:VCARD\r\nFN:Say \"no > yes\r\nEND:VCARD\r\n]]>"
+        "</c:address-data></d:prop><d:status>HTTP/1.1 200 OK</d:status></d:propstat>"
+        "</d:response>";
+    const QByteArray rest =
+        "\r\n<d:response><d:href>/user/contacts/b.vcf</d:href><d:propstat><d:prop>"
+        "<c:address-data>BEGIN:VCARD\r\nFN:B\r\nEND:VCARD\r\n</c:address-data></d:prop>"
+        "<d:status>HTTP/1.1 200 OK</d:status></d:propstat></d:response>"
+        "<d:sync-token>t1</d:sync-token></d:multistatus>\r\n";
+    const Read read = ReadXml(first + rest);
+    ASSERT_TRUE(read.ok) << read.error.toStdString();
+    ASSERT_EQ(read.responses.size(), 2u);
+    EXPECT_EQ(read.responses[0].addressData, QByteArray("BEGIN:VCARD\nFN:Say \"no > yes\nEND:VCARD\n"))
+        << "a CDATA section's line ends are the parser's";
+    EXPECT_EQ(read.responses[1].addressData, QByteArray("BEGIN:VCARD\r\nFN:B\r\nEND:VCARD\r\n"));
+    EXPECT_EQ(read.syncToken, QStringLiteral("t1"));
+
+    // The first response is there as soon as its end has come, before the rest of the answer.
+    carddav::MultistatusReader reader(kBase);
+    reader.Add(first);
+    ASSERT_EQ(reader.responses.size(), 1u);
+    EXPECT_EQ(reader.responses[0].url.path(), QStringLiteral("/user/contacts/a.vcf"));
+    reader.Add(rest.left(20));
+    EXPECT_EQ(reader.responses.size(), 1u);
+    reader.Add(rest.mid(20));
+    EXPECT_TRUE(reader.Finish()) << reader.error.toStdString();
+    EXPECT_EQ(reader.responses.size(), 2u);
+
+    // Cut short: what came whole is read, and the answer is refused.
+    carddav::MultistatusReader cut(kBase);
+    cut.Add(first + rest.left(rest.size() / 2));
+    EXPECT_FALSE(cut.Finish());
+    EXPECT_FALSE(cut.error.isEmpty());
+    EXPECT_TRUE(cut.responses.empty()) << "a refused answer gives nothing";
 }

@@ -339,6 +339,8 @@ TEST_P(SyncSessionTest, ASyncInStepAsksOnceAndOneEditTwice) {
     EXPECT_EQ(requests, 2);
     outcome = RunSync(there_, server_.Password(), &requests);
     EXPECT_EQ(outcome.received, 3);
+    // Radicale gives every card in the one answer; Xandikos lists them for one multiget.
+    EXPECT_EQ(requests, GetParam() == Kind::Radicale ? 1 : 2);
     EXPECT_EQ(Find(there_, "Lee1")[F::City], "Oslo");
 }
 
