@@ -23,7 +23,6 @@ namespace {
 // More hops than any sane server needs: a chain this long is a misconfiguration.
 constexpr int kMaximumRedirects = 5;
 constexpr qint64 kReadBlock = 64 * 1024;
-constexpr qint64 kReadBuffer = 1024 * 1024;
 
 QString Tr(const char* text) {
     return QCoreApplication::translate("carddav::DavClient", text);
@@ -200,8 +199,6 @@ void DavClient::Start(const std::shared_ptr<Pending>& pending) {
         request.setRawHeader(header.first, header.second);
     }
     QNetworkReply* reply = network_->sendCustomRequest(request, pending->method, pending->body);
-    // The network thread waits while this much is unread, rather than gathering the answer.
-    reply->setReadBufferSize(kReadBuffer);
     ++requestsSent_;
     pending->reply = reply;
     std::weak_ptr<Pending> weak = pending;
