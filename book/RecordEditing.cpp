@@ -86,8 +86,8 @@ PersonWriter::PersonWriter(cppsqlite3::Statement& on) {
                   std::to_string(f + 1) + ", ";
     }
     read_ = std::make_unique<cppsqlite3::Prepared>(on, "SELECT * FROM Person WHERE ID = ?");
-    insert_ = std::make_unique<cppsqlite3::Prepared>(
-        on, insert + ", datetime('now', 'localtime'))");
+    insert_ =
+        std::make_unique<cppsqlite3::Prepared>(on, insert + ", datetime('now', 'localtime'))");
     update_ = std::make_unique<cppsqlite3::Prepared>(
         on, update + "TmStamp = datetime('now', 'localtime') WHERE ID = ?" +
                 std::to_string(PersonRecord::FieldCount + 1));

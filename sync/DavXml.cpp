@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include <QIODevice>
 #include <QCoreApplication>
+#include <QIODevice>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 
@@ -447,7 +447,7 @@ struct MultistatusReader::State {
     CarriageReturns converter;
     FeedDevice device;
     QXmlStreamReader reader{&device};
-    QByteArray ready;  // converted, not yet given to the reader
+    QByteArray ready;      // converted, not yet given to the reader
     bool started = false;  // the root read
     bool closed = false;   // and its end
     bool failed = false;

@@ -148,8 +148,8 @@ std::vector<LocalChange> PlanLocal(const std::string& path, const state::Account
             c.kind = LocalChange::Kind::Update;
             c.href = std::move(card[0]);
             c.etag = std::move(card[1]);
-            c.card =
-                transfer::vcard::CardToSend(state::ReadBase(st, c.person), c.fields, account.vcard4);
+            c.card = transfer::vcard::CardToSend(state::ReadBase(st, c.person), c.fields,
+                                                 account.vcard4);
             updates.push_back(std::move(c));
         }
     }

@@ -51,8 +51,8 @@ struct Remote {
     bool deleted = false;
 };
 struct Applied {
-    int received = 0;    // persons added, changed or deleted here
-    int conflicts = 0;   // persons newly held
+    int received = 0;     // persons added, changed or deleted here
+    int conflicts = 0;    // persons newly held
     bool toSend = false;  // a merge, or a person kept against a deletion: goes to the server
     QStringList errors;   // cards that could not be read: left out
 };

@@ -394,27 +394,26 @@ void SyncSession::FullListing() {
     // A book that has no card yet takes every card in one answer; otherwise the ETags are
     // listed and only the cards that differ fetched.
     const bool none = run.known.empty();
-    client_.Report(
-        run.book, 0, body::SyncCollection(QString(), none), [this](DavReply& reply) {
-            if (reply.Ok()) {
-                Collect(reply, true);
+    client_.Report(run.book, 0, body::SyncCollection(QString(), none), [this](DavReply& reply) {
+        if (reply.Ok()) {
+            Collect(reply, true);
+            return;
+        }
+        if (reply.status == 0) {
+            Fail(reply);
+            return;
+        }
+        // No sync-collection: the ETags of a PROPFIND, and no token.
+        client_.Propfind(run_->book, 1, body::PropfindEtags(), [this](const DavReply& listing) {
+            if (!listing.Ok()) {
+                Fail(listing);
                 return;
             }
-            if (reply.status == 0) {
-                Fail(reply);
-                return;
-            }
-            // No sync-collection: the ETags of a PROPFIND, and no token.
-            client_.Propfind(run_->book, 1, body::PropfindEtags(), [this](const DavReply& listing) {
-                if (!listing.Ok()) {
-                    Fail(listing);
-                    return;
-                }
-                DavReply without = listing;
-                without.syncToken.clear();
-                Collect(without, true);
-            });
+            DavReply without = listing;
+            without.syncToken.clear();
+            Collect(without, true);
         });
+    });
 }
 
 // What the state knows of each card, read once a pull and only when the server has named

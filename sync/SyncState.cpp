@@ -116,10 +116,10 @@ bool FindRow(cppsqlite3::Prepared& find, const std::string& key, CardRow& row) {
 }  // namespace
 
 CardFinder::CardFinder(Statement& st)
-    : byHref_(std::make_unique<cppsqlite3::Prepared>(st, std::string(kRowColumns) +
-                                                             " WHERE Href = ? LIMIT 1")),
-      byPerson_(std::make_unique<cppsqlite3::Prepared>(st, std::string(kRowColumns) +
-                                                               " WHERE PersonID = ?")) {}
+    : byHref_(std::make_unique<cppsqlite3::Prepared>(
+          st, std::string(kRowColumns) + " WHERE Href = ? LIMIT 1")),
+      byPerson_(std::make_unique<cppsqlite3::Prepared>(
+          st, std::string(kRowColumns) + " WHERE PersonID = ?")) {}
 
 CardFinder::~CardFinder() = default;
 

@@ -2,8 +2,8 @@
 
 #include <array>
 #include <memory>
-#include <string_view>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 

@@ -328,8 +328,8 @@ int main(int argc, char** argv) {
         // Radicale's own time for the answer varies by a third from one request to the next:
         // three of each, turn about, for each run of vdirsyncer.
         for (int turn = 0; turn < 3; ++turn) {
-            lastBook = LinkedBook(work, QStringLiteral("first-%1-%2.tch").arg(run).arg(turn),
-                                  book, server);
+            lastBook = LinkedBook(work, QStringLiteral("first-%1-%2.tch").arg(run).arg(turn), book,
+                                  server);
             const Timed timed = RunSync(lastBook, server.Password());
             if (!timed.outcome.Ok() || bench::Persons(lastBook) != persons) {
                 Failed("first sync", timed.outcome.Summary());
@@ -493,11 +493,11 @@ int main(int argc, char** argv) {
         if (!CurlLoop(server, third, four)) {
             return 1;
         }
-        const double fourMs = bench::RunMs(
-            QStringLiteral("curl"),
-            {QStringLiteral("--parallel"), QStringLiteral("--parallel-max"), QStringLiteral("4"),
-             QStringLiteral("-K"), four},
-            {}, &codes);
+        const double fourMs =
+            bench::RunMs(QStringLiteral("curl"),
+                         {QStringLiteral("--parallel"), QStringLiteral("--parallel-max"),
+                          QStringLiteral("4"), QStringLiteral("-K"), four},
+                         {}, &codes);
         if (fourMs < 0 || codes.count(QStringLiteral("201")) != uploads) {
             std::fprintf(stderr, "the parallel curl failed\n");
             return 1;

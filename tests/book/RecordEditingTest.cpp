@@ -143,8 +143,8 @@ TEST_F(RecordEditingTest, ThePersonWriterStoresWhatTheStatementsStore) {
             columns += (columns.empty() ? "" : " || '|' || ") + std::string("typeof(") + name +
                        ") || ':' || hex(" + name + ")";
         }
-        return TestBook::QueryText(path_, "SELECT " + columns + " FROM Person WHERE ID = '" +
-                                              id + "'");
+        return TestBook::QueryText(path_,
+                                   "SELECT " + columns + " FROM Person WHERE ID = '" + id + "'");
     };
     ASSERT_FALSE(row("by-text").empty());
     EXPECT_EQ(row("by-writer"), row("by-text"));

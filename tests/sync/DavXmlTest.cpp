@@ -412,7 +412,8 @@ TEST(DavXml, AnAnswerReadAsItComesGivesEachResponseOnceItIsWhole) {
     const Read read = ReadXml(first + rest);
     ASSERT_TRUE(read.ok) << read.error.toStdString();
     ASSERT_EQ(read.responses.size(), 2u);
-    EXPECT_EQ(read.responses[0].addressData, QByteArray("BEGIN:VCARD\nFN:Say \"no > yes\nEND:VCARD\n"))
+    EXPECT_EQ(read.responses[0].addressData,
+              QByteArray("BEGIN:VCARD\nFN:Say \"no > yes\nEND:VCARD\n"))
         << "a CDATA section's line ends are the parser's";
     EXPECT_EQ(read.responses[1].addressData, QByteArray("BEGIN:VCARD\r\nFN:B\r\nEND:VCARD\r\n"));
     EXPECT_EQ(read.syncToken, QStringLiteral("t1"));
