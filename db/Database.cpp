@@ -70,13 +70,21 @@ Query::Query(sqlite3_stmt* statement, bool owned) : statement_(statement), owned
         throw SQLException(result);
     }
     firstRowPending_ = true;
-    const int count = sqlite3_column_count(statement_);
-    columns_.reserve(count);
-    for (int i = 0; i < count; ++i) {
-        const char* name = sqlite3_column_name(statement_, i);
-        const char* type = sqlite3_column_decltype(statement_, i);
-        columns_.push_back({name ? name : "", type ? type : "VARIANT"});
+    count_ = sqlite3_column_count(statement_);
+}
+
+// Names and declared types only when asked for: most queries read columns by number, and a
+// lookup run for each card of a sync would spend more on them than on the lookup.
+const std::vector<Query::ColumnInfo>& Query::Columns() const {
+    if (columns_.empty() && statement_) {
+        columns_.reserve(count_);
+        for (int i = 0; i < count_; ++i) {
+            const char* name = sqlite3_column_name(statement_, i);
+            const char* type = sqlite3_column_decltype(statement_, i);
+            columns_.push_back({name ? name : "", type ? type : "VARIANT"});
+        }
     }
+    return columns_;
 }
 
 Query::~Query() {
@@ -93,6 +101,7 @@ void Query::Close() {
         statement_ = nullptr;
     }
     columns_.clear();
+    count_ = 0;
 }
 
 bool Query::Next() {
@@ -121,7 +130,7 @@ void Query::CheckColumn(int column) const {
 
 int Query::ColumnByName(const std::string& name) const {
     for (int i = 0; i < ColumnCount(); ++i) {
-        if (columns_[i].name == name) {
+        if (Columns()[i].name == name) {
             return i + 1;
         }
     }
@@ -223,12 +232,12 @@ bool Query::GetBool(int column) const {
 
 std::string Query::ColumnName(int column) const {
     CheckColumn(column);
-    return columns_[column - 1].name;
+    return Columns()[column - 1].name;
 }
 
 std::string Query::ColumnType(int column) const {
     CheckColumn(column);
-    return columns_[column - 1].type;
+    return Columns()[column - 1].type;
 }
 
 // ---- Statement

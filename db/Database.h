@@ -40,7 +40,7 @@ public:
     double GetDouble(int column) const;
     bool GetBool(int column) const;
 
-    int ColumnCount() const { return static_cast<int>(columns_.size()); }
+    int ColumnCount() const { return count_; }
     std::string ColumnName(int column) const;
     std::string ColumnType(int column) const;
 
@@ -51,12 +51,14 @@ private:
         std::string name;
         std::string type;
     };
+    const std::vector<ColumnInfo>& Columns() const;
     void CheckColumn(int column) const;
     int ColumnByName(const std::string& name) const;
     const char* Text(int column) const;
 
     sqlite3_stmt* statement_ = nullptr;
-    std::vector<ColumnInfo> columns_;
+    mutable std::vector<ColumnInfo> columns_;
+    int count_ = 0;
     int lastResult_ = 0;
     bool firstRowPending_ = false;
     bool owned_ = true;

@@ -1,13 +1,17 @@
 // The bodies of the requests and the reading of multistatus answers.
 
+#include <cctype>
 #include <cstring>
+#include <map>
 
 #include <QCoreApplication>
 #include <QIODevice>
+#include <QRandomGenerator>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 
 #include "DavClient.h"
+#include "StoredText.h"
 
 namespace carddav {
 
@@ -63,6 +67,111 @@ bool StartsAt(const QByteArray& bytes, qsizetype at, const char* text) {
     return at + length <= bytes.size() && memcmp(bytes.constData() + at, text, length) == 0;
 }
 
+// The cards of an answer, taken out of its text before the parser: most of a first sync's
+// answer is card text, which the parser would cut at every line end (see CarriageReturns) and
+// copy piece by piece. Each address-data element whose text is plain (characters, the five
+// named references, numeric ones, CDATA sections) leaves its text here and carries its number
+// in an attribute of a name no server can guess; any other keeps its text for the parser.
+struct Cards {
+    QByteArray mark =
+        "tidemark-card-" + QByteArray::number(QRandomGenerator::global()->generate64(), 16);
+    std::map<qint64, QByteArray> taken;
+    qint64 next = 0;
+};
+
+bool IsXmlChar(char32_t c) {
+    return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) ||
+           (c >= 0xE000 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0x10FFFF);
+}
+
+// The text as the parser would give it, CRs kept; false where the parser would do more (an
+// element, a comment, a reference of a DTD) or refuse it.
+bool PlainText(QByteArrayView text, QByteArray& out) {
+    static const std::pair<const char*, char> kNamed[] = {
+        {"lt", '<'}, {"gt", '>'}, {"amp", '&'}, {"quot", '"'}, {"apos", '\''}};
+    out.reserve(text.size());
+    qsizetype i = 0;
+    while (i < text.size()) {
+        const char c = text[i];
+        if (c == '&') {
+            const qsizetype end = text.indexOf(';', i);
+            if (end < 0 || end - i > 12) {
+                return false;
+            }
+            const QByteArrayView name = text.sliced(i + 1, end - i - 1);
+            bool named = false;
+            for (const auto& [entity, character] : kNamed) {
+                if (name == QByteArrayView(entity)) {
+                    out.append(character);
+                    named = true;
+                }
+            }
+            if (!named) {
+                const bool hex = name.startsWith("#x");
+                const QByteArrayView digits =
+                    name.sliced(qMin<qsizetype>(name.size(), hex ? 2 : 1));
+                bool ok = name.startsWith('#') && !digits.isEmpty() && digits.size() <= 8;
+                for (const char d : digits) {
+                    ok = ok && (hex ? isxdigit(static_cast<unsigned char>(d)) != 0
+                                    : d >= '0' && d <= '9');
+                }
+                const uint code = ok ? digits.toUInt(&ok, hex ? 16 : 10) : 0;
+                if (!ok || !IsXmlChar(code)) {
+                    return false;
+                }
+                std::string utf8;
+                AppendUtf8(utf8, code);
+                out.append(utf8.data(), qsizetype(utf8.size()));
+            }
+            i = end + 1;
+        } else if (c == '<') {
+            if (!text.sliced(i).startsWith("<![CDATA[")) {
+                return false;
+            }
+            const qsizetype end = text.indexOf("]]>", i + 9);
+            if (end < 0) {
+                return false;
+            }
+            // Inside a CDATA section the line ends are the parser's: LF.
+            for (qsizetype k = i + 9; k < end; ++k) {
+                if (text[k] == '\r') {
+                    out.append('\n');
+                    if (k + 1 < end && text[k + 1] == '\n') {
+                        ++k;
+                    }
+                } else {
+                    out.append(text[k]);
+                }
+            }
+            i = end + 3;
+        } else if (c == ']' && text.sliced(i).startsWith("]]>")) {
+            return false;
+        } else {
+            // The run of plain bytes up to the next that asks for a look, at once.
+            qsizetype next = i;
+            for (; next < text.size(); ++next) {
+                const auto b = static_cast<unsigned char>(text[next]);
+                if (b == '&' || b == '<' || b == ']' ||
+                    (b < 0x20 && b != '\t' && b != '\n' && b != '\r')) {
+                    break;
+                }
+            }
+            if (next == i) {
+                if (c != ']') {
+                    return false;  // a control character
+                }
+                ++next;
+            }
+            out.append(text.sliced(i, next - i));
+            i = next;
+        }
+    }
+    // Bytes that are no UTF-8, and the two code points XML leaves out, are the parser's to
+    // refuse.
+    return IsValidUtf8(out.constData(), size_t(out.size())) && !out.contains("\xEF\xBF\xBE") &&
+           !out.contains("\xEF\xBF\xBF");
+}
+
 // A parser turns every CR LF of the text into LF, as XML wants; a card's lines end with CR LF
 // and must come out as the server holds them. Inside the root element, a CR of the text becomes
 // a character reference, which the parser keeps. The answer comes a piece at a time; each piece
@@ -70,7 +179,16 @@ bool StartsAt(const QByteArray& bytes, qsizetype at, const char* text) {
 // where a parser fed so far never stops inside a response.
 class CarriageReturns {
 public:
-    void Add(QByteArrayView bytes) { raw_.append(bytes.data(), bytes.size()); }
+    explicit CarriageReturns(Cards& cards) : cards_(cards) {}
+
+    void Add(QByteArrayView bytes) {
+        if (raw_.isEmpty() && i_ == 0 && seen_ == 0) {
+            // Cards are taken out only of an answer in UTF-8, as the parser would read it.
+            capture_ = !bytes.startsWith("\xFE\xFF") && !bytes.startsWith("\xFF\xFE");
+        }
+        seen_ += bytes.size();
+        raw_.append(bytes.data(), bytes.size());
+    }
 
     // Converts what is whole into out; at the end (last), the rest as it is. True when the
     // converted text stops where a child of the root (or the root's start) ends.
@@ -88,9 +206,11 @@ public:
             raw_.clear();
             i_ = 0;
             scanned_ = 0;
+            captureScanned_ = 0;
         } else if (i_ > (1 << 16)) {
             raw_.remove(0, i_);
             scanned_ = qMax<qsizetype>(0, scanned_ - i_);
+            captureScanned_ = qMax<qsizetype>(0, captureScanned_ - i_);
             i_ = 0;
         }
         return boundary;
@@ -99,6 +219,45 @@ public:
     bool Done() const { return i_ >= raw_.size(); }
 
 private:
+    // The start tag from i_ to stop: an address-data element whose text is plain is passed on
+    // empty, its text among the cards. 1 when taken, 0 when not, -1 while its end has not come.
+    int Capture(QByteArray& out, qsizetype stop, bool last) {
+        qsizetype nameEnd = i_ + 1;
+        while (nameEnd < stop - 1 && !strchr(" \t\r\n/>", raw_.at(nameEnd))) {
+            ++nameEnd;
+        }
+        const QByteArrayView name(raw_.constData() + i_ + 1, nameEnd - i_ - 1);
+        const qsizetype colon = name.lastIndexOf(':');
+        if (name.sliced(colon + 1) != QByteArrayView("address-data")) {
+            return 0;
+        }
+        const QByteArray close = "</" + name.toByteArray();
+        qsizetype end = raw_.indexOf(close, qMax(stop, captureScanned_ - close.size()));
+        if (end < 0) {
+            captureScanned_ = raw_.size();
+            return last ? 0 : -1;
+        }
+        captureScanned_ = 0;
+        const qsizetype after = end + close.size();
+        if (after < raw_.size() && !strchr(" \t\r\n>", raw_.at(after))) {
+            return 0;  // another element whose name only starts the same
+        }
+        QByteArray card;
+        if (!PlainText(QByteArrayView(raw_).sliced(stop, end - stop), card)) {
+            return 0;
+        }
+        if (card.capacity() > card.size() + 16) {
+            card.squeeze();  // held for the whole sync: no room beyond the card
+        }
+        const qint64 number = cards_.next++;
+        cards_.taken.emplace(number, std::move(card));
+        out.append(raw_.constData() + i_, stop - 1 - i_);
+        out.append(" " + cards_.mark + "=\"" + QByteArray::number(number) + "\">");
+        ++depth_;
+        i_ = end;
+        return 1;
+    }
+
     // The end of the markup that starts at i_ and ends with end; -1 while it has not come.
     qsizetype EndOf(const char* end) {
         const qsizetype length = qsizetype(qstrlen(end));
@@ -134,7 +293,16 @@ private:
                 return Through(out, "]]>", last);
             }
             if (StartsAt(raw_, i_, "<?")) {
-                return Through(out, "?>", last);
+                const qsizetype from = i_;
+                if (!Through(out, "?>", last)) {
+                    return false;
+                }
+                if (StartsAt(raw_, from, "<?xml ")) {
+                    const QByteArray declaration = raw_.mid(from, i_ - from).toLower();
+                    const qsizetype named = declaration.indexOf("encoding");
+                    capture_ = capture_ && (named < 0 || declaration.indexOf("utf-8", named) > 0);
+                }
+                return true;
             }
             if (StartsAt(raw_, i_, "<!")) {
                 return Through(out, ">", last);
@@ -158,6 +326,15 @@ private:
                 return false;
             }
             const qsizetype stop = qMin(j + 1, raw_.size());
+            if (capture_ && j < raw_.size() && raw_.at(i_ + 1) != '/' && raw_.at(j - 1) != '/') {
+                const int taken = Capture(out, stop, last);
+                if (taken < 0) {
+                    return false;  // its end still to come
+                }
+                if (taken > 0) {
+                    return true;
+                }
+            }
             if (i_ + 1 < raw_.size() && raw_.at(i_ + 1) == '/') {
                 --depth_;
             } else if (raw_.at(j - 1) != '/') {
@@ -182,6 +359,10 @@ private:
         return true;
     }
 
+    Cards& cards_;
+    bool capture_ = true;
+    qint64 seen_ = 0;
+    qsizetype captureScanned_ = 0;  // how far the search for a card's end has come
     QByteArray raw_;
     qsizetype i_ = 0;
     qsizetype scanned_ = 0;  // how far the search for the end of a long piece has come
@@ -233,7 +414,7 @@ void ReadResourceType(QXmlStreamReader& reader, DavResponse& response) {
     }
 }
 
-void ReadProp(QXmlStreamReader& reader, const QUrl& base, DavResponse& props) {
+void ReadProp(QXmlStreamReader& reader, const QUrl& base, DavResponse& props, Cards& cards) {
     while (reader.readNextStartElement()) {
         const QStringView ns = reader.namespaceUri();
         const QStringView name = reader.name();
@@ -258,6 +439,16 @@ void ReadProp(QXmlStreamReader& reader, const QUrl& base, DavResponse& props) {
             } else if (name == QLatin1String("supported-address-data")) {
                 ReadSupportedData(reader, props);
             } else if (name == QLatin1String("address-data")) {
+                const QStringView number =
+                    reader.attributes().value(QString::fromLatin1(cards.mark));
+                const auto taken =
+                    number.isEmpty() ? cards.taken.end() : cards.taken.find(number.toLongLong());
+                if (taken != cards.taken.end()) {
+                    props.addressData = std::move(taken->second);
+                    cards.taken.erase(taken);
+                    reader.skipCurrentElement();
+                    continue;
+                }
                 props.addressData = reader.readElementText().toUtf8();
                 // The conversion reserves room for the worst case, three times the card.
                 props.addressData.squeeze();
@@ -291,7 +482,7 @@ void Merge(DavResponse& into, const DavResponse& from) {
     into.vcard4 = into.vcard4 || from.vcard4;
 }
 
-bool ReadResponse(QXmlStreamReader& reader, const QUrl& base, DavResponse& response) {
+bool ReadResponse(QXmlStreamReader& reader, const QUrl& base, DavResponse& response, Cards& cards) {
     int own = 0, first = 0, good = 0;
     bool href = false;
     while (reader.readNextStartElement()) {
@@ -310,7 +501,7 @@ bool ReadResponse(QXmlStreamReader& reader, const QUrl& base, DavResponse& respo
             int status = 0;
             while (reader.readNextStartElement()) {
                 if (reader.namespaceUri() == kDav && reader.name() == QLatin1String("prop")) {
-                    ReadProp(reader, base, props);
+                    ReadProp(reader, base, props, cards);
                 } else if (reader.namespaceUri() == kDav &&
                            reader.name() == QLatin1String("status")) {
                     status = ParseStatus(reader.readElementText());
@@ -444,7 +635,8 @@ private:
 
 struct MultistatusReader::State {
     QUrl base;
-    CarriageReturns converter;
+    Cards cards;
+    CarriageReturns converter{cards};
     FeedDevice device;
     QXmlStreamReader reader{&device};
     QByteArray ready;      // converted, not yet given to the reader
@@ -520,7 +712,7 @@ void MultistatusReader::Read(bool last) {
     while (reader.readNextStartElement()) {
         if (reader.namespaceUri() == kDav && reader.name() == QLatin1String("response")) {
             DavResponse response;
-            if (!ReadResponse(reader, d_->base, response)) {
+            if (!ReadResponse(reader, d_->base, response, d_->cards)) {
                 if (!reader.hasError()) {
                     fail(Tr("a response names no address"));
                     return;

@@ -436,3 +436,62 @@ TEST(DavXml, AnAnswerReadAsItComesGivesEachResponseOnceItIsWhole) {
     EXPECT_FALSE(cut.error.isEmpty());
     EXPECT_TRUE(cut.responses.empty()) << "a refused answer gives nothing";
 }
+
+TEST(DavXml, ACardsTextReadsAsTheParserWouldReadItWhateverItHolds) {
+    // The card's text is taken out before the parser where it is plain; where it is not, the
+    // parser reads it. Either way the same card, or the same refusal.
+    const auto answer = [](const QByteArray& text, const QByteArray& declaration = {}) {
+        return declaration +
+               "<d:multistatus xmlns:d='DAV:' xmlns:c='urn:ietf:params:xml:ns:carddav'>"
+               "<d:response><d:href>/user/contacts/a.vcf</d:href><d:propstat><d:prop>"
+               "<c:address-data content-type='text/vcard'>" +
+               text +
+               "</c:address-data></d:prop><d:status>HTTP/1.1 200 OK</d:status></d:propstat>"
+               "</d:response></d:multistatus>";
+    };
+    const struct {
+        QByteArray text;
+        QByteArray card;  // empty: refused
+    } cases[] = {
+        {"FN:Ren&#233;e &#xE9;&#x1F600; &lt;&amp;&gt;&quot;&apos;\r\n",
+         "FN:Ren\xc3\xa9"
+         "e \xc3\xa9\xf0\x9f\x98\x80 <&>\"'\r\n"},
+        {"FN:A\r\n<!-- a note -->END\r\n", "FN:A\r\nEND\r\n"},
+        {"FN:A\r\n<![CDATA[<b>\r\n]]>\r\n", "FN:A\r\n<b>\n\r\n"},
+        {"FN:A&nbsp;\r\n", ""},
+        {"FN:A&#0;\r\n", ""},
+        {"FN:A&#x110000;\r\n", ""},
+        {"FN:A&#12a;\r\n", ""},
+        {"FN:A ]]> B\r\n", ""},
+        {"FN:A\x01\r\n", ""},
+        {"FN:A\xff\r\n", ""},
+    };
+    for (const auto& c : cases) {
+        const Read read = ReadXml(answer(c.text));
+        if (c.card.isEmpty()) {
+            EXPECT_FALSE(read.ok) << c.text.toStdString();
+            continue;
+        }
+        ASSERT_TRUE(read.ok) << c.text.toStdString() << ": " << read.error.toStdString();
+        ASSERT_EQ(read.responses.size(), 1u);
+        EXPECT_EQ(read.responses[0].addressData, c.card) << c.text.toStdString();
+    }
+    // An answer in another encoding is decoded by the parser.
+    const Read latin1 =
+        ReadXml(answer("FN:Ren\xe9"
+                       "e\r\n",
+                       "<?xml version='1.0' encoding='ISO-8859-1'?>"));
+    ASSERT_TRUE(latin1.ok) << latin1.error.toStdString();
+    ASSERT_EQ(latin1.responses.size(), 1u);
+    EXPECT_EQ(latin1.responses[0].addressData, QByteArray("FN:Ren\xc3\xa9"
+                                                          "e\r\n"));
+    // The same local name in another namespace is no card.
+    const Read decoy = ReadXml(
+        "<d:multistatus xmlns:d='DAV:' xmlns:x='urn:example:decoy'><d:response>"
+        "<d:href>/user/contacts/a.vcf</d:href><d:propstat><d:prop><x:address-data>FN:X\r\n"
+        "</x:address-data></d:prop><d:status>HTTP/1.1 200 OK</d:status></d:propstat>"
+        "</d:response></d:multistatus>");
+    ASSERT_TRUE(decoy.ok);
+    ASSERT_EQ(decoy.responses.size(), 1u);
+    EXPECT_TRUE(decoy.responses[0].addressData.isEmpty());
+}
