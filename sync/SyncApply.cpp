@@ -164,28 +164,42 @@ std::vector<LocalChange> PlanLocal(const std::string& path, const state::Account
 
 void Sent(const std::string& path, const LocalChange& change, const std::string& href,
           const std::string& etag, const std::string& card) {
-    transfer::vcard::CardFields read;
-    transfer::vcard::ReadCardFields(card, read);
+    Sent(path, {SentCard{change, href, etag, card}});
+}
+
+void Sent(const std::string& path, const std::vector<SentCard>& sent) {
+    if (sent.empty()) {
+        return;
+    }
     Database db;
     db.Open(path);
     Statement& st = db.CreateStatement();
     Transaction transaction(st);
-    state::CardRow row;
-    row.person = change.person;
-    row.href = href;
-    row.etag = etag;
-    row.base = card;
-    row.fields = state::FieldsDigest(read.person);
-    state::WriteCard(st, row);
-    // A value the card cannot hold as given (another e-mail address that comes forward): the
-    // person shows what the card says, unless edited while the card was on its way.
-    PersonRecord now;
-    const bool changed = ReadPerson(st, change.person, now) &&
-                         SameFields(state::AsUtf8(now), change.fields) &&
-                         !SameFields(read.person, change.fields);
-    if (changed) {
-        editing::PersonWriter persons(st);
-        StorePerson(persons, change.person, read.person, true);
+    state::CardWriter cards(st);
+    editing::PersonWriter persons(st);
+    bool personsChanged = false;
+    for (const SentCard& s : sent) {
+        transfer::vcard::CardFields read;
+        transfer::vcard::ReadCardFields(s.card, read);
+        state::CardRow row;
+        row.person = s.change.person;
+        row.href = s.href;
+        row.etag = s.etag;
+        row.base = s.card;
+        row.fields = state::FieldsDigest(read.person);
+        cards.Write(row);
+        // A value the card cannot hold as given (another e-mail address that comes forward):
+        // the person shows what the card says, unless edited while the card was on its way.
+        if (SameFields(read.person, s.change.fields)) {
+            continue;
+        }
+        PersonRecord now;
+        if (persons.Read(s.change.person, now) && SameFields(state::AsUtf8(now), s.change.fields)) {
+            StorePerson(persons, s.change.person, read.person, true);
+            personsChanged = true;
+        }
+    }
+    if (personsChanged) {
         transaction.Commit();
     } else {
         transaction.CommitUnstamped();

@@ -40,6 +40,13 @@ std::vector<LocalChange> PlanLocal(const std::string& path, const state::Account
 // unless the person was edited meanwhile. One transaction.
 void Sent(const std::string& path, const LocalChange& change, const std::string& href,
           const std::string& etag, const std::string& card);
+// The same for many, in one transaction: an upload of a thousand persons writes its state
+// once, not a thousand times.
+struct SentCard {
+    LocalChange change;
+    std::string href, etag, card;
+};
+void Sent(const std::string& path, const std::vector<SentCard>& sent);
 // A card deleted on the server at our request (or already gone): its state goes.
 void Forgotten(const std::string& path, const RecordId& person);
 

@@ -32,6 +32,9 @@ constexpr int kParallel = 4;
 constexpr size_t kBatch = 200;
 // Cards applied in one transaction: each reads the state of the whole book first.
 constexpr size_t kApplyBatch = 2000;
+// The cards the server took, written to the state ten at a time: a tenth of the writes, and
+// little for a sync cut short to find again.
+constexpr size_t kSentBatch = 10;
 // A card larger than this is left out.
 constexpr qsizetype kLargestCard = 8 << 20;
 
@@ -129,6 +132,8 @@ struct SyncSession::Run {
     // The ETag of each card of the state, by href, as the pull found it.
     std::unordered_map<std::string, std::string> known;
     bool knownRead = false;
+    // Cards the server took, not yet in the state.
+    std::vector<apply::SentCard> sent;
     QStringList problems;
 
     // Runs the tasks kParallel at a time, then next.
@@ -194,6 +199,8 @@ void SyncSession::Finish(const QString& error) {
     if (!run_) {
         return;
     }
+    // What the server took before a cancel or a failure is kept.
+    KeepSent();
     SyncOutcome outcome = run_->outcome;
     if (outcome.error.isEmpty()) {
         outcome.error = error;
@@ -276,6 +283,7 @@ void SyncSession::Push() {
         });
     }
     RunTasks([this] {
+        KeepSent();
         if (run_->pushedAgain) {
             Finish(QString());
         } else {
@@ -319,19 +327,14 @@ void SyncSession::Send(const apply::LocalChange& change, std::function<void()> n
             const QUrl at =
                 reply.location.isValid() && !reply.location.isEmpty() ? reply.location : url;
             if (!reply.etag.isEmpty()) {
-                Store([&] {
-                    apply::Sent(path_, change, Std(at.toString()), Std(reply.etag), change.card);
-                });
+                Keep({change, Std(at.toString()), Std(reply.etag), change.card});
                 next();
                 return;
             }
             // No ETag, or another address: the card as the server keeps it.
             client_.Get(at, [=](const DavReply& read) {
                 if (read.Ok()) {
-                    Store([&] {
-                        apply::Sent(path_, change, Std(at.toString()), Std(read.etag),
-                                    read.body.toStdString());
-                    });
+                    Keep({change, Std(at.toString()), Std(read.etag), read.body.toStdString()});
                 } else {
                     failed(change, read);
                 }
@@ -352,6 +355,21 @@ void SyncSession::Send(const apply::LocalChange& change, std::function<void()> n
         }
         next();
     });
+}
+
+void SyncSession::Keep(apply::SentCard sent) {
+    run_->sent.push_back(std::move(sent));
+    if (run_->sent.size() >= kSentBatch) {
+        KeepSent();
+    }
+}
+
+// The cards the server took, written to the state a batch at a time. A sync cut short before
+// a batch is written finds those cards on the server by their UIDs next time.
+void SyncSession::KeepSent() {
+    std::vector<apply::SentCard> sent = std::move(run_->sent);
+    run_->sent.clear();
+    Store([&] { apply::Sent(path_, sent); });
 }
 
 void SyncSession::Store(const std::function<void()>& write) {

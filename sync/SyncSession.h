@@ -9,6 +9,10 @@
 
 #include "Discovery.h"
 
+namespace carddav::apply {
+struct SentCard;
+}  // namespace carddav::apply
+
 namespace carddav {
 
 namespace apply {
@@ -86,6 +90,8 @@ private:
     void Pull();
     void FullListing();
     bool ReadKnown();
+    void Keep(apply::SentCard sent);
+    void KeepSent();
     void Collect(DavReply& reply, bool whole);
     void Fetch();
     void Apply();

@@ -279,4 +279,36 @@ TEST_F(SyncApply, ACardThatReadsOtherwiseThanSentShowsWhatItSaysUnlessEditedMean
     ASSERT_EQ(Plan().size(), 1u);
 }
 
+TEST_F(SyncApply, CardsSentTogetherAreKeptAsEachAlone) {
+    // Three new persons taken by the server in one batch: one card kept as sent, one kept with
+    // another e-mail address, one whose person was edited while it was on its way.
+    const RecordId a = TestBook::AddPerson(path_, "Ann", "Lee");
+    const RecordId b = TestBook::AddPerson(path_, "Bo", "Ode");
+    const RecordId c = TestBook::AddPerson(path_, "Cy", "Pak");
+    std::vector<carddav::apply::SentCard> sent;
+    for (const LocalChange& change : Plan()) {
+        std::string card = change.card;
+        if (change.person == b) {
+            card.insert(card.find("END:VCARD"), "EMAIL:kept@x\r\n");
+        }
+        sent.push_back({change, change.href, "\"" + change.person + "\"", card});
+    }
+    ASSERT_EQ(sent.size(), 3u);
+    PersonRecord edited = Load(c);
+    edited[F::City] = "Oslo";
+    editing::UpdatePerson(path_, edited);
+    carddav::apply::Sent(path_, sent);
+    EXPECT_EQ(Count("SyncCard"), "3");
+    EXPECT_EQ(TestBook::QueryText(path_, "SELECT ETag FROM SyncCard WHERE PersonID = '" + b + "'"),
+              "\"" + b + "\"");
+    EXPECT_EQ(Load(a)[F::Email], "");
+    EXPECT_EQ(Load(b)[F::Email], "kept@x");
+    EXPECT_EQ(Load(c)[F::City], "Oslo");
+    // Only the edit made meanwhile is left to send.
+    const auto left = Plan();
+    ASSERT_EQ(left.size(), 1u);
+    EXPECT_EQ(left.front().person, c);
+    EXPECT_EQ(left.front().kind, Kind::Update);
+}
+
 }  // namespace
