@@ -471,38 +471,34 @@ int main(int argc, char** argv) {
             return 1;
         }
         up.push_back(timed.ms);
-        const std::string other =
-            LinkedBook(work, QStringLiteral("curl-%1.tch").arg(run), theirs, server);
-        AddPersons(other, uploads);
-        const QString config = work.filePath(QStringLiteral("puts-%1").arg(run));
-        if (!CurlLoop(server, other, config)) {
+        // The same PUTs by curl, into an address book of their own: one after another, then
+        // four at once.
+        const auto curlPuts = [&](const QString& name, const QUrl& url, const QStringList& how) {
+            const std::string other =
+                LinkedBook(work, QStringLiteral("%1-%2.tch").arg(name).arg(run), url, server);
+            AddPersons(other, uploads);
+            const QString config = work.filePath(QStringLiteral("%1-%2.puts").arg(name).arg(run));
+            QString codes;
+            const double ms =
+                CurlLoop(server, other, config)
+                    ? bench::RunMs(QStringLiteral("curl"),
+                                   how + QStringList{QStringLiteral("-K"), config}, {}, &codes)
+                    : -1;
+            if (ms < 0 || codes.count(QStringLiteral("201")) != uploads) {
+                std::fprintf(stderr, "curl's PUTs failed (%s)\n", qPrintable(name));
+                return -1.0;
+            }
+            return ms;
+        };
+        const double one = curlPuts(QStringLiteral("curl"), theirs, {});
+        const double four = curlPuts(
+            QStringLiteral("par"), parallel,
+            {QStringLiteral("--parallel"), QStringLiteral("--parallel-max"), QStringLiteral("4")});
+        if (one < 0 || four < 0) {
             return 1;
         }
-        QString codes;
-        const double ms =
-            bench::RunMs(QStringLiteral("curl"), {QStringLiteral("-K"), config}, {}, &codes);
-        if (ms < 0 || codes.count(QStringLiteral("201")) != uploads) {
-            std::fprintf(stderr, "the curl loop failed\n");
-            return 1;
-        }
-        loop.push_back(ms);
-        const std::string third =
-            LinkedBook(work, QStringLiteral("par-%1.tch").arg(run), parallel, server);
-        AddPersons(third, uploads);
-        const QString four = work.filePath(QStringLiteral("par-puts-%1").arg(run));
-        if (!CurlLoop(server, third, four)) {
-            return 1;
-        }
-        const double fourMs =
-            bench::RunMs(QStringLiteral("curl"),
-                         {QStringLiteral("--parallel"), QStringLiteral("--parallel-max"),
-                          QStringLiteral("4"), QStringLiteral("-K"), four},
-                         {}, &codes);
-        if (fourMs < 0 || codes.count(QStringLiteral("201")) != uploads) {
-            std::fprintf(stderr, "the parallel curl failed\n");
-            return 1;
-        }
-        together.push_back(fourMs);
+        loop.push_back(one);
+        together.push_back(four);
     }
     std::printf("\n4. first upload of %d new persons\n", uploads);
     Print("tidemark", up);
