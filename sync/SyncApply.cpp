@@ -1,5 +1,6 @@
 #include "SyncApply.h"
 
+#include <algorithm>
 #include <array>
 #include <unordered_map>
 
@@ -342,6 +343,134 @@ Applied ApplyRemote(const std::string& path, const std::vector<Remote>& batch) {
         transaction.CommitUnstamped();
     }
     return applied;
+}
+
+namespace {
+
+// The held row of the person, its base card read; false when the person is not held.
+bool HeldRow(Statement& st, const RecordId& person, state::CardRow& row) {
+    state::CardFinder find(st);
+    if (!find.ByPerson(person, row) || !row.held) {
+        return false;
+    }
+    row.base = state::ReadBase(st, person);
+    return true;
+}
+
+PersonRecord CardPerson(const std::string& card) {
+    transfer::vcard::CardFields fields;
+    transfer::vcard::ReadCardFields(card, fields);
+    return fields.person;
+}
+
+// The server's held card becomes what both sides agree on: the row is held no more.
+void AgreeOnHeldCard(Statement& st, state::CardRow& row) {
+    row.base = row.heldCard;
+    row.etag = row.heldEtag;
+    row.fields = state::FieldsDigest(CardPerson(row.heldCard));
+    row.held = false;
+    row.heldCard.clear();
+    row.heldEtag.clear();
+    state::WriteCard(st, row);
+}
+
+}  // namespace
+
+std::vector<Held> ReadHeld(const std::string& path) {
+    Database db;
+    db.Open(path);
+    Statement& st = db.CreateStatement();
+    std::vector<Held> held;
+    if (!state::HasTables(st)) {
+        return held;
+    }
+    std::vector<std::pair<RecordId, std::array<std::string, 2>>> rows;
+    Query& q =
+        st.ExecuteQuery("SELECT PersonID, Base, HeldCard FROM SyncCard WHERE HeldCard IS NOT NULL");
+    while (q.Next()) {
+        rows.push_back({q.GetString(1), {q.GetString(2), q.GetString(3)}});
+    }
+    st.CloseQuery();
+    editing::PersonWriter persons(st);
+    for (const auto& [id, cards] : rows) {
+        Held h;
+        h.person = id;
+        h.base = CardPerson(cards[0]);
+        h.deletedOnServer = cards[1].empty();
+        h.server = h.deletedOnServer ? PersonRecord() : CardPerson(cards[1]);
+        PersonRecord here;
+        h.deletedHere = !persons.Read(id, here);
+        h.here = h.deletedHere ? PersonRecord() : state::AsUtf8(here);
+        for (int f = 0; f < PersonRecord::FieldCount; ++f) {
+            if (!h.deletedOnServer && !h.deletedHere && h.here.fields[f] != h.server.fields[f]) {
+                h.differing.push_back(f);
+            }
+        }
+        held.push_back(std::move(h));
+    }
+    const auto name = [](const Held& h) {
+        return (h.deletedHere ? h.server : h.here).DisplayName();
+    };
+    std::stable_sort(held.begin(), held.end(),
+                     [&](const Held& a, const Held& b) { return name(a) < name(b); });
+    return held;
+}
+
+bool Settle(const std::string& path, const RecordId& person, const PersonRecord& chosen) {
+    Database db;
+    db.Open(path);
+    Statement& st = db.CreateStatement();
+    Transaction transaction(st);
+    state::CardRow row;
+    if (!HeldRow(st, person, row)) {
+        return false;
+    }
+    editing::PersonWriter persons(st);
+    PersonRecord here;
+    const bool exists = persons.Read(person, here);
+    const bool changed = !exists || !SameFields(state::AsUtf8(here), chosen);
+    if (changed) {
+        StorePerson(persons, person, chosen, exists);
+    }
+    if (row.heldCard.empty()) {
+        // Deleted on the server: the person goes again as a new card.
+        state::RemoveCard(st, person);
+    } else {
+        AgreeOnHeldCard(st, row);
+    }
+    if (changed) {
+        transaction.Commit();
+    } else {
+        transaction.CommitUnstamped();
+    }
+    return true;
+}
+
+bool SettleByDeleting(const std::string& path, const RecordId& person) {
+    Database db;
+    db.Open(path);
+    Statement& st = db.CreateStatement();
+    Transaction transaction(st);
+    state::CardRow row;
+    if (!HeldRow(st, person, row)) {
+        return false;
+    }
+    PersonRecord here;
+    const bool exists = editing::PersonWriter(st).Read(person, here);
+    if (row.heldCard.empty()) {
+        // Deleted on the server: here too, with its log.
+        DeletePerson(st, person);
+        state::RemoveCard(st, person);
+        transaction.Commit();
+        return true;
+    }
+    if (exists) {
+        return false;  // a conflict of fields: settled by Settle
+    }
+    // Deleted here: the server's card, as the base, goes by the next sync's delete.
+    AgreeOnHeldCard(st, row);
+    transaction.CommitUnstamped();
+    return true;
 }
 
 std::vector<std::pair<std::string, std::string>> KnownCards(const std::string& path) {

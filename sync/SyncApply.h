@@ -66,6 +66,30 @@ struct Applied {
 // The server's changes in one transaction with their state rows.
 Applied ApplyRemote(const std::string& path, const std::vector<Remote>& batch);
 
+// A person held in a conflict, as the user is shown it: the fields here, on the server, and
+// of the base both sides started from (UTF-8). deletedOnServer: the server deleted the card
+// while the person has a contact log here. deletedHere: the person was deleted here after it
+// was held.
+struct Held {
+    RecordId person;
+    PersonRecord here, server, base;
+    bool deletedOnServer = false;
+    bool deletedHere = false;
+    std::vector<int> differing;  // the fields where here and the server differ
+};
+// Every person held, in the order of their display names.
+std::vector<Held> ReadHeld(const std::string& path);
+
+// The user's choice for a held person: the person keeps (or, deleted here, comes back with)
+// chosen's fields. The server's card becomes the base, so that the next sync sends what
+// differs from it, against the card's ETag; a card the server deleted is sent again as new.
+// One transaction, stamped when the person changes. False when the person is not held.
+bool Settle(const std::string& path, const RecordId& person, const PersonRecord& chosen);
+// The other choice of a deletion: a person the server deleted is deleted here too, contact
+// log and all; a person deleted here is deleted on the server by the next sync. False when
+// the person is not held, or held in a conflict of fields.
+bool SettleByDeleting(const std::string& path, const RecordId& person);
+
 // The etag of each href of the state: what a listing is compared with.
 std::vector<std::pair<std::string, std::string>> KnownCards(const std::string& path);
 

@@ -312,3 +312,129 @@ TEST_F(SyncApply, CardsSentTogetherAreKeptAsEachAlone) {
 }
 
 }  // namespace
+
+namespace {
+
+using carddav::apply::Held;
+
+const Held* HeldOf(const std::vector<Held>& held, const RecordId& person) {
+    for (const Held& h : held) {
+        if (h.person == person) {
+            return &h;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+TEST_F(SyncApply, AHeldConflictOfFieldsIsShownAndSettledFieldByField) {
+    const std::string href = std::string(kBook) + "c5.vcf";
+    Apply({{href, "\"1\"", Card("c5", "Lee", "Ann", "EMAIL:a@x\r\nORG:Acme\r\n")}});
+    PersonRecord p = Load("c5");
+    p[F::FName] = "Annie";
+    p[F::Company] = "Here Ltd";
+    editing::UpdatePerson(path_, p);
+    Apply({{href, "\"2\"", Card("c5", "Lee", "Anne", "EMAIL:new@x\r\nORG:Acme\r\n")}});
+    const auto held = carddav::apply::ReadHeld(path_);
+    ASSERT_EQ(held.size(), 1u);
+    const Held& h = held.front();
+    EXPECT_FALSE(h.deletedOnServer || h.deletedHere);
+    EXPECT_EQ(h.base[F::FName], "Ann");
+    EXPECT_EQ(h.here[F::FName], "Annie");
+    EXPECT_EQ(h.server[F::FName], "Anne");
+    EXPECT_EQ(h.differing, (std::vector<int>{F::FName, F::Company, F::Email}));
+
+    // The first name from the server, the rest as here: sent against the server's card.
+    PersonRecord chosen = h.here;
+    chosen[F::FName] = h.server[F::FName];
+    ASSERT_TRUE(carddav::apply::Settle(path_, "c5", chosen));
+    EXPECT_TRUE(carddav::apply::ReadHeld(path_).empty());
+    EXPECT_EQ(Load("c5")[F::FName], "Anne");
+    EXPECT_EQ(Load("c5")[F::Company], "Here Ltd");
+    const auto plan = Plan();
+    ASSERT_EQ(plan.size(), 1u);
+    EXPECT_EQ(plan[0].kind, Kind::Update);
+    EXPECT_EQ(plan[0].etag, "\"2\"") << "against the card the server has now";
+    EXPECT_NE(plan[0].card.find("ORG:Here Ltd"), std::string::npos);
+    EXPECT_NE(plan[0].card.find("EMAIL:a@x"), std::string::npos);
+    EXPECT_FALSE(carddav::apply::Settle(path_, "c5", chosen)) << "held no more";
+    EXPECT_FALSE(carddav::apply::SettleByDeleting(path_, "c5"));
+}
+
+TEST_F(SyncApply, AllFromTheServerLeavesNothingToSend) {
+    const std::string href = std::string(kBook) + "c6.vcf";
+    Apply({{href, "\"1\"", Card("c6", "Lee", "Ann")}});
+    PersonRecord p = Load("c6");
+    p[F::FName] = "Annie";
+    editing::UpdatePerson(path_, p);
+    Apply({{href, "\"2\"", Card("c6", "Lee", "Anne")}});
+    const Held h = carddav::apply::ReadHeld(path_).at(0);
+    EXPECT_FALSE(carddav::apply::SettleByDeleting(path_, "c6")) << "no deletion to choose";
+    ASSERT_TRUE(carddav::apply::Settle(path_, "c6", h.server));
+    EXPECT_EQ(Load("c6")[F::FName], "Anne");
+    EXPECT_TRUE(Plan().empty());
+    // The server's next change of the card is applied as any other.
+    EXPECT_EQ(Apply({{href, "\"3\"", Card("c6", "Lee", "Anna")}}).received, 1);
+    EXPECT_EQ(Load("c6")[F::FName], "Anna");
+}
+
+TEST_F(SyncApply, HeldDeletionsAreSettledEitherWay) {
+    const std::string c = std::string(kBook) + "c.vcf", d = std::string(kBook) + "d.vcf";
+    Apply({{c, "\"1\"", Card("c", "Park", "Cy")}, {d, "\"1\"", Card("d", "Dee", "Di")}});
+    TestBook::AddContact(path_, "c", "2005-03-01 09:05:00", "Lunch");
+    TestBook::AddContact(path_, "d", "2005-03-02 09:05:00", "Call");
+    Apply({{c, {}, {}, true}, {d, {}, {}, true}});
+    auto held = carddav::apply::ReadHeld(path_);
+    ASSERT_EQ(held.size(), 2u);
+    ASSERT_NE(HeldOf(held, "c"), nullptr);
+    EXPECT_TRUE(HeldOf(held, "c")->deletedOnServer);
+    EXPECT_TRUE(HeldOf(held, "c")->differing.empty());
+    EXPECT_EQ(held[0].person, "d") << "in the order of the names: Dee, Di before Park, Cy";
+
+    // Kept: sent again as a new card, its log kept.
+    ASSERT_TRUE(carddav::apply::Settle(path_, "c", HeldOf(held, "c")->here));
+    auto plan = Plan();
+    ASSERT_EQ(plan.size(), 1u);
+    EXPECT_EQ(plan[0].kind, Kind::Create);
+    EXPECT_EQ(plan[0].person, "c");
+    EXPECT_EQ(Count("Contact WHERE PersonID = 'c'"), "1");
+    // Deleted as the server did: the log goes with the person.
+    ASSERT_TRUE(carddav::apply::SettleByDeleting(path_, "d"));
+    PersonRecord gone;
+    EXPECT_FALSE(LoadPerson(path_, "d", gone));
+    EXPECT_EQ(Count("Contact WHERE PersonID = 'd'"), "0");
+    EXPECT_EQ(Count("SyncCard WHERE PersonID = 'd'"), "0");
+    EXPECT_EQ(Plan().size(), 1u) << "nothing more to send for d";
+}
+
+TEST_F(SyncApply, APersonDeletedHereWhileHeldComesBackOrGoesFromTheServer) {
+    const std::string e = std::string(kBook) + "e.vcf", g = std::string(kBook) + "g.vcf";
+    Apply({{e, "\"1\"", Card("e", "Eck", "Em")}, {g, "\"1\"", Card("g", "Gee", "Gus")}});
+    for (const char* id : {"e", "g"}) {
+        PersonRecord p = Load(id);
+        p[F::City] = "Here";
+        editing::UpdatePerson(path_, p);
+    }
+    Apply({{e, "\"2\"", Card("e", "Eck", "Em", "ADR:;;;There;;;\r\n")},
+           {g, "\"2\"", Card("g", "Gee", "Gus", "ADR:;;;There;;;\r\n")}});
+    ASSERT_EQ(carddav::apply::ReadHeld(path_).size(), 2u);
+    editing::DeletePerson(path_, "e");
+    editing::DeletePerson(path_, "g");
+    const auto held = carddav::apply::ReadHeld(path_);
+    ASSERT_EQ(held.size(), 2u);
+    EXPECT_TRUE(held[0].deletedHere && held[1].deletedHere);
+    EXPECT_EQ(held[0].person, "e") << "named by the server's card: Eck, Em before Gee, Gus";
+    EXPECT_TRUE(Plan().empty()) << "held: neither sent nor deleted";
+
+    // Brought back with the server's fields: nothing to send.
+    ASSERT_TRUE(carddav::apply::Settle(path_, "e", HeldOf(held, "e")->server));
+    EXPECT_EQ(Load("e")[F::City], "There");
+    // Deleted on the server too, against its card's ETag.
+    ASSERT_TRUE(carddav::apply::SettleByDeleting(path_, "g"));
+    const auto plan = Plan();
+    ASSERT_EQ(plan.size(), 1u);
+    EXPECT_EQ(plan[0].kind, Kind::Delete);
+    EXPECT_EQ(plan[0].person, "g");
+    EXPECT_EQ(plan[0].etag, "\"2\"");
+}

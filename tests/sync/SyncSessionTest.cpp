@@ -15,6 +15,7 @@
 #include "Database.h"
 #include "RecordEditing.h"
 #include "RecordId.h"
+#include "SyncApply.h"
 #include "SyncCheck.h"
 #include "SyncSession.h"
 #include "SyncState.h"
@@ -28,6 +29,7 @@ using Kind = CardDavServer::Kind;
 
 using synccheck::Edit;
 using synccheck::Find;
+using synccheck::InStep;
 using synccheck::RunSync;
 
 // A sync, and how many requests it sent.
@@ -179,6 +181,37 @@ TEST_P(SyncSessionTest, TheSameFieldChangedOnBothSidesIsHeldAndNeitherSideChange
     const auto cards = ServerCards(server_);
     ASSERT_EQ(cards.size(), 1u);
     EXPECT_NE(cards.begin()->second.find("Oslo"), std::string::npos);
+}
+
+TEST_P(SyncSessionTest, AConflictSettledFieldByFieldReachesTheServerAndTheOtherSide) {
+    TestBook::AddPerson(here_, "Ann", "Lee");
+    Sync(here_);
+    Sync(there_);
+    Edit(there_, "Lee", F::City, "Oslo");
+    Edit(there_, "Lee", F::Company, "There Ltd");
+    Sync(there_);
+    Edit(here_, "Lee", F::City, "Rome");
+    Edit(here_, "Lee", F::Company, "Here Ltd");
+    EXPECT_EQ(Sync(here_).conflicts, 1);
+    const auto held = carddav::apply::ReadHeld(here_);
+    ASSERT_EQ(held.size(), 1u);
+    EXPECT_EQ(held[0].here[F::City], "Rome");
+    EXPECT_EQ(held[0].server[F::City], "Oslo");
+    // The city from the server, the company from here.
+    PersonRecord chosen = held[0].here;
+    chosen[F::City] = held[0].server[F::City];
+    ASSERT_TRUE(carddav::apply::Settle(here_, held[0].person, chosen));
+    const auto outcome = Sync(here_);
+    EXPECT_TRUE(outcome.Ok()) << outcome.error.toStdString();
+    EXPECT_EQ(outcome.sent, 1);
+    EXPECT_EQ(outcome.conflicts, 0);
+    Sync(there_);
+    for (const std::string& book : {here_, there_}) {
+        const PersonRecord p = Find(book, "Lee");
+        EXPECT_EQ(p[F::City], "Oslo") << book;
+        EXPECT_EQ(p[F::Company], "Here Ltd") << book;
+    }
+    EXPECT_TRUE(InStep(here_, server_));
 }
 
 TEST_P(SyncSessionTest, DeletedOnOneSideAndEditedOnTheOther) {
