@@ -239,6 +239,9 @@ private:
         }
         captureScanned_ = 0;
         const qsizetype after = end + close.size();
+        if (after >= raw_.size() && !last) {
+            return -1;  // what follows the name tells whether it is the end
+        }
         if (after < raw_.size() && !strchr(" \t\r\n>", raw_.at(after))) {
             return 0;  // another element whose name only starts the same
         }

@@ -458,6 +458,7 @@ TEST(DavXml, ACardsTextReadsAsTheParserWouldReadItWhateverItHolds) {
          "e \xc3\xa9\xf0\x9f\x98\x80 <&>\"'\r\n"},
         {"FN:A\r\n<!-- a note -->END\r\n", "FN:A\r\nEND\r\n"},
         {"FN:A\r\n<![CDATA[<b>\r\n]]>\r\n", "FN:A\r\n<b>\n\r\n"},
+        {"<![CDATA[FN:A </c:address-data> B\r\n]]>", "FN:A </c:address-data> B\n"},
         {"FN:A&nbsp;\r\n", ""},
         {"FN:A&#0;\r\n", ""},
         {"FN:A&#x110000;\r\n", ""},
