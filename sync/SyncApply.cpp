@@ -416,61 +416,64 @@ std::vector<Held> ReadHeld(const std::string& path) {
     return held;
 }
 
-bool Settle(const std::string& path, const RecordId& person, const PersonRecord& chosen) {
+namespace {
+
+// Runs settle on the person's held row in one transaction; false when the person is not held.
+template <typename Settler>
+bool OnHeld(const std::string& path, const RecordId& person, Settler settle) {
     Database db;
     db.Open(path);
     Statement& st = db.CreateStatement();
     Transaction transaction(st);
     state::CardRow row;
-    if (!HeldRow(st, person, row)) {
-        return false;
-    }
-    editing::PersonWriter persons(st);
-    PersonRecord here;
-    const bool exists = persons.Read(person, here);
-    const bool changed = !exists || !SameFields(state::AsUtf8(here), chosen);
-    if (changed) {
-        StorePerson(persons, person, chosen, exists);
-    }
-    if (row.heldCard.empty()) {
-        // Deleted on the server: the person goes again as a new card.
-        state::RemoveCard(st, person);
-    } else {
-        AgreeOnHeldCard(st, row);
-    }
-    if (changed) {
-        transaction.Commit();
-    } else {
-        transaction.CommitUnstamped();
-    }
-    return true;
+    return HeldRow(st, person, row) && settle(st, row, transaction);
+}
+
+}  // namespace
+
+bool Settle(const std::string& path, const RecordId& person, const PersonRecord& chosen) {
+    return OnHeld(path, person, [&](Statement& st, state::CardRow& row, Transaction& transaction) {
+        editing::PersonWriter persons(st);
+        PersonRecord here;
+        const bool exists = persons.Read(person, here);
+        const bool changed = !exists || !SameFields(state::AsUtf8(here), chosen);
+        if (changed) {
+            StorePerson(persons, person, chosen, exists);
+        }
+        if (row.heldCard.empty()) {
+            // Deleted on the server: the person goes again as a new card.
+            state::RemoveCard(st, person);
+        } else {
+            AgreeOnHeldCard(st, row);
+        }
+        if (changed) {
+            transaction.Commit();
+        } else {
+            transaction.CommitUnstamped();
+        }
+        return true;
+    });
 }
 
 bool SettleByDeleting(const std::string& path, const RecordId& person) {
-    Database db;
-    db.Open(path);
-    Statement& st = db.CreateStatement();
-    Transaction transaction(st);
-    state::CardRow row;
-    if (!HeldRow(st, person, row)) {
-        return false;
-    }
-    PersonRecord here;
-    const bool exists = editing::PersonWriter(st).Read(person, here);
-    if (row.heldCard.empty()) {
-        // Deleted on the server: here too, with its log.
-        DeletePerson(st, person);
-        state::RemoveCard(st, person);
-        transaction.Commit();
+    return OnHeld(path, person, [&](Statement& st, state::CardRow& row, Transaction& transaction) {
+        PersonRecord here;
+        const bool exists = editing::PersonWriter(st).Read(person, here);
+        if (row.heldCard.empty()) {
+            // Deleted on the server: here too, with its log.
+            DeletePerson(st, person);
+            state::RemoveCard(st, person);
+            transaction.Commit();
+            return true;
+        }
+        if (exists) {
+            return false;  // a conflict of fields: settled by Settle
+        }
+        // Deleted here: the server's card, as the base, goes by the next sync's delete.
+        AgreeOnHeldCard(st, row);
+        transaction.CommitUnstamped();
         return true;
-    }
-    if (exists) {
-        return false;  // a conflict of fields: settled by Settle
-    }
-    // Deleted here: the server's card, as the base, goes by the next sync's delete.
-    AgreeOnHeldCard(st, row);
-    transaction.CommitUnstamped();
-    return true;
+    });
 }
 
 std::vector<std::pair<std::string, std::string>> KnownCards(const std::string& path) {
