@@ -374,17 +374,13 @@ void LoadPersonList(const std::string& path, PersonOrder order, PersonRowList& r
 bool LoadPerson(const std::string& path, const RecordId& id, PersonRecord& person) {
     Database db;
     db.Open(path);
-    return ReadPerson(db.CreateStatement(), id, person);
-}
-
-bool ReadPerson(Statement& statement, const RecordId& id, PersonRecord& person) {
-    Query& q = statement.ExecuteQuery("SELECT * FROM Person WHERE ID = '" + QuoteSqlText(id) + "'");
+    Query& q = db.CreateStatement().ExecuteQuery("SELECT * FROM Person WHERE ID = '" +
+                                                 QuoteSqlText(id) + "'");
     bool found = false;
     while (q.Next()) {
         person = ReadPersonRow(q);
         found = true;
     }
-    statement.CloseQuery();
     return found;
 }
 

@@ -12,10 +12,6 @@
 #include "DateTime.h"
 #include "PersonRecord.h"
 
-namespace cppsqlite3 {
-class Statement;
-}
-
 // The reads behind the main view, with no window: each opens the given database file, runs its
 // query and closes it again. Failures are SQLExceptions; what was read before a failure stays
 // in the output.
@@ -164,8 +160,6 @@ std::vector<uint32_t> PersonRowOrder(const PersonRowList& rows, PersonOrder orde
 void SortPersonRecords(std::vector<PersonRecord>& persons);
 // False when no person has the identifier.
 bool LoadPerson(const std::string& path, const RecordId& id, PersonRecord& person);
-// The same on an open connection, inside the caller's transaction.
-bool ReadPerson(cppsqlite3::Statement& statement, const RecordId& id, PersonRecord& person);
 // An empty identifier names no person: no query is run.
 void LoadContactList(const std::string& path, const RecordId& personId, ContactOrder order,
                      ContactRowList& rows, bool reversed = false);

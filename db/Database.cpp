@@ -184,10 +184,16 @@ std::string Query::GetSqlLiteral(int column) const {
             return number;
         }
         case SQLITE_BLOB: {
+            static const char kHex[] = "0123456789ABCDEF";
             const auto* bytes =
-                static_cast<const char*>(sqlite3_column_blob(statement_, column - 1));
+                static_cast<const unsigned char*>(sqlite3_column_blob(statement_, column - 1));
             const int size = sqlite3_column_bytes(statement_, column - 1);
-            return SqlBlobLiteral(std::string_view(bytes, static_cast<size_t>(size)));
+            std::string literal = "X'";
+            for (int i = 0; i < size; ++i) {
+                literal += kHex[bytes[i] >> 4];
+                literal += kHex[bytes[i] & 15];
+            }
+            return literal + "'";
         }
         default: {
             std::string literal = "'";

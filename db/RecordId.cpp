@@ -47,15 +47,3 @@ void AppendQuotedSqlText(std::string& quoted, std::string_view value) {
         }
     }
 }
-
-std::string SqlBlobLiteral(std::string_view bytes) {
-    static const char kHex[] = "0123456789ABCDEF";
-    std::string literal = "X'";
-    literal.reserve(bytes.size() * 2 + 3);
-    for (const char c : bytes) {
-        const auto byte = static_cast<unsigned char>(c);
-        literal += kHex[byte >> 4];
-        literal += kHex[byte & 15];
-    }
-    return literal + "'";
-}

@@ -17,5 +17,3 @@ RecordId NewRecordId();
 std::string QuoteSqlText(const std::string& value);
 // The same, appended to the text.
 void AppendQuotedSqlText(std::string& text, std::string_view value);
-// The bytes as an SQL blob literal, X'...' in upper-case hexadecimal.
-std::string SqlBlobLiteral(std::string_view bytes);

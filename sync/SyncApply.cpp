@@ -27,6 +27,13 @@ QString Tr(const char* text) {
     return QCoreApplication::translate("carddav::SyncSession", text);
 }
 
+// The 17 fields a card gives.
+PersonRecord CardPerson(const std::string& card) {
+    transfer::vcard::CardFields fields;
+    transfer::vcard::ReadCardFields(card, fields);
+    return fields.person;
+}
+
 bool SameFields(const PersonRecord& a, const PersonRecord& b) {
     return a.fields == b.fields;
 }
@@ -180,23 +187,22 @@ void Sent(const std::string& path, const std::vector<SentCard>& sent) {
     editing::PersonWriter persons(st);
     bool personsChanged = false;
     for (const SentCard& s : sent) {
-        transfer::vcard::CardFields read;
-        transfer::vcard::ReadCardFields(s.card, read);
+        const PersonRecord read = CardPerson(s.card);
         state::CardRow row;
         row.person = s.change.person;
         row.href = s.href;
         row.etag = s.etag;
         row.base = s.card;
-        row.fields = state::FieldsDigest(read.person);
+        row.fields = state::FieldsDigest(read);
         cards.Write(row);
         // A value the card cannot hold as given (another e-mail address that comes forward):
         // the person shows what the card says, unless edited while the card was on its way.
-        if (SameFields(read.person, s.change.fields)) {
+        if (SameFields(read, s.change.fields)) {
             continue;
         }
         PersonRecord now;
         if (persons.Read(s.change.person, now) && SameFields(state::AsUtf8(now), s.change.fields)) {
-            StorePerson(persons, s.change.person, read.person, true);
+            StorePerson(persons, s.change.person, read, true);
             personsChanged = true;
         }
     }
@@ -281,9 +287,8 @@ Applied ApplyRemote(const std::string& path, const std::vector<Remote>& batch) {
                 continue;
             }
             if (exists && state::FieldsDigest(here) != row->fields) {
-                transfer::vcard::CardFields base;
-                transfer::vcard::ReadCardFields(withBase(*row).base, base);
-                const Merge merge = MergeFields(base.person, state::AsUtf8(here), card.person);
+                const Merge merge =
+                    MergeFields(CardPerson(withBase(*row).base), state::AsUtf8(here), card.person);
                 if (!merge.conflicts.empty()) {
                     // Neither side is overwritten: the user chooses.
                     row->held = true;
@@ -355,12 +360,6 @@ bool HeldRow(Statement& st, const RecordId& person, state::CardRow& row) {
     }
     row.base = state::ReadBase(st, person);
     return true;
-}
-
-PersonRecord CardPerson(const std::string& card) {
-    transfer::vcard::CardFields fields;
-    transfer::vcard::ReadCardFields(card, fields);
-    return fields.person;
 }
 
 // The server's held card becomes what both sides agree on: the row is held no more.

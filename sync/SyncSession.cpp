@@ -255,14 +255,7 @@ void SyncSession::Pump() {
             --run->running;
             ++run->done;
             emit Progress(run->done, run->total);
-            QMetaObject::invokeMethod(
-                this,
-                [this, run] {
-                    if (run_.get() == run) {
-                        Pump();
-                    }
-                },
-                Qt::QueuedConnection);
+            Later(&SyncSession::Pump);
         });
     }
 }
@@ -455,6 +448,32 @@ bool SyncSession::ReadKnown() {
     return true;
 }
 
+// A card the server sent, to be applied; false when it is too large and left out.
+bool SyncSession::TakeCard(const std::string& href, DavResponse& r) {
+    Run& run = *run_;
+    if (r.addressData.size() > kLargestCard) {
+        run.problems.append(
+            Tr("The card at %1 is larger than 8 MB: it was left out.").arg(r.url.toString()));
+        return false;
+    }
+    run.remote.push_back({href, Std(r.etag), r.addressData.toStdString(), false});
+    QByteArray().swap(r.addressData);  // each card held once
+    ++run.outcome.fetched;
+    return true;
+}
+
+// The step in a later turn of the loop, if the run is still the one that asked for it.
+void SyncSession::Later(void (SyncSession::*step)()) {
+    QMetaObject::invokeMethod(
+        this,
+        [this, step, run = run_.get()] {
+            if (run_.get() == run) {
+                (this->*step)();
+            }
+        },
+        Qt::QueuedConnection);
+}
+
 void SyncSession::Collect(DavReply& reply, bool whole) {
     Run& run = *run_;
     if ((whole || !reply.responses.empty()) && !ReadKnown()) {
@@ -482,17 +501,10 @@ void SyncSession::Collect(DavReply& reply, bool whole) {
         if (was != known.end() && was->second == Std(r.etag) && !run.mustFetch.count(href)) {
             continue;
         }
-        if (!r.addressData.isEmpty()) {
-            if (r.addressData.size() > kLargestCard) {
-                run.problems.append(Tr("The card at %1 is larger than 8 MB: it was left out.")
-                                        .arg(r.url.toString()));
-                continue;
-            }
-            run.remote.push_back({href, Std(r.etag), r.addressData.toStdString(), false});
-            QByteArray().swap(r.addressData);  // each card held once
-            ++run.outcome.fetched;
-        } else {
+        if (r.addressData.isEmpty()) {
             run.toFetch.push_back(r.url);
+        } else if (!TakeCard(href, r)) {
+            continue;
         }
         run.mustFetch.erase(href);
     }
@@ -524,14 +536,7 @@ void SyncSession::Collect(DavReply& reply, bool whole) {
         }
     }
     // Once the answer is gone: a first sync's answer holds every card, and so does remote.
-    QMetaObject::invokeMethod(
-        this,
-        [this, run = run_.get()] {
-            if (run_.get() == run) {
-                Fetch();
-            }
-        },
-        Qt::QueuedConnection);
+    Later(&SyncSession::Fetch);
 }
 
 // The cards the listing named without their data, a batch at a time.
@@ -546,34 +551,23 @@ void SyncSession::Fetch() {
         batch.push_back(run.toFetch.front());
         run.toFetch.pop_front();
     }
-    client_.Report(run.book, 1, body::Multiget(batch), [this](const DavReply& reply) {
+    client_.Report(run.book, 1, body::Multiget(batch), [this](DavReply& reply) {
         if (!reply.Ok()) {
             Fail(reply);
             return;
         }
-        for (const DavResponse& r : reply.responses) {
+        for (DavResponse& r : reply.responses) {
             if (!IsInside(r.url, run_->book)) {
                 continue;
             }
             const std::string href = Std(r.url.toString());
             if (r.status == 404 || r.status == 410) {
                 run_->remote.push_back({href, {}, {}, true});
-            } else if (r.addressData.size() > kLargestCard) {
-                run_->problems.append(Tr("The card at %1 is larger than 8 MB: it was left out.")
-                                          .arg(r.url.toString()));
             } else if (!r.addressData.isEmpty()) {
-                run_->remote.push_back({href, Std(r.etag), r.addressData.toStdString(), false});
-                ++run_->outcome.fetched;
+                TakeCard(href, r);
             }
         }
-        QMetaObject::invokeMethod(
-            this,
-            [this, run = run_.get()] {
-                if (run_.get() == run) {
-                    Fetch();
-                }
-            },
-            Qt::QueuedConnection);
+        Later(&SyncSession::Fetch);
     });
 }
 

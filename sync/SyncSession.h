@@ -90,6 +90,8 @@ private:
     void Pull();
     void FullListing();
     bool ReadKnown();
+    bool TakeCard(const std::string& href, DavResponse& r);
+    void Later(void (SyncSession::*step)());
     void Keep(apply::SentCard sent);
     void KeepSent();
     void Collect(DavReply& reply, bool whole);

@@ -41,6 +41,19 @@ std::string HrefOf(const std::string& path, const std::string& last) {
                                    last + "'), '')");
 }
 
+// Turns the faulty server's listings faulty in the way named (none: sound again).
+::testing::AssertionResult SetFault(const CardDavServer& server, const QString& name) {
+    carddav::DavClient client;
+    const auto reply = Await([&](carddav::DavClient::Done done) {
+        client.Send("POST", server.BaseUrl().resolved(QUrl(QStringLiteral("/fault/") + name)), {},
+                    {}, done);
+    });
+    if (!reply.Ok()) {
+        return ::testing::AssertionFailure() << reply.error.toStdString();
+    }
+    return ::testing::AssertionSuccess();
+}
+
 // Edits on both sides of a sync that was cut short: here a person sent and one not yet sent
 // are edited, one sent is deleted and one added; on the server (another device) a card is
 // edited, one deleted and one added. Checked by Expect...() after the next sync.
@@ -224,14 +237,6 @@ class SyncFaultyAnswers : public ::testing::TestWithParam<Fault> {};
 TEST_P(SyncFaultyAnswers, SayWhatWentWrongAndLoseNothingHere) {
     CardDavServer server(Kind::Faulty, {}, QStringLiteral("book"));
     ASSERT_TRUE(server.Ok()) << server.Failure().toStdString();
-    const auto fault = [&](const char* name) {
-        carddav::DavClient client;
-        const auto reply = Await([&](carddav::DavClient::Done done) {
-            client.Send("POST", server.BaseUrl().resolved(QUrl(QStringLiteral("/fault/") + name)),
-                        {}, {}, done);
-        });
-        ASSERT_TRUE(reply.Ok()) << reply.error.toStdString();
-    };
     TestBook book;
     const std::string path = book.Create();
     AddMany(path, 0, 5);
@@ -261,7 +266,7 @@ TEST_P(SyncFaultyAnswers, SayWhatWentWrongAndLoseNothingHere) {
 
     // A change here goes before the listing that fails.
     Edit(path, "Family2", F::City, "Sent before the fault");
-    ASSERT_NO_FATAL_FAILURE(fault(GetParam().name));
+    ASSERT_TRUE(SetFault(server, QString::fromLatin1(GetParam().name)));
     const std::string personsBefore = persons();
     // A short time-out for the server that never answers; the others answer, if slowly
     // (20 MB on a busy machine).
@@ -287,7 +292,7 @@ TEST_P(SyncFaultyAnswers, SayWhatWentWrongAndLoseNothingHere) {
     EXPECT_EQ(Count(path, "Person"), 6);
 
     // Good answers again: in step.
-    ASSERT_NO_FATAL_FAILURE(fault("none"));
+    ASSERT_TRUE(SetFault(server, QStringLiteral("none")));
     if (std::string(GetParam().name) == "huge") {
         ASSERT_TRUE(
             DeleteOnServer(server, server.AddressBookUrl().toString().toStdString() + "huge.vcf"));
@@ -298,8 +303,6 @@ TEST_P(SyncFaultyAnswers, SayWhatWentWrongAndLoseNothingHere) {
     EXPECT_EQ(Find(path, "Family2")[F::City], "Sent before the fault");
 }
 
-// One PUT that does not come back in time while the others do: the sync stops with the
-// time-out, what the answers that came meanwhile say is kept, and the next sync finishes.
 // A whole listing in parts (507 and the token of the rest): a card is deleted only when no part
 // names it.
 TEST(SyncFaults, AListingInPartsDeletesNothingThatALaterPartNames) {
@@ -312,12 +315,7 @@ TEST(SyncFaults, AListingInPartsDeletesNothingThatALaterPartNames) {
     ASSERT_TRUE(RunSync(path, {}).Ok());
     ASSERT_TRUE(InStep(path, server));
     ASSERT_TRUE(DeleteOnServer(server, HrefOf(path, "Family5")));
-    carddav::DavClient client;
-    ASSERT_TRUE(Await([&](carddav::DavClient::Done done) {
-                    client.Send("POST",
-                                server.BaseUrl().resolved(QUrl(QStringLiteral("/fault/truncate"))),
-                                {}, {}, done);
-                }).Ok());
+    ASSERT_TRUE(SetFault(server, QStringLiteral("truncate")));
     // A token the server refuses: every card listed again, two at a time.
     TestBook::Execute(path, "UPDATE SyncAccount SET SyncToken = 'refused'");
     const auto outcome = RunSync(path, {});
@@ -334,6 +332,8 @@ TEST(SyncFaults, AListingInPartsDeletesNothingThatALaterPartNames) {
               0u);
 }
 
+// One PUT that does not come back in time while the others do: the sync stops with the
+// time-out, what the answers that came meanwhile say is kept, and the next sync finishes.
 TEST(SyncFaults, ASlowAnswerAmongQuickOnesStopsTheSyncAndTheNextFinishesIt) {
     CardDavServer server(Kind::Faulty, {}, QStringLiteral("book"));
     ASSERT_TRUE(server.Ok()) << server.Failure().toStdString();
@@ -341,12 +341,7 @@ TEST(SyncFaults, ASlowAnswerAmongQuickOnesStopsTheSyncAndTheNextFinishesIt) {
     const std::string path = book.Create();
     AddMany(path, 0, 150);
     LinkTo(path, server);
-    carddav::DavClient client;
-    ASSERT_TRUE(Await([&](carddav::DavClient::Done done) {
-                    client.Send("POST",
-                                server.BaseUrl().resolved(QUrl(QStringLiteral("/fault/slowput"))),
-                                {}, {}, done);
-                }).Ok());
+    ASSERT_TRUE(SetFault(server, QStringLiteral("slowput")));
     // The session stays, as a window keeps it, while the answers in flight come in.
     carddav::SyncSession session(path, {});
     session.Client().SetTimeout(1000);
@@ -371,11 +366,7 @@ TEST(SyncFaults, ASlowAnswerAmongQuickOnesStopsTheSyncAndTheNextFinishesIt) {
     EXPECT_LT(stored, 150);
     // The slow card is stored on the server by now, without its state here.
     QThread::msleep(static_cast<unsigned long>(std::max<qint64>(0, 3200 - clock.elapsed())));
-    ASSERT_TRUE(Await([&](carddav::DavClient::Done done) {
-                    client.Send("POST",
-                                server.BaseUrl().resolved(QUrl(QStringLiteral("/fault/none"))), {},
-                                {}, done);
-                }).Ok());
+    ASSERT_TRUE(SetFault(server, QStringLiteral("none")));
     const auto again = RunSync(path, {});
     ASSERT_TRUE(again.Ok()) << again.error.toStdString();
     EXPECT_TRUE(InStep(path, server));
