@@ -1,5 +1,8 @@
 #include "MainFrame.h"
 
+#include <set>
+#include <vector>
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
@@ -10,6 +13,7 @@
 #include <QStackedWidget>
 #include <QStatusBar>
 #include <QStatusTipEvent>
+#include <QStyle>
 #include <QTimer>
 #include <QToolBar>
 #include <QWhatsThis>
@@ -93,6 +97,20 @@ MainFrame::MainFrame(const Options& options, QWidget* parent)
         }
     });
     connect(sync_, &syncui::SyncCommands::StateChanged, this, &MainFrame::UpdateCommands);
+    // Changes made here go to the server a few seconds later.
+    connect(view_, &MainView::PersonsChanged, sync_, &syncui::SyncCommands::BookChanged);
+    connect(sync_, &syncui::SyncCommands::BookRewritten, this, [this](const std::string& path) {
+        if (path == view_->Path()) {
+            view_->OnReload();
+        }
+    });
+    connect(sync_, &syncui::SyncCommands::HeldChanged, this,
+            [this](const std::vector<RecordId>& held) {
+                view_->MarkPersons(
+                    std::set<RecordId, std::less<>>(held.begin(), held.end()),
+                    style()->standardIcon(QStyle::SP_MessageBoxWarning),
+                    tr("Changed here and on the server: File, Sync, Conflicts"));
+            });
     connect(sync_, &syncui::SyncCommands::Synced, this,
             [this](const std::string& path, const carddav::SyncOutcome&) {
                 // The book is read again at once, the selection kept, not a second later.
@@ -170,7 +188,10 @@ void MainFrame::UpdateCommands() {
     actions_[cmd::kClosePreview]->setEnabled(previewing);
     actions_[cmd::kSaveAsPdf]->setEnabled(previewing);
     actions_[cmd::kSaveAsPdf]->setVisible(previewing);
-    for (int command : {cmd::kLinkToServer, cmd::kSyncNow, cmd::kUnlink}) {
+    // The book shown may be another now: its syncs by themselves begin.
+    sync_->BookOpened(view_->Path());
+    for (int command : {cmd::kLinkToServer, cmd::kSyncNow, cmd::kSyncConflicts,
+                        cmd::kSyncSettings, cmd::kUnlink}) {
         actions_[command]->setEnabled(sync_->Offered(command, view_->Path()));
     }
 }
@@ -520,6 +541,7 @@ void MainFrame::CarryOutRecordCommand(int command) {
     }
     if (outcome.reload) {
         view_->OnReload();
+        sync_->BookChanged();
     }
     if (!outcome.status.isEmpty()) {
         statusBar()->showMessage(outcome.status, 10000);

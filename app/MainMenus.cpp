@@ -68,6 +68,12 @@ const std::map<int, const char*>& Prompts() {
         {cmd::kSyncNow,
          QT_TRANSLATE_NOOP("MainFrame",
                            "Bring the book and its address book on the server in step\nSync now")},
+        {cmd::kSyncConflicts,
+         QT_TRANSLATE_NOOP("MainFrame", "Choose what to keep of the persons changed here and on "
+                                        "the server\nSync conflicts")},
+        {cmd::kSyncSettings,
+         QT_TRANSLATE_NOOP("MainFrame",
+                           "Choose when a linked book syncs by itself\nSync settings")},
         {cmd::kUnlink,
          QT_TRANSLATE_NOOP("MainFrame",
                            "End the link to the server; every person stays in the book\nUnlink")},
@@ -160,6 +166,8 @@ void MainFrame::BuildMenus() {
     QMenu* syncMenu = file->addMenu(tr("S&ync"));
     AddCommand(syncMenu, cmd::kLinkToServer, tr("&Link to Server..."));
     AddCommand(syncMenu, cmd::kSyncNow, tr("Sync &Now\tF9"))->setShortcut(QKeySequence(Qt::Key_F9));
+    AddCommand(syncMenu, cmd::kSyncConflicts, tr("&Conflicts..."));
+    AddCommand(syncMenu, cmd::kSyncSettings, tr("&Settings..."));
     syncMenu->addSeparator();
     AddCommand(syncMenu, cmd::kUnlink, tr("&Unlink"));
     file->addSeparator();

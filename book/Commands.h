@@ -39,6 +39,9 @@ constexpr int kExportVCard = 32835;
 constexpr int kLinkToServer = 32836;
 constexpr int kSyncNow = 32837;
 constexpr int kUnlink = 32838;
+// The persons the sync holds, settled by the user; when a linked book syncs by itself.
+constexpr int kSyncConflicts = 32839;
+constexpr int kSyncSettings = 32840;
 constexpr int kFileNew = 57600;
 constexpr int kFileOpen = 57601;
 constexpr int kFileSaveAs = 57604;

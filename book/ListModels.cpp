@@ -27,11 +27,33 @@ PersonListModel::PersonListModel(QObject* parent)
                     Heading(QT_TRANSLATE_NOOP("MainView", "Company"))},
                    parent) {}
 
+void PersonListModel::SetMarked(std::set<RecordId, std::less<>> persons, QIcon icon,
+                                QString tip) {
+    if (persons == marked_ && tip == markTip_) {
+        return;
+    }
+    marked_ = std::move(persons);
+    markIcon_ = std::move(icon);
+    markTip_ = std::move(tip);
+    if (rowCount() > 0) {
+        emit dataChanged(index(0, 0), index(rowCount() - 1, 0),
+                         {Qt::DecorationRole, Qt::ToolTipRole});
+    }
+}
+
 QVariant PersonListModel::Cell(size_t row, int column, int role) const {
+    const bool marked = column == 0 && !marked_.empty() && marked_.count(Rows().Id(row)) > 0;
+    if (role == Qt::DecorationRole) {
+        return marked ? QVariant(markIcon_) : QVariant();
+    }
     if (role != Qt::DisplayRole && role != Qt::ToolTipRole) {
         return QVariant();
     }
-    return column == 0 ? FromStoredText(Rows().Name(row)) : Shown(Rows().Company(row));
+    const QString text = column == 0 ? FromStoredText(Rows().Name(row)) : Shown(Rows().Company(row));
+    if (role == Qt::ToolTipRole && marked) {
+        return text + QLatin1Char('\n') + markTip_;
+    }
+    return text;
 }
 
 ContactListModel::ContactListModel(QObject* parent)

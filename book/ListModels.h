@@ -1,8 +1,11 @@
 #pragma once
 
+#include <set>
+#include <string>
 #include <vector>
 
 #include <QAbstractTableModel>
+#include <QIcon>
 #include <QStringList>
 
 #include "AddressBook.h"
@@ -64,8 +67,18 @@ class PersonListModel : public RowListModel<PersonRowList> {
 public:
     explicit PersonListModel(QObject* parent = nullptr);
 
+    // Persons that need the user's eye (held by the sync): an icon before the name, and the
+    // tip over it. Kept across reloads until set anew.
+    void SetMarked(std::set<RecordId, std::less<>> persons, QIcon icon, QString tip);
+    bool Marked(const RecordId& person) const { return marked_.count(person) > 0; }
+
 protected:
     QVariant Cell(size_t row, int column, int role) const override;
+
+private:
+    std::set<RecordId, std::less<>> marked_;
+    QIcon markIcon_;
+    QString markTip_;
 };
 
 // "Date", "Time", "Contact Type" and "Notes".

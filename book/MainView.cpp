@@ -455,6 +455,13 @@ void MainView::Apply(const record_commands::Outcome& outcome) {
         SelectContact(outcome.selectContact);
     }
     emit StateChanged();
+    if (outcome.update == ViewUpdate::Reload || outcome.update == ViewUpdate::DropPersonAndReload) {
+        emit PersonsChanged();
+    }
+}
+
+void MainView::MarkPersons(std::set<RecordId, std::less<>> persons, QIcon icon, QString tip) {
+    personModel_->SetMarked(std::move(persons), std::move(icon), std::move(tip));
 }
 
 void MainView::SelectPerson(const RecordId& id) {

@@ -2,9 +2,11 @@
 
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
+#include <QIcon>
 #include <QWidget>
 
 #include "AddressBook.h"
@@ -118,6 +120,8 @@ public:
     QTreeView* PersonList() const { return form_->personList; }
     QTreeView* ContactList() const { return form_->contactList; }
     const PersonListModel& PersonRows() const { return *personModel_; }
+    // Marks persons in the list (those the sync holds), as PersonListModel::SetMarked.
+    void MarkPersons(std::set<RecordId, std::less<>> persons, QIcon icon, QString tip);
     const ContactListModel& ContactRows() const { return *contactModel_; }
     // The size of the form at its designed 507 by 291 dialog units.
     QSize FormSize() const { return form_->Size(); }
@@ -144,6 +148,9 @@ signals:
     void ValueActivated(int control, const QString& text);
     // A line for the status bar about what the view or a command did.
     void StatusMessage(const QString& text);
+    // A command of the view changed, added, deleted or brought back persons (not only a
+    // contact): what a sync would send.
+    void PersonsChanged();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -15,7 +15,7 @@ PasswordDialog::PasswordDialog(QWidget* owner, const QString& user, const QStrin
     setWindowTitle(tr("Sync Password"));
     setFont(platform::DialogFont());
     const platform::DialogUnits units(font());
-    setFixedSize(units.X(220), units.Y(hasStore ? 84 : 70));
+    setFixedSize(units.X(220), units.Y(hasStore ? 84 : 100));
 
     auto* text = new QLabel(tr("The password of %1 on %2:").arg(user, server), this);
     text->setTextFormat(Qt::PlainText);
@@ -29,9 +29,19 @@ PasswordDialog::PasswordDialog(QWidget* owner, const QString& user, const QStrin
     label->setBuddy(password_);
     remember_ = new QCheckBox(tr("&Remember in the desktop's password store"), this);
     units.Place(remember_, 54, 43, 159, 10);
-    remember_->setVisible(hasStore);
+    // Without a store the choice is there, greyed, and the dialog says why.
+    remember_->setEnabled(hasStore);
+    if (!hasStore) {
+        auto* note = new QLabel(tr("This desktop has no password store: the password is asked "
+                                   "for once each time Tidemark runs."),
+                                this);
+        note->setObjectName(QStringLiteral("storeNote"));
+        note->setWordWrap(true);
+        note->setTextFormat(Qt::PlainText);
+        units.Place(note, 64, 55, 149, 20);
+    }
 
-    const int buttons = hasStore ? 63 : 49;
+    const int buttons = hasStore ? 63 : 79;
     ok_ = platform::PlaceButton(this, units, QT_TRANSLATE_NOOP("platform::DialogButton", "OK"), 1,
                                 109, buttons, 50, 14);
     ok_->setDefault(true);
@@ -47,7 +57,7 @@ QString PasswordDialog::Password() const {
 }
 
 bool PasswordDialog::Remember() const {
-    return !remember_->isHidden() && remember_->isChecked();
+    return remember_->isEnabled() && remember_->isChecked();
 }
 
 }  // namespace syncui

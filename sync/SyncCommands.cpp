@@ -1,5 +1,6 @@
 #include "SyncCommands.h"
 
+#include <QApplication>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -8,9 +9,11 @@
 #include <QStatusBar>
 
 #include "Commands.h"
+#include "ConflictsDialog.h"
 #include "LinkDialog.h"
 #include "MessageBox.h"
 #include "PasswordDialog.h"
+#include "SyncApply.h"
 
 namespace syncui {
 
@@ -18,6 +21,27 @@ namespace {
 
 // How long the outcome of a sync stays in the status bar.
 constexpr int kOutcomeShown = 30000;
+// The quiet after a change before the sync that sends it: a few quick edits go together.
+constexpr int kAfterEdit = 3000;
+constexpr int kMinute = 60 * 1000;
+
+// "The server did not answer." within a sentence: "the server did not answer."
+QString InSentence(const QString& text) {
+    if (text.size() > 1 && text[0].isUpper() && !text[1].isUpper()) {
+        return text[0].toLower() + text.mid(1);
+    }
+    return text;
+}
+
+QString Wait(int ms) {
+    if (ms >= kMinute) {
+        const int minutes = (ms + kMinute / 2) / kMinute;
+        return minutes == 1 ? SyncCommands::tr("1 minute")
+                            : SyncCommands::tr("%1 minutes").arg(minutes);
+    }
+    const int seconds = std::max(1, (ms + 500) / 1000);
+    return seconds == 1 ? SyncCommands::tr("1 second") : SyncCommands::tr("%1 seconds").arg(seconds);
+}
 
 QString ServerName(const carddav::Account& account) {
     const QUrl url = carddav::ServerUrl(account.server);
@@ -38,9 +62,22 @@ SyncCommands::SyncCommands(QWidget* owner, QStatusBar* statusBar)
     cancel_->setFocusPolicy(Qt::TabFocus);
     row->addWidget(progress_);
     row->addWidget(cancel_);
+    notice_ = new QLabel(statusBar_);
+    notice_->setTextFormat(Qt::PlainText);
+    notice_->setObjectName(QStringLiteral("syncNotice"));
+    statusBar_->addPermanentWidget(notice_);
     statusBar_->addPermanentWidget(progressBox_);
+    notice_->hide();
     progressBox_->hide();
     connect(cancel_, &QPushButton::clicked, this, &SyncCommands::Cancel);
+
+    settings_ = AutoSyncSettings::Read();
+    afterEdit_.setSingleShot(true);
+    afterEdit_.setInterval(kAfterEdit);
+    retry_.setSingleShot(true);
+    for (QTimer* timer : {&afterEdit_, &every_, &retry_}) {
+        connect(timer, &QTimer::timeout, this, &SyncCommands::AutoSync);
+    }
 }
 
 SyncCommands::~SyncCommands() {
@@ -52,7 +89,15 @@ SyncCommands::~SyncCommands() {
 }
 
 bool SyncCommands::IsSyncCommand(int command) {
-    return command == cmd::kLinkToServer || command == cmd::kSyncNow || command == cmd::kUnlink;
+    return command == cmd::kLinkToServer || command == cmd::kSyncNow ||
+           command == cmd::kSyncConflicts || command == cmd::kSyncSettings ||
+           command == cmd::kUnlink;
+}
+
+void SyncCommands::Recheck() {
+    checkedPath_.clear();
+    ReadBookState();
+    ApplySettings();
 }
 
 bool SyncCommands::Linked(const std::string& path) {
@@ -70,6 +115,10 @@ bool SyncCommands::Linked(const std::string& path) {
 }
 
 bool SyncCommands::Offered(int command, const std::string& path) {
+    // The settings are the program's, for every book.
+    if (command == cmd::kSyncSettings) {
+        return true;
+    }
     if (path.empty() || Syncing()) {
         return false;
     }
@@ -79,6 +128,8 @@ bool SyncCommands::Offered(int command, const std::string& path) {
         case cmd::kSyncNow:
         case cmd::kUnlink:
             return Linked(path);
+        case cmd::kSyncConflicts:
+            return Linked(path) && path == book_ && held_ > 0;
         default:
             return false;
     }
@@ -94,6 +145,12 @@ void SyncCommands::Run(int command, const std::string& path) {
             break;
         case cmd::kSyncNow:
             SyncNow(path);
+            break;
+        case cmd::kSyncConflicts:
+            Conflicts(path);
+            break;
+        case cmd::kSyncSettings:
+            Settings();
             break;
         case cmd::kUnlink:
             Unlink(path);
@@ -134,7 +191,8 @@ void SyncCommands::LinkToServer(const std::string& path) {
                                  "is asked for again the next time Tidemark runs."),
                               tr("Link to Server"), platform::MessageIcon::Warning);
     }
-    Start(path, account, dialog.Password());
+    ApplySettings();
+    Start(path, account, dialog.Password(), true);
 }
 
 void SyncCommands::SyncNow(const std::string& path) {
@@ -152,7 +210,47 @@ void SyncCommands::SyncNow(const std::string& path) {
         password = ask.Password();
         passwords_.Keep(account, password, ask.Remember());
     }
-    Start(path, account, password);
+    Start(path, account, password, true);
+}
+
+void SyncCommands::Conflicts(const std::string& path) {
+    std::vector<carddav::apply::Held> held = carddav::apply::ReadHeld(path);
+    if (held.empty()) {
+        ReadBookState();
+        return;
+    }
+    ConflictsDialog dialog(owner_, std::move(held));
+    if (dialog.exec() != QDialog::Accepted) {
+        return;
+    }
+    int settled = 0;
+    for (const Settlement& choice : dialog.Settled()) {
+        const bool done = choice.byDeleting
+                              ? carddav::apply::SettleByDeleting(path, choice.person)
+                              : carddav::apply::Settle(path, choice.person, choice.fields);
+        settled += done ? 1 : 0;
+    }
+    ReadBookState();
+    if (settled == 0) {
+        return;
+    }
+    emit BookRewritten(path);
+    // The choices go to the server at once.
+    SyncNow(path);
+}
+
+void SyncCommands::Settings() {
+    SyncSettingsDialog dialog(owner_, settings_);
+    if (dialog.exec() != QDialog::Accepted) {
+        return;
+    }
+    dialog.Chosen().Write();
+    SetAutoSync(dialog.Chosen());
+}
+
+void SyncCommands::SetAutoSync(const AutoSyncSettings& settings) {
+    settings_ = settings;
+    ApplySettings();
 }
 
 void SyncCommands::Unlink(const std::string& path) {
@@ -172,13 +270,22 @@ void SyncCommands::Unlink(const std::string& path) {
     }
     carddav::Unlink(path);
     checkedPath_.clear();
+    afterEdit_.stop();
+    retry_.stop();
+    failed_.clear();
+    ReadBookState();
+    ApplySettings();
     statusBar_->showMessage(
         tr("Unlinked from %1: every person stays in the book.").arg(ServerName(account)),
         kOutcomeShown);
 }
 
 void SyncCommands::Start(const std::string& path, const carddav::Account& account,
-                         const QString& password) {
+                         const QString& password, bool byUser) {
+    afterEdit_.stop();
+    retry_.stop();
+    ++started_;
+    sessionByUser_ = byUser;
     session_ = new carddav::SyncSession(path, password, this);
     if (timeout_ > 0) {
         session_->Client().SetTimeout(timeout_);
@@ -219,27 +326,180 @@ void SyncCommands::Finish(const carddav::SyncOutcome& outcome) {
     session->deleteLater();
     progressBox_->hide();
     const std::string path = sessionPath_;
+    const bool failed = !outcome.cancelled && !outcome.Ok();
     if (outcome.cancelled) {
         statusBar_->showMessage(
             tr("Sync cancelled: what was done is kept, the next sync does the rest."),
             kOutcomeShown);
     } else if (outcome.Ok()) {
         statusBar_->showMessage(outcome.Summary(), kOutcomeShown);
-    } else {
+        failures_ = 0;
+        failed_.clear();
+    } else if (sessionByUser_) {
         statusBar_->showMessage(tr("The sync did not finish."), kOutcomeShown);
+        failed_.clear();
+    }
+    // A refused password is asked for again next time; one the server never saw is kept.
+    if (failed && outcome.passwordRefused) {
+        passwords_.Forget(sessionAccount_);
+    }
+    if (failed && !sessionByUser_) {
+        // A sync by itself never opens a dialog: the status bar says it, and it is tried again,
+        // later each time, up to the clock's interval.
+        if (outcome.passwordRefused) {
+            failed_ = tr("Sync failed: %1 File, Sync, Sync Now asks for the password again.")
+                          .arg(InSentence(outcome.error));
+        } else {
+            ++failures_;
+            const int cap = std::max(firstRetry_, (settings_.minutes > 0
+                                                        ? std::max(settings_.minutes, 5)
+                                                        : 60) *
+                                                      kMinute);
+            int wait = firstRetry_;
+            for (int i = 1; i < failures_ && wait < cap; ++i) {
+                wait *= 2;
+            }
+            wait = std::min(wait, cap);
+            failed_ = tr("Sync failed: %1 Retrying in %2.")
+                          .arg(InSentence(outcome.error), Wait(wait));
+            retry_.start(wait);
+        }
     }
     emit Synced(path, outcome);
+    ReadBookState();
     emit StateChanged();
-    if (!outcome.cancelled && !outcome.Ok()) {
-        // A refused password is asked for again next time; one the server never saw is kept.
-        if (outcome.passwordRefused) {
-            passwords_.Forget(sessionAccount_);
-        }
+    if (pending_) {
+        pending_ = false;
+        afterEdit_.start();
+    }
+    if (failed && sessionByUser_) {
         platform::ShowMessage(owner_,
                               tr("The sync with %1 did not finish:\n%2")
                                   .arg(ServerName(sessionAccount_), outcome.error),
                               tr("Error Syncing"), platform::MessageIcon::Error);
     }
+}
+
+void SyncCommands::BookOpened(const std::string& path) {
+    if (path == book_) {
+        return;
+    }
+    book_ = path;
+    afterEdit_.stop();
+    retry_.stop();
+    failures_ = 0;
+    failed_.clear();
+    pending_ = false;
+    checkedPath_.clear();
+    ReadBookState();
+    ApplySettings();
+    if (!book_.empty() && settings_.atOpen && Linked(book_)) {
+        // After the window has shown the book.
+        QTimer::singleShot(0, this, &SyncCommands::AutoSync);
+    }
+}
+
+void SyncCommands::BookChanged() {
+    if (settings_.afterEdit && !book_.empty() && Linked(book_)) {
+        afterEdit_.start();
+    }
+}
+
+void SyncCommands::SetDelays(int afterEditMs, int firstRetryMs) {
+    afterEdit_.setInterval(afterEditMs);
+    firstRetry_ = firstRetryMs;
+}
+
+void SyncCommands::ApplySettings() {
+    every_.stop();
+    if (settings_.minutes > 0 && !book_.empty() && Linked(book_)) {
+        every_.start(settings_.minutes * kMinute);
+    }
+}
+
+void SyncCommands::AutoSync() {
+    if (book_.empty() || !Linked(book_)) {
+        return;
+    }
+    if (Syncing()) {
+        pending_ = true;
+        return;
+    }
+    // The user is in a dialog or a menu: the sync waits until they are done.
+    if (QApplication::activeModalWidget() || QApplication::activePopupWidget()) {
+        afterEdit_.start();
+        return;
+    }
+    carddav::Account account;
+    if (!carddav::ReadAccount(book_, account)) {
+        checkedPath_.clear();
+        return;
+    }
+    QString password;
+    if (!passwords_.Find(account, password)) {
+        // Asked once in a run; after that the user asks for the sync.
+        const QString key = SyncPasswords::Key(account);
+        const QString waiting =
+            tr("Sync waits for the password: File, Sync, Sync Now asks for it.");
+        if (askedFor_.count(key) > 0) {
+            failed_ = waiting;
+            ShowNotice();
+            return;
+        }
+        askedFor_.insert(key);
+        PasswordDialog ask(owner_, account.user, ServerName(account), passwords_.HasStore());
+        if (ask.exec() != QDialog::Accepted) {
+            failed_ = waiting;
+            ShowNotice();
+            return;
+        }
+        password = ask.Password();
+        passwords_.Keep(account, password, ask.Remember());
+    }
+    Start(book_, account, password, false);
+}
+
+void SyncCommands::ReadBookState() {
+    std::vector<RecordId> held;
+    carddav::Account account;
+    bool linked = false;
+    if (!book_.empty()) {
+        try {
+            linked = carddav::ReadAccount(book_, account);
+            if (linked) {
+                held = carddav::HeldPersons(book_);
+            }
+        } catch (const std::exception&) {
+            // A book that cannot be read now is read again at its next change.
+        }
+    }
+    held_ = static_cast<int>(held.size());
+    if (!linked) {
+        statusBar_->setToolTip(QString());
+    } else if (account.lastSync.isValid()) {
+        statusBar_->setToolTip(
+            tr("Last synced with %1: %2")
+                .arg(ServerName(account),
+                     QLocale().toString(account.lastSync.toLocalTime(), QLocale::ShortFormat)));
+    } else {
+        statusBar_->setToolTip(tr("Linked to %1, not synced yet").arg(ServerName(account)));
+    }
+    ShowNotice();
+    emit HeldChanged(held);
+}
+
+void SyncCommands::ShowNotice() {
+    QStringList parts;
+    if (!failed_.isEmpty()) {
+        parts << failed_;
+    }
+    if (held_ > 0) {
+        parts << (held_ == 1 ? tr("1 sync conflict: File, Sync, Conflicts")
+                             : tr("%1 sync conflicts: File, Sync, Conflicts")
+                                   .arg(QLocale().toString(held_)));
+    }
+    notice_->setText(parts.join(QStringLiteral("   ")));
+    notice_->setVisible(!parts.isEmpty());
 }
 
 }  // namespace syncui

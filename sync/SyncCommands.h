@@ -2,14 +2,18 @@
 
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
+#include <vector>
 
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QTimer>
 
 #include "SyncPasswords.h"
 #include "SyncSession.h"
+#include "SyncSettingsDialog.h"
 
 class QLabel;
 class QPushButton;
@@ -19,9 +23,11 @@ class QWidget;
 namespace syncui {
 
 // The commands of File, Sync: linking the open book to an address book on a server, a sync
-// now, and the unlinking. A sync runs on the event loop while the window goes on answering:
-// its progress and a Cancel button stand in the status bar, its outcome follows there, and a
-// failure is shown in a message box.
+// now, the conflicts settled, the settings and the unlinking; and the syncs that run by
+// themselves (at open, after changes, by the clock). A sync runs on the event loop while the
+// window goes on answering: its progress and a Cancel button stand in the status bar, its
+// outcome follows there. A failure of a sync the user started is shown in a message box; one
+// of a sync that started by itself stays in the status bar and is tried again later.
 class SyncCommands : public QObject {
     Q_OBJECT
 public:
@@ -35,7 +41,22 @@ public:
     // Carries out the command on the book.
     void Run(int command, const std::string& path);
     // The book may have been linked or unlinked by another program: read again what it says.
-    void Recheck() { checkedPath_.clear(); }
+    void Recheck();
+
+    // The window shows this book now (empty: none): its syncs by themselves begin.
+    void BookOpened(const std::string& path);
+    // The user changed persons in the window: a sync follows a few seconds after the last.
+    void BookChanged();
+    const AutoSyncSettings& AutoSyncs() const { return settings_; }
+    // Takes the settings for this run (the dialog also writes them to the settings).
+    void SetAutoSync(const AutoSyncSettings& settings);
+    // The delays of the syncs by themselves, for tests: after a change, and the first retry.
+    void SetDelays(int afterEditMs, int firstRetryMs);
+    // Whether a sync by itself is due (a timer runs for it).
+    bool AfterEditDue() const { return afterEdit_.isActive(); }
+    bool RetryDue() const { return retry_.isActive(); }
+    int RetryWait() const { return retry_.interval(); }
+    int SyncsStarted() const { return started_; }
 
     bool Syncing() const { return session_ != nullptr; }
     // Ends the sync under way, if any: what it committed stays.
@@ -48,20 +69,38 @@ public:
     // The status bar's progress: the text and the Cancel button beside it.
     QLabel* ProgressText() const { return progress_; }
     QPushButton* CancelButton() const { return cancel_; }
+    // The lasting note of the status bar: persons held, a sync by itself that failed.
+    QLabel* Notice() const { return notice_; }
 
 signals:
     // The sync of the book has ended; the view reads it again.
     void Synced(const std::string& path, const carddav::SyncOutcome& outcome);
     // The commands' availability may have changed.
     void StateChanged();
+    // The book's persons were changed here without a sync (conflicts settled): the view reads
+    // it again.
+    void BookRewritten(const std::string& path);
+    // The persons held in a conflict in the open book, read anew.
+    void HeldChanged(const std::vector<RecordId>& persons);
 
 private:
     void LinkToServer(const std::string& path);
     void SyncNow(const std::string& path);
+    void Conflicts(const std::string& path);
+    void Settings();
     void Unlink(const std::string& path);
-    void Start(const std::string& path, const carddav::Account& account, const QString& password);
+    void Start(const std::string& path, const carddav::Account& account, const QString& password,
+               bool byUser);
     void Finish(const carddav::SyncOutcome& outcome);
     bool Linked(const std::string& path);
+    // A sync by itself, unless one runs (then once more after it) or the user is busy in a
+    // dialog (then a little later).
+    void AutoSync();
+    // The clock's timer from the settings.
+    void ApplySettings();
+    // Reads the held persons and the last sync again; the notice and the marks follow.
+    void ReadBookState();
+    void ShowNotice();
 
     QWidget* owner_;
     QStatusBar* statusBar_;
@@ -74,10 +113,26 @@ private:
     carddav::SyncSession* session_ = nullptr;
     std::string sessionPath_;
     carddav::Account sessionAccount_;
+    bool sessionByUser_ = false;
 
     // Whether the book last asked about is linked, read once for each book.
     std::string checkedPath_;
     bool linked_ = false;
+
+    // The syncs by themselves.
+    AutoSyncSettings settings_;
+    std::string book_;  // the book the window shows
+    QTimer afterEdit_, every_, retry_;
+    int firstRetry_ = 5 * 60 * 1000;
+    int failures_ = 0;
+    bool pending_ = false;  // a change came while a sync ran
+    QString failed_;        // the status bar's note of the last failure
+    // The password was asked for by a sync by itself: once per run and account.
+    std::set<QString> askedFor_;
+    int started_ = 0;
+
+    QLabel* notice_ = nullptr;
+    int held_ = 0;
 };
 
 }  // namespace syncui

@@ -102,6 +102,7 @@ bool ReadAccount(const std::string& path, Account& account) {
     account.addressBook = QUrl(Q(row.addressBook));
     account.displayName = Q(row.displayName);
     account.vcard4 = row.vcard4;
+    account.lastSync = QDateTime::fromString(Q(row.lastSync), Qt::ISODate);
     return true;
 }
 
@@ -109,6 +110,12 @@ int HeldConflicts(const std::string& path) {
     Database db;
     db.Open(path);
     return state::HeldCount(db.CreateStatement());
+}
+
+std::vector<RecordId> HeldPersons(const std::string& path) {
+    Database db;
+    db.Open(path);
+    return state::HeldPersons(db.CreateStatement());
 }
 
 // One sync's work, step by step; each step's callbacks start the next.

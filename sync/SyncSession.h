@@ -3,11 +3,14 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include <QDateTime>
 #include <QObject>
 #include <QString>
 
 #include "Discovery.h"
+#include "RecordId.h"
 
 namespace carddav::apply {
 struct SentCard;
@@ -40,6 +43,7 @@ struct Account {
     QUrl addressBook;  // ends with '/'
     QString displayName;
     bool vcard4 = false;
+    QDateTime lastSync;  // of the last sync that ran to its end (UTC); invalid: none yet
 };
 
 // Links the book at path to the address book: the account is stored and every person will be
@@ -52,6 +56,8 @@ void Unlink(const std::string& path);
 bool ReadAccount(const std::string& path, Account& account);
 // How many persons are held in a conflict.
 int HeldConflicts(const std::string& path);
+// The persons held in a conflict, by record id.
+std::vector<RecordId> HeldPersons(const std::string& path);
 
 // One sync of the book with its address book, on the event loop of the caller's thread.
 // Start returns at once; progress and finished come as signals. The book is opened for each

@@ -192,6 +192,19 @@ int HeldCount(Statement& st) {
     return n;
 }
 
+std::vector<RecordId> HeldPersons(Statement& st) {
+    std::vector<RecordId> persons;
+    if (!HasTables(st)) {
+        return persons;
+    }
+    Query& q = st.ExecuteQuery("SELECT PersonID FROM SyncCard WHERE HeldCard IS NOT NULL");
+    while (q.Next()) {
+        persons.push_back(q.GetString(1));
+    }
+    st.CloseQuery();
+    return persons;
+}
+
 PersonRecord AsUtf8(const PersonRecord& person) {
     PersonRecord out = person;
     for (std::string& field : out.fields) {

@@ -81,6 +81,8 @@ private:
 };
 void RemoveCard(cppsqlite3::Statement& st, const RecordId& person);
 int HeldCount(cppsqlite3::Statement& st);
+// The persons held, by record id.
+std::vector<RecordId> HeldPersons(cppsqlite3::Statement& st);
 
 // The person's fields as UTF-8, as a card gives them: a field an old file stored in
 // Windows-1252 reads as the same text.

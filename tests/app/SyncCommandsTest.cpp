@@ -57,6 +57,8 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(sandbox_.IsValid());
         CurrentDatabasePath.clear();
+        // The syncs by themselves wait until a test asks for them.
+        syncui::AutoSyncSettings{0, false, false}.Write();
         frame_ = std::make_unique<MainFrame>(MainFrame::Options{false});
         // Never the desktop's own store: each test says what it has.
         frame_->Sync().Passwords().SetStore({});
@@ -153,9 +155,11 @@ TEST_F(SyncCommandsTest, TheFileMenuHoldsTheSyncSubmenu) {
         }
     }
     EXPECT_EQ(texts, QStringList({QStringLiteral("&Link to Server..."),
-                                  QStringLiteral("Sync &Now\tF9"), QStringLiteral("&Unlink")}));
+                                  QStringLiteral("Sync &Now\tF9"), QStringLiteral("&Conflicts..."),
+                                  QStringLiteral("&Settings..."), QStringLiteral("&Unlink")}));
     EXPECT_EQ(frame_->Action(cmd::kSyncNow)->shortcut(), QKeySequence(Qt::Key_F9));
-    for (int command : {cmd::kLinkToServer, cmd::kSyncNow, cmd::kUnlink}) {
+    for (int command : {cmd::kLinkToServer, cmd::kSyncNow, cmd::kSyncConflicts,
+                        cmd::kSyncSettings, cmd::kUnlink}) {
         EXPECT_FALSE(frame_->Action(command)->statusTip().isEmpty()) << command;
     }
     // The letter of the submenu is no other item's of the File menu.

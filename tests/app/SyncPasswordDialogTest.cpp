@@ -24,8 +24,14 @@ TEST(SyncPasswordDialogTest, AsksForTheAccountsPasswordWithoutEcho) {
                           label->text().contains(QStringLiteral("dav.example.com")));
     }
     EXPECT_TRUE(named);
-    // No store: nothing to remember in.
-    EXPECT_TRUE(dialog.RememberBox()->isHidden());
+    // No store: the choice is greyed, and the dialog says why, even when ticked by a script.
+    EXPECT_FALSE(dialog.RememberBox()->isHidden());
+    EXPECT_FALSE(dialog.RememberBox()->isEnabled());
+    dialog.RememberBox()->setChecked(true);
+    auto* note = dialog.findChild<QLabel*>(QStringLiteral("storeNote"));
+    ASSERT_NE(note, nullptr);
+    EXPECT_TRUE(note->isVisible());
+    EXPECT_TRUE(note->text().contains(QStringLiteral("no password store")));
     QTest::keyClicks(dialog.PasswordField(), QStringLiteral("s3cret"));
     QTest::keyClick(dialog.PasswordField(), Qt::Key_Return);
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
@@ -37,7 +43,8 @@ TEST(SyncPasswordDialogTest, WithAStoreThePasswordMayBeRemembered) {
     syncui::PasswordDialog dialog(nullptr, QStringLiteral("ann"), QStringLiteral("dav.example.com"),
                                   true);
     dialog.show();
-    ASSERT_FALSE(dialog.RememberBox()->isHidden());
+    ASSERT_TRUE(dialog.RememberBox()->isEnabled());
+    EXPECT_EQ(dialog.findChild<QLabel*>(QStringLiteral("storeNote")), nullptr);
     EXPECT_FALSE(dialog.RememberBox()->isChecked());
     dialog.RememberBox()->setChecked(true);
     QTest::mouseClick(dialog.OkButton(), Qt::LeftButton);
