@@ -198,10 +198,17 @@ void ConflictsDialog::ShowPerson(int row) {
     deletionDefault_ = deletionOther_ = nullptr;
     shown_ = row;
     page_ = new QWidget;
-    scroll_->setWidget(page_);  // the page before goes with its buttons
+    // The page before goes with its buttons; the new one is shown when it is whole.
+    const auto show = [this] {
+        scroll_->setWidget(page_);
+        page_->show();
+        page_->layout()->activate();
+        Update();
+    };
     if (row < 0 || row >= static_cast<int>(held_.size())) {
         heading_->clear();
-        Update();
+        new QVBoxLayout(page_);
+        show();
         return;
     }
     const Held& h = held_[static_cast<size_t>(row)];
@@ -237,8 +244,8 @@ void ConflictsDialog::ShowPerson(int row) {
         group->addButton(deletionDefault_);
         group->addButton(deletionOther_);
         (choice.otherDeletion ? deletionOther_ : deletionDefault_)->setChecked(true);
-        grid->addWidget(deletionDefault_, 1, 0, 1, 3);
-        grid->addWidget(deletionOther_, 2, 0, 1, 3);
+        grid->addWidget(deletionDefault_, 1, 0, 1, 3, Qt::AlignLeft);
+        grid->addWidget(deletionOther_, 2, 0, 1, 3, Qt::AlignLeft);
         connect(deletionOther_, &QRadioButton::toggled, this, [this, row](bool on) {
             choices_[static_cast<size_t>(row)].otherDeletion = on;
             Update();
@@ -257,7 +264,7 @@ void ConflictsDialog::ShowPerson(int row) {
         grid->setRowStretch(line, 1);
         allHere_->setEnabled(false);
         allServer_->setEnabled(false);
-        Update();
+        show();
         return;
     }
 
@@ -292,7 +299,8 @@ void ConflictsDialog::ShowPerson(int row) {
                 (s == 0 ? tr("Keep %1 here: %2") : tr("Keep %1 from the server: %2"))
                     .arg(FieldLabel(f), value.empty() ? tr("(empty)") : U(value)));
             group->addButton(sides[s]);
-            stack->addWidget(sides[s]);
+            // As wide as its text: a click beside it is no choice.
+            stack->addWidget(sides[s], 0, Qt::AlignLeft);
             stack->addWidget(ValueLabel(value, cell));
             grid->addWidget(cell, line, 1 + s, Qt::AlignTop);
         }
@@ -314,7 +322,7 @@ void ConflictsDialog::ShowPerson(int row) {
     grid->setRowStretch(line, 1);
     allHere_->setEnabled(true);
     allServer_->setEnabled(true);
-    Update();
+    show();
 }
 
 void ConflictsDialog::ChooseAll(Side side) {

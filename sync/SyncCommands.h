@@ -56,6 +56,9 @@ public:
     bool AfterEditDue() const { return afterEdit_.isActive(); }
     bool RetryDue() const { return retry_.isActive(); }
     int RetryWait() const { return retry_.interval(); }
+    // The clock's sync: whether it runs, and every how many milliseconds.
+    bool ClockRuns() const { return every_.isActive(); }
+    int ClockInterval() const { return every_.interval(); }
     int SyncsStarted() const { return started_; }
 
     bool Syncing() const { return session_ != nullptr; }

@@ -35,13 +35,10 @@
 #include "SettingsSandbox.h"
 #include "SyncCommands.h"
 #include "SyncSession.h"
+#include "SyncFrame.h"
 #include "TestBook.h"
 
 namespace {
-
-QString Q(const std::string& s) {
-    return QString::fromStdString(s);
-}
 
 carddav::Account HarbourAccount() {
     carddav::Account account;
@@ -52,91 +49,7 @@ carddav::Account HarbourAccount() {
     return account;
 }
 
-class SyncCommandsTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_TRUE(sandbox_.IsValid());
-        CurrentDatabasePath.clear();
-        // The syncs by themselves wait until a test asks for them.
-        syncui::AutoSyncSettings{0, false, false}.Write();
-        frame_ = std::make_unique<MainFrame>(MainFrame::Options{false});
-        // Never the desktop's own store: each test says what it has.
-        frame_->Sync().Passwords().SetStore({});
-    }
-    void TearDown() override {
-        frame_.reset();
-        CurrentDatabasePath.clear();
-    }
-
-    void Open(const std::string& path) {
-        files_.Answer(Q(path));
-        frame_->Action(cmd::kFileOpen)->trigger();
-    }
-
-    bool Offered(int command) const { return frame_->Action(command)->isEnabled(); }
-
-    int Persons(const std::string& path) const {
-        return std::stoi(TestBook::QueryText(path, "SELECT COUNT(*) FROM Person"));
-    }
-
-    // The cards in the address book, by a listing of its own.
-    static int CardsOn(const CardDavServer& server, const QUrl& book, const QString& password) {
-        carddav::DavClient client;
-        client.SetCredentials(server.User(), password);
-        bool done = false;
-        int cards = -1;
-        client.Propfind(book, 1, carddav::body::PropfindEtags(),
-                        [&](const carddav::DavReply& reply) {
-                            done = true;
-                            if (reply.Ok()) {
-                                cards = 0;
-                                for (const carddav::DavResponse& response : reply.responses) {
-                                    cards += response.url != book ? 1 : 0;
-                                }
-                            }
-                        });
-        EXPECT_TRUE(QTest::qWaitFor([&] { return done; }, 30000));
-        return cards;
-    }
-
-    // Puts a card on the server as another device would.
-    static void PutCard(const CardDavServer& server, const char* name, const QByteArray& card) {
-        carddav::DavClient client;
-        client.SetCredentials(server.User(), server.Password());
-        bool done = false;
-        client.Put(server.AddressBookUrl().resolved(QUrl(QString::fromLatin1(name))), card,
-                   QString(), [&](const carddav::DavReply& reply) {
-                       EXPECT_TRUE(reply.Ok()) << reply.error.toStdString();
-                       done = true;
-                   });
-        EXPECT_TRUE(QTest::qWaitFor([&] { return done; }, 30000));
-    }
-
-    // Links the open book's file to the server's address book, as the dialog would.
-    carddav::Account LinkTo(const std::string& path, const CardDavServer& server) {
-        carddav::Account account;
-        account.server = server.BaseUrl().toString();
-        account.user = server.User();
-        account.addressBook = server.AddressBookUrl();
-        account.displayName = QStringLiteral("Contacts");
-        carddav::Link(path, account);
-        frame_->Sync().Recheck();
-        frame_->UpdateCommands();
-        return account;
-    }
-
-    bool WaitForSync() {
-        return QTest::qWaitFor([&] { return !frame_->Sync().Syncing(); }, 60000);
-    }
-
-    QString Status() const { return frame_->statusBar()->currentMessage(); }
-
-    SettingsSandbox sandbox_;
-    TestBook book_;
-    MessageRecorder boxes_;
-    FileDialogRecorder files_;
-    std::unique_ptr<MainFrame> frame_;
-};
+class SyncCommandsTest : public SyncFrameTest {};
 
 TEST_F(SyncCommandsTest, TheFileMenuHoldsTheSyncSubmenu) {
     QMenu* file = frame_->menuBar()->actions().first()->menu();
