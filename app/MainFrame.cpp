@@ -106,10 +106,9 @@ MainFrame::MainFrame(const Options& options, QWidget* parent)
     });
     connect(sync_, &syncui::SyncCommands::HeldChanged, this,
             [this](const std::vector<RecordId>& held) {
-                view_->MarkPersons(
-                    std::set<RecordId, std::less<>>(held.begin(), held.end()),
-                    style()->standardIcon(QStyle::SP_MessageBoxWarning),
-                    tr("Changed here and on the server: File, Sync, Conflicts"));
+                view_->MarkPersons(std::set<RecordId, std::less<>>(held.begin(), held.end()),
+                                   style()->standardIcon(QStyle::SP_MessageBoxWarning),
+                                   tr("Changed here and on the server: File, Sync, Conflicts"));
             });
     connect(sync_, &syncui::SyncCommands::Synced, this,
             [this](const std::string& path, const carddav::SyncOutcome&) {
@@ -190,8 +189,8 @@ void MainFrame::UpdateCommands() {
     actions_[cmd::kSaveAsPdf]->setVisible(previewing);
     // The book shown may be another now: its syncs by themselves begin.
     sync_->BookOpened(view_->Path());
-    for (int command : {cmd::kLinkToServer, cmd::kSyncNow, cmd::kSyncConflicts,
-                        cmd::kSyncSettings, cmd::kUnlink}) {
+    for (int command : {cmd::kLinkToServer, cmd::kSyncNow, cmd::kSyncConflicts, cmd::kSyncSettings,
+                        cmd::kUnlink}) {
         actions_[command]->setEnabled(sync_->Offered(command, view_->Path()));
     }
 }

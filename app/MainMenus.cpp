@@ -69,8 +69,9 @@ const std::map<int, const char*>& Prompts() {
          QT_TRANSLATE_NOOP("MainFrame",
                            "Bring the book and its address book on the server in step\nSync now")},
         {cmd::kSyncConflicts,
-         QT_TRANSLATE_NOOP("MainFrame", "Choose what to keep of the persons changed here and on "
-                                        "the server\nSync conflicts")},
+         QT_TRANSLATE_NOOP("MainFrame",
+                           "Choose what to keep of the persons changed here and on "
+                           "the server\nSync conflicts")},
         {cmd::kSyncSettings,
          QT_TRANSLATE_NOOP("MainFrame",
                            "Choose when a linked book syncs by itself\nSync settings")},

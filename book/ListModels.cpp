@@ -27,8 +27,7 @@ PersonListModel::PersonListModel(QObject* parent)
                     Heading(QT_TRANSLATE_NOOP("MainView", "Company"))},
                    parent) {}
 
-void PersonListModel::SetMarked(std::set<RecordId, std::less<>> persons, QIcon icon,
-                                QString tip) {
+void PersonListModel::SetMarked(std::set<RecordId, std::less<>> persons, QIcon icon, QString tip) {
     if (persons == marked_ && tip == markTip_) {
         return;
     }
@@ -49,7 +48,8 @@ QVariant PersonListModel::Cell(size_t row, int column, int role) const {
     if (role != Qt::DisplayRole && role != Qt::ToolTipRole) {
         return QVariant();
     }
-    const QString text = column == 0 ? FromStoredText(Rows().Name(row)) : Shown(Rows().Company(row));
+    const QString text =
+        column == 0 ? FromStoredText(Rows().Name(row)) : Shown(Rows().Company(row));
     if (role == Qt::ToolTipRole && marked) {
         return text + QLatin1Char('\n') + markTip_;
     }

@@ -279,8 +279,8 @@ void ConflictsDialog::ShowPerson(int row) {
     grid->addWidget(server, 0, 2);
     int line = 1;
     for (int f : h.differing) {
-        const bool both = h.here.fields[f] != h.base.fields[f] &&
-                          h.server.fields[f] != h.base.fields[f];
+        const bool both =
+            h.here.fields[f] != h.base.fields[f] && h.server.fields[f] != h.base.fields[f];
         auto* label = new QLabel(FieldLabel(f) + QLatin1Char(':'), page_);
         label->setToolTip(both ? tr("Changed on both sides") : tr("Changed on one side"));
         if (both) {
@@ -311,7 +311,8 @@ void ConflictsDialog::ShowPerson(int row) {
         for (int s = 0; s < 2; ++s) {
             connect(sides[s], &QRadioButton::toggled, this, [this, row, f, s](bool on) {
                 if (on) {
-                    choices_[static_cast<size_t>(row)].fields[f] = s == 0 ? Side::Here : Side::Server;
+                    choices_[static_cast<size_t>(row)].fields[f] =
+                        s == 0 ? Side::Here : Side::Server;
                     Update();
                 }
             });

@@ -40,7 +40,8 @@ QString Wait(int ms) {
                             : SyncCommands::tr("%1 minutes").arg(minutes);
     }
     const int seconds = std::max(1, (ms + 500) / 1000);
-    return seconds == 1 ? SyncCommands::tr("1 second") : SyncCommands::tr("%1 seconds").arg(seconds);
+    return seconds == 1 ? SyncCommands::tr("1 second")
+                        : SyncCommands::tr("%1 seconds").arg(seconds);
 }
 
 QString ServerName(const carddav::Account& account) {
@@ -351,17 +352,16 @@ void SyncCommands::Finish(const carddav::SyncOutcome& outcome) {
                           .arg(InSentence(outcome.error));
         } else {
             ++failures_;
-            const int cap = std::max(firstRetry_, (settings_.minutes > 0
-                                                        ? std::max(settings_.minutes, 5)
-                                                        : 60) *
-                                                      kMinute);
+            const int cap =
+                std::max(firstRetry_,
+                         (settings_.minutes > 0 ? std::max(settings_.minutes, 5) : 60) * kMinute);
             int wait = firstRetry_;
             for (int i = 1; i < failures_ && wait < cap; ++i) {
                 wait *= 2;
             }
             wait = std::min(wait, cap);
-            failed_ = tr("Sync failed: %1 Retrying in %2.")
-                          .arg(InSentence(outcome.error), Wait(wait));
+            failed_ =
+                tr("Sync failed: %1 Retrying in %2.").arg(InSentence(outcome.error), Wait(wait));
             retry_.start(wait);
         }
     }

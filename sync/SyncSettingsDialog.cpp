@@ -29,8 +29,8 @@ AutoSyncSettings AutoSyncSettings::Read() {
     bool ok = false;
     const int minutes = settings->value(QLatin1String(kMinutesKey)).toInt(&ok);
     // A value written by hand that is not offered falls back to the default.
-    if (ok && std::find(std::begin(kIntervals), std::end(kIntervals), minutes) !=
-                  std::end(kIntervals)) {
+    if (ok &&
+        std::find(std::begin(kIntervals), std::end(kIntervals), minutes) != std::end(kIntervals)) {
         out.minutes = minutes;
     }
     out.atOpen = settings->value(QLatin1String(kAtOpenKey), true).toBool();
@@ -74,9 +74,8 @@ SyncSettingsDialog::SyncSettingsDialog(QWidget* owner, const AutoSyncSettings& s
     ok_ = platform::PlaceButton(this, units, QT_TRANSLATE_NOOP("platform::DialogButton", "OK"), 1,
                                 55, 73, 50, 14);
     ok_->setDefault(true);
-    QPushButton* cancel =
-        platform::PlaceButton(this, units, QT_TRANSLATE_NOOP("platform::DialogButton", "Cancel"), 2,
-                              109, 73, 50, 14);
+    QPushButton* cancel = platform::PlaceButton(
+        this, units, QT_TRANSLATE_NOOP("platform::DialogButton", "Cancel"), 2, 109, 73, 50, 14);
     QPushButton* help = platform::PlaceButton(
         this, units, QT_TRANSLATE_NOOP("platform::DialogButton", "&Help..."), 3, 163, 73, 50, 14);
     connect(ok_, &QPushButton::clicked, this, &SyncSettingsDialog::accept);

@@ -10,8 +10,8 @@ namespace syncui {
 
 // When a linked book syncs by itself. Kept in the program's settings, for every book.
 struct AutoSyncSettings {
-    int minutes = 15;      // between two syncs while the book is open; 0: never by the clock
-    bool atOpen = true;    // when the book is opened
+    int minutes = 15;       // between two syncs while the book is open; 0: never by the clock
+    bool atOpen = true;     // when the book is opened
     bool afterEdit = true;  // a few seconds after each change made in the window
 
     static AutoSyncSettings Read();

@@ -94,9 +94,10 @@ TEST_F(SyncByItselfTest, TheLinkedBookSyncsWhenOpenedAndByTheClock) {
     const std::string path = book_.Create();
     TestBook::AddPerson(path, "Ann", "Lee");
     const carddav::Account account = LinkBook(path, server);
-    ASSERT_TRUE(synccheck::PutOnServer(server, "zoe.vcf",
-                                       "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:zoe-1\r\nFN:Zoe Zimmer\r\n"
-                                       "N:Zimmer;Zoe;;;\r\nEND:VCARD\r\n"));
+    ASSERT_TRUE(
+        synccheck::PutOnServer(server, "zoe.vcf",
+                               "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:zoe-1\r\nFN:Zoe Zimmer\r\n"
+                               "N:Zimmer;Zoe;;;\r\nEND:VCARD\r\n"));
     frame_->Sync().Passwords().Keep(account, QString(), false);
     frame_->Sync().SetAutoSync({15, true, false});
     Open(path);
@@ -141,7 +142,8 @@ TEST_F(SyncByItselfTest, AFailureStaysInTheStatusBarAndIsTriedAgainLaterEachTime
     EXPECT_TRUE(boxes_.Calls().empty());
     EXPECT_TRUE(Notice().startsWith(QStringLiteral("Sync failed: the server could not be reached")))
         << Notice().toStdString();
-    EXPECT_TRUE(Notice().endsWith(QStringLiteral("Retrying in 1 second."))) << Notice().toStdString();
+    EXPECT_TRUE(Notice().endsWith(QStringLiteral("Retrying in 1 second.")))
+        << Notice().toStdString();
     EXPECT_EQ(frame_->Sync().RetryWait(), 400);
     // The next try fails too, and waits twice as long.
     const int tries = frame_->Sync().SyncsStarted();
@@ -253,8 +255,7 @@ TEST_F(SyncByItselfTest, TheSettingsDialogSetsTheClockAndTheOtherTimes) {
     ASSERT_TRUE(Offered(cmd::kSyncSettings));
     frame_->OnCommand(cmd::kSyncSettings);
     EXPECT_EQ(intervals, QStringList({QStringLiteral("Off"), QStringLiteral("5 minutes"),
-                                      QStringLiteral("15 minutes"),
-                                      QStringLiteral("60 minutes")}));
+                                      QStringLiteral("15 minutes"), QStringLiteral("60 minutes")}));
     EXPECT_EQ(frame_->Sync().AutoSyncs().minutes, 60);
     const syncui::AutoSyncSettings read = syncui::AutoSyncSettings::Read();
     EXPECT_EQ(read.minutes, 60);

@@ -34,8 +34,8 @@
 #include "RecordEditing.h"
 #include "SettingsSandbox.h"
 #include "SyncCommands.h"
-#include "SyncSession.h"
 #include "SyncFrame.h"
+#include "SyncSession.h"
 #include "TestBook.h"
 
 namespace {
@@ -71,8 +71,8 @@ TEST_F(SyncCommandsTest, TheFileMenuHoldsTheSyncSubmenu) {
                                   QStringLiteral("Sync &Now\tF9"), QStringLiteral("&Conflicts..."),
                                   QStringLiteral("&Settings..."), QStringLiteral("&Unlink")}));
     EXPECT_EQ(frame_->Action(cmd::kSyncNow)->shortcut(), QKeySequence(Qt::Key_F9));
-    for (int command : {cmd::kLinkToServer, cmd::kSyncNow, cmd::kSyncConflicts,
-                        cmd::kSyncSettings, cmd::kUnlink}) {
+    for (int command : {cmd::kLinkToServer, cmd::kSyncNow, cmd::kSyncConflicts, cmd::kSyncSettings,
+                        cmd::kUnlink}) {
         EXPECT_FALSE(frame_->Action(command)->statusTip().isEmpty()) << command;
     }
     // The letter of the submenu is no other item's of the File menu.

@@ -136,7 +136,8 @@ TEST(ConflictsDialogTest, ADeletionShowsWhatTheSyncDoesAndTheOtherWay) {
     back.base = back.server;
     syncui::ConflictsDialog dialog(nullptr, {gone, back});
     dialog.show();
-    EXPECT_EQ(dialog.Persons()->item(0)->text(), QStringLiteral("Lee, Ann (deleted on the server)"));
+    EXPECT_EQ(dialog.Persons()->item(0)->text(),
+              QStringLiteral("Lee, Ann (deleted on the server)"));
     EXPECT_EQ(dialog.Persons()->item(1)->text(), QStringLiteral("Cole, Cy (deleted here)"));
     // Nothing to choose field by field; what the sync does comes chosen.
     EXPECT_FALSE(dialog.KeepAllHere()->isEnabled());

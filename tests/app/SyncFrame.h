@@ -130,7 +130,7 @@ protected:
 
     QString Notice() const {
         return frame_->Sync().Notice()->isVisibleTo(frame_.get()) ? frame_->Sync().Notice()->text()
-                                                                   : QString();
+                                                                  : QString();
     }
 
     bool WaitForSync() {
