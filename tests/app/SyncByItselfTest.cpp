@@ -162,6 +162,38 @@ TEST_F(SyncByItselfTest, AFailureStaysInTheStatusBarAndIsTriedAgainLaterEachTime
     EXPECT_TRUE(boxes_.Calls().empty());
 }
 
+TEST_F(SyncByItselfTest, UndoingADeleteThatWasSentBringsThePersonBackToTheServer) {
+    CardDavServer server(CardDavServer::Kind::Radicale);
+    ASSERT_TRUE(server.Ok()) << server.Failure().toStdString();
+    const std::string path = book_.Create();
+    const RecordId ann = TestBook::AddPerson(path, "Ann", "Adams");
+    TestBook::AddContact(path, ann, "2026-12-01 09:30:00", "Called about the boat");
+    TestBook::AddPerson(path, "Bob", "Brown");
+    Open(path);
+    const carddav::Account account = LinkTo(path, server);
+    frame_->Sync().Passwords().Keep(account, QString(), false);
+    SyncNowAndWait();
+    frame_->Sync().SetAutoSync({0, false, true});
+    frame_->Sync().SetDelays(100, 60000);
+    ASSERT_EQ(frame_->View()->CurrentPersonId(), ann);
+
+    int started = frame_->Sync().SyncsStarted();
+    frame_->Action(cmd::kDeletePerson)->trigger();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return frame_->Sync().SyncsStarted() > started; }, 10000));
+    ASSERT_TRUE(WaitUntilQuiet());
+    EXPECT_EQ(synccheck::Cards(server).size(), 1u);
+
+    started = frame_->Sync().SyncsStarted();
+    frame_->Action(cmd::kUndoDelete)->trigger();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return frame_->Sync().SyncsStarted() > started; }, 10000));
+    ASSERT_TRUE(WaitUntilQuiet());
+    EXPECT_TRUE(Status().startsWith(QStringLiteral("Synced: 1 sent"))) << Status().toStdString();
+    EXPECT_EQ(synccheck::Cards(server).size(), 2u);
+    EXPECT_TRUE(synccheck::InStep(path, server));
+    // Back with the same record id and the contact log.
+    EXPECT_EQ(TestBook::QueryText(path, "SELECT PersonID FROM Contact"), ann);
+}
+
 // Every file below the folder that holds the text, by path.
 QStringList FilesHolding(const QString& folder, const QByteArray& text) {
     QStringList found;
