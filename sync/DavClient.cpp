@@ -23,6 +23,9 @@ namespace {
 // More hops than any sane server needs: a chain this long is a misconfiguration.
 constexpr int kMaximumRedirects = 5;
 constexpr qint64 kReadBlock = 64 * 1024;
+// Read in one turn of the event loop, at most: a whole book's answer that came at once is read
+// over many turns, and the window answers between them.
+constexpr qint64 kReadTurn = 8 * kReadBlock;
 
 QString Tr(const char* text) {
     return QCoreApplication::translate("carddav::DavClient", text);
@@ -107,6 +110,7 @@ struct DavClient::Pending {
     bool tooLarge = false;
     bool timedOut = false;
     bool cancelled = false;
+    bool readQueued = false;  // the rest of what came is read in a later turn
 };
 
 DavClient::DavClient(QObject* parent) : QObject(parent), network_(new QNetworkAccessManager(this)) {
@@ -223,12 +227,14 @@ void DavClient::Start(const std::shared_ptr<Pending>& pending) {
             p->multistatus = std::make_unique<MultistatusReader>(p->url);
         }
     });
-    connect(reply, &QNetworkReply::readyRead, this, [reply, weak, over] {
+    connect(reply, &QNetworkReply::readyRead, this, [this, reply, weak, over] {
         auto p = weak.lock();
-        if (!p || p->tooLarge) {
+        if (!p || p->tooLarge || p->readQueued) {
             return;
         }
-        Take(*p, reply);
+        if (!Take(*p, reply)) {
+            ReadLater(p, over);
+        }
         over(p->received);
     });
 #if QT_CONFIG(ssl)
@@ -259,33 +265,79 @@ void DavClient::Start(const std::shared_ptr<Pending>& pending) {
         Qt::QueuedConnection);
 }
 
-void DavClient::Take(Pending& pending, QNetworkReply* reply) {
+bool DavClient::Take(Pending& pending, QNetworkReply* reply) {
     if (!pending.multistatus) {
         const QByteArray bytes = reply->readAll();
         pending.received += bytes.size();
         pending.data += bytes;
-        return;
+        return true;
     }
     // A block at a time, so that what waits to be read is never copied whole.
-    while (reply->bytesAvailable() > 0) {
+    for (qint64 taken = 0; reply->bytesAvailable() > 0;) {
+        if (taken >= kReadTurn) {
+            return false;
+        }
         const QByteArray bytes = reply->read(kReadBlock);
         if (bytes.isEmpty()) {
             break;
         }
+        taken += bytes.size();
         pending.received += bytes.size();
         pending.multistatus->Add(bytes);
     }
+    return true;
+}
+
+void DavClient::ReadLater(const std::shared_ptr<Pending>& pending,
+                          const std::function<void(qint64)>& over) {
+    pending->readQueued = true;
+    std::weak_ptr<Pending> weak = pending;
+    QMetaObject::invokeMethod(
+        this,
+        [this, weak, over] {
+            auto p = weak.lock();
+            if (!p || p->cancelled || !p->reply) {
+                return;
+            }
+            p->readQueued = false;
+            if (p->tooLarge) {
+                return;
+            }
+            if (!Take(*p, p->reply)) {
+                ReadLater(p, over);
+            }
+            over(p->received);
+        },
+        Qt::QueuedConnection);
 }
 
 void DavClient::Finished(const std::shared_ptr<Pending>& pending, QNetworkReply* reply) {
-    reply->deleteLater();
     if (pending->cancelled || pending->reply != reply) {
+        reply->deleteLater();
         return;
     }
-    pending->reply = nullptr;
-    if (!pending->tooLarge) {
-        Take(*pending, reply);
+    if (!pending->tooLarge && !Take(*pending, reply)) {
+        // The rest of a long answer in the next turns, the end after it. All has come: no
+        // time-out now.
+        pending->timer->stop();
+        std::weak_ptr<Pending> weak = pending;
+        QMetaObject::invokeMethod(
+            this,
+            [this, weak, guard = QPointer<QNetworkReply>(reply)] {
+                if (!guard) {
+                    return;
+                }
+                if (auto p = weak.lock()) {
+                    Finished(p, guard);
+                } else {
+                    guard->deleteLater();
+                }
+            },
+            Qt::QueuedConnection);
+        return;
     }
+    reply->deleteLater();
+    pending->reply = nullptr;
 
     DavReply result;
     result.url = pending->url;

@@ -101,8 +101,12 @@ private:
     struct Pending;
     void Start(const std::shared_ptr<Pending>& pending);
     void Finished(const std::shared_ptr<Pending>& pending, QNetworkReply* reply);
-    // What has come of the answer, read or gathered.
-    static void Take(Pending& pending, QNetworkReply* reply);
+    // What has come of the answer, read or gathered; false when more waits than one turn of
+    // the event loop reads.
+    static bool Take(Pending& pending, QNetworkReply* reply);
+    // Reads on in the next turn; over checks the size read.
+    void ReadLater(const std::shared_ptr<Pending>& pending,
+                   const std::function<void(qint64)>& over);
 
     QNetworkAccessManager* network_;
     QString user_, password_;

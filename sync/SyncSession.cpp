@@ -30,8 +30,9 @@ QString Tr(const char* text) {
 constexpr int kParallel = 4;
 // Cards asked for in one addressbook-multiget.
 constexpr size_t kBatch = 200;
-// Cards applied in one transaction: each reads the state of the whole book first.
-constexpr size_t kApplyBatch = 2000;
+// Cards applied in one transaction, the window's event loop turning between two: small enough
+// that the window never waits long, large enough that commits are few.
+constexpr size_t kApplyBatch = 250;
 // The cards the server took, written to the state ten at a time: a tenth of the writes, and
 // little for a sync cut short to find again.
 constexpr size_t kSentBatch = 10;
@@ -131,6 +132,7 @@ struct SyncSession::Run {
     std::set<std::string> mustFetch;
     // The pull: the changes found, the cards still to fetch, the token to store at the end.
     std::vector<apply::Remote> remote;
+    size_t applied = 0;  // of remote, those in the book
     std::deque<QUrl> toFetch;
     QString newToken;
     bool tokenGood = false;
@@ -582,8 +584,11 @@ void SyncSession::Fetch() {
 void SyncSession::Apply() {
     Run& run = *run_;
     const int total = static_cast<int>(run.remote.size());
-    emit Progress(0, total);
-    for (size_t from = 0; from < run.remote.size(); from += kApplyBatch) {
+    if (run.applied == 0) {
+        emit Progress(0, total);
+    }
+    if (run.applied < run.remote.size()) {
+        const size_t from = run.applied;
         const size_t to = std::min(run.remote.size(), from + kApplyBatch);
         // Moved: the book takes each card as the batch goes.
         const std::vector<apply::Remote> batch(
@@ -598,9 +603,15 @@ void SyncSession::Apply() {
             Finish(Tr("The book could not be written: %1").arg(Q(e.Message())));
             return;
         }
+        run.applied = to;
         emit Progress(static_cast<int>(to), total);
+        if (to < run.remote.size()) {
+            Later(&SyncSession::Apply);
+            return;
+        }
     }
     run.remote.clear();
+    run.applied = 0;
     if (run.problems.isEmpty()) {
         Store([&] {
             Database db;

@@ -26,8 +26,8 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <functional>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>

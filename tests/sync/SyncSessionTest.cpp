@@ -3,11 +3,13 @@
 // cards written straight to the server for other programs.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <string>
 #include <vector>
 
 #include <QEventLoop>
+#include <QFile>
 #include <QTimer>
 
 #include "AddressBook.h"
@@ -418,6 +420,51 @@ TEST(SyncSessionAuth, AWrongPasswordSaysSoAndChangesNothing) {
     EXPECT_EQ(TestBook::QueryText(path, "SELECT count(*) FROM SyncCard"), "0");
     EXPECT_EQ(TestBook::QueryText(path, "SELECT count(*) FROM Person"), "1");
     EXPECT_EQ(RunSync(path, QStringLiteral("right")).sent, 1);
+}
+
+}  // namespace
+
+namespace {
+
+// A first sync whose answer is longer than the client reads in one turn of the event loop, and
+// whose cards fill more than one transaction: every card arrives once, in step, with progress
+// counted up to the whole.
+TEST(SyncSessionLongAnswerTest, ALongAnswerReadOverManyTurnsBringsEveryCard) {
+    CardDavServer server(Kind::Radicale);
+    ASSERT_TRUE(server.Ok()) << server.Failure().toStdString();
+    const QString folder = server.AddressBookFolder();
+    constexpr int kCards = 640;
+    for (int n = 0; n < kCards; ++n) {
+        QFile file(QStringLiteral("%1/long-%2.vcf").arg(folder).arg(n));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        const QByteArray note(2000 + n, static_cast<char>('a' + n % 26));
+        file.write("BEGIN:VCARD\r\nVERSION:3.0\r\nUID:long-" + QByteArray::number(n) +
+                   "\r\nFN:Person " + QByteArray::number(n) + "\r\nN:Person" +
+                   QByteArray::number(n) + ";Ann;;;\r\nNOTE:" + note + "\r\nEND:VCARD\r\n");
+    }
+    TestBook book;
+    const std::string path = book.Create();
+    synccheck::LinkTo(path, server);
+    std::vector<int> progress;
+    const carddav::SyncOutcome outcome =
+        RunSync(path, server.Password(), [&](carddav::SyncSession& session) {
+            QObject::connect(&session, &carddav::SyncSession::Progress, [&](int done, int total) {
+                if (total == kCards) {
+                    progress.push_back(done);
+                }
+            });
+        });
+    ASSERT_TRUE(outcome.Ok()) << outcome.error.toStdString();
+    EXPECT_EQ(outcome.received, kCards);
+    EXPECT_EQ(TestBook::QueryText(path, "SELECT COUNT(*) FROM Person"), std::to_string(kCards));
+    EXPECT_EQ(TestBook::QueryText(path, "SELECT COUNT(DISTINCT Href) FROM SyncCard"),
+              std::to_string(kCards));
+    EXPECT_TRUE(InStep(path, server));
+    // Applied a part at a time, each part counted.
+    ASSERT_GE(progress.size(), 3u);
+    EXPECT_EQ(progress.front(), 0);
+    EXPECT_EQ(progress.back(), kCards);
+    EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
 }
 
 }  // namespace
