@@ -5,6 +5,7 @@
 
 #include <QAuthenticator>
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QHostAddress>
 #include <QLocale>
 #include <QNetworkAccessManager>
@@ -13,6 +14,8 @@
 #include <QPointer>
 #include <QTimer>
 #if QT_CONFIG(ssl)
+#include <QSslCertificate>
+#include <QSslConfiguration>
 #include <QSslError>
 #endif
 
@@ -105,6 +108,7 @@ struct DavClient::Pending {
     std::unique_ptr<MultistatusReader> multistatus;
     qint64 received = 0;
     QString sslErrors;
+    QByteArray refusedCertificate;  // DER
     int authAsked = 0;
     bool authRefused = false;
     bool tooLarge = false;
@@ -238,15 +242,28 @@ void DavClient::Start(const std::shared_ptr<Pending>& pending) {
         over(p->received);
     });
 #if QT_CONFIG(ssl)
-    connect(reply, &QNetworkReply::sslErrors, this, [weak](const QList<QSslError>& errors) {
-        if (auto p = weak.lock()) {
-            QStringList texts;
-            for (const QSslError& error : errors) {
-                texts.append(error.errorString());
-            }
-            p->sslErrors = texts.join(QLatin1Char(' '));
-        }
-    });
+    connect(reply, &QNetworkReply::sslErrors, this,
+            [this, weak, reply](const QList<QSslError>& errors) {
+                QSslCertificate peer = reply->sslConfiguration().peerCertificate();
+                if (peer.isNull() && !errors.isEmpty()) {
+                    peer = errors.first().certificate();
+                }
+                // The very certificate the user trusted for the account: its faults (signed
+                // by itself, another name) are what the user accepted.
+                if (!peer.isNull() && !trusted_.isEmpty() &&
+                    CertificateSha256(peer.toDer()) == trusted_) {
+                    reply->ignoreSslErrors(errors);
+                    return;
+                }
+                if (auto p = weak.lock()) {
+                    QStringList texts;
+                    for (const QSslError& error : errors) {
+                        texts.append(error.errorString());
+                    }
+                    p->sslErrors = texts.join(QLatin1Char(' '));
+                    p->refusedCertificate = peer.isNull() ? QByteArray() : peer.toDer();
+                }
+            });
 #endif
     // Queued: the callback may delete this client, and with it the reply, which must not
     // happen inside the reply's own signal.
@@ -384,7 +401,16 @@ void DavClient::Finished(const std::shared_ptr<Pending>& pending, QNetworkReply*
         result.error = Tr("The server moved this to %1.")
                            .arg(result.location.toDisplayString(QUrl::RemoveUserInfo));
     } else if (result.status == 0 || reply->error() != QNetworkReply::NoError) {
-        if (!pending->sslErrors.isEmpty()) {
+        result.refusedCertificate = pending->refusedCertificate;
+        if (!result.refusedCertificate.isEmpty()) {
+            lastRefused_ = result.refusedCertificate;
+        }
+        result.certificateChanged = !pending->refusedCertificate.isEmpty() && !trusted_.isEmpty();
+        if (result.certificateChanged) {
+            result.error =
+                Tr("The server's certificate is not the one trusted for this account: "
+                   "it has changed since, and the connection was refused.");
+        } else if (!pending->sslErrors.isEmpty()) {
             result.error =
                 Tr("The secure connection to the server failed: %1").arg(pending->sslErrors);
         } else {
@@ -476,6 +502,14 @@ void DavClient::CancelAll() {
 
 int DavClient::InFlight() const {
     return int(pending_.size());
+}
+
+void DavClient::SetTrustedCertificate(const QString& sha256) {
+    trusted_ = sha256.toLower();
+}
+
+QString CertificateSha256(const QByteArray& der) {
+    return QString::fromLatin1(QCryptographicHash::hash(der, QCryptographicHash::Sha256).toHex());
 }
 
 bool IsInside(const QUrl& url, const QUrl& collection) {

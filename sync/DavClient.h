@@ -54,6 +54,10 @@ struct DavReply {
     // A sync-collection answer cut short by the server (507 on the collection itself): ask
     // again with syncToken for the rest.
     bool truncated = false;
+    // The connection was refused on a certificate the system does not trust (DER), and whether
+    // a certificate was trusted for the account and this is another.
+    QByteArray refusedCertificate;
+    bool certificateChanged = false;
 
     bool Ok() const { return error.isEmpty(); }
 };
@@ -75,6 +79,13 @@ public:
     void SetTimeout(int milliseconds);
     // A body larger than this is cut off and the request fails.
     void SetMaximumBody(qint64 bytes);
+    // The certificate the user trusted for the account (hex SHA-256 of its DER) is taken also
+    // where the system does not trust it; any other untrusted one is refused. Empty: none.
+    void SetTrustedCertificate(const QString& sha256);
+    // The certificate refused last (DER), for a caller whose steps hide the replies (the
+    // finding of address books); empty when none was.
+    QByteArray LastRefusedCertificate() const { return lastRefused_; }
+    void ClearRefusedCertificate() { lastRefused_.clear(); }
 
     // Any request. PROPFIND and REPORT follow redirects by hand (same method, body and
     // headers, at most a few hops, a loop refused); the others follow none. Bodies of
@@ -110,11 +121,16 @@ private:
 
     QNetworkAccessManager* network_;
     QString user_, password_;
+    QString trusted_;
+    QByteArray lastRefused_;
     int timeout_ = 30000;
     qint64 maximumBody_ = 64 << 20;
     int requestsSent_ = 0;
     std::vector<std::shared_ptr<Pending>> pending_;
 };
+
+// The SHA-256 of a certificate's DER, in lower-case hex: what trust is kept by.
+QString CertificateSha256(const QByteArray& der);
 
 // Whether url is a member of the collection (the same server, under its path), not the
 // collection itself: an answer may name anything, and only members are the address book's.

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QTreeWidget>
 
+#include "CertificateDialog.h"
 #include "DialogUnits.h"
 #include "MessageBox.h"
 
@@ -176,6 +177,18 @@ void LinkDialog::Stop() {
 void LinkDialog::ShowFound(const carddav::DiscoveryResult& result) {
     if (!result.Ok()) {
         SetBusy(false, result.error);
+        // A certificate the system does not trust: shown, and trusted if the user says so.
+        const QByteArray refused = client_->LastRefusedCertificate();
+        client_->ClearRefusedCertificate();
+        if (!refused.isEmpty() && carddav::CertificateSha256(refused) != trusted_) {
+            CertificateDialog ask(this, carddav::ServerUrl(server_->text().trimmed()).host(),
+                                  refused);
+            if (ask.exec() == QDialog::Accepted) {
+                trusted_ = carddav::CertificateSha256(refused);
+                client_->SetTrustedCertificate(trusted_);
+                FindAddressBooks();
+            }
+        }
         return;
     }
     searched_ = true;
@@ -224,6 +237,7 @@ void LinkDialog::Finish() {
     chosen_ = carddav::Account();
     chosen_.server = server_->text().trimmed();
     chosen_.user = user_->text();
+    chosen_.trustedCertificate = trusted_;
     if (!found_.empty()) {
         const int row = list_->indexOfTopLevelItem(list_->currentItem());
         if (row < 0) {

@@ -89,6 +89,8 @@ private:
     bool busy_ = false;
     // Each search or creation its own number: an answer to an older one is dropped.
     int request_ = 0;
+    // The certificate the user trusted in this dialog (hex SHA-256).
+    QString trusted_;
     QString httpAccepted_;
     carddav::Account chosen_;
 };

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QStatusBar>
 
+#include "CertificateDialog.h"
 #include "Commands.h"
 #include "ConflictsDialog.h"
 #include "LinkDialog.h"
@@ -344,10 +345,17 @@ void SyncCommands::Finish(const carddav::SyncOutcome& outcome) {
     if (failed && outcome.passwordRefused) {
         passwords_.Forget(sessionAccount_);
     }
+    const bool certificate = failed && !outcome.refusedCertificate.isEmpty();
     if (failed && !sessionByUser_) {
         // A sync by itself never opens a dialog: the status bar says it, and it is tried again,
         // later each time, up to the clock's interval.
-        if (outcome.passwordRefused) {
+        if (certificate) {
+            failed_ = outcome.certificateChanged
+                          ? tr("Sync failed: the server's certificate has changed since it was "
+                               "trusted. File, Sync, Sync Now tells more.")
+                          : tr("Sync failed: the server's certificate is not trusted. File, "
+                               "Sync, Sync Now shows it.");
+        } else if (outcome.passwordRefused) {
             failed_ = tr("Sync failed: %1 File, Sync, Sync Now asks for the password again.")
                           .arg(InSentence(outcome.error));
         } else {
@@ -372,11 +380,39 @@ void SyncCommands::Finish(const carddav::SyncOutcome& outcome) {
         pending_ = false;
         afterEdit_.start();
     }
-    if (failed && sessionByUser_) {
+    if (certificate && sessionByUser_) {
+        TrustOrRefuse(path, outcome);
+    } else if (failed && sessionByUser_) {
         platform::ShowMessage(owner_,
                               tr("The sync with %1 did not finish:\n%2")
                                   .arg(ServerName(sessionAccount_), outcome.error),
                               tr("Error Syncing"), platform::MessageIcon::Error);
+    }
+}
+
+void SyncCommands::TrustOrRefuse(const std::string& path, const carddav::SyncOutcome& outcome) {
+    const QString server = ServerName(sessionAccount_);
+    if (outcome.certificateChanged) {
+        platform::ShowMessage(
+            owner_,
+            tr("The certificate of %1 is not the one you trusted for this book: it has changed "
+               "since. The sync refused it, as it may be another computer's that stands between "
+               "you and the server.\n\nWhen the server's owner says the certificate was "
+               "renewed, link the book again (File, Sync, Link to Server) to see the new one.")
+                .arg(server),
+            tr("Error Syncing"), platform::MessageIcon::Warning);
+        return;
+    }
+    CertificateDialog ask(owner_, server, outcome.refusedCertificate);
+    if (ask.exec() != QDialog::Accepted) {
+        return;
+    }
+    carddav::TrustCertificate(path, carddav::CertificateSha256(outcome.refusedCertificate));
+    carddav::Account account;
+    QString password;
+    if (path == sessionPath_ && carddav::ReadAccount(path, account) &&
+        passwords_.Find(account, password)) {
+        Start(path, account, password, true);
     }
 }
 

@@ -95,6 +95,9 @@ private:
     void Start(const std::string& path, const carddav::Account& account, const QString& password,
                bool byUser);
     void Finish(const carddav::SyncOutcome& outcome);
+    // A sync the user started met a certificate the system does not trust: shown to be
+    // trusted, then the sync again; one that changed since it was trusted is refused.
+    void TrustOrRefuse(const std::string& path, const carddav::SyncOutcome& outcome);
     bool Linked(const std::string& path);
     // A sync by itself, unless one runs (then once more after it) or the user is busy in a
     // dialog (then a little later).

@@ -77,7 +77,17 @@ void Link(const std::string& path, const Account& account) {
     row.addressBook = Std(account.addressBook.toString());
     row.displayName = Std(account.displayName);
     row.vcard4 = account.vcard4;
+    row.trustedCertificate = Std(account.trustedCertificate);
     state::WriteAccount(st, row);
+    transaction.CommitUnstamped();
+}
+
+void TrustCertificate(const std::string& path, const QString& sha256) {
+    Database db;
+    db.Open(path);
+    Statement& st = db.CreateStatement();
+    Transaction transaction(st);
+    state::WriteTrust(st, Std(sha256));
     transaction.CommitUnstamped();
 }
 
@@ -104,6 +114,7 @@ bool ReadAccount(const std::string& path, Account& account) {
     account.displayName = Q(row.displayName);
     account.vcard4 = row.vcard4;
     account.lastSync = QDateTime::fromString(Q(row.lastSync), Qt::ISODate);
+    account.trustedCertificate = Q(row.trustedCertificate);
     return true;
 }
 
@@ -185,6 +196,7 @@ void SyncSession::Start() {
     }
     run_->book = QUrl(Q(run_->account.addressBook));
     client_.SetCredentials(Q(run_->account.user), password_);
+    client_.SetTrustedCertificate(Q(run_->account.trustedCertificate));
     Push();
 }
 
@@ -200,6 +212,8 @@ void SyncSession::Cancel() {
 void SyncSession::Fail(const DavReply& reply) {
     if (run_) {
         run_->outcome.passwordRefused = reply.status == 401;
+        run_->outcome.refusedCertificate = reply.refusedCertificate;
+        run_->outcome.certificateChanged = reply.certificateChanged;
     }
     Finish(reply.error);
 }

@@ -31,6 +31,10 @@ struct SyncOutcome {
     int conflicts = 0;  // persons held because both sides changed a field (all held, not only new)
     int fetched = 0;    // cards the server sent
     bool passwordRefused = false;  // the sync ended on the server refusing user or password
+    // The sync ended on a certificate the system does not trust (DER), and whether it is
+    // another than the one trusted for the account.
+    QByteArray refusedCertificate;
+    bool certificateChanged = false;
     bool Ok() const { return error.isEmpty() && !cancelled; }
     // "Synced: 3 sent, 5 received, 1 conflict held", or the error.
     QString Summary() const;
@@ -44,12 +48,17 @@ struct Account {
     QString displayName;
     bool vcard4 = false;
     QDateTime lastSync;  // of the last sync that ran to its end (UTC); invalid: none yet
+    // The SHA-256 (hex) of the certificate the user trusted for the server although the system
+    // does not; empty: the system's trust alone.
+    QString trustedCertificate;
 };
 
 // Links the book at path to the address book: the account is stored and every person will be
 // sent by the first sync. A book already linked is linked anew (its state forgotten first).
 // Throws SQLException when the file cannot be written.
 void Link(const std::string& path, const Account& account);
+// Trusts the server's certificate of that SHA-256 (hex) for the book's account from now on.
+void TrustCertificate(const std::string& path, const QString& sha256);
 // Forgets the account and every person's state; the persons stay.
 void Unlink(const std::string& path);
 // False when the book is not linked.

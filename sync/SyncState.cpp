@@ -26,6 +26,8 @@ void CreateTables(Statement& st) {
         "BookUrl TEXT NOT NULL, BookName TEXT NOT NULL DEFAULT '', Version4 INTEGER NOT NULL "
         "DEFAULT 0, SyncToken TEXT NOT NULL DEFAULT '', CTag TEXT NOT NULL DEFAULT '', "
         "LastSync TEXT NOT NULL DEFAULT '');"
+        // Kept beside the account: a book linked before there was trust reads as before.
+        "CREATE TABLE IF NOT EXISTS SyncTrust(Sha256 TEXT NOT NULL);"
         "CREATE TABLE IF NOT EXISTS SyncCard(PersonID TEXT NOT NULL PRIMARY KEY, Href TEXT NOT "
         "NULL, ETag TEXT NOT NULL DEFAULT '', Base BLOB NOT NULL, Fields TEXT NOT NULL, HeldCard "
         "BLOB, HeldETag TEXT);"
@@ -63,6 +65,17 @@ bool ReadAccount(Statement& st, AccountRow& account) {
         account.lastSync = q.GetString(8);
     }
     st.CloseQuery();
+    if (found) {
+        Query& trust = st.ExecuteQuery(
+            "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = 'SyncTrust'");
+        const bool has = trust.Next() && trust.GetInt(1) == 1;
+        st.CloseQuery();
+        if (has) {
+            Query& t = st.ExecuteQuery("SELECT Sha256 FROM SyncTrust LIMIT 1");
+            account.trustedCertificate = t.Next() ? t.GetString(1) : std::string();
+            st.CloseQuery();
+        }
+    }
     return found;
 }
 
@@ -73,6 +86,15 @@ void WriteAccount(Statement& st, const AccountRow& a) {
                Quoted(a.addressBook) + ", " + Quoted(a.displayName) + ", " +
                (a.vcard4 ? "1" : "0") + ", " + Quoted(a.syncToken) + ", " + Quoted(a.ctag) + ", " +
                Quoted(a.lastSync) + ")");
+    WriteTrust(st, a.trustedCertificate);
+}
+
+void WriteTrust(Statement& st, const std::string& sha256) {
+    CreateTables(st);
+    st.Execute("DELETE FROM SyncTrust");
+    if (!sha256.empty()) {
+        st.Execute("INSERT INTO SyncTrust VALUES(" + Quoted(sha256) + ")");
+    }
 }
 
 void WriteToken(Statement& st, const std::string& token, const std::string& lastSync) {
@@ -81,7 +103,9 @@ void WriteToken(Statement& st, const std::string& token, const std::string& last
 }
 
 void Forget(Statement& st) {
-    st.Execute("DROP TABLE IF EXISTS SyncCard; DROP TABLE IF EXISTS SyncAccount");
+    st.Execute(
+        "DROP TABLE IF EXISTS SyncCard; DROP TABLE IF EXISTS SyncAccount; DROP TABLE IF EXISTS "
+        "SyncTrust");
 }
 
 namespace {

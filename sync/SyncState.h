@@ -23,6 +23,9 @@ struct AccountRow {
     std::string server, user, addressBook, displayName;
     bool vcard4 = false;
     std::string syncToken, ctag, lastSync;
+    // The SHA-256 of a certificate the user trusted for this account although the system does
+    // not (hex); empty: the system's trust alone.
+    std::string trustedCertificate;
 };
 
 // One person as last agreed with the server.
@@ -47,6 +50,8 @@ bool ReadAccount(cppsqlite3::Statement& st, AccountRow& account);
 // Replaces the account: there is at most one.
 void WriteAccount(cppsqlite3::Statement& st, const AccountRow& account);
 void WriteToken(cppsqlite3::Statement& st, const std::string& token, const std::string& lastSync);
+// The certificate trusted for the account (hex SHA-256; empty: none).
+void WriteTrust(cppsqlite3::Statement& st, const std::string& sha256);
 // The account and every card row go.
 void Forget(cppsqlite3::Statement& st);
 

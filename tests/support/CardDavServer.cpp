@@ -8,6 +8,8 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QProcess>
+#include <QSslCertificate>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QThread>
@@ -65,6 +67,17 @@ CardDavServer::CardDavServer(Kind kind, const QString& password, const QString& 
                           << QStringLiteral("--auth-htpasswd-filename") << users
                           << QStringLiteral("--auth-htpasswd-encryption")
                           << QStringLiteral("plain");
+            }
+            if (mode == QLatin1String("tls")) {
+                // A certificate of its own, signed by itself, as on a server at home.
+                if (!MakeCertificate(failure_)) {
+                    return;
+                }
+                base_.setScheme(QStringLiteral("https"));
+                arguments << QStringLiteral("--ssl") << QStringLiteral("True")
+                          << QStringLiteral("--certificate")
+                          << folder_.filePath(QStringLiteral("cert.pem")) << QStringLiteral("--key")
+                          << folder_.filePath(QStringLiteral("key.pem"));
             }
             addressBook_ = base_.resolved(QUrl(QStringLiteral("/user/contacts/")));
             break;
@@ -148,6 +161,39 @@ bool CardDavServer::Restart() {
     return false;
 }
 
+bool CardDavServer::MakeCertificate(QString& why) {
+    QProcess openssl;
+    openssl.start(QStringLiteral("openssl"),
+                  {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"),
+                   QStringLiteral("rsa:2048"), QStringLiteral("-nodes"), QStringLiteral("-keyout"),
+                   folder_.filePath(QStringLiteral("key.pem")), QStringLiteral("-out"),
+                   folder_.filePath(QStringLiteral("cert.pem")), QStringLiteral("-days"),
+                   QStringLiteral("30"), QStringLiteral("-subj"),
+                   QStringLiteral("/CN=127.0.0.1/O=Tidemark Test Server"),
+                   QStringLiteral("-addext"), QStringLiteral("subjectAltName=IP:127.0.0.1")});
+    if (!openssl.waitForFinished(30000) || openssl.exitStatus() != QProcess::NormalExit ||
+        openssl.exitCode() != 0) {
+        why = QStringLiteral("openssl made no certificate: %1 %2")
+                  .arg(openssl.errorString(), QString::fromUtf8(openssl.readAllStandardError()));
+        return false;
+    }
+    return true;
+}
+
+QByteArray CardDavServer::CertificateDer() const {
+    const QList<QSslCertificate> certificates =
+        QSslCertificate::fromPath(folder_.filePath(QStringLiteral("cert.pem")));
+    return certificates.isEmpty() ? QByteArray() : certificates.first().toDer();
+}
+
+bool CardDavServer::RenewCertificate() {
+    Stop();
+    if (!MakeCertificate(failure_)) {
+        return false;
+    }
+    return Restart();
+}
+
 QString CardDavServer::AddressBookFolder() const {
     return folder_.filePath(QStringLiteral("collections/collection-root") +
                             addressBook_.path().chopped(1));
@@ -192,6 +238,9 @@ bool CardDavServer::MakeAddressBook(QString& why) {
         "<d:resourcetype><d:collection/><c:addressbook/></d:resourcetype>"
         "<d:displayname>Contacts</d:displayname></d:prop></d:set></d:mkcol>";
     QNetworkReply* reply = network.sendCustomRequest(request, "MKCOL", body);
+    // The test's own server: its certificate is the one the helper made.
+    QObject::connect(reply, &QNetworkReply::sslErrors, reply,
+                     [reply] { reply->ignoreSslErrors(); });
     QEventLoop loop;
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
     QTimer::singleShot(10000, &loop, &QEventLoop::quit);

@@ -15,7 +15,8 @@ public:
     enum class Kind { Radicale, Xandikos, Faulty };
 
     // Radicale checks user and password against a plain htpasswd file when password is given;
-    // otherwise it takes any. Xandikos asks for none. For Faulty, mode names the fault
+    // otherwise it takes any; with mode "tls" it answers on https with a certificate signed by
+    // itself, made by openssl. Xandikos asks for none. For Faulty, mode names the fault
     // (tests/sync/faulty_dav.py); its "tls" answers on https.
     explicit CardDavServer(Kind kind, const QString& password = {}, const QString& mode = {});
     ~CardDavServer();
@@ -40,6 +41,10 @@ public:
     // Starts the server again after Stop(), on the same folder and port: what it stored is
     // still there. False, with Failure() saying why, when it does not answer.
     bool Restart();
+    // Radicale with "tls": its certificate (DER), and a new one made in its place, the server
+    // started again with it.
+    QByteArray CertificateDer() const;
+    bool RenewCertificate();
     // Radicale's folder of the address book's cards, one .vcf file each.
     QString AddressBookFolder() const;
     // The folder the server stores in, and another one of the test's beside it.
@@ -48,6 +53,7 @@ public:
 private:
     bool WaitUntilAnswering(QString& why);
     bool MakeAddressBook(QString& why);
+    bool MakeCertificate(QString& why);
     static QString TemporaryTemplate();
 
     Kind kind_;
