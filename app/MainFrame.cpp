@@ -20,6 +20,7 @@
 
 #include "AboutDialog.h"
 #include "BookWatcher.h"
+#include "CardExtrasPanel.h"
 #include "CommandAvailability.h"
 #include "CommandKeys.h"
 #include "CommandLine.h"
@@ -102,8 +103,31 @@ MainFrame::MainFrame(const Options& options, QWidget* parent)
     connect(sync_, &syncui::SyncCommands::BookRewritten, this, [this](const std::string& path) {
         if (path == view_->Path()) {
             view_->OnReload();
+            cardExtras_->ShowPerson(view_->Path(), view_->CurrentPersonId());
         }
     });
+    // Under the details, what a synced card holds beyond the fields; its addresses and numbers
+    // mail and dial as the value buttons do.
+    cardExtras_ = new syncui::CardExtrasPanel(this);
+    view_->SetExtraDetails(cardExtras_);
+    connect(view_, &MainView::StateChanged, this, [this] {
+        if (view_->Path() != extrasPath_ || view_->CurrentPersonId() != extrasPerson_) {
+            extrasPath_ = view_->Path();
+            extrasPerson_ = view_->CurrentPersonId();
+            cardExtras_->ShowPerson(extrasPath_, extrasPerson_);
+        }
+    });
+    connect(cardExtras_, &syncui::CardExtrasPanel::MailRequested, this, [this](const QString& to) {
+        if (book::OpenMail(view_, to)) {
+            book::NoteValueUsed(*view_, book::kEmailButton, to);
+        }
+    });
+    connect(cardExtras_, &syncui::CardExtrasPanel::DialRequested, this,
+            [this](const QString& number) {
+                if (book::Dial(view_, number)) {
+                    book::NoteValueUsed(*view_, book::kHomePhoneButton, number);
+                }
+            });
     connect(sync_, &syncui::SyncCommands::HeldChanged, this,
             [this](const std::vector<RecordId>& held) {
                 view_->MarkPersons(std::set<RecordId, std::less<>>(held.begin(), held.end()),
@@ -115,11 +139,13 @@ MainFrame::MainFrame(const Options& options, QWidget* parent)
                 // The book is read again at once, the selection kept, not a second later.
                 if (path == view_->Path()) {
                     view_->OnReload();
+                    cardExtras_->ShowPerson(view_->Path(), view_->CurrentPersonId());
                 }
             });
     // Another program may have linked or unlinked the book.
     connect(view_->Watcher(), &BookWatcher::ChangedElsewhere, this, [this] {
         sync_->Recheck();
+        cardExtras_->ShowPerson(view_->Path(), view_->CurrentPersonId());
         UpdateCommands();
     });
     // The lists' keys run their commands as the menus do.

@@ -2,12 +2,14 @@
 
 #include <map>
 #include <optional>
+#include <string>
 
 #include <QMainWindow>
 #include <QPointer>
 
 #include "Document.h"
 #include "RecentFileList.h"
+#include "RecordId.h"
 #include "ReportData.h"
 
 class ContextMenus;
@@ -19,8 +21,9 @@ namespace reports {
 class PrintController;
 }
 namespace syncui {
+class CardExtrasPanel;
 class SyncCommands;
-}
+}  // namespace syncui
 class QMenu;
 class QToolBar;
 
@@ -62,6 +65,7 @@ public:
     QToolBar* PreviewToolBar() const { return previewBar_; }
     reports::PrintController& Printing() { return *print_; }
     syncui::SyncCommands& Sync() { return *sync_; }
+    syncui::CardExtrasPanel& CardExtras() { return *cardExtras_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -107,6 +111,10 @@ private:
     QStackedWidget* client_ = nullptr;
     reports::PrintController* print_ = nullptr;
     syncui::SyncCommands* sync_ = nullptr;
+    syncui::CardExtrasPanel* cardExtras_ = nullptr;
+    // The person the card's extras were read for.
+    std::string extrasPath_;
+    RecordId extrasPerson_;
     reports::EnvelopeOptions envelopeOptions_;
     std::map<int, QAction*> actions_;
     QPointer<QWidget> startupScreen_;

@@ -460,6 +460,10 @@ void MainView::Apply(const record_commands::Outcome& outcome) {
     }
 }
 
+void MainView::SetExtraDetails(QWidget* extra) {
+    panes_->SetExtra(extra);
+}
+
 void MainView::MarkPersons(std::set<RecordId, std::less<>> persons, QIcon icon, QString tip) {
     personModel_->SetMarked(std::move(persons), std::move(icon), std::move(tip));
 }

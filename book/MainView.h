@@ -130,6 +130,9 @@ public:
     // The width of the person list's pane; setting it moves the handle, the details take the rest.
     int ListPaneWidth() const;
     void SetListPaneWidth(int width);
+    // A widget shown under the details while it is not hidden (what a synced card holds
+    // beyond the fields).
+    void SetExtraDetails(QWidget* extra);
     // The width the user last gave the list (dragged or set), kept while a narrow window
     // squeezes the pane; what is stored between runs.
     int ChosenListPaneWidth() const;

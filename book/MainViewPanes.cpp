@@ -23,9 +23,12 @@ public:
         setSizePolicy(policy);
     }
     bool hasHeightForWidth() const override { return form != nullptr; }
-    int heightForWidth(int width) const override { return form ? form->HeightFor(width) : -1; }
+    int heightForWidth(int width) const override {
+        return form ? form->HeightFor(width) + (panes ? panes->ExtraHeight(width) : 0) : -1;
+    }
 
     const MainViewForm* form = nullptr;
+    const MainViewPanes* panes = nullptr;
 };
 
 MainViewPanes::MainViewPanes(QWidget* view) : QObject(nullptr), view_(view) {
@@ -38,6 +41,7 @@ MainViewPanes::MainViewPanes(QWidget* view) : QObject(nullptr), view_(view) {
     // Tab goes through the details' own controls, not the area around them.
     detailsScroll_->setFocusPolicy(Qt::NoFocus);
     details_ = new DetailsPane;
+    details_->panes = this;
     detailsScroll_->setWidget(details_);
     listLayout_ = new QVBoxLayout(listPane_);
 }
@@ -84,7 +88,8 @@ void MainViewPanes::Measure() {
     const int sideBySide = form_->LeastSideBySideWidth() + extra;
     const int stacked = form_->LeastWidth() + extra;
     const int wanted = std::max(form_->DetailsSize().width() * 4 / 5 + extra, sideBySide);
-    details_->setMinimumSize(form_->LeastWidth(), form_->DetailsSize().height());
+    details_->setMinimumSize(form_->LeastWidth(),
+                             form_->DetailsSize().height() + ExtraHeight(details_->width()));
     detailsScroll_->setMinimumWidth(wanted <= room       ? wanted
                                     : sideBySide <= room ? sideBySide
                                                          : std::min(stacked, room));
@@ -151,9 +156,50 @@ bool MainViewPanes::eventFilter(QObject* watched, QEvent* event) {
         ApplyListPaneWidth();
     }
     if (watched == details_ && event->type() == QEvent::Resize) {
-        form_->Fit(details_->size());
+        FitDetails();
         // Stacked or side by side: the height the details need may have changed with it.
         details_->updateGeometry();
     }
+    // The extra widget shown, hidden or filled anew: the form makes room for it, or takes the
+    // room back.
+    if (watched == extra_ &&
+        (event->type() == QEvent::ShowToParent || event->type() == QEvent::HideToParent ||
+         event->type() == QEvent::LayoutRequest)) {
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                Measure();
+                FitDetails();
+                details_->updateGeometry();
+            },
+            Qt::QueuedConnection);
+    }
     return QObject::eventFilter(watched, event);
+}
+
+void MainViewPanes::SetExtra(QWidget* extra) {
+    extra_ = extra;
+    extra_->setParent(details_);
+    extra_->installEventFilter(this);
+    FitDetails();
+}
+
+int MainViewPanes::ExtraHeight(int width) const {
+    if (!extra_ || extra_->isHidden()) {
+        return 0;
+    }
+    return extra_->hasHeightForWidth() ? extra_->heightForWidth(width)
+                                       : extra_->sizeHint().height();
+}
+
+void MainViewPanes::FitDetails() {
+    if (!form_) {
+        return;
+    }
+    const QSize size = details_->size();
+    const int below = ExtraHeight(size.width());
+    form_->Fit(QSize(size.width(), size.height() - below));
+    if (below > 0) {
+        extra_->setGeometry(0, size.height() - below, size.width(), below);
+    }
 }

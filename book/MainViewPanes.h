@@ -36,6 +36,9 @@ public:
     int ChosenListPaneWidth() const;
     // The whole form beside the list, with the handle between.
     QSize SizeHint() const;
+    // A widget under the details' form (what a synced card holds beyond the fields): as wide as
+    // the details, as high as it asks while shown; the form keeps the rest.
+    void SetExtra(QWidget* extra);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -44,6 +47,10 @@ private:
     class DetailsPane;
 
     void ApplyListPaneWidth();
+    // The height the extra widget takes at the width, 0 while it is hidden.
+    int ExtraHeight(int width) const;
+    // The form and the extra widget placed in the details' size.
+    void FitDetails();
     // The list pane's margins and the details' least size in the view's font.
     void Measure();
     void Rescale();
@@ -55,6 +62,7 @@ private:
     QVBoxLayout* listLayout_ = nullptr;
     QScrollArea* detailsScroll_ = nullptr;
     DetailsPane* details_ = nullptr;
+    QWidget* extra_ = nullptr;
     int chosenListWidth_ = 0;
     bool rescalePending_ = false;
 };

@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "PersonRecord.h"
 #include "VCardMapping.h"
@@ -17,5 +18,17 @@ std::string CardToSend(std::string_view base, const PersonRecord& person, bool v
 
 // The fields of the first card in the text; false when the text holds no card.
 bool ReadCardFields(std::string_view cardText, CardFields& out);
+
+// What a card holds beyond the 17 fields, to be shown (read-only) with the person.
+struct CardExtra {
+    enum class Kind { Email, Phone, Birthday, Nickname, Note, Categories };
+    Kind kind = Kind::Note;
+    std::string types;  // the TYPE words in lower case, "work, cell" (PREF and VOICE left out)
+    std::string value;  // UTF-8, escapes undone, "mailto:" and "tel:" taken off
+};
+// Of the first card in the text: the e-mail addresses and telephone numbers no field is read
+// from, the birthday, nicknames, notes and categories, in the card's order; empty values are
+// left out.
+std::vector<CardExtra> ReadCardExtras(std::string_view cardText);
 
 }  // namespace transfer::vcard

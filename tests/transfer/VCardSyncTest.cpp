@@ -342,3 +342,54 @@ TEST(VCardSync, ReadCardFieldsNeedsACardAndReadsTheFirst) {
 }
 
 }  // namespace
+
+namespace {
+
+using transfer::vcard::CardExtra;
+using transfer::vcard::ReadCardExtras;
+
+std::string Shown(const std::vector<CardExtra>& extras) {
+    std::string out;
+    for (const CardExtra& e : extras) {
+        out += std::to_string(static_cast<int>(e.kind)) + "[" + e.types + "]" + e.value + "\n";
+    }
+    return out;
+}
+
+TEST(VCardExtras, WhatNoFieldIsReadFromIsListedInTheCardsOrder) {
+    // The preferred e-mail and the typed numbers fill fields; the rest is more on the card.
+    const std::string card =
+        "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Lee;Ann;;;\r\nFN:Ann Lee\r\n"
+        "EMAIL;TYPE=INTERNET,HOME:ann@home.example\r\n"
+        "EMAIL;TYPE=INTERNET,WORK,PREF:ann@work.example\r\n"
+        "TEL;TYPE=CELL:+47 111\r\nTEL;TYPE=CELL,VOICE:+47 222\r\nTEL;TYPE=HOME:+47 333\r\n"
+        "BDAY:1980-04-12\r\nNICKNAME:Annie,Nan\r\nNOTE:Met at the harbour\\, 2019\\nBoat: "
+        "Tern\r\nCATEGORIES:Sailing,Family\r\nX-CUSTOM:kept\r\nPHOTO;ENCODING=b:AAAA\r\n"
+        "END:VCARD\r\n";
+    EXPECT_EQ(Shown(ReadCardExtras(card)),
+              "0[home]ann@home.example\n"
+              "1[cell]+47 222\n"
+              "2[]1980-04-12\n"
+              "3[]Annie, Nan\n"
+              "4[]Met at the harbour, 2019\r\nBoat: Tern\n"
+              "5[]Sailing, Family\n");
+}
+
+TEST(VCardExtras, VersionsSchemesAndEmptyValuesAsAPersonReadsThem) {
+    // 4.0: "tel:" and "mailto:" URIs; 2.1: bare type words and quoted-printable in Latin-1.
+    EXPECT_EQ(Shown(ReadCardExtras("BEGIN:VCARD\r\nVERSION:4.0\r\nFN:Bo\r\nN:;Bo;;;\r\n"
+                                   "EMAIL:bo@a.example\r\nEMAIL;TYPE=work:mailto:bo@b.example\r\n"
+                                   "TEL;VALUE=uri;TYPE=\"cell,text\":tel:+1-555-0100\r\n"
+                                   "TEL;VALUE=uri;TYPE=cell:tel:+1-555-0199\r\n"
+                                   "NOTE:\r\nBDAY:--0412\r\nEND:VCARD\r\n")),
+              "0[work]bo@b.example\n1[cell]+1-555-0199\n2[]--0412\n");
+    EXPECT_EQ(Shown(ReadCardExtras("BEGIN:VCARD\r\nVERSION:2.1\r\nN:Ode;Cy\r\n"
+                                   "TEL;HOME;VOICE:111\r\nTEL;HOME:222\r\n"
+                                   "NOTE;ENCODING=QUOTED-PRINTABLE;CHARSET=ISO-8859-1:Caf=E9 "
+                                   "at=0D=0Anoon\r\nEND:VCARD\r\n")),
+              "1[home]222\n4[]Café at\r\nnoon\n");
+    EXPECT_TRUE(ReadCardExtras("").empty());
+    EXPECT_TRUE(ReadCardExtras("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Di\r\nEND:VCARD\r\n").empty());
+}
+
+}  // namespace
