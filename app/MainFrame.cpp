@@ -65,6 +65,9 @@ MainFrame::MainFrame(const Options& options, QWidget* parent)
 
     // The sync's progress and its Cancel stand at the status bar's right.
     sync_ = new syncui::SyncCommands(this, bar);
+    // A sync at start waits for the start-up screen to go: its password question would open
+    // under it.
+    sync_->SetWaitWhile([this] { return startupScreen_ && startupScreen_->isVisible(); });
     view_ = new MainView(this);
     print_ = new reports::PrintController(this);
     client_ = new QStackedWidget(this);

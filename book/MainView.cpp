@@ -465,6 +465,9 @@ void MainView::SetExtraDetails(QWidget* extra) {
 }
 
 void MainView::MarkPersons(std::set<RecordId, std::less<>> persons, QIcon icon, QString tip) {
+    // No taller than a line: a mark does not make every row of the list grow.
+    const int line = form_->personList->fontMetrics().height();
+    form_->personList->setIconSize(QSize(line * 3 / 4, line * 3 / 4));
     personModel_->SetMarked(std::move(persons), std::move(icon), std::move(tip));
 }
 

@@ -1,5 +1,7 @@
 #include "MainViewForm.h"
 
+#include <climits>
+
 #include <algorithm>
 #include <limits>
 
@@ -307,6 +309,16 @@ void MainViewForm::Fit(const QSize& detailsSize) {
     contactList->setColumnWidth(
         3, std::max(0, ClientWidth(contactList) - contactList->columnWidth(0) -
                            contactList->columnWidth(1) - contactList->columnWidth(2)));
+}
+
+std::pair<int, int> MainViewForm::Span() const {
+    int left = INT_MAX, right = 0;
+    for (const Placed& placed : placed_) {
+        const QRect r = placed.widget->geometry();
+        left = std::min(left, r.left());
+        right = std::max(right, r.right() + 1);
+    }
+    return placed_.empty() ? std::pair{0, 0} : std::pair{left, right};
 }
 
 void MainViewForm::SetValue(QWidget* control, const std::string& value) {

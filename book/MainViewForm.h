@@ -39,6 +39,9 @@ public:
     void SetUpColumns();
     // Lays the details out for the details pane's new size.
     void Fit(const QSize& detailsSize);
+    // Across the details, where the form's boxes begin and end as last fitted: what stands
+    // under the form lines up with them.
+    std::pair<int, int> Span() const;
     // The least width of the details pane with the company beside the phones, and with it under
     // them; the height the details need at a width.
     int LeastSideBySideWidth() const { return leastSideBySide_; }

@@ -200,6 +200,9 @@ void MainViewPanes::FitDetails() {
     const int below = ExtraHeight(size.width());
     form_->Fit(QSize(size.width(), size.height() - below));
     if (below > 0) {
-        extra_->setGeometry(0, size.height() - below, size.width(), below);
+        // Under the form's boxes, as wide as they are.
+        const auto [left, right] = form_->Span();
+        const int width = right > left ? right - left : size.width();
+        extra_->setGeometry(right > left ? left : 0, size.height() - below, width, below);
     }
 }

@@ -114,7 +114,10 @@ ConflictsDialog::ConflictsDialog(QWidget* owner, std::vector<Held> held)
     left->addWidget(personsLabel);
     persons_ = new QListWidget(this);
     persons_->setFixedWidth(units.X(120));
+    const int line = persons_->fontMetrics().height();
+    persons_->setIconSize(QSize(line, line));
     personsLabel->setBuddy(persons_);
+    persons_->setAccessibleName(tr("Persons"));
     left->addWidget(persons_, 1);
 
     auto* right = new QVBoxLayout;
@@ -129,6 +132,9 @@ ConflictsDialog::ConflictsDialog(QWidget* owner, std::vector<Held> held)
     scroll_ = new QScrollArea(this);
     scroll_->setWidgetResizable(true);
     scroll_->setFrameShape(QFrame::StyledPanel);
+    // Tab goes through the choices, not the area around them.
+    scroll_->setFocusPolicy(Qt::NoFocus);
+    scroll_->setAccessibleName(tr("The fields that differ"));
     right->addWidget(scroll_, 1);
     auto* all = new QHBoxLayout;
     right->addLayout(all);

@@ -15,20 +15,20 @@ PasswordDialog::PasswordDialog(QWidget* owner, const QString& user, const QStrin
     setWindowTitle(tr("Sync Password"));
     setFont(platform::DialogFont());
     const platform::DialogUnits units(font());
-    setFixedSize(units.X(220), units.Y(hasStore ? 84 : 100));
+    setFixedSize(units.X(250), units.Y(hasStore ? 84 : 104));
 
     auto* text = new QLabel(tr("The password of %1 on %2:").arg(user, server), this);
     text->setTextFormat(Qt::PlainText);
     text->setWordWrap(true);
-    units.Place(text, 7, 7, 206, 16);
+    units.Place(text, 7, 7, 236, 16);
     auto* label = new QLabel(tr("&Password:"), this);
     units.Place(label, 7, 29, 45, 8);
     password_ = new QLineEdit(this);
     password_->setEchoMode(QLineEdit::Password);
-    units.Place(password_, 54, 27, 159, 12);
+    units.Place(password_, 54, 27, 189, 12);
     label->setBuddy(password_);
     remember_ = new QCheckBox(tr("&Remember in the desktop's password store"), this);
-    units.Place(remember_, 54, 43, 159, 10);
+    units.Place(remember_, 54, 43, 189, 10);
     // Without a store the choice is there, greyed, and the dialog says why.
     remember_->setEnabled(hasStore);
     if (!hasStore) {
@@ -38,16 +38,16 @@ PasswordDialog::PasswordDialog(QWidget* owner, const QString& user, const QStrin
         note->setObjectName(QStringLiteral("storeNote"));
         note->setWordWrap(true);
         note->setTextFormat(Qt::PlainText);
-        units.Place(note, 64, 55, 149, 20);
+        units.Place(note, 64, 55, 179, 24);
     }
 
-    const int buttons = hasStore ? 63 : 79;
+    const int buttons = hasStore ? 63 : 83;
     ok_ = platform::PlaceButton(this, units, QT_TRANSLATE_NOOP("platform::DialogButton", "OK"), 1,
-                                109, buttons, 50, 14);
+                                139, buttons, 50, 14);
     ok_->setDefault(true);
     QPushButton* cancel =
         platform::PlaceButton(this, units, QT_TRANSLATE_NOOP("platform::DialogButton", "Cancel"), 2,
-                              163, buttons, 50, 14);
+                              193, buttons, 50, 14);
     connect(ok_, &QPushButton::clicked, this, &PasswordDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &PasswordDialog::reject);
 }

@@ -462,7 +462,8 @@ void SyncCommands::AutoSync() {
         return;
     }
     // The user is in a dialog or a menu: the sync waits until they are done.
-    if (QApplication::activeModalWidget() || QApplication::activePopupWidget()) {
+    if (QApplication::activeModalWidget() || QApplication::activePopupWidget() ||
+        (waitWhile_ && waitWhile_())) {
         afterEdit_.start();
         return;
     }

@@ -50,6 +50,8 @@ public:
     const AutoSyncSettings& AutoSyncs() const { return settings_; }
     // Takes the settings for this run (the dialog also writes them to the settings).
     void SetAutoSync(const AutoSyncSettings& settings);
+    // While this says so, a sync by itself waits (the start-up screen is up).
+    void SetWaitWhile(std::function<bool()> busy) { waitWhile_ = std::move(busy); }
     // The delays of the syncs by themselves, for tests: after a change, and the first retry.
     void SetDelays(int afterEditMs, int firstRetryMs);
     // Whether a sync by itself is due (a timer runs for it).
@@ -136,6 +138,7 @@ private:
     // The password was asked for by a sync by itself: once per run and account.
     std::set<QString> askedFor_;
     int started_ = 0;
+    std::function<bool()> waitWhile_;
 
     QLabel* notice_ = nullptr;
     int held_ = 0;

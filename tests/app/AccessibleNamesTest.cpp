@@ -12,6 +12,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QPushButton>
@@ -29,7 +30,10 @@
 #include <memory>
 #include <ostream>
 
+#include "CardDavServer.h"
+#include "CertificateDialog.h"
 #include "Commands.h"
+#include "ConflictsDialog.h"
 #include "ConverterDialog.h"
 #include "CurrentDatabase.h"
 #include "DialogUnits.h"
@@ -449,6 +453,40 @@ TEST_F(AccessibleNamesTest, TheSyncDialogsNameEveryControl) {
     frame_->UpdateCommands();
     // The password a sync asks for when the run does not know it.
     faults << DialogOf(cmd::kSyncNow);
+    faults << DialogOf(cmd::kSyncSettings);
+    EXPECT_TRUE(faults.isEmpty()) << faults.join(QLatin1Char('\n')).toStdString();
+}
+
+TEST_F(AccessibleNamesTest, TheConflictsAndTheCertificateNameEveryControl) {
+    using F = PersonRecord::Field;
+    carddav::apply::Held fields;
+    fields.person = "ann-1";
+    fields.base[F::LName] = fields.here[F::LName] = fields.server[F::LName] = "Lee";
+    fields.here[F::City] = "Rome";
+    fields.server[F::City] = "Oslo";
+    fields.here[F::Email] = "ann@here.example";
+    fields.differing = {F::City, F::Email};
+    carddav::apply::Held gone = fields;
+    gone.person = "bo-1";
+    gone.deletedOnServer = true;
+    gone.differing.clear();
+    QStringList faults;
+    syncui::ConflictsDialog conflicts(frame_.get(), {fields, gone});
+    conflicts.show();
+    for (int row = 0; row < conflicts.Persons()->count(); ++row) {
+        conflicts.Persons()->setCurrentRow(row);
+        NameWalk walk(conflicts.windowTitle());
+        walk.Look(conflicts);
+        faults << walk.Faults();
+    }
+    CardDavServer tls(CardDavServer::Kind::Radicale, {}, QStringLiteral("tls"));
+    ASSERT_TRUE(tls.Ok()) << tls.Failure().toStdString();
+    syncui::CertificateDialog certificate(frame_.get(), QStringLiteral("127.0.0.1"),
+                                          tls.CertificateDer());
+    certificate.show();
+    NameWalk walk(certificate.windowTitle());
+    walk.Look(certificate);
+    faults << walk.Faults();
     EXPECT_TRUE(faults.isEmpty()) << faults.join(QLatin1Char('\n')).toStdString();
 }
 
