@@ -1,14 +1,17 @@
 #include "BenchServer.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryFile>
 #include <QThread>
+#include <QTimer>
 
 #include "Database.h"
 
@@ -271,6 +274,32 @@ int Persons(const std::string& path) {
     db.Open(path);
     cppsqlite3::Query& q = db.CreateStatement().ExecuteQuery("SELECT count(*) FROM Person");
     return q.Next() ? q.GetInt(1) : -1;
+}
+
+LoopWaits WatchLoop(const std::function<bool()>& done, double ms) {
+    std::vector<double> gaps;
+    QElapsedTimer clock, since;
+    clock.start();
+    since.start();
+    QTimer tick;
+    tick.setTimerType(Qt::PreciseTimer);
+    QEventLoop loop;
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        gaps.push_back(since.nsecsElapsed() / 1e6);
+        since.restart();
+        if ((done && done()) || (!done && clock.nsecsElapsed() / 1e6 >= ms)) {
+            loop.quit();
+        }
+    });
+    tick.start(1);
+    loop.exec();
+    LoopWaits waits;
+    if (!gaps.empty()) {
+        std::sort(gaps.begin(), gaps.end());
+        waits.longest = gaps.back();
+        waits.p99 = gaps[gaps.size() * 99 / 100];
+    }
+    return waits;
 }
 
 }  // namespace bench

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -63,5 +64,12 @@ double RunMs(const QString& program, const QStringList& arguments, const QString
 
 // The book's persons.
 int Persons(const std::string& path);
+
+// The longest waits between two turns of the event loop while it runs for ms, or until done
+// says so: a timer asks for a turn every millisecond.
+struct LoopWaits {
+    double longest = 0, p99 = 0;
+};
+LoopWaits WatchLoop(const std::function<bool()>& done, double ms = 0);
 
 }  // namespace bench

@@ -84,37 +84,6 @@ Timed RunSync(const std::string& path, const QString& password) {
     return timed;
 }
 
-// The longest waits between two turns of the event loop while it runs for ms, or until done
-// says so: a timer asks for a turn every millisecond.
-struct LoopWaits {
-    double longest = 0, p99 = 0;
-};
-LoopWaits WatchLoop(const std::function<bool()>& done, double ms = 0) {
-    std::vector<double> gaps;
-    QElapsedTimer clock, since;
-    clock.start();
-    since.start();
-    QTimer tick;
-    tick.setTimerType(Qt::PreciseTimer);
-    QEventLoop loop;
-    QObject::connect(&tick, &QTimer::timeout, [&] {
-        gaps.push_back(since.nsecsElapsed() / 1e6);
-        since.restart();
-        if ((done && done()) || (!done && clock.nsecsElapsed() / 1e6 >= ms)) {
-            loop.quit();
-        }
-    });
-    tick.start(1);
-    loop.exec();
-    LoopWaits waits;
-    if (!gaps.empty()) {
-        std::sort(gaps.begin(), gaps.end());
-        waits.longest = gaps.back();
-        waits.p99 = gaps[gaps.size() * 99 / 100];
-    }
-    return waits;
-}
-
 // A new book linked to the address book at url.
 std::string LinkedBook(const QTemporaryDir& folder, const QString& name, const QUrl& url,
                        const bench::Radicale& server) {
@@ -318,7 +287,7 @@ int LoopCase(const QTemporaryDir& work, const QUrl& book, const bench::Radicale&
         QElapsedTimer clock;
         clock.start();
         session.Start();
-        const LoopWaits waits = WatchLoop([&] { return finished; });
+        const bench::LoopWaits waits = bench::WatchLoop([&] { return finished; });
         wall.push_back(clock.nsecsElapsed() / 1e6);
         if (!outcome.Ok() || bench::Persons(path) != persons) {
             Failed("first sync, loop watched", outcome.Summary());
@@ -326,7 +295,7 @@ int LoopCase(const QTemporaryDir& work, const QUrl& book, const bench::Radicale&
         }
         longest.push_back(waits.longest);
         p99.push_back(waits.p99);
-        const LoopWaits idle = WatchLoop({}, wall.back());
+        const bench::LoopWaits idle = bench::WatchLoop({}, wall.back());
         idleLongest.push_back(idle.longest);
         idleP99.push_back(idle.p99);
     }
