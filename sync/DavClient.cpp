@@ -267,13 +267,18 @@ void DavClient::Start(const std::shared_ptr<Pending>& pending) {
 #endif
     // Queued: the callback may delete this client, and with it the reply, which must not
     // happen inside the reply's own signal.
-    connect(
-        reply, &QNetworkReply::finished, this,
-        [this, weak, guard = QPointer<QNetworkReply>(reply)] {
+    connect(reply, &QNetworkReply::finished, this,
+            [this, weak, reply] { FinishLater(weak, reply); });
+}
+
+void DavClient::FinishLater(const std::weak_ptr<Pending>& pending, QNetworkReply* reply) {
+    QMetaObject::invokeMethod(
+        this,
+        [this, pending, guard = QPointer<QNetworkReply>(reply)] {
             if (!guard) {
                 return;
             }
-            if (auto p = weak.lock()) {
+            if (auto p = pending.lock()) {
                 Finished(p, guard);
             } else {
                 guard->deleteLater();
@@ -337,20 +342,7 @@ void DavClient::Finished(const std::shared_ptr<Pending>& pending, QNetworkReply*
         // The rest of a long answer in the next turns, the end after it. All has come: no
         // time-out now.
         pending->timer->stop();
-        std::weak_ptr<Pending> weak = pending;
-        QMetaObject::invokeMethod(
-            this,
-            [this, weak, guard = QPointer<QNetworkReply>(reply)] {
-                if (!guard) {
-                    return;
-                }
-                if (auto p = weak.lock()) {
-                    Finished(p, guard);
-                } else {
-                    guard->deleteLater();
-                }
-            },
-            Qt::QueuedConnection);
+        FinishLater(pending, reply);
         return;
     }
     reply->deleteLater();

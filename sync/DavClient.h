@@ -112,6 +112,9 @@ private:
     struct Pending;
     void Start(const std::shared_ptr<Pending>& pending);
     void Finished(const std::shared_ptr<Pending>& pending, QNetworkReply* reply);
+    // Finished in a later turn of the event loop, when the request and the reply are still
+    // there.
+    void FinishLater(const std::weak_ptr<Pending>& pending, QNetworkReply* reply);
     // What has come of the answer, read or gathered; false when more waits than one turn of
     // the event loop reads.
     static bool Take(Pending& pending, QNetworkReply* reply);

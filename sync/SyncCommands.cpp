@@ -197,10 +197,18 @@ void SyncCommands::LinkToServer(const std::string& path) {
     Start(path, account, dialog.Password(), true);
 }
 
+bool SyncCommands::AccountOf(const std::string& path, carddav::Account& account) {
+    if (carddav::ReadAccount(path, account)) {
+        return true;
+    }
+    // Unlinked meanwhile, by another program: the menu is read again.
+    checkedPath_.clear();
+    return false;
+}
+
 void SyncCommands::SyncNow(const std::string& path) {
     carddav::Account account;
-    if (!carddav::ReadAccount(path, account)) {
-        checkedPath_.clear();
+    if (!AccountOf(path, account)) {
         return;
     }
     QString password;
@@ -257,8 +265,7 @@ void SyncCommands::SetAutoSync(const AutoSyncSettings& settings) {
 
 void SyncCommands::Unlink(const std::string& path) {
     carddav::Account account;
-    if (!carddav::ReadAccount(path, account)) {
-        checkedPath_.clear();
+    if (!AccountOf(path, account)) {
         return;
     }
     const platform::MessageResult answer = platform::ShowMessage(
@@ -468,8 +475,7 @@ void SyncCommands::AutoSync() {
         return;
     }
     carddav::Account account;
-    if (!carddav::ReadAccount(book_, account)) {
-        checkedPath_.clear();
+    if (!AccountOf(book_, account)) {
         return;
     }
     QString password;

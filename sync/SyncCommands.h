@@ -101,6 +101,8 @@ private:
     // trusted, then the sync again; one that changed since it was trusted is refused.
     void TrustOrRefuse(const std::string& path, const carddav::SyncOutcome& outcome);
     bool Linked(const std::string& path);
+    // The book's account; false, the link read again, when the book is not linked.
+    bool AccountOf(const std::string& path, carddav::Account& account);
     // A sync by itself, unless one runs (then once more after it) or the user is busy in a
     // dialog (then a little later).
     void AutoSync();

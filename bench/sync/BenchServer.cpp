@@ -14,6 +14,8 @@
 #include <QTimer>
 
 #include "Database.h"
+#include "DatabaseFile.h"
+#include "SyncSession.h"
 
 namespace bench {
 
@@ -300,6 +302,20 @@ LoopWaits WatchLoop(const std::function<bool()>& done, double ms) {
         waits.p99 = gaps[gaps.size() * 99 / 100];
     }
     return waits;
+}
+
+std::string LinkedBook(const QTemporaryDir& folder, const QString& name, const QUrl& url,
+                       const Radicale& server) {
+    const std::string path = folder.filePath(name).toStdString();
+    QFile::remove(QString::fromStdString(path));
+    CreateDatabaseFile(path);
+    carddav::Account account;
+    account.server = url.toString();
+    account.user = server.User();
+    account.addressBook = url;
+    account.displayName = QStringLiteral("Contacts");
+    carddav::Link(path, account);
+    return path;
 }
 
 }  // namespace bench

@@ -65,6 +65,10 @@ double RunMs(const QString& program, const QStringList& arguments, const QString
 // The book's persons.
 int Persons(const std::string& path);
 
+// A new book in the folder, linked to the address book at url of the server.
+std::string LinkedBook(const QTemporaryDir& folder, const QString& name, const QUrl& url,
+                       const Radicale& server);
+
 // The longest waits between two turns of the event loop while it runs for ms, or until done
 // says so: a timer asks for a turn every millisecond.
 struct LoopWaits {

@@ -84,21 +84,6 @@ Timed RunSync(const std::string& path, const QString& password) {
     return timed;
 }
 
-// A new book linked to the address book at url.
-std::string LinkedBook(const QTemporaryDir& folder, const QString& name, const QUrl& url,
-                       const bench::Radicale& server) {
-    const std::string path = folder.filePath(name).toStdString();
-    QFile::remove(QString::fromStdString(path));
-    CreateDatabaseFile(path);
-    carddav::Account account;
-    account.server = url.toString();
-    account.user = server.User();
-    account.addressBook = url;
-    account.displayName = QStringLiteral("Contacts");
-    carddav::Link(path, account);
-    return path;
-}
-
 // Persons 0..count-1 with most fields filled, as the book holds them.
 void AddPersons(const std::string& path, int count) {
     static const char* const kFirst[] = {"Zoë", "José", "Ann", "Łukasz", "Søren", "Chloé"};
@@ -274,7 +259,7 @@ int LoopCase(const QTemporaryDir& work, const QUrl& book, const bench::Radicale&
     std::vector<double> longest, p99, idleLongest, idleP99, wall;
     for (int run = 0; run < runs; ++run) {
         const std::string path =
-            LinkedBook(work, QStringLiteral("loop-%1.tch").arg(run), book, server);
+            bench::LinkedBook(work, QStringLiteral("loop-%1.tch").arg(run), book, server);
         carddav::SyncSession session(path, server.Password());
         session.Client().SetTimeout(300000);
         bool finished = false;
@@ -361,7 +346,7 @@ int main(int argc, char** argv) {
     }
 
     if (serve) {
-        const std::string path = LinkedBook(work, QStringLiteral("book.tch"), book, server);
+        const std::string path = bench::LinkedBook(work, QStringLiteral("book.tch"), book, server);
         std::printf("%s --child-sync %s %s\n", argv[0], path.c_str(),
                     qPrintable(server.Password()));
         std::getchar();
@@ -379,8 +364,8 @@ int main(int argc, char** argv) {
         // Radicale's own time for the answer varies by a third from one request to the next:
         // three of each, turn about, for each run of vdirsyncer.
         for (int turn = 0; turn < 3; ++turn) {
-            lastBook = LinkedBook(work, QStringLiteral("first-%1-%2.tch").arg(run).arg(turn), book,
-                                  server);
+            lastBook = bench::LinkedBook(work, QStringLiteral("first-%1-%2.tch").arg(run).arg(turn),
+                                         book, server);
             const Timed timed = RunSync(lastBook, server.Password());
             if (!timed.outcome.Ok() || bench::Persons(lastBook) != persons) {
                 Failed("first sync", timed.outcome.Summary());
@@ -514,7 +499,7 @@ int main(int argc, char** argv) {
             return 1;
         }
         const std::string path =
-            LinkedBook(work, QStringLiteral("up-%1.tch").arg(run), ours, server);
+            bench::LinkedBook(work, QStringLiteral("up-%1.tch").arg(run), ours, server);
         AddPersons(path, uploads);
         const Timed timed = RunSync(path, server.Password());
         if (!timed.outcome.Ok() || timed.outcome.sent != uploads) {
@@ -525,8 +510,8 @@ int main(int argc, char** argv) {
         // The same PUTs by curl, into an address book of their own: one after another, then
         // four at once.
         const auto curlPuts = [&](const QString& name, const QUrl& url, const QStringList& how) {
-            const std::string other =
-                LinkedBook(work, QStringLiteral("%1-%2.tch").arg(name).arg(run), url, server);
+            const std::string other = bench::LinkedBook(
+                work, QStringLiteral("%1-%2.tch").arg(name).arg(run), url, server);
             AddPersons(other, uploads);
             const QString config = work.filePath(QStringLiteral("%1-%2.puts").arg(name).arg(run));
             QString codes;
@@ -564,7 +549,7 @@ int main(int argc, char** argv) {
     std::vector<double> idle, syncing, beyond, idleHwm, syncingHwm;
     for (int run = 0; run < runs; ++run) {
         const std::string path =
-            LinkedBook(work, QStringLiteral("memory-%1.tch").arg(run), book, server);
+            bench::LinkedBook(work, QStringLiteral("memory-%1.tch").arg(run), book, server);
         const ChildPeak start = ChildKb(QStringLiteral("--child-idle"), path, server.Password());
         const ChildPeak peak = ChildKb(QStringLiteral("--child-sync"), path, server.Password());
         if (start.anonymous < 0 || peak.anonymous < 0 || bench::Persons(path) != persons) {

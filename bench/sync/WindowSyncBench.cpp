@@ -60,14 +60,9 @@ int main(int argc, char** argv) {
     // The first run also has Radicale read every card once: not counted.
     for (int run = -1; run < runs; ++run) {
         const std::string path =
-            work.filePath(QStringLiteral("window-%1.tch").arg(run + 1)).toStdString();
-        CreateDatabaseFile(path);
+            bench::LinkedBook(work, QStringLiteral("window-%1.tch").arg(run + 1), book, server);
         carddav::Account account;
-        account.server = book.toString();
-        account.user = server.User();
-        account.addressBook = book;
-        account.displayName = QStringLiteral("Contacts");
-        carddav::Link(path, account);
+        carddav::ReadAccount(path, account);
 
         MainFrame frame(MainFrame::Options{false});
         frame.Sync().SetAutoSync({0, false, false});

@@ -45,6 +45,7 @@
 #include "ReportDialogs.h"
 #include "SettingsSandbox.h"
 #include "ShellActions.h"
+#include "ShellRecorder.h"
 #include "TestBook.h"
 
 namespace {
@@ -781,23 +782,8 @@ TEST_F(MainFrameTest, EditingCommandsOpenTheirEditors) {
 }
 
 // Records what the program hands to the desktop instead of launching anything.
-class RecordingShell : public platform::ShellActions {
-public:
-    RecordingShell() { platform::SetShellActions(this); }
-    ~RecordingShell() override { platform::SetShellActions(nullptr); }
-    int RequestCall(const QString& number) override {
-        calls << number;
-        return platform::kCallAccepted;
-    }
-    bool OpenAddress(const QString& address) override {
-        addresses << address;
-        return true;
-    }
-    QStringList calls, addresses;
-};
-
 TEST_F(MainFrameTest, ValueButtonsAndTheUpdatePageGoToTheDesktop) {
-    RecordingShell shell;
+    ShellRecorder shell;
     const std::string path = book_.Create();
     PersonRecord p;
     p[PersonRecord::LName] = "Smith";
@@ -832,7 +818,7 @@ public:
 };
 
 TEST_F(MainFrameTest, ACallJustMadeIsLoggedWithItsNumberTypeAndTime) {
-    RecordingShell shell;
+    ShellRecorder shell;
     const std::string path = book_.Create();
     PersonRecord p;
     p[PersonRecord::LName] = "Smith";
@@ -921,7 +907,7 @@ TEST_F(MainFrameTest, ACallJustMadeIsLoggedWithItsNumberTypeAndTime) {
 }
 
 TEST_F(MainFrameTest, WithoutATelephoneTypeTheCallIsLoggedUnderTheFirstType) {
-    RecordingShell shell;
+    ShellRecorder shell;
     const std::string path = book_.Create();
     TestBook::Execute(path, "DELETE FROM ContactType WHERE Description = 'Telephone'");
     PersonRecord p;

@@ -54,10 +54,7 @@ TEST_F(SyncByItselfTest, ThreeQuickEditsGoToTheServerInOneSync) {
     ASSERT_TRUE(server.Ok()) << server.Failure().toStdString();
     const std::string path = book_.Create();
     TestBook::AddPerson(path, "Ann", "Lee");
-    Open(path);
-    const carddav::Account account = LinkTo(path, server);
-    frame_->Sync().Passwords().Keep(account, QString(), false);
-    SyncNowAndWait();
+    OpenInStep(path, server);
     frame_->Sync().SetAutoSync({0, false, true});
     frame_->Sync().SetDelays(1500, 60000);
     const int before = frame_->Sync().SyncsStarted();
@@ -127,10 +124,7 @@ TEST_F(SyncByItselfTest, AFailureStaysInTheStatusBarAndIsTriedAgainLaterEachTime
     ASSERT_TRUE(server.Ok()) << server.Failure().toStdString();
     const std::string path = book_.Create();
     TestBook::AddPerson(path, "Ann", "Lee");
-    Open(path);
-    const carddav::Account account = LinkTo(path, server);
-    frame_->Sync().Passwords().Keep(account, QString(), false);
-    SyncNowAndWait();
+    OpenInStep(path, server);
     frame_->Sync().SetAutoSync({15, false, true});
     frame_->Sync().SetDelays(100, 400);
 
@@ -169,10 +163,7 @@ TEST_F(SyncByItselfTest, UndoingADeleteThatWasSentBringsThePersonBackToTheServer
     const RecordId ann = TestBook::AddPerson(path, "Ann", "Adams");
     TestBook::AddContact(path, ann, "2026-12-01 09:30:00", "Called about the boat");
     TestBook::AddPerson(path, "Bob", "Brown");
-    Open(path);
-    const carddav::Account account = LinkTo(path, server);
-    frame_->Sync().Passwords().Keep(account, QString(), false);
-    SyncNowAndWait();
+    OpenInStep(path, server);
     frame_->Sync().SetAutoSync({0, false, true});
     frame_->Sync().SetDelays(100, 60000);
     ASSERT_EQ(frame_->View()->CurrentPersonId(), ann);

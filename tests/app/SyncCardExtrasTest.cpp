@@ -11,27 +11,13 @@
 #include "ListModels.h"
 #include "MainView.h"
 #include "ShellActions.h"
+#include "ShellRecorder.h"
 #include "SyncCheck.h"
 #include "SyncFrame.h"
 
 namespace {
 
 using F = PersonRecord::Field;
-
-class RecordingShell : public platform::ShellActions {
-public:
-    RecordingShell() { platform::SetShellActions(this); }
-    ~RecordingShell() override { platform::SetShellActions(nullptr); }
-    int RequestCall(const QString& number) override {
-        calls << number;
-        return platform::kCallAccepted;
-    }
-    bool OpenAddress(const QString& address) override {
-        addresses << address;
-        return true;
-    }
-    QStringList calls, addresses;
-};
 
 class SyncCardExtrasTest : public SyncFrameTest {
 protected:
@@ -46,7 +32,7 @@ protected:
 };
 
 TEST_F(SyncCardExtrasTest, WhatTheCardHoldsBeyondTheFieldsIsShownUnderTheDetails) {
-    RecordingShell shell;
+    ShellRecorder shell;
     CardDavServer server(CardDavServer::Kind::Radicale);
     ASSERT_TRUE(server.Ok()) << server.Failure().toStdString();
     const std::string path = book_.Create();

@@ -176,11 +176,24 @@ protected:
 
     // The book open, linked, and in step with the server.
     void LinkAndSync() {
-        Open(path_);
-        account_ = LinkTo(path_, server_);
-        frame_->Sync().Passwords().Keep(account_, QString(), false);
-        SyncNowAndWait();
+        OpenInStep(path_, server_);
         ASSERT_TRUE(synccheck::InStep(path_, server_));
+    }
+
+    // Ann, who has a contact logged here, deleted on the phone; Cy held for his city, then
+    // deleted here.
+    void HoldBothDeletions() {
+        const RecordId ann = TestBook::AddPerson(path_, "Ann", "Lee");
+        TestBook::AddContact(path_, ann, "2026-11-30 10:00:00", "Called");
+        const RecordId cy = TestBook::AddPerson(path_, "Cy", "Cole");
+        LinkAndSync();
+        ASSERT_TRUE(synccheck::DeleteOnServer(server_, HrefOf(ann)));
+        ASSERT_TRUE(synccheck::EditOnServer(server_, HrefOf(cy), F::City, "Kiel"));
+        synccheck::Edit(path_, "Cole", F::City, "Rome");
+        SyncNowAndWait();
+        EXPECT_EQ(Notice(), QStringLiteral("2 sync conflicts: File, Sync, Conflicts"));
+        editing::DeletePerson(path_, cy);
+        frame_->View()->OnReload();
     }
 
     std::string HrefOf(const RecordId& person) const {
@@ -198,7 +211,6 @@ protected:
 
     CardDavServer server_{CardDavServer::Kind::Radicale};
     std::string path_;
-    carddav::Account account_;
 };
 
 TEST_F(SyncConflictsTest, AConflictMadeOnBothSidesIsShownMarkedAndSettledFieldByField) {
@@ -249,18 +261,7 @@ TEST_F(SyncConflictsTest, AConflictMadeOnBothSidesIsShownMarkedAndSettledFieldBy
 }
 
 TEST_F(SyncConflictsTest, EachDeletionIsSettledTheOtherWayWhenChosen) {
-    // Ann has a contact logged here and is deleted on the phone; Cy is held, then deleted here.
-    const RecordId ann = TestBook::AddPerson(path_, "Ann", "Lee");
-    TestBook::AddContact(path_, ann, "2026-11-30 10:00:00", "Called");
-    const RecordId cy = TestBook::AddPerson(path_, "Cy", "Cole");
-    LinkAndSync();
-    ASSERT_TRUE(synccheck::DeleteOnServer(server_, HrefOf(ann)));
-    ASSERT_TRUE(synccheck::EditOnServer(server_, HrefOf(cy), F::City, "Kiel"));
-    synccheck::Edit(path_, "Cole", F::City, "Rome");
-    SyncNowAndWait();
-    EXPECT_EQ(Notice(), QStringLiteral("2 sync conflicts: File, Sync, Conflicts"));
-    editing::DeletePerson(path_, cy);
-    frame_->View()->OnReload();
+    HoldBothDeletions();
 
     ModalDriver dialogs;
     dialogs.Expect([&](QDialog& dialog) {
@@ -286,16 +287,7 @@ TEST_F(SyncConflictsTest, EachDeletionIsSettledTheOtherWayWhenChosen) {
 }
 
 TEST_F(SyncConflictsTest, EachDeletionIsSettledAsTheSyncWouldByDefault) {
-    const RecordId ann = TestBook::AddPerson(path_, "Ann", "Lee");
-    TestBook::AddContact(path_, ann, "2026-11-30 10:00:00", "Called");
-    const RecordId cy = TestBook::AddPerson(path_, "Cy", "Cole");
-    LinkAndSync();
-    ASSERT_TRUE(synccheck::DeleteOnServer(server_, HrefOf(ann)));
-    ASSERT_TRUE(synccheck::EditOnServer(server_, HrefOf(cy), F::City, "Kiel"));
-    synccheck::Edit(path_, "Cole", F::City, "Rome");
-    SyncNowAndWait();
-    editing::DeletePerson(path_, cy);
-    frame_->View()->OnReload();
+    HoldBothDeletions();
 
     ModalDriver dialogs;
     dialogs.Expect([&](QDialog& dialog) {

@@ -20,6 +20,7 @@
 #include "MainFrame.h"
 #include "MessageRecorder.h"
 #include "SettingsSandbox.h"
+#include "SyncCheck.h"
 #include "SyncCommands.h"
 #include "SyncSession.h"
 #include "TestBook.h"
@@ -90,12 +91,9 @@ protected:
 
     // Links a book's file to the server's address book, as the dialog would.
     static carddav::Account LinkBook(const std::string& path, const CardDavServer& server) {
+        synccheck::LinkTo(path, server);
         carddav::Account account;
-        account.server = server.BaseUrl().toString();
-        account.user = server.User();
-        account.addressBook = server.AddressBookUrl();
-        account.displayName = QStringLiteral("Contacts");
-        carddav::Link(path, account);
+        EXPECT_TRUE(carddav::ReadAccount(path, account));
         return account;
     }
     // The same for the open book, which the window then reads again.
@@ -106,26 +104,18 @@ protected:
         return account;
     }
 
-    // Syncs another book with the server, as the user's phone would.
-    static carddav::SyncOutcome SyncOther(const std::string& path, const QString& password) {
-        carddav::SyncSession session(path, password);
-        carddav::SyncOutcome outcome;
-        bool done = false;
-        QObject::connect(&session, &carddav::SyncSession::Finished,
-                         [&](const carddav::SyncOutcome& o) {
-                             outcome = o;
-                             done = true;
-                         });
-        session.Start();
-        EXPECT_TRUE(QTest::qWaitFor([&] { return done; }, 60000));
-        EXPECT_TRUE(outcome.Ok()) << outcome.error.toStdString();
-        return outcome;
-    }
-
     // Sync Now as the menu runs it, to its end.
     void SyncNowAndWait() {
         frame_->OnCommand(cmd::kSyncNow);
         ASSERT_TRUE(WaitForSync());
+    }
+
+    // The book open, linked to the server with no password, and in step with it.
+    void OpenInStep(const std::string& path, const CardDavServer& server) {
+        Open(path);
+        const carddav::Account account = LinkTo(path, server);
+        frame_->Sync().Passwords().Keep(account, QString(), false);
+        SyncNowAndWait();
     }
 
     QString Notice() const {
