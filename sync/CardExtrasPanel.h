@@ -15,8 +15,8 @@ namespace syncui {
 
 // "More on the card": what a synced person's card holds beyond the book's fields (further
 // e-mail addresses and phone numbers with their types, birthday, nicknames, notes, categories),
-// read-only, under the details, kind by kind. An address or number is a link: mail or dial, as the buttons
-// of the details do. Hidden for a person with nothing more, or not synced.
+// read-only, under the details, kind by kind. An address or number is a link: mail or dial, as the
+// buttons of the details do. Hidden for a person with nothing more, or not synced.
 class CardExtrasPanel : public QGroupBox {
     Q_OBJECT
 public:

@@ -128,8 +128,7 @@ std::vector<CardExtra> ReadCardExtras(std::string_view cardText) {
         } else if (extra.kind == CardExtra::Kind::Phone) {
             DropScheme(extra.value, "tel:");
         }
-        if (extra.kind == CardExtra::Kind::Categories ||
-            extra.kind == CardExtra::Kind::Nickname) {
+        if (extra.kind == CardExtra::Kind::Categories || extra.kind == CardExtra::Kind::Nickname) {
             // A list of words: the commas between them read as commas do.
             std::string spaced;
             for (size_t c = 0; c < extra.value.size(); ++c) {
