@@ -106,7 +106,7 @@ MainFrame::MainFrame(const Options& options, QWidget* parent)
     connect(sync_, &syncui::SyncCommands::BookRewritten, this, [this](const std::string& path) {
         if (path == view_->Path()) {
             view_->OnReload();
-            cardExtras_->ShowPerson(view_->Path(), view_->CurrentPersonId());
+            ShowCardExtras();
         }
     });
     // Under the details, what a synced card holds beyond the fields; its addresses and numbers
@@ -117,7 +117,7 @@ MainFrame::MainFrame(const Options& options, QWidget* parent)
         if (view_->Path() != extrasPath_ || view_->CurrentPersonId() != extrasPerson_) {
             extrasPath_ = view_->Path();
             extrasPerson_ = view_->CurrentPersonId();
-            cardExtras_->ShowPerson(extrasPath_, extrasPerson_);
+            ShowCardExtras();
         }
     });
     connect(cardExtras_, &syncui::CardExtrasPanel::MailRequested, this, [this](const QString& to) {
@@ -142,13 +142,13 @@ MainFrame::MainFrame(const Options& options, QWidget* parent)
                 // The book is read again at once, the selection kept, not a second later.
                 if (path == view_->Path()) {
                     view_->OnReload();
-                    cardExtras_->ShowPerson(view_->Path(), view_->CurrentPersonId());
+                    ShowCardExtras();
                 }
             });
     // Another program may have linked or unlinked the book.
     connect(view_->Watcher(), &BookWatcher::ChangedElsewhere, this, [this] {
         sync_->Recheck();
-        cardExtras_->ShowPerson(view_->Path(), view_->CurrentPersonId());
+        ShowCardExtras();
         UpdateCommands();
     });
     // The lists' keys run their commands as the menus do.
@@ -180,6 +180,10 @@ MainFrame::~MainFrame() = default;
 QAction* MainFrame::Action(int command) const {
     const auto it = actions_.find(command);
     return it == actions_.end() ? nullptr : it->second;
+}
+
+void MainFrame::ShowCardExtras() {
+    cardExtras_->ShowExtras(carddav::CardExtras(view_->Path(), view_->CurrentPersonId()));
 }
 
 void MainFrame::SetTitle(const QString& text) {

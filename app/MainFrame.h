@@ -77,6 +77,8 @@ private:
     void BuildMenus();
     void BuildToolBars();
     void SetTitle(const QString& text);
+    // Under the details, what the card of the person shown holds beyond the fields.
+    void ShowCardExtras();
     void FileNew();
     void FileOpen();
     void FileSaveAs();

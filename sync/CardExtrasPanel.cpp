@@ -9,10 +9,6 @@
 #include <QTextDocumentFragment>
 #include <QUrl>
 
-#include "Database.h"
-#include "SQLException.h"
-#include "SyncState.h"
-
 namespace syncui {
 
 using transfer::vcard::CardExtra;
@@ -64,25 +60,6 @@ CardExtrasPanel::CardExtrasPanel(QWidget* parent) : QGroupBox(tr("More on the ca
     form_ = new QFormLayout(this);
     form_->setRowWrapPolicy(QFormLayout::WrapLongRows);
     hide();
-}
-
-void CardExtrasPanel::ShowPerson(const std::string& path, const RecordId& person) {
-    path_ = path;
-    person_ = person;
-    std::string base;
-    if (!path.empty() && !person.empty()) {
-        try {
-            cppsqlite3::Database db;
-            db.Open(path);
-            cppsqlite3::Statement& st = db.CreateStatement();
-            if (carddav::state::HasTables(st)) {
-                base = carddav::state::ReadBase(st, person);
-            }
-        } catch (const cppsqlite3::SQLException&) {
-            // Shown again at the next selection.
-        }
-    }
-    ShowExtras(transfer::vcard::ReadCardExtras(base));
 }
 
 void CardExtrasPanel::ShowExtras(std::vector<CardExtra> extras) {

@@ -5,7 +5,6 @@
 
 #include <QGroupBox>
 
-#include "RecordId.h"
 #include "VCardSync.h"
 
 class QFormLayout;
@@ -22,9 +21,7 @@ class CardExtrasPanel : public QGroupBox {
 public:
     explicit CardExtrasPanel(QWidget* parent = nullptr);
 
-    // Shows what the card last agreed with the server holds for the person of the book; a
-    // book that cannot be read shows nothing.
-    void ShowPerson(const std::string& path, const RecordId& person);
+    // Shows these (carddav::CardExtras of the person); none hides the panel.
     void ShowExtras(std::vector<transfer::vcard::CardExtra> extras);
 
     // The rows shown: "E-mail (home): ann@home.example".
@@ -42,8 +39,6 @@ signals:
 private:
     QFormLayout* form_ = nullptr;
     std::vector<QLabel*> labels_, values_;
-    std::string path_;
-    RecordId person_;
 };
 
 }  // namespace syncui

@@ -130,6 +130,25 @@ std::vector<RecordId> HeldPersons(const std::string& path) {
     return state::HeldPersons(db.CreateStatement());
 }
 
+std::vector<transfer::vcard::CardExtra> CardExtras(const std::string& path,
+                                                   const RecordId& person) {
+    if (path.empty() || person.empty()) {
+        return {};
+    }
+    std::string base;
+    try {
+        Database db;
+        db.Open(path);
+        Statement& st = db.CreateStatement();
+        if (state::HasTables(st)) {
+            base = state::ReadBase(st, person);
+        }
+    } catch (const cppsqlite3::SQLException&) {
+        // Read again at the next selection.
+    }
+    return transfer::vcard::ReadCardExtras(base);
+}
+
 // One sync's work, step by step; each step's callbacks start the next.
 struct SyncSession::Run {
     SyncSession* session;

@@ -11,6 +11,7 @@
 
 #include "Discovery.h"
 #include "RecordId.h"
+#include "VCardSync.h"
 
 namespace carddav::apply {
 struct SentCard;
@@ -67,6 +68,9 @@ bool ReadAccount(const std::string& path, Account& account);
 int HeldConflicts(const std::string& path);
 // The persons held in a conflict, by record id.
 std::vector<RecordId> HeldPersons(const std::string& path);
+// What the person's card, as last agreed with the server, holds beyond the 17 fields; none for
+// a person who is not synced, and in a book that is not linked or cannot be read.
+std::vector<transfer::vcard::CardExtra> CardExtras(const std::string& path, const RecordId& person);
 
 // One sync of the book with its address book, on the event loop of the caller's thread.
 // Start returns at once; progress and finished come as signals. The book is opened for each
