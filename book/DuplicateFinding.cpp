@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <numeric>
-#include <unordered_map>
-#include <unordered_set>
 
 #include "Database.h"
 #include "PhoneNumbers.h"
@@ -136,11 +134,32 @@ bool SameName(std::string_view a, std::string_view b) {
     return a == b || (std::min(a.size(), b.size()) >= kSlipLength && OneSlip(a, b));
 }
 
-bool SameFirstName(std::string_view a, std::string_view b) {
+namespace {
+
+bool SameFirstWord(std::string_view a, std::string_view b) {
     if (a.size() == 1 || b.size() == 1) {
         return !a.empty() && !b.empty() && a[0] == b[0];
     }
     return SameName(a, b);
+}
+
+}  // namespace
+
+bool SameFirstName(std::string_view a, std::string_view b) {
+    if (a.empty() || b.empty()) {
+        return false;
+    }
+    // Word by word as far as both go: "Hans" is "Hans Peter" and "H. P.", not "Hans Karl".
+    while (!a.empty() && !b.empty()) {
+        const size_t endA = std::min(a.find(' '), a.size());
+        const size_t endB = std::min(b.find(' '), b.size());
+        if (!SameFirstWord(a.substr(0, endA), b.substr(0, endB))) {
+            return false;
+        }
+        a.remove_prefix(std::min(a.size(), endA + 1));
+        b.remove_prefix(std::min(b.size(), endB + 1));
+    }
+    return true;
 }
 
 namespace {
@@ -171,10 +190,6 @@ Keys KeysOf(const Person& p) {
             k.given.erase(blank);
         }
     }
-    // A middle name or second initial after the first: the first name is what is compared.
-    if (const size_t blank = k.given.find(' '); blank != std::string::npos) {
-        k.given.erase(blank);
-    }
     k.company = NameKey(p.company);
     k.city = NameKey(p.city);
     k.email = EmailKey(p.email);
@@ -189,7 +204,9 @@ bool SimilarName(const Keys& a, const Keys& b) {
         return false;
     }
     const bool names = (SameName(a.family, b.family) && SameFirstName(a.given, b.given)) ||
-                       (SameName(a.family, b.given) && SameFirstName(a.given, b.family));
+                       // The other way round: which of the two is turned round is not known.
+                       (SameName(a.family, b.given) && SameFirstName(a.given, b.family)) ||
+                       (SameName(a.given, b.family) && SameFirstName(a.family, b.given));
     if (!names) {
         return false;
     }
@@ -226,21 +243,37 @@ private:
     std::vector<unsigned> reasons_;
 };
 
-// The words a name is filed under: the name itself and, from 5 letters, the name less each of
-// its letters in turn, so that names one slip apart share a word.
-void Variants(const std::string& name, std::vector<std::string>& out) {
-    out.clear();
-    out.push_back(name);
-    if (name.size() >= kSlipLength) {
-        for (size_t i = 0; i < name.size(); ++i) {
-            std::string less = name;
-            less.erase(i, 1);
-            if (std::find(out.begin(), out.end(), less) == out.end()) {
-                out.push_back(std::move(less));
-            }
+// A key of a block: FNV-1a over the text, less the byte at skip, then the tag and the initial.
+// Two texts share a key only by chance when they differ, and every block is checked for that.
+uint64_t KeyHash(char tag, std::string_view text, size_t skip = std::string_view::npos,
+                 char initial = 0) {
+    uint64_t h = 1469598103934665603ull;
+    const auto add = [&h](unsigned char c) {
+        h ^= c;
+        h *= 1099511628211ull;
+    };
+    add(static_cast<unsigned char>(tag));
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (i != skip) {
+            add(static_cast<unsigned char>(text[i]));
         }
     }
+    add('|');
+    add(static_cast<unsigned char>(initial));
+    return h;
 }
+
+enum Kind : uint8_t { kEmail, kPhone, kName, kSwapped };
+
+struct Filed {
+    uint64_t key;
+    uint32_t person;
+    uint8_t kind;
+    uint8_t phone;  // which of the person's numbers
+    bool operator<(const Filed& o) const {
+        return key != o.key ? key < o.key : kind != o.kind ? kind < o.kind : person < o.person;
+    }
+};
 
 }  // namespace
 
@@ -256,100 +289,110 @@ std::vector<Group> Find(const std::vector<Person>& persons, const Distinct& dist
     };
     Groups groups(count);
 
-    // The same e-mail or number: every person of a block is the same, no need to compare.
-    std::unordered_map<std::string, std::vector<uint32_t>> exact;
-    exact.reserve(count * 2);
-    for (uint32_t i = 0; i < count; ++i) {
-        if (!keys[i].email.empty()) {
-            exact["@" + keys[i].email].push_back(i);
-        }
-        for (const std::string& phone : keys[i].phones) {
-            if (!phone.empty()) {
-                std::vector<uint32_t>& block = exact["#" + phone];
-                // One person with the same number twice (home and mobile) is once in its block.
-                if (block.empty() || block.back() != i) {
-                    block.push_back(i);
-                }
-            }
-        }
-    }
-    for (const auto& [key, block] : exact) {
-        const unsigned reason = key[0] == '@' ? kSameEmail : kSamePhone;
-        for (size_t j = 1; j < block.size(); ++j) {
-            // Joined to the first it is not told apart from.
-            for (size_t k = 0; k < j; ++k) {
-                if (!apart(block[k], block[j])) {
-                    groups.Join(block[k], block[j], reason);
-                    break;
-                }
-            }
-        }
-    }
-
-    // Names: filed under the family name (and its one-slip variants) with the first initial,
-    // and the other way round for a name entered first name last.
-    std::unordered_map<std::string, std::vector<uint32_t>> byName;
-    byName.reserve(count * 8);
-    std::vector<std::string> variants;
+    // Each person filed under its e-mail, its numbers, its family name (and, from 5 letters,
+    // the name less each of its letters in turn, so that names one slip apart meet) with the
+    // first initial, and its first name with the family initial (for a name entered the other
+    // way round). Sorted, the entries of one key stand together: a block.
+    std::vector<Filed> filed;
+    filed.reserve(count * 10);
     for (uint32_t i = 0; i < count; ++i) {
         const Keys& k = keys[i];
+        if (!k.email.empty()) {
+            filed.push_back({KeyHash('@', k.email), i, kEmail, 0});
+        }
+        for (uint8_t n = 0; n < 3; ++n) {
+            if (!k.phones[n].empty()) {
+                filed.push_back({KeyHash('#', k.phones[n]), i, kPhone, n});
+            }
+        }
         if (k.family.empty() || k.given.empty()) {
             continue;
         }
-        for (const auto& [family, given] :
-             {std::pair{&k.family, &k.given}, std::pair{&k.given, &k.family}}) {
-            Variants(*family, variants);
-            for (const std::string& v : variants) {
-                std::vector<uint32_t>& block = byName[v + '|' + (*given)[0]];
-                if (block.empty() || block.back() != i) {
-                    block.push_back(i);
-                }
-            }
-        }
-    }
-    std::unordered_set<uint64_t> compared;
-    for (const auto& [key, block] : byName) {
-        for (size_t j = 1; j < block.size(); ++j) {
-            for (size_t k = 0; k < j; ++k) {
-                const uint32_t a = block[k], b = block[j];
-                const uint64_t pair = (uint64_t{std::min(a, b)} << 32) | std::max(a, b);
-                if (!compared.insert(pair).second) {
+        filed.push_back({KeyHash('n', k.family, std::string_view::npos, k.given[0]), i, kName, 0});
+        if (k.family.size() >= kSlipLength) {
+            for (size_t skip = 0; skip < k.family.size(); ++skip) {
+                // A doubled letter gives the same name twice: filed once.
+                if (skip > 0 && k.family[skip] == k.family[skip - 1]) {
                     continue;
                 }
-                if (SimilarName(keys[a], keys[b]) && !apart(a, b)) {
-                    groups.Join(a, b, kSimilarName);
+                filed.push_back({KeyHash('n', k.family, skip, k.given[0]), i, kName, 0});
+            }
+        }
+        filed.push_back(
+            {KeyHash('n', k.given, std::string_view::npos, k.family[0]), i, kSwapped, 0});
+    }
+    std::sort(filed.begin(), filed.end());
+
+    const auto sameKey = [&](const Filed& a, const Filed& b) {
+        return a.kind == kEmail ? keys[a.person].email == keys[b.person].email
+                                : keys[a.person].phones[a.phone] == keys[b.person].phones[b.phone];
+    };
+    const auto compare = [&](uint32_t a, uint32_t b) {
+        // A pair already in one group that says "similar name" adds nothing to it.
+        if (a == b || (groups.Root(a) == groups.Root(b) && (groups.Reasons(a) & kSimilarName))) {
+            return;
+        }
+        if (SimilarName(keys[a], keys[b]) && !apart(a, b)) {
+            groups.Join(a, b, kSimilarName);
+        }
+    };
+    for (size_t from = 0; from < filed.size();) {
+        size_t to = from + 1;
+        while (to < filed.size() && filed[to].key == filed[from].key) {
+            ++to;
+        }
+        // Kinds in their order within the block: e-mail, phone, name, swapped.
+        for (size_t j = from + 1; j < to; ++j) {
+            const Filed& b = filed[j];
+            if (b.kind == kEmail || b.kind == kPhone) {
+                // The same address or number: joined to the first it is not told apart from.
+                const unsigned reason = b.kind == kEmail ? kSameEmail : kSamePhone;
+                for (size_t i = from; i < j; ++i) {
+                    const Filed& a = filed[i];
+                    if (a.kind == b.kind && a.person != b.person && sameKey(a, b) &&
+                        !apart(a.person, b.person)) {
+                        groups.Join(a.person, b.person, reason);
+                        break;
+                    }
+                }
+            } else {
+                for (size_t i = from; i < j; ++i) {
+                    const Filed& a = filed[i];
+                    // Name with name, and name with a name the other way round.
+                    if (a.kind == kName) {
+                        compare(a.person, b.person);
+                    }
                 }
             }
         }
+        from = to;
     }
 
     // The groups, their persons in the order given.
-    std::unordered_map<uint32_t, size_t> index;
-    std::vector<Group> out;
     std::vector<std::vector<uint32_t>> members;
+    std::vector<int32_t> index(count, -1);
     for (uint32_t i = 0; i < count; ++i) {
         const uint32_t root = groups.Root(i);
-        auto [it, added] = index.try_emplace(root, out.size());
-        if (added) {
-            out.emplace_back();
+        if (index[root] < 0) {
+            index[root] = static_cast<int32_t>(members.size());
             members.emplace_back();
         }
-        members[it->second].push_back(i);
+        members[static_cast<size_t>(index[root])].push_back(i);
     }
     std::vector<Group> found;
     std::vector<std::string> firstName;
-    for (size_t g = 0; g < out.size(); ++g) {
-        if (members[g].size() < 2) {
+    for (const std::vector<uint32_t>& group : members) {
+        if (group.size() < 2) {
             continue;
         }
-        Group group;
-        group.reasons = groups.Reasons(members[g].front());
-        for (uint32_t i : members[g]) {
-            group.persons.push_back(persons[i].id);
+        Group g;
+        g.reasons = groups.Reasons(group.front());
+        for (uint32_t i : group) {
+            g.persons.push_back(persons[i].id);
         }
-        const Keys& k = keys[members[g].front()];
-        firstName.push_back(k.family + ' ' + k.given + ' ' + persons[members[g].front()].id);
-        found.push_back(std::move(group));
+        const Keys& k = keys[group.front()];
+        firstName.push_back(k.family + ' ' + k.given + ' ' + persons[group.front()].id);
+        found.push_back(std::move(g));
     }
     std::vector<size_t> order(found.size());
     std::iota(order.begin(), order.end(), 0);

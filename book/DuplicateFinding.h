@@ -44,7 +44,8 @@ std::string NameKey(std::string_view stored);
 // Whether two names (NameKey) are the same name: equal, or of 5 letters or more one typing
 // slip apart (a letter more, less, other, or two swapped).
 bool SameName(std::string_view a, std::string_view b);
-// The same for first names, where an initial ("H", "H.") matches a name it begins.
+// The same for first names, word by word as far as both go, where an initial ("H", "H.")
+// matches a name it begins: "Hans" is "Hans Peter" and "H. P.", not "Hans Karl".
 bool SameFirstName(std::string_view a, std::string_view b);
 
 // The groups among the persons, in the order of their first person's name; each group's persons

@@ -93,6 +93,9 @@ TEST(DuplicateKeys, NamesAsPeopleReadThem) {
     EXPECT_TRUE(duplicates::SameFirstName("hans", "h"));
     EXPECT_FALSE(duplicates::SameFirstName("h", "karl"));
     EXPECT_FALSE(duplicates::SameFirstName("", "h"));
+    EXPECT_TRUE(duplicates::SameFirstName("hans peter", "hans"));
+    EXPECT_TRUE(duplicates::SameFirstName("hans peter", "h p"));
+    EXPECT_FALSE(duplicates::SameFirstName("hans peter", "hans karl"));
 }
 
 TEST(DuplicateFinding, EachReasonMakesAGroupAndSaysWhy) {
@@ -144,6 +147,18 @@ TEST(DuplicateFinding, PersonsThatOnlyLookAlikeAreNotOffered) {
     persons[8].email = "n@";  // no address
     persons[9].email = "n@";
     EXPECT_EQ(Shown(Find(persons)), std::vector<std::string>{});
+}
+
+TEST(DuplicateFinding, AFamilyNameOfTwoWordsTurnedRoundIsComparedWhole) {
+    // w2 is w1 entered the other way round; w3 and w4 are others of the same first name whose
+    // family names begin alike.
+    const std::vector<Person> persons = {
+        P("w1", "Lukas", "Andersson Berg"),
+        P("w2", "Andersson Berg", "Lukas"),
+        P("w3", "Lukas", "Andersson Holm", "", "Oslo"),
+        P("w4", "Andersson Lund", "Lukas", "", "Lyon"),
+    };
+    EXPECT_EQ(Shown(Find(persons)), std::vector<std::string>{"w1+w2:n"});
 }
 
 TEST(DuplicateFinding, ReasonsAddUpAndAGroupJoinsThroughAnyPair) {
