@@ -1,11 +1,13 @@
 #include "CliCommands.h"
 
 #include <cstdio>
+#include <unordered_map>
 
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QJsonObject>
 #include <QRegularExpression>
 
 #include "AddressBook.h"
@@ -15,6 +17,7 @@
 #include "CliTransfer.h"
 #include "Database.h"
 #include "DatabaseFile.h"
+#include "DuplicateFinding.h"
 #include "PersonOutput.h"
 #include "PersonSearch.h"
 #include "RecordEditing.h"
@@ -90,6 +93,9 @@ int CliCommands::Run(const Invocation& invocation) {
         }
         if (invocation.command == QLatin1String("query")) {
             return Query(path, invocation);
+        }
+        if (invocation.command == QLatin1String("duplicates")) {
+            return Duplicates(path, invocation);
         }
         if (invocation.command == QLatin1String("import")) {
             return CliTransfer::Import(path, invocation);
@@ -214,6 +220,59 @@ int CliCommands::Show(const std::string& path, const Invocation& invocation) {
         Write(PersonOutput::Text(person, contacts).toUtf8());
     }
     return static_cast<int>(ExitStatus::Done);
+}
+
+int CliCommands::Duplicates(const std::string& path, const Invocation& invocation) {
+    if (!invocation.arguments.isEmpty()) {
+        throw CliError{ExitStatus::WrongUse, tr("duplicates takes no words."), true};
+    }
+    const std::vector<duplicates::Group> groups = duplicates::FindInBook(path);
+    std::unordered_map<std::string, std::string> names;
+    for (const duplicates::Person& p : duplicates::ReadPersons(path)) {
+        names[p.id] = PersonDisplayName(p.first, p.last, p.company);
+    }
+    const auto reasons = [](unsigned bits) {
+        QStringList words;
+        if (bits & duplicates::kSameEmail) {
+            words << QStringLiteral("same e-mail");
+        }
+        if (bits & duplicates::kSamePhone) {
+            words << QStringLiteral("same phone");
+        }
+        if (bits & duplicates::kSimilarName) {
+            words << QStringLiteral("similar name");
+        }
+        return words;
+    };
+    if (invocation.json) {
+        QJsonArray array;
+        for (const duplicates::Group& group : groups) {
+            QJsonArray persons;
+            for (const RecordId& id : group.persons) {
+                persons.append(
+                    QJsonObject{{QStringLiteral("id"), QString::fromStdString(id)},
+                                {QStringLiteral("name"), PersonOutput::OneLine(names[id])}});
+            }
+            array.append(QJsonObject{
+                {QStringLiteral("reasons"), QJsonArray::fromStringList(reasons(group.reasons))},
+                {QStringLiteral("persons"), persons}});
+        }
+        Write(QJsonDocument(array).toJson(QJsonDocument::Indented));
+    } else {
+        QStringList lines;
+        for (const duplicates::Group& group : groups) {
+            if (!lines.isEmpty()) {
+                lines.append(QString());
+            }
+            lines.append(reasons(group.reasons).join(QStringLiteral(", ")));
+            for (const RecordId& id : group.persons) {
+                lines.append(QStringLiteral("%1\t%2").arg(QString::fromStdString(id),
+                                                          PersonOutput::OneLine(names[id])));
+            }
+        }
+        WriteLines(lines);
+    }
+    return static_cast<int>(groups.empty() ? ExitStatus::NotFound : ExitStatus::Done);
 }
 
 int CliCommands::Query(const std::string& path, const Invocation& invocation) {

@@ -25,6 +25,7 @@ private:
     static int List(const std::string& path, const Invocation& invocation);
     static int Show(const std::string& path, const Invocation& invocation);
     static int Query(const std::string& path, const Invocation& invocation);
+    static int Duplicates(const std::string& path, const Invocation& invocation);
     static int Log(const std::string& path, const Invocation& invocation);
     // The one person the argument names by record id or finds by its words. Several found are
     // listed (as JSON with json) before the CliError.

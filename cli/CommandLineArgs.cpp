@@ -35,6 +35,15 @@ const CommandText kCommands[] = {
                        "address, name and company of each e-mail address found, "
                        "tab-separated."),
      ""},
+    {"duplicates", QT_TRANSLATE_NOOP("CommandLineArgs", "[--json]"),
+     QT_TRANSLATE_NOOP("CommandLineArgs",
+                       "Lists the persons that look like one person twice: a line of the reasons "
+                       "(same e-mail, same phone, similar name), then record id and name of "
+                       "each, tab-separated, a blank line between groups. The book is not "
+                       "changed."),
+     QT_TRANSLATE_NOOP("CommandLineArgs",
+                       "  --json     writes the groups as JSON: reasons, and record id and name "
+                       "of each person")},
     {"import",
      QT_TRANSLATE_NOOP("CommandLineArgs",
                        "[--format csv|vcard] [--separator SEP] [--encloser ENC] "
@@ -143,7 +152,8 @@ bool TakesValue(const QString& option) {
 // Whether the command takes the option.
 bool Takes(const QString& command, const QString& option) {
     if (option == QLatin1String("--json")) {
-        return command == QLatin1String("list") || command == QLatin1String("show");
+        return command == QLatin1String("list") || command == QLatin1String("show") ||
+               command == QLatin1String("duplicates");
     }
     if (option == QLatin1String("--force")) {
         return command == QLatin1String("new");
