@@ -191,17 +191,6 @@ std::vector<std::vector<std::string>> Rows(cppsqlite3::Statement& statement, con
     return rows;
 }
 
-std::string RowValues(const std::vector<std::string>& row) {
-    std::string values;
-    for (const std::string& value : row) {
-        if (!values.empty()) {
-            values += ", ";
-        }
-        values += value;
-    }
-    return values;
-}
-
 // Reads what the deletes will take away, then deletes, in one transaction with the stamp. The
 // person's row is kept when the person itself goes, else only its name.
 DeletedRecords ReadAndDelete(const std::string& path, const std::string& personSql,
@@ -226,6 +215,21 @@ DeletedRecords ReadAndDelete(const std::string& path, const std::string& personS
 }
 
 }  // namespace
+
+std::string RowValues(const StoredRow& row) {
+    std::string values;
+    for (const std::string& value : row) {
+        if (!values.empty()) {
+            values += ", ";
+        }
+        values += value;
+    }
+    return values;
+}
+
+std::vector<StoredRow> ReadRows(cppsqlite3::Statement& statement, const std::string& sql) {
+    return Rows(statement, sql);
+}
 
 DeletedRecords DeletePerson(const std::string& path, const RecordId& id) {
     const std::string quoted = QuoteSqlText(id);

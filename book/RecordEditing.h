@@ -111,6 +111,10 @@ using StoredRow = std::vector<std::string>;
 enum class RowTable { Person, Contact, ContactType, User };
 StoredRow ReadStoredRow(const std::string& path, RowTable table, const RecordId& id);
 
+// Every row the query gives, each column as an SQL literal; and a row as the values of an INSERT.
+std::vector<StoredRow> ReadRows(cppsqlite3::Statement& statement, const std::string& sql);
+std::string RowValues(const StoredRow& row);
+
 enum class StoredState { AsLoaded, Changed, Deleted };
 // The record now, against the row the editor loaded.
 StoredState CompareStored(const std::string& path, RowTable table, const RecordId& id,
