@@ -220,6 +220,9 @@ void MainFrame::UpdateCommands() {
     actions_[cmd::kClosePreview]->setEnabled(previewing);
     actions_[cmd::kSaveAsPdf]->setEnabled(previewing);
     actions_[cmd::kSaveAsPdf]->setVisible(previewing);
+    // The undo says what it puts back.
+    const bool merge = !view_->Deletes().empty() && view_->Deletes().back().merge;
+    actions_[cmd::kUndoDelete]->setText(merge ? tr("Undo &Merge") : tr("Un&do Delete"));
     // The book shown may be another now: its syncs by themselves begin.
     sync_->BookOpened(view_->Path());
     for (int command : {cmd::kLinkToServer, cmd::kSyncNow, cmd::kSyncConflicts, cmd::kSyncSettings,

@@ -103,6 +103,9 @@ const std::map<int, const char*>& Prompts() {
         {cmd::kUndoDelete,
          QT_TRANSLATE_NOOP("MainFrame",
                            "Put back the person or contact deleted last\nUndo delete")},
+        {cmd::kFindDuplicates,
+         QT_TRANSLATE_NOOP("MainFrame", "Find the persons entered twice, and merge them or tell "
+                                        "them apart\nFind duplicates")},
         {cmd::kFind,
          QT_TRANSLATE_NOOP("MainFrame",
                            "Find persons by any of their fields or contact notes\nFind")},
@@ -194,6 +197,7 @@ void MainFrame::BuildMenus() {
     edit->addSeparator();
     AddCommand(edit, cmd::kFind, tr("&Find"))
         ->setShortcuts(StandardKeys(QKeySequence::Find, QStringLiteral("Ctrl+F")));
+    AddCommand(edit, cmd::kFindDuplicates, tr("Find Du&plicates..."));
     edit->addSeparator();
     AddCommand(edit, cmd::kEditUser, tr("&User..."));
     AddCommand(edit, cmd::kContactTypes, tr("&Contact Types..."));

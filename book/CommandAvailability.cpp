@@ -21,6 +21,7 @@ const Entry kTable[] = {
     {cmd::kDeleteContact, Needs::Contact},  {cmd::kContactsReport, Needs::Contact},
     {cmd::kExportContacts, Needs::Contact}, {cmd::kUndoDelete, Needs::Undo},
     {cmd::kLogLastCall, Needs::LastCall},   {cmd::kFind, Needs::File},
+    {cmd::kFindDuplicates, Needs::File},
 };
 
 }  // namespace
@@ -64,6 +65,7 @@ bool ChangesRecords(int command) {
         case cmd::kDeletePerson:
         case cmd::kEditPerson:
         case cmd::kEditContact:
+        case cmd::kFindDuplicates:
             return true;
         default:
             return false;

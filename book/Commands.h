@@ -42,6 +42,8 @@ constexpr int kUnlink = 32838;
 // The persons the sync holds, settled by the user; when a linked book syncs by itself.
 constexpr int kSyncConflicts = 32839;
 constexpr int kSyncSettings = 32840;
+// The persons that look like one person twice, merged or told apart.
+constexpr int kFindDuplicates = 32841;
 constexpr int kFileNew = 57600;
 constexpr int kFileOpen = 57601;
 constexpr int kFileSaveAs = 57604;

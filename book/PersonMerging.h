@@ -12,15 +12,6 @@
 // go. No widgets.
 namespace editing {
 
-// What a merge changed, every row as stored before it, so that the undo puts each back.
-struct MergedRecords {
-    RecordId kept;
-    StoredRow keptBefore;                              // the kept person's row
-    std::vector<StoredRow> others;                     // the rows of the persons merged in
-    std::vector<std::pair<RecordId, RecordId>> moved;  // contact, the person it was with
-    std::string name;                                  // the kept person's name afterwards
-};
-
 // One transaction, stamped: kept gets the fields (stored text; the record id is kept's), the
 // contacts of others go to kept, others are deleted. Throws SQLException, also when kept or one
 // of the others is not in the book (nothing is changed then).

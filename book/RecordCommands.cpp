@@ -11,6 +11,7 @@
 #include "ContactTypesDialog.h"
 #include "HelpViewer.h"
 #include "MessageBox.h"
+#include "PersonMerging.h"
 #include "PersonSheet.h"
 #include "RecordEditing.h"
 #include "SQLException.h"
@@ -423,6 +424,21 @@ Outcome UndoDelete(const Context& context, const editing::DeletedRecords& delete
     outcome.update = ViewUpdate::Reload;
     outcome.selectPerson = deleted.personId;
     outcome.selectContact = deleted.contactId;
+    return outcome;
+}
+
+Outcome UndoMerge(const Context& context, const editing::MergedRecords& merged) {
+    try {
+        editing::UndoMerge(context.path, merged);
+    } catch (const std::exception& e) {
+        ShowDatabaseFailure(context.view, e.what(),
+                            QT_TRANSLATE_NOOP("platform::MessageBox", "Error Undoing Merge"),
+                            MessageIcon::Error);
+        return {};
+    }
+    Outcome outcome;
+    outcome.update = ViewUpdate::Reload;
+    outcome.selectPerson = merged.kept;
     return outcome;
 }
 

@@ -56,6 +56,9 @@ Outcome EditContactTypes(const Context& context);
 // Puts back what a delete took away and selects it; a failure is shown ("Error Undoing
 // Delete") and changes nothing.
 Outcome UndoDelete(const Context& context, const editing::DeletedRecords& deleted);
+// Puts back what a merge changed and selects the kept person; a failure is shown ("Error
+// Undoing Merge") and changes nothing.
+Outcome UndoMerge(const Context& context, const editing::MergedRecords& merged);
 
 // A contact as the user just made it with a value button: whom, the contact type it is named
 // after ("Telephone", "Email"; empty for none), when and how (the number or address used).

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "DateTime.h"
@@ -58,6 +60,19 @@ void RunChange(const std::string& path, const std::vector<std::string>& statemen
 RecordId AddPerson(const std::string& path, const PersonRecord& person);
 void UpdatePerson(const std::string& path, const PersonRecord& person);
 
+// A row as an editor loaded it: every column as an SQL literal, TmStamp included; empty when no
+// row had the identifier. What tells whether another program wrote the record meanwhile.
+using StoredRow = std::vector<std::string>;
+
+// What a merge of persons found twice changed (PersonMerging.h), every row as stored before.
+struct MergedRecords {
+    RecordId kept;
+    StoredRow keptBefore;                              // the kept person's row
+    std::vector<StoredRow> others;                     // the rows of the persons merged in
+    std::vector<std::pair<RecordId, RecordId>> moved;  // contact, the person it was with
+    std::string name;                                  // the kept person's name afterwards
+};
+
 // What a delete took away, every column as stored, so that it can be put back as it was.
 // The rows are kept as SQL literals.
 struct DeletedRecords {
@@ -66,6 +81,8 @@ struct DeletedRecords {
     std::string name;    // the person's display name
     RecordId personId;   // the person, gone or not
     RecordId contactId;  // the contact when only a contact went
+    // Set for a merge: what Edit, Undo puts back instead (the rest is empty).
+    std::optional<MergedRecords> merge;
 };
 // The person and all its contacts; returns them as they were.
 DeletedRecords DeletePerson(const std::string& path, const RecordId& id);
@@ -105,9 +122,6 @@ void UpdateContact(const std::string& path, const RecordId& id, DateTime when,
 // Returns the contact as it was, and the display name of its person.
 DeletedRecords DeleteContact(const std::string& path, const RecordId& id);
 
-// A row as an editor loaded it: every column as an SQL literal, TmStamp included; empty when no
-// row had the identifier. What tells whether another program wrote the record meanwhile.
-using StoredRow = std::vector<std::string>;
 enum class RowTable { Person, Contact, ContactType, User };
 StoredRow ReadStoredRow(const std::string& path, RowTable table, const RecordId& id);
 

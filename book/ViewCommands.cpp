@@ -5,11 +5,16 @@
 #include <QPointer>
 
 #include <exception>
+#include <map>
 #include <optional>
 
+#include "AddressBook.h"
 #include "Commands.h"
+#include "DuplicateFinding.h"
+#include "DuplicatesDialog.h"
 #include "MainView.h"
 #include "MessageBox.h"
+#include "PersonMerging.h"
 #include "RecordCommands.h"
 #include "StoredText.h"
 #include "ValueActions.h"
@@ -54,6 +59,15 @@ Outcome LogLastCall(MainView& view, const Context& context) {
 
 Outcome UndoLastDelete(MainView& view, const Context& context) {
     const editing::DeletedRecords restored = view.Deletes().back();
+    if (restored.merge) {
+        const Outcome outcome = record_commands::UndoMerge(context, *restored.merge);
+        if (outcome.update != ViewUpdate::None) {
+            view.Deletes().pop_back();
+            view.ShowStatus(Texts::tr("The merge into %1 is undone: every person is back.")
+                                .arg(FromStoredText(restored.merge->name)));
+        }
+        return outcome;
+    }
     const Outcome outcome = record_commands::UndoDelete(context, restored);
     if (outcome.update != ViewUpdate::None) {
         view.Deletes().pop_back();
@@ -63,6 +77,64 @@ Outcome UndoLastDelete(MainView& view, const Context& context) {
                 : Texts::tr("%1 is back with %2 contacts.")
                       .arg(FromStoredText(restored.name))
                       .arg(restored.contacts.size()));
+    }
+    return outcome;
+}
+
+// Edit, Find Duplicates: the dialog of the groups, each merge or "not duplicates" stored as the
+// user asks for it; every merge goes on the undo list.
+Outcome FindDuplicates(MainView& view, const Context& context) {
+    const std::vector<duplicates::Group> groups = duplicates::FindInBook(context.path);
+    if (groups.empty()) {
+        platform::ShowMessage(context.view,
+                              Texts::tr("No persons in the book look like one person twice."),
+                              Texts::tr("Find Duplicates"), platform::MessageIcon::Information);
+        return {};
+    }
+    std::map<RecordId, PersonRecord> persons;
+    for (const duplicates::Group& group : groups) {
+        for (const RecordId& id : group.persons) {
+            LoadPerson(context.path, id, persons[id]);
+        }
+    }
+    DuplicatesDialog dialog(context.view, groups, persons);
+    Outcome outcome;
+    int merges = 0;
+    QObject::connect(&dialog, &DuplicatesDialog::MergeRequested, &dialog, [&](int group) {
+        try {
+            editing::DeletedRecords undo;
+            undo.merge = editing::MergePersons(context.path, dialog.Kept(), dialog.Fields(),
+                                               dialog.Others());
+            undo.personId = undo.merge->kept;
+            undo.name = undo.merge->name;
+            view.Deletes().push_back(undo);
+            outcome.update = ViewUpdate::Reload;
+            outcome.selectPerson = undo.merge->kept;
+            ++merges;
+            dialog.Drop(group);
+        } catch (const std::exception& e) {
+            platform::ShowDatabaseFailure(
+                &dialog, e.what(),
+                QT_TRANSLATE_NOOP("platform::MessageBox", "Error Merging Persons"),
+                platform::MessageIcon::Error);
+        }
+    });
+    QObject::connect(&dialog, &DuplicatesDialog::DistinctRequested, &dialog, [&](int group) {
+        try {
+            duplicates::MarkDistinct(context.path, groups[static_cast<size_t>(group)].persons);
+            dialog.Drop(group);
+        } catch (const std::exception& e) {
+            platform::ShowDatabaseFailure(
+                &dialog, e.what(),
+                QT_TRANSLATE_NOOP("platform::MessageBox", "Error Merging Persons"),
+                platform::MessageIcon::Error);
+        }
+    });
+    dialog.exec();
+    if (merges > 0) {
+        view.ShowStatus(
+            merges == 1 ? Texts::tr("Merged 1 group. Ctrl+Z puts it back.")
+                        : Texts::tr("Merged %1 groups. Ctrl+Z puts the last back.").arg(merges));
     }
     return outcome;
 }
@@ -103,6 +175,8 @@ const ViewCommand kCommands[] = {
      QT_TRANSLATE_NOOP("platform::MessageBox", "Error Undoing Delete")},
     {cmd::kLogLastCall, LogLastCall, true,
      QT_TRANSLATE_NOOP("platform::MessageBox", "Error Creating Contact")},
+    {cmd::kFindDuplicates, FindDuplicates, false,
+     QT_TRANSLATE_NOOP("platform::MessageBox", "Error Merging Persons")},
 };
 
 const ViewCommand* Find(int command) {
