@@ -104,8 +104,9 @@ const std::map<int, const char*>& Prompts() {
          QT_TRANSLATE_NOOP("MainFrame",
                            "Put back the person or contact deleted last\nUndo delete")},
         {cmd::kFindDuplicates,
-         QT_TRANSLATE_NOOP("MainFrame", "Find the persons entered twice, and merge them or tell "
-                                        "them apart\nFind duplicates")},
+         QT_TRANSLATE_NOOP("MainFrame",
+                           "Find the persons entered twice, and merge them or tell "
+                           "them apart\nFind duplicates")},
         {cmd::kFind,
          QT_TRANSLATE_NOOP("MainFrame",
                            "Find persons by any of their fields or contact notes\nFind")},
