@@ -27,6 +27,7 @@
 #include "Commands.h"
 #include "ContextMenus.h"
 #include "DialogUnits.h"
+#include "DuplicateFinding.h"
 #include "HelpViewer.h"
 #include "Images.h"
 #include "MainView.h"
@@ -223,6 +224,11 @@ void MainFrame::UpdateCommands() {
     // The undo says what it puts back.
     const bool merge = !view_->Deletes().empty() && view_->Deletes().back().merge;
     actions_[cmd::kUndoDelete]->setText(merge ? tr("Undo &Merge") : tr("Un&do Delete"));
+    actions_[cmd::kUndoDelete]->setStatusTip(
+        merge ? tr("Put back the persons merged last")
+              : tr("Put back the person or contact deleted last"));
+    actions_[cmd::kUndoDelete]->setToolTip(merge ? tr("Undo merge")
+                                                 : CommandName(cmd::kUndoDelete));
     // The book shown may be another now: its syncs by themselves begin.
     sync_->BookOpened(view_->Path());
     for (int command : {cmd::kLinkToServer, cmd::kSyncNow, cmd::kSyncConflicts, cmd::kSyncSettings,
@@ -552,11 +558,24 @@ void MainFrame::CarryOutRecordCommand(int command) {
             outcome = transfer::ExportContactsCommand(this, path);
             break;
         case cmd::kImportPersons:
-            outcome = transfer::ImportPersonsCommand(this, view_, path);
+        case cmd::kImportVCard: {
+            // Who was there before: an imported person that looks like one of them is offered
+            // for review afterwards.
+            std::set<RecordId> before;
+            for (const duplicates::Person& p : duplicates::ReadPersons(path)) {
+                before.insert(p.id);
+            }
+            outcome = command == cmd::kImportPersons
+                          ? transfer::ImportPersonsCommand(this, view_, path)
+                          : transfer::ImportVCardCommand(this, view_, path);
+            if (outcome.reload) {
+                view_->OnReload();
+                sync_->BookChanged();
+                outcome.reload = false;
+                OfferImportedDuplicates(path, before);
+            }
             break;
-        case cmd::kImportVCard:
-            outcome = transfer::ImportVCardCommand(this, view_, path);
-            break;
+        }
         case cmd::kExportVCard:
             outcome = transfer::ExportVCardCommand(
                 this, path, view_->Filtered() ? view_->ShownPersonIds() : std::vector<RecordId>());
@@ -580,6 +599,25 @@ void MainFrame::CarryOutRecordCommand(int command) {
     }
     if (!outcome.status.isEmpty()) {
         statusBar()->showMessage(outcome.status, 10000);
+    }
+}
+
+void MainFrame::OfferImportedDuplicates(const std::string& path, const std::set<RecordId>& before) {
+    int count = 0;
+    const std::vector<duplicates::Group> groups =
+        duplicates::JoiningNew(duplicates::FindInBook(path), before, count);
+    if (count == 0) {
+        return;
+    }
+    const QString question =
+        count == 1 ? tr("1 of the imported persons looks like a person already in the book. "
+                        "Review it now?")
+                   : tr("%1 of the imported persons look like persons already in the book. "
+                        "Review them now?")
+                         .arg(count);
+    if (platform::ShowMessage(this, question, tr("Import"), platform::MessageIcon::Question,
+                              platform::MessageButtons::YesNo) == platform::MessageResult::Yes) {
+        book::ReviewDuplicates(*view_, groups);
     }
 }
 

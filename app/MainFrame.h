@@ -2,6 +2,7 @@
 
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 
 #include <QMainWindow>
@@ -102,6 +103,9 @@ private:
     void EnterPreview();
     void LeavePreview();
     void ShowReport(std::optional<reports::ReportRequest> request);
+    // After an import: imported persons that look like persons already there are offered for
+    // review in Find Duplicates.
+    void OfferImportedDuplicates(const std::string& path, const std::set<RecordId>& before);
 
     Document document_;
     MainView* view_ = nullptr;

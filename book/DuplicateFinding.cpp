@@ -480,6 +480,23 @@ void MarkDistinct(const std::string& path, const std::vector<RecordId>& persons)
     transaction.CommitUnstamped();
 }
 
+std::vector<Group> JoiningNew(const std::vector<Group>& groups, const std::set<RecordId>& before,
+                              int& count) {
+    count = 0;
+    std::vector<Group> joining;
+    for (const Group& group : groups) {
+        int fresh = 0;
+        for (const RecordId& id : group.persons) {
+            fresh += before.count(id) == 0 ? 1 : 0;
+        }
+        if (fresh > 0 && fresh < static_cast<int>(group.persons.size())) {
+            count += fresh;
+            joining.push_back(group);
+        }
+    }
+    return joining;
+}
+
 std::vector<Group> FindInBook(const std::string& path) {
     return Find(ReadPersons(path), ReadDistinct(path));
 }

@@ -58,6 +58,10 @@ std::vector<Person> ReadPersons(const std::string& path);
 Distinct ReadDistinct(const std::string& path);
 // Remembers that these persons are distinct, every pair of them. One transaction.
 void MarkDistinct(const std::string& path, const std::vector<RecordId>& persons);
+// Of the groups, those that hold a person not in before (an import's) and one in it; count
+// tells how many of the new persons are in them.
+std::vector<Group> JoiningNew(const std::vector<Group>& groups, const std::set<RecordId>& before,
+                              int& count);
 // Find over the book, what the user said distinct left apart.
 std::vector<Group> FindInBook(const std::string& path);
 

@@ -79,7 +79,7 @@ DuplicatesDialog::DuplicatesDialog(QWidget* owner, std::vector<duplicates::Group
     setFont(platform::DialogFont());
     const platform::DialogUnits units(font());
     setSizeGripEnabled(true);
-    resize(units.X(440), units.Y(250));
+    resize(units.X(560), units.Y(270));
 
     auto* main = new QVBoxLayout(this);
     auto* intro = new QLabel(
@@ -96,7 +96,7 @@ DuplicatesDialog::DuplicatesDialog(QWidget* owner, std::vector<duplicates::Group
     auto* listLabel = new QLabel(tr("&Groups:"), this);
     left->addWidget(listLabel);
     list_ = new QListWidget(this);
-    list_->setFixedWidth(units.X(130));
+    list_->setFixedWidth(units.X(120));
     list_->setAccessibleName(tr("Groups"));
     listLabel->setBuddy(list_);
     left->addWidget(list_, 1);
@@ -223,10 +223,13 @@ void DuplicatesDialog::ShowGroup(int group) {
         for (size_t i = 0; i < g.persons.size(); ++i) {
             auto* value = new QLabel(Shown(persons_[g.persons[i]].fields[f]), page);
             value->setTextInteractionFlags(Qt::TextSelectableByMouse);
+            value->setWordWrap(true);
             grid->addWidget(value, row, 1 + static_cast<int>(i));
         }
         if (differ) {
             auto* choice = new QComboBox(page);
+            choice->setMinimumContentsLength(18);
+            choice->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
             choice->setAccessibleName(tr("%1 kept").arg(tr(kFieldLabels[f])));
             label->setBuddy(choice);
             grid->addWidget(choice, row, 1 + static_cast<int>(g.persons.size()));
@@ -238,7 +241,9 @@ void DuplicatesDialog::ShowGroup(int group) {
         ++row;
     }
     grid->setRowStretch(row, 1);
-    grid->setColumnStretch(1 + static_cast<int>(g.persons.size()), 1);
+    for (size_t i = 0; i < g.persons.size(); ++i) {
+        grid->setColumnStretch(1 + static_cast<int>(i), 1);
+    }
     FillChoices();
     scroll_->setWidget(page);
     page->show();

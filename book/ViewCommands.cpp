@@ -81,16 +81,10 @@ Outcome UndoLastDelete(MainView& view, const Context& context) {
     return outcome;
 }
 
-// Edit, Find Duplicates: the dialog of the groups, each merge or "not duplicates" stored as the
-// user asks for it; every merge goes on the undo list.
-Outcome FindDuplicates(MainView& view, const Context& context) {
-    const std::vector<duplicates::Group> groups = duplicates::FindInBook(context.path);
-    if (groups.empty()) {
-        platform::ShowMessage(context.view,
-                              Texts::tr("No persons in the book look like one person twice."),
-                              Texts::tr("Find Duplicates"), platform::MessageIcon::Information);
-        return {};
-    }
+// The dialog of the groups, each merge or "not duplicates" stored as the user asks for it;
+// every merge goes on the undo list.
+Outcome Review(MainView& view, const Context& context,
+               const std::vector<duplicates::Group>& groups) {
     std::map<RecordId, PersonRecord> persons;
     for (const duplicates::Group& group : groups) {
         for (const RecordId& id : group.persons) {
@@ -137,6 +131,18 @@ Outcome FindDuplicates(MainView& view, const Context& context) {
                         : Texts::tr("Merged %1 groups. Ctrl+Z puts the last back.").arg(merges));
     }
     return outcome;
+}
+
+// Edit, Find Duplicates: every group of the book.
+Outcome FindDuplicates(MainView& view, const Context& context) {
+    const std::vector<duplicates::Group> groups = duplicates::FindInBook(context.path);
+    if (groups.empty()) {
+        platform::ShowMessage(context.view,
+                              Texts::tr("No persons in the book look like one person twice."),
+                              Texts::tr("Find Duplicates"), platform::MessageIcon::Information);
+        return {};
+    }
+    return Review(view, context, groups);
 }
 
 struct ViewCommand {
@@ -235,6 +241,20 @@ bool RunViewCommand(MainView& view, int command) {
         view.Reload();
     }
     return true;
+}
+
+void ReviewDuplicates(MainView& view, const std::vector<duplicates::Group>& groups) {
+    if (groups.empty()) {
+        return;
+    }
+    try {
+        view.Apply(Review(view, view.CommandContext(), groups));
+    } catch (const std::exception& e) {
+        platform::ShowDatabaseFailure(
+            &view, e.what(), QT_TRANSLATE_NOOP("platform::MessageBox", "Error Merging Persons"),
+            platform::MessageIcon::Error);
+        view.Reload();
+    }
 }
 
 void NoteValueUsed(MainView& view, int control, const QString& value) {

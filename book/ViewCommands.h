@@ -1,6 +1,10 @@
 #pragma once
 
+#include <vector>
+
 #include <QString>
+
+#include "DuplicateFinding.h"
 
 class MainView;
 
@@ -14,6 +18,10 @@ namespace book {
 bool IsViewCommand(int command);
 // Carries out the command when the view's state offers it; false when it is none of the view's.
 bool RunViewCommand(MainView& view, int command);
+
+// The Find Duplicates dialog on these groups (those an import brought), its merges applied to
+// the view as Edit, Find Duplicates applies them.
+void ReviewDuplicates(MainView& view, const std::vector<duplicates::Group>& groups);
 
 // A value button's request was taken by the desktop: the contact it made can be logged (Log
 // Last Call) for the person shown, with the time of now.

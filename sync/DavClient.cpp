@@ -174,6 +174,8 @@ void DavClient::Send(const QByteArray& method, const QUrl& url, const QByteArray
     }
     pending->timer = new QTimer(this);
     pending->timer->setSingleShot(true);
+    // A coarse timer may fire a twentieth early: the time-out the user is told is the one kept.
+    pending->timer->setTimerType(Qt::PreciseTimer);
     std::weak_ptr<Pending> weak = pending;
     connect(pending->timer, &QTimer::timeout, this, [weak] {
         if (auto p = weak.lock(); p && p->reply) {

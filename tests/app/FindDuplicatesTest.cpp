@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QFile>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
@@ -138,6 +139,47 @@ TEST_F(FindDuplicatesTest, KeepingTheOtherPersonAndNotDuplicatesRememberedAfterR
     EXPECT_EQ(boxes_.Last().caption, QStringLiteral("Find Duplicates"));
     EXPECT_EQ(boxes_.Last().text,
               QStringLiteral("No persons in the book look like one person twice."));
+}
+
+TEST_F(FindDuplicatesTest, AnImportThatBringsPersonsAlreadyThereOffersToReviewThem) {
+    // Two of one person already, whom the import has nothing to do with.
+    TestBook::AddPerson(path_, "Ann", "Lee");
+    TestBook::AddPerson(path_, "Ann", "Lee");
+    Open(path_);
+    const QString file = QString::fromStdString(book_.Path("phone.vcf"));
+    {
+        QFile out(file);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        // Hans once more, as the phone has him, and one person not there yet.
+        out.write(
+            "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Müller;H.;;;\r\nFN:H. Müller\r\n"
+            "ORG:Acme\r\nTEL;TYPE=CELL:+49 170 5550100\r\nEND:VCARD\r\n"
+            "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Quist;Quentin;;;\r\nFN:Quentin Quist\r\n"
+            "END:VCARD\r\n");
+    }
+    files_.Answer(file);
+    boxes_.Expect();                              // what the import did
+    boxes_.Expect(platform::MessageResult::Yes);  // review them now
+    ModalDriver dialogs;
+    int groups = -1;
+    dialogs.Expect([&](QDialog& dialog) {
+        auto& duplicates = static_cast<DuplicatesDialog&>(dialog);
+        groups = duplicates.Groups();
+        QTest::mouseClick(duplicates.MergeButton(), Qt::LeftButton);
+        dialog.accept();
+    });
+    frame_->OnCommand(cmd::kImportVCard);
+    ASSERT_EQ(boxes_.Calls().size(), 2u);
+    EXPECT_EQ(boxes_.Calls()[1].text,
+              QStringLiteral("1 of the imported persons looks like a person already in the "
+                             "book. Review it now?"));
+    EXPECT_EQ(boxes_.Calls()[1].caption, QStringLiteral("Import"));
+    // Only the group an imported person is in (with both Hans already there); the two Anns
+    // wait for Edit, Find Duplicates.
+    EXPECT_EQ(groups, 1);
+    EXPECT_EQ(TestBook::QueryText(path_, "SELECT COUNT(*) FROM Person"), "5");
+    EXPECT_EQ(TestBook::QueryText(path_, "SELECT COUNT(*) FROM Person WHERE LName = 'Quist'"), "1");
+    EXPECT_EQ(frame_->View()->PersonRows().Rows().size(), 5u);
 }
 
 TEST_F(FindDuplicatesTest, AMergeInASyncedBookGoesToTheServer) {
