@@ -224,6 +224,10 @@ void DuplicatesDialog::ShowGroup(int group) {
             auto* value = new QLabel(Shown(persons_[g.persons[i]].fields[f]), page);
             value->setTextInteractionFlags(Qt::TextSelectableByMouse);
             value->setWordWrap(true);
+            value->setAccessibleName(
+                tr("%1 of %2")
+                    .arg(tr(kFieldLabels[f]),
+                         FromStoredText(persons_[g.persons[i]].DisplayName())));
             grid->addWidget(value, row, 1 + static_cast<int>(i));
         }
         if (differ) {

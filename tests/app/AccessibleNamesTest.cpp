@@ -37,6 +37,7 @@
 #include "ConverterDialog.h"
 #include "CurrentDatabase.h"
 #include "DialogUnits.h"
+#include "DuplicatesDialog.h"
 #include "FileDialogRecorder.h"
 #include "LinkDialog.h"
 #include "MainFrame.h"
@@ -488,6 +489,24 @@ TEST_F(AccessibleNamesTest, TheConflictsAndTheCertificateNameEveryControl) {
     walk.Look(certificate);
     faults << walk.Faults();
     EXPECT_TRUE(faults.isEmpty()) << faults.join(QLatin1Char('\n')).toStdString();
+}
+
+TEST_F(AccessibleNamesTest, TheDuplicatesDialogNamesEveryControl) {
+    using F = PersonRecord::Field;
+    PersonRecord a, b;
+    a[F::FName] = b[F::FName] = "Hans";
+    a[F::LName] = "Müller";
+    b[F::LName] = "Mueller";
+    a[F::City] = "Berlin";
+    b[F::Email] = "hans@example.com";
+    duplicates::Group group;
+    group.persons = {"a", "b"};
+    group.reasons = duplicates::kSimilarName;
+    DuplicatesDialog dialog(frame_.get(), {group, group}, {{"a", a}, {"b", b}});
+    dialog.show();
+    NameWalk walk(dialog.windowTitle());
+    walk.Look(dialog);
+    EXPECT_TRUE(walk.Faults().isEmpty()) << walk.Faults().join(QLatin1Char('\n')).toStdString();
 }
 
 TEST_F(AccessibleNamesTest, TheSyncsProgressInTheStatusBarIsNamed) {
