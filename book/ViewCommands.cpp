@@ -5,6 +5,7 @@
 #include <QPointer>
 
 #include <exception>
+#include <functional>
 #include <map>
 #include <optional>
 
@@ -94,8 +95,19 @@ Outcome Review(MainView& view, const Context& context,
     DuplicatesDialog dialog(context.view, groups, persons);
     Outcome outcome;
     int merges = 0;
-    QObject::connect(&dialog, &DuplicatesDialog::MergeRequested, &dialog, [&](int group) {
+    // A failure is told over the dialog, which stays open with the group.
+    const auto guarded = [&dialog](const std::function<void()>& work) {
         try {
+            work();
+        } catch (const std::exception& e) {
+            platform::ShowDatabaseFailure(
+                &dialog, e.what(),
+                QT_TRANSLATE_NOOP("platform::MessageBox", "Error Merging Persons"),
+                platform::MessageIcon::Error);
+        }
+    };
+    QObject::connect(&dialog, &DuplicatesDialog::MergeRequested, &dialog, [&](int group) {
+        guarded([&] {
             editing::DeletedRecords undo;
             undo.merge = editing::MergePersons(context.path, dialog.Kept(), dialog.Fields(),
                                                dialog.Others());
@@ -106,23 +118,13 @@ Outcome Review(MainView& view, const Context& context,
             outcome.selectPerson = undo.merge->kept;
             ++merges;
             dialog.Drop(group);
-        } catch (const std::exception& e) {
-            platform::ShowDatabaseFailure(
-                &dialog, e.what(),
-                QT_TRANSLATE_NOOP("platform::MessageBox", "Error Merging Persons"),
-                platform::MessageIcon::Error);
-        }
+        });
     });
     QObject::connect(&dialog, &DuplicatesDialog::DistinctRequested, &dialog, [&](int group) {
-        try {
+        guarded([&] {
             duplicates::MarkDistinct(context.path, groups[static_cast<size_t>(group)].persons);
             dialog.Drop(group);
-        } catch (const std::exception& e) {
-            platform::ShowDatabaseFailure(
-                &dialog, e.what(),
-                QT_TRANSLATE_NOOP("platform::MessageBox", "Error Merging Persons"),
-                platform::MessageIcon::Error);
-        }
+        });
     });
     dialog.exec();
     if (merges > 0) {
