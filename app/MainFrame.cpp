@@ -548,6 +548,9 @@ void MainFrame::OpenRecentFile(int command) {
 void MainFrame::CarryOutRecordCommand(int command) {
     const std::string path = view_->Path();
     transfer::CommandOutcome outcome;
+    // Who was there before an import: an imported person that looks like one of them is
+    // offered for review afterwards.
+    std::optional<std::set<RecordId>> before;
     switch (command) {
         case cmd::kExportPersons:
             // While the list is searched, the export offers just the persons it shows.
@@ -558,24 +561,15 @@ void MainFrame::CarryOutRecordCommand(int command) {
             outcome = transfer::ExportContactsCommand(this, path);
             break;
         case cmd::kImportPersons:
-        case cmd::kImportVCard: {
-            // Who was there before: an imported person that looks like one of them is offered
-            // for review afterwards.
-            std::set<RecordId> before;
+        case cmd::kImportVCard:
+            before.emplace();
             for (const duplicates::Person& p : duplicates::ReadPersons(path)) {
-                before.insert(p.id);
+                before->insert(p.id);
             }
             outcome = command == cmd::kImportPersons
                           ? transfer::ImportPersonsCommand(this, view_, path)
                           : transfer::ImportVCardCommand(this, view_, path);
-            if (outcome.reload) {
-                view_->OnReload();
-                sync_->BookChanged();
-                outcome.reload = false;
-                OfferImportedDuplicates(path, before);
-            }
             break;
-        }
         case cmd::kExportVCard:
             outcome = transfer::ExportVCardCommand(
                 this, path, view_->Filtered() ? view_->ShownPersonIds() : std::vector<RecordId>());
@@ -596,6 +590,9 @@ void MainFrame::CarryOutRecordCommand(int command) {
     if (outcome.reload) {
         view_->OnReload();
         sync_->BookChanged();
+        if (before) {
+            OfferImportedDuplicates(path, *before);
+        }
     }
     if (!outcome.status.isEmpty()) {
         statusBar()->showMessage(outcome.status, 10000);

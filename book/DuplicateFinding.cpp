@@ -4,7 +4,10 @@
 #include <cstdint>
 #include <numeric>
 
+#include <QtGlobal>
+
 #include "Database.h"
+#include "DatabaseFile.h"
 #include "PhoneNumbers.h"
 #include "SearchFolding.h"
 #include "Transaction.h"
@@ -14,6 +17,20 @@ namespace duplicates {
 using cppsqlite3::Database;
 using cppsqlite3::Query;
 using cppsqlite3::Statement;
+
+std::vector<const char*> ReasonWords(unsigned reasons) {
+    std::vector<const char*> words;
+    if (reasons & kSameEmail) {
+        words.push_back(QT_TRANSLATE_NOOP("duplicates", "same e-mail"));
+    }
+    if (reasons & kSamePhone) {
+        words.push_back(QT_TRANSLATE_NOOP("duplicates", "same phone"));
+    }
+    if (reasons & kSimilarName) {
+        words.push_back(QT_TRANSLATE_NOOP("duplicates", "similar name"));
+    }
+    return words;
+}
 
 std::pair<RecordId, RecordId> Pair(const RecordId& a, const RecordId& b) {
     return a < b ? std::pair{a, b} : std::pair{b, a};
@@ -379,8 +396,8 @@ std::vector<Group> Find(const std::vector<Person>& persons, const Distinct& dist
         }
         members[static_cast<size_t>(index[root])].push_back(i);
     }
-    std::vector<Group> found;
-    std::vector<std::string> firstName;
+    // In the order of their first person's name.
+    std::vector<std::pair<std::string, Group>> found;
     for (const std::vector<uint32_t>& group : members) {
         if (group.size() < 2) {
             continue;
@@ -391,17 +408,15 @@ std::vector<Group> Find(const std::vector<Person>& persons, const Distinct& dist
             g.persons.push_back(persons[i].id);
         }
         const Keys& k = keys[group.front()];
-        firstName.push_back(k.family + ' ' + k.given + ' ' + persons[group.front()].id);
-        found.push_back(std::move(g));
+        found.emplace_back(k.family + ' ' + k.given + ' ' + persons[group.front()].id,
+                           std::move(g));
     }
-    std::vector<size_t> order(found.size());
-    std::iota(order.begin(), order.end(), 0);
-    std::sort(order.begin(), order.end(),
-              [&](size_t a, size_t b) { return firstName[a] < firstName[b]; });
+    std::sort(found.begin(), found.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
     std::vector<Group> sorted;
     sorted.reserve(found.size());
-    for (size_t i : order) {
-        sorted.push_back(std::move(found[i]));
+    for (auto& [name, group] : found) {
+        sorted.push_back(std::move(group));
     }
     return sorted;
 }
@@ -438,14 +453,6 @@ constexpr char kCreateDistinct[] =
     "CREATE TABLE IF NOT EXISTS NotDuplicate(PersonA TEXT NOT NULL, PersonB TEXT NOT NULL, "
     "PRIMARY KEY(PersonA, PersonB))";
 
-bool HasDistinct(Statement& st) {
-    Query& q = st.ExecuteQuery(
-        "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = 'NotDuplicate'");
-    const bool has = q.Next() && q.GetInt(1) == 1;
-    st.CloseQuery();
-    return has;
-}
-
 }  // namespace
 
 Distinct ReadDistinct(const std::string& path) {
@@ -453,7 +460,7 @@ Distinct ReadDistinct(const std::string& path) {
     db.Open(path);
     Statement& st = db.CreateStatement();
     Distinct distinct;
-    if (!HasDistinct(st)) {
+    if (!HasTable(st, "NotDuplicate")) {
         return distinct;
     }
     Query& q = st.ExecuteQuery("SELECT PersonA, PersonB FROM NotDuplicate");

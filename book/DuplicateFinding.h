@@ -14,6 +14,9 @@
 namespace duplicates {
 
 enum Reason : unsigned { kSameEmail = 1, kSamePhone = 2, kSimilarName = 4 };
+// The reasons in words, in that order: "same e-mail", "same phone", "similar name". As they
+// stand for scripts; translated in the context "duplicates" for the user.
+std::vector<const char*> ReasonWords(unsigned reasons);
 
 // The fields of a person the finding reads, as stored.
 struct Person {

@@ -15,29 +15,10 @@
 #include <QVBoxLayout>
 
 #include "DialogUnits.h"
+#include "PersonFieldLabels.h"
 #include "StoredText.h"
 
 namespace {
-
-constexpr const char* kFieldLabels[PersonRecord::FieldCount] = {
-    QT_TRANSLATE_NOOP("DuplicatesDialog", "Title"),
-    QT_TRANSLATE_NOOP("DuplicatesDialog", "First Name"),
-    QT_TRANSLATE_NOOP("DuplicatesDialog", "Last Name"),
-    QT_TRANSLATE_NOOP("DuplicatesDialog", "Company"),
-    QT_TRANSLATE_NOOP("DuplicatesDialog", "Position"),
-    QT_TRANSLATE_NOOP("DuplicatesDialog", "Address"),
-    QT_TRANSLATE_NOOP("DuplicatesDialog", "City"),
-    QT_TRANSLATE_NOOP("DuplicatesDialog", "State"),
-    QT_TRANSLATE_NOOP("DuplicatesDialog", "Zip Code"),
-    QT_TRANSLATE_NOOP("DuplicatesDialog", "Home Phone"),
-    QT_TRANSLATE_NOOP("DuplicatesDialog", "Work Phone"),
-    QT_TRANSLATE_NOOP("DuplicatesDialog", "Extension"),
-    QT_TRANSLATE_NOOP("DuplicatesDialog", "Cel Phone"),
-    QT_TRANSLATE_NOOP("DuplicatesDialog", "Pager"),
-    QT_TRANSLATE_NOOP("DuplicatesDialog", "Fax"),
-    QT_TRANSLATE_NOOP("DuplicatesDialog", "E-Mail"),
-    QT_TRANSLATE_NOOP("DuplicatesDialog", "Web Page"),
-};
 
 QString Shown(const std::string& stored) {
     QString text = FromStoredText(stored);
@@ -57,14 +38,8 @@ int Filled(const PersonRecord& p) {
 
 QString DuplicatesDialog::Reasons(unsigned reasons) {
     QStringList words;
-    if (reasons & duplicates::kSameEmail) {
-        words << tr("same e-mail");
-    }
-    if (reasons & duplicates::kSamePhone) {
-        words << tr("same phone");
-    }
-    if (reasons & duplicates::kSimilarName) {
-        words << tr("similar name");
+    for (const char* word : duplicates::ReasonWords(reasons)) {
+        words << QCoreApplication::translate("duplicates", word);
     }
     return words.join(QStringLiteral(", "));
 }
@@ -215,7 +190,7 @@ void DuplicatesDialog::ShowGroup(int group) {
         if (!any) {
             continue;
         }
-        auto* label = new QLabel(tr(kFieldLabels[f]) + QLatin1Char(':'), page);
+        auto* label = new QLabel(PersonFieldLabel(f) + QLatin1Char(':'), page);
         if (differ) {
             label->setFont(bold);
         }
@@ -226,7 +201,7 @@ void DuplicatesDialog::ShowGroup(int group) {
             value->setWordWrap(true);
             value->setAccessibleName(
                 tr("%1 of %2")
-                    .arg(tr(kFieldLabels[f]),
+                    .arg(PersonFieldLabel(f),
                          FromStoredText(persons_[g.persons[i]].DisplayName())));
             grid->addWidget(value, row, 1 + static_cast<int>(i));
         }
@@ -234,7 +209,7 @@ void DuplicatesDialog::ShowGroup(int group) {
             auto* choice = new QComboBox(page);
             choice->setMinimumContentsLength(18);
             choice->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-            choice->setAccessibleName(tr("%1 kept").arg(tr(kFieldLabels[f])));
+            choice->setAccessibleName(tr("%1 kept").arg(PersonFieldLabel(f)));
             label->setBuddy(choice);
             grid->addWidget(choice, row, 1 + static_cast<int>(g.persons.size()));
             choices_[f] = choice;

@@ -231,16 +231,11 @@ int CliCommands::Duplicates(const std::string& path, const Invocation& invocatio
     for (const duplicates::Person& p : duplicates::ReadPersons(path)) {
         names[p.id] = PersonDisplayName(p.first, p.last, p.company);
     }
+    // The words as they stand, for scripts.
     const auto reasons = [](unsigned bits) {
         QStringList words;
-        if (bits & duplicates::kSameEmail) {
-            words << QStringLiteral("same e-mail");
-        }
-        if (bits & duplicates::kSamePhone) {
-            words << QStringLiteral("same phone");
-        }
-        if (bits & duplicates::kSimilarName) {
-            words << QStringLiteral("similar name");
+        for (const char* word : duplicates::ReasonWords(bits)) {
+            words << QString::fromLatin1(word);
         }
         return words;
     };

@@ -140,6 +140,15 @@ void CreateDatabaseFile(const std::string& path) {
     }
 }
 
+bool HasTable(cppsqlite3::Statement& statement, const std::string& name) {
+    cppsqlite3::Query& query = statement.ExecuteQuery(
+        "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = '" +
+        QuoteSqlText(name) + "'");
+    const bool has = query.Next() && query.GetInt(1) == 1;
+    statement.CloseQuery();
+    return has;
+}
+
 bool HasAddressBookTables(cppsqlite3::Statement& statement) {
     for (const BookTable& table : BookTables()) {
         std::vector<std::string> found;

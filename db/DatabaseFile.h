@@ -55,6 +55,8 @@ void CreateDatabaseFile(const std::string& path);
 // Whether the file's five tables have the columns of the schema, by name and in order: the
 // program reads and writes rows by position, so a table of another shape is not its file.
 bool HasAddressBookTables(cppsqlite3::Statement& statement);
+// Whether the file has a table of that name (one of the tables other parts keep beside the five).
+bool HasTable(cppsqlite3::Statement& statement, const std::string& name);
 
 // Code a file can hold that the engine would run of its own accord when the file is read or
 // changed. A book may come from elsewhere; it is data, and such a file is not opened.

@@ -14,32 +14,13 @@
 
 #include "DialogUnits.h"
 #include "HelpViewer.h"
+#include "PersonFieldLabels.h"
 
 namespace syncui {
 
 using carddav::apply::Held;
 
 namespace {
-
-constexpr const char* kFieldLabels[PersonRecord::FieldCount] = {
-    QT_TRANSLATE_NOOP("syncui::ConflictsDialog", "Title"),
-    QT_TRANSLATE_NOOP("syncui::ConflictsDialog", "First Name"),
-    QT_TRANSLATE_NOOP("syncui::ConflictsDialog", "Last Name"),
-    QT_TRANSLATE_NOOP("syncui::ConflictsDialog", "Company"),
-    QT_TRANSLATE_NOOP("syncui::ConflictsDialog", "Position"),
-    QT_TRANSLATE_NOOP("syncui::ConflictsDialog", "Address"),
-    QT_TRANSLATE_NOOP("syncui::ConflictsDialog", "City"),
-    QT_TRANSLATE_NOOP("syncui::ConflictsDialog", "State"),
-    QT_TRANSLATE_NOOP("syncui::ConflictsDialog", "Zip Code"),
-    QT_TRANSLATE_NOOP("syncui::ConflictsDialog", "Home Phone"),
-    QT_TRANSLATE_NOOP("syncui::ConflictsDialog", "Work Phone"),
-    QT_TRANSLATE_NOOP("syncui::ConflictsDialog", "Extension"),
-    QT_TRANSLATE_NOOP("syncui::ConflictsDialog", "Cel Phone"),
-    QT_TRANSLATE_NOOP("syncui::ConflictsDialog", "Pager"),
-    QT_TRANSLATE_NOOP("syncui::ConflictsDialog", "Fax"),
-    QT_TRANSLATE_NOOP("syncui::ConflictsDialog", "E-Mail"),
-    QT_TRANSLATE_NOOP("syncui::ConflictsDialog", "Web Page"),
-};
 
 QString U(const std::string& s) {
     return QString::fromUtf8(s.data(), static_cast<int>(s.size()));
@@ -69,10 +50,6 @@ QLabel* ValueLabel(const std::string& value, QWidget* parent) {
 }
 
 }  // namespace
-
-QString ConflictsDialog::FieldLabel(int field) {
-    return field >= 0 && field < PersonRecord::FieldCount ? tr(kFieldLabels[field]) : QString();
-}
 
 ConflictsDialog::ConflictsDialog(QWidget* owner, std::vector<Held> held)
     : QDialog(owner, platform::kDialogFlags), held_(std::move(held)) {
@@ -262,7 +239,7 @@ void ConflictsDialog::ShowPerson(int row) {
             if (kept.fields[f].empty()) {
                 continue;
             }
-            auto* label = new QLabel(FieldLabel(f) + QLatin1Char(':'), page_);
+            auto* label = new QLabel(PersonFieldLabel(f) + QLatin1Char(':'), page_);
             grid->addWidget(label, line, 0, Qt::AlignTop);
             grid->addWidget(ValueLabel(kept.fields[f], page_), line, 1, 1, 2);
             ++line;
@@ -287,7 +264,7 @@ void ConflictsDialog::ShowPerson(int row) {
     for (int f : h.differing) {
         const bool both =
             h.here.fields[f] != h.base.fields[f] && h.server.fields[f] != h.base.fields[f];
-        auto* label = new QLabel(FieldLabel(f) + QLatin1Char(':'), page_);
+        auto* label = new QLabel(PersonFieldLabel(f) + QLatin1Char(':'), page_);
         label->setToolTip(both ? tr("Changed on both sides") : tr("Changed on one side"));
         if (both) {
             label->setFont(bold);
@@ -303,7 +280,7 @@ void ConflictsDialog::ShowPerson(int row) {
             sides[s] = new QRadioButton(tr("Keep this"), cell);
             sides[s]->setAccessibleName(
                 (s == 0 ? tr("Keep %1 here: %2") : tr("Keep %1 from the server: %2"))
-                    .arg(FieldLabel(f), value.empty() ? tr("(empty)") : U(value)));
+                    .arg(PersonFieldLabel(f), value.empty() ? tr("(empty)") : U(value)));
             group->addButton(sides[s]);
             // As wide as its text: a click beside it is no choice.
             stack->addWidget(sides[s], 0, Qt::AlignLeft);

@@ -36,9 +36,6 @@ public:
     // The persons whose every field is chosen, after OK.
     std::vector<Settlement> Settled() const;
 
-    // The field labels ("First Name").
-    static QString FieldLabel(int field);
-
     QListWidget* Persons() const { return persons_; }
     // The selected person's "Keep this" of a field on one side; null when not shown.
     QRadioButton* KeepButton(int field, bool server) const;

@@ -4,6 +4,7 @@
 #include <QString>
 
 #include "Database.h"
+#include "DatabaseFile.h"
 #include "RecordId.h"
 #include "StoredText.h"
 
@@ -65,16 +66,10 @@ bool ReadAccount(Statement& st, AccountRow& account) {
         account.lastSync = q.GetString(8);
     }
     st.CloseQuery();
-    if (found) {
-        Query& trust = st.ExecuteQuery(
-            "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = 'SyncTrust'");
-        const bool has = trust.Next() && trust.GetInt(1) == 1;
+    if (found && HasTable(st, "SyncTrust")) {
+        Query& t = st.ExecuteQuery("SELECT Sha256 FROM SyncTrust LIMIT 1");
+        account.trustedCertificate = t.Next() ? t.GetString(1) : std::string();
         st.CloseQuery();
-        if (has) {
-            Query& t = st.ExecuteQuery("SELECT Sha256 FROM SyncTrust LIMIT 1");
-            account.trustedCertificate = t.Next() ? t.GetString(1) : std::string();
-            st.CloseQuery();
-        }
     }
     return found;
 }
