@@ -44,6 +44,10 @@ constexpr int kSyncConflicts = 32839;
 constexpr int kSyncSettings = 32840;
 // The persons that look like one person twice, merged or told apart.
 constexpr int kFindDuplicates = 32841;
+// The person list's column of each person's newest contact, shown or hidden.
+constexpr int kLastContactColumn = 32842;
+// A chart of the contacts per month, by type.
+constexpr int kActivityReport = 32843;
 constexpr int kFileNew = 57600;
 constexpr int kFileOpen = 57601;
 constexpr int kFileSaveAs = 57604;
