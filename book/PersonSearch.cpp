@@ -14,13 +14,10 @@
 
 #include <QChar>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 #include "Database.h"
 #include "PhoneNumbers.h"
 #include "RecordId.h"
+#include "SearchScan.h"
 #include "StoredText.h"
 
 using cppsqlite3::Database;
@@ -28,9 +25,6 @@ using cppsqlite3::Query;
 using cppsqlite3::Statement;
 
 namespace {
-
-// Ends every folded field: a byte no UTF-8 text holds, so no word spans two.
-constexpr char kSeparator = '\xFF';
 
 std::string PersonColumns() {
     std::string columns = "ID";
@@ -46,47 +40,6 @@ std::string PersonColumns() {
 // ---- PersonSearchIndex ----------------------------------------------------------------------
 
 namespace {
-
-// The first place of needle (not empty) in [begin, end), else nullptr. Compares the needle's
-// first and last bytes sixteen places at a time and the rest only where both agree: the
-// persons' text is dense in some bytes (a phone's digits, "5550" in "555-0100 5550100"), where
-// std::string_view::find stops at each first byte to compare the rest, three to four times as
-// long at 100,000 persons.
-const char* Search(const char* begin, const char* end, const std::string& needle) {
-    const size_t n = static_cast<size_t>(end - begin);
-    const size_t m = needle.size();
-    if (m > n) {
-        return nullptr;
-    }
-    if (m == 1) {
-        return static_cast<const char*>(std::memchr(begin, needle[0], n));
-    }
-    size_t i = 0;
-#if defined(__SSE2__)
-    const __m128i first = _mm_set1_epi8(needle[0]);
-    const __m128i last = _mm_set1_epi8(needle[m - 1]);
-    for (; i + m - 1 + 16 <= n; i += 16) {
-        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(begin + i));
-        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(begin + i + m - 1));
-        unsigned mask = static_cast<unsigned>(
-            _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(a, first), _mm_cmpeq_epi8(b, last))));
-        while (mask != 0) {
-            const size_t at = i + static_cast<size_t>(__builtin_ctz(mask));
-            if (std::memcmp(begin + at + 1, needle.data() + 1, m - 2) == 0) {
-                return begin + at;
-            }
-            mask &= mask - 1;
-        }
-    }
-#endif
-    for (; i + m <= n; ++i) {
-        if (begin[i] == needle[0] && begin[i + m - 1] == needle[m - 1] &&
-            std::memcmp(begin + i + 1, needle.data() + 1, m - 2) == 0) {
-            return begin + i;
-        }
-    }
-    return nullptr;
-}
 
 uint32_t CheckedSize(const std::string& text) {
     if (text.size() >= std::numeric_limits<uint32_t>::max()) {
@@ -124,7 +77,7 @@ PersonSearchIndex::Entry PersonSearchIndex::AppendFields(const Fields& fields) {
                 }
                 if (!digits.empty() && digits.size() < end - begin) {
                     text_ += digits;
-                    text_ += kSeparator;
+                    text_ += kSearchSeparator;
                 }
             }
             // A number written with its country code is also found as dialled at home.
@@ -139,13 +92,13 @@ PersonSearchIndex::Entry PersonSearchIndex::AppendFields(const Fields& fields) {
                     NationalDigits(std::string_view(text_).substr(begin, end - begin));
                 if (!national.empty()) {
                     text_ += national;
-                    text_ += kSeparator;
+                    text_ += kSearchSeparator;
                 }
             }
         }
         e.start[f] = CheckedSize(text_);
         AppendFolded(text_, fields[static_cast<size_t>(f)]);
-        text_ += kSeparator;
+        text_ += kSearchSeparator;
     }
     e.start[PersonRecord::FieldCount] = CheckedSize(text_);
     return e;
@@ -304,17 +257,6 @@ void PersonSearchIndex::Compact() {
     garbage_ = 0;
 }
 
-struct PersonSearchIndex::Needle {
-    explicit Needle(const SearchQuery::Word& w) : word(w), abroad(!w.international.empty()) {}
-    bool In(std::string_view text) const { return In(text, word.text); }
-    static bool In(std::string_view text, const std::string& part) {
-        return !text.empty() && Search(text.data(), text.data() + text.size(), part);
-    }
-    const SearchQuery::Word& word;
-    const bool abroad;  // a plus and digits: also compared as a number from abroad
-    std::vector<char> notes;
-};
-
 bool PersonSearchIndex::PersonMatches(const Entry& e, Needle& needle) const {
     using Scope = SearchQuery::Scope;
     using F = PersonRecord::Field;
@@ -378,139 +320,6 @@ bool PersonSearchIndex::Matches(const RecordId& id, const SearchQuery& query) co
                            Needle needle(word);
                            return PersonMatches(entries_[at->second], needle);
                        });
-}
-
-std::vector<PersonRecord> PersonSearchIndex::FindPersons(const std::string& path,
-                                                         const SearchQuery& query) {
-    const std::vector<SearchQuery::Word>& words = query.Words();
-    if (words.empty() || words.size() > 64) {
-        // Every person, or more words than one mask holds: the whole index.
-        PersonSearchIndex index;
-        index.Build(path);
-        std::vector<const std::string*> ids(index.entries_.size(), nullptr);
-        for (const auto& [id, entry] : index.entryOf_) {
-            ids[entry] = &id;
-        }
-        std::vector<PersonRecord> found;
-        for (const std::string* id : ids) {
-            PersonRecord person;
-            if (id && index.Matches(*id, query) && LoadPerson(path, *id, person)) {
-                found.push_back(std::move(person));
-            }
-        }
-        return found;
-    }
-    using Mask = uint64_t;
-    const Mask all = words.size() == 64 ? ~Mask{0} : (Mask{1} << words.size()) - 1;
-    Mask inNotes = 0;  // the words a description may hold
-    for (size_t w = 0; w < words.size(); ++w) {
-        if (words[w].scope == SearchQuery::Scope::Any ||
-            words[w].scope == SearchQuery::Scope::Note) {
-            inNotes |= Mask{1} << w;
-        }
-    }
-    // The words each person's descriptions hold, read meanwhile on a second connection.
-    std::unordered_map<std::string, Mask> noted;
-    std::exception_ptr failed;
-    std::thread reader;
-    if (inNotes != 0) {
-        reader = std::thread([&] {
-            try {
-                Database db;
-                db.Open(path);
-                Query& contacts =
-                    db.CreateStatement().ExecuteQuery("SELECT PersonID, Description FROM Contact");
-                std::string note;
-                while (contacts.Next()) {
-                    note.clear();
-                    AppendFolded(note, contacts.GetText(2));
-                    Mask held = 0;
-                    for (size_t w = 0; w < words.size(); ++w) {
-                        if ((inNotes >> w & 1) && Needle::In(note, words[w].text)) {
-                            held |= Mask{1} << w;
-                        }
-                    }
-                    if (held != 0) {
-                        noted[std::string(contacts.GetText(1))] |= held;
-                    }
-                }
-            } catch (...) {
-                failed = std::current_exception();
-            }
-        });
-    }
-    // Each person's fields through an index of one; a person whom the fields leave short of
-    // words a description cannot give is forgotten at once.
-    std::vector<std::pair<long, PersonRecord>> found;  // by rowid
-    struct Pending {
-        std::string id;
-        long rowid;
-        Mask mask;
-    };
-    std::vector<Pending> pending;
-    const auto read = [&](const std::string& query, bool everyRow) {
-        Database db;
-        db.Open(path);
-        Query& persons = db.CreateStatement().ExecuteQuery(query);
-        PersonSearchIndex one;
-        Fields fields;
-        while (persons.Next()) {
-            for (size_t f = 0; f < fields.size(); ++f) {
-                fields[f] = persons.GetText(static_cast<int>(f) + 2);
-            }
-            one.text_.clear();
-            const Entry e = one.AppendFields(fields);
-            Mask mask = 0;
-            for (size_t w = 0; w < words.size(); ++w) {
-                Needle needle(words[w]);
-                if (one.PersonMatches(e, needle)) {
-                    mask |= Mask{1} << w;
-                }
-            }
-            const long rowid = persons.GetLong(PersonRecord::FieldCount + 3);
-            if (mask == all || !everyRow) {
-                found.emplace_back(rowid, ReadPersonRow(persons));
-            } else if ((~mask & all & ~inNotes) == 0) {
-                pending.push_back({std::string(persons.GetText(1)), rowid, mask});
-            }
-        }
-    };
-    try {
-        read("SELECT *, rowid FROM Person", true);
-    } catch (...) {
-        if (reader.joinable()) {
-            reader.join();
-        }
-        throw;
-    }
-    if (reader.joinable()) {
-        reader.join();
-        if (failed) {
-            std::rethrow_exception(failed);
-        }
-        // Those whom their descriptions complete, read again.
-        std::string rowids;
-        for (const Pending& p : pending) {
-            const auto held = noted.find(p.id);
-            if (held != noted.end() && (p.mask | held->second) == all) {
-                rowids += (rowids.empty() ? "" : ",") + std::to_string(p.rowid);
-            }
-        }
-        if (!rowids.empty()) {
-            read("SELECT *, rowid FROM Person WHERE rowid IN (" + rowids + ")", false);
-        }
-    }
-    // Those read again come after the others: back to the file's order.
-    std::vector<uint32_t> order(found.size());
-    std::iota(order.begin(), order.end(), 0U);
-    std::stable_sort(order.begin(), order.end(),
-                     [&](uint32_t a, uint32_t b) { return found[a].first < found[b].first; });
-    std::vector<PersonRecord> persons;
-    persons.reserve(found.size());
-    for (uint32_t at : order) {
-        persons.push_back(std::move(found[at].second));
-    }
-    return persons;
 }
 
 std::vector<uint32_t> PersonSearchIndex::Filter(const PersonRowList& rows, const SearchQuery& query,
