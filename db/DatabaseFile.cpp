@@ -54,7 +54,8 @@ const DefaultContactType kDefaultContactTypes[4] = {
 };
 const char kStamp[] = "UPDATE Globals SET S = datetime('now', 'localtime')";
 const char kCreatePersonIdIndex[] = "CREATE INDEX PrsnIDIdx ON Person(ID)";
-const char kCreateContactPersonIndex[] = "CREATE INDEX ContactPrsnIdx ON Contact(PersonID)";
+// A person's contacts by date: their list, and their newest contact in one step.
+const char kCreateContactPersonIndex[] = "CREATE INDEX ContactPrsnDtIdx ON Contact(PersonID, DtTm)";
 
 #undef TM_PERSON_FIELDS
 #undef TM_T6
@@ -206,7 +207,7 @@ StoredCodeRefused::StoredCodeRefused(StoredCode found)
 bool HasLookupIndexes(cppsqlite3::Statement& statement) {
     cppsqlite3::Query& query = statement.ExecuteQuery(
         "SELECT count(*) FROM sqlite_master WHERE type = 'index' AND name IN ('PrsnIDIdx', "
-        "'ContactPrsnIdx')");
+        "'ContactPrsnDtIdx')");
     const bool both = query.Next() && query.GetInt(1) == 2;
     statement.CloseQuery();
     return both;
@@ -218,6 +219,9 @@ void CreateLookupIndexes(cppsqlite3::Statement& statement) {
         text.insert(std::string("CREATE INDEX ").size(), "IF NOT EXISTS ");
         statement.Execute(text);
     }
+    // The index by person alone, of files from before the dates: the one by person and date
+    // finds whatever it found.
+    statement.Execute("DROP INDEX IF EXISTS ContactPrsnIdx");
 }
 
 GlobalsAtOpen RewriteGlobalsAtOpen(cppsqlite3::Statement& statement) {

@@ -81,7 +81,8 @@ private:
 
 // Whether the file has both lookup indexes.
 bool HasLookupIndexes(cppsqlite3::Statement& statement);
-// Adds whichever lookup index is missing.
+// Adds whichever lookup index is missing, and drops the index of contacts by person alone that
+// the one by person and date replaced.
 void CreateLookupIndexes(cppsqlite3::Statement& statement);
 
 struct GlobalsAtOpen {

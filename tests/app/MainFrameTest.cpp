@@ -383,7 +383,7 @@ TEST_F(MainFrameTest, AnOlderFileGetsItsLookupIndexesAtOpenWhileTheUserIsTold) {
     const std::string path = book_.Create("older.tch");
     TestBook::AddPerson(path, "Ann", "Adams");
     TestBook::Execute(path, "DROP INDEX PrsnIDIdx");
-    TestBook::Execute(path, "DROP INDEX ContactPrsnIdx");
+    TestBook::Execute(path, "DROP INDEX ContactPrsnDtIdx");
     TestBook::Execute(path, "UPDATE Globals SET S = '2000-01-01 00:00:00'");
     std::vector<bool> told;
     QStringList shown;
@@ -395,7 +395,7 @@ TEST_F(MainFrameTest, AnOlderFileGetsItsLookupIndexesAtOpenWhileTheUserIsTold) {
     EXPECT_EQ(told, (std::vector<bool>{true, false}));
     EXPECT_EQ(TestBook::QueryText(path,
                                   "SELECT count(*) FROM sqlite_master WHERE name IN "
-                                  "('PrsnIDIdx', 'ContactPrsnIdx')"),
+                                  "('PrsnIDIdx', 'ContactPrsnDtIdx')"),
               "2");
     EXPECT_NE(Globals(path, "S"), "2000-01-01 00:00:00");
     EXPECT_EQ(frame_->View()->PersonRows().Rows().size(), 1u);
@@ -407,7 +407,7 @@ TEST_F(MainFrameTest, AnOlderFileGetsItsLookupIndexesAtOpenWhileTheUserIsTold) {
 
 TEST_F(MainFrameTest, TheBusyNoticeShowsTheWaitCursorAndAStatusText) {
     const std::string path = book_.Create("older.tch");
-    TestBook::Execute(path, "DROP INDEX ContactPrsnIdx");
+    TestBook::Execute(path, "DROP INDEX ContactPrsnDtIdx");
     // The frame's own notice, looked at while the indexes are built.
     const std::function<void(bool)> frameNotice = frame_->Doc().BusyNotice();
     ASSERT_TRUE(frameNotice);

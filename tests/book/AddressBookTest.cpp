@@ -499,7 +499,7 @@ TEST(AddressBook, TheListsLookUpByIndex) {
         return all;
     };
     const std::string contacts = details(ContactListQuery("X", ContactOrder::ByDate));
-    EXPECT_NE(contacts.find("ContactPrsnIdx"), std::string::npos) << contacts;
+    EXPECT_NE(contacts.find("ContactPrsnDtIdx"), std::string::npos) << contacts;
     EXPECT_EQ(contacts.find("SCAN Contact\n"), std::string::npos) << contacts;
     const std::string person = details("SELECT * FROM Person WHERE ID = 'X'");
     EXPECT_NE(person.find("PrsnIDIdx"), std::string::npos) << person;

@@ -258,7 +258,7 @@ TEST_F(Conversion, WritesTheSchemaInItsOwnOrder) {
     }
     EXPECT_EQ(names, (std::vector<std::string>{"User", "Person", "PrsnNmIdx", "PrsnCoIdx",
                                                "ContactType", "TypeIdx", "Contact", "ContactDtIdx",
-                                               "Globals", "PrsnIDIdx", "ContactPrsnIdx"}));
+                                               "Globals", "PrsnIDIdx", "ContactPrsnDtIdx"}));
     // The User table of a converted file is the one of a new file, its time stamp optional.
     std::string user = schema::kCreateUser;
     const std::string required = "TmStamp TIMESTAMP NOT NULL)";

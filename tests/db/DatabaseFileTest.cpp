@@ -65,7 +65,7 @@ std::vector<SchemaRow> ExpectedSchema() {
              "C TEXT NOT NULL, " + t6 + "S TEXT NOT NULL)"},
         // The two lookups after the format's own statements.
         {"index", "PrsnIDIdx", "CREATE INDEX PrsnIDIdx ON Person(ID)"},
-        {"index", "ContactPrsnIdx", "CREATE INDEX ContactPrsnIdx ON Contact(PersonID)"},
+        {"index", "ContactPrsnDtIdx", "CREATE INDEX ContactPrsnDtIdx ON Contact(PersonID, DtTm)"},
     };
 }
 
@@ -345,20 +345,48 @@ TEST_F(DatabaseFileTest, AnOlderFileGetsTheLookupIndexesOnce) {
     Statement& st = db.CreateStatement();
     EXPECT_TRUE(HasLookupIndexes(st));
     st.Execute("DROP INDEX PrsnIDIdx");
-    st.Execute("DROP INDEX ContactPrsnIdx");
+    st.Execute("DROP INDEX ContactPrsnDtIdx");
     st.Execute("INSERT INTO Person(ID, LName, TmStamp) VALUES('p1', 'Adams', '2005-03-01')");
     EXPECT_FALSE(HasLookupIndexes(st));
     CreateLookupIndexes(st);
     EXPECT_TRUE(HasLookupIndexes(st));
     CreateLookupIndexes(st);  // present already: nothing happens, nothing fails
-    st.Execute("DROP INDEX ContactPrsnIdx");
+    st.Execute("DROP INDEX ContactPrsnDtIdx");
     EXPECT_FALSE(HasLookupIndexes(st));  // one of the two is not enough
     CreateLookupIndexes(st);
     // Stored as a new file stores them.
     Query& q = st.ExecuteQuery(
         "SELECT group_concat(sql, '|') FROM (SELECT sql FROM sqlite_master WHERE name IN "
-        "('PrsnIDIdx', 'ContactPrsnIdx') ORDER BY name)");
+        "('PrsnIDIdx', 'ContactPrsnDtIdx') ORDER BY name)");
     ASSERT_TRUE(q.Next());
     EXPECT_EQ(q.GetString(1),
               std::string(schema::kCreateContactPersonIndex) + "|" + schema::kCreatePersonIdIndex);
+}
+
+TEST_F(DatabaseFileTest, TheIndexOfContactsByPersonAloneGivesWayToTheOneWithTheDate) {
+    const std::string path = Path("by-person.tch");
+    ASSERT_NO_THROW(CreateDatabaseFile(path));
+    Database db;
+    db.Open(path);
+    Statement& st = db.CreateStatement();
+    // As files from before the contacts were indexed by date have it.
+    st.Execute("DROP INDEX ContactPrsnDtIdx");
+    st.Execute("CREATE INDEX ContactPrsnIdx ON Contact(PersonID)");
+    EXPECT_FALSE(HasLookupIndexes(st));
+    CreateLookupIndexes(st);
+    EXPECT_TRUE(HasLookupIndexes(st));
+    Query& names = st.ExecuteQuery(
+        "SELECT group_concat(name, ' ') FROM (SELECT name FROM sqlite_master WHERE type = 'index' "
+        "AND tbl_name = 'Contact' ORDER BY name)");
+    ASSERT_TRUE(names.Next());
+    EXPECT_EQ(names.GetString(1), "ContactDtIdx ContactPrsnDtIdx");
+    st.CloseQuery();
+    // A person's newest contact is one step down the index, not a read of their rows.
+    Query& plan =
+        st.ExecuteQuery("EXPLAIN QUERY PLAN SELECT MAX(DtTm) FROM Contact WHERE PersonID = 'p1'");
+    std::string steps;
+    while (plan.Next()) {
+        steps += plan.GetString(4);
+    }
+    EXPECT_NE(steps.find("COVERING INDEX ContactPrsnDtIdx"), std::string::npos) << steps;
 }
