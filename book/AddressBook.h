@@ -104,10 +104,46 @@ private:
     size_t at_;
 };
 
-// The person list: identifier, first and last name and company of each person in list order.
+// The person list: identifier, first and last name and company of each person in list order,
+// and, once given, the time of each person's newest contact.
 class PersonRowList : public PackedRows<4> {
 public:
     enum { IdField, FNameField, LNameField, CompanyField };
+    // The newest contacts, one per row in row order (invalid for a person without contacts);
+    // until given, every row's is invalid.
+    void SetLastContacts(std::vector<DateTime> last) { last_ = std::move(last); }
+    bool HasLastContacts() const { return !last_.empty(); }
+    DateTime LastContact(size_t row) const { return row < last_.size() ? last_[row] : DateTime(); }
+    void SetLastContact(size_t row, DateTime when) {
+        if (row < size()) {
+            last_.resize(size());
+            last_[row] = when;
+        }
+    }
+    void Append(const std::array<std::string_view, 4>& fields, DateTime last = DateTime()) {
+        PackedRows<4>::Append(fields);
+        if (last.IsValid() || !last_.empty()) {
+            last_.resize(size() - 1);
+            last_.push_back(last);
+        }
+    }
+    void Erase(size_t row) {
+        PackedRows<4>::Erase(row);
+        if (row < last_.size()) {
+            last_.erase(last_.begin() + static_cast<std::ptrdiff_t>(row));
+        }
+    }
+    void Reorder(const std::vector<uint32_t>& order) {
+        PackedRows<4>::Reorder(order);
+        if (!last_.empty()) {
+            std::vector<DateTime> reordered;
+            reordered.reserve(order.size());
+            for (uint32_t row : order) {
+                reordered.push_back(LastContact(row));
+            }
+            last_.swap(reordered);
+        }
+    }
     std::string_view Id(size_t row) const { return Field(row, IdField); }
     std::string_view Company(size_t row) const { return Field(row, CompanyField); }
     std::string Name(size_t row) const;
@@ -117,6 +153,9 @@ public:
     int Find(const RecordId& id) const;
     RowIterator<PersonRowList, PersonRow> begin() const { return {this, 0}; }
     RowIterator<PersonRowList, PersonRow> end() const { return {this, size()}; }
+
+private:
+    std::vector<DateTime> last_;
 };
 
 // A person's contact list: DtTm as stored, description, identifier and type of each contact.

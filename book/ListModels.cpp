@@ -24,8 +24,18 @@ QString Heading(const char* text) {
 
 PersonListModel::PersonListModel(QObject* parent)
     : RowListModel({Heading(QT_TRANSLATE_NOOP("MainView", "Name")),
-                    Heading(QT_TRANSLATE_NOOP("MainView", "Company"))},
+                    Heading(QT_TRANSLATE_NOOP("MainView", "Company")),
+                    Heading(QT_TRANSLATE_NOOP("MainView", "Last Contact"))},
                    parent) {}
+
+void PersonListModel::SetLastContact(int row, DateTime when) {
+    if (row < 0 || row >= rowCount()) {
+        return;
+    }
+    EditRows().SetLastContact(static_cast<size_t>(row), when);
+    emit dataChanged(index(row, LastContactColumn), index(row, LastContactColumn),
+                     {Qt::DisplayRole});
+}
 
 void PersonListModel::SetMarked(std::set<RecordId, std::less<>> persons, QIcon icon, QString tip) {
     if (persons == marked_ && tip == markTip_) {
@@ -44,6 +54,18 @@ QVariant PersonListModel::Cell(size_t row, int column, int role) const {
     const bool marked = column == 0 && !marked_.empty() && marked_.count(Rows().Id(row)) > 0;
     if (role == Qt::DecorationRole) {
         return marked ? QVariant(markIcon_) : QVariant();
+    }
+    if (column == LastContactColumn) {
+        const DateTime last = Rows().LastContact(row);
+        if (role == Qt::DisplayRole) {
+            return QString::fromStdString(FormatDisplayDate(last));
+        }
+        if (role == Qt::ToolTipRole && last.IsValid()) {
+            return QCoreApplication::translate("MainView", "Last contact: %1 %2")
+                .arg(QString::fromStdString(FormatDisplayDate(last)),
+                     QString::fromStdString(FormatDisplayTime(last)));
+        }
+        return QVariant();
     }
     if (role != Qt::DisplayRole && role != Qt::ToolTipRole) {
         return QVariant();

@@ -56,16 +56,21 @@ public:
 
 protected:
     virtual QVariant Cell(size_t row, int column, int role) const = 0;
+    List& EditRows() { return rows_; }
 
 private:
     QStringList headers_;
     List rows_;
 };
 
-// "Name" and "Company".
+// "Name", "Company" and "Last Contact" (the view hides it unless asked for).
 class PersonListModel : public RowListModel<PersonRowList> {
 public:
+    enum { NameColumn, CompanyColumn, LastContactColumn };
     explicit PersonListModel(QObject* parent = nullptr);
+
+    // One row's newest contact changed: its cell is drawn again.
+    void SetLastContact(int row, DateTime when);
 
     // Persons that need the user's eye (held by the sync): an icon before the name, and the
     // tip over it. Kept across reloads until set anew.

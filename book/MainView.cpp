@@ -4,6 +4,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollArea>
@@ -35,7 +36,12 @@ MainView::MainView(QWidget* parent) : QWidget(parent), searching_(new SearchStat
     search_->setClearButtonEnabled(true);
     search_->setToolTip(
         tr("Shows the persons whose fields or contact notes hold every word typed. company:, "
-           "city:, email:, phone: and note: limit a word to those fields."));
+           "city:, email:, phone: and note: limit a word to those fields.\n"
+           "since:DATE finds whom you contacted on or after the date, before:DATE whom you have "
+           "not contacted since (before:6m: not for six months), type:WORD a contact of the "
+           "type (type:tel since:2026: phoned this year).\n"
+           "A date is 2026, 2026-01, 2026-01-15, the short date, or a span back: 30d, 6w, 6m, "
+           "1y."));
     search_->installEventFilter(this);
     platform::SetControlId(search_, kSearchFieldId);
     // What a screen reader calls the search field, its clear button and the scrolled details.
@@ -56,6 +62,8 @@ MainView::MainView(QWidget* parent) : QWidget(parent), searching_(new SearchStat
 
     personModel_ = new PersonListModel(this);
     form_->personList->setModel(personModel_);
+    // Shown when asked for from the View menu.
+    form_->personList->setColumnHidden(PersonListModel::LastContactColumn, true);
     contactModel_ = new ContactListModel(this);
     form_->contactList->setModel(contactModel_);
     QTreeView* persons = form_->personList;
@@ -148,6 +156,7 @@ void MainView::OnPathChanged(const std::string& path) {
     lastContact_.reset();
     // Another file: nothing of the last one's search stays.
     searching_->Clear();
+    lastContacts_.Clear();
     if (!search_->text().isEmpty()) {
         const QSignalBlocker quiet(search_);
         search_->clear();
@@ -157,8 +166,10 @@ void MainView::OnPathChanged(const std::string& path) {
 }
 
 void MainView::OnReload() {
-    // Whatever changed behind the view is read again, the search's index too.
+    // Whatever changed behind the view is read again, the search's index and the newest
+    // contacts too.
     searching_->Invalidate();
+    lastContacts_.Invalidate();
     Reload();
 }
 
@@ -229,12 +240,21 @@ bool MainView::ReadSearchIndex() {
 
 void MainView::ShowSearchResult() {
     const size_t shown = personModel_->Rows().size();
+    // A since: or before: whose date does not read asks nothing: the user is told why.
+    const QStringList& unread = searching_->Query().Unread();
+    const QString notDates =
+        unread.isEmpty()
+            ? QString()
+            : tr("Not a date: %1. A date is 2026, 2026-01, 2026-01-15, %2 or 30d, 6w, 6m, 1y.")
+                  .arg(unread.join(QStringLiteral(", ")),
+                       QLocale().toString(QDate(2026, 1, 15), QLocale::ShortFormat));
     if (!Filtered()) {
         noMatch_->hide();
-        emit StatusMessage(tr("Ready"));
+        emit StatusMessage(unread.isEmpty() ? tr("Ready") : notDates);
         return;
     }
-    emit StatusMessage(tr("%1 of %2 persons").arg(shown).arg(PersonCount()));
+    const QString count = tr("%1 of %2 persons").arg(shown).arg(PersonCount());
+    emit StatusMessage(unread.isEmpty() ? count : count + QStringLiteral("  ") + notDates);
     if (shown == 0) {
         noMatch_->setText(tr("No person matches \"%1\".").arg(search_->text()));
         noMatch_->setGeometry(form_->personList->viewport()->rect().adjusted(8, 8, -8, -8));
@@ -266,10 +286,20 @@ void MainView::OnSearchEdited(const QString& text) {
 void MainView::SortBy(bool persons, int column) {
     QTreeView* list = persons ? form_->personList : form_->contactList;
     if (persons) {
+        if (column == PersonListModel::LastContactColumn) {
+            // Newest first, then oldest first; a second click turns it round.
+            personDescending_ = byLastContact_ && !personDescending_;
+            byLastContact_ = true;
+            list->header()->setSortIndicator(
+                column, personDescending_ ? Qt::AscendingOrder : Qt::DescendingOrder);
+            Reload();
+            return;
+        }
         const PersonOrder order = column == 1 ? PersonOrder::ByCompany : PersonOrder::ByName;
         // A second click on the same column turns the order round.
-        personDescending_ = order == personOrder_ && !personDescending_;
+        personDescending_ = !byLastContact_ && order == personOrder_ && !personDescending_;
         personOrder_ = order;
+        byLastContact_ = false;
         list->header()->setSortIndicator(
             column, personDescending_ ? Qt::DescendingOrder : Qt::AscendingOrder);
         Reload();
@@ -304,7 +334,7 @@ void MainView::Reload() {
     // With no file open there is nothing to read; the lists stay empty.
     if (!path_.empty()) {
         try {
-            LoadPersonList(path_, personOrder_, rows, personDescending_);
+            LoadPersons(rows);
         } catch (const std::exception& e) {
             failed = true;
             platform::ShowDatabaseFailure(
@@ -422,8 +452,11 @@ void MainView::Apply(const record_commands::Outcome& outcome) {
     if (outcome.update != ViewUpdate::None) {
         // The person the command worked on, and the one it leaves selected, are read again for
         // the search; while searching, the one left selected stays shown.
-        searching_->RefreshIndex(path_, {person_.id, outcome.selectPerson,
-                                         outcome.deleted ? outcome.deleted->personId : RecordId()});
+        const std::vector<RecordId> worked = {
+            person_.id, outcome.selectPerson,
+            outcome.deleted ? outcome.deleted->personId : RecordId()};
+        searching_->RefreshIndex(path_, worked);
+        FollowLastContacts(worked, outcome.update == ViewUpdate::ReloadContacts);
         searching_->Pin(outcome.selectPerson);
         if (outcome.update == ViewUpdate::Reload) {
             searching_->Pin(person_.id);

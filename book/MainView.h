@@ -13,6 +13,7 @@
 #include "CommandAvailability.h"
 #include "DocumentView.h"
 #include "HelpViewer.h"
+#include "LastContacts.h"
 #include "ListSelection.h"
 #include "MainViewForm.h"
 #include "RecordCommands.h"
@@ -110,6 +111,18 @@ public:
     void SortPersonsBy(int column) { SortBy(true, column); }
     void SortContactsBy(int column) { SortBy(false, column); }
     PersonOrder PersonSortOrder() const { return personOrder_; }
+    // Whether the persons are listed by their newest contact (the "Last Contact" column's
+    // header clicked), and which way.
+    bool PersonsByLastContact() const { return byLastContact_; }
+    bool PersonsNewestFirst() const { return byLastContact_ && !personDescending_; }
+
+    // The person list's "Last Contact" column: the date of each person's newest contact.
+    // Shown, it is read with the list and follows every change of the contact log.
+    void ShowLastContactColumn(bool shown);
+    bool LastContactColumnShown() const { return lastShown_; }
+    // Its width in pixels; 0 leaves the width it was fitted to.
+    int LastContactColumnWidth() const;
+    void SetLastContactColumnWidth(int width);
     ContactOrder ContactSortOrder() const { return contactOrder_; }
 
     // The pop-up help numbers of the view's fields and labels.
@@ -181,6 +194,15 @@ private:
     bool contactReversed_ = false;
     std::vector<editing::DeletedRecords> deletes_;
     std::optional<record_commands::ContactPreset> lastContact_;
+
+    // The person list read, with the newest contacts when the column shows them (read on a
+    // second connection meanwhile) and in their order when the list is sorted by them.
+    void LoadPersons(PersonRowList& rows);
+    // After a command: the newest contacts of the persons it worked on.
+    void FollowLastContacts(const std::vector<RecordId>& ids, bool contactsOnly);
+    LastContacts lastContacts_;
+    bool lastShown_ = false;
+    bool byLastContact_ = false;
 
     std::unique_ptr<SearchState> searching_;
     bool readingIndex_ = false;

@@ -17,6 +17,7 @@
 #include "Database.h"
 #include "PhoneNumbers.h"
 #include "RecordId.h"
+#include "SearchLog.h"
 #include "SearchScan.h"
 #include "StoredText.h"
 
@@ -140,20 +141,25 @@ void PersonSearchIndex::Build(const std::string& path) {
     // Each person's distinct descriptions (one logged more than once needs searching once),
     // the persons in the order of their text.
     std::vector<std::pair<uint32_t, uint32_t>> refs;  // entry, note
-    Query& contacts = st.ExecuteQuery("SELECT PersonID, Description FROM Contact");
+    fresh.ReadTypes(st);
+    LogReader log(fresh.entries_.size());
+    Query& contacts =
+        st.ExecuteQuery("SELECT PersonID, Description, DtTm, ContactTypeID FROM Contact");
     std::string personId, note;
     while (contacts.Next()) {
-        note.clear();
-        AppendFolded(note, contacts.GetText(2));
-        if (note.empty()) {
-            continue;
-        }
         personId.assign(contacts.GetText(1));
         const auto person = fresh.entryOf_.find(personId);
-        if (person != fresh.entryOf_.end()) {
+        if (person == fresh.entryOf_.end()) {
+            continue;
+        }
+        log.Add(person->second, fresh.TypeOf(contacts.GetText(4)), ContactDay(contacts.GetText(3)));
+        note.clear();
+        AppendFolded(note, contacts.GetText(2));
+        if (!note.empty()) {
             refs.emplace_back(person->second, fresh.InternNote(note));
         }
     }
+    log.Lay(fresh.entries_, fresh.log_);
     std::sort(refs.begin(), refs.end());
     refs.erase(std::unique(refs.begin(), refs.end()), refs.end());
     fresh.noteRefs_.reserve(refs.size());
@@ -171,11 +177,20 @@ void PersonSearchIndex::Build(const std::string& path) {
 void PersonSearchIndex::Refresh(const std::string& path, const RecordId& id) {
     std::array<std::string, PersonRecord::FieldCount> stored;
     std::vector<std::string> notes;
+    struct Contact {
+        std::string typeId;
+        std::optional<int64_t> day;
+    };
+    std::vector<Contact> logged;
+    PersonSearchIndex types;  // the contact types read aside: a failure changes nothing
+    types.typeOf_ = typeOf_;
+    types.typeNames_ = typeNames_;
     bool found = false;
     {
         Database db;
         db.Open(path);
         Statement& st = db.CreateStatement();
+        types.ReadTypes(st);
         const std::string quoted = QuoteSqlText(id);
         Query& q = st.ExecuteQuery("SELECT " + PersonColumns() + " FROM Person WHERE ID = '" +
                                    quoted + "'");
@@ -186,22 +201,27 @@ void PersonSearchIndex::Refresh(const std::string& path, const RecordId& id) {
             }
         }
         if (found) {
-            Query& c = st.ExecuteQuery("SELECT Description FROM Contact WHERE PersonID = '" +
-                                       quoted + "'");
+            Query& c = st.ExecuteQuery(
+                "SELECT Description, DtTm, ContactTypeID FROM Contact WHERE PersonID = '" + quoted +
+                "'");
             while (c.Next()) {
                 std::string folded = FoldForSearch(c.GetText(1));
                 if (!folded.empty()) {
                     notes.push_back(std::move(folded));
                 }
+                logged.push_back({std::string(c.GetText(3)), ContactDay(c.GetText(2))});
             }
         }
     }
     rowCache_ = RowCache();
+    typeOf_ = std::move(types.typeOf_);
+    typeNames_ = std::move(types.typeNames_);
     const auto old = entryOf_.find(id);
     if (old != entryOf_.end()) {
         Entry& e = entries_[old->second];
         garbage_ += (e.start[PersonRecord::FieldCount] - e.start[0]) +
-                    (e.notesEnd - e.notesBegin) * sizeof(uint32_t);
+                    (e.notesEnd - e.notesBegin) * sizeof(uint32_t) +
+                    (e.logEnd - e.logBegin) * sizeof(LogMark);
         e.live = false;
         entryOf_.erase(old);
     }
@@ -220,11 +240,18 @@ void PersonSearchIndex::Refresh(const std::string& path, const RecordId& id) {
         e.notesBegin = static_cast<uint32_t>(noteRefs_.size());
         noteRefs_.insert(noteRefs_.end(), numbers.begin(), numbers.end());
         e.notesEnd = static_cast<uint32_t>(noteRefs_.size());
+        std::vector<Entry> one(1, e);
+        LogReader log(1);
+        for (const Contact& contact : logged) {
+            log.Add(0, TypeOf(contact.typeId), contact.day);
+        }
+        log.Lay(one, log_);
         entryOf_.emplace(id, static_cast<uint32_t>(entries_.size()));
-        entries_.push_back(e);
+        entries_.push_back(one.front());
     }
     // Each edit leaves the person's old text behind: kept below half of what is held.
-    const size_t held = text_.size() + noteRefs_.size() * sizeof(uint32_t);
+    const size_t held =
+        text_.size() + noteRefs_.size() * sizeof(uint32_t) + log_.size() * sizeof(LogMark);
     if (garbage_ > (1u << 20) && garbage_ * 2 > held) {
         Compact();
     }
@@ -233,6 +260,7 @@ void PersonSearchIndex::Refresh(const std::string& path, const RecordId& id) {
 void PersonSearchIndex::Compact() {
     std::string text;
     std::vector<uint32_t> refs;
+    std::vector<LogMark> log;
     for (Entry& e : entries_) {
         const uint32_t begin = e.start[0];
         const uint32_t moved = CheckedSize(text);
@@ -247,6 +275,10 @@ void PersonSearchIndex::Compact() {
                         noteRefs_.begin() + e.notesEnd);
             e.notesBegin = notes;
             e.notesEnd = static_cast<uint32_t>(refs.size());
+            const uint32_t marks = static_cast<uint32_t>(log.size());
+            log.insert(log.end(), log_.begin() + e.logBegin, log_.begin() + e.logEnd);
+            e.logBegin = marks;
+            e.logEnd = static_cast<uint32_t>(log.size());
         } else {
             e = Entry();
             e.live = false;
@@ -254,6 +286,7 @@ void PersonSearchIndex::Compact() {
     }
     text_ = std::move(text);
     noteRefs_ = std::move(refs);
+    log_ = std::move(log);
     garbage_ = 0;
 }
 
@@ -315,6 +348,10 @@ bool PersonSearchIndex::Matches(const RecordId& id, const SearchQuery& query) co
     if (at == entryOf_.end()) {
         return false;
     }
+    const SearchQuery::Log& log = query.LogWords();
+    if (log.Any() && !LogMatches(entries_[at->second], log, TypesTaken(log))) {
+        return false;
+    }
     return std::all_of(query.Words().begin(), query.Words().end(),
                        [&](const SearchQuery::Word& word) {
                            Needle needle(word);
@@ -338,6 +375,15 @@ std::vector<uint32_t> PersonSearchIndex::Filter(const PersonRowList& rows, const
     // Row and entry of each person still in the running.
     std::vector<std::pair<uint32_t, uint32_t>> candidates;
     Candidates(rows, within, candidates);
+    // The log first: a few marks per person, where a word reads all their text.
+    if (const SearchQuery::Log& log = query.LogWords(); log.Any()) {
+        const std::vector<char> taken = TypesTaken(log);
+        candidates.erase(std::remove_if(candidates.begin(), candidates.end(),
+                                        [&](const std::pair<uint32_t, uint32_t>& c) {
+                                            return !LogMatches(entries_[c.second], log, taken);
+                                        }),
+                         candidates.end());
+    }
     // Longer words first: they leave fewer persons for the others.
     std::vector<const SearchQuery::Word*> words;
     for (const SearchQuery::Word& w : query.Words()) {
@@ -420,7 +466,7 @@ size_t PersonSearchIndex::MemoryBytes() const {
         return s.capacity() > std::string().capacity() ? s.capacity() + 1 : 0;
     };
     size_t bytes = sizeof(*this) + text_.capacity() + entries_.capacity() * sizeof(Entry) +
-                   noteRefs_.capacity() * sizeof(uint32_t) +
+                   noteRefs_.capacity() * sizeof(uint32_t) + log_.capacity() * sizeof(LogMark) +
                    (entryOf_.bucket_count() + noteNumbers_.bucket_count() + notes_.capacity()) *
                        sizeof(void*) +
                    rowCache_.ids.capacity() +
@@ -430,6 +476,10 @@ size_t PersonSearchIndex::MemoryBytes() const {
     }
     for (const auto& note : noteNumbers_) {
         bytes += sizeof(note) + 2 * sizeof(void*) + heap(note.first);
+    }
+    for (const auto& type : typeOf_) {
+        bytes += sizeof(type) + 2 * sizeof(void*) + heap(type.first) +
+                 heap(typeNames_[type.second]) + sizeof(std::string);
     }
     return bytes;
 }

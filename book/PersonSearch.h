@@ -3,16 +3,23 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
+#include <QDate>
 #include <QString>
+#include <QStringList>
 
 #include "AddressBook.h"
 #include "PersonRecord.h"
 #include "SearchFolding.h"
+
+namespace cppsqlite3 {
+class Statement;
+}
 
 // The search behind the main window's search field: what the user typed, read as words, and an
 // index of every person's searchable text, folded once when the file is read so that a keystroke
@@ -27,6 +34,13 @@
 // start with a prefix that limits it to some fields: "company:", "city:", "email:", "phone:" (the
 // six phone fields) and "note:" (contact descriptions), in any case; a prefix alone adds nothing,
 // and an unknown "xyz:" is part of the word.
+//
+// Three words ask the contact log: "since:DATE", a contact on or after the day; "before:DATE",
+// no contact on or after the day (a person never contacted too); "type:WORD", a contact of a
+// type whose description starts with the word. With type words, the dates count only the
+// contacts of those types (of any of them), so "type:tel before:6m" finds whom the user has not
+// phoned for six months; without dates, a type word asks for one contact of the type. DATE is
+// as ReadSearchDate reads it, from the day the query is read.
 class SearchQuery {
 public:
     enum class Scope : uint8_t { Any, Company, City, Email, Phone, Note };
@@ -42,11 +56,25 @@ public:
         }
     };
 
-    static SearchQuery Parse(const QString& typed);
+    // What the contact log words ask, the days as Julian day numbers.
+    struct Log {
+        std::optional<int64_t> since;    // the latest of the since: days
+        std::optional<int64_t> before;   // the earliest of the before: days
+        std::vector<std::string> types;  // folded, in the order typed
+        bool Any() const { return since || before || !types.empty(); }
+        bool operator==(const Log& other) const {
+            return since == other.since && before == other.before && types == other.types;
+        }
+    };
+
+    static SearchQuery Parse(const QString& typed, const QDate& today = QDate::currentDate());
 
     // No word: every person is shown.
-    bool Empty() const { return words_.empty(); }
+    bool Empty() const { return words_.empty() && !log_.Any(); }
     const std::vector<Word>& Words() const { return words_; }
+    const Log& LogWords() const { return log_; }
+    // The since: and before: words whose date does not read, as typed: they ask nothing.
+    const QStringList& Unread() const { return unread_; }
     // True when every person this query matches is also matched by the previous one, so that
     // filtering may start from the previous matches: each previous word is contained in a word
     // of this query with the same prefix (or any prefix, for a previous word without one).
@@ -55,6 +83,8 @@ public:
 
 private:
     std::vector<Word> words_;
+    Log log_;
+    QStringList unread_;
 };
 
 // Every person's fields and contact descriptions, folded, keyed by the person's identifier.
@@ -69,12 +99,14 @@ public:
     PersonSearchIndex(const PersonSearchIndex&) = delete;
     PersonSearchIndex& operator=(const PersonSearchIndex&) = delete;
 
-    // Reads every person and every contact description of the file (two queries). On failure
-    // (an SQLException) the index is as it was.
+    // Reads every person, every contact's description, day and type, and the contact types. On
+    // failure (an SQLException) the index is as it was.
     void Build(const std::string& path);
     // Reads one person again after an edit, with their contacts: a person no longer in the file
     // is dropped, a new one is added. On failure the index is as it was.
     void Refresh(const std::string& path, const RecordId& id);
+    // Reads the contact types' descriptions again, after they were edited.
+    void RefreshTypes(const std::string& path);
 
     // A person the index does not know matches no word (refresh or build again); every person
     // matches the empty query.
@@ -108,8 +140,18 @@ private:
         uint32_t start[PersonRecord::FieldCount + 1] = {};
         uint32_t national = 0;
         uint32_t notesBegin = 0, notesEnd = 0;  // their distinct descriptions in noteRefs_
+        uint32_t logBegin = 0, logEnd = 0;      // their marks in log_
         bool live = true;                       // false once the person is gone or read again
     };
+    // A person's newest contact of one type: the day as a Julian day number, kNoDay when no
+    // contact of the type has a date that reads.
+    struct LogMark {
+        uint32_t type;  // into typeNames_; kUnknownType for a type the file does not list
+        int32_t day;
+    };
+    static constexpr int32_t kNoDay = INT32_MIN;
+    static constexpr uint32_t kUnknownType = UINT32_MAX;
+    class LogReader;
     // The entry of each row last filtered, and the rows' identifiers one after the other to tell
     // that the rows are still those: looking every person up again at each keystroke would take
     // longer than the search itself.
@@ -125,6 +167,13 @@ private:
     uint32_t InternNote(const std::string& folded);
     void Compact();
     bool PersonMatches(const Entry& e, Needle& needle) const;
+    // The contact types' descriptions read again; a type keeps its number.
+    void ReadTypes(cppsqlite3::Statement& st);
+    uint32_t TypeOf(std::string_view typeId) const;
+    // Per type number, whether the query's type words take it (empty without type words).
+    std::vector<char> TypesTaken(const SearchQuery::Log& log) const;
+    bool LogMatches(const Entry& e, const SearchQuery::Log& log,
+                    const std::vector<char>& taken) const;
     void Candidates(const PersonRowList& rows, const std::vector<uint32_t>* within,
                     std::vector<std::pair<uint32_t, uint32_t>>& candidates) const;
 
@@ -140,5 +189,10 @@ private:
     // which stay where they are as the table grows.
     std::unordered_map<std::string, uint32_t> noteNumbers_;
     std::vector<const std::string*> notes_;
+    // The marks of every entry, entry after entry, and the contact types by number: their
+    // folded descriptions, and each identifier's number.
+    std::vector<LogMark> log_;
+    std::vector<std::string> typeNames_;
+    std::unordered_map<std::string, uint32_t> typeOf_;
     mutable RowCache rowCache_;
 };

@@ -14,8 +14,8 @@ using cppsqlite3::Query;
 std::vector<PersonRecord> PersonSearchIndex::FindPersons(const std::string& path,
                                                          const SearchQuery& query) {
     const std::vector<SearchQuery::Word>& words = query.Words();
-    if (words.empty() || words.size() > 64) {
-        // Every person, or more words than one mask holds: the whole index.
+    if (words.empty() || words.size() > 64 || query.LogWords().Any()) {
+        // Every person, more words than one mask holds, or the log asked: the whole index.
         PersonSearchIndex index;
         index.Build(path);
         std::vector<const std::string*> ids(index.entries_.size(), nullptr);

@@ -2,8 +2,31 @@
 
 #include "PersonSearch.h"
 #include "PhoneNumbers.h"
+#include "SearchDates.h"
 
-SearchQuery SearchQuery::Parse(const QString& typed) {
+namespace {
+
+enum class LogWord { None, Since, Before, Type };
+
+// "since:", "before:" or "type:" before the colon, in any case.
+LogWord LogWordOf(QStringView prefix) {
+    static const struct {
+        QLatin1String name;
+        LogWord word;
+    } words[] = {{QLatin1String("since"), LogWord::Since},
+                 {QLatin1String("before"), LogWord::Before},
+                 {QLatin1String("type"), LogWord::Type}};
+    for (const auto& w : words) {
+        if (prefix.compare(w.name, Qt::CaseInsensitive) == 0) {
+            return w.word;
+        }
+    }
+    return LogWord::None;
+}
+
+}  // namespace
+
+SearchQuery SearchQuery::Parse(const QString& typed, const QDate& today) {
     static const struct {
         QLatin1String name;
         Scope scope;
@@ -29,6 +52,32 @@ SearchQuery SearchQuery::Parse(const QString& typed) {
         }
         Word word;
         const qsizetype colon = token.indexOf(QLatin1Char(':'));
+        if (const LogWord log = colon > 0 ? LogWordOf(token.left(colon)) : LogWord::None;
+            log != LogWord::None) {
+            const QString value = token.mid(colon + 1).toString();
+            if (log == LogWord::Type) {
+                std::string folded = FoldForSearch(value);
+                auto& types = query.log_.types;
+                if (!folded.empty() &&
+                    std::find(types.begin(), types.end(), folded) == types.end()) {
+                    types.push_back(std::move(folded));
+                }
+                continue;
+            }
+            if (value.isEmpty()) {
+                continue;
+            }
+            const std::optional<QDate> date = ReadSearchDate(value, today);
+            if (!date) {
+                query.unread_ << token.toString();
+                continue;
+            }
+            std::optional<int64_t>& day =
+                log == LogWord::Since ? query.log_.since : query.log_.before;
+            const int64_t read = date->toJulianDay();
+            day = !day ? read : log == LogWord::Since ? std::max(*day, read) : std::min(*day, read);
+            continue;
+        }
         if (colon > 0) {
             for (const auto& prefix : prefixes) {
                 if (token.left(colon).compare(prefix.name, Qt::CaseInsensitive) == 0) {
@@ -83,7 +132,11 @@ bool Implies(const SearchQuery::Word& now, const SearchQuery::Word& before) {
 }  // namespace
 
 bool SearchQuery::Narrows(const SearchQuery& previous) const {
-    // The previous words are each implied by one of these.
+    // Log words alike on both sides, or none before: the previous words are each implied by one
+    // of these.
+    if (previous.log_.Any() && !(previous.log_ == log_)) {
+        return false;
+    }
     return std::all_of(previous.words_.begin(), previous.words_.end(), [this](const Word& before) {
         return std::any_of(words_.begin(), words_.end(),
                            [&before](const Word& now) { return Implies(now, before); });

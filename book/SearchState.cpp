@@ -53,6 +53,8 @@ void SearchState::RefreshIndex(const std::string& path, const std::vector<Record
         return;
     }
     try {
+        // The contact types may have been edited: type: words read their new names.
+        index_.RefreshTypes(path);
         for (const RecordId& id : ids) {
             if (!id.empty()) {
                 index_.Refresh(path, id);
@@ -98,7 +100,18 @@ PersonRowList SearchState::Shown(bool narrowing, const IndexReader& readIndex) {
     PersonRowList rows;
     for (const uint32_t row : found) {
         rows.Append({all_.Id(row), all_.Field(row, PersonRowList::FNameField),
-                     all_.Field(row, PersonRowList::LNameField), all_.Company(row)});
+                     all_.Field(row, PersonRowList::LNameField), all_.Company(row)},
+                    all_.LastContact(row));
     }
     return rows;
+}
+
+void SearchState::SetLastContact(const RecordId& id, DateTime when) {
+    if (!Filtered() || !all_.HasLastContacts()) {
+        return;
+    }
+    const int row = all_.Find(id);
+    if (row >= 0) {
+        all_.SetLastContact(static_cast<size_t>(row), when);
+    }
 }

@@ -36,6 +36,8 @@ public:
 
     // A person added or changed while searching stays shown until the search changes.
     void Pin(const RecordId& id);
+    // A person's newest contact changed: the persons kept aside while searching learn it too.
+    void SetLastContact(const RecordId& id, DateTime when);
 
     bool IndexReady() const { return indexReady_; }
     // Whether the index is to be read before the search can use it.

@@ -1,0 +1,116 @@
+// The person list's "Last Contact" column: read with the list, kept as the log changes.
+
+#include <exception>
+#include <thread>
+
+#include <QHeaderView>
+#include <QTreeView>
+
+#include "ListModels.h"
+#include "MainView.h"
+
+void MainView::ShowLastContactColumn(bool shown) {
+    if (shown == lastShown_) {
+        return;
+    }
+    lastShown_ = shown;
+    QTreeView* list = form_->personList;
+    if (!shown && byLastContact_) {
+        // Not sorted by a column no longer shown: back to the names.
+        byLastContact_ = false;
+        personDescending_ = false;
+        personOrder_ = PersonOrder::ByName;
+        list->header()->setSortIndicator(0, Qt::AscendingOrder);
+    }
+    list->setColumnHidden(PersonListModel::LastContactColumn, !shown);
+    if (shown) {
+        // Wide enough for the longest date of this locale and the heading.
+        const QFontMetrics metrics(list->font());
+        const int pad = 2 * metrics.averageCharWidth() + 6;
+        const int date = metrics.horizontalAdvance(
+            QString::fromStdString(FormatDisplayDate(DateTime::FromFields(2026, 12, 28))));
+        const int heading = list->header()->fontMetrics().horizontalAdvance(
+            personModel_
+                ->headerData(PersonListModel::LastContactColumn, Qt::Horizontal, Qt::DisplayRole)
+                .toString());
+        if (list->columnWidth(PersonListModel::LastContactColumn) < std::max(date, heading)) {
+            list->setColumnWidth(PersonListModel::LastContactColumn, std::max(date, heading) + pad);
+        }
+    } else {
+        lastContacts_.Clear();
+    }
+    if (!path_.empty()) {
+        Reload();
+    }
+}
+
+int MainView::LastContactColumnWidth() const {
+    return form_->personList->columnWidth(PersonListModel::LastContactColumn);
+}
+
+void MainView::SetLastContactColumnWidth(int width) {
+    if (width > 0) {
+        form_->personList->setColumnWidth(PersonListModel::LastContactColumn, width);
+    }
+}
+
+void MainView::LoadPersons(PersonRowList& rows) {
+    const bool read = lastShown_ && !lastContacts_.Ready();
+    // The newest contacts come from the contacts' index, the list from the persons' table: on
+    // two connections at once, the reload takes about the longer of the two.
+    std::exception_ptr failed;
+    std::thread reader;
+    if (read) {
+        reader = std::thread([this, &failed, path = path_] {
+            try {
+                lastContacts_.Read(path);
+            } catch (...) {
+                failed = std::current_exception();
+            }
+        });
+    }
+    try {
+        LoadPersonList(path_, byLastContact_ ? PersonOrder::ByName : personOrder_, rows,
+                       !byLastContact_ && personDescending_);
+    } catch (...) {
+        if (reader.joinable()) {
+            reader.join();
+        }
+        throw;
+    }
+    if (reader.joinable()) {
+        reader.join();
+        if (failed) {
+            std::rethrow_exception(failed);
+        }
+    }
+    if (lastShown_) {
+        lastContacts_.Fill(rows);
+        if (byLastContact_) {
+            SortByLastContact(rows, !personDescending_);
+        }
+    }
+}
+
+void MainView::FollowLastContacts(const std::vector<RecordId>& ids, bool contactsOnly) {
+    if (!lastShown_ || !lastContacts_.Ready()) {
+        return;
+    }
+    lastContacts_.Refresh(path_, ids);
+    if (!contactsOnly) {
+        return;  // the reload that follows shows them
+    }
+    if (byLastContact_) {
+        // The person may move: the list in its order again, from what is known.
+        Reload();
+        return;
+    }
+    for (const RecordId& id : ids) {
+        if (id.empty()) {
+            continue;
+        }
+        const DateTime when = lastContacts_.Of(id);
+        personModel_->SetLastContact(personModel_->Find(id), when);
+        searching_->SetLastContact(id, when);
+    }
+}
