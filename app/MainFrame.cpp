@@ -19,6 +19,7 @@
 #include <QWhatsThis>
 
 #include "AboutDialog.h"
+#include "ActivityDialog.h"
 #include "BookWatcher.h"
 #include "CardExtrasPanel.h"
 #include "CommandAvailability.h"
@@ -583,6 +584,9 @@ void MainFrame::CarryOutRecordCommand(int command) {
         case cmd::kEnvelopesReport:
             ShowReport(
                 reports::ChooseEnvelopes(this, path, envelopeOptions_, view_->ShownPersonIds()));
+            return;
+        case cmd::kActivityReport:
+            ShowReport(reports::ChooseActivity(this, path, view_->ShownPersonIds()));
             return;
         default:
             return;

@@ -81,6 +81,9 @@ const std::map<int, const char*>& Prompts() {
         {cmd::kEditUser, QT_TRANSLATE_NOOP("MainFrame", "Edit user information\nEdit user")},
         {cmd::kEnvelopesReport,
          QT_TRANSLATE_NOOP("MainFrame", "Print envelopes for selected persons\nPrint envelopes")},
+        {cmd::kActivityReport,
+         QT_TRANSLATE_NOOP("MainFrame",
+                           "Draw a chart of the contacts per month\nContact activity")},
         {cmd::kContactTypes,
          QT_TRANSLATE_NOOP("MainFrame", "Edit the list of contact types\nEdit contact types")},
         {cmd::kAbout,
@@ -220,6 +223,8 @@ void MainFrame::BuildMenus() {
     AddCommand(reports, cmd::kAddressBookReport, tr("&Address Book..."));
     AddCommand(reports, cmd::kContactsReport, tr("&Contacts..."));
     AddCommand(reports, cmd::kEnvelopesReport, tr("&Envelopes..."));
+    // "&Address Book..." has the A.
+    AddCommand(reports, cmd::kActivityReport, tr("Contact Ac&tivity..."));
     reports->addSeparator();
     AddCommand(reports, cmd::kReportFont, tr("&Font..."));
 

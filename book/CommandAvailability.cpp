@@ -21,7 +21,7 @@ const Entry kTable[] = {
     {cmd::kDeleteContact, Needs::Contact},  {cmd::kContactsReport, Needs::Contact},
     {cmd::kExportContacts, Needs::Contact}, {cmd::kUndoDelete, Needs::Undo},
     {cmd::kLogLastCall, Needs::LastCall},   {cmd::kFind, Needs::File},
-    {cmd::kFindDuplicates, Needs::File},
+    {cmd::kFindDuplicates, Needs::File},    {cmd::kActivityReport, Needs::Person},
 };
 
 }  // namespace

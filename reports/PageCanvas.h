@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QFont>
 #include <QRect>
 #include <QString>
@@ -14,6 +15,19 @@ struct FontChoice {
     QString face;
     int pixelSize = 0;
 };
+
+// How a chart fills an area: a colour and, over it, a hatch of black lines spacing apart (in
+// device units), so that areas are told apart on a printer without colour as well. Qt's hatch
+// styles name the hatch; Qt::SolidPattern is the colour alone.
+struct Fill {
+    QColor color;
+    Qt::BrushStyle pattern = Qt::SolidPattern;
+    int spacing = 0;
+};
+
+inline bool operator==(const Fill& a, const Fill& b) {
+    return a.color == b.color && a.pattern == b.pattern && a.spacing == b.spacing;
+}
 
 // Where a report measures and draws its text and lines, in device units. Pagination measures
 // through it; drawing a page draws through it.
@@ -50,6 +64,11 @@ public:
     virtual void DrawTextBox(const QRect& box, const QString& text, bool wrap,
                              const QRect& clip) = 0;
     virtual void DrawLine(int x1, int y1, int x2, int y2) = 0;
+    // A faint line behind a chart's bars, to read their values by.
+    virtual void DrawGridLine(int x1, int y1, int x2, int y2) = 0;
+    // The rectangle filled and then outlined with the current pen: two areas side by side stay
+    // apart however alike they print.
+    virtual void FillRect(const QRect& rect, const Fill& fill) = 0;
 };
 
 // The canvas over a QPainter (null for measuring only), with the fonts made as the report asks:
@@ -69,6 +88,8 @@ public:
     void DrawText(int x, int y, const QString& text) override;
     void DrawTextBox(const QRect& box, const QString& text, bool wrap, const QRect& clip) override;
     void DrawLine(int x1, int y1, int x2, int y2) override;
+    void DrawGridLine(int x1, int y1, int x2, int y2) override;
+    void FillRect(const QRect& rect, const Fill& fill) override;
 
     static QFont MakeFont(const FontChoice& font, bool bold);
 

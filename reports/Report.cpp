@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "ActivityReport.h"
 #include "AddressBook.h"
 #include "StoredText.h"
 
@@ -75,6 +76,8 @@ QString ReportName(ReportKind kind) {
             return Report::tr("Contacts");
         case ReportKind::Envelopes:
             return Report::tr("Envelopes");
+        case ReportKind::Activity:
+            return Report::tr("Contact Activity");
         case ReportKind::None:
             break;
     }
@@ -525,6 +528,10 @@ std::unique_ptr<Report> BuildReport(const ReportRequest& request, PageCanvas& me
         case ReportKind::Envelopes:
             report = std::make_unique<EnvelopeReport>(measure, device, request.persons,
                                                       request.user, request.options);
+            break;
+        case ReportKind::Activity:
+            report = std::make_unique<ContactActivityReport>(
+                measure, device, request.persons, request.contacts, request.types, request.span);
             break;
         case ReportKind::None:
             return nullptr;

@@ -94,7 +94,8 @@ QString ListedName(const PersonRecord& person);
 bool HasPersonName(const PersonRecord& person);
 // City, state and ZIP code on one line, each separator only between parts that are there.
 QString CityLine(const PersonRecord& person);
-// "Address Book", "Contacts", "Envelopes": the name of the report, as its document's title.
+// "Address Book", "Contacts", "Envelopes", "Contact Activity": the name of the report, as its
+// document's title.
 QString ReportName(ReportKind kind);
 
 // The lines of one column of a report, each within the column's width: a line too wide is cut

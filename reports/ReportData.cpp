@@ -14,6 +14,23 @@ constexpr size_t kOneByOne = 64;
 
 }  // namespace
 
+int MonthNumber(int year, int month) {
+    return year * 12 + month - 1;
+}
+
+int YearOf(int monthNumber) {
+    return monthNumber / 12;
+}
+
+int MonthOf(int monthNumber) {
+    return monthNumber % 12 + 1;
+}
+
+int MonthOfDate(DateTime when) {
+    DateTime::Fields f;
+    return when.ToFields(f) ? MonthNumber(f.year, f.month) : -1;
+}
+
 void LoadNameList(const std::string& path, std::vector<NameEntry>& names) {
     PersonRowList rows;
     {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -36,7 +37,22 @@ void LoadChosenPersons(const std::string& path, const std::vector<RecordId>& ids
 void LoadAllContacts(const std::string& path, std::vector<ContactRecord>& contacts);
 
 // Which report a dialog chose, and what it prints.
-enum class ReportKind { None = 0, AddressBook = 1, Contacts = 2, Envelopes = 3 };
+enum class ReportKind { None = 0, AddressBook = 1, Contacts = 2, Envelopes = 3, Activity = 4 };
+
+// Months numbered year × 12 + month − 1, so that they count and subtract as numbers.
+int MonthNumber(int year, int month);
+int YearOf(int monthNumber);
+int MonthOf(int monthNumber);  // 1 to 12
+// The month a date falls in; -1 for the invalid date.
+int MonthOfDate(DateTime when);
+
+// The months from first to last, both included.
+struct MonthSpan {
+    int first = 0;
+    int last = -1;
+    int Count() const { return last >= first ? last - first + 1 : 0; }
+    bool Holds(int month) const { return month >= first && month <= last; }
+};
 
 struct EnvelopeOptions {
     bool recipientTitle = false;
@@ -57,6 +73,10 @@ struct ReportRequest {
     // Envelopes.
     PersonRecord user;
     EnvelopeOptions options;
+    // Contact activity: the months charted, and the contact types by identifier (the contacts
+    // above are those of the persons within the months).
+    MonthSpan span;
+    std::map<RecordId, std::string> types;
 };
 
 }  // namespace reports

@@ -185,6 +185,9 @@ void PersonPickDialog::done(int result) {
         platform::ShowMessage(this, noneText_, tr("Select Names"), MessageIcon::Information);
         return;
     }
+    if (!CheckValues()) {
+        return;
+    }
     TakeValues();
     std::vector<PersonRecord> chosen;
     try {

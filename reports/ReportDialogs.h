@@ -43,6 +43,8 @@ protected:
                      const char* helpTopic);
     // What the dialog adds to its table of pop-ups, ending with {0, 0}.
     void InstallPopups(std::vector<std::pair<int, int>> extra);
+    // False when the dialog's own values cannot be taken; it has said why, and stays open.
+    virtual bool CheckValues() { return true; }
     // Reads the dialog's own values before the persons are read.
     virtual void TakeValues() {}
 

@@ -162,6 +162,7 @@ std::vector<HelpTopic> ContentsTopics() {
         {QStringLiteral("html/addrrptdlg.htm"), HelpWindow::tr("Printing an Address Book")},
         {QStringLiteral("html/cntrptdlg.htm"), HelpWindow::tr("Printing Contacts")},
         {QStringLiteral("html/envrptdlg.htm"), HelpWindow::tr("Printing Envelopes")},
+        {QStringLiteral("html/actrptdlg.htm"), HelpWindow::tr("Charting Contact Activity")},
     };
 }
 

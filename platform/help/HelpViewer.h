@@ -22,6 +22,7 @@ inline constexpr char kSyncSettingsTopic[] = "::/html/sync.htm#auto>topic";
 inline constexpr char kAddressBookReportTopic[] = "::/html/addrrptdlg.htm>topic";
 inline constexpr char kContactsReportTopic[] = "::/html/cntrptdlg.htm>topic";
 inline constexpr char kEnvelopeReportTopic[] = "::/html/envrptdlg.htm>topic";
+inline constexpr char kActivityReportTopic[] = "::/html/actrptdlg.htm>topic";
 
 // The help file: the program folder, the native separator and "Tidemark.chm".
 QString HelpFilePath();

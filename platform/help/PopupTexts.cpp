@@ -168,6 +168,10 @@ constexpr PopupEntry kPopups[] = {
                              "Prints your title before your name in the return address.")},
     {3011, QT_TRANSLATE_NOOP("help::PopupTexts", "Prints your company in the return address.")},
     {3012, QT_TRANSLATE_NOOP("help::PopupTexts", "Prints your position in the return address.")},
+    {3013, QT_TRANSLATE_NOOP("help::PopupTexts",
+                             "The first month of the chart: its contacts are the first bar.")},
+    {3014, QT_TRANSLATE_NOOP("help::PopupTexts",
+                             "The last month of the chart, the From month or later.")},
 
     // The import and export wizard.
     {4000,

@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMainWindow>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTabWidget>
@@ -416,8 +417,38 @@ TEST_F(AccessibleNamesTest, TheReportDialogsNameEveryControl) {
     OpenFilledBook();
     QStringList faults;
     faults << DialogOf(cmd::kAddressBookReport) << DialogOf(cmd::kContactsReport)
-           << DialogOf(cmd::kEnvelopesReport);
+           << DialogOf(cmd::kEnvelopesReport) << DialogOf(cmd::kActivityReport);
     EXPECT_TRUE(faults.isEmpty()) << faults.join(QLatin1Char('\n')).toStdString();
+}
+
+TEST_F(AccessibleNamesTest, EachMenuGivesEveryAltLetterToOneEntry) {
+    OpenFilledBook();
+    QStringList faults;
+    QStringList reports;
+    for (QAction* title : frame_->menuBar()->actions()) {
+        QMenu* menu = title->menu();
+        if (!menu) {
+            continue;
+        }
+        std::map<QChar, QStringList> holders;
+        for (QAction* entry : menu->actions()) {
+            if (const QChar letter = MnemonicOf(entry->text()); !letter.isNull()) {
+                holders[letter] << entry->text();
+            }
+            if (title->text() == QStringLiteral("&Reports") && !entry->isSeparator()) {
+                reports << entry->text();
+            }
+        }
+        for (const auto& [letter, texts] : holders) {
+            if (texts.size() > 1) {
+                faults << title->text() + QStringLiteral(": Alt+") + letter +
+                              QStringLiteral(" for ") + texts.join(QStringLiteral(", "));
+            }
+        }
+    }
+    EXPECT_TRUE(faults.isEmpty()) << faults.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(reports, QStringList({"&Address Book...", "&Contacts...", "&Envelopes...",
+                                    "Contact Ac&tivity...", "&Font..."}));
 }
 
 TEST_F(AccessibleNamesTest, EveryPageOfTheWizardNamesEveryControl) {

@@ -12,7 +12,8 @@ namespace {
 auto Key(const DrawCall& c) {
     return std::make_tuple(static_cast<int>(c.kind), c.y, c.x, c.y2, c.x2, c.box.top(),
                            c.box.left(), c.box.width(), c.box.height(), c.clip.top(), c.clip.left(),
-                           c.clip.width(), c.clip.height(), c.text, c.bold, c.wrap);
+                           c.clip.width(), c.clip.height(), c.text, c.bold, c.wrap, c.faint,
+                           c.fill.color.rgba(), static_cast<int>(c.fill.pattern), c.fill.spacing);
 }
 
 }  // namespace
@@ -49,6 +50,20 @@ DrawCall DrawCall::Line(int x1, int y1, int x2, int y2) {
     return c;
 }
 
+DrawCall DrawCall::GridLine(int x1, int y1, int x2, int y2) {
+    DrawCall c = Line(x1, y1, x2, y2);
+    c.faint = true;
+    return c;
+}
+
+DrawCall DrawCall::Filled(const QRect& rect, const reports::Fill& fill) {
+    DrawCall c;
+    c.kind = Kind::Fill;
+    c.box = rect;
+    c.fill = fill;
+    return c;
+}
+
 bool operator==(const DrawCall& a, const DrawCall& b) {
     return Key(a) == Key(b);
 }
@@ -73,7 +88,12 @@ void PrintTo(const DrawCall& c, std::ostream* out) {
                  << (c.wrap ? " wrap" : "") << (c.bold ? " bold" : "") << " clip" << rect(c.clip);
             break;
         case DrawCall::Kind::Line:
-            *out << "Line(" << c.x << ", " << c.y << " -> " << c.x2 << ", " << c.y2 << ")";
+            *out << (c.faint ? "GridLine(" : "Line(") << c.x << ", " << c.y << " -> " << c.x2
+                 << ", " << c.y2 << ")";
+            break;
+        case DrawCall::Kind::Fill:
+            *out << "Fill" << rect(c.box) << " " << c.fill.color.name().toStdString() << " pattern "
+                 << static_cast<int>(c.fill.pattern) << " spacing " << c.fill.spacing;
             break;
     }
 }
@@ -146,6 +166,14 @@ void RecordingCanvas::DrawTextBox(const QRect& box, const QString& text, bool wr
 
 void RecordingCanvas::DrawLine(int x1, int y1, int x2, int y2) {
     calls_.push_back(DrawCall::Line(x1, y1, x2, y2));
+}
+
+void RecordingCanvas::DrawGridLine(int x1, int y1, int x2, int y2) {
+    calls_.push_back(DrawCall::GridLine(x1, y1, x2, y2));
+}
+
+void RecordingCanvas::FillRect(const QRect& rect, const reports::Fill& fill) {
+    calls_.push_back(DrawCall::Filled(rect, fill));
 }
 
 std::vector<DrawCall> RecordingCanvas::Shown() const {

@@ -14,23 +14,27 @@ class Report;
 
 // One call a report made on the canvas.
 struct DrawCall {
-    enum class Kind { Text, Box, Line };
+    enum class Kind { Text, Box, Line, Fill };
 
     Kind kind = Kind::Text;
     int x = 0;  // Text: top left; Line: the first end
     int y = 0;
     int x2 = 0;  // Line: the second end
     int y2 = 0;
-    QRect box;  // Box
+    QRect box;  // Box; Fill: the rectangle
     QRect clip;
     QString text;  // Text and Box
     bool bold = false;
     bool wrap = false;
+    bool faint = false;  // Line: a grid line
+    reports::Fill fill;  // Fill
 
     static DrawCall Text(int x, int y, const QString& text, bool bold = false);
     static DrawCall Box(const QRect& box, const QString& text, bool wrap, const QRect& clip,
                         bool bold = false);
     static DrawCall Line(int x1, int y1, int x2, int y2);
+    static DrawCall GridLine(int x1, int y1, int x2, int y2);
+    static DrawCall Filled(const QRect& rect, const reports::Fill& fill);
 };
 
 bool operator==(const DrawCall& a, const DrawCall& b);
@@ -63,6 +67,8 @@ public:
     void DrawText(int x, int y, const QString& text) override;
     void DrawTextBox(const QRect& box, const QString& text, bool wrap, const QRect& clip) override;
     void DrawLine(int x1, int y1, int x2, int y2) override;
+    void DrawGridLine(int x1, int y1, int x2, int y2) override;
+    void FillRect(const QRect& rect, const reports::Fill& fill) override;
 
     const std::vector<DrawCall>& Calls() const { return calls_; }
     // The calls with each unwrapped box turned into the Text of the lines the clip lets show.

@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <QWidget>
 
+#include "ActivityReport.h"
 #include "AddressBook.h"
 #include "PreviewView.h"
 #include "PrintController.h"
@@ -55,7 +56,8 @@ TEST(ReportOutput, TheListTheDialogAndTheReportsReadOneOrder) {
     LoadChosenPersons(path, ids, chosen);
     PainterCanvas measure;
     const DeviceMetrics device{600, 600, 5100, 6600, 75, 75};
-    for (ReportKind kind : {ReportKind::AddressBook, ReportKind::Contacts, ReportKind::Envelopes}) {
+    for (ReportKind kind : {ReportKind::AddressBook, ReportKind::Contacts, ReportKind::Envelopes,
+                            ReportKind::Activity}) {
         ReportRequest request;
         request.kind = kind;
         request.persons = chosen;
@@ -68,6 +70,8 @@ TEST(ReportOutput, TheListTheDialogAndTheReportsReadOneOrder) {
             persons = &c->Persons();
         } else if (auto* e = dynamic_cast<EnvelopeReport*>(report.get())) {
             persons = &e->Persons();
+        } else if (auto* activity = dynamic_cast<ContactActivityReport*>(report.get())) {
+            persons = &activity->Persons();
         }
         ASSERT_NE(persons, nullptr);
         std::vector<std::string> printed;
@@ -146,9 +150,11 @@ TEST(ReportOutput, APdfIsTitledWithItsReportsName) {
     QWidget window;
     PrintController printing(&window);
     QTemporaryDir folder;
-    const std::pair<ReportKind, const char*> reports[] = {{ReportKind::AddressBook, "Address Book"},
-                                                          {ReportKind::Contacts, "Contacts"},
-                                                          {ReportKind::Envelopes, "Envelopes"}};
+    const std::pair<ReportKind, const char*> reports[] = {
+        {ReportKind::AddressBook, "Address Book"},
+        {ReportKind::Contacts, "Contacts"},
+        {ReportKind::Envelopes, "Envelopes"},
+        {ReportKind::Activity, "Contact Activity"}};
     for (const auto& [kind, title] : reports) {
         ReportRequest request;
         request.kind = kind;
@@ -159,6 +165,46 @@ TEST(ReportOutput, APdfIsTitledWithItsReportsName) {
         ASSERT_TRUE(printing.WritePdf(file, reason)) << reason.toStdString();
         EXPECT_EQ(PdfTitle(file), title);
     }
+}
+
+std::string PdfText(const QString& path) {
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
+    if (!text.waitForFinished(20000)) {
+        return "pdftotext did not run";
+    }
+    return QString::fromUtf8(text.readAllStandardOutput()).toStdString();
+}
+
+TEST(ReportOutput, TheActivityChartWritesItsPagesToPdf) {
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    ReportRequest request;
+    request.kind = ReportKind::Activity;
+    PersonRecord ann;
+    ann.id = "A";
+    ann[PersonRecord::FName] = "Ann";
+    ann[PersonRecord::LName] = "Lee";
+    request.persons = {ann};
+    request.types = {{"T", "Telephone"}};
+    request.contacts = {{"c1", "A", DateTime::FromFields(2024, 3, 5, 10, 0, 0), "call", "T"},
+                        {"c2", "A", DateTime::FromFields(2025, 3, 5, 10, 0, 0), "call", "T"}};
+    // Two years: more months than a page holds.
+    request.span = {MonthNumber(2023, 6), MonthNumber(2025, 5)};
+    QWidget window;
+    PrintController printing(&window);
+    printing.SetRequest(request);
+    QTemporaryDir folder;
+    const QString file = folder.filePath(QStringLiteral("activity.pdf"));
+    QString reason;
+    ASSERT_TRUE(printing.WritePdf(file, reason)) << reason.toStdString();
+    EXPECT_EQ(PdfTitle(file), "Contact Activity");
+    const std::string text = PdfText(file);
+    EXPECT_NE(text.find("CONTACT ACTIVITY June 2023 - May 2025"), std::string::npos) << text;
+    EXPECT_NE(text.find("Telephone"), std::string::npos);
+    EXPECT_NE(text.find("Busiest months"), std::string::npos);
+    EXPECT_NE(text.find("Lee, Ann"), std::string::npos);
+    EXPECT_NE(text.find("Page 2"), std::string::npos);
+    QLocale::setDefault(QLocale::system());
 }
 
 }  // namespace

@@ -52,6 +52,7 @@ const std::vector<std::pair<const char*, const char*>> kTopics = {
     {"::/html/addrrptdlg.htm>topic", "html/addrrptdlg.htm"},
     {"::/html/cntrptdlg.htm>topic", "html/cntrptdlg.htm"},
     {"::/html/envrptdlg.htm>topic", "html/envrptdlg.htm"},
+    {"::/html/actrptdlg.htm>topic", "html/actrptdlg.htm"},
 };
 
 // The main view's controls and their help numbers.
@@ -116,6 +117,8 @@ const std::map<int, const char*> kDialogPopups = {
     {3010, "envelopes: return Title"},
     {3011, "envelopes: return Company"},
     {3012, "envelopes: return Position"},
+    {3013, "contact activity: From"},
+    {3014, "contact activity: To"},
 };
 
 QString ReadPage(const QString& page) {
@@ -190,7 +193,8 @@ TEST(TopicReference, ConstantsAreTheTopicParts) {
                                help::kUserTopic,           help::kContactTopic,
                                help::kTransferTopic,       help::kVCardTopic,
                                help::kSyncTopic,           help::kAddressBookReportTopic,
-                               help::kContactsReportTopic, help::kEnvelopeReportTopic};
+                               help::kContactsReportTopic, help::kEnvelopeReportTopic,
+                               help::kActivityReportTopic};
     ASSERT_EQ(std::size(constants), kTopics.size());
     for (size_t i = 0; i < kTopics.size(); ++i) {
         EXPECT_STREQ(constants[i], kTopics[i].first);
@@ -323,6 +327,7 @@ TEST(HelpPages, TheTransferPageFollowsTheUserInformationAndPrecedesTheReports) {
         QStringLiteral("Printing an Address Book"),
         QStringLiteral("Printing Contacts"),
         QStringLiteral("Printing Envelopes"),
+        QStringLiteral("Charting Contact Activity"),
     };
     EXPECT_EQ(titles, expected);
     EXPECT_EQ(help::ContentsTopics().at(4).page, QStringLiteral("html/transfer.htm"));
@@ -486,7 +491,7 @@ TEST_F(Help, ShowContentsOpensTheWindowWithTheContentsAtTheTopic) {
     ASSERT_NE(browser, nullptr);
     ASSERT_NE(contents, nullptr);
     EXPECT_TRUE(contents->isVisible());
-    ASSERT_EQ(contents->count(), 10);
+    ASSERT_EQ(contents->count(), 11);
     EXPECT_EQ(contents->item(0)->text(), QStringLiteral("Introduction"));
     EXPECT_TRUE(browser->source().toString().endsWith(QStringLiteral("/html/contactdlg.htm")))
         << browser->source().toString().toStdString();
@@ -541,7 +546,7 @@ TEST_F(Help, ChoosingAContentsEntryShowsItsPage) {
     QWidget* window = FindHelpWindow();
     ASSERT_NE(window, nullptr);
     QListWidget* contents = Contents(window);
-    ASSERT_EQ(contents->count(), 10);
+    ASSERT_EQ(contents->count(), 11);
     QRect row = contents->visualItemRect(contents->item(4));
     QTest::mouseClick(contents->viewport(), Qt::LeftButton, {}, row.center());
     EXPECT_EQ(Browser(window)->documentTitle(),
