@@ -80,6 +80,12 @@ MainFrame::MainFrame(const Options& options, QWidget* parent)
             [this](const QString& text) { statusBar()->showMessage(text); });
     connect(print_, &reports::PrintController::StateChanged, this, &MainFrame::UpdateCommands);
     document_.AttachView(view_);
+    // Before any file is read: the list is read once, with the column or without.
+    const LastContactColumnPlacement column =
+        ReadLastContactColumn(QString::fromLatin1(kSettingsKey));
+    view_->ShowLastContactColumn(column.shown);
+    view_->SetLastContactColumnWidth(column.width);
+    actions_[cmd::kLastContactColumn]->setChecked(column.shown);
     document_.SetBusyNotice([this](bool busy) {
         if (busy) {
             QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -382,6 +388,12 @@ void MainFrame::CarryOut(int command) {
             actions_[cmd::kViewToolbar]->setChecked(shown);
             break;
         }
+        case cmd::kLastContactColumn: {
+            const bool shown = !view_->LastContactColumnShown();
+            view_->ShowLastContactColumn(shown);
+            actions_[cmd::kLastContactColumn]->setChecked(shown);
+            break;
+        }
         case cmd::kViewStatusBar: {
             const bool shown = !statusBar()->isVisible();
             statusBar()->setVisible(shown);
@@ -627,5 +639,7 @@ void MainFrame::closeEvent(QCloseEvent* event) {
     sync_->Cancel();
     SaveWindowPlacement(QString::fromLatin1(kSettingsKey), this);
     SaveSplitPosition(QString::fromLatin1(kSettingsKey), view_->ChosenListPaneWidth());
+    SaveLastContactColumn(QString::fromLatin1(kSettingsKey),
+                          {view_->LastContactColumnShown(), view_->LastContactColumnWidth()});
     event->accept();
 }

@@ -31,6 +31,10 @@ const std::map<int, const char*>& Prompts() {
          QT_TRANSLATE_NOOP("MainFrame", "Quit the application; prompts to save documents\nExit")},
         {cmd::kViewToolbar,
          QT_TRANSLATE_NOOP("MainFrame", "Show or hide the toolbar\nToggle ToolBar")},
+        {cmd::kLastContactColumn,
+         QT_TRANSLATE_NOOP("MainFrame",
+                           "Show or hide the date of each person's newest contact in the "
+                           "person list\nLast contact column")},
         {cmd::kViewStatusBar,
          QT_TRANSLATE_NOOP("MainFrame", "Show or hide the status bar\nToggle StatusBar")},
         {cmd::kHelpTopics, QT_TRANSLATE_NOOP("MainFrame", "Display help file\nDisplay help")},
@@ -231,6 +235,8 @@ void MainFrame::BuildMenus() {
     QMenu* view = menuBar()->addMenu(tr("&View"));
     AddCommand(view, cmd::kViewToolbar, tr("&Toolbar"))->setCheckable(true);
     AddCommand(view, cmd::kViewStatusBar, tr("&Status Bar"))->setCheckable(true);
+    view->addSeparator();
+    AddCommand(view, cmd::kLastContactColumn, tr("&Last Contact Column"))->setCheckable(true);
     actions_[cmd::kViewToolbar]->setChecked(true);
     actions_[cmd::kViewStatusBar]->setChecked(true);
 

@@ -32,6 +32,8 @@ const Field kFields[] = {
 };
 
 const char kSplitName[] = "split.firstPane";
+const char kLastContactShownName[] = "list.lastContact";
+const char kLastContactWidthName[] = "list.lastContactWidth";
 
 bool Minimized(qint32 showCmd) {
     // SW_SHOWMINIMIZED, SW_MINIMIZE, SW_SHOWMINNOACTIVE, SW_FORCEMINIMIZE
@@ -166,4 +168,28 @@ int ReadSplitPosition(const QString& settingsKey) {
         return 0;
     }
     return width;
+}
+
+void SaveLastContactColumn(const QString& settingsKey, const LastContactColumnPlacement& column) {
+    const auto key = OpenSettingsKey(settingsKey);
+    if (!key->isWritable()) {
+        return;
+    }
+    key->setValue(QLatin1String(kLastContactShownName), column.shown ? 1u : 0u);
+    if (column.width > 0) {
+        key->setValue(QLatin1String(kLastContactWidthName), static_cast<quint32>(column.width));
+    }
+    key->sync();
+}
+
+LastContactColumnPlacement ReadLastContactColumn(const QString& settingsKey) {
+    const auto key = OpenSettingsKey(settingsKey);
+    LastContactColumnPlacement column;
+    qint32 value = 0;
+    column.shown =
+        ReadSettingsNumber(*key, QLatin1String(kLastContactShownName), &value) && value == 1;
+    if (ReadSettingsNumber(*key, QLatin1String(kLastContactWidthName), &value) && value > 0) {
+        column.width = value;
+    }
+    return column;
 }

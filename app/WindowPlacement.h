@@ -41,3 +41,12 @@ bool ReadPlacementRecord(const QString& settingsKey, WindowPlacementRecord* reco
 // the placement. ReadSplitPosition gives 0 when none is stored.
 void SaveSplitPosition(const QString& settingsKey, int firstPaneWidth);
 int ReadSplitPosition(const QString& settingsKey);
+
+// The person list's "Last Contact" column, shown or not, and its width (0: none stored), kept
+// beside the split position.
+struct LastContactColumnPlacement {
+    bool shown = false;
+    int width = 0;
+};
+void SaveLastContactColumn(const QString& settingsKey, const LastContactColumnPlacement& column);
+LastContactColumnPlacement ReadLastContactColumn(const QString& settingsKey);

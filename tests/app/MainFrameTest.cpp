@@ -1090,6 +1090,43 @@ TEST_F(MainFrameTest, TheSplitIsStoredWithThePlacement) {
     EXPECT_EQ(frame_->View()->ListPaneWidth(), wider);
 }
 
+TEST_F(MainFrameTest, TheLastContactColumnIsKeptWithItsWidthForTheNextRun) {
+    const std::string path = book_.Create();
+    const RecordId a = TestBook::AddPerson(path, "Ann", "Adams");
+    TestBook::AddContact(path, a, "2026-11-20 10:00:00", "call");
+    ASSERT_TRUE(frame_->Start(Q(path)));
+    QAction* column = frame_->Action(cmd::kLastContactColumn);
+    EXPECT_EQ(column->text(), QStringLiteral("&Last Contact Column"));
+    EXPECT_TRUE(column->isCheckable());
+    EXPECT_FALSE(column->isChecked());
+    EXPECT_TRUE(frame_->View()->PersonList()->isColumnHidden(PersonListModel::LastContactColumn));
+    column->trigger();
+    EXPECT_TRUE(column->isChecked());
+    const QModelIndex cell =
+        frame_->View()->PersonList()->model()->index(0, PersonListModel::LastContactColumn);
+    EXPECT_EQ(cell.data().toString().toStdString(),
+              FormatDisplayDate(DateTime::FromFields(2026, 11, 20)));
+    const int width = frame_->View()->LastContactColumnWidth() + 33;
+    frame_->View()->SetLastContactColumnWidth(width);
+    frame_->Action(cmd::kExit)->trigger();
+
+    frame_ = std::make_unique<MainFrame>(MainFrame::Options{false});
+    ASSERT_TRUE(frame_->Start(Q(path)));
+    EXPECT_TRUE(frame_->Action(cmd::kLastContactColumn)->isChecked());
+    EXPECT_FALSE(frame_->View()->PersonList()->isColumnHidden(PersonListModel::LastContactColumn));
+    EXPECT_EQ(frame_->View()->LastContactColumnWidth(), width);
+    EXPECT_TRUE(frame_->View()->PersonRows().Rows().HasLastContacts());
+    // Turned off, it stays off, and the width it had is kept for when it comes back.
+    frame_->Action(cmd::kLastContactColumn)->trigger();
+    frame_->Action(cmd::kExit)->trigger();
+    frame_ = std::make_unique<MainFrame>(MainFrame::Options{false});
+    ASSERT_TRUE(frame_->Start(Q(path)));
+    EXPECT_FALSE(frame_->Action(cmd::kLastContactColumn)->isChecked());
+    EXPECT_FALSE(frame_->View()->PersonRows().Rows().HasLastContacts());
+    frame_->Action(cmd::kLastContactColumn)->trigger();
+    EXPECT_EQ(frame_->View()->LastContactColumnWidth(), width);
+}
+
 TEST_F(MainFrameTest, StartsWithTheMostRecentFileWhenNoneIsNamed) {
     const std::string a = book_.Create("a.tch");
     TestBook::AddPerson(a, "Ann", "Adams");
