@@ -354,6 +354,11 @@ void SortPersonRecords(std::vector<PersonRecord>& persons) {
 
 void LoadPersonList(const std::string& path, PersonOrder order, PersonRowList& rows,
                     bool reversed) {
+    ReadPersonRows(path, rows);
+    SortPersonRows(rows, order, reversed);
+}
+
+void ReadPersonRows(const std::string& path, PersonRowList& rows) {
     {
         Database db;
         db.Open(path);
@@ -368,7 +373,6 @@ void LoadPersonList(const std::string& path, PersonOrder order, PersonRowList& r
             rows.Append({q.GetText(1), q.GetText(2), q.GetText(3), q.GetText(4)});
         }
     }
-    SortPersonRows(rows, order, reversed);
 }
 
 bool LoadPerson(const std::string& path, const RecordId& id, PersonRecord& person) {

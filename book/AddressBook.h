@@ -190,6 +190,8 @@ void LoadPersonList(const std::string& path, PersonOrder order, PersonRowList& r
 // The locale whose collation the person list follows: the default locale's, or, when that has
 // no language (the C locale), the Unicode default order.
 QLocale PersonSortLocale();
+// The rows of LoadPersonList before its sort: in the file's order.
+void ReadPersonRows(const std::string& path, PersonRowList& rows);
 // The sort of LoadPersonList, on rows read in any order.
 void SortPersonRows(PersonRowList& rows, PersonOrder order, bool reversed = false);
 // The same order as positions: entry i is the row that comes i-th.

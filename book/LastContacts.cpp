@@ -134,11 +134,42 @@ DateTime LastContacts::Of(std::string_view id) const {
     return entry == 0 ? DateTime() : when_[entry - 1];
 }
 
-void LastContacts::Fill(PersonRowList& rows) const {
+bool LastContacts::SameOrder(const PersonRowList& rows) const {
+    if (when_.size() != rows.size()) {
+        return false;
+    }
+    for (size_t row = 0; row < rows.size(); ++row) {
+        if (IdAt(static_cast<uint32_t>(row)) != rows.Id(row)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void LastContacts::Fill(PersonRowList& rows) {
+    if (SameOrder(rows)) {
+        rows.SetLastContacts(when_);
+        return;
+    }
     std::vector<DateTime> last;
     last.reserve(rows.size());
     for (size_t row = 0; row < rows.size(); ++row) {
         last.push_back(Of(rows.Id(row)));
+    }
+    // Laid out again in the rows' order; a person without a row has no date to show (one who
+    // comes back is read again, by a command or as the file changed).
+    LastContacts laid;
+    laid.ids_.reserve(ids_.size());
+    laid.idEnd_.reserve(rows.size());
+    laid.slots_.assign(std::max<size_t>(1024, size_t(1) << (64 - __builtin_clzll(
+                                                                 rows.size() * 2 + 1))),
+                       0);
+    for (size_t row = 0; row < rows.size(); ++row) {
+        laid.Set(rows.Id(row), last[row]);
+    }
+    laid.ready_ = ready_;
+    if (laid.when_.size() == rows.size()) {
+        *this = std::move(laid);
     }
     rows.SetLastContacts(std::move(last));
 }

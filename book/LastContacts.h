@@ -24,14 +24,16 @@ public:
 
     // Invalid for a person without contacts (or not known).
     DateTime Of(std::string_view id) const;
-    // Gives the rows their persons' newest contacts.
-    void Fill(PersonRowList& rows) const;
+    // Gives the rows their persons' newest contacts. The persons are then kept in the rows'
+    // order, so that the next fill of rows alike goes straight down both.
+    void Fill(PersonRowList& rows);
 
 private:
     void Set(std::string_view id, DateTime when);
     size_t Slot(std::string_view id) const;
     std::string_view IdAt(uint32_t entry) const;
     void Grow();
+    bool SameOrder(const PersonRowList& rows) const;
 
     // The identifiers one after the other, where each ends, the times, and an open-addressing
     // table of entry numbers (+1; 0 is free): a million persons take some 50 MB, not the 150 a

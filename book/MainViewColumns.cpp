@@ -70,8 +70,7 @@ void MainView::LoadPersons(PersonRowList& rows) {
         });
     }
     try {
-        LoadPersonList(path_, byLastContact_ ? PersonOrder::ByName : personOrder_, rows,
-                       !byLastContact_ && personDescending_);
+        ReadPersonRows(path_, rows);
     } catch (...) {
         if (reader.joinable()) {
             reader.join();
@@ -84,11 +83,15 @@ void MainView::LoadPersons(PersonRowList& rows) {
             std::rethrow_exception(failed);
         }
     }
+    // Filled in the file's order, which is the order of the last fill unless persons came or
+    // went: the dates then go across in one sweep.
     if (lastShown_) {
         lastContacts_.Fill(rows);
-        if (byLastContact_) {
-            SortByLastContact(rows, !personDescending_);
-        }
+    }
+    SortPersonRows(rows, byLastContact_ ? PersonOrder::ByName : personOrder_,
+                   !byLastContact_ && personDescending_);
+    if (byLastContact_) {
+        SortByLastContact(rows, !personDescending_);
     }
 }
 

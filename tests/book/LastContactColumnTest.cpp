@@ -289,6 +289,30 @@ TEST(LastContacts, ReadsRefreshesAndKnowsManyPersons) {
     EXPECT_EQ(last.Of(ids[3]), DateTime::FromFields(2030, 5, 5, 5, 5, 5));
     EXPECT_FALSE(last.Of(ids[4]).IsValid());
     EXPECT_EQ(last.Of(ids[6]), DateTime::FromFields(2026, 8, 1, 10));
+    // Rows given their dates, in the file's order and then again with a person fewer and in
+    // another order: the same dates each time.
+    const auto check = [&](PersonRowList& rows) {
+        last.Fill(rows);
+        ASSERT_TRUE(rows.HasLastContacts());
+        for (size_t row = 0; row < rows.size(); ++row) {
+            EXPECT_EQ(rows.LastContact(row), last.Of(rows.Id(row))) << row;
+        }
+    };
+    PersonRowList rows;
+    ReadPersonRows(path, rows);
+    check(rows);
+    check(rows);
+    EXPECT_EQ(rows.LastContact(3), DateTime::FromFields(2030, 5, 5, 5, 5, 5));
+    PersonRowList fewer;
+    ReadPersonRows(path, fewer);
+    fewer.Erase(0);
+    SortPersonRows(fewer, PersonOrder::ByName, true);
+    check(fewer);
+    check(fewer);
+    // The person left out comes back as a command or a reload of the file reads them again.
+    last.Refresh(path, {ids[0]});
+    check(rows);
+    EXPECT_EQ(rows.LastContact(0), DateTime::FromFields(2026, 2, 1, 10));
     // A file that cannot be read leaves the whole to be read again.
     last.Refresh(book.Path("gone/none.tch"), {ids[3]});
     EXPECT_FALSE(last.Ready());
