@@ -161,9 +161,11 @@ void LastContacts::Fill(PersonRowList& rows) {
     LastContacts laid;
     laid.ids_.reserve(ids_.size());
     laid.idEnd_.reserve(rows.size());
-    laid.slots_.assign(std::max<size_t>(1024, size_t(1) << (64 - __builtin_clzll(
-                                                                 rows.size() * 2 + 1))),
-                       0);
+    size_t capacity = 1024;
+    while (capacity < rows.size() * 2 + 2) {
+        capacity *= 2;
+    }
+    laid.slots_.assign(capacity, 0);
     for (size_t row = 0; row < rows.size(); ++row) {
         laid.Set(rows.Id(row), last[row]);
     }

@@ -254,7 +254,7 @@ void MainView::ShowSearchResult() {
         return;
     }
     const QString count = tr("%1 of %2 persons").arg(shown).arg(PersonCount());
-    emit StatusMessage(unread.isEmpty() ? count : count + QStringLiteral("  ") + notDates);
+    emit StatusMessage(unread.isEmpty() ? count : count + QStringLiteral(". ") + notDates);
     if (shown == 0) {
         noMatch_->setText(tr("No person matches \"%1\".").arg(search_->text()));
         noMatch_->setGeometry(form_->personList->viewport()->rect().adjusted(8, 8, -8, -8));

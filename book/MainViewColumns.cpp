@@ -39,6 +39,7 @@ void MainView::ShowLastContactColumn(bool shown) {
     } else {
         lastContacts_.Clear();
     }
+    form_->FitPersonColumns();
     if (!path_.empty()) {
         Reload();
     }
@@ -51,6 +52,7 @@ int MainView::LastContactColumnWidth() const {
 void MainView::SetLastContactColumnWidth(int width) {
     if (width > 0) {
         form_->personList->setColumnWidth(PersonListModel::LastContactColumn, width);
+        form_->FitPersonColumns();
     }
 }
 

@@ -259,7 +259,8 @@ QTreeView* MainViewForm::AddList(int id, int x, int y, int w, int h, int group, 
 }
 
 void MainViewForm::SetUpColumns() {
-    const int personWidth = ClientWidth(personList);
+    // Name and company share what the last contact's date, when shown, leaves of the width.
+    const int personWidth = ClientWidth(personList) - LastContactWidth();
     personList->setColumnWidth(0, personWidth / 2);
     personList->setColumnWidth(1, personWidth - personList->columnWidth(0));
     // Wide enough for the longest date and time in this locale, the longest of the usual
@@ -390,10 +391,23 @@ void MainViewForm::ShowContact(const ContactRowList& rows, int row) {
     contactType->setText(FromStoredText(rows.Type(at)));
 }
 
+int MainViewForm::LastContactWidth() const {
+    QHeaderView* header = personList->header();
+    if (header->isSectionHidden(2)) {
+        return 0;
+    }
+    // Never more than half the list: the names come first.
+    const int half = ClientWidth(personList) / 2;
+    if (header->sectionSize(2) > half && half > 0) {
+        header->resizeSection(2, half);
+    }
+    return header->sectionSize(2);
+}
+
 void MainViewForm::FitPersonColumns() {
     QHeaderView* header = personList->header();
     const int total = header->sectionSize(0) + header->sectionSize(1);
-    const int width = personList->viewport()->width();
+    const int width = personList->viewport()->width() - LastContactWidth();
     if (total > 0 && width > 0 && total != width) {
         const int first = static_cast<int>(qint64{header->sectionSize(0)} * width / total);
         header->resizeSection(0, first);

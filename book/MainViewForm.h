@@ -64,8 +64,11 @@ public:
     void ShowPerson(const PersonRecord* person);
     // The contact of the row in the contact details; all empty for none (row -1).
     void ShowContact(const ContactRowList& rows, int row);
-    // Name and Company share the person list's new width as they did the old one.
+    // Name and Company share the person list's new width as they did the old one, beside the
+    // last contact's date when it is shown.
     void FitPersonColumns();
+    // The width of the last contact's column; 0 while it is hidden.
+    int LastContactWidth() const;
 
     QTreeView* personList = nullptr;
     QTreeView* contactList = nullptr;

@@ -104,9 +104,10 @@ bool Run(const std::string& path, int persons) {
         std::printf("  the list does not hold every person with a date\n");
         return false;
     }
-    const std::string query = std::string("SELECT ID, FName, LName, Company, (SELECT MAX(DtTm) "
-                                          "FROM Contact WHERE PersonID = Person.ID) FROM Person "
-                                          "ORDER BY LName, FName");
+    const std::string query = std::string(
+        "SELECT ID, FName, LName, Company, (SELECT MAX(DtTm) "
+        "FROM Contact WHERE PersonID = Person.ID) FROM Person "
+        "ORDER BY LName, FName");
     std::vector<double> shell, shellPlain, shellDates;
     for (int i = 0; i < rounds; ++i) {
         shell.push_back(ShellMs(path, query));
@@ -122,7 +123,8 @@ bool Run(const std::string& path, int persons) {
     Print("sqlite3 shell, list query with the newest date", s);
     Print("sqlite3 shell, list query alone", Summary(shellPlain));
     Print("sqlite3 shell, the newest dates alone (GROUP BY)", Summary(shellDates));
-    std::printf("  %-52s %.2f (goal <= 1)\n", "read whole / shell (median)", whole.median / s.median);
+    std::printf("  %-52s %.2f (goal <= 1)\n", "read whole / shell (median)",
+                whole.median / s.median);
     std::printf("  %-52s %.2f (goal <= 1.25)\n", "kept / without the column (median)",
                 kept.median / without.median);
     met = met && whole.median <= s.median && kept.median <= 1.25 * without.median;
@@ -141,8 +143,8 @@ bool Run(const std::string& path, int persons) {
     PersonSearchIndex index;
     auto start = Clock::now();
     index.Build(path);
-    std::printf("  %-52s %8.2f ms, %.1f MB\n", "search index built (for reference)",
-                MsSince(start), index.MemoryBytes() / 1048576.0);
+    std::printf("  %-52s %8.2f ms, %.1f MB\n", "search index built (for reference)", MsSince(start),
+                index.MemoryBytes() / 1048576.0);
     PersonRowList rows;
     LoadPersonList(path, PersonOrder::ByName, rows);
     struct Case {

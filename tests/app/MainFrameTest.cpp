@@ -1106,7 +1106,7 @@ TEST_F(MainFrameTest, TheLastContactColumnIsKeptWithItsWidthForTheNextRun) {
         frame_->View()->PersonList()->model()->index(0, PersonListModel::LastContactColumn);
     EXPECT_EQ(cell.data().toString().toStdString(),
               FormatDisplayDate(DateTime::FromFields(2026, 11, 20)));
-    const int width = frame_->View()->LastContactColumnWidth() + 33;
+    const int width = frame_->View()->LastContactColumnWidth() - 9;
     frame_->View()->SetLastContactColumnWidth(width);
     frame_->Action(cmd::kExit)->trigger();
 

@@ -237,7 +237,7 @@ TEST_F(LastContactColumnTest, ADateThatDoesNotReadIsExplainedInTheStatusBar) {
     search->clear();
     QTest::keyClicks(search, QStringLiteral("brown since:2026-13"));
     EXPECT_TRUE(
-        status.last().front().toString().startsWith(QStringLiteral("1 of 4 persons  Not a")));
+        status.last().front().toString().startsWith(QStringLiteral("1 of 4 persons. Not a")));
 }
 
 // ---- The store behind the column ----------------------------------------------------------
