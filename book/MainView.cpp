@@ -452,9 +452,9 @@ void MainView::Apply(const record_commands::Outcome& outcome) {
     if (outcome.update != ViewUpdate::None) {
         // The person the command worked on, and the one it leaves selected, are read again for
         // the search; while searching, the one left selected stays shown.
-        const std::vector<RecordId> worked = {
-            person_.id, outcome.selectPerson,
-            outcome.deleted ? outcome.deleted->personId : RecordId()};
+        std::vector<RecordId> worked = {person_.id, outcome.selectPerson,
+                                        outcome.deleted ? outcome.deleted->personId : RecordId()};
+        worked.insert(worked.end(), outcome.changed.begin(), outcome.changed.end());
         searching_->RefreshIndex(path_, worked);
         FollowLastContacts(worked, outcome.update == ViewUpdate::ReloadContacts);
         searching_->Pin(outcome.selectPerson);

@@ -1,5 +1,6 @@
 #include "RecordCommands.h"
 
+#include <algorithm>
 #include <functional>
 #include <vector>
 
@@ -169,7 +170,7 @@ Outcome EditPerson(const Context& context) {
     try {
         if (!LoadPerson(context.path, context.personId, person)) {
             // Gone since the list was read: the list is brought up to date instead.
-            return {ViewUpdate::Reload, {}, {}, std::nullopt};
+            return {ViewUpdate::Reload, {}, {}, std::nullopt, {}};
         }
     } catch (const std::exception& e) {
         // An empty sheet would overwrite the person with nothing at OK.
@@ -204,7 +205,7 @@ Outcome EditPerson(const Context& context) {
     const bool changed =
         RunSheet(context, QT_TRANSLATE_NOOP("record_commands", "Edit Address Entry"),
                  help::kPersonTopic, person, store, &loaded);
-    return {changed ? ViewUpdate::Reload : ViewUpdate::None, added, {}, std::nullopt};
+    return {changed ? ViewUpdate::Reload : ViewUpdate::None, added, {}, std::nullopt, {}};
 }
 
 Outcome DeletePerson(const Context& context) {
@@ -331,12 +332,13 @@ Outcome EditContact(const Context& context) {
     return {dialog.exec() == ContactDialog::Ok ? ViewUpdate::ReloadContacts : ViewUpdate::None,
             {},
             added,
-            std::nullopt};
+            std::nullopt,
+            {}};
 }
 
 Outcome DeleteContact(const Context& context) {
     if (context.contactRow < 0) {
-        return {ViewUpdate::Reload, {}, {}, std::nullopt};
+        return {ViewUpdate::Reload, {}, {}, std::nullopt, {}};
     }
     Outcome outcome;
     try {
@@ -401,14 +403,15 @@ Outcome EditUser(const Context& context) {
     }
     const bool changed = RunSheet(context, QT_TRANSLATE_NOOP("record_commands", "Edit User"),
                                   help::kUserTopic, user, store, &loaded);
-    return {changed ? ViewUpdate::Reload : ViewUpdate::None, {}, {}, std::nullopt};
+    return {changed ? ViewUpdate::Reload : ViewUpdate::None, {}, {}, std::nullopt, {}};
 }
 
 Outcome EditContactTypes(const Context& context) {
     return {RunContactTypes(context.view, context.path) ? ViewUpdate::Reload : ViewUpdate::None,
             {},
             {},
-            std::nullopt};
+            std::nullopt,
+            {}};
 }
 
 Outcome UndoDelete(const Context& context, const editing::DeletedRecords& deleted) {
@@ -439,6 +442,13 @@ Outcome UndoMerge(const Context& context, const editing::MergedRecords& merged) 
     Outcome outcome;
     outcome.update = ViewUpdate::Reload;
     outcome.selectPerson = merged.kept;
+    // The persons the contacts went back to.
+    for (const auto& [contact, person] : merged.moved) {
+        if (std::find(outcome.changed.begin(), outcome.changed.end(), person) ==
+            outcome.changed.end()) {
+            outcome.changed.push_back(person);
+        }
+    }
     return outcome;
 }
 

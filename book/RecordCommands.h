@@ -42,6 +42,9 @@ struct Outcome {
     RecordId selectContact;
     // What a delete took away, for Undo Delete.
     std::optional<editing::DeletedRecords> deleted;
+    // Other persons whose records the command changed (a merge's, its undo's): read again for
+    // the search and the last contacts.
+    std::vector<RecordId> changed;
 };
 
 Outcome AddPerson(const Context& context);

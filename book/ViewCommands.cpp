@@ -116,6 +116,7 @@ Outcome Review(MainView& view, const Context& context,
             view.Deletes().push_back(undo);
             outcome.update = ViewUpdate::Reload;
             outcome.selectPerson = undo.merge->kept;
+            outcome.changed.push_back(undo.merge->kept);
             ++merges;
             dialog.Drop(group);
         });

@@ -204,4 +204,61 @@ TEST_F(FindDuplicatesTest, AMergeInASyncedBookGoesToTheServer) {
     EXPECT_TRUE(synccheck::InStep(path_, server));
 }
 
+TEST_F(FindDuplicatesTest, TheLastContactColumnFollowsASyncAMergeItsUndoAndAnImport) {
+    CardDavServer server(CardDavServer::Kind::Radicale);
+    ASSERT_TRUE(server.Ok()) << server.Failure().toStdString();
+    OpenInStep(path_, server);
+    frame_->Action(cmd::kLastContactColumn)->trigger();
+    MainView& view = *frame_->View();
+    const auto last = [&view](const RecordId& id) {
+        const int row = view.PersonRows().Find(id);
+        return row < 0 ? std::string("(not listed)")
+                       : FormatDisplayDate(view.PersonRows().Rows().LastContact(size_t(row)));
+    };
+    const auto day = [](int y, int m, int d) {
+        return FormatDisplayDate(DateTime::FromFields(y, m, d));
+    };
+    EXPECT_EQ(last(hans_), day(2026, 3, 2));
+    EXPECT_EQ(last(mueller_), day(2025, 12, 24));
+    // A person from another device: listed with no contact, the others keep theirs.
+    PutCard(server, "new.vcf",
+            "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:new-from-phone\r\nN:Novak;Nina;;;\r\n"
+            "FN:Nina Novak\r\nEND:VCARD\r\n");
+    SyncNowAndWait();
+    ASSERT_EQ(view.PersonRows().Rows().size(), 4u);
+    const RecordId nina = TestBook::QueryText(path_, "SELECT ID FROM Person WHERE LName = 'Novak'");
+    EXPECT_EQ(last(nina), "");
+    EXPECT_EQ(last(hans_), day(2026, 3, 2));
+    // Merged, the one kept has the newer of both logs; undone, each has theirs again.
+    TestBook::Execute(path_, "UPDATE Contact SET DtTm = '2026-11-30 09:00:00' WHERE PersonID = '" +
+                                 mueller_ + "'");
+    view.OnReload();
+    Dialog([&](DuplicatesDialog& dialog) {
+        QTest::mouseClick(dialog.MergeButton(), Qt::LeftButton);
+        dialog.accept();
+    });
+    EXPECT_EQ(last(hans_), day(2026, 11, 30));
+    EXPECT_EQ(last(mueller_), "(not listed)");
+    frame_->Action(cmd::kUndoDelete)->trigger();
+    EXPECT_EQ(last(hans_), day(2026, 3, 2));
+    EXPECT_EQ(last(mueller_), day(2026, 11, 30));
+    // Imported persons come without contacts; nobody else's date changes.
+    const QString file = QString::fromStdString(book_.Path("more.vcf"));
+    {
+        QFile out(file);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(
+            "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Quist;Quentin;;;\r\nFN:Quentin Quist\r\n"
+            "END:VCARD\r\n");
+    }
+    files_.Answer(file);
+    boxes_.Expect();  // what the import did
+    frame_->OnCommand(cmd::kImportVCard);
+    const RecordId quentin =
+        TestBook::QueryText(path_, "SELECT ID FROM Person WHERE LName = 'Quist'");
+    EXPECT_EQ(last(quentin), "");
+    EXPECT_EQ(last(mueller_), day(2026, 11, 30));
+    EXPECT_EQ(last(nina), "");
+}
+
 }  // namespace

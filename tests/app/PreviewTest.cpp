@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDateEdit>
 #include <QFile>
 #include <QListWidget>
 #include <QPageLayout>
@@ -18,6 +19,7 @@
 
 #include <memory>
 
+#include "ActivityDialog.h"
 #include "Commands.h"
 #include "CurrentDatabase.h"
 #include "FileDialogRecorder.h"
@@ -299,6 +301,35 @@ TEST_F(PreviewTest, SaveAsPdfWritesTheReportAtThePrintersPaper) {
     const platform::FileDialogRequest& request = files_.Requests().back();
     EXPECT_EQ(request.defaultSuffix, QStringLiteral("pdf"));
     EXPECT_EQ(request.kind, platform::FileDialogKind::Save);
+}
+
+TEST_F(PreviewTest, TheActivityChartFromTheMenuToItsPdf) {
+    const RecordId a = TestBook::AddPerson(path_, "Ann", "Adams");
+    TestBook::AddContact(path_, a, "2026-03-10 10:00:00", "call");
+    TestBook::AddContact(path_, a, "2026-03-20 10:00:00", "letter",
+                         "787CA2CE-1099-4127-8AED83ECA59B");
+    TestBook::AddContact(path_, a, "2025-03-20 10:00:00", "outside the months");
+    frame_->View()->Reload();
+    Choose(cmd::kActivityReport, [](reports::PersonPickDialog& d) {
+        auto& dialog = static_cast<reports::ActivityDialog&>(d);
+        dialog.FromPicker()->setDate(QDate(2026, 1, 1));
+        dialog.ToPicker()->setDate(QDate(2026, 6, 1));
+    });
+    ASSERT_TRUE(Printing().InPreview());
+    EXPECT_EQ(Printing().Kind(), reports::ReportKind::Activity);
+    EXPECT_EQ(Printing().PageCount(), 1);
+    QTemporaryDir out;
+    const QString file = out.filePath(QStringLiteral("activity.pdf"));
+    files_.Answer(file);
+    frame_->Action(cmd::kSaveAsPdf)->trigger();
+    ASSERT_TRUE(QFile::exists(file));
+    const QString text = RunTool(QStringLiteral("pdftotext"), {file, "-"});
+    EXPECT_TRUE(text.contains(QStringLiteral("CONTACT ACTIVITY"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("Telephone")));
+    EXPECT_TRUE(text.contains(QStringLiteral("Correspondence")));
+    EXPECT_TRUE(text.contains(QStringLiteral("Adams, Ann")));
+    EXPECT_TRUE(
+        RunTool(QStringLiteral("pdfinfo"), {file}).contains(QStringLiteral("Contact Activity")));
 }
 
 TEST_F(PreviewTest, APdfThatCannotBeWrittenIsReported) {
