@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <numeric>
 
+#include "ContactTimes.h"
 #include "Database.h"
 #include "StoredText.h"
 
@@ -20,32 +21,7 @@ size_t HashOf(std::string_view id) {
     return static_cast<size_t>(h ^ (h >> 29));
 }
 
-int Digits(std::string_view text, size_t from, size_t count) {
-    int value = 0;
-    for (size_t i = from; i < from + count; ++i) {
-        if (text[i] < '0' || text[i] > '9') {
-            return -1;
-        }
-        value = value * 10 + (text[i] - '0');
-    }
-    return value;
-}
-
 }  // namespace
-
-DateTime ReadContactTime(std::string_view dtTm) {
-    // A million newest contacts through the locale's parser would take a second.
-    if (dtTm.size() == 19 && dtTm[4] == '-' && dtTm[7] == '-' && dtTm[10] == ' ' &&
-        dtTm[13] == ':' && dtTm[16] == ':') {
-        const int fields[] = {Digits(dtTm, 0, 4),  Digits(dtTm, 5, 2),  Digits(dtTm, 8, 2),
-                              Digits(dtTm, 11, 2), Digits(dtTm, 14, 2), Digits(dtTm, 17, 2)};
-        if (std::all_of(std::begin(fields), std::end(fields), [](int f) { return f >= 0; })) {
-            return DateTime::FromFields(fields[0], fields[1], fields[2], fields[3], fields[4],
-                                        fields[5]);
-        }
-    }
-    return ParseDateTime(std::string(dtTm));
-}
 
 void LastContacts::Clear() {
     *this = LastContacts();

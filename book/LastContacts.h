@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "AddressBook.h"
+#include "ContactTimes.h"
 #include "DateTime.h"
 
 // The time of each person's newest contact, for the person list's "Last Contact" column: read
@@ -44,9 +45,6 @@ private:
     std::vector<uint32_t> slots_;
     bool ready_ = false;
 };
-
-// The time of a contact's DtTm: the stored form read by hand, else as ParseDateTime reads it.
-DateTime ReadContactTime(std::string_view dtTm);
 
 // The rows by their newest contact, newest first or oldest first, persons without contacts last
 // either way; rows alike keep their order.

@@ -1,13 +1,11 @@
 // The person list's "Last Contact" column: read with the list, kept as the log changes.
 
-#include <exception>
-#include <thread>
-
 #include <QHeaderView>
 #include <QTreeView>
 
 #include "ListModels.h"
 #include "MainView.h"
+#include "SideRead.h"
 
 void MainView::ShowLastContactColumn(bool shown) {
     if (shown == lastShown_) {
@@ -57,34 +55,14 @@ void MainView::SetLastContactColumnWidth(int width) {
 }
 
 void MainView::LoadPersons(PersonRowList& rows) {
-    const bool read = lastShown_ && !lastContacts_.Ready();
     // The newest contacts come from the contacts' index, the list from the persons' table: on
     // two connections at once, the reload takes about the longer of the two.
-    std::exception_ptr failed;
-    std::thread reader;
-    if (read) {
-        reader = std::thread([this, &failed, path = path_] {
-            try {
-                lastContacts_.Read(path);
-            } catch (...) {
-                failed = std::current_exception();
-            }
-        });
+    SideRead reader;
+    if (lastShown_ && !lastContacts_.Ready()) {
+        reader.Start([this, path = path_] { lastContacts_.Read(path); });
     }
-    try {
-        ReadPersonRows(path_, rows);
-    } catch (...) {
-        if (reader.joinable()) {
-            reader.join();
-        }
-        throw;
-    }
-    if (reader.joinable()) {
-        reader.join();
-        if (failed) {
-            std::rethrow_exception(failed);
-        }
-    }
+    ReadPersonRows(path_, rows);
+    reader.Finish();
     // Filled in the file's order, which is the order of the last fill unless persons came or
     // went: the dates then go across in one sweep.
     if (lastShown_) {

@@ -1,11 +1,10 @@
-#include <exception>
 #include <numeric>
-#include <thread>
 #include <unordered_map>
 
 #include "Database.h"
 #include "PersonSearch.h"
 #include "SearchScan.h"
+#include "SideRead.h"
 #include "StoredText.h"
 
 using cppsqlite3::Database;
@@ -42,31 +41,26 @@ std::vector<PersonRecord> PersonSearchIndex::FindPersons(const std::string& path
     }
     // The words each person's descriptions hold, read meanwhile on a second connection.
     std::unordered_map<std::string, Mask> noted;
-    std::exception_ptr failed;
-    std::thread reader;
+    SideRead reader;
     if (inNotes != 0) {
-        reader = std::thread([&] {
-            try {
-                Database db;
-                db.Open(path);
-                Query& contacts =
-                    db.CreateStatement().ExecuteQuery("SELECT PersonID, Description FROM Contact");
-                std::string note;
-                while (contacts.Next()) {
-                    note.clear();
-                    AppendFolded(note, contacts.GetText(2));
-                    Mask held = 0;
-                    for (size_t w = 0; w < words.size(); ++w) {
-                        if ((inNotes >> w & 1) && Needle::In(note, words[w].text)) {
-                            held |= Mask{1} << w;
-                        }
-                    }
-                    if (held != 0) {
-                        noted[std::string(contacts.GetText(1))] |= held;
+        reader.Start([&] {
+            Database db;
+            db.Open(path);
+            Query& contacts =
+                db.CreateStatement().ExecuteQuery("SELECT PersonID, Description FROM Contact");
+            std::string note;
+            while (contacts.Next()) {
+                note.clear();
+                AppendFolded(note, contacts.GetText(2));
+                Mask held = 0;
+                for (size_t w = 0; w < words.size(); ++w) {
+                    if ((inNotes >> w & 1) && Needle::In(note, words[w].text)) {
+                        held |= Mask{1} << w;
                     }
                 }
-            } catch (...) {
-                failed = std::current_exception();
+                if (held != 0) {
+                    noted[std::string(contacts.GetText(1))] |= held;
+                }
             }
         });
     }
@@ -106,19 +100,9 @@ std::vector<PersonRecord> PersonSearchIndex::FindPersons(const std::string& path
             }
         }
     };
-    try {
-        read("SELECT *, rowid FROM Person", true);
-    } catch (...) {
-        if (reader.joinable()) {
-            reader.join();
-        }
-        throw;
-    }
-    if (reader.joinable()) {
-        reader.join();
-        if (failed) {
-            std::rethrow_exception(failed);
-        }
+    read("SELECT *, rowid FROM Person", true);
+    if (reader.Started()) {
+        reader.Finish();
         // Those whom their descriptions complete, read again.
         std::string rowids;
         for (const Pending& p : pending) {

@@ -3,47 +3,12 @@
 
 #include <algorithm>
 
+#include "ContactTimes.h"
 #include "Database.h"
-#include "DateTime.h"
 #include "PersonSearch.h"
 #include "SearchLog.h"
 #include "SearchScan.h"
 #include "StoredText.h"
-
-namespace {
-
-int Digits(std::string_view text, size_t from, size_t count) {
-    int value = 0;
-    for (size_t i = from; i < from + count; ++i) {
-        if (text[i] < '0' || text[i] > '9') {
-            return -1;
-        }
-        value = value * 10 + (text[i] - '0');
-    }
-    return value;
-}
-
-}  // namespace
-
-std::optional<int64_t> ContactDay(std::string_view dtTm) {
-    // The stored form read by hand: ten million contacts read through the locale's parser
-    // would take seconds.
-    if (dtTm.size() >= 10 && dtTm[4] == '-' && dtTm[7] == '-' &&
-        (dtTm.size() == 10 || dtTm[10] == ' ')) {
-        const int year = Digits(dtTm, 0, 4), month = Digits(dtTm, 5, 2), day = Digits(dtTm, 8, 2);
-        if (year >= 0 && month >= 0 && day >= 0) {
-            const QDate date(year, month, day);
-            if (date.isValid()) {
-                return date.toJulianDay();
-            }
-        }
-    }
-    const DateTime read = ParseDateTime(std::string(dtTm));
-    if (!read.IsValid()) {
-        return std::nullopt;
-    }
-    return read.Date().toJulianDay();
-}
 
 void PersonSearchIndex::ReadTypes(cppsqlite3::Statement& st) {
     cppsqlite3::Query& types = st.ExecuteQuery("SELECT ID, Description FROM ContactType");

@@ -1,16 +1,16 @@
 #pragma once
 
+// How the person search's index gathers the contact log: each person's newest contact of each
+// type.
+
 #include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <string_view>
 #include <vector>
 
+#include "ContactTimes.h"
 #include "PersonSearch.h"
-
-// The day of a contact's DtTm as a Julian day number: the stored form, else as ParseDateTime
-// reads it; nothing when it does not read.
-std::optional<int64_t> ContactDay(std::string_view dtTm);
 
 // Gathers the marks of many persons' contacts as they come, in any order: each entry's marks in
 // a chain of their own (a person has few types), laid out entry after entry at the end.

@@ -7,8 +7,11 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
+#include <QTreeView>
 
 #include "ContactDialog.h"
+#include "ListModels.h"
+#include "MainView.h"
 #include "PersonSheet.h"
 
 using F = PersonRecord::Field;
@@ -51,4 +54,22 @@ QString ShownText(PersonSheet& sheet, F field) {
 void PressOk(QDialog& dialog, QPushButton* ok) {
     ASSERT_TRUE(ok->isEnabled()) << dialog.windowTitle().toStdString();
     QTest::mouseClick(ok, Qt::LeftButton);
+}
+
+void ClickPerson(MainView& view, const RecordId& id) {
+    QTreeView* list = view.PersonList();
+    const int row = view.PersonRows().Find(id);
+    ASSERT_GE(row, 0);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualRect(list->model()->index(row, 0)).center());
+    ASSERT_EQ(view.CurrentPersonId(), id);
+}
+
+void ClickContact(MainView& view, const RecordId& id) {
+    QTreeView* list = view.ContactList();
+    const int row = view.ContactRows().Find(id);
+    ASSERT_GE(row, 0);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualRect(list->model()->index(row, 0)).center());
+    ASSERT_EQ(view.CurrentContactId(), id);
 }

@@ -5,6 +5,7 @@
 #include "PersonRecord.h"
 
 class ContactDialog;
+class MainView;
 class PersonSheet;
 class QDialog;
 class QPushButton;
@@ -23,3 +24,8 @@ QString ShownText(PersonSheet& sheet, PersonRecord::Field field);
 
 // Clicks OK, which must be enabled.
 void PressOk(QDialog& dialog, QPushButton* ok);
+
+// Clicks the person's row in the person list, the contact's in the contact list; the view then
+// shows them (a test failure otherwise).
+void ClickPerson(MainView& view, const RecordId& id);
+void ClickContact(MainView& view, const RecordId& id);

@@ -67,22 +67,8 @@ protected:
             header->viewport(), Qt::LeftButton, {},
             QPoint(header->sectionViewportPosition(column) + 5, header->height() / 2));
     }
-    void SelectPerson(const RecordId& id) {
-        QTreeView* list = view_.PersonList();
-        const int row = view_.PersonRows().Find(id);
-        ASSERT_GE(row, 0);
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                          list->visualRect(list->model()->index(row, 0)).center());
-        ASSERT_EQ(view_.CurrentPersonId(), id);
-    }
-    void SelectContact(const RecordId& id) {
-        QTreeView* list = view_.ContactList();
-        const int row = view_.ContactRows().Find(id);
-        ASSERT_GE(row, 0);
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                          list->visualRect(list->model()->index(row, 0)).center());
-        ASSERT_EQ(view_.CurrentContactId(), id);
-    }
+    void SelectPerson(const RecordId& id) { ClickPerson(view_, id); }
+    void SelectContact(const RecordId& id) { ClickContact(view_, id); }
     void Run(int command) { EXPECT_TRUE(book::RunViewCommand(view_, command)) << command; }
     // The contact dialog opened by the command, given this date.
     void LogOn(int command, const QDate& date) {

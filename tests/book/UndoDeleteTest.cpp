@@ -10,6 +10,7 @@
 #include "CommandKeys.h"
 #include "Commands.h"
 #include "Database.h"
+#include "EditorDriving.h"
 #include "ListModels.h"
 #include "MainView.h"
 #include "MessageRecorder.h"
@@ -69,22 +70,8 @@ protected:
     std::string Stamp() const { return TestBook::QueryText(path_, "SELECT S FROM Globals"); }
     std::string Everything() const { return Dump(path_, "Person") + "#" + Dump(path_, "Contact"); }
     void Run(int command) { EXPECT_TRUE(book::RunViewCommand(view_, command)) << command; }
-    void SelectPerson(const RecordId& id) {
-        QTreeView* list = view_.PersonList();
-        const int row = view_.PersonRows().Find(id);
-        ASSERT_GE(row, 0);
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                          list->visualRect(list->model()->index(row, 0)).center());
-        ASSERT_EQ(view_.CurrentPersonId(), id);
-    }
-    void SelectContact(const RecordId& id) {
-        QTreeView* list = view_.ContactList();
-        const int row = view_.ContactRows().Find(id);
-        ASSERT_GE(row, 0);
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                          list->visualRect(list->model()->index(row, 0)).center());
-        ASSERT_EQ(view_.CurrentContactId(), id);
-    }
+    void SelectPerson(const RecordId& id) { ClickPerson(view_, id); }
+    void SelectContact(const RecordId& id) { ClickContact(view_, id); }
 
     TestBook book_;
     std::string path_;
