@@ -1,5 +1,7 @@
 #include "ContextMenus.h"
 
+#include <vector>
+
 #include <QAction>
 #include <QClipboard>
 #include <QGuiApplication>
@@ -103,27 +105,32 @@ QMenu* ContextMenus::MenuFor(QWidget* control, const QPoint& pos) {
             int column;
             bool current;
         };
-        const Order orders[] = {
-            {QT_TR_NOOP("Sort by &Name"), 0, view_.PersonSortOrder() == PersonOrder::ByName},
-            {QT_TR_NOOP("Sort by &Company"), 1, view_.PersonSortOrder() == PersonOrder::ByCompany},
-            {QT_TR_NOOP("Sort by &Date"), 0, view_.ContactSortOrder() == ContactOrder::ByDate},
-            {QT_TR_NOOP("Sort by Contact &Type"), 2,
-             view_.ContactSortOrder() == ContactOrder::ByType},
-        };
-        for (int i = forPersons ? 0 : 2, end = i + 2; i < end; ++i) {
-            QAction* action = menu->addAction(tr(orders[i].text));
+        const bool byLast = view_.PersonsByLastContact();
+        std::vector<Order> orders;
+        if (forPersons) {
+            orders.push_back({QT_TR_NOOP("Sort by &Name"), 0,
+                              !byLast && view_.PersonSortOrder() == PersonOrder::ByName});
+            orders.push_back({QT_TR_NOOP("Sort by &Company"), 1,
+                              !byLast && view_.PersonSortOrder() == PersonOrder::ByCompany});
+            if (view_.LastContactColumnShown()) {
+                orders.push_back({QT_TR_NOOP("Sort by &Last Contact"), 2, byLast});
+            }
+        } else {
+            orders.push_back(
+                {QT_TR_NOOP("Sort by &Date"), 0, view_.ContactSortOrder() == ContactOrder::ByDate});
+            orders.push_back({QT_TR_NOOP("Sort by Contact &Type"), 2,
+                              view_.ContactSortOrder() == ContactOrder::ByType});
+        }
+        for (const Order& order : orders) {
+            QAction* action = menu->addAction(tr(order.text));
             action->setCheckable(true);
-            action->setChecked(orders[i].current);
-            const int column = orders[i].column;
+            action->setChecked(order.current);
+            const int column = order.column;
+            // The order already shown stays as it is, not turned round.
+            if (order.current) {
+                continue;
+            }
             connect(action, &QAction::triggered, &view_, [this, forPersons, column] {
-                // The order already shown stays as it is, not turned round.
-                const bool shown =
-                    forPersons
-                        ? (column == 1) == (view_.PersonSortOrder() == PersonOrder::ByCompany)
-                        : (column == 2) == (view_.ContactSortOrder() == ContactOrder::ByType);
-                if (shown) {
-                    return;
-                }
                 if (forPersons) {
                     view_.SortPersonsBy(column);
                 } else {

@@ -166,6 +166,22 @@ TEST_F(MainWindowLayoutTest, RightClickMenusOfferTheMenusCommandsAsTheyStand) {
     EXPECT_TRUE(menu->actions().at(0)->isChecked());
     menu->actions().at(1)->trigger();
     EXPECT_EQ(view->PersonSortOrder(), PersonOrder::ByCompany);
+    // With the last contact's column shown, its order too, and no other checked while it holds.
+    view->ShowLastContactColumn(true);
+    menu.reset(frame_->ViewMenus()->MenuFor(persons->header(), QPoint(2, 2)));
+    ASSERT_EQ(Texts(menu.get()),
+              (QStringList{"Sort by &Name", "Sort by &Company", "Sort by &Last Contact"}));
+    menu->actions().at(2)->trigger();
+    EXPECT_TRUE(view->PersonsNewestFirst());
+    menu.reset(frame_->ViewMenus()->MenuFor(persons->header(), QPoint(2, 2)));
+    EXPECT_FALSE(menu->actions().at(1)->isChecked());
+    EXPECT_TRUE(menu->actions().at(2)->isChecked());
+    menu->actions().at(2)->trigger();  // the order shown stays
+    EXPECT_TRUE(view->PersonsNewestFirst());
+    menu->actions().at(1)->trigger();
+    EXPECT_FALSE(view->PersonsByLastContact());
+    EXPECT_EQ(view->PersonSortOrder(), PersonOrder::ByCompany);
+    view->ShowLastContactColumn(false);
     menu.reset(frame_->ViewMenus()->MenuFor(view->ContactList()->header(), QPoint(2, 2)));
     ASSERT_EQ(Texts(menu.get()), (QStringList{"Sort by &Date", "Sort by Contact &Type"}));
     menu->actions().at(1)->trigger();
