@@ -1,14 +1,11 @@
 #include "ActivityDialog.h"
 
-#include <unordered_set>
-
 #include <QApplication>
 #include <QDateEdit>
 #include <QGroupBox>
 #include <QLabel>
 
 #include "ActivityReport.h"
-#include "ContactTypes.h"
 #include "DateTimeFields.h"
 #include "DialogUnits.h"
 #include "HelpViewer.h"
@@ -109,28 +106,17 @@ std::optional<ReportRequest> ChooseActivity(QWidget* owner, const std::string& p
     request.kind = ReportKind::Activity;
     request.persons = dialog.Chosen();
     request.span = dialog.Span();
-    std::vector<ContactRecord> contacts;
-    std::vector<contact_types::ContactType> types;
-    const char* caption = QT_TRANSLATE_NOOP("platform::MessageBox", "Error Loading Contacts List");
+    ActivityRead reading = ActivityRead::Contacts;
     try {
-        LoadAllContacts(path, contacts);
-        caption = QT_TRANSLATE_NOOP("platform::MessageBox", "Error Loading Contact Types");
-        contact_types::Load(path, types);
+        LoadActivity(path, request, reading);
     } catch (const std::exception& e) {
-        platform::ShowDatabaseFailure(owner, e.what(), caption, MessageIcon::Error);
+        platform::ShowDatabaseFailure(
+            owner, e.what(),
+            reading == ActivityRead::Contacts
+                ? QT_TRANSLATE_NOOP("platform::MessageBox", "Error Loading Contacts List")
+                : QT_TRANSLATE_NOOP("platform::MessageBox", "Error Loading Contact Types"),
+            MessageIcon::Error);
         return std::nullopt;
-    }
-    std::unordered_set<RecordId> chosen;
-    for (const PersonRecord& person : request.persons) {
-        chosen.insert(person.id);
-    }
-    for (ContactRecord& contact : contacts) {
-        if (chosen.count(contact.personId) > 0 && request.span.Holds(MonthOfDate(contact.when))) {
-            request.contacts.push_back(std::move(contact));
-        }
-    }
-    for (const contact_types::ContactType& type : types) {
-        request.types.emplace(type.id, type.description);
     }
     return request;
 }

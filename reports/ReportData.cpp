@@ -1,9 +1,11 @@
 #include "ReportData.h"
 
 #include "AddressBook.h"
+#include "ContactTypes.h"
 #include "Database.h"
 
 #include <unordered_map>
+#include <unordered_set>
 
 namespace reports {
 
@@ -97,6 +99,27 @@ void LoadAllContacts(const std::string& path, std::vector<ContactRecord>& contac
         contacts.push_back({query.GetString(1), query.GetString(2),
                             ParseDateTime(query.GetString(3)), query.GetString(4),
                             query.GetString(5)});
+    }
+}
+
+void LoadActivity(const std::string& path, ReportRequest& request, ActivityRead& reading) {
+    std::vector<ContactRecord> contacts;
+    std::vector<contact_types::ContactType> types;
+    reading = ActivityRead::Contacts;
+    LoadAllContacts(path, contacts);
+    reading = ActivityRead::Types;
+    contact_types::Load(path, types);
+    std::unordered_set<RecordId> chosen;
+    for (const PersonRecord& person : request.persons) {
+        chosen.insert(person.id);
+    }
+    for (ContactRecord& contact : contacts) {
+        if (chosen.count(contact.personId) > 0 && request.span.Holds(MonthOfDate(contact.when))) {
+            request.contacts.push_back(std::move(contact));
+        }
+    }
+    for (const contact_types::ContactType& type : types) {
+        request.types.emplace(type.id, type.description);
     }
 }
 

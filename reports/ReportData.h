@@ -79,4 +79,10 @@ struct ReportRequest {
     std::map<RecordId, std::string> types;
 };
 
+// The chart's contacts and types for the persons and months of the request: every contact read,
+// those of the persons within the months kept, and every contact type. Failures are
+// SQLExceptions; reading tells which read was under way, the contacts or their types.
+enum class ActivityRead { Contacts, Types };
+void LoadActivity(const std::string& path, ReportRequest& request, ActivityRead& reading);
+
 }  // namespace reports
