@@ -575,9 +575,16 @@ void MainFrame::CarryOutRecordCommand(int command) {
             break;
         case cmd::kImportPersons:
         case cmd::kImportVCard:
-            before.emplace();
-            for (const duplicates::Person& p : duplicates::ReadPersons(path)) {
-                before->insert(p.id);
+            try {
+                PersonRowList rows;
+                ReadPersonRows(path, rows);
+                before.emplace();
+                for (size_t row = 0; row < rows.size(); ++row) {
+                    before->insert(RecordId(rows.Id(row)));
+                }
+            } catch (const std::exception&) {
+                // No review then; the import says what it could not read.
+                before.reset();
             }
             outcome = command == cmd::kImportPersons
                           ? transfer::ImportPersonsCommand(this, view_, path)
@@ -617,8 +624,12 @@ void MainFrame::CarryOutRecordCommand(int command) {
 
 void MainFrame::OfferImportedDuplicates(const std::string& path, const std::set<RecordId>& before) {
     int count = 0;
-    const std::vector<duplicates::Group> groups =
-        duplicates::JoiningNew(duplicates::FindInBook(path), before, count);
+    std::vector<duplicates::Group> groups;
+    try {
+        groups = duplicates::JoiningNew(duplicates::FindInBook(path), before, count);
+    } catch (const std::exception&) {
+        return;  // the import is done; the review waits for Edit, Find Duplicates
+    }
     if (count == 0) {
         return;
     }

@@ -1,6 +1,7 @@
 #include "LastContacts.h"
 
 #include <algorithm>
+#include <functional>
 #include <numeric>
 
 #include "ContactTimes.h"
@@ -9,19 +10,6 @@
 
 using cppsqlite3::Database;
 using cppsqlite3::Query;
-
-namespace {
-
-// FNV-1a: the identifiers are short and alike in shape.
-size_t HashOf(std::string_view id) {
-    uint64_t h = 14695981039346656037ull;
-    for (const char c : id) {
-        h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ull;
-    }
-    return static_cast<size_t>(h ^ (h >> 29));
-}
-
-}  // namespace
 
 void LastContacts::Clear() {
     *this = LastContacts();
@@ -71,7 +59,7 @@ std::string_view LastContacts::IdAt(uint32_t entry) const {
 
 size_t LastContacts::Slot(std::string_view id) const {
     const size_t mask = slots_.size() - 1;
-    size_t at = HashOf(id) & mask;
+    size_t at = std::hash<std::string_view>()(id) & mask;
     while (slots_[at] != 0 && IdAt(slots_[at] - 1) != id) {
         at = (at + 1) & mask;
     }

@@ -22,17 +22,16 @@ void MainView::ShowLastContactColumn(bool shown) {
     }
     list->setColumnHidden(PersonListModel::LastContactColumn, !shown);
     if (shown) {
-        // Wide enough for the longest date of this locale and the heading.
+        // A width chosen before stays, unless the date or the heading would not fit in it.
+        const int column = PersonListModel::LastContactColumn;
         const QFontMetrics metrics(list->font());
-        const int pad = 2 * metrics.averageCharWidth() + 6;
-        const int date = metrics.horizontalAdvance(
-            QString::fromStdString(FormatDisplayDate(DateTime::FromFields(2026, 12, 28))));
-        const int heading = list->header()->fontMetrics().horizontalAdvance(
-            personModel_
-                ->headerData(PersonListModel::LastContactColumn, Qt::Horizontal, Qt::DisplayRole)
-                .toString());
-        if (list->columnWidth(PersonListModel::LastContactColumn) < std::max(date, heading)) {
-            list->setColumnWidth(PersonListModel::LastContactColumn, std::max(date, heading) + pad);
+        const int least = std::max(
+            metrics.horizontalAdvance(MainViewForm::WidestDate()),
+            metrics.horizontalAdvance(
+                personModel_->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString()));
+        if (list->columnWidth(column) < least) {
+            list->setColumnWidth(
+                column, MainViewForm::FittedWidth(list, column, {MainViewForm::WidestDate()}));
         }
     } else {
         lastContacts_.Clear();

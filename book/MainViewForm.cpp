@@ -265,31 +265,36 @@ void MainViewForm::SetUpColumns() {
     personList->setColumnWidth(1, personWidth - personList->columnWidth(0));
     // Wide enough for the longest date and time in this locale, the longest of the usual
     // contact types and each header.
-    const QFontMetrics metrics(contactList->font());
-    const int pad = 2 * metrics.averageCharWidth() + 6;
-    QAbstractItemModel* model = contactList->model();
-    auto fit = [&](int column, std::initializer_list<QString> samples) {
-        int width =
-            model
-                ? metrics.horizontalAdvance(model->headerData(column, Qt::Horizontal).toString()) +
-                      12
-                : 0;
-        for (const QString& s : samples) {
-            width = std::max(width, metrics.horizontalAdvance(s));
-        }
-        return width + pad;
-    };
-    const QDateTime widest(QDate(2000, 12, 28), QTime(23, 58, 58));
-    const int dateWidth =
-        std::max(75, fit(0, {QLocale().toString(widest.date(), DisplayDateFormat())}));
-    const int timeWidth =
-        std::max(60, fit(1, {QLocale().toString(widest.time(), DisplayTimeFormat())}));
-    const int typeWidth = std::max(85, fit(2, {QStringLiteral("Correspondence")}));
+    const int dateWidth = std::max(75, FittedWidth(contactList, 0, {WidestDate()}));
+    const int timeWidth = std::max(
+        60,
+        FittedWidth(contactList, 1, {QLocale().toString(QTime(23, 58, 58), DisplayTimeFormat())}));
+    const int typeWidth =
+        std::max(85, FittedWidth(contactList, 2, {QStringLiteral("Correspondence")}));
     contactList->setColumnWidth(0, dateWidth);
     contactList->setColumnWidth(1, timeWidth);
     contactList->setColumnWidth(2, typeWidth);
     contactList->setColumnWidth(
         3, std::max(0, ClientWidth(contactList) - dateWidth - timeWidth - typeWidth));
+}
+
+int MainViewForm::FittedWidth(const QTreeView* list, int column,
+                              std::initializer_list<QString> samples) {
+    const QFontMetrics metrics(list->font());
+    const int pad = 2 * metrics.averageCharWidth() + 6;
+    const QAbstractItemModel* model = list->model();
+    // The heading with room for its sort mark.
+    int width =
+        model ? metrics.horizontalAdvance(model->headerData(column, Qt::Horizontal).toString()) + 12
+              : 0;
+    for (const QString& s : samples) {
+        width = std::max(width, metrics.horizontalAdvance(s));
+    }
+    return width + pad;
+}
+
+QString MainViewForm::WidestDate() {
+    return QLocale().toString(QDate(2000, 12, 28), DisplayDateFormat());
 }
 
 QWidget* MainViewForm::Control(int id) const {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <initializer_list>
+
 #include <map>
 #include <vector>
 
@@ -67,6 +69,11 @@ public:
     // Name and Company share the person list's new width as they did the old one, beside the
     // last contact's date when it is shown.
     void FitPersonColumns();
+    // A list column wide enough for each sample and its heading, in the list's font.
+    static int FittedWidth(const QTreeView* list, int column,
+                           std::initializer_list<QString> samples);
+    // The widest date of this locale as the lists show dates.
+    static QString WidestDate();
     // The width of the last contact's column; 0 while it is hidden.
     int LastContactWidth() const;
 

@@ -182,15 +182,11 @@ void PersonSearchIndex::Refresh(const std::string& path, const RecordId& id) {
         std::optional<int64_t> day;
     };
     std::vector<Contact> logged;
-    PersonSearchIndex types;  // the contact types read aside: a failure changes nothing
-    types.typeOf_ = typeOf_;
-    types.typeNames_ = typeNames_;
     bool found = false;
     {
         Database db;
         db.Open(path);
         Statement& st = db.CreateStatement();
-        types.ReadTypes(st);
         const std::string quoted = QuoteSqlText(id);
         Query& q = st.ExecuteQuery("SELECT " + PersonColumns() + " FROM Person WHERE ID = '" +
                                    quoted + "'");
@@ -212,10 +208,10 @@ void PersonSearchIndex::Refresh(const std::string& path, const RecordId& id) {
                 logged.push_back({std::string(c.GetText(3)), ContactDay(c.GetText(2))});
             }
         }
+        // Last: the person's contacts may be of a type added with them.
+        ReadTypes(st);
     }
     rowCache_ = RowCache();
-    typeOf_ = std::move(types.typeOf_);
-    typeNames_ = std::move(types.typeNames_);
     const auto old = entryOf_.find(id);
     if (old != entryOf_.end()) {
         Entry& e = entries_[old->second];

@@ -167,7 +167,8 @@ private:
     uint32_t InternNote(const std::string& folded);
     void Compact();
     bool PersonMatches(const Entry& e, Needle& needle) const;
-    // The contact types' descriptions read again; a type keeps its number.
+    // The contact types' descriptions read again; a type keeps its number. On failure the
+    // types are as they were.
     void ReadTypes(cppsqlite3::Statement& st);
     uint32_t TypeOf(std::string_view typeId) const;
     // Per type number, whether the query's type words take it (empty without type words).

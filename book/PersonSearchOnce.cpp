@@ -1,5 +1,6 @@
 #include <numeric>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "Database.h"
 #include "PersonSearch.h"
@@ -17,15 +18,17 @@ std::vector<PersonRecord> PersonSearchIndex::FindPersons(const std::string& path
         // Every person, more words than one mask holds, or the log asked: the whole index.
         PersonSearchIndex index;
         index.Build(path);
-        std::vector<const std::string*> ids(index.entries_.size(), nullptr);
-        for (const auto& [id, entry] : index.entryOf_) {
-            ids[entry] = &id;
-        }
+        // Those found read in one pass over the file, not one query each: "before:6m" may
+        // find most of a large book.
+        Database db;
+        db.Open(path);
+        Query& persons = db.CreateStatement().ExecuteQuery("SELECT * FROM Person");
+        std::unordered_set<std::string> taken;  // a second row of an identifier is not told apart
         std::vector<PersonRecord> found;
-        for (const std::string* id : ids) {
-            PersonRecord person;
-            if (id && index.Matches(*id, query) && LoadPerson(path, *id, person)) {
-                found.push_back(std::move(person));
+        while (persons.Next()) {
+            const std::string id(persons.GetText(1));
+            if (index.Matches(id, query) && taken.insert(id).second) {
+                found.push_back(ReadPersonRow(persons));
             }
         }
         return found;

@@ -11,30 +11,29 @@
 #include "StoredText.h"
 
 void PersonSearchIndex::ReadTypes(cppsqlite3::Statement& st) {
+    // Read aside first: a failure leaves the index as it was.
+    auto typeOf = typeOf_;
+    auto typeNames = typeNames_;
     cppsqlite3::Query& types = st.ExecuteQuery("SELECT ID, Description FROM ContactType");
     while (types.Next()) {
         std::string folded = FoldForSearch(types.GetText(2));
-        const auto added = typeOf_.try_emplace(std::string(types.GetText(1)),
-                                               static_cast<uint32_t>(typeNames_.size()));
+        const auto added = typeOf.try_emplace(std::string(types.GetText(1)),
+                                              static_cast<uint32_t>(typeNames.size()));
         if (added.second) {
-            typeNames_.push_back(std::move(folded));
+            typeNames.push_back(std::move(folded));
         } else {
-            typeNames_[added.first->second] = std::move(folded);
+            typeNames[added.first->second] = std::move(folded);
         }
     }
     st.CloseQuery();
+    typeOf_ = std::move(typeOf);
+    typeNames_ = std::move(typeNames);
 }
 
 void PersonSearchIndex::RefreshTypes(const std::string& path) {
     cppsqlite3::Database db;
     db.Open(path);
-    // Read aside first: a failure leaves the index as it was.
-    PersonSearchIndex types;
-    types.typeOf_ = typeOf_;
-    types.typeNames_ = typeNames_;
-    types.ReadTypes(db.CreateStatement());
-    typeOf_ = std::move(types.typeOf_);
-    typeNames_ = std::move(types.typeNames_);
+    ReadTypes(db.CreateStatement());
 }
 
 uint32_t PersonSearchIndex::TypeOf(std::string_view typeId) const {

@@ -53,12 +53,17 @@ void SearchState::RefreshIndex(const std::string& path, const std::vector<Record
         return;
     }
     try {
-        // The contact types may have been edited: type: words read their new names.
-        index_.RefreshTypes(path);
+        // The contact types may have been edited: type: words read their new names, with each
+        // person read again, or alone.
+        bool read = false;
         for (const RecordId& id : ids) {
             if (!id.empty()) {
                 index_.Refresh(path, id);
+                read = true;
             }
+        }
+        if (!read) {
+            index_.RefreshTypes(path);
         }
     } catch (const std::exception&) {
         indexReady_ = false;

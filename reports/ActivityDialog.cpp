@@ -1,6 +1,5 @@
 #include "ActivityDialog.h"
 
-#include <QApplication>
 #include <QDateEdit>
 #include <QGroupBox>
 #include <QLabel>
@@ -42,11 +41,6 @@ QDateEdit* AddMonthPicker(QWidget* parent, const platform::DialogUnits& units, c
 int MonthOfPicker(const QDateEdit* picker) {
     const QDate date = picker->date();
     return MonthNumber(date.year(), date.month());
-}
-
-QWidget* Owner(QWidget* owner) {
-    QWidget* active = QApplication::activeWindow();
-    return active ? active : owner;
 }
 
 }  // namespace
@@ -97,7 +91,7 @@ void ActivityDialog::TakeValues() {
 
 std::optional<ReportRequest> ChooseActivity(QWidget* owner, const std::string& path,
                                             const std::vector<RecordId>& preselect) {
-    ActivityDialog dialog(Owner(owner), path);
+    ActivityDialog dialog(DialogOwner(owner), path);
     dialog.Preselect(preselect);
     if (dialog.exec() != QDialog::Accepted) {
         return std::nullopt;

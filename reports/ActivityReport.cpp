@@ -39,12 +39,9 @@ ContactActivityReport::ContactActivityReport(PageCanvas& measure, const DeviceMe
     : Report(measure, device), persons_(std::move(persons)), span_(span) {
     SortByName(persons_);
     Count(contacts, types);
-    scaleStep_ = ScaleStepFor(*std::max_element(monthTotals_.begin(), monthTotals_.end()));
-    scaleTop_ =
-        scaleStep_ == 0
-            ? 0
-            : CeilDiv(*std::max_element(monthTotals_.begin(), monthTotals_.end()), scaleStep_) *
-                  scaleStep_;
+    const int busiest = *std::max_element(monthTotals_.begin(), monthTotals_.end());
+    scaleStep_ = ScaleStepFor(busiest);
+    scaleTop_ = scaleStep_ == 0 ? 0 : CeilDiv(busiest, scaleStep_) * scaleStep_;
     Relayout();
 }
 

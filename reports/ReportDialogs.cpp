@@ -66,12 +66,12 @@ QDateEdit* AddDatePicker(QWidget* parent, const platform::DialogUnits& units, co
     return picker;
 }
 
-QWidget* Owner(QWidget* owner) {
+}  // namespace
+
+QWidget* DialogOwner(QWidget* owner) {
     QWidget* active = QApplication::activeWindow();
     return active ? active : owner;
 }
-
-}  // namespace
 
 // ---- PersonPickDialog
 
@@ -290,7 +290,7 @@ void EnvelopeDialog::TakeValues() {
 
 std::optional<ReportRequest> ChooseAddressBook(QWidget* owner, const std::string& path,
                                                const std::vector<RecordId>& preselect) {
-    AddressBookDialog dialog(Owner(owner), path);
+    AddressBookDialog dialog(DialogOwner(owner), path);
     dialog.Preselect(preselect);
     if (dialog.exec() != QDialog::Accepted) {
         return std::nullopt;
@@ -303,7 +303,7 @@ std::optional<ReportRequest> ChooseAddressBook(QWidget* owner, const std::string
 
 std::optional<ReportRequest> ChooseContacts(QWidget* owner, const std::string& path,
                                             const std::vector<RecordId>& preselect) {
-    ContactsDialog dialog(Owner(owner), path);
+    ContactsDialog dialog(DialogOwner(owner), path);
     dialog.Preselect(preselect);
     if (dialog.exec() != QDialog::Accepted) {
         return std::nullopt;
@@ -328,7 +328,7 @@ std::optional<ReportRequest> ChooseContacts(QWidget* owner, const std::string& p
 std::optional<ReportRequest> ChooseEnvelopes(QWidget* owner, const std::string& path,
                                              EnvelopeOptions& options,
                                              const std::vector<RecordId>& preselect) {
-    EnvelopeDialog dialog(Owner(owner), path, options);
+    EnvelopeDialog dialog(DialogOwner(owner), path, options);
     dialog.Preselect(preselect);
     if (dialog.exec() != QDialog::Accepted) {
         return std::nullopt;

@@ -108,6 +108,10 @@ private:
     QCheckBox* boxes_[6];
 };
 
+// What a report dialog is opened over: the active window (a dialog the command came from), else
+// the owner given.
+QWidget* DialogOwner(QWidget* owner);
+
 // The three Reports commands: the dialog, then what the report prints read from the file.
 // Nothing when the dialog was cancelled or a read failed (the failure has been shown).
 // preselect: the persons selected when the dialog opens; empty selects nobody.
